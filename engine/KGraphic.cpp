@@ -1,0 +1,3 @@
+#include "KGraphic.h"
+
+KGraphic::~KGraphic() {}

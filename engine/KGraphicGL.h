@@ -1,0 +1,139 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "KGraphic.h"
+
+/// The OpenGL picture. A picture of a square power-of-two size of at least
+/// 4 is a GL_TEXTURE_2D texture; any other size a rectangle texture of
+/// exactly its size. Loading decodes the file into a raw picture block (an
+/// 18-byte TGA-style header, then pixels B, G, R[, A], bottom row first),
+/// which buildGLTexture turns into the texture.
+class KGraphicGL : public KGraphic {
+public:
+  KGraphicGL();
+  ~KGraphicGL() override;
+
+  bool loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) override;
+  bool loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
+                          bool hasAlpha) override;
+  bool loadPicture(const char *fileName, bool trueColor, bool hasAlpha) override;
+  void freePicture() override;
+  float getWidth() override;
+  float getHeight() override;
+  void setTextureQuality(bool smooth) override;
+  void drawRect(float x1, float y1, float x2, float y2, float r, float g, float b, float a) override;
+  void setLineWidth(short width) override;
+  void drawLine(float x1, float y1, float x2, float y2, float r, float g, float b, float alphaStart,
+                float alphaEnd) override;
+  void plotPixel(float x, float y, float r, float g, float b, float a) override;
+  void blitRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX, bool flipY) override;
+  void blitRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle, float zoom,
+                  bool flipX, bool flipY, float centerX, float centerY) override;
+  void blitAlphaRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX,
+                     bool flipY) override;
+  void blitAlphaRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle, float zoom,
+                       float blend, bool flipX, bool flipY, float centerX, float centerY) override;
+  void blitTiledRect(short destX, short destY, short width, short height, float repeat, float angle) override;
+  void blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, float sx3, float sy3, float sx4, float sy4,
+                         float dx1, float dy1, float dx2, float dy2, float dx3, float dy3, float dx4,
+                         float dy4) override;
+  void blitRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX, bool flipY) override;
+  void blitRectFxF(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom,
+                   bool flipX, bool flipY, float centerX, float centerY) override;
+  void blitAlphaRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX,
+                      bool flipY) override;
+  void blitAlphaRectFxF(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom,
+                        float blend, bool flipX, bool flipY, float centerX, float centerY) override;
+  void setAlphaMode(long mode) override;
+  void setAlphaMode(long srcFactor, long dstFactor) override;
+  void stretchAlphaRect(float x1, float y1, float x2, float y2, float destX1, float destY1, float destX2,
+                        float destY2, float blend, float angle, bool flipX, bool flipY) override;
+  bool grabBackBuffer(void (*pixelCallback)(long x, long y, long *r, long *g, long *b)) override;
+  bool grabFrontBuffer() override;
+  void setColorKey(bool on, unsigned char red, unsigned char green, unsigned char blue) override;
+  void allowTextureWrap(bool allow) override;
+  void setBlitColor(float r, float g, float b, float a) override;
+  bool makePictureFromArray(uint32_t *pixels, long width, long height, bool trueColor, bool byteSwap) override;
+  void pollArray() override;
+  void selectTexture() override;
+  void setHotSpot(short, short, short, short, short, short) override;
+
+  /// The whole picture at its stored origin.
+  void blitAlphaRect();
+  /// Pivot at the middle across (or the left edge) and the middle down (or the top edge).
+  void blitAlphaRectFxCenterAdjust(float x1, float y1, float x2, float y2, short destX, short destY, float angle,
+                                   float zoom, float blend, bool centerAcross, bool centerDown);
+  void blitFromBackToBack(short, short, short, short, short, short);
+
+  /// Size of the drawing surface; y is converted by screenHeight - y.
+  static void setScreenSize(short width, short height, short depth);
+
+  /// Turns a raw picture block of `length` bytes into this picture's
+  /// texture and frees the block (allocated with new[]). A block whose
+  /// header promises more pixels than it holds is refused.
+  bool buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha);
+  /// Binds the texture unless the bound-texture cache says it is bound.
+  unsigned int vexo_glBindTexture();
+  /// Forgets the bound-texture cache.
+  static void vexo_glUnbindTexture();
+
+  /// Reads and decodes a picture file into a raw picture block (new[]), or null.
+  unsigned char *LoadGeneric(char *fileName, size_t &length);
+  /// Decodes an encoded picture in memory; the decoder is chosen by ".jpg",
+  /// ".tga", ".png" in `name` (in that order), else by the content.
+  bool LoadRamPicture(const char *name, const unsigned char *bytes, unsigned long length);
+  /// Reads a whole TGA file as a raw picture block (new[]), skipping a "pihs" prefix.
+  unsigned char *LoadTGA(const char *fileName, size_t &length);
+
+  unsigned int textureName;
+  char textBuffer[260];
+  unsigned int pow2Size;
+  unsigned char *pixelBuffer;
+  unsigned short srcBlend, dstBlend;
+  int32_t textureTarget;
+  bool colorKeyOn;
+  unsigned char colorKeyRed, colorKeyGreen, colorKeyBlue;
+  bool wrapAllowed;
+  bool tintOn;
+  float tintRed, tintGreen, tintBlue, tintAlpha;
+  unsigned char *maskData;
+  float pow2SizeF;
+  float width, height;
+  float textureWidth, textureHeight;
+  float originX, originY;
+  int32_t hotSpot[6];
+  bool smoothFilter;
+  uint32_t *pixelArray;
+  bool arrayTrueColor;
+
+  static int32_t _oldBindedText;
+  static bool _graphicQuality;
+  static int32_t videoMemory;
+  static int16_t screenDepth;
+  static int16_t screenWidth, screenHeight;
+
+private:
+  unsigned char *blockFromDecoded(size_t &length);
+  void GenericBlit(float x1, float y1, float x2, float y2, int X, int Y, bool flipX, bool flipY);
+  void GenericBlitF(float x1, float y1, float x2, float y2, float X, float Y, float w, float h, bool flipX,
+                    bool flipY);
+  void genericStretchBlit(float x1, float y1, float x2, float y2, float X1, float Y1, float X2, float Y2, bool flipX,
+                          bool flipY);
+  void texCoord(float s, float t);
+  void applyFilter(bool smooth);
+  void blitFx(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom, float blend,
+              bool flipX, bool flipY, float centerX, float centerY, bool blending, bool fractional,
+              bool alwaysTransform);
+  bool grab(bool back, void (*pixelCallback)(long, long, long *, long *, long *));
+
+  // Decoded picture between LoadRamPicture and the block copy: A, R, G, B, top row first.
+  std::vector<unsigned char> decoded_;
+  int decodedWidth_, decodedHeight_;
+  // Alpha mask of loadPictureWithMask and its size.
+  int maskWidth_, maskHeight_;
+  int videoBytes_;       // what this texture added to videoMemory
+  int appliedFilter_;    // filter last set on this texture: -1 unknown, 0 nearest, 1 linear
+};

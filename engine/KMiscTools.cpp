@@ -1,0 +1,264 @@
+#include "KMiscTools.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Platform.h"
+
+bool KMiscTools::_inPackage = false;
+char KMiscTools::currentAppPath[260] = "";
+char KMiscTools::_resourcePath[260] = "";
+char KMiscTools::currentFilePath[260] = "";
+uint32_t KMiscTools::_millisecondCounter = 0;
+uint32_t KMiscTools::_starterMSTimer = 0;
+uint32_t KMiscTools::_t2 = 0;
+uint32_t KMiscTools::_delta = 0;
+
+namespace {
+void (*gDispatcher)() = nullptr;
+
+void copyCut(char *dst, const std::string &src) { std::snprintf(dst, 260, "%s", src.c_str()); }
+
+// The clock reading: the full 64-bit microsecond count, in milliseconds, kept
+// to 32 bits (it wraps after 49 days, not after 71 minutes).
+uint32_t clockReading() { return static_cast<uint32_t>(platform::microseconds() / 1000); }
+} // namespace
+
+void K_strlower(char *text) {
+  if (!text) return;
+  for (; *text; text++) *text = static_cast<char>(std::tolower(static_cast<unsigned char>(*text)));
+}
+
+unsigned long kggetMilliseconds() { return clockReading(); }
+
+void kmProcessEvents() {
+  if (gDispatcher) gDispatcher();
+  else platform::pumpEvents();
+}
+
+void KMiscTools::setEventDispatcher(void (*dispatcher)()) { gDispatcher = dispatcher; }
+
+namespace {
+void findFolders();
+std::string dataFolderText() {
+  findFolders();
+  if (KMiscTools::_inPackage) return std::string(KMiscTools::currentAppPath) + "/" + KMiscTools::_resourcePath;
+  return KMiscTools::currentFilePath;
+}
+} // namespace
+
+void KMiscTools::initMiscTools() {
+  _millisecondCounter = 0;
+  initMilliseconds();
+  findFolders();
+}
+
+void KMiscTools::lowerDataFileName(char *path) {
+  if (!path) return;
+  std::string folder = dataFolderText();
+  if (std::strncmp(path, folder.c_str(), folder.size()) == 0 && path[folder.size()] == '/')
+    K_strlower(path + folder.size());
+  else if (path[0] != '/')
+    K_strlower(path);
+}
+
+namespace {
+void findFolders() {
+  using K = KMiscTools;
+  if (K::currentFilePath[0]) return;
+  std::string app = platform::executableFolder();
+  std::string resources = "data";
+  struct stat st;
+  if (stat((app + "/data").c_str(), &st) != 0 && stat((app + "/../share/zunk").c_str(), &st) == 0)
+    resources = "../share/zunk";
+  copyCut(K::_resourcePath, resources);
+  copyCut(K::currentAppPath, app);
+  std::string parent = app;
+  size_t slash = parent.find_last_of('/');
+  parent = slash == std::string::npos || slash == 0 ? std::string("/") : parent.substr(0, slash);
+  copyCut(K::currentFilePath, parent);
+}
+} // namespace
+
+void KMiscTools::setFileSource(bool inPackage) { _inPackage = inPackage; }
+
+const char *KMiscTools::makeFilePath(const char *name) {
+  static char builtPath[260];
+  if (!name) name = "";
+  if (*name == '\\') name++;
+  if (*name == '/') std::snprintf(builtPath, sizeof builtPath, "%s", name);
+  else if (_inPackage) std::snprintf(builtPath, sizeof builtPath, "%s/%s/%s", currentAppPath, _resourcePath, name);
+  else std::snprintf(builtPath, sizeof builtPath, "%s/%s", currentFilePath, name);
+  for (char *p = builtPath; *p; p++)
+    if (*p == '\\') *p = '/';
+  return builtPath;
+}
+
+const char *KMiscTools::getCurrentPath() {
+  static char builtPath[260];
+  initMiscTools();
+  if (_inPackage) std::snprintf(builtPath, sizeof builtPath, "%s/%s", currentAppPath, _resourcePath);
+  else std::snprintf(builtPath, sizeof builtPath, "%s", currentFilePath);
+  return builtPath;
+}
+
+void KMiscTools::cleanPath(char *path) {
+  if (!path) return;
+  for (; *path; path++)
+    if (*path == '\\' || *path == ':') *path = '/';
+}
+
+const char *KMiscTools::getUserFolder() {
+  static char folderName[520];
+  std::string h = platform::homeFolder();
+  if (h.empty()) return nullptr;
+  std::snprintf(folderName, sizeof folderName, "%s", h.c_str());
+  return folderName;
+}
+
+const char *KMiscTools::getPreferencesFolder() {
+  static char folderName[520];
+  std::string h = platform::configFolder();
+  if (h.empty()) return nullptr;
+  std::snprintf(folderName, sizeof folderName, "%s", h.c_str());
+  return folderName;
+}
+
+const char *KMiscTools::getUserDataFolder() {
+  static char folderName[520];
+  std::string base = platform::userDataFolder();
+  if (base.empty()) return nullptr;
+  // Make every missing folder of the path.
+  std::string path;
+  std::string full = base + "/zunk";
+  for (size_t i = 1; i <= full.size(); i++) {
+    if (i == full.size() || full[i] == '/') {
+      path = full.substr(0, i);
+      mkdir(path.c_str(), 0755);
+    }
+  }
+  struct stat st;
+  if (stat(full.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  std::snprintf(folderName, sizeof folderName, "%s", full.c_str());
+  return folderName;
+}
+
+void KMiscTools::enumerateFolder(char *folder, bool (*callback)(char *, bool, void *), void *userData) {
+  if (!folder || !callback) return;
+  char text[512];
+  std::snprintf(text, sizeof text, "%s", folder);
+  size_t len = std::strlen(text);
+  if (len >= 3 && text[len - 3] == '*') text[len - 3] = 0;
+  DIR *dir = opendir(text);
+  if (!dir) return;
+  while (struct dirent *entry = readdir(dir)) {
+    // The listing's order is the file system's; "." is skipped by its name.
+    if (std::strcmp(entry->d_name, ".") == 0) continue;
+    char full[512];
+    std::snprintf(full, sizeof full, "%s%s", text, entry->d_name);
+    struct stat st;
+    bool isFolder = stat(full, &st) == 0 && S_ISDIR(st.st_mode);
+    char name[256];
+    std::snprintf(name, sizeof name, "%s", entry->d_name);
+    if (!callback(name, isFolder, userData)) break;
+  }
+  closedir(dir);
+}
+
+bool KMiscTools::createDirectory(const char *path) {
+  char buffer[1024];
+  std::snprintf(buffer, sizeof buffer, "%s", path ? path : "");
+  if (std::strlen(buffer) < 2) return false;
+  const mode_t modes[] = {0777, 0666, 0600, 0700};
+  for (mode_t m : modes) {
+    if (mkdir(buffer, m) == 0) {
+      if (chdir(makeFilePath("")) != 0) {
+        // The folder was made; the working folder simply stays where it was.
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+bool KMiscTools::fileExists(const char *path) {
+  struct stat st;
+  return path && stat(path, &st) == 0;
+}
+
+void KMiscTools::initMilliseconds() {
+  _starterMSTimer = clockReading();
+  _millisecondCounter = 0;
+}
+
+unsigned long KMiscTools::getMilliseconds() {
+  uint32_t t = clockReading();
+  _t2 = t;
+  if (t == _starterMSTimer) return _millisecondCounter;
+  _delta = t > _starterMSTimer ? t - _starterMSTimer : _starterMSTimer - t;
+  _starterMSTimer = t;
+  _millisecondCounter += _delta;
+  return _millisecondCounter;
+}
+
+void KMiscTools::setMilliseconds(unsigned long milliseconds) { _millisecondCounter = static_cast<uint32_t>(milliseconds); }
+
+void KMiscTools::freezeTimer() { _starterMSTimer = clockReading(); }
+
+void KMiscTools::pause(long milliseconds, bool processEvents) {
+  uint32_t start = static_cast<uint32_t>(getMilliseconds());
+  for (;;) {
+    uint32_t now = static_cast<uint32_t>(getMilliseconds());
+    int32_t d = static_cast<int32_t>(now - start);
+    if (d < 0) return;
+    if (processEvents) kmProcessEvents();
+    if (d >= milliseconds) return;
+  }
+}
+
+unsigned long KMiscTools::getTheTicks() { return static_cast<unsigned long>(platform::microseconds() * 60 / 1000000); }
+
+int KMiscTools::getYear() { return platform::localYear(); }
+
+void KMiscTools::launchURL(char *url, bool) {
+  if (!url) return;
+  char text[256];
+  std::snprintf(text, sizeof text, "%s", url);
+  platform::openURL(text);
+}
+
+void KMiscTools::launchFile(char *path, bool) {
+  if (!path) return;
+  const char *files[1] = {path};
+  FinderLaunch(1, files);
+}
+
+long KMiscTools::FinderLaunch(long count, const char **files) {
+  if (count == 0 || !files) return -50;
+  for (long i = 0; i < count; i++) {
+    if (!files[i]) return -50;
+    char real[4096];
+    const char *p = realpath(files[i], real) ? real : files[i];
+    std::string url = std::string("file://") + p;
+    if (!platform::openURL(url.c_str())) return -43; // the file could not be opened
+  }
+  return 0;
+}
+
+void KMiscTools::messageBox(const char *explanation, const char *message) {
+  char e[256], m[256];
+  std::snprintf(e, sizeof e, "%s", explanation ? explanation : "");
+  std::snprintf(m, sizeof m, "%s", message ? message : "");
+  platform::messageBox(e, m);
+}
+
+const char *KMiscTools::getLocale() {
+  static char languageName[256];
+  std::snprintf(languageName, sizeof languageName, "%s", platform::preferredLocale().c_str());
+  return languageName;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+
+/// Lower-cases a zero-terminated text in place; a null pointer is ignored.
+void K_strlower(char *text);
+
+/// A raw clock reading in milliseconds, independent of the engine count.
+unsigned long kggetMilliseconds();
+/// Dispatches at most one pending window event to the window's handlers.
+void kmProcessEvents();
+
+/// System tools, all static: data-file paths and folders, the engine's
+/// millisecond clock, message boxes, desktop launching, the locale and the
+/// byte-order helpers.
+///
+/// Paths: the folder of the executable stands for the application package;
+/// its data folder ("resource folder") is `data` beside the executable in a
+/// build tree, or `../share/zunk` when installed. Operations that build a
+/// text return a static buffer that the next call of the same operation
+/// overwrites.
+class KMiscTools {
+public:
+  // ---- paths and folders ----
+
+  /// Restarts the millisecond count and, on first use, finds the folders.
+  static void initMiscTools();
+  /// True: data files live in the data folder. False: beside the program's folder.
+  static void setFileSource(bool inPackage);
+  /// Full path of the data file `name` (an absolute name is kept; a single
+  /// leading backslash is skipped; backslashes become '/'). Cut to 259 characters.
+  static const char *makeFilePath(const char *name);
+  /// The data folder without a trailing '/'. Also restarts the millisecond count.
+  static const char *getCurrentPath();
+  /// Lower-cases, in place, the part of `path` below the data folder; a path
+  /// elsewhere keeps its case, and a relative name is lower-cased whole.
+  /// (Folders above the data folder may hold capitals on this file system.)
+  static void lowerDataFileName(char *path);
+  /// Replaces every backslash and ':' by '/' in place.
+  static void cleanPath(char *path);
+  /// The user's home folder, or null.
+  static const char *getUserFolder();
+  /// The user's configuration folder, or null.
+  static const char *getPreferencesFolder();
+  /// The folder where this program keeps the user's own files (created on
+  /// demand), or null when it cannot be made.
+  static const char *getUserDataFolder();
+  /// Calls `callback` for each entry of `folder` (which should end in '/'),
+  /// "." excluded, ".." included, in the system's order, until it returns false.
+  static void enumerateFolder(char *folder, bool (*callback)(char *name, bool isFolder, void *userData),
+                              void *userData);
+  /// Creates a folder; false if it exists already or cannot be made.
+  static bool createDirectory(const char *path);
+  /// Whether the path names an existing file or folder.
+  static bool fileExists(const char *path);
+
+  // ---- the millisecond clock ----
+
+  /// Restarts the count at 0.
+  static void initMilliseconds();
+  /// The engine time in milliseconds; advances by every change of the clock.
+  static unsigned long getMilliseconds();
+  /// Sets the engine time.
+  static void setMilliseconds(unsigned long milliseconds);
+  /// Drops the time since the last update (a pause is not counted).
+  static void freezeTimer();
+  /// Busy-waits `milliseconds` of engine time, handling events if asked.
+  static void pause(long milliseconds, bool processEvents);
+  /// Sixtieths of a second from an arbitrary start.
+  static unsigned long getTheTicks();
+  /// The current year of the local calendar.
+  static int getYear();
+
+  // ---- the desktop ----
+
+  /// Opens an address in the user's preferred application.
+  static void launchURL(char *url, bool unused = false);
+  /// Asks the desktop to open a file with its application.
+  static void launchFile(char *path, bool unused = false);
+  /// Asks the desktop to open `count` files; 0 on success, -50 for none.
+  static long FinderLaunch(long count, const char **files);
+  /// A modal box whose main text is `message` and explanation `explanation`.
+  static void messageBox(const char *explanation, const char *message);
+  /// The user's locale as language_REGION.
+  static const char *getLocale();
+
+  // ---- byte order: the host is little-endian like the data ----
+  static short flipShort(short v) { return v; }
+  static unsigned short flipUnsignedShort(unsigned short v) { return v; }
+  static long flipLong(long v) { return v; }
+  static unsigned long flipUnsignedLong(unsigned long v) { return v; }
+  static float flipFloat(float v) { return v; }
+  static double flipDouble(double v) { return v; }
+
+  /// Receives each event taken by kmProcessEvents (set by the window).
+  static void setEventDispatcher(void (*dispatcher)());
+
+  static bool _inPackage;
+  static char currentAppPath[260];
+  static char _resourcePath[260];
+  static char currentFilePath[260];
+
+  static uint32_t _millisecondCounter;
+  static uint32_t _starterMSTimer;
+  static uint32_t _t2;
+  static uint32_t _delta;
+};

@@ -1,0 +1,3 @@
+#include "KObjectBase.h"
+
+KObjectBase::~KObjectBase() {}

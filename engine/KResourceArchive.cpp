@@ -1,0 +1,45 @@
+#include "KResourceArchive.h"
+
+#include <cstdlib>
+#include <cstring>
+
+KResourceArchive::KResourceArchive() {}
+
+KResourceArchive::~KResourceArchive() {}
+
+int KResourceArchive::open(const char *path) { return KResource::open(path, K_RES_READ); }
+
+int KResourceArchive::openResource(const char *name, KResource *resource) {
+  char searched[260];
+  std::snprintf(searched, sizeof searched, "%s", name ? name : "");
+  for (char *p = searched; *p; p++)
+    if (*p == '\\') *p = '/';
+
+  int rc = seek(K_RES_BEGIN, 0);
+  if (rc != 0) return rc;
+  unsigned char header[512];
+  for (;;) {
+    rc = read(header, sizeof header);
+    if (rc != 0) return rc;
+    bool zero = true;
+    for (unsigned char b : header)
+      if (b) zero = false;
+    if (zero) return 104;
+
+    // The size field is 12 bytes of octal digits; never read past it.
+    char sizeField[13];
+    std::memcpy(sizeField, header + 124, 12);
+    sizeField[12] = 0;
+    unsigned long size = std::strtoul(sizeField, nullptr, 8);
+
+    char type = static_cast<char>(header[156]);
+    if ((type == '0' || type == 0) && std::strncmp(reinterpret_cast<char *>(header), searched, 100) == 0)
+      return resource->open(this, static_cast<unsigned int>(size));
+
+    // A size that cannot be a member of a real archive ends the search
+    // rather than seeking to a nonsense position.
+    if (size > 0x7FFFFE00UL) return 106;
+    long skip = static_cast<long>((size + 511) / 512 * 512);
+    if (std::fseek(file, skip, SEEK_CUR) != 0) return 106;
+  }
+}

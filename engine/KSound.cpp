@@ -1,0 +1,883 @@
+#include "KSound.h"
+
+#include <dumb.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform/SoundChannel.h"
+
+using platform::SoundChannel;
+using platform::SoundCommand;
+using platform::SoundLock;
+using platform::soundLock;
+
+int KSound::_masterMUSICvolume = 100;
+int KSound::_masterSFXvolume = 100;
+int KSound::_instanceCount = 0;
+ov_callbacks KSound::ogg_CallBacks = {KSound::ogg_Read, KSound::ogg_Seek, KSound::ogg_Close, KSound::ogg_Tell};
+
+namespace {
+const uint32_t kStreamBuffer = 4096;
+const float kModuleDelta = 65536.0f / 44100.0f;
+bool gModuleLibraryUp = false;
+
+SoundCommand command(uint16_t code, intptr_t param2 = 0) {
+  SoundCommand c;
+  c.cmd = code;
+  c.param2 = param2;
+  return c;
+}
+
+uint32_t readLong(const unsigned char *p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void prepareModuleLibrary() {
+  if (gModuleLibraryUp) return;
+  dumb_register_stdfiles();
+  dumb_it_max_to_mix = 64;
+  gModuleLibraryUp = true;
+}
+} // namespace
+
+KSound::KSound()
+    : channelCount(1), volume(80), soundKind(2), currentChannel(0), pan(0), module(nullptr), moduleRenderer(nullptr),
+      moduleLoops(false), format(nullptr), buffer{nullptr, nullptr}, dataLength(0), formatRecord{}, vorbisFile{},
+      vorbisOpen(false), channels{}, soundHeaders{nullptr, nullptr}, nextBuffer(1), stopRequested(false),
+      playing(false), loop(false), memoryPosition(0), memorySize(0), memoryData(nullptr), endInBuffer_(false),
+      finishing_(false), retiredRenderer_(nullptr), rendering_(false) {
+  errorText[0] = 0;
+  fileName[0] = 0;
+  if (!SoundChannel::outputStarted()) SoundChannel::startOutput(SoundChannel::Output::Device);
+  SoundLock guard(soundLock());
+  init();
+}
+
+void KSound::init() {
+  SoundLock guard(soundLock());
+  if (_instanceCount == 0) prepareModuleLibrary();
+  _instanceCount++;
+}
+
+KSound::~KSound() {
+  bool last;
+  {
+    SoundLock guard(soundLock());
+    _instanceCount--;
+    playing = false;
+    stopRequested = true;
+    stopSample();
+    stopModule();
+    stopStream();
+    disposeChannels();
+    disposeHeader(0);
+    disposeHeader(1);
+    freeAllocatedData();
+    if (module) {
+      if (moduleRenderer) duh_end_sigrenderer(moduleRenderer);
+      unload_duh(module);
+      module = nullptr;
+      moduleRenderer = nullptr;
+    }
+    last = _instanceCount <= 0;
+    if (last && gModuleLibraryUp) {
+      dumb_exit();
+      gModuleLibraryUp = false;
+    }
+  }
+  // The device is closed without the lock held: its thread may be waiting for it.
+  if (last) SoundChannel::stopOutput();
+}
+
+// ---------------------------------------------------------------- channels and headers
+
+SoundChannel *KSound::createSoundChannel(unsigned long kind, short index) {
+  if (index < 0 || index > 9) return nullptr;
+  platform::CompletionRoutine routine =
+      kind == 0 ? &KSound::modCallBackProcPtr : kind == 1 ? &KSound::oggCallBackProcPtr : &KSound::wavCallBackProcPtr;
+  SoundLock guard(soundLock());
+  delete channels[index];
+  channels[index] = new (std::nothrow) SoundChannel(routine);
+  return channels[index];
+}
+
+void KSound::disposeChannels() {
+  SoundLock guard(soundLock());
+  for (SoundChannel *&c : channels) {
+    delete c;
+    c = nullptr;
+  }
+}
+
+void KSound::freeChannel() { disposeChannels(); }
+
+void KSound::disposeHeader(int index) {
+  if (!soundHeaders[index]) return;
+  delete[] soundHeaders[index]->data;
+  delete soundHeaders[index];
+  soundHeaders[index] = nullptr;
+}
+
+char *KSound::makeSoundHandle(short count, long sampleRate, long sampleSize, unsigned long byteCount,
+                              char headerIndex) {
+  SoundLock guard(soundLock());
+  int index = headerIndex ? 1 : 0;
+  dataLength = static_cast<uint32_t>(byteCount);
+  disposeHeader(index);
+  Header *h = new (std::nothrow) Header();
+  char *data = new (std::nothrow) char[byteCount + 100]();
+  if (!h || !data) {
+    delete h;
+    delete[] data;
+    std::snprintf(errorText, 256, "%s", "can't create sound header ( makeSoundHandle ) ");
+    return nullptr;
+  }
+  h->data = data;
+  h->byteCount = static_cast<uint32_t>(byteCount);
+  h->channels = count;
+  h->rate = static_cast<int>(sampleRate);
+  h->bits = static_cast<int>(sampleSize);
+  soundHeaders[index] = h;
+  return data;
+}
+
+void KSound::playHeader(int channel, int header) {
+  Header *h = soundHeaders[header];
+  if (!channels[channel] || !h) return;
+  platform::SoundBuffer b;
+  b.data = h->data;
+  b.byteCount = h->byteCount;
+  b.channels = h->channels;
+  b.bitsPerSample = h->bits;
+  b.sampleRate = h->rate;
+  channels[channel]->play(b);
+}
+
+void KSound::queueCallBack(int channel) {
+  if (channels[channel]) channels[channel]->doCommand(command(platform::kCallBackCmd, reinterpret_cast<intptr_t>(this)));
+}
+
+void KSound::freeAllocatedData() {
+  SoundLock guard(soundLock());
+  disposeChannels();
+  if (vorbisOpen) {
+    ov_clear(&vorbisFile);
+    vorbisOpen = false;
+  }
+  if (memoryData && soundKind != 2) {
+    delete[] memoryData;
+    memoryData = nullptr;
+    buffer[0] = buffer[1] = nullptr;
+    dataLength = 0;
+  }
+  vorbisOpen = false;
+  memoryPosition = 0;
+  memorySize = 0;
+}
+
+long KSound::loadFileToRam(const char *path) {
+  FILE *f = path ? std::fopen(path, "rb") : nullptr;
+  if (!f) return 0;
+  std::fseek(f, 0, SEEK_END);
+  long size = std::ftell(f);
+  if (size <= 0) {
+    std::fclose(f);
+    return -1;
+  }
+  std::fseek(f, 0, SEEK_SET);
+  delete[] memoryData;
+  memoryData = new (std::nothrow) char[static_cast<size_t>(size)];
+  if (!memoryData) {
+    std::fclose(f);
+    return -1;
+  }
+  size_t got = std::fread(memoryData, 1, static_cast<size_t>(size), f);
+  std::fclose(f);
+  memoryPosition = 0;
+  memorySize = static_cast<uint32_t>(got);
+  return got > 0 ? static_cast<long>(got) : -1;
+}
+
+long KSound::transferFileToRam(const char *source, unsigned long length) {
+  delete[] memoryData;
+  memoryData = nullptr;
+  if (!source) return -1;
+  memoryData = new (std::nothrow) char[length + 1024];
+  if (!memoryData) return -1;
+  std::memcpy(memoryData, source, length);
+  memoryPosition = 0;
+  memorySize = static_cast<uint32_t>(length);
+  return static_cast<long>(length);
+}
+
+long KSound::ParseWavHeader(unsigned char *data, unsigned long size) {
+  format = nullptr;
+  buffer[0] = nullptr;
+  dataLength = 0;
+  // Every field read must lie inside the file.
+  for (unsigned long i = 0; i + 8 <= size; i++) {
+    if (std::memcmp(data + i, "data", 4) == 0) {
+      buffer[0] = reinterpret_cast<char *>(data + i + 8);
+      uint32_t declared = readLong(data + i + 4);
+      // A data chunk that claims more than the file holds plays the bytes present.
+      dataLength = declared > size - (i + 8) ? static_cast<uint32_t>(size - (i + 8)) : declared;
+      break;
+    }
+  }
+  for (unsigned long j = 0; j + 8 + sizeof(KSoundFormat) <= size; j++) {
+    if (std::memcmp(data + j, "fmt ", 4) == 0) {
+      format = reinterpret_cast<const KSoundFormat *>(data + j + 8);
+      break;
+    }
+  }
+  return static_cast<long>(dataLength);
+}
+
+void KSound::clearSoundBuffer(long index) {
+  if (index < 0 || index > 1) return;
+  if (channels[0] && soundHeaders[index] && buffer[index]) std::memset(buffer[index], 0, kStreamBuffer);
+}
+
+// ---------------------------------------------------------------- samples
+
+bool KSound::loadSample(const char *path, int vol, bool lp, short count) {
+  SoundLock guard(soundLock());
+  channelCount = count > 0 ? count : 1;
+  if (channelCount > 9) channelCount = 10;
+  currentChannel = 0;
+  std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
+  soundKind = 2;
+  freeAllocatedData();
+  disposeChannels();
+  disposeHeader(0);
+  loop = lp;
+  volume = vol;
+  playing = false;
+  if (!path) return false;
+  if (std::strstr(path, ".ogg")) return loadOggSample(path);
+
+  long size = loadFileToRam(path);
+  if (size == 0 || size == -1) return false;
+  long length = ParseWavHeader(reinterpret_cast<unsigned char *>(memoryData), static_cast<unsigned long>(size));
+  KSoundFormat fmt{};
+  if (format) std::memcpy(&fmt, format, sizeof fmt);
+  // A format this mixer cannot play is refused rather than played as noise.
+  bool playable = format && (fmt.channels == 1 || fmt.channels == 2) && fmt.sampleRate > 0 &&
+                  (fmt.bitsPerSample == 8 || fmt.bitsPerSample == 16);
+  if (length <= 0 || !playable) {
+    delete[] memoryData;
+    memoryData = nullptr;
+    freeAllocatedData();
+    return false;
+  }
+  const char *source = buffer[0];
+  uint32_t bytes = dataLength;
+  char *data = makeSoundHandle(static_cast<short>(fmt.channels), static_cast<long>(fmt.sampleRate),
+                               fmt.bitsPerSample, bytes, 0);
+  if (!data) {
+    delete[] memoryData;
+    memoryData = nullptr;
+    return false;
+  }
+  disposeChannels();
+  for (short i = 0; i < channelCount; i++) {
+    if (!createSoundChannel(2, i)) {
+      delete[] memoryData;
+      memoryData = nullptr;
+      freeAllocatedData();
+      return false;
+    }
+  }
+  std::memcpy(data, source, bytes);
+  delete[] memoryData;
+  memoryData = nullptr;
+  memorySize = 0;
+  buffer[0] = data;
+  format = &formatRecord;
+  formatRecord = fmt;
+  return true;
+}
+
+void KSound::setVolume(int value) {
+  SoundLock guard(soundLock());
+  if (value >= 0) volume = value;
+  else if (value != -1) volume = 0;
+  float s = volume * 2.55f;
+  if (s < 0) s = 0;
+  if (s > 255) s = 255;
+  if (!channels[0] || !playing) return;
+  int master = soundKind == 2 ? _masterSFXvolume : _masterMUSICvolume;
+  int level = static_cast<int>(s * master / 100.0f);
+  if (level < 0) level = 0;
+  if (level > 255) level = 255;
+  int left = level, right = level;
+  if (pan < 0) right = static_cast<int>(level * (100 + pan) / 100.0f);
+  else if (pan > 0) left = static_cast<int>(level * (100 - pan) / 100.0f);
+  for (SoundChannel *c : channels)
+    if (c) c->doImmediate(command(platform::kVolumeCmd, (static_cast<intptr_t>(right) << 16) | left));
+}
+
+void KSound::setPan(long value) {
+  SoundLock guard(soundLock());
+  if (currentChannel < 0 || currentChannel > 9 || !channels[currentChannel]) return;
+  pan = static_cast<int32_t>(value < -100 ? -100 : value > 100 ? 100 : value);
+  setVolume(volume);
+}
+
+void KSound::setGlobalVolumes(int musicVolume, int sfxVolume) {
+  SoundLock guard(soundLock());
+  if (musicVolume > 100) musicVolume = 100;
+  if (sfxVolume > 100) sfxVolume = 100;
+  if (musicVolume >= 0) _masterMUSICvolume = musicVolume;
+  if (sfxVolume >= 0) _masterSFXvolume = sfxVolume;
+}
+
+void KSound::setFrequency(long frequency) {
+  SoundLock guard(soundLock());
+  if (currentChannel < 0 || currentChannel > 9 || !channels[currentChannel]) return;
+  intptr_t multiplier = frequency <= 0 ? 0x10000 : static_cast<intptr_t>((static_cast<int64_t>(frequency) << 16) / 22050);
+  channels[currentChannel]->doImmediate(command(platform::kRateMultiplierCmd, multiplier));
+}
+
+void KSound::setLoop(bool value) {
+  SoundLock guard(soundLock());
+  if (soundKind == 2 && channels[0]) loop = value;
+}
+
+bool KSound::isPlaying() {
+  SoundLock guard(soundLock());
+  return channels[0] ? playing : false;
+}
+
+void KSound::playSample() {
+  SoundLock guard(soundLock());
+  if (!channels[0]) return;
+  stopSample(static_cast<short>(currentChannel));
+  setVolume(volume);
+  playHeader(currentChannel, 0);
+  playing = true;
+  queueCallBack(currentChannel);
+  currentChannel++;
+  if (currentChannel >= channelCount) currentChannel = 0;
+  setVolume(volume);
+}
+
+void KSound::playSample(long frequency, long vol, long p, bool lp) {
+  SoundLock guard(soundLock());
+  if (!channels[0]) return;
+  stopSample();
+  volume = static_cast<int32_t>(vol);
+  setFrequency(frequency);
+  setLoop(lp);
+  if (channels[currentChannel]) {
+    pan = static_cast<int32_t>(p < -100 ? -100 : p > 100 ? 100 : p);
+    setVolume(volume);
+  }
+  setVolume(volume);
+  playHeader(currentChannel, 0);
+  playing = true;
+  queueCallBack(currentChannel);
+  currentChannel++;
+  if (currentChannel >= channelCount) currentChannel = 0;
+  setVolume(volume);
+}
+
+void KSound::stopSample() {
+  SoundLock guard(soundLock());
+  if (soundKind != 2 || !channels[0]) return;
+  for (SoundChannel *c : channels) {
+    if (!c) continue;
+    c->doImmediate(command(platform::kQuietCmd));
+    c->doImmediate(command(platform::kFlushCmd));
+    c->doImmediate(command(platform::kReInitCmd));
+  }
+  playing = false;
+}
+
+void KSound::stopSample(short index) {
+  SoundLock guard(soundLock());
+  if (soundKind != 2 || index < 0 || index > 9 || !channels[index]) return;
+  channels[index]->doImmediate(command(platform::kQuietCmd));
+  channels[index]->doImmediate(command(platform::kFlushCmd));
+  channels[index]->doImmediate(command(platform::kReInitCmd));
+  playing = false;
+}
+
+void KSound::pauseSample() {
+  SoundLock guard(soundLock());
+  if (soundKind != 2 || !channels[0] || !channels[currentChannel]) return;
+  channels[currentChannel]->doImmediate(command(platform::kVolumeCmd, 0));
+}
+
+void KSound::continueSample() {
+  SoundLock guard(soundLock());
+  if (soundKind != 2 || !channels[currentChannel]) return;
+  setVolume(volume);
+}
+
+void KSound::wavCallBackProcPtr(SoundChannel *channel, const SoundCommand &c) {
+  KSound *s = reinterpret_cast<KSound *>(c.param2);
+  if (!s || !s->playing) return;
+  if (s->loop) {
+    for (int i = 0; i < 10; i++)
+      if (s->channels[i] == channel) {
+        s->playHeader(i, 0);
+        s->queueCallBack(i);
+      }
+    s->playing = true;
+  } else {
+    s->playing = false;
+  }
+}
+
+// ---------------------------------------------------------------- Ogg Vorbis
+
+bool KSound::loadOggSample(const char *path) {
+  SoundLock guard(soundLock());
+  freeAllocatedData();
+  FILE *f = std::fopen(path, "rb");
+  if (!f) return false;
+  OggVorbis_File vf;
+  if (ov_open(f, &vf, nullptr, 0) != 0) {
+    std::fclose(f);
+    return false;
+  }
+  char scratch[kStreamBuffer];
+  int bitstream = 0;
+  unsigned long total = 0;
+  for (;;) {
+    long n = ov_read(&vf, scratch, sizeof scratch, 0, 2, 1, &bitstream);
+    if (n <= 0) break;
+    total += static_cast<unsigned long>(n);
+  }
+  ov_clear(&vf);
+  if (total == 0) return false;
+
+  f = std::fopen(path, "rb");
+  if (!f) return false;
+  if (ov_open(f, &vf, nullptr, 0) != 0) {
+    std::fclose(f);
+    return false;
+  }
+  vorbis_info *info = ov_info(&vf, -1);
+  if (!info || info->channels < 1 || info->channels > 2) {
+    ov_clear(&vf);
+    return false;
+  }
+  disposeChannels();
+  for (short i = 0; i < channelCount; i++) {
+    if (!createSoundChannel(2, i)) {
+      ov_clear(&vf);
+      disposeChannels();
+      return false;
+    }
+  }
+  char *data = makeSoundHandle(static_cast<short>(info->channels), info->rate, 16, total, 0);
+  if (!data) {
+    ov_clear(&vf);
+    disposeChannels();
+    return false;
+  }
+  dataLength = static_cast<uint32_t>(total);
+  formatRecord = KSoundFormat{1, static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate),
+                              static_cast<uint32_t>(info->rate * info->channels * 2),
+                              static_cast<uint16_t>(info->channels * 2), 16};
+  format = &formatRecord;
+  unsigned long offset = 0;
+  while (offset < total) {
+    long n = ov_read(&vf, data + offset, static_cast<int>(total - offset), 0, 2, 1, &bitstream);
+    if (n <= 0) break;
+    offset += static_cast<unsigned long>(n);
+  }
+  ov_clear(&vf);
+  buffer[0] = data;
+  if (offset == 0) {
+    disposeChannels();
+    return false;
+  }
+  return true;
+}
+
+bool KSound::loadStream(const char *path) {
+  SoundLock guard(soundLock());
+  std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
+  soundKind = 1;
+  freeAllocatedData();
+  playing = false;
+  long size = loadFileToRam(path);
+  if (size == 0 || size == -1) return false;
+  return loadStreamFromPtr(nullptr, 0);
+}
+
+bool KSound::loadStreamFromPtr(const char *data, unsigned long length) {
+  SoundLock guard(soundLock());
+  if (data) {
+    soundKind = 1;
+    freeAllocatedData();
+    playing = false;
+    if (length == 0 || transferFileToRam(data, length) == -1) return false;
+  } else if (!memoryData) {
+    return false;
+  }
+  soundKind = 1;
+  if (ov_open_callbacks(this, &vorbisFile, nullptr, 0, ogg_CallBacks) != 0) return false;
+  vorbisOpen = true;
+  vorbis_info *info = ov_info(&vorbisFile, -1);
+  if (!info || info->channels < 1 || info->channels > 2) {
+    freeAllocatedData();
+    return false;
+  }
+  formatRecord = KSoundFormat{1, static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate),
+                              static_cast<uint32_t>(info->rate * info->channels * 2),
+                              static_cast<uint16_t>(info->channels * 2), 16};
+  format = &formatRecord;
+  disposeChannels();
+  if (!createSoundChannel(1, 0)) return false;
+  buffer[0] = makeSoundHandle(static_cast<short>(info->channels), info->rate, 16, kStreamBuffer, 0);
+  buffer[1] = makeSoundHandle(static_cast<short>(info->channels), info->rate, 16, kStreamBuffer, 1);
+  if (!buffer[0] || !buffer[1]) {
+    freeAllocatedData();
+    return false;
+  }
+  ov_time_seek(&vorbisFile, 0.0);
+  nextBuffer = 0;
+  stopRequested = false;
+  clearStreamEnd();
+  fillOggBuffer(0);
+  fillOggBuffer(1);
+  return true;
+}
+
+void KSound::clearStreamEnd() {
+  endInBuffer_ = false;
+  finishing_ = false;
+}
+
+void KSound::playStream(bool lp) {
+  SoundLock guard(soundLock());
+  if (!channels[0] || soundKind != 1) return;
+  stopStream();
+  ov_time_seek(&vorbisFile, 0.0);
+  nextBuffer = 0;
+  stopRequested = false;
+  clearStreamEnd();
+  loop = lp;
+  fillOggBuffer(0);
+  fillOggBuffer(1);
+  playHeader(0, 0);
+  currentChannel = 0;
+  queueCallBack(0);
+  playing = true;
+  setVolume(volume);
+}
+
+void KSound::stopStream() {
+  SoundLock guard(soundLock());
+  if (soundKind != 1 || !channels[0]) return;
+  // Cleared first, so that a completion routine flushed out of the queue
+  // below finds the stream stopped.
+  playing = false;
+  channels[0]->doImmediate(command(platform::kQuietCmd));
+  channels[0]->doCommand(command(platform::kFlushCmd));
+  channels[0]->doCommand(command(platform::kReInitCmd));
+  if (soundHeaders[0] && buffer[0]) std::memset(buffer[0], 0, kStreamBuffer);
+  if (soundHeaders[1] && buffer[1]) std::memset(buffer[1], 0, kStreamBuffer);
+  playing = false;
+  stopRequested = true;
+  clearStreamEnd();
+}
+
+bool KSound::pollStream(bool) {
+  SoundLock guard(soundLock());
+  return channels[0] && playing;
+}
+
+bool KSound::isMusicPaused() {
+  SoundLock guard(soundLock());
+  return channels[0] ? playing : false;
+}
+
+void KSound::fillOggBuffer(short index) {
+  if (!channels[0] || index < 0 || index > 1 || !buffer[index]) return;
+  if (stopRequested) {
+    stopStream();
+    return;
+  }
+  char *dst = buffer[index];
+  std::memset(dst, 0, kStreamBuffer);
+  if (endInBuffer_ || !vorbisOpen) return;
+  uint32_t total = 0;
+  int bitstream = 0;
+  while (total < kStreamBuffer) {
+    long n = ov_read(&vorbisFile, dst + total, static_cast<int>(kStreamBuffer - total), 0, 2, 1, &bitstream);
+    if (n > 0) {
+      total += static_cast<uint32_t>(n);
+    } else if (n < 0) {
+      // A decoding error costs this buffer; decoding goes on at the next refill.
+      std::memset(dst, 0, kStreamBuffer);
+      return;
+    } else {
+      if (loop) ov_time_seek(&vorbisFile, 0.0);
+      else if (total > 0) endInBuffer_ = true;
+      else stopRequested = true;
+      return;
+    }
+  }
+}
+
+void KSound::oggCallBackProcPtr(SoundChannel *, const SoundCommand &c) {
+  static int oldgVolume = -1;
+  KSound *s = reinterpret_cast<KSound *>(c.param2);
+  if (!s || !s->playing) return;
+  if (s->finishing_) {
+    // The last, partly filled buffer has been heard.
+    s->finishing_ = false;
+    s->stopRequested = true;
+    s->playing = false;
+    return;
+  }
+  int finished = s->nextBuffer == 0 ? 0 : 1;
+  s->nextBuffer = 1 - finished;
+  s->playHeader(0, 1 - finished);
+  if (s->endInBuffer_) {
+    // The buffer now starting holds the end of the stream: play it out.
+    s->endInBuffer_ = false;
+    s->finishing_ = true;
+  } else {
+    s->fillOggBuffer(static_cast<short>(finished));
+  }
+  if (!s->stopRequested) {
+    s->queueCallBack(0);
+    s->playing = true;
+  } else {
+    s->playing = false;
+  }
+  if (_masterMUSICvolume != oldgVolume) {
+    oldgVolume = _masterMUSICvolume;
+    s->setVolume(-1);
+  }
+}
+
+size_t KSound::ogg_Read(void *destination, size_t size, size_t count, void *source) {
+  KSound *s = static_cast<KSound *>(source);
+  if (!s) return static_cast<size_t>(-1);
+  if (s->memoryPosition >= s->memorySize) return 0;
+  if (size != 0 && count > SIZE_MAX / size) return static_cast<size_t>(-1);
+  size_t n = size * count;
+  if (static_cast<long long>(n) < 0) return static_cast<size_t>(-1);
+  size_t left = s->memorySize - s->memoryPosition;
+  if (n > left) n = left;
+  std::memcpy(destination, s->memoryData + s->memoryPosition, n);
+  s->memoryPosition += static_cast<uint32_t>(n);
+  return n;
+}
+
+int KSound::ogg_Seek(void *source, ogg_int64_t offset, int whence) {
+  KSound *s = static_cast<KSound *>(source);
+  if (!s) return -1;
+  int64_t pos;
+  switch (whence) {
+  case SEEK_SET: pos = offset; break;
+  case SEEK_CUR: pos = static_cast<int64_t>(s->memoryPosition) + offset; break;
+  case SEEK_END: pos = static_cast<int64_t>(s->memorySize) + offset; break;
+  default: return 0;
+  }
+  // A position before the start or past the end ends at the end.
+  if (pos < 0 || pos >= static_cast<int64_t>(s->memorySize)) pos = s->memorySize;
+  s->memoryPosition = static_cast<uint32_t>(pos);
+  return 0;
+}
+
+int KSound::ogg_Close(void *) { return 0; }
+
+long KSound::ogg_Tell(void *source) {
+  KSound *s = static_cast<KSound *>(source);
+  return s ? static_cast<long>(s->memoryPosition) : -1;
+}
+
+// ---------------------------------------------------------------- modules
+
+bool KSound::loadModule(const char *path) {
+  SoundLock guard(soundLock());
+  std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
+  soundKind = 0;
+  freeAllocatedData();
+  disposeChannels();
+  freeAllocatedData();
+  nextBuffer = 0;
+  playing = false;
+  // A module loaded again releases the previous one and its renderer.
+  if (moduleRenderer) duh_end_sigrenderer(moduleRenderer);
+  if (module) unload_duh(module);
+  moduleRenderer = nullptr;
+  module = nullptr;
+  if (!path) return false;
+  module = dumb_load_it(path);
+  if (!module) module = dumb_load_xm(path);
+  if (!module) module = dumb_load_s3m(path);
+  if (!module) module = dumb_load_mod(path);
+  if (!module) return false;
+  moduleRenderer = duh_start_sigrenderer(module, 0, 2, 0);
+  if (!moduleRenderer) {
+    unload_duh(module);
+    module = nullptr;
+    return false;
+  }
+  formatRecord = KSoundFormat{1, 2, 44100, 176400, 4, 16};
+  format = &formatRecord;
+  disposeChannels();
+  if (!createSoundChannel(0, 0)) return false;
+  buffer[0] = makeSoundHandle(2, 44100, 16, kStreamBuffer, 0);
+  buffer[1] = makeSoundHandle(2, 44100, 16, kStreamBuffer, 1);
+  if (!buffer[0] || !buffer[1]) {
+    std::snprintf(errorText, 256, "%s", "impossible to create sound buffer ( loadModule ) ");
+    disposeChannels();
+    return false;
+  }
+  nextBuffer = 0;
+  fillModBuffer(0);
+  fillModBuffer(1);
+  return true;
+}
+
+void KSound::retireRenderer() {
+  if (!moduleRenderer) return;
+  // The renderer that is rendering right now (a loop callback stops the
+  // module from inside the render) is released once the render returns.
+  if (rendering_) {
+    if (retiredRenderer_ && retiredRenderer_ != moduleRenderer) duh_end_sigrenderer(retiredRenderer_);
+    retiredRenderer_ = moduleRenderer;
+  } else {
+    duh_end_sigrenderer(moduleRenderer);
+  }
+  moduleRenderer = nullptr;
+}
+
+void KSound::fillModBuffer(short index) {
+  if (!channels[0] || index < 0 || index > 1 || !buffer[index]) return;
+  std::memset(buffer[index], 0, kStreamBuffer);
+  if (!moduleRenderer) return;
+  rendering_ = true;
+  duh_render(moduleRenderer, 16, 0, 1.0f, kModuleDelta, 1024, buffer[index]);
+  rendering_ = false;
+  if (retiredRenderer_) {
+    duh_end_sigrenderer(retiredRenderer_);
+    retiredRenderer_ = nullptr;
+  }
+}
+
+void KSound::playModule(bool lp) {
+  SoundLock guard(soundLock());
+  if (!channels[0] || soundKind != 0) return;
+  stopModule();
+  nextBuffer = 0;
+  fillModBuffer(0);
+  fillModBuffer(1);
+  playHeader(0, 0);
+  moduleLoops = lp;
+  if (!lp && moduleRenderer) dumb_it_set_loop_callback(duh_get_it_sigrenderer(moduleRenderer), &KSound::loopFunc, this);
+  currentChannel = 0;
+  queueCallBack(0);
+  stopRequested = false;
+  playing = true;
+  setVolume(volume);
+}
+
+void KSound::stopModule() {
+  SoundLock guard(soundLock());
+  if (soundKind != 0 || !channels[0]) return;
+  channels[0]->doImmediate(command(platform::kQuietCmd));
+  channels[0]->doImmediate(command(platform::kFlushCmd));
+  channels[0]->doImmediate(command(platform::kReInitCmd));
+  playing = false;
+  if (module && moduleRenderer) {
+    retireRenderer();
+    moduleRenderer = dumb_it_start_at_order(module, 2, 0);
+  }
+}
+
+void KSound::pauseModule() {
+  SoundLock guard(soundLock());
+  if (!channels[0]) return;
+  channels[0]->doImmediate(command(platform::kPauseCmd));
+  playing = false;
+}
+
+void KSound::continueModule() {
+  SoundLock guard(soundLock());
+  if (!channels[0]) return;
+  channels[0]->doImmediate(command(platform::kResumeCmd));
+  playing = true;
+}
+
+void KSound::setModulePosition(int order) {
+  SoundLock guard(soundLock());
+  if (!module || !moduleRenderer) return;
+  // The renderer replaced is released, not leaked.
+  retireRenderer();
+  moduleRenderer = dumb_it_start_at_order(module, 2, order);
+  if (moduleRenderer && !moduleLoops && playing)
+    dumb_it_set_loop_callback(duh_get_it_sigrenderer(moduleRenderer), &KSound::loopFunc, this);
+}
+
+int KSound::loopFunc(void *data) {
+  KSound *s = static_cast<KSound *>(data);
+  if (s && !s->moduleLoops) {
+    s->stopRequested = true;
+    s->stopModule();
+  }
+  return 0;
+}
+
+void KSound::modCallBackProcPtr(SoundChannel *, const SoundCommand &c) {
+  static int oldgVolume = -1;
+  KSound *s = reinterpret_cast<KSound *>(c.param2);
+  if (!s) return;
+  int finished = s->nextBuffer == 0 ? 0 : 1;
+  s->nextBuffer = 1 - finished;
+  s->playHeader(0, 1 - finished);
+  s->fillModBuffer(static_cast<short>(finished));
+  if (!s->stopRequested) {
+    s->queueCallBack(0);
+    s->playing = true;
+  } else {
+    s->playing = false;
+  }
+  if (_masterMUSICvolume != oldgVolume) {
+    oldgVolume = _masterMUSICvolume;
+    s->setVolume(-1);
+  }
+}
+
+bool KSound::modToRaw(const char *path, unsigned long maxBytes) {
+  SoundLock guard(soundLock());
+  if (!channels[0] || soundKind != 0 || !moduleRenderer || !path) return false;
+  FILE *f = std::fopen(path, "wb");
+  if (!f) return false;
+  stopRequested = false;
+  dumb_it_set_loop_callback(duh_get_it_sigrenderer(moduleRenderer), &KSound::loopFunc, this);
+  moduleLoops = false;
+  const unsigned long limit = maxBytes / 4;
+  unsigned long total = 0;
+  char block[kStreamBuffer];
+  for (;;) {
+    std::memset(block, 0, sizeof block);
+    rendering_ = true;
+    long n = moduleRenderer ? duh_render(moduleRenderer, 16, 0, 1.0f, kModuleDelta, 1024, block) : 0;
+    rendering_ = false;
+    if (retiredRenderer_) {
+      duh_end_sigrenderer(retiredRenderer_);
+      retiredRenderer_ = nullptr;
+    }
+    if (n > 0) total += static_cast<unsigned long>(n);
+    if ((limit != 0 && total > limit) || n <= 0) break;
+    std::fwrite(block, 1, sizeof block, f);
+    // Without a limit the rendering ends at the module's loop point.
+    if (limit == 0 && stopRequested) break;
+  }
+  std::fclose(f);
+  return true;
+}

@@ -1,0 +1,3 @@
+#include "KWindow.h"
+
+KWindow::~KWindow() {}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+
+#include "KInput.h"
+
+namespace platform {
+struct Event;
+}
+
+/// The platform's own event, as handed to a raw event filter.
+typedef const platform::Event *EventRef;
+/// The platform window; the engine draws into its one OpenGL context.
+typedef void *KWindowHandle;
+
+/// Renderer asked of the factory; every value gives the OpenGL window.
+enum Erenderer { K_OPENGL = 1 };
+
+/// One display mode of the main display.
+struct KDisplay {
+  int32_t width;
+  int32_t height;
+  int32_t bitsPerPixel;
+  int32_t refreshRate;
+};
+
+/// The record handed to the engine event callback.
+struct KEvent {
+  /// 1 moved, 2 button released, 3 pressed, 5 key second delivery, 6 key
+  /// first delivery, 7 key released, 8 double click, 11 wheel, 12 window
+  /// content exposed, 13 application activated.
+  int32_t type;
+  int32_t mouseX, mouseY;
+  int32_t button; ///< 1 left, 2 right, 3 middle
+  int16_t wheelDelta;
+  char charCode;
+  uint32_t keyCode; ///< the platform key code (scancode)
+  EventRef nativeEvent;
+  EKeyboardLayout key;
+};
+
+/// The game window: one window (or the full screen) with its OpenGL
+/// context, the frame pacing and the window's event handling. Made by
+/// KVexo::createKWindow; coordinates are pixels of the game area, origin
+/// top-left, y downward.
+class KWindow {
+public:
+  /// Identity view; also handles one pending event.
+  virtual void setDefaultWorldView() = 0;
+  /// Sets the view for the following blits: rotation and zoom about the
+  /// middle of the game area, translation in screen pixels; clears if asked.
+  virtual void setWorldView(float translateX, float translateY, float rotation, float zoom, bool clearWorld) = 0;
+  /// Stores the clear colour and applies it at once.
+  virtual void setClearColor(float r, float g, float b, float a) = 0;
+  virtual ~KWindow();
+  /// Opens the window (or the full screen) with its context; false on failure.
+  /// A depth of 0 or less means 16 bits, above 32 means 32.
+  virtual bool createGameWindow(short width, short height, short depth, bool windowed, const char *title) = 0;
+  /// Sets the quit flag.
+  virtual void terminate() = 0;
+  virtual void toggleFullScreen(bool fullScreen) = 0;
+  /// Whether the window is the active one (always true in full screen).
+  virtual bool hasFocus() = 0;
+  virtual void setTitle(const char *title) = 0;
+  /// Shows the frame, waits out the rest of the frame time handling events,
+  /// pauses while the window is inactive if asked, and resets the view if asked.
+  virtual void flipBackBuffer(bool waitWhileInactive, bool resetView) = 0;
+  /// Handles the window's own key combinations and at most one event.
+  virtual void processEvents() = 0;
+  virtual bool isQuit() = 0;
+  virtual KWindowHandle getWindowHandle() = 0;
+  /// Caps the frame rate: 1000 / fps whole milliseconds a frame; 0 or less: no cap.
+  virtual void setMaxFrameRate(long framesPerSecond) = 0;
+  virtual bool getRectangleTexCap() = 0;
+  virtual bool getAccelerationCap() = 0;
+  virtual void setRectangleTexCap(bool allowed) = 0;
+  /// Below 1, every frame is darkened by a black overlay of alpha 1 - gamma.
+  virtual void setGamma(float gamma) = 0;
+  virtual long getWindowWidth() = 0;
+  virtual long getWindowHeight() = 0;
+  virtual void restore() = 0;
+  virtual void minimize() = 0;
+  /// Saves the back buffer: format 0 BMP, 1 JPEG, 2 TGA, 3 PNG. False only
+  /// if no memory; sizes of 0 or less mean the window's.
+  virtual bool saveBackBuffer(const char *fileName, long format, long width, long height) = 0;
+  virtual void displayMouse(bool on) = 0;
+  /// Reports the main display's modes until the callback returns false.
+  virtual void enumerateDisplays(bool (*callback)(KDisplay *)) = 0;
+  /// A raw filter that sees each event first; returning false drops it.
+  virtual void setCallBack(bool (*callback)(EventRef)) = 0;
+  /// The engine event callback.
+  virtual void setVexoCallBack(bool (*callback)(KEvent *)) = 0;
+  virtual void setQuit(bool quit) = 0;
+  /// Draws to a surface of the given size supplied from outside.
+  virtual void setScreenSaverInfo(long width, long height) = 0;
+};

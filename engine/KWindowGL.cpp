@@ -1,0 +1,484 @@
+#include "KWindowGL.h"
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "KGraphicGL.h"
+#include "KInput.h"
+#include "KMiscTools.h"
+#include "platform/PictureCodec.h"
+#include "platform/Platform.h"
+
+int16_t KWindowGL::_windowWidth = 0;
+int16_t KWindowGL::_windowHeight = 0;
+int16_t KWindowGL::_windowDepth = 0;
+bool KWindowGL::_quitGL = false;
+bool KWindowGL::hasRectangleText = false;
+
+namespace {
+// The window whose handlers receive events taken outside processEvents.
+KWindowGL *gCurrentWindow = nullptr;
+// Stands for the window handle: there is one platform window.
+int gWindowToken;
+
+// Scancodes of the window's own key combinations.
+const int kScanQ = 20, kScanLCtrl = 224, kScanRCtrl = 228;
+} // namespace
+
+KWindowGL::KWindowGL() { init(false); }
+KWindowGL::KWindowGL(bool depth) { init(depth); }
+
+void KWindowGL::init(bool depth) {
+  window = nullptr;
+  eventCallback = nullptr;
+  vexoEventCallback = nullptr;
+  title[0] = 0;
+  minimized = false;
+  frameTime = 10;
+  mouseDisplayed = false;
+  clearRed = clearGreen = clearBlue = 0;
+  clearAlpha = 1;
+  fullScreen = false;
+  accelerated = true;
+  depthBuffer = depth;
+  gamma = 1;
+  created_ = false;
+  _quitGL = false;
+  setMaxFrameRate(100);
+  gCurrentWindow = this;
+  KMiscTools::setEventDispatcher(&KWindowGL::dispatchOneEvent);
+}
+
+KWindowGL::~KWindowGL() {
+  eventCallback = nullptr;
+  vexoEventCallback = nullptr;
+  KInput::showPointer();
+  platform::closeWindow();
+  fullScreen = false;
+  _quitGL = false;
+  depthBuffer = false;
+  if (gCurrentWindow == this) {
+    gCurrentWindow = nullptr;
+    KMiscTools::setEventDispatcher(nullptr);
+  }
+}
+
+// ---------------------------------------------------------------- creation
+
+bool KWindowGL::createGameWindow(short width, short height, short depth, bool windowed, const char *t) {
+  std::snprintf(title, sizeof title, "%s", t ? t : "");
+  int sw = 0, sh = 0;
+  platform::screenSize(sw, sh);
+  _windowWidth = width;
+  _windowHeight = height;
+  KMiscTools::initMiscTools();
+  if (depth > 32) depth = 32;
+  if (depth <= 0) depth = 16;
+  _windowDepth = depth;
+  fullScreen = false;
+  if (!windowed) {
+    fullScreen = true;
+    window = nullptr;
+    KInput::initInput(nullptr);
+    return SwitchToResolution(width, height, depth);
+  }
+  int left = (sw - width) / 2, top = (sh - height) / 2;
+  if (!platform::openWindow(title, left, top, width, height, depthBuffer)) {
+    KMiscTools::messageBox("could not create window", nullptr);
+    return false;
+  }
+  window = &gWindowToken;
+  created_ = true;
+  platform::showWindow();
+  setTitle(title);
+  KInput::initInput(window);
+  if (!platform::makeContextCurrent()) {
+    KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
+    return false;
+  }
+  platform::setSwapInterval(0);
+  KGraphicGL::setScreenSize(width, height, depth);
+  detectCaps();
+  glEnable(GL_DITHER);
+  return true;
+}
+
+bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
+  if (!platform::windowOpen()) {
+    if (!platform::openWindow(title, 0, 0, width, height, depthBuffer)) return false;
+    created_ = true;
+    platform::showWindow();
+  }
+  if (!platform::setFullScreen(true, width, height, 75)) return false;
+  if (!platform::makeContextCurrent()) {
+    KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
+    platform::setFullScreen(false, width, height, 0);
+    return false;
+  }
+  KGraphicGL::setScreenSize(width, height, depth);
+  detectCaps();
+  window = nullptr;
+  glEnable(GL_DITHER);
+  return true;
+}
+
+void KWindowGL::toggleFullScreen(bool on) {
+  if (on == fullScreen) return;
+  fullScreen = on;
+  if (on) {
+    SwitchToResolution(_windowWidth, _windowHeight, _windowDepth);
+    return;
+  }
+  if (!platform::windowOpen()) {
+    createGameWindow(_windowWidth, _windowHeight, _windowDepth, true, title);
+    return;
+  }
+  platform::setFullScreen(false, _windowWidth, _windowHeight, 0);
+  window = &gWindowToken;
+  platform::makeContextCurrent();
+}
+
+void KWindowGL::minimize() {
+  if (minimized) return;
+  minimized = true;
+  platform::minimizeWindow();
+}
+
+void KWindowGL::restore() {
+  if (!minimized) return;
+  minimized = false;
+  platform::restoreWindow();
+  platform::makeContextCurrent();
+}
+
+void KWindowGL::setTitle(const char *t) {
+  if (!window) return;
+  if (t != title) std::snprintf(title, sizeof title, "%s", t ? t : "");
+  platform::setWindowTitle(title);
+}
+
+KWindowHandle KWindowGL::getWindowHandle() { return window; }
+long KWindowGL::getWindowWidth() { return _windowWidth; }
+long KWindowGL::getWindowHeight() { return _windowHeight; }
+bool KWindowGL::getRectangleTexCap() { return hasRectangleText; }
+bool KWindowGL::getAccelerationCap() { return accelerated; }
+void KWindowGL::setRectangleTexCap(bool allowed) { hasRectangleText = allowed; }
+void KWindowGL::setGamma(float g) { gamma = g; }
+void KWindowGL::fadeToIntensity(float) {}
+void KWindowGL::displayMouse(bool on) { mouseDisplayed = on; }
+
+void KWindowGL::setScreenSaverInfo(long width, long height) {
+  _windowWidth = static_cast<int16_t>(width);
+  _windowHeight = static_cast<int16_t>(height);
+  KGraphicGL::setScreenSize(static_cast<short>(width), static_cast<short>(height), 32);
+}
+
+void KWindowGL::enumerateDisplays(bool (*callback)(KDisplay *)) {
+  if (!callback) return;
+  static KDisplay kdisplay;
+  for (const platform::DisplayMode &m : platform::displayModes()) {
+    kdisplay.width = m.width;
+    kdisplay.height = m.height;
+    kdisplay.bitsPerPixel = m.bitsPerPixel;
+    kdisplay.refreshRate = m.refreshRate;
+    if (!callback(&kdisplay)) return;
+  }
+}
+
+void KWindowGL::detectCaps() {
+  const char *ext = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+  // Mesa names the same extension ARB; all three give GL_TEXTURE_RECTANGLE.
+  if (ext && (std::strstr(ext, "GL_EXT_texture_rectangle") || std::strstr(ext, "GL_NV_texture_rectangle") ||
+              std::strstr(ext, "GL_ARB_texture_rectangle")))
+    hasRectangleText = true;
+}
+
+void KWindowGL::doGammaAdjustment() {
+  setDefaultWorldView();
+  glDisable(GL_TEXTURE_2D);
+  glDisable(0x84F5); // rectangle textures
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  float a = 1 - gamma;
+  if (a < 0) a = 0;
+  glColor4f(0, 0, 0, a);
+  glBegin(GL_QUADS);
+  glVertex2i(0, _windowHeight);
+  glVertex2i(_windowWidth, _windowHeight);
+  glVertex2i(_windowWidth, 0);
+  glVertex2i(0, 0);
+  glEnd();
+  KGraphicGL::_oldBindedText = -1;
+  glDisable(GL_BLEND);
+  glColor4f(1, 1, 1, 1);
+}
+
+// ---------------------------------------------------------------- frames
+
+void KWindowGL::setDefaultWorldView() {
+  setWorldView(0, 0, 0, 1, false);
+  processEvents();
+}
+
+void KWindowGL::setWorldView(float translateX, float translateY, float rotation, float zoom, bool clearWorld) {
+  const int w = _windowWidth, h = _windowHeight;
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, w, 0, h, -100, 100);
+  glMatrixMode(GL_MODELVIEW);
+  if (clearWorld) {
+    glClearColor(clearRed, clearGreen, clearBlue, clearAlpha);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glLoadIdentity();
+  glTranslatef(static_cast<float>(w / 2), static_cast<float>(h / 2), 0);
+  glRotatef(rotation, 0, 0, 1);
+  glScalef(zoom, zoom, 0);
+  glTranslatef(static_cast<float>(-(w / 2)), static_cast<float>(-(h / 2)), 0);
+  if (zoom != 0) glTranslatef(translateX / zoom, translateY / zoom, 0);
+  glDisable(GL_DEPTH_TEST);
+  glViewport(0, 0, w, h);
+  glDisable(GL_DITHER);
+}
+
+void KWindowGL::setClearColor(float r, float g, float b, float a) {
+  clearRed = r;
+  clearGreen = g;
+  clearBlue = b;
+  clearAlpha = a;
+  glClearColor(r, g, b, a);
+}
+
+void KWindowGL::setClipping(long x1, long y1, long x2, long y2) {
+  // The box's lower edge in OpenGL's upward coordinates is the game's y2.
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(static_cast<GLint>(x1), static_cast<GLint>(_windowHeight - y2), static_cast<GLsizei>(x2 - x1),
+            static_cast<GLsizei>(y2 - y1));
+}
+
+void KWindowGL::setMaxFrameRate(long fps) {
+  if (fps > 0) {
+    frameTime = static_cast<uint32_t>(1000 / fps);
+  } else {
+    frameTime = 0;
+    if (created_) platform::setSwapInterval(0);
+  }
+}
+
+void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
+  static uint32_t t1 = 0;
+  KGraphicGL::vexo_glUnbindTexture();
+  if (mouseDisplayed) {
+    setDefaultWorldView();
+    KInput::displayMouse();
+  }
+  // The system cursor: hidden over the game area once the mouse has left it.
+  int mx, my;
+  platform::mousePosition(mx, my);
+  if (mx < 0 || my < 0 || mx > _windowWidth || my > _windowHeight) {
+    if (!KInput::_cursorVisibility) KInput::showPointer();
+    KInput::_cursorVisibility = false;
+  } else if (!KInput::_cursorVisibility) {
+    KInput::hidePointer();
+  }
+  platform::makeContextCurrent();
+  // Swaps never wait for the display: the frame cap alone paces the game,
+  // so that a 60 Hz display does not slow an 80-frame game down.
+  uint32_t t = static_cast<uint32_t>(KMiscTools::getMilliseconds());
+  if (gamma < 1) doGammaAdjustment();
+  platform::swapBuffers();
+  processEvents();
+  if (frameTime != 0) {
+    if (t - t1 <= frameTime) {
+      uint32_t now;
+      do {
+        now = static_cast<uint32_t>(KMiscTools::getMilliseconds());
+        processEvents();
+        // Wait in the event queue rather than spinning a core.
+        uint32_t elapsed = now - t1;
+        if (elapsed < frameTime) platform::waitForEvent(static_cast<int>(frameTime - elapsed));
+      } while (now - t1 < frameTime);
+    }
+    t1 = static_cast<uint32_t>(KMiscTools::getMilliseconds());
+  }
+  if (resetView) setDefaultWorldView();
+  if (platform::windowOpen()) {
+    t1 = static_cast<uint32_t>(KMiscTools::getMilliseconds());
+    if (window && !platform::windowHasFocus() && waitWhileInactive) {
+      while (!platform::windowHasFocus() && !_quitGL) {
+        processEvents();
+        platform::waitForEvent(50);
+      }
+      KMiscTools::freezeTimer();
+    }
+  }
+}
+
+// ---------------------------------------------------------------- events
+
+bool KWindowGL::isQuit() { return _quitGL; }
+void KWindowGL::setQuit(bool quit) { _quitGL = quit; }
+void KWindowGL::terminate() { _quitGL = true; }
+bool KWindowGL::hasFocus() { return window ? platform::windowHasFocus() : true; }
+void KWindowGL::setCallBack(bool (*callback)(EventRef)) { eventCallback = callback; }
+void KWindowGL::setVexoCallBack(bool (*callback)(KEvent *)) { vexoEventCallback = callback; }
+
+void KWindowGL::processEvents() {
+  static int32_t sscount = 0;
+  // Quit combination: Ctrl+Q, the convention of this platform.
+  if ((platform::keyDown(kScanLCtrl) || platform::keyDown(kScanRCtrl)) && hasFocus() &&
+      KInput::isPressed(K_VK_Q))
+    _quitGL = true;
+  if (KInput::isPressed(K_VK_SHIFT) && KInput::isPressed(K_VK_F6)) {
+    sscount++;
+    char name[64];
+    std::snprintf(name, sizeof name, "screenshot%d.tga", sscount);
+    std::string path = KMiscTools::makeFilePath(name);
+    std::string folder = path.substr(0, path.find_last_of('/'));
+    // A read-only data folder (an installed game) sends the file to the
+    // user's own data folder instead of losing it.
+    if (access(folder.c_str(), W_OK) != 0) {
+      if (const char *user = KMiscTools::getUserDataFolder()) path = std::string(user) + "/" + name;
+    }
+    saveBackBuffer(path.c_str(), 2, 0, 0);
+    KInput::waitForKeyRelease(K_VK_F6);
+    KInput::waitForKeyRelease(K_VK_SHIFT);
+  }
+  platform::Event e;
+  if (!platform::pollEvent(e)) return;
+  if (eventCallback && !eventCallback(&e)) return;
+  handleEvent(e);
+}
+
+void KWindowGL::dispatchOneEvent() {
+  platform::Event e;
+  if (!platform::pollEvent(e)) return;
+  if (gCurrentWindow) gCurrentWindow->handleEvent(e);
+}
+
+void KWindowGL::deliver(KEvent &event, int type) {
+  event.type = type;
+  vexoEventCallback(&event);
+}
+
+void KWindowGL::handleEvent(const platform::Event &e) {
+  KEvent ke;
+  std::memset(&ke, 0, sizeof ke);
+  const bool cb = vexoEventCallback != nullptr;
+  if (cb) {
+    ke.button = e.button;
+    ke.charCode = e.charCode;
+    ke.keyCode = static_cast<uint32_t>(e.scancode);
+    ke.mouseX = KInput::getMouseX();
+    ke.mouseY = KInput::getMouseY();
+    ke.nativeEvent = &e;
+    ke.key = KInput::getVexoKey(static_cast<unsigned short>(e.scancode));
+  }
+  switch (e.kind) {
+  case platform::Event::MouseDown:
+    if (e.button == 2) KInput::_rbuttonstate = true;
+    if (cb) deliver(ke, e.clicks >= 2 ? 8 : 3);
+    break;
+  case platform::Event::MouseUp:
+    if (e.button == 2) KInput::_rbuttonstate = false;
+    if (cb) deliver(ke, 2);
+    break;
+  case platform::Event::MouseMoved:
+    if (cb) deliver(ke, 1);
+    break;
+  case platform::Event::MouseWheel:
+    KInput::setLastWheelValue(static_cast<short>(e.wheel));
+    if (cb) {
+      ke.wheelDelta = static_cast<int16_t>(e.wheel);
+      deliver(ke, 11);
+    }
+    break;
+  case platform::Event::WindowClose:
+  case platform::Event::Quit:
+    _quitGL = true;
+    break;
+  case platform::Event::WindowExposed:
+    // Type 12 stands for "the window's content was exposed and must be drawn again".
+    if (cb) deliver(ke, 12);
+    break;
+  case platform::Event::KeyDown:
+  case platform::Event::KeyRepeat:
+    if (cb) {
+      ke.type = 6;
+      if (vexoEventCallback(&ke)) deliver(ke, 5);
+    }
+    break;
+  case platform::Event::KeyUp:
+    if (cb) deliver(ke, 7);
+    break;
+  case platform::Event::AppActivated:
+    if (cb) {
+      std::memset(&ke, 0, sizeof ke);
+      deliver(ke, 13);
+    }
+    break;
+  default:
+    break;
+  }
+}
+
+// ---------------------------------------------------------------- saving
+
+bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, long height) {
+  const int W = _windowWidth, H = _windowHeight;
+  std::vector<uint32_t> pixels;
+  try {
+    pixels.resize(static_cast<size_t>(W) * H);
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  // R, G, B, A bytes become B, G, R, A.
+  for (uint32_t &p : pixels) p = (p & 0xFF00FF00u) | ((p & 0xFF) << 16) | ((p >> 16) & 0xFF);
+  if (width <= 0) width = W;
+  if (height <= 0) height = H;
+  // A size beyond the window is cut to the window: there is nothing more to read.
+  if (width > W) width = W;
+  if (height > H) height = H;
+  if (width < W || height < H) {
+    // A smaller picture is the top-left part of the screen.
+    std::vector<uint32_t> part(static_cast<size_t>(width) * height);
+    for (long y = 0; y < height; y++)
+      std::memcpy(&part[static_cast<size_t>(y) * width], &pixels[static_cast<size_t>(H - height + y) * W],
+                  static_cast<size_t>(width) * 4);
+    pixels.swap(part);
+  }
+  savePicFile(fileName, pixels.data(), width, height, format);
+  return true;
+}
+
+void KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {
+  if (width <= 0 || height <= 0 || !fileName || !pixels) return;
+  if (format < 0 || format > 3) return;
+  // Turned upside down, so that the top row of the screen is the picture's top row.
+  std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+  for (long y = 0; y < height; y++) {
+    const unsigned char *src = reinterpret_cast<const unsigned char *>(pixels + (height - 1 - y) * width);
+    unsigned char *dst = &rgba[static_cast<size_t>(y) * width * 4];
+    for (long x = 0; x < width; x++) {
+      dst[x * 4 + 0] = src[x * 4 + 2];
+      dst[x * 4 + 1] = src[x * 4 + 1];
+      dst[x * 4 + 2] = src[x * 4 + 0];
+      dst[x * 4 + 3] = src[x * 4 + 3];
+    }
+  }
+  if (platform::encodePicture(fileName, static_cast<platform::PictureFormat>(format), static_cast<int>(width),
+                              static_cast<int>(height), rgba.data())) {
+    KMiscTools::messageBox("export ok", nullptr);
+  } else {
+    KMiscTools::messageBox("can't do export", "GraphicsExportDoExport error -1");
+  }
+}

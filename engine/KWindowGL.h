@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+
+#include "KWindow.h"
+
+/// The OpenGL game window on the platform layer: one window with one
+/// OpenGL context (kept across full-screen switches, so textures survive),
+/// the frame cap, and the window's event handling.
+class KWindowGL : public KWindow {
+public:
+  KWindowGL();
+  /// With `depthBuffer`, every context asks for a 16-bit depth buffer.
+  explicit KWindowGL(bool depthBuffer);
+  ~KWindowGL() override;
+
+  void setDefaultWorldView() override;
+  void setWorldView(float translateX, float translateY, float rotation, float zoom, bool clearWorld) override;
+  void setClearColor(float r, float g, float b, float a) override;
+  bool createGameWindow(short width, short height, short depth, bool windowed, const char *title) override;
+  void terminate() override;
+  void toggleFullScreen(bool fullScreen) override;
+  bool hasFocus() override;
+  void setTitle(const char *title) override;
+  void flipBackBuffer(bool waitWhileInactive, bool resetView) override;
+  void processEvents() override;
+  bool isQuit() override;
+  KWindowHandle getWindowHandle() override;
+  void setMaxFrameRate(long framesPerSecond) override;
+  bool getRectangleTexCap() override;
+  bool getAccelerationCap() override;
+  void setRectangleTexCap(bool allowed) override;
+  void setGamma(float gamma) override;
+  long getWindowWidth() override;
+  long getWindowHeight() override;
+  void restore() override;
+  void minimize() override;
+  bool saveBackBuffer(const char *fileName, long format, long width, long height) override;
+  void displayMouse(bool on) override;
+  void enumerateDisplays(bool (*callback)(KDisplay *)) override;
+  void setCallBack(bool (*callback)(EventRef)) override;
+  void setVexoCallBack(bool (*callback)(KEvent *)) override;
+  void setQuit(bool quit) override;
+  void setScreenSaverInfo(long width, long height) override;
+
+  /// Does nothing on this platform.
+  void fadeToIntensity(float intensity);
+  /// Enables the scissor test on a box x2 - x1 wide and y2 - y1 high whose
+  /// top-left corner is (x1, y1) in game coordinates.
+  void setClipping(long x1, long y1, long x2, long y2);
+  /// Writes `pixels` (rows bottom-up, bytes B, G, R, A, `width` by
+  /// `height`) to `fileName` as BMP (0), JPEG (1), TGA (2) or PNG (3).
+  void savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format);
+
+  /// Reads the OpenGL extensions; rectangle textures switch hasRectangleText on.
+  void detectCaps();
+  /// Darkens the frame by a black quad of alpha 1 - gamma.
+  void doGammaAdjustment();
+  bool SwitchToResolution(short width, short height, short depth);
+
+  /// Runs the window's handlers on one platform event.
+  void handleEvent(const platform::Event &event);
+
+  KWindowHandle window;
+  bool (*eventCallback)(EventRef);
+  bool (*vexoEventCallback)(KEvent *);
+  char title[256];
+  bool minimized;
+  uint32_t frameTime;
+  bool mouseDisplayed;
+  float clearRed, clearGreen, clearBlue, clearAlpha;
+  bool fullScreen;
+  bool accelerated;
+  bool depthBuffer;
+  float gamma;
+
+  static int16_t _windowWidth, _windowHeight, _windowDepth;
+  static bool _quitGL;
+  static bool hasRectangleText;
+
+private:
+  void init(bool depth);
+  void deliver(KEvent &event, int type);
+  static void dispatchOneEvent();
+  bool created_;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+// Picture decoding and encoding through the platform's image library.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+/// Decodes an encoded PNG, JPEG or TGA picture held in memory. `type` names
+/// the decoder ("PNG", "JPG", "TGA") or is null to decide from the content.
+/// On success `argb` holds width x height pixels, top row first, each four
+/// bytes A, R, G, B; a picture without alpha gives 255.
+bool decodePicture(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
+                   std::vector<unsigned char> &argb);
+
+enum class PictureFormat { BMP = 0, JPEG = 1, TGA = 2, PNG = 3 };
+
+/// Writes width x height pixels given top row first as R, G, B, A bytes to
+/// `path` in `format`. False if the file could not be written.
+bool encodePicture(const char *path, PictureFormat format, int width, int height, const unsigned char *rgba);
+
+} // namespace platform

@@ -1,0 +1,137 @@
+#pragma once
+
+// The platform layer: the window, its OpenGL context, events, mouse and
+// keyboard state, the pointer, the clock, message boxes, desktop launching,
+// the locale and the executable's folder. This is the only part of the
+// engine (with PictureCodec and the audio device in SoundChannel) that talks
+// to SDL; the K classes call these functions instead.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+/// One window or application event, translated from the platform's queue.
+struct Event {
+  enum Kind {
+    None,
+    MouseDown,
+    MouseUp,
+    MouseMoved,
+    MouseWheel,
+    KeyDown,
+    KeyRepeat,
+    KeyUp,
+    WindowClose,    ///< the close box or the window manager's close request
+    WindowExposed,  ///< the window's content must be drawn again
+    AppActivated,   ///< the window gained keyboard focus
+    AppDeactivated, ///< the window lost keyboard focus
+    Quit            ///< the session asks the program to end
+  };
+  Kind kind = None;
+  int button = 0;     ///< 1 left, 2 right, 3 middle
+  int clicks = 0;     ///< click count of a press
+  int wheel = 0;      ///< wheel movement, positive away from the user
+  int scancode = 0;   ///< key of a key event
+  char charCode = 0;  ///< character of a key event, when it has one
+  int x = 0, y = 0;   ///< mouse position in game pixels
+};
+
+/// A display mode of the main display.
+struct DisplayMode {
+  int width, height, bitsPerPixel, refreshRate;
+};
+
+// ---- start-up -------------------------------------------------------------
+
+/// Starts the video side of the platform; safe to call more than once.
+bool initVideo();
+/// Full path of the folder holding the executable, without a trailing '/'.
+std::string executableFolder();
+/// The user's home folder, or empty.
+std::string homeFolder();
+/// The user's configuration folder ($XDG_CONFIG_HOME or ~/.config), or empty.
+std::string configFolder();
+/// The user's data folder ($XDG_DATA_HOME or ~/.local/share), or empty.
+std::string userDataFolder();
+
+// ---- the window -----------------------------------------------------------
+
+/// Size of the main display's desktop in pixels.
+void screenSize(int &width, int &height);
+/// Opens the one window with a double-buffered OpenGL (compatibility)
+/// context of `width` by `height` game pixels at (x, y) on the screen.
+/// The window may be larger than the game area by a whole-number scale.
+bool openWindow(const char *title, int x, int y, int width, int height, bool depthBuffer);
+/// Whether the window is open.
+bool windowOpen();
+/// Closes the window and its context.
+void closeWindow();
+void setWindowTitle(const char *title);
+void showWindow();
+void minimizeWindow();
+void restoreWindow();
+/// Switches to full screen at the display mode closest to the size at
+/// `refreshRate` Hz, or back to the window.
+bool setFullScreen(bool on, int width, int height, int refreshRate);
+/// Whether the window has keyboard focus.
+bool windowHasFocus();
+/// Position of the game area's top-left corner on the screen.
+void windowPosition(int &x, int &y);
+/// Makes the window's context current; false if that failed.
+bool makeContextCurrent();
+void setSwapInterval(int interval);
+void swapBuffers();
+/// The display modes of the main display, in the platform's order.
+std::vector<DisplayMode> displayModes();
+
+// ---- events ---------------------------------------------------------------
+
+/// Takes one event off the queue without waiting; false when there is none.
+bool pollEvent(Event &event);
+/// Waits up to `milliseconds` for an event to arrive, leaving it queued.
+void waitForEvent(int milliseconds);
+/// Lets the platform update its mouse and keyboard state.
+void pumpEvents();
+
+// ---- mouse and keyboard state ---------------------------------------------
+
+/// The mouse position in game pixels, read now; may lie outside the window.
+void mousePosition(int &x, int &y);
+/// Whether the left mouse button is down now.
+bool leftButtonDown();
+/// Whether the key of `scancode` is down now.
+bool keyDown(int scancode);
+void showCursor(bool show);
+/// Moves the pointer to (x, y) in game pixels.
+void warpMouse(int x, int y);
+
+/// Scripted input for tests: while set, the mouse and keyboard state come
+/// from this record instead of the devices.
+struct ScriptedInput {
+  int mouseX = 0, mouseY = 0;
+  bool leftButton = false;
+  bool keys[512] = {};
+};
+void setScriptedInput(const ScriptedInput *input);
+
+// ---- system services --------------------------------------------------------
+
+/// Microseconds from an arbitrary start, monotonic, 64 bits.
+uint64_t microseconds();
+/// The current year of the local calendar.
+int localYear();
+/// Sleeps the calling thread.
+void sleepMilliseconds(int milliseconds);
+/// Shows a modal box with a heading and a detail text; with no display the
+/// texts go to standard error. A hook set for tests receives them instead.
+void messageBox(const char *heading, const char *detail);
+using MessageHook = void (*)(const char *heading, const char *detail);
+void setMessageHook(MessageHook hook);
+/// Asks the desktop to open an address; false on failure.
+bool openURL(const char *url);
+/// The user's preferred locale as language_REGION, or empty.
+std::string preferredLocale();
+
+} // namespace platform

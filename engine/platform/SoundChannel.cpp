@@ -1,0 +1,201 @@
+#include "SoundChannel.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace platform {
+
+namespace {
+const int kOutputRate = 44100;
+SoundChannel *gLive = nullptr;
+SDL_AudioDeviceID gDevice = 0;
+std::thread gSilentMixer;
+std::atomic<bool> gSilentRunning{false};
+bool gStarted = false;
+
+void deviceCallback(void *, Uint8 *stream, int len) {
+  SoundChannel::mixAll(reinterpret_cast<int16_t *>(stream), len / 4);
+}
+
+// Without a device, time still passes for the channels: buffers end and
+// completion routines run as they would on a real device.
+void silentMixer() {
+  std::vector<int16_t> scratch(441 * 2);
+  auto next = std::chrono::steady_clock::now();
+  while (gSilentRunning.load()) {
+    SoundChannel::mixAll(scratch.data(), 441);
+    next += std::chrono::milliseconds(10);
+    std::this_thread::sleep_until(next);
+  }
+}
+} // namespace
+
+std::recursive_mutex &soundLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+SoundChannel::SoundChannel(CompletionRoutine routine) : routine_(routine) {
+  SoundLock guard(soundLock());
+  nextLive_ = gLive;
+  if (gLive) gLive->prevLive_ = this;
+  gLive = this;
+}
+
+SoundChannel::~SoundChannel() {
+  SoundLock guard(soundLock());
+  if (prevLive_) prevLive_->nextLive_ = nextLive_;
+  else gLive = nextLive_;
+  if (nextLive_) nextLive_->prevLive_ = prevLive_;
+}
+
+void SoundChannel::play(const SoundBuffer &buffer) {
+  SoundLock guard(soundLock());
+  current_ = buffer;
+  position_ = 0;
+  playing_ = buffer.data && buffer.byteCount > 0;
+  paused_ = false;
+}
+
+void SoundChannel::doImmediate(const SoundCommand &c) {
+  SoundLock guard(soundLock());
+  switch (c.cmd) {
+  case kQuietCmd: playing_ = false; break;
+  case kFlushCmd: queue_.clear(); break;
+  case kReInitCmd:
+    rateMultiplier_ = 0x10000;
+    paused_ = false;
+    break;
+  case kPauseCmd: paused_ = true; break;
+  case kResumeCmd: paused_ = false; break;
+  case kVolumeCmd:
+    left_ = static_cast<uint16_t>(std::min<intptr_t>(c.param2 & 0xFFFF, 255));
+    right_ = static_cast<uint16_t>(std::min<intptr_t>((c.param2 >> 16) & 0xFFFF, 255));
+    break;
+  case kRateMultiplierCmd: rateMultiplier_ = static_cast<uint32_t>(c.param2); break;
+  case kCallBackCmd:
+    if (routine_) routine_(this, c);
+    break;
+  default: break;
+  }
+}
+
+void SoundChannel::doCommand(const SoundCommand &c) {
+  SoundLock guard(soundLock());
+  queue_.push_back(c);
+  if (!playing_) runQueue();
+}
+
+bool SoundChannel::busy() const {
+  SoundLock guard(soundLock());
+  return playing_;
+}
+
+// Runs queued commands while nothing plays; stops as soon as a command (a
+// completion routine) starts a buffer.
+void SoundChannel::runQueue() {
+  while (!playing_ && !queue_.empty()) {
+    SoundCommand c = queue_.front();
+    queue_.pop_front();
+    doImmediate(c);
+  }
+}
+
+void SoundChannel::mixInto(int32_t *acc, int frames) {
+  int done = 0;
+  while (done < frames) {
+    if (!playing_) {
+      runQueue();
+      if (!playing_) return;
+    }
+    if (paused_) return;
+    const int bytesPerSample = current_.bitsPerSample == 8 ? 1 : 2;
+    const int ch = current_.channels == 2 ? 2 : 1;
+    const uint64_t totalFrames = current_.byteCount / (static_cast<uint32_t>(bytesPerSample) * ch);
+    // Source frames advanced per output frame, in 32.32 fixed point.
+    const uint64_t step =
+        (static_cast<uint64_t>(current_.sampleRate) * rateMultiplier_ << 16) / kOutputRate;
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(current_.data);
+    while (done < frames) {
+      uint64_t index = position_ >> 32;
+      if (index >= totalFrames) {
+        playing_ = false;
+        break;
+      }
+      int32_t l, r;
+      if (bytesPerSample == 1) {
+        l = (static_cast<int32_t>(bytes[index * ch]) - 128) << 8;
+        r = ch == 2 ? (static_cast<int32_t>(bytes[index * ch + 1]) - 128) << 8 : l;
+      } else {
+        const unsigned char *p = bytes + index * ch * 2;
+        l = static_cast<int16_t>(p[0] | (p[1] << 8));
+        r = ch == 2 ? static_cast<int16_t>(p[2] | (p[3] << 8)) : l;
+      }
+      acc[done * 2] += l * left_ / 255;
+      acc[done * 2 + 1] += r * right_ / 255;
+      position_ += step;
+      done++;
+    }
+  }
+}
+
+void SoundChannel::mixAll(int16_t *out, int frames) {
+  static thread_local std::vector<int32_t> acc;
+  static thread_local std::vector<SoundChannel *> live;
+  acc.assign(static_cast<size_t>(frames) * 2, 0);
+  {
+    SoundLock guard(soundLock());
+    // A completion routine may create or dispose of channels: walk a copy.
+    live.clear();
+    for (SoundChannel *c = gLive; c; c = c->nextLive_) live.push_back(c);
+    for (SoundChannel *c : live) {
+      bool stillLive = false;
+      for (SoundChannel *d = gLive; d; d = d->nextLive_)
+        if (d == c) stillLive = true;
+      if (stillLive) c->mixInto(acc.data(), frames);
+    }
+  }
+  for (int i = 0; i < frames * 2; i++) out[i] = static_cast<int16_t>(std::clamp(acc[i], -32768, 32767));
+}
+
+void SoundChannel::startOutput(Output output) {
+  stopOutput();
+  gStarted = true;
+  if (output == Output::Manual) return;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    SDL_AudioSpec want{}, have{};
+    want.freq = kOutputRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = deviceCallback;
+    gDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (gDevice) {
+      SDL_PauseAudioDevice(gDevice, 0);
+      return;
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  gSilentRunning = true;
+  gSilentMixer = std::thread(silentMixer);
+}
+
+void SoundChannel::stopOutput() {
+  if (gDevice) {
+    SDL_CloseAudioDevice(gDevice);
+    gDevice = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  if (gSilentRunning.exchange(false) && gSilentMixer.joinable()) gSilentMixer.join();
+  gStarted = false;
+}
+
+bool SoundChannel::hasDevice() { return gDevice != 0; }
+bool SoundChannel::outputStarted() { return gStarted; }
+
+} // namespace platform

@@ -1,0 +1,94 @@
+#pragma once
+
+// The play screen: the brick wall and its feeder line, the sling and the
+// ball, destruction and bonuses, the score display, clouds and game over.
+
+#include <cstdint>
+
+/// One cell of the wall or of the feeder line.
+struct sBrick {
+  int32_t color;     ///< -1 empty, 0..4 colours, 5 hard, 6 and 7 hard after one and two hits
+  int32_t fall;      ///< drawn displacement in pixels: < 0 sliding in, > 0 falling
+  int32_t bonus;     ///< 0 none, 1 bomb, 2 hammer, 3 clock, 4 target, 5 row clear
+  int32_t bonusTime; ///< frames left before the bonus expires
+};
+
+/// A puff of cloud announcing a bonus.
+struct sCloud {
+  bool active;
+  int32_t x, y;
+  int32_t delay;
+  int32_t frame;
+};
+
+struct sNumber {
+  char character;
+  int16_t x1, y1, x2, y2;
+};
+
+extern sBrick brickWall[8][9]; ///< [row][col], row 0 at the top
+extern sBrick brickLine[9];
+extern sCloud cloudTable[10];
+extern const sNumber numberTable[10];
+
+extern bool gameover;
+extern float gameOverProgress;
+extern bool scoreSent;
+extern int32_t gScore;
+extern int32_t gScoreAnim;
+extern int32_t difficulty;
+extern int32_t delayTimer;
+extern int32_t defaultDelayTimer;
+extern int32_t pauseLine;
+extern int32_t gHelpTarget;
+extern int32_t highlitedBrickX, highlitedBrickY;
+extern bool tutorial;
+
+extern float ballx, bally;
+extern bool launched;
+extern bool grabbedBall;
+extern int32_t decaloX, decaloY;
+extern float forceX, forceY;
+extern float ballZoom;
+extern float ballZoomSpeed;
+extern float oldballX, oldballY;
+
+void resetInGame();
+/// One frame of play; 1 when the player leaves for the menu.
+long doInGame();
+void setDifficultyLevel();
+
+void fillFirstLine();
+bool spaceInLine();
+bool isStillFalling();
+void doLine();
+void dropLine();
+void drawLine();
+void fallWorld();
+
+void getForce(bool keepOld);
+void calculateTaret();
+void drawBall();
+void drawChain(bool aiming);
+void adjustBallPosition();
+void destroyBall();
+void drawDragMe();
+
+void destroyBrickAt(long col, long row);
+void destroyColoredBrickAt(long col, long row, long color);
+void fastDestroyBrick(long col, long row);
+long getBonus();
+void applyBonus(long col, long row, long kind);
+
+void displayValueAt(long x, long y, long value);
+void displayLeftValueAt(long x, long y, long value);
+void displayScore();
+void initClouds();
+void addCloud(long x, long y);
+void drawCloud(sCloud *cloud);
+void doClouds();
+void drawGameOver();
+void sendScore(long score);
+
+/// The statics kept between frames (score timer, game-over wobble), for tests.
+void resetInGameStatics();

@@ -1,0 +1,3 @@
+#include "zunk.h"
+
+int main() { return zunkMain(); }

@@ -1,0 +1,369 @@
+#include "zunk.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "KInput.h"
+#include "KMiscTools.h"
+#include "KVexo.h"
+#include "credits.h"
+#include "ingame.h"
+
+KWindow *gamewindow = nullptr;
+KGraphic *surf_zunk = nullptr;
+KGraphic *surf_curseur = nullptr;
+int32_t gameState = 0;
+
+sButton buttons[5] = {
+    {0, 780, 524, 1023, 570, 42, 130, 0, 0, 1, 0, 1, 0},
+    {1, 780, 575, 1023, 630, 42, 190, 0, 0, 1, 0, 1, 0},
+    {2, 780, 633, 1023, 686, 42, 255, 0, 0, 1, 0, 1, 0},
+    {3, 780, 706, 1023, 756, 42, 350, 0, 0, 1, 0, 1, 0},
+    {3, 780, 762, 1023, 815, 42, 400, 0, 0, 1, 0, 1, 0},
+};
+sButton storeButtons[5];
+int32_t selectedButton = -1;
+bool lockMenu = false;
+float fadeback = 0;
+
+int32_t topScores[10] = {30, 25, 20, 19, 18, 15, 10, 9, 8, 5};
+const int32_t topScoresOld[10] = {30, 25, 20, 19, 18, 15, 10, 9, 8, 5};
+
+KSound *snd_downline = nullptr;
+KSound *snd_break[3] = {nullptr, nullptr, nullptr};
+KSound *snd_bomb = nullptr;
+KSound *snd_hammer = nullptr;
+KSound *snd_tictac = nullptr;
+KSound *snd_throw = nullptr;
+KSound *snd_menu = nullptr;
+KSound *snd_music = nullptr;
+
+namespace {
+// Function-local statics of the screens, kept here so tests can restart them.
+float _blend = 0, _slidey = 0, _slidespeed = 0;
+float myblend = 0;
+bool soundloaded = false;
+
+void drawBackground(float srcX) {
+  surf_zunk->blitAlphaRectFx(srcX, 0, srcX + 320, 480, 0, 0, 0, 1, 1, false, false, 0, 0);
+}
+
+void veil() {
+  fadeback += 0.02f;
+  if (fadeback > 0.5f) fadeback = 0.5f;
+  surf_zunk->drawRect(0, 0, 320, 480, 0, 0, 0, fadeback);
+}
+} // namespace
+
+void resetShellStatics() {
+  _blend = _slidey = _slidespeed = 0;
+  myblend = 0;
+  soundloaded = false;
+}
+
+// ------------------------------------------------------------------ program
+
+int zunkMain() {
+  KMiscTools::initMiscTools();
+  KMiscTools::setFileSource(true);
+  initzunk();
+  for (;;) {
+    if (!gamewindow) break;
+    gamewindow->setDefaultWorldView();
+    if (gamewindow->isQuit()) break;
+    surf_curseur->blitAlphaRect(0, 0, 20, 28, KInput::getMouseX(), KInput::getMouseY(), false, false);
+    gamewindow->flipBackBuffer(true, true);
+    if (!doZunk()) break;
+  }
+  freeZunk();
+  return 0;
+}
+
+void initzunk() {
+  std::memcpy(storeButtons, buttons, sizeof buttons);
+  gamewindow = KVexo::createKWindow(K_OPENGL, false);
+  if (!gamewindow->createGameWindow(320, 480, -1, true, "Zunk")) {
+    // Without a window nothing can be drawn: the loop ends at once.
+    delete gamewindow;
+    gamewindow = nullptr;
+    return;
+  }
+  gamewindow->setClearColor(0, 0, 0, 1);
+  gamewindow->setWorldView(0, 0, 0, 1, true);
+  gamewindow->flipBackBuffer(true, true);
+  gamewindow->setMaxFrameRate(80);
+  surf_zunk = KVexo::createKGraphic();
+  surf_zunk->loadPicture(KMiscTools::makeFilePath("zunk.png"), true, true);
+  surf_curseur = KVexo::createKGraphic();
+  surf_curseur->loadPicture(KMiscTools::makeFilePath("curseur.png"), true, true);
+  resetButtons();
+  selectedButton = -1;
+  lockMenu = true;
+  resetInGame();
+}
+
+bool doZunk() {
+  if (!surf_zunk || !gamewindow || gamewindow->isQuit()) return false;
+  gamewindow->setClearColor(0, 0, 0, 1);
+  gamewindow->setWorldView(0, 0, 0, 1, true);
+  switch (gameState) {
+  case 0:
+    selectedButton = -1;
+    _blend += 0.01f;
+    surf_zunk->blitAlphaRectFx(0, 0, 320, 480, 0, 0, 0, 1, _blend, false, false, 0, 0);
+    if (_blend > 1) diplayCopyright();
+    if (_blend > 3) {
+      gameState = 1;
+      _slidespeed = 1;
+      _slidey = 0;
+    }
+    break;
+  case 1:
+    resetInGame();
+    doMenu();
+    if (_slidey < 480) {
+      surf_zunk->setBlitColor(1, 1, 1, 1);
+      surf_zunk->blitAlphaRectFx(0, 0, 320, 240, 0, static_cast<short>(static_cast<int>(-_slidey)), 0, 1, 1, false,
+                                 false, 0, 0);
+      surf_zunk->blitAlphaRectFx(0, 240, 320, 480, 0, static_cast<short>(static_cast<int>(240 + _slidey)), 0, 1, 1,
+                                 false, false, 0, 0);
+      lockMenu = true;
+      _slidey += _slidespeed;
+      _slidespeed += 0.1f;
+    } else {
+      lockMenu = false;
+    }
+    diplayCopyright();
+    break;
+  case 2:
+    drawBackground(320);
+    showHelp();
+    break;
+  case 3:
+    drawBackground(320);
+    showScores();
+    break;
+  case 4:
+    drawBackground(640);
+    if (doInGame() == 1) {
+      gameState = 1;
+      std::memcpy(buttons, storeButtons, sizeof buttons);
+      resetButtons();
+      selectedButton = -1;
+    }
+    break;
+  default:
+    break;
+  }
+  return true;
+}
+
+void freeZunk() {
+  freeSounds();
+  saveScores();
+  delete surf_curseur;
+  surf_curseur = nullptr;
+  delete surf_zunk;
+  surf_zunk = nullptr;
+  delete gamewindow;
+  gamewindow = nullptr;
+}
+
+// ------------------------------------------------------------------ menu
+
+void resetButtons() {
+  fadeback = 0;
+  for (sButton &b : buttons) {
+    b.phaseSpeed = 0.05f;
+    b.destX2 = static_cast<int16_t>(b.destX + (b.srcX2 - b.srcX1));
+    b.destY2 = static_cast<int16_t>(b.destY + (b.srcY2 - b.srcY1));
+    b.phase = static_cast<float>(std::rand() % 628) / 100;
+  }
+}
+
+void displayButton(long index) {
+  sButton &b = buttons[index];
+  if (selectedButton == -1) {
+    b.zoom = 1;
+    b.blend = 1;
+  } else if (b.zoom > 2) {
+    if (index == 3) {
+      gameState = 5;
+      if (gamewindow) gamewindow->terminate();
+    } else {
+      gameState = index == 0 ? 4 : index == 1 ? 3 : index == 2 ? 2 : 1;
+      selectedButton = -1;
+    }
+    resetButtons();
+    return;
+  }
+  if (index == selectedButton) {
+    b.zoom += 0.2f;
+    b.blend -= 0.025f;
+  } else if (selectedButton != -1) {
+    b.blend -= 0.03f;
+  }
+  if (b.blend < 0) b.blend = 0;
+  b.phase += b.phaseSpeed;
+  if (b.phase > 6.28f) b.phase = 0;
+  surf_zunk->setTextureQuality(true);
+  surf_zunk->blitAlphaRectFx(b.srcX1, b.srcY1, b.srcX2, b.srcY2, b.destX, b.destY, 0,
+                             static_cast<float>(b.zoom + std::cos(static_cast<double>(b.phase)) / 30), b.blend, false,
+                             false, 0, 0);
+  surf_zunk->setTextureQuality(false);
+  if (selectedButton == -1 && !lockMenu && KInput::getLeftButtonState()) {
+    const int x = KInput::getMouseX(), y = KInput::getMouseY();
+    if (b.destX <= x && x <= b.destX2 && b.destY <= y && y <= b.destY2) {
+      playSound(snd_menu);
+      selectedButton = static_cast<int32_t>(index);
+    }
+  }
+}
+
+void doMenu() {
+  drawBackground(320);
+  for (long i = 0; i < 4; i++) displayButton(i);
+}
+
+// ------------------------------------------------------------------ static screens
+
+void diplayCopyright() {
+  myblend += 0.03f;
+  if (myblend > 1) {
+    myblend = 1;
+    if (!soundloaded) {
+      loadSounds();
+      soundloaded = true;
+    }
+  }
+  surf_zunk->blitAlphaRectFx(22, 795, 227, 815, 90, static_cast<short>(static_cast<int>(480 - 24 * myblend)), 0, 1,
+                             myblend, false, false, 0, 0);
+}
+
+void showHelp() {
+  veil();
+  surf_zunk->blitAlphaRect(474, 677, 786, 1012, 7, 90, false, false);
+  doCredits();
+  displayButton(4);
+}
+
+void showScores() {
+  veil();
+  if (KInput::isPressed(K_VK_SPACE)) std::memcpy(topScores, topScoresOld, sizeof topScores);
+  surf_zunk->blitAlphaRect(780, 575, 1023, 630, 46, 100, false, false);
+  for (int r = 1; r <= 9; r++) {
+    const long y = 160 + 22 * (r - 1);
+    displayLeftValueAt(100, y, r);
+    displayValueAt(210, y, topScores[r - 1]);
+    for (int x = 110; x <= 170; x += 10)
+      surf_zunk->blitAlphaRect(7, 868, 13, 875, static_cast<short>(x), static_cast<short>(y + 9), false, false);
+  }
+  displayButton(4);
+}
+
+// ------------------------------------------------------------------ sounds
+
+namespace {
+KSound *loadEffect(const char *file) {
+  KSound *s = new KSound();
+  s->loadSample(KMiscTools::makeFilePath(file), 100, false, 1);
+  return s;
+}
+} // namespace
+
+void playSound(KSound *sound) {
+  if (sound) sound->playSample();
+}
+
+void loadSounds() {
+  KMiscTools::initMiscTools();
+  loadScores();
+  snd_downline = loadEffect("fall.ogg");
+  snd_break[0] = loadEffect("good1.ogg");
+  snd_break[1] = loadEffect("good2.ogg");
+  snd_break[2] = loadEffect("good3.ogg");
+  snd_bomb = loadEffect("bomb.ogg");
+  snd_hammer = loadEffect("hammer.ogg");
+  snd_tictac = loadEffect("clock.ogg");
+  snd_tictac->setVolume(30);
+  snd_throw = loadEffect("ghoulsfire.ogg");
+  snd_menu = loadEffect("extralife.ogg");
+  snd_menu->setVolume(0);
+  snd_music = new KSound();
+  snd_music->loadStream(KMiscTools::makeFilePath("monkey.ogg"));
+  snd_music->playStream(false);
+}
+
+void freeSounds() {
+  KSound **all[] = {&snd_downline, &snd_break[0], &snd_break[1], &snd_break[2], &snd_bomb,
+                    &snd_hammer,   &snd_tictac,   &snd_throw,    &snd_menu,     &snd_music};
+  for (KSound **s : all) {
+    delete *s;
+    *s = nullptr;
+  }
+}
+
+// ------------------------------------------------------------------ high scores
+
+const char *scoresPath() {
+  static std::string path;
+  std::string data = KMiscTools::makeFilePath("thescores");
+  std::string folder = data.substr(0, data.find_last_of('/'));
+  path = data;
+  // An installed copy cannot write its data folder: the scores then live in
+  // the user's own data folder.
+  if (access(folder.c_str(), W_OK) != 0) {
+    if (const char *user = KMiscTools::getUserDataFolder()) path = std::string(user) + "/thescores";
+  }
+  return path.c_str();
+}
+
+void loadScores() {
+  FILE *f = std::fopen(scoresPath(), "rb");
+  if (!f) return;
+  unsigned char bytes[40];
+  size_t got = std::fread(bytes, 1, sizeof bytes, f);
+  std::fclose(f);
+  // Only the entries the file covers whole are taken.
+  for (size_t i = 0; i < got / 4; i++)
+    topScores[i] = static_cast<int32_t>(static_cast<uint32_t>(bytes[i * 4]) | (static_cast<uint32_t>(bytes[i * 4 + 1]) << 8) |
+                                        (static_cast<uint32_t>(bytes[i * 4 + 2]) << 16) |
+                                        (static_cast<uint32_t>(bytes[i * 4 + 3]) << 24));
+}
+
+void saveScores() {
+  unsigned char bytes[40];
+  for (int i = 0; i < 10; i++) {
+    uint32_t v = static_cast<uint32_t>(topScores[i]);
+    bytes[i * 4] = v & 0xFF;
+    bytes[i * 4 + 1] = (v >> 8) & 0xFF;
+    bytes[i * 4 + 2] = (v >> 16) & 0xFF;
+    bytes[i * 4 + 3] = (v >> 24) & 0xFF;
+  }
+  // Written beside the file, flushed to disk, then renamed over it: a crash
+  // leaves either the old table or the new one, never a torn file.
+  std::string path = scoresPath();
+  std::string temp = path + ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return;
+  bool ok = ::write(fd, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes);
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return;
+  }
+  std::string folder = path.substr(0, path.find_last_of('/'));
+  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}

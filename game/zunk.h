@@ -1,0 +1,73 @@
+#pragma once
+
+// The game shell: entry, main loop, screen states, menu, sound set, the
+// high-score table, and the help and high-score screens.
+
+#include <cstdint>
+
+#include "KGraphic.h"
+#include "KSound.h"
+#include "KWindow.h"
+
+/// One menu button: its picture on the sprite sheet, where it is drawn and
+/// its press animation.
+struct sButton {
+  int32_t id;
+  int16_t srcX1, srcY1, srcX2, srcY2;
+  int16_t destX, destY;
+  int16_t destX2, destY2; ///< right and bottom of the clickable box
+  float zoom;
+  float phase;
+  float blend;
+  float phaseSpeed;
+};
+
+extern KWindow *gamewindow;
+extern KGraphic *surf_zunk;
+extern KGraphic *surf_curseur;
+extern int32_t gameState;
+
+extern sButton buttons[5];
+extern sButton storeButtons[5];
+extern int32_t selectedButton;
+extern bool lockMenu;
+extern float fadeback;
+
+extern int32_t topScores[10];
+extern const int32_t topScoresOld[10];
+
+extern KSound *snd_downline;
+extern KSound *snd_break[3];
+extern KSound *snd_bomb;
+extern KSound *snd_hammer;
+extern KSound *snd_tictac;
+extern KSound *snd_throw;
+extern KSound *snd_menu;
+extern KSound *snd_music;
+
+void initzunk();
+bool doZunk();
+void freeZunk();
+/// The whole program: start-up, the frame loop, shut-down. Returns 0.
+int zunkMain();
+
+void resetButtons();
+void displayButton(long index);
+void doMenu();
+void diplayCopyright();
+void showHelp();
+void showScores();
+
+void loadSounds();
+void freeSounds();
+/// Plays a sound of the set if it exists.
+void playSound(KSound *sound);
+
+void loadScores();
+void saveScores();
+/// Where the high-score file is read from and written to.
+const char *scoresPath();
+
+/// The function-local statics of the screens, for tests that start a
+/// scene from a known state.
+void resetShellStatics();
