@@ -1,0 +1,635 @@
+#include "sheet.h"
+
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "layout.h"
+
+namespace {
+using namespace layout;
+const double kPi = 3.14159265358979;
+const char *const kFont = "DejaVu Sans";
+
+struct Colour {
+  double r, g, b;
+};
+// The five brick colours, told apart by a symbol as well as by hue.
+const Colour kBrickColours[5] = {{0.90, 0.22, 0.25}, {0.98, 0.70, 0.12}, {0.25, 0.75, 0.30}, {0.20, 0.50, 0.95},
+                                 {0.62, 0.32, 0.85}};
+
+void roundRect(cairo_t *c, double x, double y, double w, double h, double r) {
+  cairo_new_sub_path(c);
+  cairo_arc(c, x + w - r, y + r, r, -kPi / 2, 0);
+  cairo_arc(c, x + w - r, y + h - r, r, 0, kPi / 2);
+  cairo_arc(c, x + r, y + h - r, r, kPi / 2, kPi);
+  cairo_arc(c, x + r, y + r, r, kPi, 3 * kPi / 2);
+  cairo_close_path(c);
+}
+
+void vertical(cairo_t *c, double y1, double y2, Colour top, Colour bottom, double alpha = 1) {
+  cairo_pattern_t *p = cairo_pattern_create_linear(0, y1, 0, y2);
+  cairo_pattern_add_color_stop_rgba(p, 0, top.r, top.g, top.b, alpha);
+  cairo_pattern_add_color_stop_rgba(p, 1, bottom.r, bottom.g, bottom.b, alpha);
+  cairo_set_source(c, p);
+  cairo_pattern_destroy(p);
+}
+
+Colour shade(Colour k, double f) {
+  auto s = [f](double v) { return f >= 1 ? v + (1 - v) * (f - 1) : v * f; };
+  return {s(k.r), s(k.g), s(k.b)};
+}
+
+// Text centred on (cx, cy) with a soft shadow below and to the right.
+void text(cairo_t *c, const char *t, double cx, double cy, double size, Colour k, bool bold = true,
+          double shadow = 0.45) {
+  cairo_select_font_face(c, kFont, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(c, size);
+  cairo_text_extents_t e;
+  cairo_text_extents(c, t, &e);
+  double x = cx - e.width / 2 - e.x_bearing, y = cy - e.height / 2 - e.y_bearing;
+  if (shadow > 0) {
+    cairo_set_source_rgba(c, 0, 0, 0, shadow);
+    cairo_move_to(c, x + size * 0.06, y + size * 0.08);
+    cairo_show_text(c, t);
+  }
+  cairo_set_source_rgb(c, k.r, k.g, k.b);
+  cairo_move_to(c, x, y);
+  cairo_show_text(c, t);
+}
+
+void clip(cairo_t *c, Rect r) {
+  cairo_save(c);
+  cairo_rectangle(c, r.x1, r.y1, r.w(), r.h());
+  cairo_clip(c);
+}
+
+void symbol(cairo_t *c, int kind, double cx, double cy, double s) {
+  cairo_new_path(c);
+  switch (kind) {
+  case 0: cairo_arc(c, cx, cy, s, 0, 2 * kPi); break;
+  case 1: cairo_rectangle(c, cx - s * 0.85, cy - s * 0.85, s * 1.7, s * 1.7); break;
+  case 2:
+    cairo_move_to(c, cx, cy - s);
+    cairo_line_to(c, cx + s, cy + s * 0.8);
+    cairo_line_to(c, cx - s, cy + s * 0.8);
+    cairo_close_path(c);
+    break;
+  case 3:
+    cairo_move_to(c, cx, cy - s * 1.1);
+    cairo_line_to(c, cx + s, cy);
+    cairo_line_to(c, cx, cy + s * 1.1);
+    cairo_line_to(c, cx - s, cy);
+    cairo_close_path(c);
+    break;
+  default:
+    for (int i = 0; i < 10; i++) {
+      double a = -kPi / 2 + i * kPi / 5, rr = i % 2 ? s * 0.45 : s * 1.1;
+      if (i == 0) cairo_move_to(c, cx + rr * std::cos(a), cy + rr * std::sin(a));
+      else cairo_line_to(c, cx + rr * std::cos(a), cy + rr * std::sin(a));
+    }
+    cairo_close_path(c);
+    break;
+  }
+}
+
+void drawBrick(cairo_t *c, Rect r, int k) {
+  clip(c, r);
+  const double x = r.x1 + 1, y = r.y1 + 1, w = r.w() - 2, h = r.h() - 2;
+  Colour base = k < 5 ? kBrickColours[k] : Colour{0.58, 0.62, 0.68};
+  if (k == 7) base = shade(base, 0.85);
+  roundRect(c, x, y, w, h, 5);
+  vertical(c, y, y + h, shade(base, 1.35), shade(base, 0.7));
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.45);
+  cairo_set_line_width(c, 1);
+  cairo_stroke(c);
+  // Light from the top left: a bright bevel above, a dark one below.
+  roundRect(c, x + 2, y + 2, w - 4, h / 2 - 2, 4);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.28);
+  cairo_fill(c);
+  if (k < 5) {
+    symbol(c, k, x + w / 2 + 1, y + h / 2 + 1.5, 6.5);
+    cairo_set_source_rgba(c, 0, 0, 0, 0.3);
+    cairo_fill(c);
+    symbol(c, k, x + w / 2, y + h / 2, 6.5);
+    cairo_set_source_rgba(c, 1, 1, 1, 0.92);
+    cairo_fill(c);
+  } else {
+    // The hard brick: riveted steel plates.
+    cairo_set_source_rgba(c, 0.2, 0.22, 0.26, 0.6);
+    cairo_set_line_width(c, 1.5);
+    cairo_move_to(c, x + 4, y + h / 2);
+    cairo_line_to(c, x + w - 4, y + h / 2);
+    cairo_stroke(c);
+    const double rivet[4][2] = {{5, 5}, {w - 5, 5}, {5, h - 5}, {w - 5, h - 5}};
+    for (auto &p : rivet) {
+      cairo_arc(c, x + p[0], y + p[1], 2.2, 0, 2 * kPi);
+      vertical(c, y + p[1] - 2, y + p[1] + 2, {0.95, 0.95, 0.97}, {0.35, 0.37, 0.4});
+      cairo_fill(c);
+    }
+    if (k >= 6) {
+      cairo_set_source_rgba(c, 0.08, 0.08, 0.1, 0.9);
+      cairo_set_line_width(c, 1.6);
+      cairo_move_to(c, x + w * 0.55, y + 2);
+      cairo_line_to(c, x + w * 0.45, y + h * 0.35);
+      cairo_line_to(c, x + w * 0.62, y + h * 0.55);
+      cairo_line_to(c, x + w * 0.5, y + h - 3);
+      cairo_stroke(c);
+    }
+    if (k == 7) {
+      cairo_move_to(c, x + 2, y + h * 0.3);
+      cairo_line_to(c, x + w * 0.3, y + h * 0.45);
+      cairo_line_to(c, x + w * 0.45, y + h * 0.35);
+      cairo_move_to(c, x + w - 2, y + h * 0.7);
+      cairo_line_to(c, x + w * 0.7, y + h * 0.6);
+      cairo_line_to(c, x + w * 0.62, y + h * 0.55);
+      cairo_move_to(c, x + w * 0.3, y + h - 2);
+      cairo_line_to(c, x + w * 0.4, y + h * 0.75);
+      cairo_stroke(c);
+    }
+  }
+  cairo_restore(c);
+}
+
+void drawIcon(cairo_t *c, Rect r, int b) {
+  clip(c, r);
+  const double cx = r.x1 + r.w() / 2.0, cy = r.y1 + r.h() / 2.0;
+  cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
+  // A light disc behind every icon keeps it readable on any brick colour.
+  cairo_arc(c, cx, cy, 12.5, 0, 2 * kPi);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.85);
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
+  cairo_set_line_width(c, 1.2);
+  cairo_stroke(c);
+  switch (b) {
+  case 1: // bomb
+    cairo_arc(c, cx - 1, cy + 2, 7.5, 0, 2 * kPi);
+    cairo_set_source_rgb(c, 0.12, 0.12, 0.15);
+    cairo_fill(c);
+    cairo_set_source_rgb(c, 0.55, 0.35, 0.15);
+    cairo_set_line_width(c, 2);
+    cairo_move_to(c, cx + 3, cy - 4);
+    cairo_curve_to(c, cx + 5, cy - 8, cx + 8, cy - 8, cx + 8, cy - 10);
+    cairo_stroke(c);
+    cairo_arc(c, cx + 8, cy - 10, 2.2, 0, 2 * kPi);
+    cairo_set_source_rgb(c, 1, 0.55, 0.1);
+    cairo_fill(c);
+    break;
+  case 2: // hammer
+    cairo_set_source_rgb(c, 0.55, 0.35, 0.18);
+    cairo_set_line_width(c, 3);
+    cairo_move_to(c, cx - 6, cy + 8);
+    cairo_line_to(c, cx + 3, cy - 3);
+    cairo_stroke(c);
+    cairo_save(c);
+    cairo_translate(c, cx + 3, cy - 4);
+    cairo_rotate(c, kPi / 4);
+    cairo_rectangle(c, -8, -3.5, 16, 7);
+    cairo_set_source_rgb(c, 0.3, 0.32, 0.36);
+    cairo_fill(c);
+    cairo_restore(c);
+    break;
+  case 3: // clock
+    cairo_arc(c, cx, cy, 8.5, 0, 2 * kPi);
+    cairo_set_source_rgb(c, 0.15, 0.35, 0.75);
+    cairo_set_line_width(c, 2.2);
+    cairo_stroke(c);
+    cairo_set_line_width(c, 2);
+    cairo_move_to(c, cx, cy);
+    cairo_line_to(c, cx, cy - 6);
+    cairo_move_to(c, cx, cy);
+    cairo_line_to(c, cx + 4.5, cy + 1);
+    cairo_stroke(c);
+    break;
+  case 4: // target
+    for (int i = 3; i >= 1; i--) {
+      cairo_arc(c, cx, cy, i * 3.0, 0, 2 * kPi);
+      if (i % 2) cairo_set_source_rgb(c, 0.85, 0.15, 0.2);
+      else cairo_set_source_rgb(c, 1, 1, 1);
+      cairo_fill(c);
+    }
+    break;
+  default: // row clear: arrows out to both sides
+    cairo_set_source_rgb(c, 0.1, 0.55, 0.3);
+    cairo_set_line_width(c, 2.5);
+    cairo_move_to(c, cx - 9, cy);
+    cairo_line_to(c, cx + 9, cy);
+    cairo_stroke(c);
+    for (int side = -1; side <= 1; side += 2) {
+      cairo_move_to(c, cx + side * 10, cy);
+      cairo_line_to(c, cx + side * 5, cy - 5);
+      cairo_line_to(c, cx + side * 5, cy + 5);
+      cairo_close_path(c);
+      cairo_fill(c);
+    }
+    break;
+  }
+  cairo_restore(c);
+}
+
+void ball(cairo_t *c, double cx, double cy, double r) {
+  cairo_pattern_t *p = cairo_pattern_create_radial(cx - r * 0.35, cy - r * 0.4, r * 0.1, cx, cy, r);
+  cairo_pattern_add_color_stop_rgb(p, 0, 1, 1, 1);
+  cairo_pattern_add_color_stop_rgb(p, 0.35, 0.95, 0.45, 0.2);
+  cairo_pattern_add_color_stop_rgb(p, 1, 0.55, 0.12, 0.05);
+  cairo_arc(c, cx, cy, r, 0, 2 * kPi);
+  cairo_set_source(c, p);
+  cairo_fill(c);
+  cairo_pattern_destroy(p);
+}
+
+void sky(cairo_t *c, Rect r, Colour top, Colour bottom) {
+  clip(c, r);
+  cairo_rectangle(c, r.x1, r.y1, r.w(), r.h());
+  vertical(c, r.y1, r.y2, top, bottom);
+  cairo_fill(c);
+  // Soft diagonal stripes.
+  cairo_set_source_rgba(c, 1, 1, 1, 0.05);
+  for (int i = -r.h(); i < r.w(); i += 28) {
+    cairo_move_to(c, r.x1 + i, r.y2);
+    cairo_line_to(c, r.x1 + i + r.h(), r.y1);
+    cairo_line_to(c, r.x1 + i + r.h() + 12, r.y1);
+    cairo_line_to(c, r.x1 + i + 12, r.y2);
+    cairo_close_path(c);
+  }
+  cairo_fill(c);
+  cairo_restore(c);
+}
+
+void drawTitle(cairo_t *c) {
+  Rect r = kTitle;
+  sky(c, r, {0.18, 0.35, 0.75}, {0.55, 0.25, 0.6});
+  clip(c, r);
+  // A tumbling wall of bricks behind the name.
+  for (int i = 0; i < 22; i++) {
+    double x = (i * 67) % 300, y = 300 + (i * 41) % 150;
+    cairo_save(c);
+    cairo_translate(c, x + 10, y);
+    cairo_rotate(c, (i % 7 - 3) * 0.12);
+    roundRect(c, -14, -14, 28, 28, 5);
+    Colour k = kBrickColours[i % 5];
+    vertical(c, -14, 14, shade(k, 1.3), shade(k, 0.7), 0.85);
+    cairo_fill(c);
+    cairo_restore(c);
+  }
+  text(c, "ZUNK", 160, 150, 78, {1, 0.93, 0.4});
+  text(c, "break the wall", 160, 205, 20, {1, 1, 1}, false);
+  ball(c, 160, 255, 18);
+  cairo_restore(c);
+}
+
+void drawMenuBackground(cairo_t *c) {
+  Rect r = kMenuBackground;
+  sky(c, r, {0.16, 0.3, 0.62}, {0.08, 0.12, 0.3});
+  clip(c, r);
+  text(c, "ZUNK", r.x1 + 160, 70, 48, {1, 0.93, 0.4});
+  cairo_restore(c);
+}
+
+void drawPlayBackground(cairo_t *c) {
+  Rect r = kPlayBackground;
+  sky(c, r, {0.2, 0.42, 0.7}, {0.12, 0.5, 0.35});
+  clip(c, r);
+  const double ox = r.x1;
+  // The well of the wall.
+  roundRect(c, ox + kWallWell.x1 - 4, kWallWell.y1 - 4, kWallWell.w() + 8, kWallWell.h() + 8, 6);
+  cairo_set_source_rgba(c, 0, 0, 0.05, 0.55);
+  cairo_fill(c);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.06);
+  cairo_set_line_width(c, 1);
+  for (int i = 1; i < 9; i++) {
+    cairo_move_to(c, ox + kWallWell.x1 + 31 * i + 0.5, kWallWell.y1);
+    cairo_line_to(c, ox + kWallWell.x1 + 31 * i + 0.5, kWallWell.y2);
+  }
+  for (int j = 1; j < 8; j++) {
+    cairo_move_to(c, ox + kWallWell.x1, kWallWell.y1 + 31 * j + 0.5);
+    cairo_line_to(c, ox + kWallWell.x2, kWallWell.y1 + 31 * j + 0.5);
+  }
+  cairo_stroke(c);
+  // The sling: a fork on a post below the wall, around the anchor.
+  cairo_set_source_rgb(c, 0.45, 0.28, 0.12);
+  cairo_set_line_width(c, 7);
+  cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
+  cairo_move_to(c, ox + kAnchorX, kAnchorY + 70);
+  cairo_line_to(c, ox + kAnchorX, kAnchorY + 30);
+  cairo_line_to(c, ox + kAnchorX - 22, kAnchorY + 4);
+  cairo_move_to(c, ox + kAnchorX, kAnchorY + 30);
+  cairo_line_to(c, ox + kAnchorX + 22, kAnchorY + 4);
+  cairo_stroke(c);
+  cairo_arc(c, ox + kAnchorX, kAnchorY, 4, 0, 2 * kPi);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
+  cairo_fill(c);
+  // The score strip and the MENU button.
+  roundRect(c, ox + 4, 450, 150, 28, 8);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
+  cairo_fill(c);
+  roundRect(c, ox + kMenuZone.x1 + 4, kMenuZone.y1 + 2, kMenuZone.w() - 10, kMenuZone.h() - 5, 8);
+  vertical(c, kMenuZone.y1, kMenuZone.y2, {0.98, 0.6, 0.2}, {0.8, 0.3, 0.1});
+  cairo_fill(c);
+  text(c, "MENU", ox + kMenuZone.x1 + kMenuZone.w() / 2.0 - 1, kMenuZone.y1 + 15, 15, {1, 1, 1});
+  cairo_restore(c);
+}
+
+void drawButton(cairo_t *c, Rect full, const char *label) {
+  // The strip x 780..786 is shared with the help panel: kept clear.
+  Rect r{full.x1 + 7, full.y1, full.x2, full.y2};
+  clip(c, r);
+  roundRect(c, r.x1 + 3, r.y1 + 4, r.w() - 6, r.h() - 7, r.h() / 2.5);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
+  cairo_fill(c);
+  roundRect(c, r.x1 + 2, r.y1 + 2, r.w() - 6, r.h() - 7, r.h() / 2.5);
+  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
+  cairo_set_line_width(c, 1.5);
+  cairo_stroke(c);
+  roundRect(c, r.x1 + 8, r.y1 + 5, r.w() - 18, (r.h() - 7) / 2.0 - 3, 8);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.25);
+  cairo_fill(c);
+  text(c, label, r.x1 + r.w() / 2.0 - 1, r.y1 + r.h() / 2.0 - 1, 22, {1, 1, 1});
+  cairo_restore(c);
+}
+
+void leftText(cairo_t *c, const char *t, double x, double y, double size, Colour k, bool bold = false) {
+  cairo_select_font_face(c, kFont, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(c, size);
+  cairo_set_source_rgb(c, k.r, k.g, k.b);
+  cairo_move_to(c, x, y);
+  cairo_show_text(c, t);
+}
+
+void drawHelp(cairo_t *c) {
+  // The panel stops short of the strip x 780..786 that the buttons share.
+  Rect r{kHelpPanel.x1, kHelpPanel.y1, 779, kHelpPanel.y2};
+  clip(c, r);
+  roundRect(c, r.x1 + 2, r.y1 + 2, r.w() - 4, r.h() - 4, 12);
+  vertical(c, r.y1, r.y2, {0.98, 0.97, 0.92}, {0.9, 0.88, 0.8});
+  cairo_fill(c);
+  text(c, "HOW TO PLAY", r.x1 + r.w() / 2.0, r.y1 + 22, 17, {0.85, 0.35, 0.1}, true, 0);
+  const char *lines[] = {"Drag the ball back on the sling", "and let go: it flies the other way",
+                         "and breaks the brick it lands on,", "with every brick of its colour",
+                         "that touches it. Steel takes 3 hits.", "Don't let the wall reach the top!"};
+  for (int i = 0; i < 6; i++) leftText(c, lines[i], r.x1 + 16, r.y1 + 50 + i * 17, 12.5, {0.15, 0.15, 0.2});
+  const char *bonus[] = {"Bomb: breaks all around", "Hammer: breaks all below", "Clock: holds the feeder",
+                         "Target: shows the aim", "Row clear: empties the row"};
+  for (int b = 1; b <= 5; b++) {
+    double y = r.y1 + 160 + (b - 1) * 33;
+    cairo_save(c);
+    cairo_translate(c, r.x1 + 18 - (31 * b - 30), y - 16 - 667);
+    drawIcon(c, bonusIcon(b), b);
+    cairo_restore(c);
+    leftText(c, bonus[b - 1], r.x1 + 56, y + 4, 13, {0.15, 0.15, 0.2});
+  }
+  cairo_restore(c);
+}
+
+void drawTopFrame(cairo_t *c) {
+  Rect r = kTopFrame;
+  clip(c, r);
+  cairo_rectangle(c, r.x1, r.y1, r.w(), r.h());
+  vertical(c, r.y1, r.y2, {0.55, 0.38, 0.22}, {0.35, 0.22, 0.12});
+  cairo_fill(c);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.15);
+  cairo_rectangle(c, r.x1, r.y1, r.w(), 2);
+  cairo_fill(c);
+  // The feeder windows are see-through: the feeder bricks show there.
+  cairo_set_operator(c, CAIRO_OPERATOR_CLEAR);
+  for (int i = 0; i < 9; i++) cairo_rectangle(c, r.x1 + 21 + 31 * i, r.y1 + 4, 31, 31);
+  cairo_fill(c);
+  cairo_set_operator(c, CAIRO_OPERATOR_OVER);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.4);
+  cairo_set_line_width(c, 1);
+  cairo_rectangle(c, r.x1 + 20.5, r.y1 + 3.5, 31 * 9 + 1, 32);
+  cairo_stroke(c);
+  cairo_restore(c);
+}
+
+void drawDigits(cairo_t *c) {
+  for (int d = 0; d < 10; d++) {
+    Rect r{kDigitX[d][0], kDigitY1, kDigitX[d][1], kDigitY2};
+    clip(c, r);
+    char t[2] = {static_cast<char>('0' + d), 0};
+    text(c, t, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 17, {1, 0.95, 0.55}, true, 0.6);
+    cairo_restore(c);
+  }
+  clip(c, kScoreLabel);
+  text(c, "SCORE", kScoreLabel.x1 + kScoreLabel.w() / 2.0, kScoreLabel.y1 + 9, 11.5, {1, 1, 1});
+  cairo_restore(c);
+  clip(c, kLeaderDot);
+  cairo_arc(c, kLeaderDot.x1 + 3, kLeaderDot.y1 + 3.5, 2.2, 0, 2 * kPi);
+  cairo_set_source_rgb(c, 1, 0.9, 0.5);
+  cairo_fill(c);
+  cairo_restore(c);
+}
+
+void drawSmallPieces(cairo_t *c) {
+  clip(c, kRestingBall);
+  ball(c, kRestingBall.x1 + 16, kRestingBall.y1 + 17, 14.5);
+  cairo_restore(c);
+  clip(c, kFlyingBall);
+  ball(c, kFlyingBall.x1 + 41, kFlyingBall.y1 + 40.5, 38);
+  cairo_restore(c);
+  clip(c, kLink);
+  cairo_arc(c, kLink.x1 + 5.5, kLink.y1 + 5.5, 4.5, 0, 2 * kPi);
+  vertical(c, kLink.y1, kLink.y2, {0.9, 0.75, 0.5}, {0.45, 0.3, 0.15});
+  cairo_fill(c);
+  cairo_restore(c);
+  clip(c, kDragMe);
+  roundRect(c, kDragMe.x1 + 12, kDragMe.y1 + 4, kDragMe.w() - 14, kDragMe.h() - 8, 10);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.92);
+  cairo_fill(c);
+  cairo_move_to(c, kDragMe.x1 + 2, kDragMe.y1 + kDragMe.h() / 2.0);
+  cairo_line_to(c, kDragMe.x1 + 13, kDragMe.y1 + 12);
+  cairo_line_to(c, kDragMe.x1 + 13, kDragMe.y1 + kDragMe.h() - 12);
+  cairo_close_path(c);
+  cairo_fill(c);
+  text(c, "drag me!", kDragMe.x1 + 63, kDragMe.y1 + kDragMe.h() / 2.0, 15, {0.85, 0.3, 0.1}, true, 0);
+  cairo_restore(c);
+  for (int f = 0; f < 4; f++) {
+    Rect r = cloud(f);
+    clip(c, r);
+    double grow = 5 + f * 2.5, fade = 1 - f * 0.22;
+    const double puffs[5][2] = {{0, 0}, {-0.6, 0.3}, {0.6, 0.3}, {-0.3, -0.5}, {0.35, -0.45}};
+    for (auto &p : puffs) {
+      cairo_arc(c, r.x1 + 15.5 + p[0] * grow * 1.2, r.y1 + 17 + p[1] * grow * 1.2, grow, 0, 2 * kPi);
+      cairo_set_source_rgba(c, 1, 1, 1, 0.85 * fade);
+      cairo_fill(c);
+    }
+    cairo_restore(c);
+  }
+}
+
+void drawGameOver(cairo_t *c) {
+  const Rect halves[2] = {kGameOverTop, kGameOverBottom};
+  const char *words[2] = {"GAME", "OVER"};
+  for (int i = 0; i < 2; i++) {
+    Rect r = halves[i];
+    clip(c, r);
+    roundRect(c, r.x1 + 4, r.y1 + 6, r.w() - 8, r.h() - 12, 16);
+    vertical(c, r.y1, r.y2, {0.95, 0.25, 0.3}, {0.6, 0.08, 0.15}, 0.95);
+    cairo_fill_preserve(c);
+    cairo_set_source_rgba(c, 1, 1, 1, 0.8);
+    cairo_set_line_width(c, 3);
+    cairo_stroke(c);
+    text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 50, {1, 1, 1});
+    cairo_restore(c);
+  }
+}
+
+void drawTextPieces(cairo_t *c) {
+  clip(c, kNotice);
+  text(c, "Zunk 1.0 - a game of bricks", kNotice.x1 + kNotice.w() / 2.0, kNotice.y1 + 10, 12, {1, 1, 1}, false, 0.6);
+  cairo_restore(c);
+  const char *credits[7] = {"Zunk: a game of bricks", "Design and code: the Zunk team", "Pictures drawn by our own program",
+                            "Sounds made by our own synthesiser", "Built on its own 2D engine",
+                            "Thanks for playing!", "Press BACK to return"};
+  for (int i = 0; i < 7; i++) {
+    Rect r{kCreditX1, kCreditRows[i][0], kCreditX2, kCreditRows[i][1]};
+    clip(c, r);
+    text(c, credits[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 11.5, {1, 0.95, 0.75}, false, 0.7);
+    cairo_restore(c);
+  }
+}
+
+bool writeCursor(const std::string &path) {
+  cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 20, 28);
+  cairo_t *c = cairo_create(s);
+  // A pointer whose tip is the top-left pixel.
+  cairo_move_to(c, 0.5, 0.5);
+  cairo_line_to(c, 0.5, 20);
+  cairo_line_to(c, 5, 15.5);
+  cairo_line_to(c, 8.5, 24);
+  cairo_line_to(c, 11.5, 22.5);
+  cairo_line_to(c, 8, 14.5);
+  cairo_line_to(c, 14, 14.5);
+  cairo_close_path(c);
+  cairo_set_source_rgb(c, 1, 1, 1);
+  cairo_fill_preserve(c);
+  cairo_set_source_rgb(c, 0.1, 0.1, 0.15);
+  cairo_set_line_width(c, 1.2);
+  cairo_stroke(c);
+  cairo_rectangle(c, 0, 0, 1, 1);
+  cairo_set_source_rgb(c, 0.1, 0.1, 0.15);
+  cairo_fill(c);
+  cairo_destroy(c);
+  bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(s);
+  return ok;
+}
+} // namespace
+
+bool makePictures(const std::string &folder) {
+  cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSheetWidth, kSheetHeight);
+  cairo_t *c = cairo_create(s);
+  cairo_set_antialias(c, CAIRO_ANTIALIAS_GOOD);
+  drawTitle(c);
+  drawMenuBackground(c);
+  drawPlayBackground(c);
+  for (int i = 0; i < 5; i++) drawButton(c, kButtons[i], kButtonLabels[i]);
+  drawHelp(c);
+  drawTopFrame(c);
+  for (int k = 0; k < 8; k++) drawBrick(c, brick(k), k);
+  for (int b = 1; b <= 5; b++) drawIcon(c, bonusIcon(b), b);
+  drawDigits(c);
+  drawSmallPieces(c);
+  drawGameOver(c);
+  drawTextPieces(c);
+  cairo_destroy(c);
+  bool ok = cairo_surface_write_to_png(s, (folder + "/zunk.png").c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(s);
+  return ok && writeCursor(folder + "/curseur.png");
+}
+
+namespace {
+void put(cairo_t *c, cairo_surface_t *sheet, Rect r, double x, double y, double alpha = 1) {
+  cairo_save(c);
+  cairo_rectangle(c, x, y, r.w(), r.h());
+  cairo_clip(c);
+  cairo_set_source_surface(c, sheet, x - r.x1, y - r.y1);
+  cairo_paint_with_alpha(c, alpha);
+  cairo_restore(c);
+}
+
+bool save(cairo_surface_t *screen, const std::string &path) {
+  return cairo_surface_write_to_png(screen, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+} // namespace
+
+bool makePreviews(const std::string &dataFolder, const std::string &outFolder) {
+  cairo_surface_t *sheet = cairo_image_surface_create_from_png((dataFolder + "/zunk.png").c_str());
+  if (cairo_surface_status(sheet) != CAIRO_STATUS_SUCCESS) return false;
+  cairo_surface_t *screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 320, 480);
+  cairo_t *c = cairo_create(screen);
+  bool ok = true;
+
+  put(c, sheet, kTitle, 0, 0);
+  put(c, sheet, kNotice, 90, 456);
+  ok &= save(screen, outFolder + "/title.png");
+
+  const int buttonY[5] = {130, 190, 255, 350, 400};
+  put(c, sheet, kMenuBackground, 0, 0);
+  for (int i = 0; i < 4; i++) put(c, sheet, kButtons[i], 42, buttonY[i]);
+  put(c, sheet, kNotice, 90, 456);
+  ok &= save(screen, outFolder + "/menu.png");
+
+  put(c, sheet, kMenuBackground, 0, 0);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
+  cairo_paint(c);
+  put(c, sheet, kHelpPanel, 7, 90);
+  put(c, sheet, {kCreditX1, kCreditRows[1][0], kCreditX2, kCreditRows[1][1]}, 44, 461);
+  put(c, sheet, kButtons[4], 42, 400);
+  ok &= save(screen, outFolder + "/help.png");
+
+  put(c, sheet, kMenuBackground, 0, 0);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
+  cairo_paint(c);
+  put(c, sheet, kButtons[1], 46, 100);
+  const int scores[9] = {30, 25, 20, 19, 18, 15, 10, 9, 8};
+  for (int r = 1; r <= 9; r++) {
+    int y = 160 + 22 * (r - 1);
+    put(c, sheet, {kDigitX[r][0], kDigitY1, kDigitX[r][1], kDigitY2}, 100, y);
+    int x = 210;
+    for (int v = scores[r - 1]; v > 0; v /= 10) {
+      int d = v % 10;
+      put(c, sheet, {kDigitX[d][0], kDigitY1, kDigitX[d][1], kDigitY2}, x, y);
+      x -= kDigitX[d][1] - kDigitX[d][0];
+    }
+    for (int dx = 110; dx <= 170; dx += 10) put(c, sheet, kLeaderDot, dx, y + 9);
+  }
+  put(c, sheet, kButtons[4], 42, 400);
+  ok &= save(screen, outFolder + "/scores.png");
+
+  // Play with a half-full wall, a bonus, the guide line and a cloud.
+  put(c, sheet, kPlayBackground, 0, 0);
+  for (int i = 0; i < 5; i++) put(c, sheet, brick(i % 5), 21 + 31 * i, 4);
+  for (int row = 4; row < 8; row++)
+    for (int col = 0; col < 9; col++) put(c, sheet, brick((row * 7 + col * 3) % 8), 21 + 31 * col, 45 + 31 * row);
+  for (int b = 1; b <= 5; b++) put(c, sheet, bonusIcon(b), 21 + 31 * (b + 1), 45 + 31 * 5 + 1, 0.9);
+  put(c, sheet, kTopFrame, 0, 0);
+  put(c, sheet, {640, 35, 960, 54}, 0, 35);
+  put(c, sheet, cloud(1), 31 * 3 + 20, 31 * 4 + 43);
+  cairo_set_line_width(c, 18);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.25);
+  cairo_move_to(c, 163, 326);
+  cairo_line_to(c, 154, 275);
+  cairo_stroke(c);
+  for (int i = 0; i < 6; i++) put(c, sheet, kLink, 155 + i * 0.5, 310 + i * 2.8);
+  put(c, sheet, kRestingBall, 145, 310);
+  put(c, sheet, kDragMe, 173, 302);
+  put(c, sheet, kScoreLabel, 10, 457);
+  put(c, sheet, {kDigitX[4][0], kDigitY1, kDigitX[4][1], kDigitY2}, 59, 457);
+  put(c, sheet, {kDigitX[2][0], kDigitY1, kDigitX[2][1], kDigitY2}, 69, 457);
+  ok &= save(screen, outFolder + "/play.png");
+
+  put(c, sheet, kGameOverTop, 44, 80);
+  put(c, sheet, kGameOverBottom, 44, 160);
+  ok &= save(screen, outFolder + "/gameover.png");
+
+  cairo_destroy(c);
+  cairo_surface_destroy(screen);
+  cairo_surface_destroy(sheet);
+  return ok;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+/// Draws the sprite sheet and the cursor into `folder` (zunk.png, curseur.png).
+bool makePictures(const std::string &folder);
+/// Composes the game's screens from the sheet in `dataFolder` into PNG files in `outFolder`.
+bool makePreviews(const std::string &dataFolder, const std::string &outFolder);
