@@ -229,6 +229,15 @@ void mousePosition(int &x, int &y) {
   }
   x = y = 0;
   if (!gVideoUp) return;
+  // Over the window (or while a press holds it) the window's own mouse
+  // state follows every event; elsewhere the desktop's pointer is asked.
+  if (gWindow && SDL_GetMouseFocus() == gWindow) {
+    int wx, wy;
+    SDL_GetMouseState(&wx, &wy);
+    x = toGame(wx);
+    y = toGame(wy);
+    return;
+  }
   int gx, gy, wx = 0, wy = 0;
   SDL_GetGlobalMouseState(&gx, &gy);
   if (gWindow) SDL_GetWindowPosition(gWindow, &wx, &wy);
@@ -239,6 +248,8 @@ void mousePosition(int &x, int &y) {
 bool leftButtonDown() {
   if (gScripted) return gScripted->leftButton;
   if (!gVideoUp) return false;
+  if (gWindow && SDL_GetMouseFocus() == gWindow)
+    return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
   return (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
 }
 
