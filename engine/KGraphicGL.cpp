@@ -292,21 +292,26 @@ float KGraphicGL::getHeight() { return height; }
 
 // ---------------------------------------------------------------- textures
 
+bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, int &h) {
+  w = h = 0;
+  if (!block || length < kHeader || block[16] < 24) return false;
+  w = static_cast<int16_t>(readWord(block + 12));
+  h = static_cast<int16_t>(readWord(block + 14));
+  const int bpp = block[16];
+  // The header must not promise more pixels than the block holds.
+  if (w <= 0 || h <= 0) return false;
+  return !(bpp == 24 || bpp == 32) || kHeader + static_cast<size_t>(w) * h * (bpp / 8) <= length;
+}
+
 bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha) {
   if (!block) return false;
-  if (length < kHeader || block[16] < 24) {
+  int w, h;
+  if (!checkBlock(block, length, w, h)) {
     delete[] block;
     return false;
   }
-  const int w = static_cast<int16_t>(readWord(block + 12));
-  const int h = static_cast<int16_t>(readWord(block + 14));
   const int bpp = block[16];
   const bool known = bpp == 24 || bpp == 32;
-  // The header must not promise more pixels than the block holds.
-  if (w <= 0 || h <= 0 || (known && kHeader + static_cast<size_t>(w) * h * (bpp / 8) > length)) {
-    delete[] block;
-    return false;
-  }
   glLoadIdentity();
   glFlush();
   width = static_cast<float>(w);

@@ -75,6 +75,10 @@ public:
   /// texture and frees the block (allocated with new[]). A block whose
   /// header promises more pixels than it holds is refused.
   bool buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha);
+  /// Whether a raw picture block of `length` bytes is whole: a header of
+  /// at least 24 bits per pixel, a positive size, and (for 24 and 32 bits)
+  /// every pixel the header promises. Gives the size.
+  static bool checkBlock(const unsigned char *block, size_t length, int &width, int &height);
   /// Binds the texture unless the bound-texture cache says it is bound.
   unsigned int vexo_glBindTexture();
   /// Forgets the bound-texture cache.

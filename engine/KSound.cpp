@@ -89,7 +89,7 @@ KSound::~KSound() {
     }
   }
   // The device is closed without the lock held: its thread may be waiting for it.
-  if (last) SoundChannel::stopOutput();
+  if (last && !SoundChannel::manualOutput()) SoundChannel::stopOutput();
 }
 
 // ---------------------------------------------------------------- channels and headers

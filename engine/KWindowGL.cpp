@@ -28,7 +28,7 @@ KWindowGL *gCurrentWindow = nullptr;
 int gWindowToken;
 
 // Scancodes of the window's own key combinations.
-const int kScanQ = 20, kScanLCtrl = 224, kScanRCtrl = 228;
+const int kScanLCtrl = 224, kScanRCtrl = 228;
 } // namespace
 
 KWindowGL::KWindowGL() { init(false); }

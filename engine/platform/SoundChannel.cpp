@@ -17,6 +17,7 @@ SDL_AudioDeviceID gDevice = 0;
 std::thread gSilentMixer;
 std::atomic<bool> gSilentRunning{false};
 bool gStarted = false;
+bool gManual = false;
 
 void deviceCallback(void *, Uint8 *stream, int len) {
   SoundChannel::mixAll(reinterpret_cast<int16_t *>(stream), len / 4);
@@ -166,7 +167,8 @@ void SoundChannel::mixAll(int16_t *out, int frames) {
 void SoundChannel::startOutput(Output output) {
   stopOutput();
   gStarted = true;
-  if (output == Output::Manual) return;
+  gManual = output == Output::Manual;
+  if (gManual) return;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     SDL_AudioSpec want{}, have{};
     want.freq = kOutputRate;
@@ -193,9 +195,11 @@ void SoundChannel::stopOutput() {
   }
   if (gSilentRunning.exchange(false) && gSilentMixer.joinable()) gSilentMixer.join();
   gStarted = false;
+  gManual = false;
 }
 
 bool SoundChannel::hasDevice() { return gDevice != 0; }
 bool SoundChannel::outputStarted() { return gStarted; }
+bool SoundChannel::manualOutput() { return gManual; }
 
 } // namespace platform

@@ -87,6 +87,8 @@ public:
   static bool hasDevice();
   /// Whether startOutput has run (and stopOutput not since).
   static bool outputStarted();
+  /// Whether the output is mixed only by explicit mixAll calls.
+  static bool manualOutput();
 
 private:
   void runQueue();

@@ -1,0 +1,264 @@
+// The engine's platform-free services: lists, paths, the clock, resources
+// and tar archives, hostile ones included.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "KList.h"
+#include "KMiscTools.h"
+#include "KResource.h"
+#include "KResourceArchive.h"
+
+namespace {
+
+struct Item : public KObjectListable {
+  int value;
+  explicit Item(int v) : value(v) {}
+};
+
+TEST(List, KeepsOrderAndLeavesElementsAliveWithNullLinks) {
+  Item a(1), b(2), c(3);
+  {
+    KList<Item> list;
+    EXPECT_EQ(list.count, 0);
+    EXPECT_EQ(list.first(), nullptr);
+    list.append(&a);
+    list.append(&b);
+    list.append(&c);
+    EXPECT_EQ(list.count, 3);
+    int expect = 1;
+    for (Item *i = list.first(); i; i = list.after(i)) EXPECT_EQ(i->value, expect++);
+    Item d(4);
+    d = a; // assignment copies no membership
+    EXPECT_EQ(d.next, nullptr);
+    EXPECT_NE(a.next, nullptr);
+    Item e(a);
+    EXPECT_EQ(e.prev, nullptr);
+  }
+  EXPECT_EQ(a.next, nullptr);
+  EXPECT_EQ(c.prev, nullptr);
+  KList<Item> other;
+  other.append(&b);
+  EXPECT_EQ(other.first()->value, 2);
+}
+
+class Paths : public ::testing::Test {
+protected:
+  void SetUp() override {
+    KMiscTools::initMiscTools();
+    std::snprintf(KMiscTools::currentAppPath, 260, "/Games/Zunk");
+    std::snprintf(KMiscTools::_resourcePath, 260, "data");
+    std::snprintf(KMiscTools::currentFilePath, 260, "/Games");
+  }
+  void TearDown() override {
+    KMiscTools::currentFilePath[0] = 0;
+    KMiscTools::setFileSource(false);
+    KMiscTools::initMiscTools();
+  }
+};
+
+TEST_F(Paths, MakeFilePathFollowsTheFileSource) {
+  KMiscTools::setFileSource(true);
+  EXPECT_STREQ(KMiscTools::makeFilePath("fall.ogg"), "/Games/Zunk/data/fall.ogg");
+  EXPECT_STREQ(KMiscTools::makeFilePath("pics\\a.png"), "/Games/Zunk/data/pics/a.png");
+  EXPECT_STREQ(KMiscTools::makeFilePath("/abs/x.png"), "/abs/x.png");
+  EXPECT_STREQ(KMiscTools::makeFilePath("\\/abs/x.png"), "/abs/x.png");
+  EXPECT_STREQ(KMiscTools::getCurrentPath(), "/Games/Zunk/data");
+  KMiscTools::setFileSource(false);
+  EXPECT_STREQ(KMiscTools::makeFilePath("fall.ogg"), "/Games/fall.ogg");
+  const char *first = KMiscTools::makeFilePath("a");
+  const char *second = KMiscTools::makeFilePath("b");
+  EXPECT_EQ(first, second);
+  EXPECT_STREQ(first, "/Games/b");
+  std::string longName(400, 'x');
+  EXPECT_EQ(std::strlen(KMiscTools::makeFilePath(longName.c_str())), 259u);
+  char path[] = "a:b\\c";
+  KMiscTools::cleanPath(path);
+  EXPECT_STREQ(path, "a/b/c");
+}
+
+TEST_F(Paths, OnlyThePartBelowTheDataFolderIsLowerCased) {
+  KMiscTools::setFileSource(true);
+  char inside[] = "/Games/Zunk/data/Pics/A.PNG";
+  KMiscTools::lowerDataFileName(inside);
+  EXPECT_STREQ(inside, "/Games/Zunk/data/pics/a.png");
+  char outside[] = "/Home/User/A.PNG";
+  KMiscTools::lowerDataFileName(outside);
+  EXPECT_STREQ(outside, "/Home/User/A.PNG");
+  char relative[] = "Zunk.PNG";
+  KMiscTools::lowerDataFileName(relative);
+  EXPECT_STREQ(relative, "zunk.png");
+}
+
+TEST(Timer, CountsFreezesAndNeverJumps) {
+  KMiscTools::initMiscTools();
+  EXPECT_LT(KMiscTools::getMilliseconds(), 5u);
+  KMiscTools::setMilliseconds(1000);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  unsigned long t = KMiscTools::getMilliseconds();
+  EXPECT_GE(t, 1019u);
+  EXPECT_LT(t, 1200u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  KMiscTools::freezeTimer();
+  unsigned long after = KMiscTools::getMilliseconds();
+  EXPECT_LT(after - t, 5u); // the 30 ms before the freeze are not counted
+  // A reading below the reference counts as forward time of the same size.
+  KMiscTools::_starterMSTimer += 50;
+  unsigned long back = KMiscTools::getMilliseconds();
+  EXPECT_GE(back - after, 45u);
+  EXPECT_LE(back - after, 55u);
+  KMiscTools::pause(0, false);
+  unsigned long p0 = KMiscTools::getMilliseconds();
+  KMiscTools::pause(15, false);
+  EXPECT_GE(KMiscTools::getMilliseconds() - p0, 15u);
+}
+
+class Files : public ::testing::Test {
+protected:
+  std::string dir;
+  void SetUp() override {
+    char t[] = "/tmp/zunkcoreXXXXXX";
+    dir = mkdtemp(t);
+    KMiscTools::initMiscTools();
+  }
+  void TearDown() override {
+    std::string cmd = "rm -rf '" + dir + "'";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+  }
+  void write(const std::string &name, const std::string &bytes) {
+    std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+  }
+};
+
+bool collect(char *name, bool isFolder, void *data) {
+  auto *names = static_cast<std::set<std::string> *>(data);
+  names->insert(std::string(name) + (isFolder ? "/" : ""));
+  return true;
+}
+
+TEST_F(Files, FoldersAreListedCreatedAndTested) {
+  write("a.txt", "x");
+  EXPECT_TRUE(KMiscTools::createDirectory((dir + "/sub").c_str()));
+  EXPECT_FALSE(KMiscTools::createDirectory((dir + "/sub").c_str()));
+  EXPECT_FALSE(KMiscTools::createDirectory("a"));
+  std::set<std::string> names;
+  std::string pattern = dir + "/*.*";
+  KMiscTools::enumerateFolder(pattern.data(), collect, &names);
+  EXPECT_EQ(names, (std::set<std::string>{"../", "a.txt", "sub/"}));
+  EXPECT_TRUE(KMiscTools::fileExists((dir + "/a.txt").c_str()));
+  EXPECT_FALSE(KMiscTools::fileExists((dir + "/b.txt").c_str()));
+  EXPECT_EQ(KMiscTools::FinderLaunch(0, nullptr), -50);
+}
+
+TEST_F(Files, PlainResourcesSeekTellAndReadAllOrNothing) {
+  write("plain.bin", "0123456789");
+  KResource r;
+  EXPECT_EQ(r.open((dir + "/plain.bin").c_str(), static_cast<KResourceMode>(7)), 102);
+  ASSERT_EQ(r.open((dir + "/plain.bin").c_str(), K_RES_READ), 0);
+  EXPECT_EQ(r.open((dir + "/plain.bin").c_str(), K_RES_READ), 100);
+  int pos = -1;
+  r.seek(K_RES_END, 0);
+  r.tell(pos);
+  EXPECT_EQ(pos, 10);
+  char buf[4] = {};
+  r.seek(K_RES_BEGIN, 2);
+  EXPECT_EQ(r.read(buf, 3), 0);
+  EXPECT_EQ(std::string(buf, 3), "234");
+  EXPECT_EQ(r.read(buf, 0), 106);
+  r.seek(K_RES_BEGIN, 8);
+  EXPECT_EQ(r.read(buf, 4), 106);
+  EXPECT_EQ(r.seek(static_cast<KResourceWhence>(5), 0), 102);
+  r.close();
+  EXPECT_EQ(r.read(buf, 1), 100);
+  KResource missing;
+  EXPECT_EQ(missing.open((dir + "/none").c_str(), K_RES_READ), 104);
+}
+
+// Builds a tar with GNU tar and opens its members by name.
+TEST_F(Files, ArchiveMembersAreFoundAndReadAsViews) {
+  mkdir((dir + "/in").c_str(), 0755);
+  mkdir((dir + "/in/pics").c_str(), 0755);
+  std::ofstream(dir + "/in/pics/a.png", std::ios::binary) << "PICTURE-A";
+  std::ofstream(dir + "/in/b.txt", std::ios::binary) << std::string(700, 'b');
+  std::string cmd = "cd '" + dir + "/in' && tar --format=ustar -cf ../pack.tar b.txt pics";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  KResourceArchive archive;
+  ASSERT_EQ(archive.open((dir + "/pack.tar").c_str()), 0);
+  KResource member;
+  ASSERT_EQ(archive.openResource("pics\\a.png", &member), 0);
+  int size = 0;
+  member.seek(K_RES_END, 0);
+  member.tell(size);
+  EXPECT_EQ(size, 9);
+  char buf[10] = {};
+  member.seek(K_RES_BEGIN, 0);
+  ASSERT_EQ(member.read(buf, 9), 0);
+  EXPECT_STREQ(buf, "PICTURE-A");
+  member.seek(K_RES_END, 2);
+  member.tell(size);
+  EXPECT_EQ(size, 7);
+  member.close();
+  EXPECT_NE(archive.file, nullptr); // the archive stays open
+  KResource folder;
+  EXPECT_EQ(archive.openResource("pics/", &folder), 104); // a folder member is skipped
+  KResource none;
+  EXPECT_EQ(archive.openResource("nothing", &none), 104);
+}
+
+TEST_F(Files, RegisteredArchivesAreSearchedByPathBelowTheDataFolder) {
+  std::string data = KMiscTools::getCurrentPath();
+  mkdir((dir + "/in").c_str(), 0755);
+  mkdir((dir + "/in/pics").c_str(), 0755);
+  std::ofstream(dir + "/in/pics/a.png", std::ios::binary) << "FROM-ARCHIVE";
+  std::string cmd = "cd '" + dir + "/in' && tar --format=ustar -cf ../reg.tar pics/a.png";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  ASSERT_EQ(KResource::addArchive((dir + "/reg.tar").c_str()), 0);
+  KResource r;
+  ASSERT_EQ(r.open((data + "/Pics/A.png").c_str(), K_RES_READ), 0);
+  char buf[13] = {};
+  ASSERT_EQ(r.read(buf, 12), 0);
+  EXPECT_STREQ(buf, "FROM-ARCHIVE");
+  EXPECT_TRUE(r.sharedFile);
+}
+
+std::string header(const std::string &name, const char *size, char type) {
+  std::string h(512, '\0');
+  std::memcpy(&h[0], name.data(), std::min<size_t>(name.size(), 100));
+  std::memcpy(&h[124], size, std::strlen(size));
+  h[156] = type;
+  return h;
+}
+
+TEST_F(Files, HostileArchivesFailCleanly) {
+  struct Case {
+    const char *what;
+    std::string bytes;
+    int code;
+  } cases[] = {
+      {"truncated header", header("x", "1", '0').substr(0, 300), 106},
+      {"huge size", header("a", "77777777777", '0') + std::string(512, 'z'), 106},
+      {"non-octal size", header("a", "9z9", '0') + std::string(512, '\0'), 104},
+      {"no end block", header("a", "5", '0') + std::string(512, 'q'), 106},
+      {"folder with the name", header("x", "0", '5') + std::string(1024, '\0'), 104},
+      {"size field with no terminator", header("a", "777777777777", '0') + std::string(512, '\0'), 106},
+      {"empty file", std::string(), 106},
+  };
+  for (const Case &c : cases) {
+    write("bad.tar", c.bytes);
+    KResourceArchive archive;
+    ASSERT_EQ(archive.open((dir + "/bad.tar").c_str()), 0) << c.what;
+    KResource member;
+    EXPECT_EQ(archive.openResource("x", &member), c.code) << c.what;
+  }
+}
+
+} // namespace

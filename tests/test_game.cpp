@@ -1,0 +1,653 @@
+// The game's logic frame by frame, against a recording picture and
+// scripted mouse and keys.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "KMiscTools.h"
+#include "RecordingGraphic.h"
+#include "credits.h"
+#include "ingame.h"
+#include "platform/Platform.h"
+#include "platform/SoundChannel.h"
+#include "zunk.h"
+
+namespace {
+
+class Game : public ::testing::Test {
+protected:
+  RecordingGraphic sheet;
+  NullWindow window;
+  platform::ScriptedInput input;
+
+  void SetUp() override {
+    if (!platform::SoundChannel::outputStarted()) platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
+    KMiscTools::initMiscTools();
+    KMiscTools::setFileSource(true);
+    platform::setScriptedInput(&input);
+    surf_zunk = &sheet;
+    gamewindow = &window;
+    gameState = 0;
+    resetShellStatics();
+    resetInGameStatics();
+    std::memcpy(topScores, topScoresOld, sizeof topScores);
+    static bool stored = false;
+    if (!stored) std::memcpy(storeButtons, buttons, sizeof buttons), stored = true;
+    std::memcpy(buttons, storeButtons, sizeof buttons);
+    resetButtons();
+    selectedButton = -1;
+    lockMenu = true;
+    tutorial = true;
+    std::srand(1);
+    resetInGame();
+  }
+  void TearDown() override {
+    freeSounds();
+    platform::setScriptedInput(nullptr);
+    surf_zunk = nullptr;
+    gamewindow = nullptr;
+  }
+
+  void frame() {
+    sheet.clear();
+    ASSERT_TRUE(doZunk());
+  }
+  void frames(int n) {
+    for (int i = 0; i < n; i++) frame();
+  }
+  void press(int x, int y) {
+    input.mouseX = x;
+    input.mouseY = y;
+    input.leftButton = true;
+  }
+  void release() { input.leftButton = false; }
+
+  // Runs the title and the doors until the menu takes clicks.
+  void toOpenMenu() {
+    while (gameState == 0) frame();
+    while (lockMenu) frame();
+  }
+  void emptyWall() {
+    for (auto &row : brickWall)
+      for (sBrick &b : row) b = sBrick{-1, 0, 0, 0};
+    for (sBrick &b : brickLine) b.color = -1;
+  }
+  void put(int col, int row, int color, int bonus = 0) {
+    brickWall[row][col] = sBrick{color, 0, bonus, bonus ? 400 : 0};
+  }
+};
+
+float sumUntilAbove(float step, float limit, int &frames) {
+  float v = 0;
+  frames = 0;
+  while (!(v > limit)) {
+    v += step;
+    frames++;
+  }
+  return v;
+}
+
+// ------------------------------------------------------------------ shell
+
+TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
+  int noticeFrame = 0, framesToMenu = 0;
+  for (int f = 1; gameState == 0 && f < 1000; f++) {
+    frame();
+    if (!noticeFrame && !sheet.from(22, 795).empty()) noticeFrame = f;
+    framesToMenu = f;
+  }
+  int expectNotice, expectMenu;
+  sumUntilAbove(0.01f, 1, expectNotice);
+  sumUntilAbove(0.01f, 3, expectMenu);
+  EXPECT_GE(noticeFrame, 100);
+  EXPECT_EQ(noticeFrame, expectNotice);
+  EXPECT_EQ(framesToMenu, expectMenu);
+  EXPECT_EQ(gameState, 1);
+  // The notice line rises to 456 and stays there on the menu.
+  frame();
+  auto notice = sheet.from(22, 795);
+  ASSERT_EQ(notice.size(), 1u);
+  EXPECT_EQ(notice[0].destX, 90);
+  EXPECT_EQ(notice[0].destY, 456);
+}
+
+TEST_F(Game, DoorsOpenIn89FramesAndIgnoreClicksMeanwhile) {
+  while (gameState == 0) frame();
+  int opened = 0;
+  press(100, 150); // on PLAY, held through the doors
+  while (lockMenu) {
+    frame();
+    opened++;
+    ASSERT_EQ(selectedButton, -1);
+    ASSERT_LT(opened, 200);
+  }
+  // The frame that finds the doors gone unlocks the menu.
+  EXPECT_EQ(opened - 1, 89);
+  release();
+  frame();
+  EXPECT_EQ(selectedButton, -1);
+}
+
+TEST_F(Game, HitBoxesIncludeTheirEdges) {
+  toOpenMenu();
+  press(285, 176);
+  frame();
+  EXPECT_EQ(selectedButton, 0);
+  release();
+  SetUp();
+  toOpenMenu();
+  press(286, 176);
+  frame();
+  EXPECT_EQ(selectedButton, -1);
+  press(42, 400); // the bottom edge of QUIT
+  frame();
+  EXPECT_EQ(selectedButton, 3);
+}
+
+TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
+  toOpenMenu();
+  press(100, 260); // HELP
+  frame();
+  release();
+  ASSERT_EQ(selectedButton, 2);
+  int f = 0;
+  while (gameState == 1) {
+    frame();
+    f++;
+    ASSERT_LT(f, 20);
+  }
+  EXPECT_EQ(f, 6);
+  EXPECT_EQ(gameState, 2);
+  // The help screen: the veil reaches half opacity in 25 frames; BACK is at (42, 400).
+  float lastVeil = 0;
+  for (int i = 0; i < 30; i++) {
+    frame();
+    for (const Blit &b : sheet.log)
+      if (b.op == "drawRect") lastVeil = b.blend;
+    if (i == 23) {
+      EXPECT_LT(lastVeil, 0.5f);
+    }
+  }
+  EXPECT_FLOAT_EQ(lastVeil, 0.5f);
+  press(42, 400);
+  frame();
+  EXPECT_EQ(selectedButton, 4);
+  release();
+  frames(6);
+  EXPECT_EQ(gameState, 1);
+  // Back on the menu the doors do not run again.
+  frame();
+  EXPECT_FALSE(lockMenu);
+}
+
+TEST_F(Game, QuitAsksTheWindowToQuit) {
+  toOpenMenu();
+  press(100, 370);
+  frame();
+  release();
+  frames(6);
+  EXPECT_EQ(gameState, 5);
+  EXPECT_TRUE(window.isQuit());
+  EXPECT_FALSE(doZunk());
+}
+
+TEST_F(Game, CreditLineFadesInOver201Frames) {
+  creditIndex = 1;
+  creditFade = 0;
+  creditFadeSpeed = 0.005f;
+  int f = 0;
+  while (creditFadeSpeed > 0) {
+    doCredits();
+    f++;
+  }
+  EXPECT_EQ(f, 201);
+  EXPECT_EQ(creditIndex, 1);
+  while (creditFadeSpeed < 0) doCredits();
+  EXPECT_EQ(creditIndex, 2);
+}
+
+TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
+  topScores[0] = 999;
+  gameState = 3;
+  frame();
+  auto dots = sheet.from(7, 868);
+  EXPECT_EQ(dots.size(), 9u * 7u);
+  EXPECT_EQ(dots.front().destX, 110);
+  EXPECT_EQ(dots.front().destY, 169);
+  EXPECT_EQ(dots.back().destX, 170);
+  EXPECT_EQ(dots.back().destY, 336 + 9);
+  // 999 drawn right to left from x 210: 9 at 210, 201, 192.
+  auto nines = sheet.from(185, 859);
+  ASSERT_GE(nines.size(), 3u);
+  EXPECT_EQ(nines[0].destX, 210);
+  EXPECT_EQ(nines[1].destX, 201);
+  input.keys[44] = true; // space
+  frame();
+  input.keys[44] = false;
+  EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
+}
+
+// ------------------------------------------------------------------ high scores
+
+TEST_F(Game, ScoresEnterTheTableOnceAtTheirPlace) {
+  scoreSent = false;
+  sendScore(20);
+  const int32_t after20[10] = {30, 25, 20, 20, 19, 18, 15, 10, 9, 8};
+  EXPECT_EQ(0, std::memcmp(topScores, after20, sizeof after20));
+  sendScore(100); // a second offer in the same game does nothing
+  EXPECT_EQ(0, std::memcmp(topScores, after20, sizeof after20));
+
+  std::memcpy(topScores, topScoresOld, sizeof topScores);
+  scoreSent = false;
+  sendScore(5);
+  EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
+  scoreSent = false;
+  sendScore(6);
+  EXPECT_EQ(topScores[9], 6);
+  scoreSent = false;
+  sendScore(31);
+  EXPECT_EQ(topScores[0], 31);
+  EXPECT_EQ(topScores[9], 8);
+}
+
+class ScoreFile : public Game {
+protected:
+  std::string folder;
+  void SetUp() override {
+    Game::SetUp();
+    char tmpl[] = "/tmp/zunkscoresXXXXXX";
+    folder = mkdtemp(tmpl);
+    mkdir((folder + "/data").c_str(), 0755);
+    std::snprintf(KMiscTools::currentAppPath, 260, "%s", folder.c_str());
+    std::snprintf(KMiscTools::_resourcePath, 260, "%s", "data");
+  }
+  void TearDown() override {
+    std::string cmd = "rm -rf '" + folder + "'";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    KMiscTools::currentFilePath[0] = 0;
+    KMiscTools::initMiscTools();
+    Game::TearDown();
+  }
+  std::string read(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+};
+
+TEST_F(ScoreFile, SavedAsFortyLittleEndianBytesAndReadBack) {
+  topScores[0] = 0x01020304;
+  topScores[9] = -2;
+  saveScores();
+  std::string bytes = read(folder + "/data/thescores");
+  ASSERT_EQ(bytes.size(), 40u);
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
+  EXPECT_EQ(bytes.substr(36, 4), std::string("\xfe\xff\xff\xff", 4));
+  EXPECT_FALSE(KMiscTools::fileExists((folder + "/data/thescores.tmp").c_str()));
+  std::memcpy(topScores, topScoresOld, sizeof topScores);
+  loadScores();
+  EXPECT_EQ(topScores[0], 0x01020304);
+  EXPECT_EQ(topScores[9], -2);
+}
+
+TEST_F(ScoreFile, AShortFileFillsOnlyTheEntriesItCoversWhole) {
+  std::ofstream(folder + "/data/thescores", std::ios::binary).write("\x63\x00\x00\x00\x07\x00", 6);
+  loadScores();
+  EXPECT_EQ(topScores[0], 99);
+  EXPECT_EQ(topScores[1], 25);
+}
+
+TEST_F(ScoreFile, AnUnwritableDataFolderKeepsScoresInTheUserFolder) {
+  std::snprintf(KMiscTools::_resourcePath, 260, "%s", "no-such-folder");
+  setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
+  topScores[0] = 77;
+  saveScores();
+  EXPECT_EQ(read(folder + "/user/zunk/thescores").size(), 40u);
+  topScores[0] = 1;
+  loadScores();
+  EXPECT_EQ(topScores[0], 77);
+  unsetenv("XDG_DATA_HOME");
+}
+
+// ------------------------------------------------------------------ the wall
+
+TEST_F(Game, AFreshGameHasOneBottomRowAndTheFirstFeederBrickAfter81Frames) {
+  for (int col = 0; col < 9; col++) {
+    EXPECT_GE(brickWall[7][col].color, 0);
+    EXPECT_LT(brickWall[7][col].color, 5);
+  }
+  for (int row = 0; row < 7; row++)
+    for (int col = 0; col < 9; col++) EXPECT_EQ(brickWall[row][col].color, -1);
+  gameState = 4;
+  for (int f = 1; f <= 80; f++) {
+    frame();
+    ASSERT_EQ(brickLine[0].color, -1) << f;
+  }
+  frame();
+  EXPECT_GE(brickLine[0].color, 0);
+}
+
+TEST_F(Game, ThePaceQuickensWithEachDropDownToThreeFrames) {
+  emptyWall();
+  for (int drop = 1; drop <= 21; drop++) {
+    for (sBrick &b : brickLine) b.color = 0;
+    for (auto &row : brickWall)
+      for (sBrick &b : row) b.color = -1;
+    dropLine();
+    if (drop == 19) {
+      EXPECT_EQ(defaultDelayTimer, 4);
+    }
+    if (drop >= 20) {
+      EXPECT_EQ(defaultDelayTimer, 2);
+    }
+  }
+}
+
+TEST_F(Game, ADroppedRowSlidesInAndFallsToTheStack) {
+  emptyWall();
+  put(0, 7, 1);
+  for (sBrick &b : brickLine) b.color = 2;
+  dropLine();
+  EXPECT_EQ(brickWall[0][0].fall, -43);
+  for (sBrick &b : brickLine) EXPECT_EQ(b.color, -1);
+  // 42 frames of sliding; the fall starts in the 43rd; the first row is
+  // crossed after 8 frames of falling and each further one after 7.
+  int f = 0;
+  while (brickWall[6][0].color != 2) {
+    fallWorld();
+    f++;
+    ASSERT_LT(f, 200);
+    if (f < 42) {
+      ASSERT_EQ(brickWall[0][0].color, 2);
+    }
+  }
+  EXPECT_EQ(f, 42 + 8 + 5 * 7);
+  EXPECT_EQ(brickWall[6][0].fall, 0);
+  // Where nothing is below, the brick goes on to the bottom row.
+  EXPECT_EQ(brickWall[6][1].color, 2);
+  EXPECT_GT(brickWall[6][1].fall, 0);
+}
+
+TEST_F(Game, GameOverOnlyWhenAFullLineFindsRowZeroOccupied) {
+  emptyWall();
+  put(3, 0, 1);
+  brickWall[0][3].fall = 8; // still falling away: the drop waits
+  put(3, 1, -1);
+  for (sBrick &b : brickLine) b.color = 1;
+  gameState = 4;
+  frame();
+  EXPECT_FALSE(gameover);
+  emptyWall();
+  for (int row = 0; row < 8; row++) put(3, row, 1);
+  for (sBrick &b : brickLine) b.color = 1;
+  frame();
+  EXPECT_TRUE(gameover);
+}
+
+TEST_F(Game, TheClockHoldsTheFeederFor150SettledFrames) {
+  emptyWall();
+  for (int col = 0; col < 9; col++) put(col, 7, 0);
+  delayTimer = 50;
+  applyBonus(0, 7, 3);
+  for (int i = 0; i < 150; i++) doLine();
+  EXPECT_EQ(delayTimer, 50);
+  EXPECT_EQ(pauseLine, 0);
+  doLine();
+  EXPECT_EQ(delayTimer, 49);
+}
+
+// ------------------------------------------------------------------ the ball
+
+TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
+  gameState = 4;
+  int before = brickWall[7][4].color;
+  ASSERT_GE(before, 0);
+  press(150, 320);
+  frame();
+  EXPECT_TRUE(grabbedBall);
+  EXPECT_EQ(highlitedBrickX, 4);
+  EXPECT_EQ(highlitedBrickY, 7);
+  release();
+  frame();
+  EXPECT_TRUE(launched);
+  int flight = 0;
+  while (launched) {
+    frame();
+    flight++;
+    ASSERT_LT(flight, 100);
+  }
+  EXPECT_EQ(flight, 41);
+  EXPECT_GE(gScore, 1);
+  EXPECT_EQ(gHelpTarget, 4);
+  EXPECT_FLOAT_EQ(ballx, 145);
+  EXPECT_FLOAT_EQ(bally, 310);
+  EXPECT_FALSE(tutorial);
+}
+
+TEST_F(Game, TheBallIsHeldNoHigherThan120AndAThrowOutOfTheWallHitsNothing) {
+  gameState = 4;
+  press(150, 320);
+  frame();
+  press(150, 20);
+  frame();
+  EXPECT_FLOAT_EQ(bally, 120);
+  release();
+  for (int i = 0; i < 45; i++) frame();
+  EXPECT_EQ(gScore, 0);
+  for (int col = 0; col < 9; col++) EXPECT_GE(brickWall[7][col].color, 0);
+}
+
+// ------------------------------------------------------------------ destruction and bonuses
+
+TEST_F(Game, AHitTakesTheConnectedGroupOfItsColour) {
+  emptyWall();
+  put(0, 7, 1);
+  put(1, 7, 1);
+  put(1, 6, 1);
+  put(2, 7, 2);
+  put(0, 6, 5); // hard bricks are never taken by an ordinary colour
+  destroyBrickAt(0, 7);
+  EXPECT_EQ(gScore, 3);
+  EXPECT_EQ(brickWall[7][2].color, 2);
+  EXPECT_EQ(brickWall[6][0].color, 5);
+  destroyBrickAt(5, 5); // empty: nothing
+  EXPECT_EQ(gScore, 3);
+}
+
+TEST_F(Game, HardBricksTakeThreeHitsAndBreakTogether) {
+  emptyWall();
+  put(4, 7, 5);
+  put(5, 7, 7);
+  put(6, 7, 6);
+  destroyBrickAt(4, 7);
+  EXPECT_EQ(brickWall[7][4].color, 6);
+  destroyBrickAt(4, 7);
+  EXPECT_EQ(brickWall[7][4].color, 7);
+  EXPECT_EQ(gScore, 2);
+  destroyBrickAt(4, 7);
+  EXPECT_EQ(brickWall[7][4].color, -1);
+  EXPECT_EQ(brickWall[7][5].color, -1);
+  EXPECT_EQ(brickWall[7][6].color, -1);
+  EXPECT_EQ(gScore, 5);
+}
+
+TEST_F(Game, BonusesActChainAndGetLost) {
+  emptyWall();
+  // A bomb in a corner hits only the three cells inside the wall; the
+  // hammer it hits chains down its column.
+  put(0, 5, 1, 1);
+  put(1, 5, 2, 2);
+  put(1, 6, 3);
+  put(1, 7, 4);
+  put(0, 6, 0);
+  destroyBrickAt(0, 5);
+  EXPECT_EQ(brickWall[5][1].color, -1);
+  EXPECT_EQ(brickWall[6][1].color, -1);
+  EXPECT_EQ(brickWall[7][1].color, -1);
+  EXPECT_EQ(brickWall[6][0].color, -1);
+  // A bonus caught by the spreading step is lost.
+  emptyWall();
+  put(0, 7, 1);
+  put(1, 7, 1, 3);
+  pauseLine = 0;
+  destroyBrickAt(0, 7);
+  EXPECT_EQ(pauseLine, 0);
+  // A target sets the guided throws to 3.
+  emptyWall();
+  gHelpTarget = 1;
+  put(0, 7, 1, 4);
+  destroyBrickAt(0, 7);
+  EXPECT_EQ(gHelpTarget, 3);
+}
+
+TEST_F(Game, RowClearScoresNineAndKeepsAHardBrickOneStageWorse) {
+  emptyWall();
+  put(2, 7, 5, 5);
+  put(6, 7, 1);
+  gScore = 0;
+  destroyBrickAt(2, 7);
+  EXPECT_EQ(gScore, 10);
+  EXPECT_EQ(brickWall[7][2].color, 6);
+  EXPECT_EQ(brickWall[7][6].color, -1);
+  gameover = true; // the row clear still scores after the end
+  fastDestroyBrick(0, 7);
+  EXPECT_EQ(gScore, 19);
+}
+
+TEST_F(Game, BonusesAppearOnlyFromThreePointsAndCloudsAreTenAtMost) {
+  emptyWall();
+  for (int row = 0; row < 8; row++)
+    for (int col = 0; col < 9; col++) put(col, row, 0);
+  gScore = 2;
+  EXPECT_EQ(getBonus(), 0);
+  EXPECT_FALSE(cloudTable[0].active);
+  gScore = 3;
+  for (int i = 0; i < 12; i++) addCloud(i, i);
+  int active = 0;
+  for (const sCloud &c : cloudTable) active += c.active;
+  EXPECT_EQ(active, 10);
+  EXPECT_EQ(cloudTable[9].x, 9);
+  // With ten clouds a bonus is still placed, without a cloud.
+  int before = 0, after = 0;
+  for (auto &row : brickWall)
+    for (sBrick &b : row) before += b.bonus > 0;
+  for (int i = 0; i < 5; i++) getBonus();
+  for (auto &row : brickWall)
+    for (sBrick &b : row) after += b.bonus > 0;
+  EXPECT_GT(after, before);
+  // A cloud lasts 24 frames.
+  initClouds();
+  addCloud(10, 10);
+  int f = 0;
+  while (cloudTable[0].active) {
+    drawCloud(&cloudTable[0]);
+    f++;
+  }
+  EXPECT_EQ(f, 24);
+}
+
+TEST_F(Game, DifficultyTurnsToSixColoursAbove129) {
+  gScore = 129;
+  setDifficultyLevel();
+  EXPECT_EQ(difficulty, 5);
+  gScore = 130;
+  setDifficultyLevel();
+  EXPECT_EQ(difficulty, 6);
+}
+
+// ------------------------------------------------------------------ score and game over
+
+TEST_F(Game, TheDisplayCountsUpOnePointEveryFourthFrame) {
+  gScore = 10;
+  int f = 0;
+  while (gScoreAnim < 10) {
+    displayScore();
+    f++;
+  }
+  EXPECT_GE(f, 37);
+  EXPECT_LE(f, 40);
+  sheet.clear();
+  gScore = 0;
+  gScoreAnim = 0;
+  displayScore();
+  auto zeros = sheet.from(72, 859);
+  ASSERT_EQ(zeros.size(), 1u);
+  EXPECT_EQ(zeros[0].destX, 59);
+  sheet.clear();
+  displayValueAt(210, 5, 15);
+  ASSERT_EQ(sheet.log.size(), 2u);
+  EXPECT_EQ(sheet.log[0].destX, 210);
+  EXPECT_EQ(sheet.log[1].destX, 200);
+}
+
+TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
+  gameState = 4;
+  gScore = 50;
+  gameover = true;
+  press(100, 100);
+  for (int f = 1; f <= 19; f++) {
+    frame();
+    ASSERT_TRUE(gameover) << f;
+  }
+  EXPECT_EQ(gScoreAnim, 50);
+  EXPECT_EQ(topScores[0], 50);
+  frame(); // the 20th frame: in place, and the held press restarts
+  EXPECT_FALSE(gameover);
+  EXPECT_EQ(gScore, 0);
+  EXPECT_EQ(topScores[0], 50);
+  EXPECT_EQ(topScores[1], 30);
+}
+
+TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
+  gameState = 4;
+  gScore = 12;
+  press(230, 460);
+  frame();
+  EXPECT_EQ(gameState, 1);
+  release();
+  frame();
+  EXPECT_EQ(gScore, 0);
+  EXPECT_EQ(gHelpTarget, 5);
+}
+
+// A whole game played by a script until the end, its invariants checked every frame.
+TEST_F(Game, AScriptedGameKeepsItsInvariantsToTheEnd) {
+  gameState = 4;
+  tutorial = false;
+  int lastScore = 0;
+  int f = 0;
+  int throwPhase = 0;
+  while (!gameover && f < 80 * 600) {
+    // Grab, pull to a point that depends on the frame, release.
+    if (!launched) {
+      int aimX = 140 + (f * 7) % 60, aimY = 330 + (f * 13) % 90;
+      if (throwPhase == 0) press(150, 325);
+      else if (throwPhase < 4) press(aimX, aimY);
+      else release();
+      throwPhase = (throwPhase + 1) % 6;
+    }
+    frame();
+    f++;
+    for (int row = 0; row < 8; row++)
+      for (int col = 0; col < 9; col++) {
+        ASSERT_GE(brickWall[row][col].color, -1);
+        ASSERT_LE(brickWall[row][col].color, 7);
+      }
+    ASSERT_GE(gScore, lastScore);
+    ASSERT_LE(gScoreAnim, gScore);
+    lastScore = gScore;
+  }
+  EXPECT_TRUE(gameover);
+  release();
+  frames(25);
+  EXPECT_TRUE(scoreSent);
+}
+
+} // namespace

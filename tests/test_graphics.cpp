@@ -1,0 +1,215 @@
+// Real OpenGL through SDL's offscreen driver: pictures become textures and
+// blits land where they should; pixels are read back.
+
+#include <gtest/gtest.h>
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "KGraphicGL.h"
+#include "KMiscTools.h"
+#include "KVexo.h"
+#include "KWindowGL.h"
+#include "platform/Platform.h"
+
+namespace {
+
+KWindowGL *gWindow = nullptr;
+
+struct Pixel {
+  int r, g, b;
+};
+
+class Graphics : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    platform::setMessageHook([](const char *, const char *) {});
+    gWindow = static_cast<KWindowGL *>(KVexo::createKWindow(K_OPENGL, false));
+    ASSERT_TRUE(gWindow->createGameWindow(320, 480, -1, true, "Zunk test"));
+  }
+  static void TearDownTestSuite() {
+    delete gWindow;
+    gWindow = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_NE(gWindow, nullptr);
+    gWindow->setClearColor(0, 0, 0, 1);
+    gWindow->setWorldView(0, 0, 0, 1, true);
+  }
+  // Game coordinates, y downward.
+  Pixel at(int x, int y) {
+    unsigned char p[4];
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, 480 - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+  }
+  // A 4x4 picture in four quadrants: red, green (top), blue, white (bottom).
+  static std::vector<uint32_t> quadrants(int size) {
+    std::vector<uint32_t> px(static_cast<size_t>(size) * size);
+    for (int y = 0; y < size; y++)
+      for (int x = 0; x < size; x++) {
+        bool right = x >= size / 2, bottom = y >= size / 2;
+        px[y * size + x] = !bottom ? (right ? 0xFF00FF00u : 0xFF0000FFu) : (right ? 0xFFFFFFFFu : 0xFFFF0000u);
+      }
+    return px;
+  }
+};
+
+void expectColour(Pixel p, int r, int g, int b, const char *where) {
+  EXPECT_NEAR(p.r, r, 8) << where;
+  EXPECT_NEAR(p.g, g, 8) << where;
+  EXPECT_NEAR(p.b, b, 8) << where;
+}
+
+TEST_F(Graphics, BlitsLandAtTheirPlaceFlippedTurnedAndZoomed) {
+  KGraphicGL g;
+  auto px = quadrants(32);
+  ASSERT_TRUE(g.makePictureFromArray(px.data(), 32, 32, true, false));
+  g.setTextureQuality(false);
+  g.blitAlphaRect(0, 0, 32, 32, 10, 20, false, false);
+  expectColour(at(10, 20), 255, 0, 0, "top-left red");
+  expectColour(at(41, 20), 0, 255, 0, "top-right green");
+  expectColour(at(10, 51), 0, 0, 255, "bottom-left blue");
+  expectColour(at(9, 20), 0, 0, 0, "outside");
+  g.blitAlphaRect(0, 0, 32, 32, 100, 20, true, false);
+  expectColour(at(100, 20), 0, 255, 0, "flipped X");
+  g.blitAlphaRectFx(0, 0, 32, 32, 200, 100, 90, 1, 1, false, false, 0, 0);
+  // Turned a quarter counter-clockwise: the top-right (green) goes to the top-left.
+  expectColour(at(202, 102), 0, 255, 0, "turned 90");
+  g.blitAlphaRectFx(0, 0, 32, 32, 100, 300, 0, 2, 1, false, false, 0, 0);
+  expectColour(at(85, 285), 255, 0, 0, "zoom 2 grows about the middle");
+  expectColour(at(145, 345), 255, 255, 255, "zoom 2 bottom-right");
+}
+
+TEST_F(Graphics, BlendTintAndRectangles) {
+  KGraphicGL g;
+  std::vector<uint32_t> white(16, 0xFFFFFFFFu);
+  ASSERT_TRUE(g.makePictureFromArray(white.data(), 4, 4, true, false));
+  g.blitAlphaRectFx(0, 0, 4, 4, 10, 10, 0, 1, 0.5f, false, false, 0, 0);
+  expectColour(at(11, 11), 128, 128, 128, "half blend");
+  g.drawRect(50, 50, 60, 60, 1, 1, 1, 1);
+  g.setBlitColor(0, 0, 0, 1);
+  g.blitAlphaRectFx(0, 0, 4, 4, 52, 52, 0, 1, 1, false, false, 0, 0);
+  g.setBlitColor(1, 1, 1, 1);
+  expectColour(at(53, 53), 0, 0, 0, "black silhouette");
+  expectColour(at(58, 58), 255, 255, 255, "opaque rectangle");
+  g.drawRect(100, 100, 110, 110, 1, 0, 0, 0.5f);
+  expectColour(at(105, 105), 128, 0, 0, "half rectangle");
+  g.setBlitColor(2, -1, 0.5f, 1);
+  EXPECT_TRUE(g.tintOn);
+  EXPECT_FLOAT_EQ(g.tintRed, 1);
+  EXPECT_FLOAT_EQ(g.tintGreen, 0);
+  g.setAlphaMode(4);
+  EXPECT_EQ(g.dstBlend, GL_ONE);
+  g.setAlphaMode(7);
+  EXPECT_EQ(g.dstBlend, GL_ONE);
+}
+
+TEST_F(Graphics, TextureKindsFollowThePictureSize) {
+  auto block = [](int w, int h, int bpp) {
+    size_t len = 18 + static_cast<size_t>(w) * h * (bpp / 8);
+    unsigned char *b = new unsigned char[len]();
+    b[12] = w & 0xFF;
+    b[13] = w >> 8;
+    b[14] = h & 0xFF;
+    b[15] = h >> 8;
+    b[16] = static_cast<unsigned char>(bpp);
+    return std::make_pair(b, len);
+  };
+  KGraphicGL g;
+  auto b = block(256, 256, 32);
+  ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_EQ(g.textureTarget, GL_TEXTURE_2D);
+  b = block(320, 480, 32);
+  ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_EQ(g.textureTarget, 0x84F5);
+  EXPECT_FLOAT_EQ(g.textureWidth, 320);
+  b = block(2, 2, 24);
+  ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_EQ(g.textureTarget, 0x84F5);
+  KGraphicGL h;
+  b = block(8, 8, 16);
+  EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_FLOAT_EQ(h.getWidth(), 0);
+  // A header that promises more pixels than the block holds is refused.
+  b = block(8, 8, 32);
+  b.first[12] = 200;
+  EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true));
+}
+
+TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
+  char t[] = "/tmp/zunkgfxXXXXXX";
+  std::string dir = mkdtemp(t);
+  // A 2x1 PNG: magenta then yellow, written by the engine's own saver.
+  KGraphicGL g;
+  g.drawRect(0, 0, 1, 1, 1, 0, 1, 1);
+  g.drawRect(1, 0, 2, 1, 1, 1, 0, 1);
+  ASSERT_TRUE(gWindow->saveBackBuffer((dir + "/Shot.png").c_str(), 3, 2, 1));
+  g.setColorKey(true, 255, 0, 255);
+  std::string name = dir + "/Shot.png";
+  ASSERT_TRUE(g.loadPicture(name.c_str(), true, true)) << "a capital outside the data folder is kept";
+  EXPECT_FLOAT_EQ(g.getWidth(), 2);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.blitAlphaRect(0, 0, 2, 1, 30, 30, false, false);
+  expectColour(at(30, 30), 0, 0, 0, "keyed magenta is transparent");
+  expectColour(at(31, 30), 255, 255, 0, "yellow stays");
+  KGraphicGL missing;
+  EXPECT_FALSE(missing.loadPicture((dir + "/none.png").c_str(), true, true));
+  EXPECT_FLOAT_EQ(missing.getWidth(), 0);
+  std::ofstream(dir + "/cut.png", std::ios::binary) << "\x89PNG\r\n\x1a\n\0\0\0\rIHDR";
+  EXPECT_FALSE(missing.loadPicture((dir + "/cut.png").c_str(), true, true));
+  std::string cmd = "rm -rf '" + dir + "'";
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+}
+
+TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
+  char t[] = "/tmp/zunksaveXXXXXX";
+  std::string dir = mkdtemp(t);
+  KGraphicGL g;
+  g.drawRect(0, 0, 320, 10, 1, 0, 0, 1);
+  const char *names[4] = {"a.bmp", "a.jpg", "a.tga", "a.png"};
+  for (int f = 0; f < 4; f++) {
+    std::string path = dir + "/" + names[f];
+    ASSERT_TRUE(gWindow->saveBackBuffer(path.c_str(), f, 0, 0));
+    KGraphicGL back;
+    ASSERT_TRUE(back.loadPicture(path.c_str(), true, true)) << names[f];
+    EXPECT_FLOAT_EQ(back.getWidth(), 320);
+    EXPECT_FLOAT_EQ(back.getHeight(), 480);
+    gWindow->setWorldView(0, 0, 0, 1, true);
+    back.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
+    expectColour(at(5, 2), 255, 0, 0, names[f]);
+    expectColour(at(5, 400), 0, 0, 0, names[f]);
+    g.drawRect(0, 0, 320, 10, 1, 0, 0, 1);
+  }
+  ASSERT_TRUE(gWindow->saveBackBuffer((dir + "/bad").c_str(), 9, 0, 0));
+  EXPECT_FALSE(KMiscTools::fileExists((dir + "/bad").c_str()));
+  std::string cmd = "rm -rf '" + dir + "'";
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+}
+
+TEST_F(Graphics, GrabsAndTheGammaOverlay) {
+  KGraphicGL g;
+  g.drawRect(0, 0, 10, 10, 0.2f, 0.4f, 0.6f, 1);
+  KGraphicGL grab;
+  ASSERT_TRUE(grab.grabBackBuffer([](long, long, long *r, long *g2, long *b) {
+    *r = 255 - *r;
+    *g2 = 255 - *g2;
+    *b = 300; // only the low 8 bits are kept: 44
+  }));
+  EXPECT_FLOAT_EQ(grab.getWidth(), 320);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  grab.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
+  expectColour(at(2, 2), 204, 153, 44, "negative image");
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.drawRect(0, 0, 320, 480, 1, 1, 1, 1);
+  gWindow->setGamma(0.5f);
+  gWindow->doGammaAdjustment();
+  gWindow->setGamma(1);
+  expectColour(at(100, 100), 128, 128, 128, "gamma 0.5 halves white");
+}
+
+} // namespace

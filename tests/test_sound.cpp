@@ -1,0 +1,364 @@
+// Sound as it would be heard: the mixer is driven by hand and its output
+// checked sample by sample.
+
+#include <gtest/gtest.h>
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "KSound.h"
+#include "platform/SoundChannel.h"
+
+namespace {
+
+using platform::SoundChannel;
+
+class Sound : public ::testing::Test {
+protected:
+  std::string dir;
+  static void SetUpTestSuite() { SoundChannel::startOutput(SoundChannel::Output::Manual); }
+  void SetUp() override {
+    char t[] = "/tmp/zunksoundXXXXXX";
+    dir = mkdtemp(t);
+    KSound::setGlobalVolumes(100, 100);
+  }
+  void TearDown() override {
+    std::string cmd = "rm -rf '" + dir + "'";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+  }
+  std::vector<int16_t> mix(int frames) {
+    std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+    SoundChannel::mixAll(out.data(), frames);
+    return out;
+  }
+  // A 16-bit mono WAV at 44100 Hz holding `samples`, with a data length field of `declared`.
+  std::string wav(const std::vector<int16_t> &samples, uint32_t declared = 0, int channels = 1, int bits = 16,
+                  uint32_t rate = 44100) {
+    std::string s("RIFF\0\0\0\0WAVEfmt ", 16);
+    auto put32 = [&s](uint32_t v) { s.append(reinterpret_cast<const char *>(&v), 4); };
+    auto put16 = [&s](uint16_t v) { s.append(reinterpret_cast<const char *>(&v), 2); };
+    put32(16);
+    put16(1);
+    put16(static_cast<uint16_t>(channels));
+    put32(rate);
+    put32(rate * channels * bits / 8);
+    put16(static_cast<uint16_t>(channels * bits / 8));
+    put16(static_cast<uint16_t>(bits));
+    s += "data";
+    put32(declared ? declared : static_cast<uint32_t>(samples.size() * 2));
+    s.append(reinterpret_cast<const char *>(samples.data()), samples.size() * 2);
+    std::string path = dir + "/s" + std::to_string(counter++) + ".wav";
+    std::ofstream(path, std::ios::binary) << s;
+    return path;
+  }
+  // An Ogg Vorbis file of a sine tone.
+  std::string ogg(int channels, int rate, double seconds) {
+    std::string path = dir + "/t" + std::to_string(counter++) + ".ogg";
+    FILE *f = std::fopen(path.c_str(), "wb");
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    vorbis_encode_init_vbr(&vi, channels, rate, 0.4f);
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 7);
+    ogg_packet h1, h2, h3;
+    vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
+    ogg_stream_packetin(&os, &h1);
+    ogg_stream_packetin(&os, &h2);
+    ogg_stream_packetin(&os, &h3);
+    ogg_page og;
+    while (ogg_stream_flush(&os, &og)) {
+      std::fwrite(og.header, 1, og.header_len, f);
+      std::fwrite(og.body, 1, og.body_len, f);
+    }
+    long total = static_cast<long>(seconds * rate), done = 0;
+    bool eos = false;
+    while (!eos) {
+      long n = std::min(1024L, total - done);
+      float **buf = vorbis_analysis_buffer(&vd, 1024);
+      for (long i = 0; i < n; i++)
+        for (int c = 0; c < channels; c++) buf[c][i] = 0.5f * std::sin((done + i) * 2 * 3.14159f * 440 / rate);
+      vorbis_analysis_wrote(&vd, static_cast<int>(n));
+      done += n;
+      while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+        vorbis_analysis(&vb, nullptr);
+        vorbis_bitrate_addblock(&vb);
+        ogg_packet op;
+        while (vorbis_bitrate_flushpacket(&vd, &op)) {
+          ogg_stream_packetin(&os, &op);
+          while (ogg_stream_pageout(&os, &og)) {
+            std::fwrite(og.header, 1, og.header_len, f);
+            std::fwrite(og.body, 1, og.body_len, f);
+            if (ogg_page_eos(&og)) eos = true;
+          }
+        }
+      }
+    }
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    std::fclose(f);
+    return path;
+  }
+  int counter = 0;
+};
+
+TEST_F(Sound, VolumeArithmeticGivesTheDocumentedLevels) {
+  KSound s;
+  ASSERT_TRUE(s.loadSample(wav(std::vector<int16_t>(44100, 1000)).c_str(), 100, false, 1));
+  s.playSample();
+  auto check = [&](int volume, int pan, int left, int right) {
+    s.setPan(pan);
+    s.setVolume(volume);
+    SoundChannel *c = s.channels[0];
+    EXPECT_EQ(c->leftLevel(), left) << volume << " " << pan;
+    EXPECT_EQ(c->rightLevel(), right) << volume << " " << pan;
+  };
+  check(100, 0, 255, 255);
+  check(80, 0, 204, 204);
+  check(50, 0, 127, 127);
+  check(30, 0, 76, 76);
+  check(10, 0, 25, 25);
+  check(1, 0, 2, 2);
+  check(80, -50, 204, 102);
+  check(80, -200, 204, 0);
+  KSound::setGlobalVolumes(-1, 50);
+  check(80, 0, 102, 102);
+  s.setVolume(-5);
+  EXPECT_EQ(s.volume, 0);
+  s.setVolume(150);
+  EXPECT_EQ(s.volume, 150);
+  EXPECT_EQ(s.channels[0]->leftLevel(), 127);
+}
+
+TEST_F(Sound, AWavSampleIsHeardAtItsVolumeAndPanThenEnds) {
+  KSound s;
+  ASSERT_TRUE(s.loadSample(wav(std::vector<int16_t>(1000, 10000)).c_str(), 50, false, 1));
+  s.setPan(-50);
+  s.playSample();
+  auto out = mix(1200);
+  EXPECT_EQ(out[0], 10000 * 127 / 255);
+  EXPECT_EQ(out[1], 10000 * 63 / 255);
+  EXPECT_EQ(out[999 * 2], 10000 * 127 / 255);
+  EXPECT_EQ(out[1000 * 2], 0);
+  EXPECT_FALSE(s.isPlaying());
+}
+
+TEST_F(Sound, ThreeChannelsStartedFourTimesCutTheFirstCopy) {
+  KSound s;
+  ASSERT_TRUE(s.loadSample(wav(std::vector<int16_t>(1000, 100)).c_str(), 100, false, 3));
+  for (int i = 0; i < 4; i++) s.playSample();
+  auto out = mix(1);
+  EXPECT_EQ(out[0], 3 * 100); // three copies, not four
+  KSound twelve, none;
+  twelve.loadSample(wav(std::vector<int16_t>(10, 1)).c_str(), 100, false, 12);
+  EXPECT_EQ(twelve.channelCount, 10);
+  none.loadSample(wav(std::vector<int16_t>(10, 1)).c_str(), 100, false, 0);
+  EXPECT_EQ(none.channelCount, 1);
+}
+
+TEST_F(Sound, ALoopingSampleRepeatsWithoutAGapUntilStopped) {
+  KSound s;
+  std::vector<int16_t> ramp(100);
+  for (int i = 0; i < 100; i++) ramp[i] = static_cast<int16_t>(i * 100);
+  ASSERT_TRUE(s.loadSample(wav(ramp).c_str(), 100, true, 1));
+  s.playSample();
+  auto out = mix(350);
+  for (int i = 0; i < 350; i++) ASSERT_EQ(out[i * 2], ramp[i % 100] * 255 / 255) << i;
+  EXPECT_TRUE(s.isPlaying());
+  s.stopSample();
+  out = mix(10);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_FALSE(s.isPlaying());
+}
+
+TEST_F(Sound, FrequencyIsRelativeTo22050) {
+  KSound s;
+  std::vector<int16_t> ramp(100);
+  for (int i = 0; i < 100; i++) ramp[i] = static_cast<int16_t>(i);
+  ASSERT_TRUE(s.loadSample(wav(ramp).c_str(), 100, false, 1));
+  s.playSample(44100, 100, 0, false);
+  auto out = mix(10);
+  EXPECT_EQ(out[2 * 3], 6); // twice the recorded speed
+}
+
+TEST_F(Sound, BrokenWavFilesFailToLoad) {
+  KSound s;
+  EXPECT_FALSE(s.loadSample((dir + "/missing.wav").c_str()));
+  std::ofstream(dir + "/tiny.wav") << "data";
+  EXPECT_FALSE(s.loadSample((dir + "/tiny.wav").c_str()));
+  std::ofstream(dir + "/text.wav") << "this is not a sound at all, just words";
+  EXPECT_FALSE(s.loadSample((dir + "/text.wav").c_str()));
+  EXPECT_FALSE(s.loadSample(wav({1, 2, 3}, 0, 0).c_str()));          // no channels
+  EXPECT_FALSE(s.loadSample(wav({1, 2, 3}, 0, 1, 16, 0).c_str()));   // no rate
+  EXPECT_FALSE(s.loadSample(wav({1, 2, 3}, 0, 1, 12).c_str()));      // 12 bits
+  s.playSample(); // nothing loaded: nothing happens
+  EXPECT_FALSE(s.isPlaying());
+  // A data length past the end plays the bytes present.
+  ASSERT_TRUE(s.loadSample(wav({5, 6, 7}, 1000000).c_str()));
+  EXPECT_EQ(s.dataLength, 6u);
+}
+
+TEST_F(Sound, OggSamplesKeepTheirChannelsAndRate) {
+  KSound s;
+  ASSERT_TRUE(s.loadSample(ogg(1, 22050, 0.5).c_str(), 100, false, 1));
+  EXPECT_EQ(s.soundHeaders[0]->channels, 1);
+  EXPECT_EQ(s.soundHeaders[0]->rate, 22050);
+  EXPECT_EQ(s.soundHeaders[0]->bits, 16);
+  EXPECT_NEAR(s.dataLength / 2.0, 11025, 600);
+  s.playSample();
+  auto out = mix(2000);
+  int loud = 0;
+  for (int16_t v : out) loud += std::abs(v) > 3000;
+  EXPECT_GT(loud, 500);
+}
+
+TEST_F(Sound, AStreamPlaysOnceToItsLastSampleAndRestartsFromTheStart) {
+  std::string path = ogg(2, 44100, 0.3);
+  KSound s;
+  ASSERT_TRUE(s.loadStream(path.c_str()));
+  s.setVolume(100);
+  s.playStream(false);
+  EXPECT_TRUE(s.pollStream());
+  long heard = 0, last = 0;
+  for (int block = 0; block < 60; block++) {
+    auto out = mix(441);
+    for (int i = 0; i < 441; i++)
+      if (out[i * 2] != 0) last = heard + i;
+    heard += 441;
+  }
+  EXPECT_FALSE(s.isMusicPaused());
+  // The last, partly filled buffer is heard: sound reaches past 0.29 s.
+  EXPECT_GT(last, static_cast<long>(0.29 * 44100));
+  s.playStream(false);
+  EXPECT_TRUE(s.isPlaying());
+  s.stopStream();
+  EXPECT_FALSE(s.pollStream());
+  EXPECT_FALSE(s.isMusicPaused());
+}
+
+TEST_F(Sound, ALoopingStreamGoesOnAndTheMemoryReaderStaysInBounds) {
+  std::string path = ogg(1, 44100, 0.1);
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  KSound s;
+  EXPECT_FALSE(s.loadStreamFromPtr(nullptr, 10));
+  EXPECT_FALSE(s.loadStreamFromPtr(bytes.data(), 0));
+  ASSERT_TRUE(s.loadStreamFromPtr(bytes.data(), bytes.size()));
+  s.playStream(true);
+  for (int i = 0; i < 100; i++) mix(441); // a second of a 0.1 s stream
+  EXPECT_TRUE(s.isPlaying());
+  s.stopStream();
+  // ogg_Seek to the end, then tell, gives the length; a read at the end gives 0.
+  KSound::ogg_Seek(&s, 0, SEEK_END);
+  EXPECT_EQ(KSound::ogg_Tell(&s), static_cast<long>(bytes.size()));
+  char b[4];
+  EXPECT_EQ(KSound::ogg_Read(b, 1, 4, &s), 0u);
+  KSound::ogg_Seek(&s, -10, SEEK_SET);
+  EXPECT_EQ(KSound::ogg_Tell(&s), static_cast<long>(bytes.size()));
+  KSound::ogg_Seek(&s, 0, SEEK_SET);
+  EXPECT_EQ(KSound::ogg_Read(b, 0, 4, &s), 0u);
+  EXPECT_EQ(KSound::ogg_Tell(&s), 0);
+}
+
+TEST_F(Sound, CutOrGarbageOggFailsCleanly) {
+  std::string path = ogg(1, 44100, 0.2);
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (size_t cut : {size_t(0), size_t(10), size_t(58), size_t(200), bytes.size() / 2}) {
+    KSound s;
+    bool ok = s.loadStreamFromPtr(bytes.data(), cut ? cut : 1);
+    if (ok) {
+      s.playStream(false);
+      for (int i = 0; i < 20; i++) mix(441);
+    }
+    std::ofstream(dir + "/cut.ogg", std::ios::binary) << bytes.substr(0, cut);
+    KSound sample;
+    sample.loadSample((dir + "/cut.ogg").c_str());
+  }
+  KSound text;
+  std::ofstream(dir + "/text.ogg") << "hello";
+  EXPECT_FALSE(text.loadSample((dir + "/text.ogg").c_str()));
+  EXPECT_FALSE(text.loadStream((dir + "/text.ogg").c_str()));
+}
+
+// A four-channel MOD of one pattern: a square-wave sample played on row 0.
+std::string makeMod(const std::string &path) {
+  std::string m(20, '\0');
+  std::memcpy(&m[0], "testmod", 7);
+  for (int i = 0; i < 31; i++) {
+    std::string s(30, '\0');
+    if (i == 0) {
+      s[22] = 0;
+      s[23] = 32; // 64 bytes
+      s[25] = 64; // volume
+      s[28] = 0;
+      s[29] = 1; // no loop
+    }
+    m += s;
+  }
+  m += static_cast<char>(1); // song length
+  m += static_cast<char>(127);
+  m += std::string(128, '\0');
+  m += "M.K.";
+  std::string pattern(64 * 4 * 4, '\0');
+  // Row 0, channel 0: sample 1, period 428 (C-2).
+  pattern[0] = static_cast<char>(0x01);
+  pattern[1] = static_cast<char>(0xAC);
+  pattern[2] = static_cast<char>(0x10);
+  m += pattern;
+  for (int i = 0; i < 64; i++) m += static_cast<char>(i % 8 < 4 ? 100 : -100);
+  std::ofstream(path, std::ios::binary) << m;
+  return path;
+}
+
+TEST_F(Sound, ModulesPlayStopAtTheirLoopPointAndRenderToRaw) {
+  KSound s;
+  std::ofstream(dir + "/text.mod") << "just some text, no module here";
+  EXPECT_FALSE(s.loadModule((dir + "/text.mod").c_str()));
+  ASSERT_TRUE(s.loadModule(makeMod(dir + "/a.mod").c_str()));
+  s.setVolume(100);
+  s.playModule(false);
+  bool heard = false;
+  for (int i = 0; i < 400 && s.isPlaying(); i++) {
+    auto out = mix(1024);
+    for (int16_t v : out) heard = heard || v != 0;
+  }
+  EXPECT_TRUE(heard);
+  EXPECT_FALSE(s.isPlaying()); // stopped at the loop point (one pattern: about 6 s)
+  s.playModule(false);
+  EXPECT_TRUE(s.isPlaying());
+  s.pauseModule();
+  EXPECT_FALSE(s.isPlaying());
+  s.continueModule();
+  EXPECT_TRUE(s.isPlaying());
+  s.setModulePosition(0);
+  s.stopModule();
+  ASSERT_TRUE(s.modToRaw((dir + "/limited.raw").c_str(), 10 * 4096));
+  std::ifstream raw(dir + "/limited.raw", std::ios::binary | std::ios::ate);
+  long size = static_cast<long>(raw.tellg());
+  EXPECT_LE(size, 10 * 4096);
+  EXPECT_EQ(size % 4096, 0);
+  EXPECT_GT(size, 0);
+  s.stopModule();
+  ASSERT_TRUE(s.modToRaw((dir + "/whole.raw").c_str(), 0));
+  std::ifstream whole(dir + "/whole.raw", std::ios::binary | std::ios::ate);
+  EXPECT_GT(static_cast<long>(whole.tellg()), 10 * 4096);
+  // A module loaded again releases the previous one.
+  ASSERT_TRUE(s.loadModule((dir + "/a.mod").c_str()));
+}
+
+} // namespace

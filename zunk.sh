@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Sets everything up and then plays or tests Zunk.
+#   ./zunk.sh play      install what is missing, build, start the game
+#   ./zunk.sh test      install what is missing, build, run every test
+#                       (also once under AddressSanitizer + UBSan, and the
+#                       sound and window tests under ThreadSanitizer)
+#   ./zunk.sh build     install what is missing and build
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(build-essential cmake pkg-config clang libsdl2-dev libsdl2-image-dev libvorbis-dev libogg-dev
+  libdumb1-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev fonts-dejavu-core
+  xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream)
+
+install() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  local sudo=
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() { # folder, extra cmake arguments...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNK_TOOLS=ON "$@" >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+}
+
+case "${1:-}" in
+play)
+  install
+  build build
+  exec ./build/zunk
+  ;;
+build)
+  install
+  build build
+  ;;
+test)
+  install
+  # The generator must never rot: it runs into a scratch folder.
+  build build
+  scratch=$(mktemp -d)
+  ./build/makedata "$scratch" --preview "$scratch"
+  rm -rf "$scratch"
+  echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+  build build-asan -DZUNK_SANITIZE=ON -DZUNK_BENCH=OFF
+  (cd build-asan && LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp ctest --output-on-failure -E endtoend)
+  echo "== ThreadSanitizer: sound and window"
+  build build-tsan -DZUNK_TSAN=ON -DZUNK_BENCH=OFF
+  (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R 'sound|graphics')
+  echo "== Fuzz targets, a short fixed run each"
+  CC=clang CXX=clang++ build build-fuzz -DZUNK_FUZZ=ON -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF
+  bash tests/fuzz/run.sh build-fuzz 2000
+  echo "== The whole suite"
+  cd build && ctest --output-on-failure
+  ;;
+*)
+  echo "usage: $0 play|test|build" >&2
+  exit 2
+  ;;
+esac
