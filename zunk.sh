@@ -54,7 +54,7 @@ test)
   (cd build-asan && LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp ctest --output-on-failure -E endtoend)
   echo "== ThreadSanitizer: sound and window"
   build build-tsan -DZUNK_TSAN=ON -DZUNK_BENCH=OFF
-  (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R 'sound|graphics')
+  (cd build-tsan && LP_NUM_THREADS=0 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" ctest --output-on-failure -R 'sound|graphics')
   echo "== Fuzz targets, a short fixed run each"
   CC=clang CXX=clang++ build build-fuzz -DZUNK_FUZZ=ON -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF
   bash tests/fuzz/run.sh build-fuzz 2000

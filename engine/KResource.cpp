@@ -7,6 +7,19 @@
 
 KList<KResource> KResource::_lArchives;
 
+namespace {
+// Registered archives stay open for the whole run; at exit they are closed
+// and released (the list itself never owns its elements).
+struct ArchiveRelease {
+  ~ArchiveRelease() {
+    while (KResource *archive = KResource::_lArchives.first()) {
+      KResource::_lArchives.unlink(archive);
+      delete archive;
+    }
+  }
+} gArchiveRelease;
+} // namespace
+
 KResource::KResource() : file(nullptr), sharedFile(false), openMode(0), baseOffset(0), resourceSize(0) {}
 
 KResource::~KResource() { close(); }

@@ -142,6 +142,7 @@ TEST_F(Game, HitBoxesIncludeTheirEdges) {
   frame();
   EXPECT_EQ(selectedButton, 0);
   release();
+  TearDown();
   SetUp();
   toOpenMenu();
   press(286, 176);

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "KSound.h"
@@ -359,6 +361,33 @@ TEST_F(Sound, ModulesPlayStopAtTheirLoopPointAndRenderToRaw) {
   EXPECT_GT(static_cast<long>(whole.tellg()), 10 * 4096);
   // A module loaded again releases the previous one.
   ASSERT_TRUE(s.loadModule((dir + "/a.mod").c_str()));
+}
+
+// The audio thread runs completion routines while the main thread plays,
+// stops and changes volumes: nothing may race (ThreadSanitizer checks).
+TEST_F(Sound, TheAudioThreadAndTheMainThreadShareSafely) {
+  SoundChannel::stopOutput();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SoundChannel::startOutput(SoundChannel::Output::Device);
+  {
+    KSound sample, stream;
+    std::vector<int16_t> ramp(300);
+    for (int i = 0; i < 300; i++) ramp[i] = static_cast<int16_t>(i);
+    ASSERT_TRUE(sample.loadSample(wav(ramp).c_str(), 100, true, 3));
+    ASSERT_TRUE(stream.loadStream(ogg(2, 44100, 0.2).c_str()));
+    stream.playStream(true);
+    for (int i = 0; i < 60; i++) {
+      sample.playSample();
+      sample.setVolume(i % 100);
+      KSound::setGlobalVolumes(i % 100, 100 - i % 100);
+      if (i % 10 == 0) stream.playStream(i % 20 == 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    sample.stopSample();
+    stream.stopStream();
+  }
+  SoundChannel::stopOutput();
+  SoundChannel::startOutput(SoundChannel::Output::Manual);
 }
 
 } // namespace
