@@ -127,6 +127,8 @@ private:
   void genericStretchBlit(float x1, float y1, float x2, float y2, float X1, float Y1, float X2, float Y2, bool flipX,
                           bool flipY);
   void texCoord(float s, float t);
+  void enableBlending();
+  static void disableBlending();
   void applyFilter(bool smooth);
   void blitFx(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom, float blend,
               bool flipX, bool flipY, float centerX, float centerY, bool blending, bool fractional,

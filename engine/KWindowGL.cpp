@@ -203,6 +203,7 @@ void KWindowGL::doGammaAdjustment() {
   setDefaultWorldView();
   glDisable(GL_TEXTURE_2D);
   glDisable(0x84F5); // rectangle textures
+  glDisable(GL_ALPHA_TEST);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   float a = 1 - gamma;

@@ -1,57 +1,152 @@
 #!/usr/bin/env bash
-# The real program under a real X server, driven by real X input events:
-# the menu, Help and Back, High scores and Back, a game with a throw, the
-# menu zone, then Quit; the exit status and the scores file afterwards.
+# The real program under a real X server, driven by real X input events.
+#   endtoend.sh <zunk executable> <data folder> <closewindow helper>
+# 1. The menu, Help and Back, High scores and Back, a game with a throw that
+#    scores, two screenshots, the menu zone, then Quit: exit status 0 and a
+#    40-byte "thescores". The process's CPU share and memory are printed.
+# 2. The window's close request during a game ends the program the same way.
+# 3. Ctrl+Q on the title ends it too.
 set -u
 zunk=$1
 data=$2
-work=$(mktemp -d)
-trap 'kill $xpid 2>/dev/null; [ -n "${gpid:-}" ] && kill $gpid 2>/dev/null; rm -rf "$work"' EXIT
-cp "$zunk" "$work/zunk"
-cp -r "$data" "$work/data"
+closewindow=$3
+root=$(mktemp -d)
+gpid=
+cleanup() {
+  stop
+  kill "$xpid" 2>/dev/null
+  rm -rf "$root"
+}
+trap cleanup EXIT
 
-for d in $(seq 90 120); do [ -e /tmp/.X11-unix/X$d ] || break; done
+for d in $(seq 90 130); do [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] || break; done
 Xvfb :$d -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 export DISPLAY=:$d
-for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-fail() { echo "endtoend: $*"; import -window root "$work/fail.png" 2>/dev/null; exit 1; }
+passed=0
+failed=0
+stop() { # ends the game and waits until it and its window are gone
+  [ -n "$gpid" ] || return 0
+  kill "$gpid" 2>/dev/null
+  for i in $(seq 50); do kill -0 "$gpid" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$gpid" 2>/dev/null
+  wait "$gpid" 2>/dev/null
+  gpid=
+}
+fail() {
+  echo "endtoend: $scenario: $*"
+  import -window root "/tmp/endtoend-$scenario.png" 2>/dev/null && echo "endtoend: the screen is in /tmp/endtoend-$scenario.png"
+  failed=$((failed + 1))
+  stop
+  return 1
+}
 # Game pixels to screen pixels: the 320 by 480 window is centred on 1024 by 768.
-click() { xdotool mousemove $((352 + $1)) $((144 + $2)) mousedown 1; sleep 0.12; xdotool mouseup 1; }
+press() { xdotool mousemove $((352 + $1)) $((144 + $2)) mousedown 1; sleep 0.12; xdotool mouseup 1; }
 pixel() { import -window root -crop 1x1+$((352 + $1))+$((144 + $2)) -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}'; }
+area() { import -window root -crop $3x$4+$((352 + $1))+$((144 + $2)) -depth 8 txt:- | md5sum; }
 
-(cd "$work" && SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec ./zunk) &
-gpid=$!
-for i in $(seq 50); do wid=$(xdotool search --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
-[ -n "$wid" ] || fail "no window"
-xdotool windowfocus "$wid"
-geometry=$(xdotool getwindowgeometry "$wid")
-echo "$geometry" | grep -q 'Geometry: 320x480' || fail "window is not 320x480: $geometry"
-echo "$geometry" | grep -q 'Position: 352,144' || fail "window not centred: $geometry"
+start() { # a fresh copy of the game in its own folder
+  work=$root/$1
+  mkdir -p "$work"
+  cp "$zunk" "$work/zunk"
+  cp -r "$data" "$work/data"
+  rm -f "$work/data/thescores"
+  (cd "$work" && SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec ./zunk 2>"$work/stderr") &
+  gpid=$!
+  wid=
+  for i in $(seq 100); do wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
+  [ -n "$wid" ] || { fail "no window"; return 1; }
+  xdotool windowfocus "$wid"
+}
+finish() { # waits for the exit; checks status 0 and the scores file
+  for i in $(seq 150); do kill -0 "$gpid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$gpid" 2>/dev/null && { fail "still running 15 s after the quit"; return 1; }
+  wait "$gpid"
+  local status=$?
+  gpid=
+  [ $status -eq 0 ] || { fail "exit status $status"; return 1; }
+  local size
+  size=$(stat -c %s "$work/data/thescores" 2>/dev/null)
+  [ "$size" = 40 ] || { fail "thescores is '${size:-missing}' bytes"; return 1; }
+  passed=$((passed + 1))
+  echo "endtoend: $scenario: ok"
+}
 
-sleep 7.5 # title fade, notice line, menu doors
-menu=$(pixel 20 20)
-click 100 260; sleep 1       # HELP
-[ "$(pixel 20 20)" != "$menu" ] || fail "help screen did not darken the menu"
-click 100 420; sleep 1       # BACK
-[ "$(pixel 20 20)" = "$menu" ] || fail "back did not return to the menu"
-click 100 210; sleep 1       # HIGH SCORES
-click 100 420; sleep 1       # BACK
-click 100 150; sleep 1       # PLAY
-score_before=$(import -window root -crop 60x20+$((352 + 59))+$((144 + 457)) -depth 8 txt:- | md5sum)
-# A throw from rest lands on the middle of the bottom row.
-xdotool mousemove $((352 + 160)) $((144 + 327)) mousedown 1; sleep 0.15; xdotool mouseup 1
-sleep 1.5
-score_after=$(import -window root -crop 60x20+$((352 + 59))+$((144 + 457)) -depth 8 txt:- | md5sum)
-[ "$score_before" != "$score_after" ] || fail "the throw did not change the score"
-click 270 465; sleep 1       # the menu zone
-click 100 370                # QUIT
-for i in $(seq 50); do kill -0 $gpid 2>/dev/null || break; sleep 0.1; done
-wait $gpid
-status=$?
-gpid=
-[ $status -eq 0 ] || fail "exit status $status"
-size=$(stat -c %s "$work/data/thescores" 2>/dev/null)
-[ "$size" = 40 ] || fail "thescores is '${size:-missing}' bytes"
-echo "1 passed, 0 failed"
+scenario_menus_and_a_game() {
+  start main || return
+  local geometry
+  geometry=$(xdotool getwindowgeometry "$wid")
+  echo "$geometry" | grep -q 'Geometry: 320x480' || { fail "window is not 320x480: $geometry"; return; }
+  echo "$geometry" | grep -q 'Position: 352,144' || { fail "window not centred: $geometry"; return; }
+  sleep 7.5 # the title fade, the notice line, the menu's doors
+  local menu ticks0 ticks1
+  menu=$(pixel 20 20)
+  ticks0=$(awk '{print $14 + $15}' /proc/$gpid/stat)
+  sleep 3
+  ticks1=$(awk '{print $14 + $15}' /proc/$gpid/stat)
+  echo "endtoend: menu at 80 frames a second: $(( (ticks1 - ticks0) * 100 / (3 * $(getconf CLK_TCK)) ))% of a core," \
+    "$(awk '/VmRSS/ {print $2 " kB resident"}' /proc/$gpid/status)"
+  press 100 260; sleep 1 # HELP
+  [ "$(pixel 20 20)" != "$menu" ] || { fail "help did not veil the menu"; return; }
+  press 100 420; sleep 1 # BACK
+  [ "$(pixel 20 20)" = "$menu" ] || { fail "back did not return to the menu"; return; }
+  press 100 210; sleep 1 # HIGH SCORES
+  [ "$(pixel 20 20)" != "$menu" ] || { fail "high scores did not veil the menu"; return; }
+  press 100 420; sleep 1 # BACK
+  press 100 150; sleep 1 # PLAY
+  local before after
+  before=$(area 59 457 60 20)
+  # Press on the ball and let go: it lands on the middle of the bottom row.
+  xdotool mousemove $((352 + 160)) $((144 + 327)) mousedown 1; sleep 0.15; xdotool mouseup 1
+  sleep 1.5
+  after=$(area 59 457 60 20)
+  [ "$before" != "$after" ] || { fail "the throw did not change the score"; return; }
+  xdotool mousemove $((352 + 300)) $((144 + 300))
+  sleep 0.2
+  local top bottom
+  top=$(pixel 5 1)
+  bottom=$(pixel 5 470)
+  for n in 1 2; do
+    xdotool keydown shift keydown F6; sleep 0.15; xdotool keyup F6 keyup shift; sleep 0.5
+  done
+  for n in 1 2; do
+    local shot=$work/data/screenshot$n.tga
+    [ -f "$shot" ] || { fail "no screenshot$n.tga"; return; }
+    [ "$(identify -format %wx%h "$shot")" = 320x480 ] || { fail "screenshot$n.tga is not 320x480"; return; }
+  done
+  [ ! -e "$work/data/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
+  local shottop shotbottom
+  shottop=$(convert "$work/data/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
+  shotbottom=$(convert "$work/data/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
+  [ "$shottop" = "$top" ] && [ "$shotbottom" = "$bottom" ] ||
+    { fail "screenshot not upright: $shottop/$shotbottom against $top/$bottom"; return; }
+  grep -q "export ok" "$work/stderr" || { fail "no 'export ok'"; return; }
+  press 270 465; sleep 1 # the menu zone
+  [ "$(pixel 20 20)" = "$menu" ] || { fail "the menu zone did not return to the menu"; return; }
+  press 100 370 # QUIT
+  finish
+}
+
+scenario_close_request_during_a_game() {
+  start close || return
+  sleep 7.5
+  press 100 150; sleep 1 # PLAY
+  "$closewindow" "$wid"
+  finish
+}
+
+scenario_ctrl_q_on_the_title() {
+  start ctrlq || return
+  sleep 1
+  xdotool keydown ctrl keydown q; sleep 0.15; xdotool keyup q keyup ctrl
+  # Quitting before the title has loaded the scores still writes the defaults.
+  finish
+}
+
+for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title}; do
+  $scenario
+done
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]

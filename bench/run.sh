@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs every benchmark and prints the figures side by side.
+#   bash bench/run.sh [build folder]
+set -euo pipefail
+build=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+echo "== Sprite throughput against SDL_Renderer (offscreen OpenGL)"
+SDL_VIDEODRIVER=offscreen "$build/bench/bench_sprites" 30
+echo
+echo "== Stream refill, mixing, sprite sheet decoding"
+"$build/bench/bench_engine" --benchmark_min_time=0.2
+echo
+echo "== The whole game under Xvfb: start-up and CPU per frame"
+bash "$here/game.sh" "$build/zunk" "$here/../data"
