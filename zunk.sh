@@ -7,10 +7,11 @@
 #   ./zunk.sh build     install what is missing and build
 set -euo pipefail
 cd "$(dirname "$0")"
+root=$PWD
 
 packages=(build-essential cmake pkg-config clang libsdl2-dev libsdl2-image-dev libvorbis-dev libogg-dev
   libdumb1-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev fonts-dejavu-core
-  xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream)
+  xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
 
 install() {
   local missing=()
@@ -51,10 +52,10 @@ test)
   rm -rf "$scratch"
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
   build build-asan -DZUNK_SANITIZE=ON -DZUNK_BENCH=OFF
-  (cd build-asan && LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp ctest --output-on-failure -E endtoend)
+  (cd build-asan && LSAN_OPTIONS=suppressions=$root/tests/lsan.supp ctest --output-on-failure -E endtoend)
   echo "== ThreadSanitizer: sound and window"
   build build-tsan -DZUNK_TSAN=ON -DZUNK_BENCH=OFF
-  (cd build-tsan && LP_NUM_THREADS=0 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" ctest --output-on-failure -R 'sound|graphics')
+  (cd build-tsan && LP_NUM_THREADS=0 TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/tsan.supp" ctest --output-on-failure -R 'sound|graphics')
   echo "== Fuzz targets, a short fixed run each"
   CC=clang CXX=clang++ build build-fuzz -DZUNK_FUZZ=ON -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF
   bash tests/fuzz/run.sh build-fuzz 2000

@@ -11,6 +11,7 @@
 #include "KResource.h"
 #include "KWindowGL.h"
 #include "platform/PictureCodec.h"
+#include "platform/Platform.h"
 
 #ifndef GL_TEXTURE_RECTANGLE_EXT
 #define GL_TEXTURE_RECTANGLE_EXT 0x84F5
@@ -801,10 +802,10 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   } catch (const std::bad_alloc &) {
     return false;
   }
-  glReadBuffer(back ? GL_BACK : GL_FRONT);
+  platform::selectReadBuffer(!back);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
-  if (!back) glReadBuffer(GL_BACK);
+  platform::endRead();
   for (int y = 0; y < H; y++) {
     const unsigned char *src = &readBuffer[static_cast<size_t>(H - 1 - y) * W * 4];
     unsigned char *dst = &textureBuffer[static_cast<size_t>(y) * tw * 4];

@@ -351,6 +351,11 @@ void KWindowGL::processEvents() {
     KInput::waitForKeyRelease(K_VK_F6);
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }
+  // F11: full screen at the desktop's resolution, the game scaled and letterboxed.
+  if (KInput::isPressed(K_VK_F11) && hasFocus()) {
+    platform::setDesktopFullScreen(!platform::desktopFullScreen());
+    KInput::waitForKeyRelease(K_VK_F11);
+  }
   platform::Event e;
   if (!platform::pollEvent(e)) return;
   if (eventCallback && !eventCallback(&e)) return;
@@ -439,9 +444,10 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
   } catch (const std::bad_alloc &) {
     return false;
   }
-  glReadBuffer(GL_BACK);
+  platform::selectReadBuffer(false);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  platform::endRead();
   // R, G, B, A bytes become B, G, R, A.
   for (uint32_t &p : pixels) p = (p & 0xFF00FF00u) | ((p & 0xFF) << 16) | ((p >> 16) & 0xFF);
   if (width <= 0) width = W;

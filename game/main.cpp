@@ -1,3 +1,29 @@
+#include <cstdio>
+#include <cstring>
+
 #include "zunk.h"
 
-int main() { return zunkMain(); }
+#ifndef ZUNK_VERSION
+#define ZUNK_VERSION "unknown"
+#endif
+
+int main(int argc, char **argv) {
+  if (argc > 1) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+      std::printf("zunk %s\n", ZUNK_VERSION);
+      return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+      std::printf("Usage: zunk [--help | --version]\n"
+                  "Sling a ball at a wall of coloured bricks before it reaches the top.\n\n"
+                  "  --help     print this text and exit\n"
+                  "  --version  print the version and exit\n\n"
+                  "In the game: drag the ball back and let go; F11 full screen;\n"
+                  "Shift+F6 screenshot; Ctrl+Q quit.\n");
+      return 0;
+    }
+    std::fprintf(stderr, "Usage: zunk [--help | --version]\n");
+    return 2;
+  }
+  return zunkMain();
+}

@@ -145,7 +145,59 @@ scenario_ctrl_q_on_the_title() {
   finish
 }
 
-for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title}; do
+# 4. On a 1920 by 1080 screen the window opens at twice the size, sharp;
+#    the game still works in its own 320 by 480 pixels (clicks, screenshots),
+#    and F11 fills the screen with the game letterboxed.
+scenario_large_screen() {
+  local d2
+  for d2 in $(seq 131 160); do [ -e /tmp/.X11-unix/X$d2 ] || [ -e /tmp/.X$d2-lock ] || break; done
+  Xvfb :$d2 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  local x2=$!
+  local saved=$DISPLAY
+  export DISPLAY=:$d2
+  for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  large_screen_checks
+  export DISPLAY=$saved
+  kill $x2 2>/dev/null
+}
+large_screen_checks() {
+  start large || return
+  local geometry
+  geometry=$(xdotool getwindowgeometry "$wid")
+  echo "$geometry" | grep -q 'Geometry: 640x960' || { fail "window is not 640x960: $geometry"; return; }
+  echo "$geometry" | grep -q 'Position: 640,60' || { fail "window not centred: $geometry"; return; }
+  sleep 7.5
+  big() { xdotool mousemove $((640 + 2 * $1)) $((60 + 2 * $2)) mousedown 1; sleep 0.12; xdotool mouseup 1; }
+  # Nearest-neighbour scaling: every game pixel is a sharp 2 by 2 block.
+  local block
+  block=$(import -window root -crop 2x2+$((640 + 2 * 150))+$((60 + 2 * 60)) -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | sort -u | wc -l)
+  [ "$block" = 1 ] || { fail "a game pixel is not one 2x2 block"; return; }
+  big 100 150; sleep 1 # PLAY, clicked in game pixels times two
+  local menu_zone
+  menu_zone=$(import -window root -crop 1x1+$((640 + 2 * 270))+$((60 + 2 * 465)) -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
+  xdotool keydown shift keydown F6; sleep 0.15; xdotool keyup F6 keyup shift; sleep 0.5
+  [ "$(identify -format %wx%h "$work/data/screenshot1.tga" 2>/dev/null)" = 320x480 ] ||
+    { fail "the screenshot is not 320x480 on a large screen"; return; }
+  # Full screen is the window manager's business: one comes in now.
+  openbox --sm-disable >/dev/null 2>&1 &
+  local wm=$!
+  sleep 1.5
+  xdotool windowactivate "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+  sleep 0.3
+  xdotool keydown F11; sleep 0.15; xdotool keyup F11; sleep 1.5
+  geometry=$(xdotool getwindowgeometry "$wid")
+  echo "$geometry" | grep -q 'Geometry: 1920x1080' || { fail "F11 did not fill the screen: $geometry"; return; }
+  [ "$(import -window root -crop 1x1+5+540 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')" = "#000000" ] ||
+    { fail "no black margin beside the game in full screen"; return; }
+  big 270 465; sleep 1 # the menu zone, still at the same place on this screen
+  [ "$(import -window root -crop 1x1+$((640 + 40))+$((60 + 40)) -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')" != "$menu_zone" ] ||
+    { fail "the menu zone did not leave the game"; return; }
+  big 100 370 # QUIT
+  finish
+  kill $wm 2>/dev/null
+}
+
+for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title scenario_large_screen}; do
   $scenario
 done
 echo "$passed passed, $failed failed"

@@ -383,6 +383,14 @@ TEST_F(Sound, TheAudioThreadAndTheMainThreadShareSafely) {
       if (i % 10 == 0) stream.playStream(i % 20 == 0);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    // The device goes away: another is opened and the stream plays on.
+    uint32_t before = SoundChannel::deviceId();
+    SoundChannel::deviceLost(before);
+    if (before) {
+      EXPECT_NE(SoundChannel::deviceId(), 0u);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(stream.isPlaying());
     sample.stopSample();
     stream.stopStream();
   }

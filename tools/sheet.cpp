@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "layout.h"
 
@@ -631,5 +632,39 @@ bool makePreviews(const std::string &dataFolder, const std::string &outFolder) {
   cairo_destroy(c);
   cairo_surface_destroy(screen);
   cairo_surface_destroy(sheet);
+  return ok;
+}
+
+bool makeIcons(const std::string &folder) {
+  bool ok = true;
+  for (int size : {64, 128, 256}) {
+    cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+    cairo_t *c = cairo_create(s);
+    cairo_scale(c, size / 64.0, size / 64.0);
+    // A rounded tile with three bricks and the ball flying at them.
+    roundRect(c, 2, 2, 60, 60, 12);
+    vertical(c, 2, 62, {0.2, 0.42, 0.8}, {0.45, 0.22, 0.6});
+    cairo_fill(c);
+    const int kinds[3] = {0, 3, 2};
+    for (int i = 0; i < 3; i++) {
+      cairo_save(c);
+      cairo_translate(c, 7 + i * 17, 10 + (i % 2) * 6);
+      cairo_scale(c, 16.0 / 31, 16.0 / 31);
+      cairo_translate(c, -31 * kinds[i], -621);
+      drawBrick(c, brick(kinds[i]), kinds[i]);
+      cairo_restore(c);
+    }
+    ball(c, 36, 44, 10);
+    cairo_set_source_rgba(c, 1, 1, 1, 0.35);
+    cairo_set_line_width(c, 3);
+    cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
+    cairo_move_to(c, 20, 56);
+    cairo_line_to(c, 28, 50);
+    cairo_stroke(c);
+    cairo_destroy(c);
+    ok &= cairo_surface_write_to_png(s, (folder + "/zunk-" + std::to_string(size) + ".png").c_str()) ==
+          CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+  }
   return ok;
 }

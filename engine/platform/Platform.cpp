@@ -1,7 +1,10 @@
 #include "Platform.h"
+#include "SoundChannel.h"
 
 #include <SDL.h>
+#include <SDL_opengl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +19,85 @@ SDL_GLContext gContext = nullptr;
 const ScriptedInput *gScripted = nullptr;
 MessageHook gMessageHook = nullptr;
 bool gVideoUp = false;
-// The window's content is the game area times this whole number.
+// The game draws into an off-screen framebuffer of its own size; each swap
+// copies it to the window, scaled by the largest whole number that fits and
+// centred (letterboxed in full screen). The game never sees the scale: its
+// area, its mouse and its screenshots stay in game pixels.
 int gScale = 1;
+int gOffsetX = 0, gOffsetY = 0; // the game area's top-left corner in the window
+int gGameWidth = 0, gGameHeight = 0;
+GLuint gFramebuffer = 0, gFrameTexture = 0;
+GLuint gShownFramebuffer = 0, gShownTexture = 0; // the frame last shown
+bool gDesktopFullScreen = false;
+
+PFNGLGENFRAMEBUFFERSPROC pGenFramebuffers;
+PFNGLBINDFRAMEBUFFERPROC pBindFramebuffer;
+PFNGLFRAMEBUFFERTEXTURE2DPROC pFramebufferTexture2D;
+PFNGLCHECKFRAMEBUFFERSTATUSPROC pCheckFramebufferStatus;
+PFNGLBLITFRAMEBUFFERPROC pBlitFramebuffer;
+PFNGLDELETEFRAMEBUFFERSPROC pDeleteFramebuffers;
+
+bool makeFramebuffer(GLuint &fb, GLuint &tex, int w, int h) {
+  glGenTextures(1, &tex);
+  glBindTexture(GL_TEXTURE_2D, tex);
+  // No alpha channel: like a window's own buffer, blending reads a
+  // destination alpha of 1.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  pGenFramebuffers(1, &fb);
+  pBindFramebuffer(GL_FRAMEBUFFER, fb);
+  pFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, tex, 0);
+  bool ok = pCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  return ok;
+}
+
+void releaseFramebuffers() {
+  if (gFramebuffer && pDeleteFramebuffers) {
+    pBindFramebuffer(GL_FRAMEBUFFER, 0);
+    pDeleteFramebuffers(1, &gFramebuffer);
+    pDeleteFramebuffers(1, &gShownFramebuffer);
+    glDeleteTextures(1, &gFrameTexture);
+    glDeleteTextures(1, &gShownTexture);
+  }
+  gFramebuffer = gShownFramebuffer = gFrameTexture = gShownTexture = 0;
+}
+
+// Sets up the off-screen framebuffers; false where the driver has none.
+bool setUpFramebuffers(int w, int h) {
+  pGenFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(SDL_GL_GetProcAddress("glGenFramebuffers"));
+  pBindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
+  pFramebufferTexture2D =
+      reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DPROC>(SDL_GL_GetProcAddress("glFramebufferTexture2D"));
+  pCheckFramebufferStatus =
+      reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(SDL_GL_GetProcAddress("glCheckFramebufferStatus"));
+  pBlitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBlitFramebuffer"));
+  pDeleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(SDL_GL_GetProcAddress("glDeleteFramebuffers"));
+  if (!pGenFramebuffers || !pBindFramebuffer || !pFramebufferTexture2D || !pCheckFramebufferStatus ||
+      !pBlitFramebuffer || !pDeleteFramebuffers)
+    return false;
+  gGameWidth = w;
+  gGameHeight = h;
+  if (!makeFramebuffer(gShownFramebuffer, gShownTexture, w, h) || !makeFramebuffer(gFramebuffer, gFrameTexture, w, h)) {
+    releaseFramebuffers();
+    return false;
+  }
+  return true;
+}
+
+// Where the game area lies in the window now: the scale and the margins.
+void placeGameArea() {
+  if (!gWindow || !gFramebuffer) return;
+  int dw, dh;
+  SDL_GL_GetDrawableSize(gWindow, &dw, &dh);
+  int s = std::min(dw / gGameWidth, dh / gGameHeight);
+  gScale = s < 1 ? 1 : s;
+  gOffsetX = (dw - gGameWidth * gScale) / 2;
+  gOffsetY = (dh - gGameHeight * gScale) / 2;
+}
 
 std::string envFolder(const char *var, const char *homeRelative) {
   const char *v = std::getenv(var);
@@ -27,7 +107,9 @@ std::string envFolder(const char *var, const char *homeRelative) {
   return home + homeRelative;
 }
 
-int toGame(int windowPixels) { return windowPixels >= 0 ? windowPixels / gScale : -((-windowPixels + gScale - 1) / gScale); }
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int gameX(int windowX) { return floorDiv(windowX - gOffsetX, gScale); }
+int gameY(int windowY) { return floorDiv(windowY - gOffsetY, gScale); }
 } // namespace
 
 bool initVideo() {
@@ -78,9 +160,20 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  // The largest whole-number scale that fits the usable desktop.
+  int scale = 1;
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0)
+    scale = std::max(1, std::min(usable.w / width, usable.h / height));
+  if (scale > 1) {
+    x = usable.x + (usable.w - width * scale) / 2;
+    y = usable.y + (usable.h - height * scale) / 2;
+  }
   gScale = 1;
-  gWindow = SDL_CreateWindow(title ? title : "", x, y, width * gScale, height * gScale,
-                             SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  gOffsetX = gOffsetY = 0;
+  gDesktopFullScreen = false;
+  gWindow = SDL_CreateWindow(title ? title : "", x, y, width * scale, height * scale,
+                             SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!gWindow) return false;
   gContext = SDL_GL_CreateContext(gWindow);
   if (!gContext) {
@@ -88,12 +181,19 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
     gWindow = nullptr;
     return false;
   }
+  if (setUpFramebuffers(width, height)) {
+    placeGameArea();
+  } else if (scale > 1) {
+    // Without off-screen framebuffers the game is drawn at its own size.
+    SDL_SetWindowSize(gWindow, width, height);
+  }
   return true;
 }
 
 bool windowOpen() { return gWindow != nullptr; }
 
 void closeWindow() {
+  if (gContext) releaseFramebuffers();
   if (gContext) SDL_GL_DeleteContext(gContext);
   if (gWindow) SDL_DestroyWindow(gWindow);
   gContext = nullptr;
@@ -146,8 +246,59 @@ void setSwapInterval(int interval) {
 }
 
 void swapBuffers() {
-  if (gWindow) SDL_GL_SwapWindow(gWindow);
+  if (!gWindow) return;
+  if (!gFramebuffer) {
+    SDL_GL_SwapWindow(gWindow);
+    return;
+  }
+  const int w = gGameWidth, h = gGameHeight;
+  GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  GLfloat clear[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  glDisable(GL_SCISSOR_TEST);
+  // Keep the frame about to be shown, for reading the front buffer.
+  pBindFramebuffer(GL_READ_FRAMEBUFFER, gFramebuffer);
+  pBindFramebuffer(GL_DRAW_FRAMEBUFFER, gShownFramebuffer);
+  pBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  placeGameArea();
+  int dw, dh;
+  SDL_GL_GetDrawableSize(gWindow, &dw, &dh);
+  pBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  // OpenGL counts rows from the bottom: the lower margin is what the upper leaves.
+  const int bottom = dh - gOffsetY - h * gScale;
+  pBlitFramebuffer(0, 0, w, h, gOffsetX, bottom, gOffsetX + w * gScale, bottom + h * gScale, GL_COLOR_BUFFER_BIT,
+                   GL_NEAREST);
+  SDL_GL_SwapWindow(gWindow);
+  pBindFramebuffer(GL_FRAMEBUFFER, gFramebuffer);
+  glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  if (scissor) glEnable(GL_SCISSOR_TEST);
 }
+
+void selectReadBuffer(bool front) {
+  if (gFramebuffer) {
+    pBindFramebuffer(GL_READ_FRAMEBUFFER, front ? gShownFramebuffer : gFramebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+  } else {
+    glReadBuffer(front ? GL_FRONT : GL_BACK);
+  }
+}
+
+void endRead() {
+  if (gFramebuffer) pBindFramebuffer(GL_READ_FRAMEBUFFER, gFramebuffer);
+  else glReadBuffer(GL_BACK);
+}
+
+bool setDesktopFullScreen(bool on) {
+  if (!gWindow || !gFramebuffer) return false;
+  if (SDL_SetWindowFullscreen(gWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+  gDesktopFullScreen = on;
+  placeGameArea();
+  return true;
+}
+
+bool desktopFullScreen() { return gDesktopFullScreen; }
 
 std::vector<DisplayMode> displayModes() {
   std::vector<DisplayMode> modes;
@@ -171,13 +322,13 @@ bool pollEvent(Event &e) {
       e.kind = ev.type == SDL_MOUSEBUTTONDOWN ? Event::MouseDown : Event::MouseUp;
       e.button = ev.button.button == SDL_BUTTON_LEFT ? 1 : ev.button.button == SDL_BUTTON_RIGHT ? 2 : 3;
       e.clicks = ev.button.clicks;
-      e.x = toGame(ev.button.x);
-      e.y = toGame(ev.button.y);
+      e.x = gameX(ev.button.x);
+      e.y = gameY(ev.button.y);
       return true;
     case SDL_MOUSEMOTION:
       e.kind = Event::MouseMoved;
-      e.x = toGame(ev.motion.x);
-      e.y = toGame(ev.motion.y);
+      e.x = gameX(ev.motion.x);
+      e.y = gameY(ev.motion.y);
       return true;
     case SDL_MOUSEWHEEL:
       e.kind = Event::MouseWheel;
@@ -192,6 +343,10 @@ bool pollEvent(Event &e) {
     case SDL_QUIT:
       e.kind = Event::Quit;
       return true;
+    case SDL_AUDIODEVICEREMOVED:
+      // Sound goes on through whichever device is now the default.
+      if (!ev.adevice.iscapture) SoundChannel::deviceLost(ev.adevice.which);
+      break;
     case SDL_WINDOWEVENT:
       switch (ev.window.event) {
       case SDL_WINDOWEVENT_CLOSE: e.kind = Event::WindowClose; return true;
@@ -234,15 +389,15 @@ void mousePosition(int &x, int &y) {
   if (gWindow && SDL_GetMouseFocus() == gWindow) {
     int wx, wy;
     SDL_GetMouseState(&wx, &wy);
-    x = toGame(wx);
-    y = toGame(wy);
+    x = gameX(wx);
+    y = gameY(wy);
     return;
   }
   int gx, gy, wx = 0, wy = 0;
   SDL_GetGlobalMouseState(&gx, &gy);
   if (gWindow) SDL_GetWindowPosition(gWindow, &wx, &wy);
-  x = toGame(gx - wx);
-  y = toGame(gy - wy);
+  x = gameX(gx - wx);
+  y = gameY(gy - wy);
 }
 
 bool leftButtonDown() {
@@ -267,7 +422,7 @@ void showCursor(bool show) {
 }
 
 void warpMouse(int x, int y) {
-  if (gWindow) SDL_WarpMouseInWindow(gWindow, x * gScale, y * gScale);
+  if (gWindow) SDL_WarpMouseInWindow(gWindow, gOffsetX + x * gScale, gOffsetY + y * gScale);
 }
 
 void setScriptedInput(const ScriptedInput *input) { gScripted = input; }

@@ -82,7 +82,16 @@ void windowPosition(int &x, int &y);
 /// Makes the window's context current; false if that failed.
 bool makeContextCurrent();
 void setSwapInterval(int interval);
+/// Shows the frame drawn since the last swap.
 void swapBuffers();
+/// Selects the frame being drawn (false) or the frame shown (true) for
+/// reading pixels; endRead returns to the frame being drawn.
+void selectReadBuffer(bool front);
+void endRead();
+/// Full screen at the desktop's own resolution, the game scaled and
+/// letterboxed in it; false where that is not possible.
+bool setDesktopFullScreen(bool on);
+bool desktopFullScreen();
 /// The display modes of the main display, in the platform's order.
 std::vector<DisplayMode> displayModes();
 

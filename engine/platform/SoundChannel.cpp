@@ -201,5 +201,12 @@ void SoundChannel::stopOutput() {
 bool SoundChannel::hasDevice() { return gDevice != 0; }
 bool SoundChannel::outputStarted() { return gStarted; }
 bool SoundChannel::manualOutput() { return gManual; }
+uint32_t SoundChannel::deviceId() { return gDevice; }
+
+void SoundChannel::deviceLost(uint32_t id) {
+  if (!gDevice || id != gDevice) return;
+  stopOutput();
+  startOutput(Output::Device);
+}
 
 } // namespace platform

@@ -89,6 +89,11 @@ public:
   static bool outputStarted();
   /// Whether the output is mixed only by explicit mixAll calls.
   static bool manualOutput();
+  /// The open audio device's number, or 0.
+  static uint32_t deviceId();
+  /// The device `id` went away (unplugged): the default device is opened in
+  /// its place and every channel plays on where it was.
+  static void deviceLost(uint32_t id);
 
 private:
   void runQueue();

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks what a distribution
+# and a player get: the files, valid desktop entry and metainfo, the
+# command-line options, and an installed game that runs from any folder as
+# an ordinary user and keeps its scores in that user's data folder.
+#   install.sh <build folder>
+set -u
+build=$1
+root=$(mktemp -d)
+chmod 755 "$root"
+prefix=$root/usr
+trap 'kill $xpid 2>/dev/null; [ -n "${gpid:-}" ] && kill $gpid 2>/dev/null; rm -rf "$root"' EXIT
+passed=0
+failed=0
+check() { # description, command...
+  local what=$1
+  shift
+  if "$@" >/dev/null 2>&1; then passed=$((passed + 1)); else echo "install: $what"; failed=$((failed + 1)); fi
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "install: cmake --install failed"; echo "0 passed, 1 failed"; exit 1; }
+for f in bin/zunk share/zunk/zunk.png share/zunk/curseur.png share/zunk/monkey.ogg share/applications/zunk.desktop \
+  share/metainfo/io.github.zunk.Zunk.metainfo.xml share/man/man6/zunk.6 share/icons/hicolor/64x64/apps/zunk.png \
+  share/icons/hicolor/128x128/apps/zunk.png share/icons/hicolor/256x256/apps/zunk.png; do
+  check "missing $f" test -f "$prefix/$f"
+done
+check "desktop entry does not validate" desktop-file-validate "$prefix/share/applications/zunk.desktop"
+check "metainfo does not validate" appstreamcli validate --no-net --explain "$prefix/share/metainfo/io.github.zunk.Zunk.metainfo.xml"
+check "man page does not format" man --warnings -l "$prefix/share/man/man6/zunk.6"
+check "--version" bash -c "'$prefix/bin/zunk' --version | grep -q '^zunk [0-9]'"
+check "--help" bash -c "'$prefix/bin/zunk' --help | grep -q Usage"
+check "a wrong argument is refused with status 2" bash -c "'$prefix/bin/zunk' --bogus 2>&1 | grep -q Usage; test \${PIPESTATUS[0]} -eq 2"
+
+# The installed game, run by an ordinary user from another folder.
+for d in $(seq 170 200); do [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] || break; done
+Xvfb :$d -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+export DISPLAY=:$d
+for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+home=$root/home
+mkdir -p "$home"
+user=$(id -un)
+if [ "$(id -u)" -eq 0 ]; then
+  user=nobody
+  chown nobody "$home"
+fi
+run_as() { if [ "$user" = "$(id -un)" ]; then "$@"; else setpriv --reuid="$user" --regid=nogroup --clear-groups "$@"; fi; }
+(cd / && HOME=$home XDG_DATA_HOME=$home/.local/share SDL_AUDIODRIVER=dummy exec setsid bash -c \
+  "$(declare -f run_as); user=$user; run_as '$prefix/bin/zunk'") &
+gpid=$!
+wid=
+for i in $(seq 100); do wid=$(xdotool search --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
+check "the installed game opened no window" test -n "$wid"
+if [ -n "$wid" ]; then
+  xdotool windowfocus "$wid"
+  sleep 4 # the title has loaded the sounds and the scores by now
+  check "the installed game shows its title" bash -c "import -window root -crop 1x1+500+300 txt:- | grep -qv '#000000'"
+  xdotool keydown ctrl keydown q; sleep 0.15; xdotool keyup q keyup ctrl
+  for i in $(seq 100); do kill -0 $gpid 2>/dev/null || break; sleep 0.1; done
+  wait $gpid
+  check "the installed game did not end with status 0 on Ctrl+Q" test $? -eq 0
+  gpid=
+  check "the scores are not in the user's data folder" test "$(stat -c %s "$home/.local/share/zunk/thescores" 2>/dev/null)" = 40
+  if [ "$user" != "$(id -un)" ]; then
+    check "the scores were written into the installed data folder" test ! -e "$prefix/share/zunk/thescores"
+  fi
+fi
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
