@@ -266,7 +266,8 @@ bool KSound::loadSample(const char *path, int vol, bool lp, short count) {
   if (format) std::memcpy(&fmt, format, sizeof fmt);
   // A format this mixer cannot play is refused rather than played as noise.
   bool playable = format && (fmt.channels == 1 || fmt.channels == 2) && fmt.sampleRate > 0 &&
-                  (fmt.bitsPerSample == 8 || fmt.bitsPerSample == 16);
+                  (fmt.bitsPerSample == 8 || fmt.bitsPerSample == 16) &&
+                  length >= fmt.channels * fmt.bitsPerSample / 8; // at least one whole frame
   if (length <= 0 || !playable) {
     delete[] memoryData;
     memoryData = nullptr;

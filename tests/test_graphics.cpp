@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -162,6 +165,12 @@ TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
   EXPECT_FLOAT_EQ(missing.getWidth(), 0);
   std::ofstream(dir + "/cut.png", std::ios::binary) << "\x89PNG\r\n\x1a\n\0\0\0\rIHDR";
   EXPECT_FALSE(missing.loadPicture((dir + "/cut.png").c_str(), true, true));
+  // A TGA header that promises 32770 by 30210 pixels in 30 bytes is refused
+  // before anything is allocated.
+  unsigned char huge[30] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0xff, 0, 0, 2, 0x80, 2, 0x76, 0x18, 0};
+  EXPECT_FALSE(missing.loadPictureFromPtr("huge.tga", huge, sizeof huge, true, true));
+  unsigned char text[] = "no picture here at all";
+  EXPECT_FALSE(missing.loadPictureFromPtr("noextension", text, sizeof text, true, true));
   std::string cmd = "rm -rf '" + dir + "'";
   EXPECT_EQ(std::system(cmd.c_str()), 0);
 }
@@ -210,6 +219,62 @@ TEST_F(Graphics, GrabsAndTheGammaOverlay) {
   gWindow->doGammaAdjustment();
   gWindow->setGamma(1);
   expectColour(at(100, 100), 128, 128, 128, "gamma 0.5 halves white");
+}
+
+TEST_F(Graphics, TheWorldViewMovesTurnsAndZoomsWhatIsDrawn) {
+  KGraphicGL g;
+  EXPECT_EQ(KWindowGL::_windowDepth, 16); // -1 asks for 16 bits
+  gWindow->setWorldView(50, 0, 0, 1, true);
+  g.drawRect(10, 10, 20, 20, 1, 1, 1, 1);
+  expectColour(at(65, 15), 255, 255, 255, "translated right by 50");
+  expectColour(at(15, 15), 0, 0, 0, "not at its own place");
+  gWindow->setWorldView(0, 0, 180, 1, true);
+  g.drawRect(10, 10, 20, 20, 1, 1, 1, 1);
+  expectColour(at(320 - 15, 480 - 15), 255, 255, 255, "turned half a turn about the middle");
+  gWindow->setWorldView(0, 0, 0, 2, true);
+  g.drawRect(150, 230, 170, 250, 1, 1, 1, 1);
+  expectColour(at(141, 221), 255, 255, 255, "zoomed about the middle");
+  expectColour(at(138, 218), 0, 0, 0, "outside the zoomed square");
+}
+
+TEST_F(Graphics, FullScreenKeepsTexturesAndTheFrameCapHolds) {
+  KGraphicGL g;
+  std::vector<uint32_t> red(16, 0xFF0000FFu);
+  ASSERT_TRUE(g.makePictureFromArray(red.data(), 4, 4, true, false));
+  gWindow->toggleFullScreen(true);
+  gWindow->toggleFullScreen(false);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.blitAlphaRect(0, 0, 4, 4, 20, 20, false, false);
+  expectColour(at(21, 21), 255, 0, 0, "the texture survives the switches");
+
+  // At 80 frames a second, frames are at least 12 ms apart and the wait
+  // does not spin a core.
+  gWindow->setMaxFrameRate(80);
+  EXPECT_EQ(gWindow->frameTime, 12u);
+  using Clock = std::chrono::steady_clock;
+  std::vector<double> gaps;
+  std::clock_t cpu0 = std::clock();
+  auto t0 = Clock::now(), last = t0;
+  for (int i = 0; i < 60; i++) {
+    gWindow->setWorldView(0, 0, 0, 1, true);
+    gWindow->flipBackBuffer(false, true);
+    auto now = Clock::now();
+    if (i > 0) gaps.push_back(std::chrono::duration<double, std::milli>(now - last).count());
+    last = now;
+  }
+  double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+  double cpu = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
+  double shortest = *std::min_element(gaps.begin(), gaps.end());
+  double mean = wall * 1000 / 60;
+  std::printf("frame cap 80: shortest gap %.2f ms, mean %.2f ms, CPU %.0f%% of a core\n", shortest, mean,
+              100 * cpu / wall);
+  EXPECT_GE(shortest, 11.0); // the engine clock counts whole milliseconds
+  EXPECT_LT(mean, 16);
+  EXPECT_LT(cpu / wall, 0.5);
+  gWindow->setMaxFrameRate(0);
+  EXPECT_EQ(gWindow->frameTime, 0u);
+  gWindow->setMaxFrameRate(2000);
+  EXPECT_EQ(gWindow->frameTime, 0u);
 }
 
 } // namespace

@@ -207,6 +207,7 @@ TEST_F(Sound, BrokenWavFilesFailToLoad) {
   EXPECT_FALSE(s.loadSample(wav({1, 2, 3}, 0, 0).c_str()));          // no channels
   EXPECT_FALSE(s.loadSample(wav({1, 2, 3}, 0, 1, 16, 0).c_str()));   // no rate
   EXPECT_FALSE(s.loadSample(wav({1, 2, 3}, 0, 1, 12).c_str()));      // 12 bits
+  EXPECT_FALSE(s.loadSample(wav({1, 2, 3}, 1).c_str()));             // less than one frame
   s.playSample(); // nothing loaded: nothing happens
   EXPECT_FALSE(s.isPlaying());
   // A data length past the end plays the bytes present.

@@ -3,14 +3,68 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 namespace platform {
 
 namespace {
-// Refuse pictures whose pixel count would not fit comfortably in memory.
-const long long kMaxPixels = 1LL << 28;
+// Pictures are refused before decoding when their header asks for more than
+// this, so that a hostile header cannot make the decoder allocate gigabytes.
+const long long kMaxPixels = 1LL << 26;
+const int kMaxSide = 32767;
+
+uint32_t be32(const unsigned char *p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
+
+bool sizeAcceptable(long long w, long long h) { return w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide && w * h <= kMaxPixels; }
+
+bool isPNG(const unsigned char *b, size_t n) { return n >= 8 && std::memcmp(b, "\x89PNG\r\n\x1a\n", 8) == 0; }
+bool isJPEG(const unsigned char *b, size_t n) { return n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF; }
+bool isBMP(const unsigned char *b, size_t n) { return n >= 54 && b[0] == 'B' && b[1] == 'M'; }
+int32_t le32(const unsigned char *p) { return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24)); }
+
+// The size a picture's header declares, without decoding it.
+bool declaredSize(const char *type, const unsigned char *b, size_t n) {
+  if (std::strcmp(type, "PNG") == 0) return n >= 24 && isPNG(b, n) && sizeAcceptable(be32(b + 16), be32(b + 20));
+  if (std::strcmp(type, "JPG") == 0) {
+    // Walk the markers up to the frame header.
+    size_t i = 2;
+    while (i + 9 < n) {
+      if (b[i] != 0xFF) return false;
+      unsigned m = b[i + 1];
+      if (m == 0xFF) {
+        i++;
+        continue;
+      }
+      if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC)
+        return sizeAcceptable((b[i + 7] << 8) | b[i + 8], (b[i + 5] << 8) | b[i + 6]);
+      if (m == 0xD8 || (m >= 0xD0 && m <= 0xD7) || m == 0x01) {
+        i += 2;
+        continue;
+      }
+      i += 2 + ((b[i + 2] << 8) | b[i + 3]);
+    }
+    return false;
+  }
+  if (std::strcmp(type, "BMP") == 0) {
+    const long long w = le32(b + 18), h = le32(b + 22);
+    const int bits = b[28] | (b[29] << 8);
+    const long long rowBytes = (w * bits + 31) / 32 * 4;
+    const long long need = rowBytes * (h < 0 ? -h : h);
+    // Uncompressed rows must all be in the file.
+    return sizeAcceptable(w, h < 0 ? -h : h) && bits > 0 && (le32(b + 30) != 0 || need <= static_cast<long long>(n));
+  }
+  // TGA: an 18-byte header; uncompressed pixels must all be present, and
+  // run-length pixels cannot expand more than 128 times.
+  if (n < 18) return false;
+  const long long w = b[12] | (b[13] << 8), h = b[14] | (b[15] << 8);
+  const int bytes = (b[16] + 7) / 8;
+  if (!sizeAcceptable(w, h) || bytes <= 0) return false;
+  const long long need = w * h * bytes;
+  const long long body = static_cast<long long>(n) - 18 - b[0];
+  return (b[2] & 8) ? need <= body * 128 : need <= body;
+}
 
 bool writeTGA(const char *path, int width, int height, const unsigned char *rgba) {
   FILE *f = std::fopen(path, "wb");
@@ -42,9 +96,12 @@ bool writeTGA(const char *path, int width, int height, const unsigned char *rgba
 bool decodePicture(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
                    std::vector<unsigned char> &argb) {
   if (!bytes || length == 0 || length > 0x7FFFFFFF) return false;
+  // Without a name, the content decides: PNG, JPEG and BMP are recognised.
+  if (!type) type = isPNG(bytes, length) ? "PNG" : isJPEG(bytes, length) ? "JPG" : isBMP(bytes, length) ? "BMP" : nullptr;
+  if (!type || !declaredSize(type, bytes, length)) return false;
   SDL_RWops *rw = SDL_RWFromConstMem(bytes, static_cast<int>(length));
   if (!rw) return false;
-  SDL_Surface *s = type ? IMG_LoadTyped_RW(rw, 1, type) : IMG_Load_RW(rw, 1);
+  SDL_Surface *s = IMG_LoadTyped_RW(rw, 1, type);
   if (!s) return false;
   if (s->w <= 0 || s->h <= 0 || static_cast<long long>(s->w) * s->h > kMaxPixels) {
     SDL_FreeSurface(s);

@@ -9,7 +9,10 @@
 namespace platform {
 
 /// Decodes an encoded PNG, JPEG or TGA picture held in memory. `type` names
-/// the decoder ("PNG", "JPG", "TGA") or is null to decide from the content.
+/// the decoder ("PNG", "JPG", "TGA") or is null to decide from the content
+/// (PNG, JPEG and BMP are recognised). A header that declares more than 2^26
+/// pixels, a side over 32767, or more pixels than the file can hold, is
+/// refused before anything is allocated.
 /// On success `argb` holds width x height pixels, top row first, each four
 /// bytes A, R, G, B; a picture without alpha gives 255.
 bool decodePicture(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,

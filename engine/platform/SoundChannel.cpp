@@ -59,7 +59,9 @@ void SoundChannel::play(const SoundBuffer &buffer) {
   SoundLock guard(soundLock());
   current_ = buffer;
   position_ = 0;
-  playing_ = buffer.data && buffer.byteCount > 0;
+  // A buffer without one whole frame plays nothing (and cannot loop forever).
+  const uint32_t frameBytes = (buffer.bitsPerSample == 8 ? 1u : 2u) * (buffer.channels == 2 ? 2u : 1u);
+  playing_ = buffer.data && buffer.byteCount >= frameBytes && buffer.sampleRate > 0;
   paused_ = false;
 }
 
@@ -98,13 +100,18 @@ bool SoundChannel::busy() const {
 }
 
 // Runs queued commands while nothing plays; stops as soon as a command (a
-// completion routine) starts a buffer.
+// completion routine) starts a buffer. Commands that a completion routine
+// queues from inside the run wait for the next one, so a routine that only
+// queues itself again cannot spin.
 void SoundChannel::runQueue() {
-  while (!playing_ && !queue_.empty()) {
+  if (runningQueue_) return;
+  runningQueue_ = true;
+  for (size_t n = queue_.size(); n > 0 && !playing_ && !queue_.empty(); n--) {
     SoundCommand c = queue_.front();
     queue_.pop_front();
     doImmediate(c);
   }
+  runningQueue_ = false;
 }
 
 void SoundChannel::mixInto(int32_t *acc, int frames) {

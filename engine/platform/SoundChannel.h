@@ -107,6 +107,7 @@ private:
   uint16_t left_ = 255, right_ = 255;
   uint32_t rateMultiplier_ = 0x10000; // 16.16
   std::deque<SoundCommand> queue_;
+  bool runningQueue_ = false;
   SoundChannel *nextLive_ = nullptr;
   SoundChannel *prevLive_ = nullptr;
 };
