@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
-packages=(build-essential cmake pkg-config clang libsdl2-dev libsdl2-image-dev libvorbis-dev libogg-dev
+packages=(build-essential cmake pkg-config clang libclang-rt-14-dev libsdl2-dev libsdl2-image-dev libvorbis-dev libogg-dev
   libdumb1-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev fonts-dejavu-core
   xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
 

@@ -25,6 +25,20 @@ void StreamRefill(benchmark::State &state) {
 }
 BENCHMARK(StreamRefill)->Unit(benchmark::kMicrosecond);
 
+// One 4096-byte module refill (1024 stereo frames, 23 ms of sound).
+void ModuleRefill(benchmark::State &state) {
+  if (!platform::SoundChannel::outputStarted())
+    platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
+  KSound module;
+  if (!module.loadModule(ZUNK_SOURCE_DIR "/tests/fuzz/corpus/module/seed.mod")) {
+    state.SkipWithError("no module file");
+    return;
+  }
+  module.playModule(true);
+  for (auto _ : state) module.fillModBuffer(0);
+}
+BENCHMARK(ModuleRefill)->Unit(benchmark::kMicrosecond);
+
 // Mixing 23 ms of sound with ten sample channels playing.
 void Mix(benchmark::State &state) {
   if (!platform::SoundChannel::outputStarted())
