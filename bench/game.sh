@@ -8,11 +8,9 @@ data=$2
 work=$(mktemp -d)
 cp "$zunk" "$work/zunk"
 cp -r "$data" "$work/data"
-for d in $(seq 140 170); do [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] || break; done
-Xvfb :$d -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-export DISPLAY=:$d
-for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/../tests/xserver.sh"
+start_x 1024x768
+xpid=$server
 start=$(date +%s%N)
 (cd "$work" && SDL_AUDIODRIVER=dummy exec ./zunk) &
 gpid=$!

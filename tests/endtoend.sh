@@ -19,11 +19,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for d in $(seq 90 130); do [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] || break; done
-Xvfb :$d -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-export DISPLAY=:$d
-for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/xserver.sh"
+start_x 1024x768
+xpid=$server
 
 passed=0
 failed=0
@@ -56,8 +54,8 @@ start() { # a fresh copy of the game in its own folder
   (cd "$work" && SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec ./zunk 2>"$work/stderr") &
   gpid=$!
   wid=
-  for i in $(seq 100); do wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
-  [ -n "$wid" ] || { fail "no window"; return 1; }
+  for i in $(seq 200); do wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
+  [ -n "$wid" ] || { fail "no window: $(cat "$work/stderr" 2>/dev/null)"; return 1; }
   xdotool windowfocus "$wid"
 }
 finish() { # waits for the exit; checks status 0 and the scores file
@@ -149,13 +147,9 @@ scenario_ctrl_q_on_the_title() {
 #    the game still works in its own 320 by 480 pixels (clicks, screenshots),
 #    and F11 fills the screen with the game letterboxed.
 scenario_large_screen() {
-  local d2
-  for d2 in $(seq 131 160); do [ -e /tmp/.X11-unix/X$d2 ] || [ -e /tmp/.X$d2-lock ] || break; done
-  Xvfb :$d2 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-  local x2=$!
   local saved=$DISPLAY
-  export DISPLAY=:$d2
-  for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  start_x 1920x1080
+  local x2=$server
   large_screen_checks
   export DISPLAY=$saved
   kill $x2 2>/dev/null

@@ -4,12 +4,10 @@
 set -u
 probe=$1
 work=$(mktemp -d)
-for d in $(seq 200 230); do [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] || break; done
-Xvfb :$d -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
+source "$(dirname "$0")/xserver.sh"
+start_x 1024x768
+xpid=$server
 trap 'kill $ppid $xpid 2>/dev/null; rm -rf "$work"' EXIT
-export DISPLAY=:$d
-for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 SDL_AUDIODRIVER=dummy "$probe" >"$work/out" 2>&1 &
 ppid=$!
 for i in $(seq 100); do grep -q ready "$work/out" 2>/dev/null && break; sleep 0.1; done

@@ -32,11 +32,9 @@ check "--help" bash -c "'$prefix/bin/zunk' --help | grep -q Usage"
 check "a wrong argument is refused with status 2" bash -c "'$prefix/bin/zunk' --bogus 2>&1 | grep -q Usage; test \${PIPESTATUS[0]} -eq 2"
 
 # The installed game, run by an ordinary user from another folder.
-for d in $(seq 170 200); do [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] || break; done
-Xvfb :$d -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-export DISPLAY=:$d
-for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/xserver.sh"
+start_x 1024x768
+xpid=$server
 home=$root/home
 mkdir -p "$home"
 user=$(id -un)

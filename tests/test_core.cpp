@@ -12,6 +12,8 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "KList.h"
 #include "KMiscTools.h"
@@ -137,6 +139,20 @@ protected:
   void write(const std::string &name, const std::string &bytes) {
     std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
   }
+  // A ustar archive made by GNU tar of the given members (path, content).
+  std::string tar(const std::string &name, const std::vector<std::pair<std::string, std::string>> &members) {
+    std::string in = dir + "/" + name + ".in", list;
+    for (const auto &m : members) {
+      std::string path = in + "/" + m.first;
+      std::string cmd = "mkdir -p '" + path.substr(0, path.find_last_of('/')) + "'";
+      EXPECT_EQ(std::system(cmd.c_str()), 0);
+      std::ofstream(path, std::ios::binary) << m.second;
+      list += " '" + m.first + "'";
+    }
+    std::string cmd = "cd '" + in + "' && tar --format=ustar -cf '../" + name + "'" + list;
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    return dir + "/" + name;
+  }
 };
 
 bool collect(char *name, bool isFolder, void *data) {
@@ -185,14 +201,11 @@ TEST_F(Files, PlainResourcesSeekTellAndReadAllOrNothing) {
 
 // Builds a tar with GNU tar and opens its members by name.
 TEST_F(Files, ArchiveMembersAreFoundAndReadAsViews) {
-  mkdir((dir + "/in").c_str(), 0755);
-  mkdir((dir + "/in/pics").c_str(), 0755);
-  std::ofstream(dir + "/in/pics/a.png", std::ios::binary) << "PICTURE-A";
-  std::ofstream(dir + "/in/b.txt", std::ios::binary) << std::string(700, 'b');
-  std::string cmd = "cd '" + dir + "/in' && tar --format=ustar -cf ../pack.tar b.txt pics";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  std::string pack = tar("pack.tar", {{"b.txt", std::string(700, 'b')}, {"pics/a.png", "PICTURE-A"}});
+  std::string cmd = "cd '" + dir + "/pack.tar.in' && tar --format=ustar -rf ../pack.tar pics";
+  ASSERT_EQ(std::system(cmd.c_str()), 0); // adds the folder member "pics/"
   KResourceArchive archive;
-  ASSERT_EQ(archive.open((dir + "/pack.tar").c_str()), 0);
+  ASSERT_EQ(archive.open(pack.c_str()), 0);
   KResource member;
   ASSERT_EQ(archive.openResource("pics\\a.png", &member), 0);
   int size = 0;
@@ -216,12 +229,7 @@ TEST_F(Files, ArchiveMembersAreFoundAndReadAsViews) {
 
 TEST_F(Files, RegisteredArchivesAreSearchedByPathBelowTheDataFolder) {
   std::string data = KMiscTools::getCurrentPath();
-  mkdir((dir + "/in").c_str(), 0755);
-  mkdir((dir + "/in/pics").c_str(), 0755);
-  std::ofstream(dir + "/in/pics/a.png", std::ios::binary) << "FROM-ARCHIVE";
-  std::string cmd = "cd '" + dir + "/in' && tar --format=ustar -cf ../reg.tar pics/a.png";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  ASSERT_EQ(KResource::addArchive((dir + "/reg.tar").c_str()), 0);
+  ASSERT_EQ(KResource::addArchive(tar("reg.tar", {{"pics/a.png", "FROM-ARCHIVE"}}).c_str()), 0);
   KResource r;
   ASSERT_EQ(r.open((data + "/Pics/A.png").c_str(), K_RES_READ), 0);
   char buf[13] = {};

@@ -62,6 +62,19 @@ protected:
   }
 };
 
+// A scratch folder, removed with everything in it.
+struct Scratch {
+  std::string dir;
+  Scratch() {
+    char t[] = "/tmp/zunkgfxXXXXXX";
+    dir = mkdtemp(t);
+  }
+  ~Scratch() {
+    std::string cmd = "rm -rf '" + dir + "'";
+    if (std::system(cmd.c_str()) != 0) std::perror("rm");
+  }
+};
+
 void expectColour(Pixel p, int r, int g, int b, const char *where) {
   EXPECT_NEAR(p.r, r, 8) << where;
   EXPECT_NEAR(p.g, g, 8) << where;
@@ -145,8 +158,8 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
 }
 
 TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
-  char t[] = "/tmp/zunkgfxXXXXXX";
-  std::string dir = mkdtemp(t);
+  Scratch scratch;
+  const std::string &dir = scratch.dir;
   // A 2x1 PNG: magenta then yellow, written by the engine's own saver.
   KGraphicGL g;
   g.drawRect(0, 0, 1, 1, 1, 0, 1, 1);
@@ -171,13 +184,11 @@ TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
   EXPECT_FALSE(missing.loadPictureFromPtr("huge.tga", huge, sizeof huge, true, true));
   unsigned char text[] = "no picture here at all";
   EXPECT_FALSE(missing.loadPictureFromPtr("noextension", text, sizeof text, true, true));
-  std::string cmd = "rm -rf '" + dir + "'";
-  EXPECT_EQ(std::system(cmd.c_str()), 0);
 }
 
 TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
-  char t[] = "/tmp/zunksaveXXXXXX";
-  std::string dir = mkdtemp(t);
+  Scratch scratch;
+  const std::string &dir = scratch.dir;
   KGraphicGL g;
   g.drawRect(0, 0, 320, 10, 1, 0, 0, 1);
   const char *names[4] = {"a.bmp", "a.jpg", "a.tga", "a.png"};
@@ -196,8 +207,6 @@ TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
   }
   ASSERT_TRUE(gWindow->saveBackBuffer((dir + "/bad").c_str(), 9, 0, 0));
   EXPECT_FALSE(KMiscTools::fileExists((dir + "/bad").c_str()));
-  std::string cmd = "rm -rf '" + dir + "'";
-  EXPECT_EQ(std::system(cmd.c_str()), 0);
 }
 
 TEST_F(Graphics, GrabsAndTheGammaOverlay) {

@@ -2,7 +2,6 @@
 // checked sample by sample.
 
 #include <gtest/gtest.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "KSound.h"
+#include "oggwriter.h"
 #include "platform/SoundChannel.h"
 
 namespace {
@@ -62,57 +62,9 @@ protected:
   // An Ogg Vorbis file of a sine tone.
   std::string ogg(int channels, int rate, double seconds) {
     std::string path = dir + "/t" + std::to_string(counter++) + ".ogg";
-    FILE *f = std::fopen(path.c_str(), "wb");
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    vorbis_encode_init_vbr(&vi, channels, rate, 0.4f);
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_block vb;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 7);
-    ogg_packet h1, h2, h3;
-    vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
-    ogg_stream_packetin(&os, &h1);
-    ogg_stream_packetin(&os, &h2);
-    ogg_stream_packetin(&os, &h3);
-    ogg_page og;
-    while (ogg_stream_flush(&os, &og)) {
-      std::fwrite(og.header, 1, og.header_len, f);
-      std::fwrite(og.body, 1, og.body_len, f);
-    }
-    long total = static_cast<long>(seconds * rate), done = 0;
-    bool eos = false;
-    while (!eos) {
-      long n = std::min(1024L, total - done);
-      float **buf = vorbis_analysis_buffer(&vd, 1024);
-      for (long i = 0; i < n; i++)
-        for (int c = 0; c < channels; c++) buf[c][i] = 0.5f * std::sin((done + i) * 2 * 3.14159f * 440 / rate);
-      vorbis_analysis_wrote(&vd, static_cast<int>(n));
-      done += n;
-      while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-        vorbis_analysis(&vb, nullptr);
-        vorbis_bitrate_addblock(&vb);
-        ogg_packet op;
-        while (vorbis_bitrate_flushpacket(&vd, &op)) {
-          ogg_stream_packetin(&os, &op);
-          while (ogg_stream_pageout(&os, &og)) {
-            std::fwrite(og.header, 1, og.header_len, f);
-            std::fwrite(og.body, 1, og.body_len, f);
-            if (ogg_page_eos(&og)) eos = true;
-          }
-        }
-      }
-    }
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    std::fclose(f);
+    std::vector<float> tone(static_cast<size_t>(seconds * rate));
+    for (size_t i = 0; i < tone.size(); i++) tone[i] = 0.5f * std::sin(i * 2 * 3.14159f * 440 / rate);
+    EXPECT_TRUE(writeOgg(path, tone, tone, channels == 2, rate, 0.4f));
     return path;
   }
   int counter = 0;
