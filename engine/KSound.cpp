@@ -510,19 +510,20 @@ bool KSound::loadStream(const char *path) {
   playing = false;
   long size = loadFileToRam(path);
   if (size == 0 || size == -1) return false;
-  return loadStreamFromPtr(nullptr, 0);
+  return openStream();
 }
 
 bool KSound::loadStreamFromPtr(const char *data, unsigned long length) {
   SoundLock guard(soundLock());
-  if (data) {
-    soundKind = 1;
-    freeAllocatedData();
-    playing = false;
-    if (length == 0 || transferFileToRam(data, length) == -1) return false;
-  } else if (!memoryData) {
-    return false;
-  }
+  soundKind = 1;
+  freeAllocatedData();
+  playing = false;
+  if (!data || length == 0 || transferFileToRam(data, length) == -1) return false;
+  return openStream();
+}
+
+// Opens the decoder over the file held in memory and prepares the buffers.
+bool KSound::openStream() {
   soundKind = 1;
   if (ov_open_callbacks(this, &vorbisFile, nullptr, 0, ogg_CallBacks) != 0) return false;
   vorbisOpen = true;

@@ -172,6 +172,7 @@ private:
   void queueCallBack(int channel);
   void retireRenderer();
   void clearStreamEnd();
+  bool openStream();
 
   // A stream that does not loop plays its last, partly filled buffer:
   // the end was decoded into a buffer that is still to be heard.

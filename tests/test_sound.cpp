@@ -210,7 +210,9 @@ TEST_F(Sound, ALoopingStreamGoesOnAndTheMemoryReaderStaysInBounds) {
   std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   KSound s;
-  EXPECT_FALSE(s.loadStreamFromPtr(nullptr, 10));
+  ASSERT_TRUE(s.loadStreamFromPtr(bytes.data(), bytes.size()));
+  EXPECT_FALSE(s.loadStreamFromPtr(nullptr, 10)); // even with a stream loaded before
+  EXPECT_EQ(s.channels[0], nullptr);
   EXPECT_FALSE(s.loadStreamFromPtr(bytes.data(), 0));
   ASSERT_TRUE(s.loadStreamFromPtr(bytes.data(), bytes.size()));
   s.playStream(true);
