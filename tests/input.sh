@@ -28,6 +28,7 @@ failed=0
 expect() {
   if grep -qx "$1" "$work/out"; then passed=$((passed + 1)); else echo "input: no '$1'"; failed=$((failed + 1)); fi
 }
+expect "depth 32"
 expect "mouse 40 70"
 expect "left 1"
 expect "left 0"

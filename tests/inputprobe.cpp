@@ -7,7 +7,7 @@
 #include "KInput.h"
 #include "KMiscTools.h"
 #include "KVexo.h"
-#include "KWindow.h"
+#include "KWindowGL.h"
 
 namespace {
 bool gKeyEvent(KEvent *e) {
@@ -19,7 +19,9 @@ bool gKeyEvent(KEvent *e) {
 int main() {
   KMiscTools::initMiscTools();
   KWindow *window = KVexo::createKWindow(K_OPENGL, false);
-  if (!window->createGameWindow(320, 480, -1, true, "Zunk input")) return 1;
+  // A depth above 32 is taken as 32.
+  if (!window->createGameWindow(320, 480, 64, true, "Zunk input")) return 1;
+  std::printf("depth %d\n", KWindowGL::_windowDepth);
   window->setMaxFrameRate(80);
   window->setVexoCallBack(gKeyEvent);
   std::setvbuf(stdout, nullptr, _IOLBF, 0);

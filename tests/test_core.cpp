@@ -246,6 +246,20 @@ std::string header(const std::string &name, const char *size, char type) {
   return h;
 }
 
+TEST_F(Files, AMemberNameOfAHundredCharactersIsReadWithoutItsTerminator) {
+  std::string name(100, 'n');
+  write("long.tar", header(name, "3", '0') + std::string("abc") + std::string(509, '\0') + std::string(1024, '\0'));
+  KResourceArchive archive;
+  ASSERT_EQ(archive.open((dir + "/long.tar").c_str()), 0);
+  KResource member;
+  ASSERT_EQ(archive.openResource(name.c_str(), &member), 0);
+  char buf[4] = {};
+  ASSERT_EQ(member.read(buf, 3), 0);
+  EXPECT_STREQ(buf, "abc");
+  KResource shorter;
+  EXPECT_EQ(archive.openResource(std::string(99, 'n').c_str(), &shorter), 104);
+}
+
 TEST_F(Files, HostileArchivesFailCleanly) {
   struct Case {
     const char *what;

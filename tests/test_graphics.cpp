@@ -173,6 +173,17 @@ TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
   g.blitAlphaRect(0, 0, 2, 1, 30, 30, false, false);
   expectColour(at(30, 30), 0, 0, 0, "keyed magenta is transparent");
   expectColour(at(31, 30), 255, 255, 0, "yellow stays");
+  // A mask: black makes the picture's pixel transparent, white opaque.
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.drawRect(0, 0, 1, 1, 0, 0, 0, 1);
+  g.drawRect(1, 0, 2, 1, 1, 1, 1, 1);
+  ASSERT_TRUE(gWindow->saveBackBuffer((dir + "/mask.png").c_str(), 3, 2, 1));
+  KGraphicGL masked;
+  ASSERT_TRUE(masked.loadPictureWithMask((dir + "/Shot.png").c_str(), (dir + "/mask.png").c_str(), true));
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  masked.blitAlphaRect(0, 0, 2, 1, 40, 40, false, false);
+  expectColour(at(40, 40), 0, 0, 0, "masked out");
+  expectColour(at(41, 40), 255, 255, 0, "kept by the mask");
   KGraphicGL missing;
   EXPECT_FALSE(missing.loadPicture((dir + "/none.png").c_str(), true, true));
   EXPECT_FLOAT_EQ(missing.getWidth(), 0);
@@ -228,6 +239,86 @@ TEST_F(Graphics, GrabsAndTheGammaOverlay) {
   gWindow->doGammaAdjustment();
   gWindow->setGamma(1);
   expectColour(at(100, 100), 128, 128, 128, "gamma 0.5 halves white");
+}
+
+TEST_F(Graphics, AlphaModesMasksLinesStretchesAndTiles) {
+  KGraphicGL g;
+  std::vector<uint32_t> half(16, 0x80FFFFFFu); // white at alpha 128
+  ASSERT_TRUE(g.makePictureFromArray(half.data(), 4, 4, true, false));
+  const struct {
+    long mode;
+    int expect; // on a grey of 100
+  } modes[] = {{1, 178}, {2, 255}, {3, 50}, {4, 228}, {0, 228}};
+  for (const auto &m : modes) {
+    gWindow->setWorldView(0, 0, 0, 1, true);
+    g.drawRect(0, 0, 20, 20, 100 / 255.0f, 100 / 255.0f, 100 / 255.0f, 1);
+    g.setAlphaMode(m.mode);
+    g.blitAlphaRect(0, 0, 4, 4, 5, 5, false, false);
+    EXPECT_NEAR(at(6, 6).r, m.expect, 3) << "alpha mode " << m.mode;
+  }
+  g.setAlphaMode(1);
+
+  // flipY turns the picture upside down inside the same place.
+  KGraphicGL q;
+  auto px = quadrants(32);
+  ASSERT_TRUE(q.makePictureFromArray(px.data(), 32, 32, true, false));
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  q.blitAlphaRect(0, 0, 32, 32, 10, 10, false, true);
+  expectColour(at(10, 10), 0, 0, 255, "flipped Y: blue on top");
+  q.blitAlphaRect(0, 0, 32, 32, 100, 10, true, true);
+  expectColour(at(100, 10), 255, 255, 255, "both flips: half a turn");
+  // A stretch onto 64 by 16, and the same picture tiled twice across.
+  q.stretchAlphaRect(0, 0, 32, 32, 50, 100, 114, 116, 1, 0, false, false);
+  expectColour(at(51, 101), 255, 0, 0, "stretched top-left");
+  expectColour(at(112, 114), 255, 255, 255, "stretched bottom-right");
+  q.allowTextureWrap(true);
+  q.blitTiledRect(150, 100, 64, 64, 2, 0);
+  Pixel a = at(151, 101), b = at(151 + 32, 101);
+  EXPECT_EQ(a.r, b.r);
+  EXPECT_EQ(a.g, b.g);
+  EXPECT_EQ(a.b, b.b);
+  // A line whose alpha fades from 1 to 0 is bright at its start only.
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.setLineWidth(3);
+  g.drawLine(10, 300, 210, 300, 1, 1, 1, 1, 0);
+  g.setLineWidth(1);
+  EXPECT_GT(at(12, 300).r, 230);
+  EXPECT_LT(at(208, 300).r, 25);
+  EXPECT_NEAR(at(110, 300).r, 128, 12);
+}
+
+TEST_F(Graphics, TheBoundTextureCachePollArrayAndTheHalfPixelPivot) {
+  KGraphicGL a, b;
+  std::vector<uint32_t> red(16, 0xFF0000FFu), green(16, 0xFF00FF00u);
+  ASSERT_TRUE(a.makePictureFromArray(red.data(), 4, 4, true, false));
+  ASSERT_TRUE(b.makePictureFromArray(green.data(), 4, 4, true, false));
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  a.blitAlphaRect(0, 0, 4, 4, 0, 0, false, false);
+  EXPECT_EQ(KGraphicGL::_oldBindedText, static_cast<int32_t>(a.textureName));
+  b.blitAlphaRect(0, 0, 4, 4, 10, 0, false, false);
+  EXPECT_EQ(KGraphicGL::_oldBindedText, static_cast<int32_t>(b.textureName));
+  KGraphicGL::vexo_glUnbindTexture();
+  EXPECT_LT(KGraphicGL::_oldBindedText, 0);
+  a.blitAlphaRect(0, 0, 4, 4, 20, 0, false, false);
+  expectColour(at(21, 1), 255, 0, 0, "bound again after the cache was forgotten");
+  // pollArray uploads the changed array; a picture from a file has none.
+  for (uint32_t &p : red) p = 0xFFFF0000u;
+  a.pollArray();
+  a.blitAlphaRect(0, 0, 4, 4, 30, 0, false, false);
+  expectColour(at(31, 1), 0, 0, 255, "the array's new colour");
+  // An odd-sized rectangle zoomed lies half a pixel right of and below its
+  // pivot: a 3 by 3 square at zoom 2 covers x 10 to 16 from 11 to 16 only
+  // after truncation of the -1.5 offset to -1.
+  KGraphicGL c;
+  std::vector<uint32_t> white(9, 0xFFFFFFFFu);
+  ASSERT_TRUE(c.makePictureFromArray(white.data(), 3, 3, true, false));
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  c.blitAlphaRectFx(0, 0, 3, 3, 100, 100, 0, 2, 1, false, false, 0, 0);
+  // Pivot at (101.5, 101.5); the quad runs from -1 to 2 about it, times 2.
+  expectColour(at(99, 99), 0, 0, 0, "left of the truncated quad");
+  expectColour(at(100, 100), 255, 255, 255, "the quad's first pixel");
+  expectColour(at(104, 104), 255, 255, 255, "the quad's last pixel");
+  expectColour(at(106, 106), 0, 0, 0, "right of the quad");
 }
 
 TEST_F(Graphics, TheWorldViewMovesTurnsAndZoomsWhatIsDrawn) {
