@@ -72,12 +72,16 @@ finish() { # waits for the exit; checks status 0 and the scores file
   echo "endtoend: $scenario: ok"
 }
 
-scenario_menus_and_a_game() {
-  start main || return
+expect_window() { # size, position
   local geometry
   geometry=$(xdotool getwindowgeometry "$wid")
-  echo "$geometry" | grep -q 'Geometry: 320x480' || { fail "window is not 320x480: $geometry"; return; }
-  echo "$geometry" | grep -q 'Position: 352,144' || { fail "window not centred: $geometry"; return; }
+  echo "$geometry" | grep -q "Geometry: $1" || { fail "window is not $1: $geometry"; return 1; }
+  echo "$geometry" | grep -q "Position: $2" || { fail "window not at $2: $geometry"; return 1; }
+}
+
+scenario_menus_and_a_game() {
+  start main || return
+  expect_window 320x480 352,144 || return
   sleep 7.5 # the title fade, the notice line, the menu's doors
   local menu ticks0 ticks1
   menu=$(pixel 20 20)
@@ -156,10 +160,7 @@ scenario_large_screen() {
 }
 large_screen_checks() {
   start large || return
-  local geometry
-  geometry=$(xdotool getwindowgeometry "$wid")
-  echo "$geometry" | grep -q 'Geometry: 640x960' || { fail "window is not 640x960: $geometry"; return; }
-  echo "$geometry" | grep -q 'Position: 640,60' || { fail "window not centred: $geometry"; return; }
+  expect_window 640x960 640,60 || return
   sleep 7.5
   big() { xdotool mousemove $((640 + 2 * $1)) $((60 + 2 * $2)) mousedown 1; sleep 0.12; xdotool mouseup 1; }
   # Nearest-neighbour scaling: every game pixel is a sharp 2 by 2 block.
@@ -179,8 +180,7 @@ large_screen_checks() {
   xdotool windowactivate "$wid" 2>/dev/null || xdotool windowfocus "$wid"
   sleep 0.3
   xdotool keydown F11; sleep 0.15; xdotool keyup F11; sleep 1.5
-  geometry=$(xdotool getwindowgeometry "$wid")
-  echo "$geometry" | grep -q 'Geometry: 1920x1080' || { fail "F11 did not fill the screen: $geometry"; return; }
+  expect_window 1920x1080 0,0 || return
   [ "$(import -window root -crop 1x1+5+540 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')" = "#000000" ] ||
     { fail "no black margin beside the game in full screen"; return; }
   big 270 465; sleep 1 # the menu zone, still at the same place on this screen
