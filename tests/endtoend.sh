@@ -147,6 +147,37 @@ scenario_ctrl_q_on_the_title() {
   finish
 }
 
+# 5. A game left to itself fills up and ends (about a minute); the game-over
+#    display slides in; a click on the wall starts a fresh game.
+scenario_game_over_and_restart() {
+  start over || return
+  sleep 7.5
+  press 100 150; sleep 1 # PLAY
+  local empty over=
+  empty=$(pixel 30 60) # the top row's first cell, beside the game-over panels
+  # Whether most of a row of 200 game pixels from (x, y) is red.
+  red() {
+    local n
+    n=$(import -window root -crop 200x1+$((352 + $1))+$((144 + $2)) -depth 8 txt:- | grep -c '#[A-F].[0-5].[0-5].')
+    [ "$n" -gt 120 ]
+  }
+  for i in $(seq 120); do
+    sleep 2
+    # Over: the top row is reached, and both red panels cover the wall.
+    if [ "$(pixel 30 60)" != "$empty" ] && red 60 97 && red 60 180; then
+      over=yes
+      break
+    fi
+  done
+  [ -n "$over" ] || { fail "no game over after four minutes"; return; }
+  sleep 0.5 # the display is in place after 20 frames
+  press 100 200; sleep 0.5 # the restart band
+  [ "$(pixel 30 60)" = "$empty" ] || { fail "the restart did not clear the wall"; return; }
+  press 270 465; sleep 1 # the menu zone
+  press 100 370          # QUIT
+  finish
+}
+
 # 4. On a 1920 by 1080 screen the window opens at twice the size, sharp;
 #    the game still works in its own 320 by 480 pixels (clicks, screenshots),
 #    and F11 fills the screen with the game letterboxed.
@@ -191,7 +222,7 @@ large_screen_checks() {
   kill $wm 2>/dev/null
 }
 
-for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title scenario_large_screen}; do
+for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title scenario_large_screen scenario_game_over_and_restart}; do
   $scenario
 done
 echo "$passed passed, $failed failed"
