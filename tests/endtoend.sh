@@ -6,6 +6,8 @@
 #    40-byte "thescores". The process's CPU share and memory are printed.
 # 2. The window's close request during a game ends the program the same way.
 # 3. Ctrl+Q on the title ends it too.
+# With ZUNK_INSTALLED=<prefix> the installed program is tested instead, in
+# its own prefix (bin/zunk, share/zunk), started from another folder.
 set -u
 zunk=$1
 data=$2
@@ -48,10 +50,20 @@ area() { import -window root -crop $3x$4+$((352 + $1))+$((144 + $2)) -depth 8 tx
 start() { # a fresh copy of the game in its own folder
   work=$root/$1
   mkdir -p "$work"
-  cp "$zunk" "$work/zunk"
-  cp -r "$data" "$work/data"
-  rm -f "$work/data/thescores"
-  (cd "$work" && SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec ./zunk 2>"$work/stderr") &
+  if [ -n "${ZUNK_INSTALLED:-}" ]; then
+    # An installed copy: its own prefix, started from another folder.
+    cp -r "$ZUNK_INSTALLED" "$work/usr"
+    datadir=$work/usr/share/zunk
+    program=$work/usr/bin/zunk
+  else
+    cp "$zunk" "$work/zunk"
+    cp -r "$data" "$work/data"
+    datadir=$work/data
+    program=./zunk
+  fi
+  rm -f "$datadir/thescores"
+  (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
+   SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
   gpid=$!
   wid=
   for i in $(seq 200); do wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
@@ -66,7 +78,7 @@ finish() { # waits for the exit; checks status 0 and the scores file
   gpid=
   [ $status -eq 0 ] || { fail "exit status $status"; return 1; }
   local size
-  size=$(stat -c %s "$work/data/thescores" 2>/dev/null)
+  size=$(stat -c %s "$datadir/thescores" 2>/dev/null)
   [ "$size" = 40 ] || { fail "thescores is '${size:-missing}' bytes"; return 1; }
   passed=$((passed + 1))
   echo "endtoend: $scenario: ok"
@@ -114,14 +126,14 @@ scenario_menus_and_a_game() {
     xdotool keydown shift keydown F6; sleep 0.15; xdotool keyup F6 keyup shift; sleep 0.5
   done
   for n in 1 2; do
-    local shot=$work/data/screenshot$n.tga
+    local shot=$datadir/screenshot$n.tga
     [ -f "$shot" ] || { fail "no screenshot$n.tga"; return; }
     [ "$(identify -format %wx%h "$shot")" = 320x480 ] || { fail "screenshot$n.tga is not 320x480"; return; }
   done
-  [ ! -e "$work/data/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
+  [ ! -e "$datadir/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
   local shottop shotbottom
-  shottop=$(convert "$work/data/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
-  shotbottom=$(convert "$work/data/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
+  shottop=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
+  shotbottom=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
   [ "$shottop" = "$top" ] && [ "$shotbottom" = "$bottom" ] ||
     { fail "screenshot not upright: $shottop/$shotbottom against $top/$bottom"; return; }
   grep -q "export ok" "$work/stderr" || { fail "no 'export ok'"; return; }
@@ -147,12 +159,17 @@ scenario_ctrl_q_on_the_title() {
   finish
 }
 
-# 5. A game left to itself fills up and ends (about a minute); the game-over
+# 5. A game with a few throws, then left to itself, fills up and ends
+#    (about a minute); the game-over
 #    display slides in; a click on the wall starts a fresh game.
 scenario_game_over_and_restart() {
   start over || return
   sleep 7.5
   press 100 150; sleep 1 # PLAY
+  # A few throws from rest onto the bottom row first.
+  for n in 1 2 3; do
+    xdotool mousemove $((352 + 160)) $((144 + 327)) mousedown 1; sleep 0.15; xdotool mouseup 1; sleep 0.8
+  done
   local empty over=
   empty=$(pixel 30 60) # the top row's first cell, beside the game-over panels
   # Whether most of a row of 200 game pixels from (x, y) is red.
@@ -202,7 +219,7 @@ large_screen_checks() {
   local menu_zone
   menu_zone=$(import -window root -crop 1x1+$((640 + 2 * 270))+$((60 + 2 * 465)) -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
   xdotool keydown shift keydown F6; sleep 0.15; xdotool keyup F6 keyup shift; sleep 0.5
-  [ "$(identify -format %wx%h "$work/data/screenshot1.tga" 2>/dev/null)" = 320x480 ] ||
+  [ "$(identify -format %wx%h "$datadir/screenshot1.tga" 2>/dev/null)" = 320x480 ] ||
     { fail "the screenshot is not 320x480 on a large screen"; return; }
   # Full screen is the window manager's business: one comes in now.
   openbox --sm-disable >/dev/null 2>&1 &

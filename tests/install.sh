@@ -63,5 +63,16 @@ if [ -n "$wid" ]; then
     check "the scores were written into the installed data folder" test ! -e "$prefix/share/zunk/thescores"
   fi
 fi
+# The whole game, as installed: menus, a game, screenshots, game over and a
+# restart, quitting, the scores file, its memory and CPU.
+kill $xpid 2>/dev/null
+here=$(cd "$(dirname "$0")" && pwd)
+if ZUNK_INSTALLED=$prefix ZUNK_SCENARIOS="scenario_menus_and_a_game scenario_game_over_and_restart" \
+  bash "$here/endtoend.sh" none none "$build/tests/closewindow" >"$root/e2e.log" 2>&1; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+sed 's/^/install: /' "$root/e2e.log"
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
