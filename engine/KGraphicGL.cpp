@@ -447,6 +447,12 @@ void KGraphicGL::enableBlending() {
   }
 }
 
+// The blit colour, or opaque white when there is none.
+void KGraphicGL::applyBlitColor() {
+  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintAlpha);
+  else glColor4f(1, 1, 1, 1);
+}
+
 void KGraphicGL::disableBlending() {
   glDisable(GL_BLEND);
   glDisable(GL_ALPHA_TEST);
@@ -571,23 +577,20 @@ void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short des
                                bool flipY) {
   setTextureQuality(smoothFilter);
   enableBlending();
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintAlpha);
-  else glColor4f(1, 1, 1, 1);
+  applyBlitColor();
   GenericBlit(x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect() {
   enableBlending();
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintAlpha);
-  else glColor4f(1, 1, 1, 1);
+  applyBlitColor();
   GenericBlit(0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false, false);
 }
 
 void KGraphicGL::blitAlphaRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX,
                                 bool flipY) {
   enableBlending();
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintAlpha);
-  else glColor4f(1, 1, 1, 1);
+  applyBlitColor();
   vexo_glBindTexture();
   GenericBlitF(x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
 }
@@ -728,8 +731,7 @@ void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, f
                                    float sy4, float dx1, float dy1, float dx2, float dy2, float dx3, float dy3,
                                    float dx4, float dy4) {
   enableBlending();
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintAlpha);
-  else glColor4f(1, 1, 1, 1);
+  applyBlitColor();
   vexo_glBindTexture();
   glDisable(textureTarget == GL_TEXTURE_2D ? GL_TEXTURE_RECTANGLE_EXT : GL_TEXTURE_2D);
   glEnable(textureTarget);

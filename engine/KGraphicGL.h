@@ -128,6 +128,7 @@ private:
                           bool flipY);
   void texCoord(float s, float t);
   void enableBlending();
+  void applyBlitColor();
   static void disableBlending();
   void applyFilter(bool smooth);
   void blitFx(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom, float blend,

@@ -156,6 +156,15 @@ void KSound::playHeader(int channel, int header) {
   channels[channel]->play(b);
 }
 
+// Quiet, flush and re-initialise, at once: the channel stops and no queued
+// completion routine follows.
+void KSound::silence(SoundChannel *channel) {
+  if (!channel) return;
+  channel->doImmediate(command(platform::kQuietCmd));
+  channel->doImmediate(command(platform::kFlushCmd));
+  channel->doImmediate(command(platform::kReInitCmd));
+}
+
 void KSound::queueCallBack(int channel) {
   if (channels[channel]) channels[channel]->doCommand(command(platform::kCallBackCmd, reinterpret_cast<intptr_t>(this)));
 }
@@ -358,6 +367,12 @@ void KSound::playSample() {
   if (!channels[0]) return;
   stopSample(static_cast<short>(currentChannel));
   setVolume(volume);
+  startOnCurrentChannel();
+}
+
+// Plays the sample on the current channel with its completion routine
+// queued, then moves to the next channel.
+void KSound::startOnCurrentChannel() {
   playHeader(currentChannel, 0);
   playing = true;
   queueCallBack(currentChannel);
@@ -378,32 +393,20 @@ void KSound::playSample(long frequency, long vol, long p, bool lp) {
     setVolume(volume);
   }
   setVolume(volume);
-  playHeader(currentChannel, 0);
-  playing = true;
-  queueCallBack(currentChannel);
-  currentChannel++;
-  if (currentChannel >= channelCount) currentChannel = 0;
-  setVolume(volume);
+  startOnCurrentChannel();
 }
 
 void KSound::stopSample() {
   SoundLock guard(soundLock());
   if (soundKind != 2 || !channels[0]) return;
-  for (SoundChannel *c : channels) {
-    if (!c) continue;
-    c->doImmediate(command(platform::kQuietCmd));
-    c->doImmediate(command(platform::kFlushCmd));
-    c->doImmediate(command(platform::kReInitCmd));
-  }
+  for (SoundChannel *c : channels) silence(c);
   playing = false;
 }
 
 void KSound::stopSample(short index) {
   SoundLock guard(soundLock());
   if (soundKind != 2 || index < 0 || index > 9 || !channels[index]) return;
-  channels[index]->doImmediate(command(platform::kQuietCmd));
-  channels[index]->doImmediate(command(platform::kFlushCmd));
-  channels[index]->doImmediate(command(platform::kReInitCmd));
+  silence(channels[index]);
   playing = false;
 }
 
@@ -435,6 +438,14 @@ void KSound::wavCallBackProcPtr(SoundChannel *channel, const SoundCommand &c) {
 }
 
 // ---------------------------------------------------------------- Ogg Vorbis
+
+// Decoded Ogg Vorbis is 16-bit signed PCM in the file's channels and rate.
+void KSound::setDecodedFormat(int channelsInFile, long rate) {
+  formatRecord = KSoundFormat{1, static_cast<uint16_t>(channelsInFile), static_cast<uint32_t>(rate),
+                              static_cast<uint32_t>(rate * channelsInFile * 2),
+                              static_cast<uint16_t>(channelsInFile * 2), 16};
+  format = &formatRecord;
+}
 
 bool KSound::loadOggSample(const char *path) {
   SoundLock guard(soundLock());
@@ -483,10 +494,7 @@ bool KSound::loadOggSample(const char *path) {
     return false;
   }
   dataLength = static_cast<uint32_t>(total);
-  formatRecord = KSoundFormat{1, static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate),
-                              static_cast<uint32_t>(info->rate * info->channels * 2),
-                              static_cast<uint16_t>(info->channels * 2), 16};
-  format = &formatRecord;
+  setDecodedFormat(info->channels, info->rate);
   unsigned long offset = 0;
   while (offset < total) {
     long n = ov_read(&vf, data + offset, static_cast<int>(total - offset), 0, 2, 1, &bitstream);
@@ -532,10 +540,7 @@ bool KSound::openStream() {
     freeAllocatedData();
     return false;
   }
-  formatRecord = KSoundFormat{1, static_cast<uint16_t>(info->channels), static_cast<uint32_t>(info->rate),
-                              static_cast<uint32_t>(info->rate * info->channels * 2),
-                              static_cast<uint16_t>(info->channels * 2), 16};
-  format = &formatRecord;
+  setDecodedFormat(info->channels, info->rate);
   disposeChannels();
   if (!createSoundChannel(1, 0)) return false;
   buffer[0] = makeSoundHandle(static_cast<short>(info->channels), info->rate, 16, kStreamBuffer, 0);
@@ -791,9 +796,7 @@ void KSound::playModule(bool lp) {
 void KSound::stopModule() {
   SoundLock guard(soundLock());
   if (soundKind != 0 || !channels[0]) return;
-  channels[0]->doImmediate(command(platform::kQuietCmd));
-  channels[0]->doImmediate(command(platform::kFlushCmd));
-  channels[0]->doImmediate(command(platform::kReInitCmd));
+  silence(channels[0]);
   playing = false;
   if (module && moduleRenderer) {
     retireRenderer();

@@ -170,6 +170,9 @@ private:
   void disposeHeader(int index);
   void playHeader(int channel, int header);
   void queueCallBack(int channel);
+  static void silence(platform::SoundChannel *channel);
+  void startOnCurrentChannel();
+  void setDecodedFormat(int channelsInFile, long rate);
   void retireRenderer();
   void clearStreamEnd();
   bool openStream();

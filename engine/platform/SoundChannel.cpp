@@ -94,11 +94,6 @@ void SoundChannel::doCommand(const SoundCommand &c) {
   if (!playing_) runQueue();
 }
 
-bool SoundChannel::busy() const {
-  SoundLock guard(soundLock());
-  return playing_;
-}
-
 // Runs queued commands while nothing plays; stops as soon as a command (a
 // completion routine) starts a buffer. Commands that a completion routine
 // queues from inside the run wait for the next one, so a routine that only

@@ -68,8 +68,6 @@ public:
   /// Appends a command to the queue; it runs once nothing is playing.
   void doCommand(const SoundCommand &command);
 
-  /// Whether a buffer is playing (paused counts as playing).
-  bool busy() const;
   uint16_t leftLevel() const { return left_; }
   uint16_t rightLevel() const { return right_; }
 
