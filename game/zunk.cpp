@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +88,9 @@ int zunkMain() {
 }
 
 void initzunk() {
+  // The table is read before anything can save it: a quit before the title
+  // has loaded the sounds must not write the defaults over the player's file.
+  loadScores();
   std::memcpy(storeButtons, buttons, sizeof buttons);
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
   if (!gamewindow->createGameWindow(320, 480, -1, true, "Zunk")) {
@@ -312,21 +316,36 @@ void freeSounds() {
 
 // ------------------------------------------------------------------ high scores
 
+namespace {
+// A file without a single write bit was made read-only on purpose: it is left
+// alone even by a user (root) whom the system would let write it.
+bool readOnlyFile(const std::string &path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && ((st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0);
+}
+
+std::string folderOf(const std::string &path) { return path.substr(0, path.find_last_of('/')); }
+} // namespace
+
 const char *scoresPath() {
   static std::string path;
   std::string data = KMiscTools::makeFilePath("thescores");
-  std::string folder = data.substr(0, data.find_last_of('/'));
   path = data;
-  // An installed copy cannot write its data folder: the scores then live in
-  // the user's own data folder.
-  if (access(folder.c_str(), W_OK) != 0) {
+  // An installed copy cannot write its data folder, and a table the player
+  // made read-only stays as it is: the scores then live in the user's own
+  // data folder.
+  if (access(folderOf(data).c_str(), W_OK) != 0 || readOnlyFile(data)) {
     if (const char *user = KMiscTools::getUserDataFolder()) path = std::string(user) + "/thescores";
   }
   return path.c_str();
 }
 
 void loadScores() {
-  FILE *f = std::fopen(scoresPath(), "rb");
+  std::string path = scoresPath();
+  FILE *f = std::fopen(path.c_str(), "rb");
+  // Until the user's folder holds a table of its own, the one in the data
+  // folder (read-only or installed) is where the scores start from.
+  if (!f) f = std::fopen(KMiscTools::makeFilePath("thescores"), "rb");
   if (!f) return;
   unsigned char bytes[40];
   size_t got = std::fread(bytes, 1, sizeof bytes, f);
@@ -338,7 +357,7 @@ void loadScores() {
                                         (static_cast<uint32_t>(bytes[i * 4 + 3]) << 24));
 }
 
-void saveScores() {
+bool saveScores() {
   unsigned char bytes[40];
   for (int i = 0; i < 10; i++) {
     uint32_t v = static_cast<uint32_t>(topScores[i]);
@@ -347,23 +366,33 @@ void saveScores() {
     bytes[i * 4 + 2] = (v >> 16) & 0xFF;
     bytes[i * 4 + 3] = (v >> 24) & 0xFF;
   }
+  const std::string data = KMiscTools::makeFilePath("thescores");
+  const std::string path = scoresPath();
+  if (readOnlyFile(path)) {
+    std::fprintf(stderr, "zunk: %s is read-only: the new high scores are not saved\n", path.c_str());
+    return false;
+  }
+  if (path != data && readOnlyFile(data)) std::fprintf(stderr, "zunk: %s is read-only: the high scores go to %s\n", data.c_str(), path.c_str());
   // Written beside the file, flushed to disk, then renamed over it: a crash
   // leaves either the old table or the new one, never a torn file.
-  std::string path = scoresPath();
   std::string temp = path + ".tmp";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) return;
-  bool ok = ::write(fd, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes);
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return;
+  bool ok = fd >= 0;
+  if (ok) {
+    ok = ::write(fd, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes);
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
   }
-  std::string folder = path.substr(0, path.find_last_of('/'));
-  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (!ok) {
+    std::fprintf(stderr, "zunk: the high scores could not be saved to %s: %s\n", path.c_str(), std::strerror(errno));
+    std::remove(temp.c_str());
+    return false;
+  }
+  int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
+  return true;
 }

@@ -63,9 +63,14 @@ void freeSounds();
 /// Plays a sound of the set if it exists.
 void playSound(KSound *sound);
 
+/// Reads the table from scoresPath(), or from the data folder while the
+/// user's folder holds none; a missing file leaves the table as it is.
 void loadScores();
-void saveScores();
-/// Where the high-score file is read from and written to.
+/// Writes the table atomically; false (and a line on standard error) when
+/// nothing was written, as for a file the player made read-only.
+bool saveScores();
+/// Where the high-score file is written: the data folder, or the user's data
+/// folder when the data folder cannot be written or its file is read-only.
 const char *scoresPath();
 
 /// The function-local statics of the screens, for tests that start a

@@ -317,6 +317,63 @@ TEST_F(ScoreFile, AnUnwritableDataFolderKeepsScoresInTheUserFolder) {
   unsetenv("XDG_DATA_HOME");
 }
 
+TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
+  // The player's own table; the window cannot be made, so the game ends at
+  // once, long before the title would have read the scores.
+  std::string mine("\x2a\x00\x00\x00", 4);
+  for (int i = 1; i < 10; i++) mine += std::string("\x01\x00\x00\x00", 4);
+  std::ofstream(folder + "/data/thescores", std::ios::binary) << mine;
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  platform::setMessageHook([](const char *, const char *) {});
+  gamewindow = nullptr;
+  surf_zunk = surf_curseur = nullptr;
+  initzunk();
+  EXPECT_EQ(gamewindow, nullptr);
+  freeZunk();
+  platform::setMessageHook(nullptr);
+  unsetenv("SDL_VIDEODRIVER");
+  EXPECT_EQ(read(folder + "/data/thescores"), mine);
+  EXPECT_EQ(topScores[0], 42);
+}
+
+TEST_F(ScoreFile, AReadOnlyTableIsLeftAloneAndTheScoresGoToTheUserFolder) {
+  const std::string file = folder + "/data/thescores";
+  std::ofstream(file, std::ios::binary).write("\x63\x00\x00\x00", 4);
+  chmod(file.c_str(), 0444);
+  setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
+  loadScores(); // the read-only table is where the scores start
+  EXPECT_EQ(topScores[0], 99);
+  topScores[0] = 123;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(saveScores());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("read-only"), std::string::npos);
+  EXPECT_EQ(read(file), std::string("\x63\x00\x00\x00", 4));
+  EXPECT_EQ(read(folder + "/user/zunk/thescores").substr(0, 4), std::string("\x7b\x00\x00\x00", 4));
+  topScores[0] = 1;
+  loadScores(); // from now on the user's table is the one read
+  EXPECT_EQ(topScores[0], 123);
+
+  // With no user folder to turn to, nothing is written and the caller is told.
+  unsetenv("XDG_DATA_HOME");
+  const char *home = getenv("HOME");
+  std::string savedHome = home ? home : "";
+  unsetenv("HOME");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(saveScores());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("not saved"), std::string::npos);
+  EXPECT_EQ(read(file), std::string("\x63\x00\x00\x00", 4));
+  if (home) setenv("HOME", savedHome.c_str(), 1);
+}
+
+TEST_F(ScoreFile, AFailedSaveIsReported) {
+  // The temporary file cannot be made: a folder stands in its way.
+  mkdir((folder + "/data/thescores.tmp").c_str(), 0755);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(saveScores());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be saved"), std::string::npos);
+  EXPECT_FALSE(KMiscTools::fileExists((folder + "/data/thescores").c_str()));
+}
+
 // ------------------------------------------------------------------ the wall
 
 TEST_F(Game, AFreshGameHasOneBottomRowAndTheFirstFeederBrickAfter81Frames) {
