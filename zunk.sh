@@ -52,10 +52,10 @@ test)
   rm -rf "$scratch"
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
   build build-asan -DZUNK_SANITIZE=ON -DZUNK_BENCH=OFF
-  (cd build-asan && LSAN_OPTIONS=suppressions=$root/tests/lsan.supp ctest --output-on-failure -E endtoend)
-  echo "== ThreadSanitizer: sound and window"
+  (cd build-asan && LSAN_OPTIONS=suppressions=$root/tests/lsan.supp ctest --output-on-failure -L 'unit|gl')
+  echo "== ThreadSanitizer: the suites with the audio thread"
   build build-tsan -DZUNK_TSAN=ON -DZUNK_BENCH=OFF
-  (cd build-tsan && LP_NUM_THREADS=0 TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/tsan.supp" ctest --output-on-failure -R 'sound|graphics')
+  (cd build-tsan && LP_NUM_THREADS=0 TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/tsan.supp" ctest --output-on-failure -L threads)
   echo "== Fuzz targets, a short fixed run each"
   CC=clang CXX=clang++ build build-fuzz -DZUNK_FUZZ=ON -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF
   bash tests/fuzz/run.sh build-fuzz 2000

@@ -8,6 +8,7 @@ data=$2
 work=$(mktemp -d)
 cp "$zunk" "$work/zunk"
 cp -r "$data" "$work/data"
+source "$(dirname "$0")/../tests/wait.sh"
 source "$(dirname "$0")/../tests/xserver.sh"
 start_x 1024x768
 xpid=$server

@@ -7,6 +7,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 echo "== Sprite throughput against SDL_Renderer (offscreen OpenGL)"
 SDL_VIDEODRIVER=offscreen "$build/bench/bench_sprites" 30
 echo
+echo "== The frame cap: pace and cost of the wait (offscreen OpenGL)"
+SDL_VIDEODRIVER=offscreen "$build/bench/bench_framecap" 240
+echo
 echo "== Stream refill, mixing, sprite sheet decoding"
 "$build/bench/bench_engine" --benchmark_min_time=0.2
 echo

@@ -1,55 +1,93 @@
 #!/usr/bin/env bash
 # The real program under a real X server, driven by real X input events.
 #   endtoend.sh <zunk executable> <data folder> <closewindow helper>
-# 1. The menu, Help and Back, High scores and Back, a game with a throw that
-#    scores, two screenshots, the menu zone, then Quit: exit status 0 and a
-#    40-byte "thescores". The process's CPU share and memory are printed.
-# 2. The window's close request during a game ends the program the same way.
-# 3. Ctrl+Q on the title ends it too.
+# Every scenario runs the game from a scratch folder of its own on an X
+# server of its own, waits for what the screen shows or for a file (never
+# for a fixed time), and leaves nothing running, even when it fails; a
+# failing scenario keeps its screen and the game's output in /tmp.
 # With ZUNK_INSTALLED=<prefix> the installed program is tested instead, in
 # its own prefix (bin/zunk, share/zunk), started from another folder.
+# ZUNK_SCENARIOS names the scenarios to run (all by default).
 set -u
 zunk=$1
 data=$2
 closewindow=$3
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wait.sh"
+source "$here/xserver.sh"
 root=$(mktemp -d)
 gpid=
-cleanup() {
-  stop
-  kill "$xpid" 2>/dev/null
-  rm -rf "$root"
-}
-trap cleanup EXIT
+wm=
+trap 'rm -rf "$root"' EXIT
 
-source "$(dirname "$0")/xserver.sh"
-start_x 1024x768
-xpid=$server
-
-passed=0
-failed=0
-stop() { # ends the game and waits until it and its window are gone
-  [ -n "$gpid" ] || return 0
-  kill "$gpid" 2>/dev/null
-  for i in $(seq 50); do kill -0 "$gpid" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$gpid" 2>/dev/null
-  wait "$gpid" 2>/dev/null
-  gpid=
+stop() { # ends the game, the window manager and the X server of the scenario
+  if [ -n "$gpid" ]; then
+    kill "$gpid" 2>/dev/null
+    wait_until 15 exited "$gpid" || kill -9 "$gpid" 2>/dev/null
+    wait "$gpid" 2>/dev/null
+    gpid=
+  fi
+  [ -z "$wm" ] || { kill "$wm" 2>/dev/null; wait "$wm" 2>/dev/null; wm=; }
+  stop_x
 }
 fail() {
   echo "endtoend: $scenario: $*"
   import -window root "/tmp/endtoend-$scenario.png" 2>/dev/null && echo "endtoend: the screen is in /tmp/endtoend-$scenario.png"
-  failed=$((failed + 1))
+  if [ -s "$work/stderr" ]; then
+    cp "$work/stderr" "/tmp/endtoend-$scenario.stderr"
+    echo "endtoend: the game said (/tmp/endtoend-$scenario.stderr):"
+    sed 's/^/  /' "$work/stderr"
+  fi
   stop
   return 1
 }
-# Game pixels to screen pixels: the 320 by 480 window is centred on 1024 by 768.
-press() { xdotool mousemove $((352 + $1)) $((144 + $2)) mousedown 1; sleep 0.12; xdotool mouseup 1; }
-pixel() { import -window root -crop 1x1+$((352 + $1))+$((144 + $2)) -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}'; }
-area() { import -window root -crop $3x$4+$((352 + $1))+$((144 + $2)) -depth 8 txt:- | md5sum; }
 
-start() { # a fresh copy of the game in its own folder
+# Game pixels to screen pixels: the window's game area starts at (ox, oy) and
+# each game pixel is scale by scale screen pixels.
+ox=0 oy=0 scale=1
+at() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)); }
+# A press held for a few frames: the game reads the button once a frame.
+press() { at "$1" "$2"; xdotool mousedown 1; sleep 0.15; xdotool mouseup 1; }
+# hold_until <x> <y> <command...>: holds the button down at (x, y) until the
+# command succeeds. A menu button takes a press only once its doors are open,
+# which the screen does not show: holding covers that without guessing a time.
+hold_until() {
+  at "$1" "$2"
+  shift 2
+  xdotool mousedown 1
+  wait_until "$patience" "$@"
+  local status=$?
+  xdotool mouseup 1 2>/dev/null
+  return $status
+}
+keys() { # a chord held for a few frames: keys ctrl q
+  local k
+  for k in "$@"; do xdotool keydown "$k"; done
+  sleep 0.15
+  for k in "$@"; do xdotool keyup "$k"; done
+}
+colour() { grep -o '#[0-9A-F]\{6\}' | tail -1; }
+screen_pixel() { import -window root -crop 1x1+$1+$2 -depth 8 txt:- 2>/dev/null | colour; }
+pixel() { screen_pixel $((ox + scale * $1)) $((oy + scale * $2)); }
+area() { import -window root -crop $(($3 * scale))x$(($4 * scale))+$((ox + scale * $1))+$((oy + scale * $2)) -depth 8 txt:- | md5sum; }
+# A pixel of the sprite sheet: opaque backgrounds reach the screen unchanged.
+sheet() { convert "$datadir/zunk.png" -crop 1x1+$1+$2 -depth 8 txt:- | colour; }
+
+# What the screen shows, by pixels of the backgrounds that nothing covers.
+on_menu() { [ "$(pixel 20 20)" = "$menu" ]; }
+veiled() { [ "$(pixel 20 20)" != "$menu" ]; }
+on_play() { [ "$(pixel 5 300)" = "$play" ]; }
+score_changed() { [ "$(area 59 457 60 20)" != "$1" ]; }
+has_window() { wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ]; }
+# The window manager has framed the window, and gives it the focus.
+managed() { xprop -id "$wid" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =; }
+activated() { xdotool windowactivate "$wid" 2>/dev/null; [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ]; }
+picture_is() { [ "$(identify -format %wx%h "$1" 2>/dev/null)" = "$2" ]; }
+
+start() { # <name> <screen size>: a fresh copy of the game in its own folder on its own X server
   work=$root/$1
   mkdir -p "$work"
+  start_x "$2"
   if [ -n "${ZUNK_INSTALLED:-}" ]; then
     # An installed copy: its own prefix, started from another folder.
     cp -r "$ZUNK_INSTALLED" "$work/usr"
@@ -62,17 +100,18 @@ start() { # a fresh copy of the game in its own folder
     program=./zunk
   fi
   rm -f "$datadir/thescores"
+  [ -z "${scores_setup:-}" ] || $scores_setup
+  menu=$(sheet 340 20)
+  play=$(sheet 645 300)
+  xdotool mousemove 0 0
   (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
-   SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
+   XDG_DATA_HOME=$work/user SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
   gpid=$!
-  wid=
-  for i in $(seq 200); do wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
-  [ -n "$wid" ] || { fail "no window: $(cat "$work/stderr" 2>/dev/null)"; return 1; }
+  wait_until "$patience" has_window || { fail "no window"; return 1; }
   xdotool windowfocus "$wid"
 }
 finish() { # waits for the exit; checks status 0 and the scores file
-  for i in $(seq 150); do kill -0 "$gpid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$gpid" 2>/dev/null && { fail "still running 15 s after the quit"; return 1; }
+  wait_until "$patience" exited "$gpid" || { fail "still running $patience s after the quit"; return 1; }
   wait "$gpid"
   local status=$?
   gpid=
@@ -80,9 +119,9 @@ finish() { # waits for the exit; checks status 0 and the scores file
   local size
   size=$(stat -c %s "$datadir/thescores" 2>/dev/null)
   [ "$size" = 40 ] || { fail "thescores is '${size:-missing}' bytes"; return 1; }
-  passed=$((passed + 1))
-  echo "endtoend: $scenario: ok"
+  stop
 }
+quit_from_menu() { hold_until 100 370 exited "$gpid"; finish; }
 
 expect_window() { # size, position
   local geometry
@@ -91,156 +130,168 @@ expect_window() { # size, position
   echo "$geometry" | grep -q "Position: $2" || { fail "window not at $2: $geometry"; return 1; }
 }
 
+# 1. The menu, Help and Back, High scores and Back, a game with a throw that
+#    scores, two screenshots, the menu zone, then Quit: exit status 0 and a
+#    40-byte "thescores".
 scenario_menus_and_a_game() {
-  start main || return
+  start main 1024x768 || return
+  ox=352 oy=144 scale=1
   expect_window 320x480 352,144 || return
-  sleep 7.5 # the title fade, the notice line, the menu's doors
-  local menu ticks0 ticks1
-  menu=$(pixel 20 20)
-  ticks0=$(awk '{print $14 + $15}' /proc/$gpid/stat)
-  sleep 3
-  ticks1=$(awk '{print $14 + $15}' /proc/$gpid/stat)
-  echo "endtoend: menu at 80 frames a second: $(( (ticks1 - ticks0) * 100 / (3 * $(getconf CLK_TCK)) ))% of a core," \
-    "$(awk '/VmRSS/ {print $2 " kB resident"}' /proc/$gpid/status)"
-  press 100 260; sleep 1 # HELP
-  [ "$(pixel 20 20)" != "$menu" ] || { fail "help did not veil the menu"; return; }
-  press 100 420; sleep 1 # BACK
-  [ "$(pixel 20 20)" = "$menu" ] || { fail "back did not return to the menu"; return; }
-  press 100 210; sleep 1 # HIGH SCORES
-  [ "$(pixel 20 20)" != "$menu" ] || { fail "high scores did not veil the menu"; return; }
-  press 100 420; sleep 1 # BACK
-  press 100 150; sleep 1 # PLAY
-  local before after
-  before=$(area 59 457 60 20)
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  hold_until 100 260 veiled || { fail "help did not veil the menu"; return; }   # HELP
+  hold_until 100 420 on_menu || { fail "back did not return to the menu"; return; } # BACK
+  hold_until 100 210 veiled || { fail "high scores did not veil the menu"; return; } # HIGH SCORES
+  hold_until 100 420 on_menu || { fail "back did not return from the scores"; return; }
+  hold_until 100 150 on_play || { fail "play did not start"; return; } # PLAY
   # Press on the ball and let go: it lands on the middle of the bottom row.
-  xdotool mousemove $((352 + 160)) $((144 + 327)) mousedown 1; sleep 0.15; xdotool mouseup 1
-  sleep 1.5
-  after=$(area 59 457 60 20)
-  [ "$before" != "$after" ] || { fail "the throw did not change the score"; return; }
-  xdotool mousemove $((352 + 300)) $((144 + 300))
-  sleep 0.2
+  local before
+  before=$(area 59 457 60 20)
+  press 160 327
+  wait_until "$patience" score_changed "$before" || { fail "the throw did not change the score"; return; }
+  at 300 300
   local top bottom
   top=$(pixel 5 1)
   bottom=$(pixel 5 470)
+  local n
   for n in 1 2; do
-    xdotool keydown shift keydown F6; sleep 0.15; xdotool keyup F6 keyup shift; sleep 0.5
-  done
-  for n in 1 2; do
-    local shot=$datadir/screenshot$n.tga
-    [ -f "$shot" ] || { fail "no screenshot$n.tga"; return; }
-    [ "$(identify -format %wx%h "$shot")" = 320x480 ] || { fail "screenshot$n.tga is not 320x480"; return; }
+    keys shift F6
+    wait_until "$patience" picture_is "$datadir/screenshot$n.tga" 320x480 ||
+      { fail "no screenshot$n.tga of 320x480"; return; }
   done
   [ ! -e "$datadir/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
   local shottop shotbottom
-  shottop=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
-  shotbottom=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
+  shottop=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | colour)
+  shotbottom=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | colour)
   [ "$shottop" = "$top" ] && [ "$shotbottom" = "$bottom" ] ||
     { fail "screenshot not upright: $shottop/$shotbottom against $top/$bottom"; return; }
   grep -q "export ok" "$work/stderr" || { fail "no 'export ok'"; return; }
-  press 270 465; sleep 1 # the menu zone
-  [ "$(pixel 20 20)" = "$menu" ] || { fail "the menu zone did not return to the menu"; return; }
-  press 100 370 # QUIT
-  finish
+  hold_until 270 465 on_menu || { fail "the menu zone did not return to the menu"; return; }
+  quit_from_menu
 }
 
+# 2. The window's close request during a game ends the program the same way.
 scenario_close_request_during_a_game() {
-  start close || return
-  sleep 7.5
-  press 100 150; sleep 1 # PLAY
+  start close 1024x768 || return
+  ox=352 oy=144 scale=1
+  hold_until 100 150 on_play || { fail "play did not start"; return; }
   "$closewindow" "$wid"
   finish
 }
 
+# 3. Ctrl+Q at once, on the title, ends it too.
 scenario_ctrl_q_on_the_title() {
-  start ctrlq || return
-  sleep 1
-  xdotool keydown ctrl keydown q; sleep 0.15; xdotool keyup q keyup ctrl
-  # Quitting before the title has loaded the scores still writes the defaults.
+  start ctrlq 1024x768 || return
+  keys ctrl q
   finish
 }
 
-# 5. A game with a few throws, then left to itself, fills up and ends
-#    (about a minute); the game-over
-#    display slides in; a click on the wall starts a fresh game.
-scenario_game_over_and_restart() {
-  start over || return
-  sleep 7.5
-  press 100 150; sleep 1 # PLAY
-  # A few throws from rest onto the bottom row first.
-  for n in 1 2 3; do
-    xdotool mousemove $((352 + 160)) $((144 + 327)) mousedown 1; sleep 0.15; xdotool mouseup 1; sleep 0.8
-  done
-  local empty over=
-  empty=$(pixel 30 60) # the top row's first cell, beside the game-over panels
-  # Whether most of a row of 200 game pixels from (x, y) is red.
-  red() {
-    local n
-    n=$(import -window root -crop 200x1+$((352 + $1))+$((144 + $2)) -depth 8 txt:- | grep -c '#[A-F].[0-5].[0-5].')
-    [ "$n" -gt 120 ]
-  }
-  for i in $(seq 120); do
-    sleep 2
-    # Over: the top row is reached, and both red panels cover the wall.
-    if [ "$(pixel 30 60)" != "$empty" ] && red 60 97 && red 60 180; then
-      over=yes
-      break
-    fi
-  done
-  [ -n "$over" ] || { fail "no game over after four minutes"; return; }
-  sleep 0.5 # the display is in place after 20 frames
-  press 100 200; sleep 0.5 # the restart band
-  [ "$(pixel 30 60)" = "$empty" ] || { fail "the restart did not clear the wall"; return; }
-  press 270 465; sleep 1 # the menu zone
-  press 100 370          # QUIT
-  finish
+# 3b. The player's own table survives a quit at once, before the title has
+#     read it; one the player made read-only is left as it is, and the
+#     scores go to the user's data folder.
+own_scores() { # ten scores of the player's, 100 to 91, best first
+  local i
+  for i in $(seq 100 -1 91); do printf "\\x$(printf %02x $i)\\x00\\x00\\x00"; done >"$datadir/thescores"
+  cp "$datadir/thescores" "$work/mine"
+}
+read_only_scores() { own_scores; chmod 0444 "$datadir/thescores"; }
+scenario_a_quit_at_once_keeps_the_scores() {
+  scores_setup=own_scores start early 1024x768 || return
+  keys ctrl q
+  finish || return
+  cmp -s "$datadir/thescores" "$work/mine" || { fail "the player's scores were written over"; return; }
+}
+scenario_a_read_only_table_is_left_alone() {
+  scores_setup=read_only_scores start readonly 1024x768 || return
+  ox=352 oy=144 scale=1
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  hold_until 100 370 exited "$gpid" # QUIT
+  finish || return
+  cmp -s "$datadir/thescores" "$work/mine" || { fail "the read-only table was replaced"; return; }
+  grep -q "read-only" "$work/stderr" || { fail "the game did not say the table is read-only"; return; }
+  cmp -s "$work/user/zunk/thescores" "$work/mine" || { fail "the scores are not in the user's data folder"; return; }
 }
 
 # 4. On a 1920 by 1080 screen the window opens at twice the size, sharp;
 #    the game still works in its own 320 by 480 pixels (clicks, screenshots),
 #    and F11 fills the screen with the game letterboxed.
 scenario_large_screen() {
-  local saved=$DISPLAY
-  start_x 1920x1080
-  local x2=$server
-  large_screen_checks
-  export DISPLAY=$saved
-  kill $x2 2>/dev/null
-}
-large_screen_checks() {
-  start large || return
+  start large 1920x1080 || return
+  ox=640 oy=60 scale=2
   expect_window 640x960 640,60 || return
-  sleep 7.5
-  big() { xdotool mousemove $((640 + 2 * $1)) $((60 + 2 * $2)) mousedown 1; sleep 0.12; xdotool mouseup 1; }
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
   # Nearest-neighbour scaling: every game pixel is a sharp 2 by 2 block.
   local block
   block=$(import -window root -crop 2x2+$((640 + 2 * 150))+$((60 + 2 * 60)) -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | sort -u | wc -l)
   [ "$block" = 1 ] || { fail "a game pixel is not one 2x2 block"; return; }
-  big 100 150; sleep 1 # PLAY, clicked in game pixels times two
-  local menu_zone
-  menu_zone=$(import -window root -crop 1x1+$((640 + 2 * 270))+$((60 + 2 * 465)) -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')
-  xdotool keydown shift keydown F6; sleep 0.15; xdotool keyup F6 keyup shift; sleep 0.5
-  [ "$(identify -format %wx%h "$datadir/screenshot1.tga" 2>/dev/null)" = 320x480 ] ||
-    { fail "the screenshot is not 320x480 on a large screen"; return; }
+  hold_until 100 150 on_play || { fail "play did not start"; return; }
+  keys shift F6
+  wait_until "$patience" picture_is "$datadir/screenshot1.tga" 320x480 ||
+    { fail "no screenshot of 320x480 on a large screen"; return; }
   # Full screen is the window manager's business: one comes in now.
   openbox --sm-disable >/dev/null 2>&1 &
-  local wm=$!
-  sleep 1.5
-  xdotool windowactivate "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-  sleep 0.3
-  xdotool keydown F11; sleep 0.15; xdotool keyup F11; sleep 1.5
+  wm=$!
+  wait_until "$patience" managed || { fail "the window manager did not take the window"; return; }
+  wait_until "$patience" activated || { fail "the window manager did not activate the window"; return; }
+  keys F11
+  wait_until "$patience" bash -c "xdotool getwindowgeometry $wid | grep -q 'Geometry: 1920x1080'"
   expect_window 1920x1080 0,0 || return
-  [ "$(import -window root -crop 1x1+5+540 -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')" = "#000000" ] ||
-    { fail "no black margin beside the game in full screen"; return; }
-  big 270 465; sleep 1 # the menu zone, still at the same place on this screen
-  [ "$(import -window root -crop 1x1+$((640 + 40))+$((60 + 40)) -depth 8 txt:- | tail -1 | grep -o '#[0-9A-F]\{6\}')" != "$menu_zone" ] ||
-    { fail "the menu zone did not leave the game"; return; }
-  big 100 370 # QUIT
-  finish
-  kill $wm 2>/dev/null
+  # The game keeps its place, letterboxed between black margins.
+  wait_until "$patience" on_play || { fail "the game is not in the middle of the full screen"; return; }
+  [ "$(screen_pixel 5 540)" = "#000000" ] || { fail "no black margin beside the game in full screen"; return; }
+  hold_until 270 465 on_menu || { fail "the menu zone did not leave the game"; return; }
+  quit_from_menu
 }
 
-for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title scenario_large_screen scenario_game_over_and_restart}; do
-  $scenario
+# 5. A game with a few throws, then left to itself, fills up and ends (about a
+#    minute of play); the game-over display slides in; a click on the wall
+#    starts a fresh game.
+scenario_game_over_and_restart() {
+  start over 1024x768 || return
+  ox=352 oy=144 scale=1
+  hold_until 100 150 on_play || { fail "play did not start"; return; }
+  # A few throws from rest onto the bottom row first, each once the ball is
+  # back at rest; the first one scores.
+  ball=$(sheet 459 547)
+  local n before
+  before=$(area 59 457 60 20)
+  for n in 1 2 3; do
+    at 300 300
+    wait_until "$patience" ball_at_rest || { fail "the ball did not come back to rest"; return; }
+    press 160 327
+  done
+  at 300 300
+  wait_until "$patience" score_changed "$before" || { fail "the throws did not score"; return; }
+  empty=$(pixel 30 60) # the top row's first cell, beside the game-over panels
+  # The game takes about a minute of its own frames to fill up.
+  wait_until $((5 * patience)) game_over || { fail "no game over"; return; }
+  hold_until 100 200 top_row_empty || { fail "the restart did not clear the wall"; return; } # the restart band
+  hold_until 270 465 on_menu || { fail "the menu zone did not return to the menu"; return; }
+  quit_from_menu
+}
+# Whether most of a row of 200 game pixels from (x, y) is red.
+red() {
+  local n
+  n=$(import -window root -crop 200x1+$((ox + $1))+$((oy + $2)) -depth 8 txt:- | grep -c '#[A-F].[0-5].[0-5].')
+  [ "$n" -gt 120 ]
+}
+ball_at_rest() { [ "$(pixel 161 335)" = "$ball" ]; }
+top_row_empty() { [ "$(pixel 30 60)" = "$empty" ]; }
+# Over: the top row is reached, and both red panels cover the wall.
+game_over() { ! top_row_empty && red 60 97 && red 60 180; }
+
+passed=0
+failed=0
+for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
+  scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart}; do
+  # A subshell of its own: whichever way the scenario ends, its game, window
+  # manager and X server end with it.
+  if (trap stop EXIT; $scenario); then
+    passed=$((passed + 1))
+    echo "endtoend: $scenario: ok"
+  else
+    failed=$((failed + 1))
+    echo "endtoend: $scenario: failed"
+  fi
 done
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]

@@ -6,10 +6,14 @@
 #   install.sh <build folder>
 set -u
 build=$1
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wait.sh"
+source "$here/xserver.sh"
 root=$(mktemp -d)
 chmod 755 "$root"
 prefix=$root/usr
-trap 'kill $xpid 2>/dev/null; [ -n "${gpid:-}" ] && kill $gpid 2>/dev/null; rm -rf "$root"' EXIT
+gpid=
+trap '[ -z "$gpid" ] || kill $gpid 2>/dev/null; stop_x; rm -rf "$root"' EXIT
 passed=0
 failed=0
 check() { # description, command...
@@ -32,9 +36,7 @@ check "--help" bash -c "'$prefix/bin/zunk' --help | grep -q Usage"
 check "a wrong argument is refused with status 2" bash -c "'$prefix/bin/zunk' --bogus 2>&1 | grep -q Usage; test \${PIPESTATUS[0]} -eq 2"
 
 # The installed game, run by an ordinary user from another folder.
-source "$(dirname "$0")/xserver.sh"
 start_x 1024x768
-xpid=$server
 home=$root/home
 mkdir -p "$home"
 user=$(id -un)
@@ -46,15 +48,20 @@ run_as() { if [ "$user" = "$(id -un)" ]; then "$@"; else setpriv --reuid="$user"
 (cd / && HOME=$home XDG_DATA_HOME=$home/.local/share SDL_AUDIODRIVER=dummy exec setsid bash -c \
   "$(declare -f run_as); user=$user; run_as '$prefix/bin/zunk'") &
 gpid=$!
+has_window() { wid=$(xdotool search --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ]; }
+shows_title() { # the title fades in over black
+  local c
+  c=$(import -window root -crop 1x1+500+300 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | tail -1)
+  [ -n "$c" ] && [ "$c" != "#000000" ]
+}
 wid=
-for i in $(seq 100); do wid=$(xdotool search --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1; done
+wait_until "$patience" has_window
 check "the installed game opened no window" test -n "$wid"
 if [ -n "$wid" ]; then
   xdotool windowfocus "$wid"
-  sleep 4 # the title has loaded the sounds and the scores by now
-  check "the installed game shows its title" bash -c "import -window root -crop 1x1+500+300 txt:- | grep -qv '#000000'"
+  check "the installed game shows its title" wait_until "$patience" shows_title
   xdotool keydown ctrl keydown q; sleep 0.15; xdotool keyup q keyup ctrl
-  for i in $(seq 100); do kill -0 $gpid 2>/dev/null || break; sleep 0.1; done
+  wait_until "$patience" exited $gpid
   wait $gpid
   check "the installed game did not end with status 0 on Ctrl+Q" test $? -eq 0
   gpid=
@@ -64,9 +71,8 @@ if [ -n "$wid" ]; then
   fi
 fi
 # The whole game, as installed: menus, a game, screenshots, game over and a
-# restart, quitting, the scores file, its memory and CPU.
-kill $xpid 2>/dev/null
-here=$(cd "$(dirname "$0")" && pwd)
+# restart, quitting, the scores file.
+stop_x
 if ZUNK_INSTALLED=$prefix ZUNK_SCENARIOS="scenario_menus_and_a_game scenario_game_over_and_restart" \
   bash "$here/endtoend.sh" none none "$build/tests/closewindow" >"$root/e2e.log" 2>&1; then
   passed=$((passed + 1))

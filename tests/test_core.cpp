@@ -11,7 +11,6 @@
 #include <fstream>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "KMiscTools.h"
 #include "KResource.h"
 #include "KResourceArchive.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -102,22 +102,28 @@ TEST_F(Paths, OnlyThePartBelowTheDataFolderIsLowerCased) {
 }
 
 TEST(Timer, CountsFreezesAndNeverJumps) {
+  uint64_t now = 7000000; // microseconds on a scripted clock
+  platform::setScriptedClock(&now);
   KMiscTools::initMiscTools();
-  EXPECT_LT(KMiscTools::getMilliseconds(), 5u);
+  EXPECT_EQ(KMiscTools::getMilliseconds(), 0u);
   KMiscTools::setMilliseconds(1000);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  unsigned long t = KMiscTools::getMilliseconds();
-  EXPECT_GE(t, 1019u);
-  EXPECT_LT(t, 1200u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  now += 20000;
+  EXPECT_EQ(KMiscTools::getMilliseconds(), 1020u);
+  now += 30000;
   KMiscTools::freezeTimer();
-  unsigned long after = KMiscTools::getMilliseconds();
-  EXPECT_LT(after - t, 5u); // the 30 ms before the freeze are not counted
+  EXPECT_EQ(KMiscTools::getMilliseconds(), 1020u); // the 30 ms before the freeze are not counted
   // A reading below the reference counts as forward time of the same size.
   KMiscTools::_starterMSTimer += 50;
-  unsigned long back = KMiscTools::getMilliseconds();
-  EXPECT_GE(back - after, 45u);
-  EXPECT_LE(back - after, 55u);
+  EXPECT_EQ(KMiscTools::getMilliseconds(), 1070u);
+  // The microsecond count passes 32 bits after 71 minutes: no jump there.
+  now = (uint64_t{1} << 32) - 1500;
+  unsigned long before = KMiscTools::getMilliseconds();
+  now += 3000;
+  EXPECT_EQ(KMiscTools::getMilliseconds() - before, 3u);
+  platform::setScriptedClock(nullptr);
+
+  // A pause lasts at least as long as asked, on the real clock.
+  KMiscTools::initMiscTools();
   KMiscTools::pause(0, false);
   unsigned long p0 = KMiscTools::getMilliseconds();
   KMiscTools::pause(15, false);

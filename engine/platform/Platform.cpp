@@ -17,6 +17,7 @@ namespace {
 SDL_Window *gWindow = nullptr;
 SDL_GLContext gContext = nullptr;
 const ScriptedInput *gScripted = nullptr;
+const uint64_t *gScriptedClock = nullptr;
 MessageHook gMessageHook = nullptr;
 bool gVideoUp = false;
 // The game draws into an off-screen framebuffer of its own size; each swap
@@ -427,7 +428,10 @@ void warpMouse(int x, int y) {
 
 void setScriptedInput(const ScriptedInput *input) { gScripted = input; }
 
+void setScriptedClock(const uint64_t *microseconds) { gScriptedClock = microseconds; }
+
 uint64_t microseconds() {
+  if (gScriptedClock) return *gScriptedClock;
   using namespace std::chrono;
   return static_cast<uint64_t>(duration_cast<std::chrono::microseconds>(steady_clock::now().time_since_epoch()).count());
 }

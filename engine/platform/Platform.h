@@ -129,6 +129,8 @@ void setScriptedInput(const ScriptedInput *input);
 
 /// Microseconds from an arbitrary start, monotonic, 64 bits.
 uint64_t microseconds();
+/// A scripted clock for tests: while set, microseconds() reads this value.
+void setScriptedClock(const uint64_t *microseconds);
 /// The current year of the local calendar.
 int localYear();
 /// Sleeps the calling thread.
