@@ -91,6 +91,7 @@ unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
   if (res.open(fileName, K_RES_READ) != 0) return nullptr;
   int size = 0;
   if (res.seek(K_RES_END, 0) != 0 || res.tell(size) != 0 || size <= 0) return nullptr;
+  if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) return nullptr;
   res.seek(K_RES_BEGIN, 0);
   std::vector<unsigned char> bytes(static_cast<size_t>(size));
   if (res.read(bytes.data(), bytes.size()) != 0) return nullptr;
@@ -188,9 +189,9 @@ bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileN
   // A mask that failed to load, or is not the picture's size, is not used:
   // the picture keeps its own alpha.
   maskData = maskBytes.empty() ? nullptr : maskBytes.data();
-  buildGLTexture(block, length, trueColor, true);
+  const bool built = buildGLTexture(block, length, trueColor, true);
   maskData = nullptr;
-  return true;
+  return built;
 }
 
 bool KGraphicGL::loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
@@ -213,6 +214,11 @@ unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
   long size = std::ftell(f);
   if (size <= 0) {
     KMiscTools::messageBox("file is 0 byte", fileName);
+    std::fclose(f);
+    return nullptr;
+  }
+  if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) {
+    KMiscTools::messageBox("Out of memory", fileName);
     std::fclose(f);
     return nullptr;
   }
@@ -278,6 +284,9 @@ void KGraphicGL::setColorKey(bool on, unsigned char red, unsigned char green, un
 }
 
 void KGraphicGL::freePicture() {
+  // The caller's array belongs to the picture replaced: pollArray must not
+  // read it again.
+  pixelArray = nullptr;
   if (width <= 0) return;
   glDeleteTextures(1, &textureName);
   if (static_cast<int32_t>(textureName) == _oldBindedText) _oldBindedText = -1;
@@ -295,13 +304,14 @@ float KGraphicGL::getHeight() { return height; }
 
 bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, int &h) {
   w = h = 0;
-  if (!block || length < kHeader || block[16] < 24) return false;
+  if (!block || length < kHeader) return false;
   w = static_cast<int16_t>(readWord(block + 12));
   h = static_cast<int16_t>(readWord(block + 14));
   const int bpp = block[16];
-  // The header must not promise more pixels than the block holds.
-  if (w <= 0 || h <= 0) return false;
-  return !(bpp == 24 || bpp == 32) || kHeader + static_cast<size_t>(w) * h * (bpp / 8) <= length;
+  // Only 24 and 32 bits a pixel can be read, and the header must not promise
+  // more pixels than the block holds.
+  if (w <= 0 || h <= 0 || (bpp != 24 && bpp != 32)) return false;
+  return kHeader + static_cast<size_t>(w) * h * (bpp / 8) <= length;
 }
 
 bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha) {
@@ -312,7 +322,6 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
     return false;
   }
   const int bpp = block[16];
-  const bool known = bpp == 24 || bpp == 32;
   glLoadIdentity();
   glFlush();
   width = static_cast<float>(w);
@@ -339,26 +348,24 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
     return false;
   }
   const bool useMask = maskData && maskWidth_ == w && maskHeight_ == h;
-  if (known) {
-    const int bytes = bpp / 8;
-    for (int j = 0; j < h; j++) {
-      const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
-      const unsigned char *mask = useMask ? maskData + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
-      unsigned char *dst = pixelBuffer + static_cast<size_t>(j) * tw * 4;
-      for (int x = 0; x < w; x++, src += bytes, dst += 4) {
-        unsigned char b = src[0], g = src[1], r = src[2], a;
-        if (bytes == 3) {
-          a = mask ? mask[x] : 255;
-          if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
-        } else {
-          a = mask ? mask[x] : src[3];
-          if (!hasAlpha) a = 255;
-        }
-        dst[0] = r;
-        dst[1] = g;
-        dst[2] = b;
-        dst[3] = a;
+  const int bytes = bpp / 8;
+  for (int j = 0; j < h; j++) {
+    const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
+    const unsigned char *mask = useMask ? maskData + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
+    unsigned char *dst = pixelBuffer + static_cast<size_t>(j) * tw * 4;
+    for (int x = 0; x < w; x++, src += bytes, dst += 4) {
+      unsigned char b = src[0], g = src[1], r = src[2], a;
+      if (bytes == 3) {
+        a = mask ? mask[x] : 255;
+        if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
+      } else {
+        a = mask ? mask[x] : src[3];
+        if (!hasAlpha) a = 255;
       }
+      dst[0] = r;
+      dst[1] = g;
+      dst[2] = b;
+      dst[3] = a;
     }
   }
   delete[] block;
@@ -819,6 +826,8 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
       dst[x * 4 + 2] = static_cast<unsigned char>(b & 0xFF);
     }
   }
+  // The texture held before is released, not leaked.
+  freePicture();
   textureTarget = rect ? GL_TEXTURE_RECTANGLE_EXT : GL_TEXTURE_2D;
   textureWidth = static_cast<float>(tw);
   textureHeight = static_cast<float>(th);

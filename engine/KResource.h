@@ -10,12 +10,18 @@ enum KResourceMode { K_RES_READ = 1000 };
 /// Seek origins.
 enum KResourceWhence { K_RES_BEGIN = 0, K_RES_CURRENT = 1, K_RES_END = 2 };
 
+/// The most bytes the engine reads or decodes into memory from one file or
+/// archive member (256 MiB, minutes of CD-quality sound or a 64-megapixel
+/// picture): more is refused as damaged or hostile rather than allocated.
+const unsigned long K_MAX_LOADED_BYTES = 256UL << 20;
+
 /// A data file read either as a plain file or as a member of a registered
 /// tar archive. Every operation that can fail returns a code:
 ///   0 success; 100 already open / not open / no members here;
 ///   101 bad mode on read; 102 mode other than read, or a bad seek origin;
 ///   104 plain file cannot be opened, or name not in the archive;
-///   106 short read or zero-byte read, or the archive has no file.
+///   106 short read or zero-byte read, the archive has no file, or an
+///       archive member claims more bytes than the archive holds.
 class KResource : public KObjectListable {
 public:
   KResource();

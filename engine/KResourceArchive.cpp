@@ -1,5 +1,7 @@
 #include "KResourceArchive.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -17,6 +19,9 @@ int KResourceArchive::openResource(const char *name, KResource *resource) {
 
   int rc = seek(K_RES_BEGIN, 0);
   if (rc != 0) return rc;
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0) return 106;
+  const unsigned long archiveSize = static_cast<unsigned long>(st.st_size);
   unsigned char header[512];
   for (;;) {
     rc = read(header, sizeof header);
@@ -32,13 +37,15 @@ int KResourceArchive::openResource(const char *name, KResource *resource) {
     sizeField[12] = 0;
     unsigned long size = std::strtoul(sizeField, nullptr, 8);
 
+    // A member that claims more than the rest of the archive is a damaged
+    // (or lying) archive: the search ends rather than trusting the claim.
+    const long here = std::ftell(file);
+    if (here < 0 || size > archiveSize - static_cast<unsigned long>(here)) return 106;
+
     char type = static_cast<char>(header[156]);
     if ((type == '0' || type == 0) && std::strncmp(reinterpret_cast<char *>(header), searched, 100) == 0)
       return resource->open(this, static_cast<unsigned int>(size));
 
-    // A size that cannot be a member of a real archive ends the search
-    // rather than seeking to a nonsense position.
-    if (size > 0x7FFFFE00UL) return 106;
     long skip = static_cast<long>((size + 511) / 512 * 512);
     if (std::fseek(file, skip, SEEK_CUR) != 0) return 106;
   }

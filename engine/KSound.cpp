@@ -2,10 +2,15 @@
 
 #include <dumb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
+#include "KResource.h"
+#include "ModuleCheck.h"
+#include "SoundFiles.h"
 #include "platform/SoundChannel.h"
 
 using platform::SoundChannel;
@@ -30,16 +35,27 @@ SoundCommand command(uint16_t code, intptr_t param2 = 0) {
   return c;
 }
 
-uint32_t readLong(const unsigned char *p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-
 void prepareModuleLibrary() {
   if (gModuleLibraryUp) return;
   dumb_register_stdfiles();
   dumb_it_max_to_mix = 64;
   gModuleLibraryUp = true;
+}
+
+// Reads a module file, checks what it declares against its size, and parses
+// it from memory as IT, XM, S3M or MOD, in that order; null when none fits.
+DUH *readModule(const char *path) {
+  std::vector<char> file;
+  if (!soundfiles::readWholeFile(path, file)) return nullptr;
+  if (!modulecheck::fitsItsFile(reinterpret_cast<const unsigned char *>(file.data()), file.size())) return nullptr;
+  for (DUH *(*reader)(DUMBFILE *) : {dumb_read_it, dumb_read_xm, dumb_read_s3m, dumb_read_mod}) {
+    DUMBFILE *f = dumbfile_open_memory(file.data(), static_cast<long>(file.size()));
+    if (!f) return nullptr;
+    DUH *module = reader(f);
+    dumbfile_close(f);
+    if (module) return module;
+  }
+  return nullptr;
 }
 } // namespace
 
@@ -72,16 +88,7 @@ KSound::~KSound() {
     stopSample();
     stopModule();
     stopStream();
-    disposeChannels();
-    disposeHeader(0);
-    disposeHeader(1);
     freeAllocatedData();
-    if (module) {
-      if (moduleRenderer) duh_end_sigrenderer(moduleRenderer);
-      unload_duh(module);
-      module = nullptr;
-      moduleRenderer = nullptr;
-    }
     last = _instanceCount <= 0;
     if (last && gModuleLibraryUp) {
       dumb_exit();
@@ -176,44 +183,35 @@ void KSound::freeAllocatedData() {
     ov_clear(&vorbisFile);
     vorbisOpen = false;
   }
-  if (memoryData && soundKind != 2) {
-    delete[] memoryData;
-    memoryData = nullptr;
-    buffer[0] = buffer[1] = nullptr;
-    dataLength = 0;
-  }
-  vorbisOpen = false;
+  // Whatever the object held before, a sample, a stream's compressed file
+  // or a module, is released whatever kind it is loaded as next.
+  delete[] memoryData;
+  memoryData = nullptr;
   memoryPosition = 0;
   memorySize = 0;
+  if (moduleRenderer) duh_end_sigrenderer(moduleRenderer);
+  if (module) unload_duh(module);
+  moduleRenderer = nullptr;
+  module = nullptr;
+  disposeHeader(0);
+  disposeHeader(1);
+  buffer[0] = buffer[1] = nullptr;
+  dataLength = 0;
 }
 
 long KSound::loadFileToRam(const char *path) {
   FILE *f = path ? std::fopen(path, "rb") : nullptr;
   if (!f) return 0;
-  std::fseek(f, 0, SEEK_END);
-  long size = std::ftell(f);
-  if (size <= 0) {
-    std::fclose(f);
-    return -1;
-  }
-  std::fseek(f, 0, SEEK_SET);
-  delete[] memoryData;
-  memoryData = new (std::nothrow) char[static_cast<size_t>(size)];
-  if (!memoryData) {
-    std::fclose(f);
-    return -1;
-  }
-  size_t got = std::fread(memoryData, 1, static_cast<size_t>(size), f);
   std::fclose(f);
-  memoryPosition = 0;
-  memorySize = static_cast<uint32_t>(got);
-  return got > 0 ? static_cast<long>(got) : -1;
+  std::vector<char> file;
+  if (!soundfiles::readWholeFile(path, file)) return -1;
+  return transferFileToRam(file.data(), file.size());
 }
 
 long KSound::transferFileToRam(const char *source, unsigned long length) {
   delete[] memoryData;
   memoryData = nullptr;
-  if (!source) return -1;
+  if (!source || length > K_MAX_LOADED_BYTES) return -1;
   memoryData = new (std::nothrow) char[length + 1024];
   if (!memoryData) return -1;
   std::memcpy(memoryData, source, length);
@@ -223,91 +221,57 @@ long KSound::transferFileToRam(const char *source, unsigned long length) {
 }
 
 long KSound::ParseWavHeader(unsigned char *data, unsigned long size) {
-  format = nullptr;
-  buffer[0] = nullptr;
-  dataLength = 0;
-  // Every field read must lie inside the file.
-  for (unsigned long i = 0; i + 8 <= size; i++) {
-    if (std::memcmp(data + i, "data", 4) == 0) {
-      buffer[0] = reinterpret_cast<char *>(data + i + 8);
-      uint32_t declared = readLong(data + i + 4);
-      // A data chunk that claims more than the file holds plays the bytes present.
-      dataLength = declared > size - (i + 8) ? static_cast<uint32_t>(size - (i + 8)) : declared;
-      break;
-    }
-  }
-  for (unsigned long j = 0; j + 8 + sizeof(KSoundFormat) <= size; j++) {
-    if (std::memcmp(data + j, "fmt ", 4) == 0) {
-      format = reinterpret_cast<const KSoundFormat *>(data + j + 8);
-      break;
-    }
-  }
+  const soundfiles::WavChunks chunks = soundfiles::findWavChunks(data, size);
+  format = reinterpret_cast<const KSoundFormat *>(chunks.format);
+  buffer[0] = const_cast<char *>(chunks.data);
+  dataLength = chunks.length;
   return static_cast<long>(dataLength);
 }
 
 void KSound::clearSoundBuffer(long index) {
   if (index < 0 || index > 1) return;
-  if (channels[0] && soundHeaders[index] && buffer[index]) std::memset(buffer[index], 0, kStreamBuffer);
+  // A sample's buffer may be shorter than a stream buffer.
+  if (channels[0] && soundHeaders[index] && buffer[index])
+    std::memset(buffer[index], 0, std::min(kStreamBuffer, soundHeaders[index]->byteCount));
 }
 
 // ---------------------------------------------------------------- samples
 
 bool KSound::loadSample(const char *path, int vol, bool lp, short count) {
+  // Read and decoded before the lock is taken: what already plays goes on.
+  soundfiles::Pcm pcm;
+  const bool decoded =
+      path && (std::strstr(path, ".ogg") ? soundfiles::decodeOgg(path, pcm) : soundfiles::readWav(path, pcm));
   SoundLock guard(soundLock());
   channelCount = count > 0 ? count : 1;
   if (channelCount > 9) channelCount = 10;
   currentChannel = 0;
   std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
-  soundKind = 2;
   freeAllocatedData();
-  disposeChannels();
-  disposeHeader(0);
+  soundKind = 2;
   loop = lp;
   volume = vol;
   playing = false;
-  if (!path) return false;
-  if (std::strstr(path, ".ogg")) return loadOggSample(path);
+  return decoded && installSample(pcm);
+}
 
-  long size = loadFileToRam(path);
-  if (size == 0 || size == -1) return false;
-  long length = ParseWavHeader(reinterpret_cast<unsigned char *>(memoryData), static_cast<unsigned long>(size));
-  KSoundFormat fmt{};
-  if (format) std::memcpy(&fmt, format, sizeof fmt);
-  // A format this mixer cannot play is refused rather than played as noise.
-  bool playable = format && (fmt.channels == 1 || fmt.channels == 2) && fmt.sampleRate > 0 &&
-                  (fmt.bitsPerSample == 8 || fmt.bitsPerSample == 16) &&
-                  length >= fmt.channels * fmt.bitsPerSample / 8; // at least one whole frame
-  if (length <= 0 || !playable) {
-    delete[] memoryData;
-    memoryData = nullptr;
-    freeAllocatedData();
-    return false;
-  }
-  const char *source = buffer[0];
-  uint32_t bytes = dataLength;
-  char *data = makeSoundHandle(static_cast<short>(fmt.channels), static_cast<long>(fmt.sampleRate),
-                               fmt.bitsPerSample, bytes, 0);
-  if (!data) {
-    delete[] memoryData;
-    memoryData = nullptr;
-    return false;
-  }
-  disposeChannels();
+bool KSound::installSample(const soundfiles::Pcm &pcm) {
   for (short i = 0; i < channelCount; i++) {
     if (!createSoundChannel(2, i)) {
-      delete[] memoryData;
-      memoryData = nullptr;
       freeAllocatedData();
       return false;
     }
   }
-  std::memcpy(data, source, bytes);
-  delete[] memoryData;
-  memoryData = nullptr;
-  memorySize = 0;
+  char *data = makeSoundHandle(static_cast<short>(pcm.format.channels), static_cast<long>(pcm.format.sampleRate),
+                               pcm.format.bitsPerSample, pcm.bytes.size(), 0);
+  if (!data) {
+    freeAllocatedData();
+    return false;
+  }
+  std::memcpy(data, pcm.bytes.data(), pcm.bytes.size());
   buffer[0] = data;
+  formatRecord = pcm.format;
   format = &formatRecord;
-  formatRecord = fmt;
   return true;
 }
 
@@ -439,94 +403,41 @@ void KSound::wavCallBackProcPtr(SoundChannel *channel, const SoundCommand &c) {
 
 // ---------------------------------------------------------------- Ogg Vorbis
 
-// Decoded Ogg Vorbis is 16-bit signed PCM in the file's channels and rate.
 void KSound::setDecodedFormat(int channelsInFile, long rate) {
-  formatRecord = KSoundFormat{1, static_cast<uint16_t>(channelsInFile), static_cast<uint32_t>(rate),
-                              static_cast<uint32_t>(rate * channelsInFile * 2),
-                              static_cast<uint16_t>(channelsInFile * 2), 16};
+  formatRecord = soundfiles::decodedFormat(channelsInFile, rate);
   format = &formatRecord;
 }
 
 bool KSound::loadOggSample(const char *path) {
+  soundfiles::Pcm pcm;
+  const bool decoded = path && soundfiles::decodeOgg(path, pcm);
   SoundLock guard(soundLock());
   freeAllocatedData();
-  FILE *f = std::fopen(path, "rb");
-  if (!f) return false;
-  OggVorbis_File vf;
-  if (ov_open(f, &vf, nullptr, 0) != 0) {
-    std::fclose(f);
-    return false;
-  }
-  char scratch[kStreamBuffer];
-  int bitstream = 0;
-  unsigned long total = 0;
-  for (;;) {
-    long n = ov_read(&vf, scratch, sizeof scratch, 0, 2, 1, &bitstream);
-    if (n <= 0) break;
-    total += static_cast<unsigned long>(n);
-  }
-  ov_clear(&vf);
-  if (total == 0) return false;
-
-  f = std::fopen(path, "rb");
-  if (!f) return false;
-  if (ov_open(f, &vf, nullptr, 0) != 0) {
-    std::fclose(f);
-    return false;
-  }
-  vorbis_info *info = ov_info(&vf, -1);
-  if (!info || info->channels < 1 || info->channels > 2) {
-    ov_clear(&vf);
-    return false;
-  }
-  disposeChannels();
-  for (short i = 0; i < channelCount; i++) {
-    if (!createSoundChannel(2, i)) {
-      ov_clear(&vf);
-      disposeChannels();
-      return false;
-    }
-  }
-  char *data = makeSoundHandle(static_cast<short>(info->channels), info->rate, 16, total, 0);
-  if (!data) {
-    ov_clear(&vf);
-    disposeChannels();
-    return false;
-  }
-  dataLength = static_cast<uint32_t>(total);
-  setDecodedFormat(info->channels, info->rate);
-  unsigned long offset = 0;
-  while (offset < total) {
-    long n = ov_read(&vf, data + offset, static_cast<int>(total - offset), 0, 2, 1, &bitstream);
-    if (n <= 0) break;
-    offset += static_cast<unsigned long>(n);
-  }
-  ov_clear(&vf);
-  buffer[0] = data;
-  if (offset == 0) {
-    disposeChannels();
-    return false;
-  }
-  return true;
+  return decoded && installSample(pcm);
 }
 
 bool KSound::loadStream(const char *path) {
-  SoundLock guard(soundLock());
-  std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
-  soundKind = 1;
-  freeAllocatedData();
-  playing = false;
-  long size = loadFileToRam(path);
-  if (size == 0 || size == -1) return false;
-  return openStream();
+  {
+    SoundLock guard(soundLock());
+    std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
+  }
+  std::vector<char> file;
+  soundfiles::readWholeFile(path, file);
+  return loadStreamFromPtr(file.empty() ? nullptr : file.data(), file.size());
 }
 
 bool KSound::loadStreamFromPtr(const char *data, unsigned long length) {
+  // The copy is made before the lock is taken.
+  char *copy = data && length > 0 && length <= K_MAX_LOADED_BYTES ? new (std::nothrow) char[length] : nullptr;
+  if (copy) std::memcpy(copy, data, length);
   SoundLock guard(soundLock());
-  soundKind = 1;
   freeAllocatedData();
+  soundKind = 1;
   playing = false;
-  if (!data || length == 0 || transferFileToRam(data, length) == -1) return false;
+  if (!copy) return false;
+  memoryData = copy;
+  memoryPosition = 0;
+  memorySize = static_cast<uint32_t>(length);
   return openStream();
 }
 
@@ -708,31 +619,24 @@ long KSound::ogg_Tell(void *source) {
 // ---------------------------------------------------------------- modules
 
 bool KSound::loadModule(const char *path) {
+  // Read, checked and parsed before the lock is taken: what already plays
+  // goes on meanwhile.
+  DUH *loaded = path ? readModule(path) : nullptr;
+  DUH_SIGRENDERER *renderer = loaded ? duh_start_sigrenderer(loaded, 0, 2, 0) : nullptr;
+  if (loaded && !renderer) {
+    unload_duh(loaded);
+    loaded = nullptr;
+  }
   SoundLock guard(soundLock());
   std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
+  // A module loaded again releases the previous one and its renderer.
+  freeAllocatedData();
   soundKind = 0;
-  freeAllocatedData();
-  disposeChannels();
-  freeAllocatedData();
   nextBuffer = 0;
   playing = false;
-  // A module loaded again releases the previous one and its renderer.
-  if (moduleRenderer) duh_end_sigrenderer(moduleRenderer);
-  if (module) unload_duh(module);
-  moduleRenderer = nullptr;
-  module = nullptr;
-  if (!path) return false;
-  module = dumb_load_it(path);
-  if (!module) module = dumb_load_xm(path);
-  if (!module) module = dumb_load_s3m(path);
-  if (!module) module = dumb_load_mod(path);
-  if (!module) return false;
-  moduleRenderer = duh_start_sigrenderer(module, 0, 2, 0);
-  if (!moduleRenderer) {
-    unload_duh(module);
-    module = nullptr;
-    return false;
-  }
+  if (!loaded) return false;
+  module = loaded;
+  moduleRenderer = renderer;
   formatRecord = KSoundFormat{1, 2, 44100, 176400, 4, 16};
   format = &formatRecord;
   disposeChannels();
@@ -763,17 +667,22 @@ void KSound::retireRenderer() {
   moduleRenderer = nullptr;
 }
 
-void KSound::fillModBuffer(short index) {
-  if (!channels[0] || index < 0 || index > 1 || !buffer[index]) return;
-  std::memset(buffer[index], 0, kStreamBuffer);
-  if (!moduleRenderer) return;
+long KSound::renderModule(char *block) {
+  std::memset(block, 0, kStreamBuffer);
+  if (!moduleRenderer) return 0;
   rendering_ = true;
-  duh_render(moduleRenderer, 16, 0, 1.0f, kModuleDelta, 1024, buffer[index]);
+  long n = duh_render(moduleRenderer, 16, 0, 1.0f, kModuleDelta, 1024, block);
   rendering_ = false;
   if (retiredRenderer_) {
     duh_end_sigrenderer(retiredRenderer_);
     retiredRenderer_ = nullptr;
   }
+  return n;
+}
+
+void KSound::fillModBuffer(short index) {
+  if (!channels[0] || index < 0 || index > 1 || !buffer[index]) return;
+  renderModule(buffer[index]);
 }
 
 void KSound::playModule(bool lp) {
@@ -858,30 +767,36 @@ void KSound::modCallBackProcPtr(SoundChannel *, const SoundCommand &c) {
 }
 
 bool KSound::modToRaw(const char *path, unsigned long maxBytes) {
-  SoundLock guard(soundLock());
-  if (!channels[0] || soundKind != 0 || !moduleRenderer || !path) return false;
+  {
+    SoundLock guard(soundLock());
+    if (!channels[0] || soundKind != 0 || !moduleRenderer || !path) return false;
+  }
   FILE *f = std::fopen(path, "wb");
   if (!f) return false;
-  stopRequested = false;
-  dumb_it_set_loop_callback(duh_get_it_sigrenderer(moduleRenderer), &KSound::loopFunc, this);
-  moduleLoops = false;
+  {
+    SoundLock guard(soundLock());
+    stopRequested = false;
+    if (moduleRenderer) dumb_it_set_loop_callback(duh_get_it_sigrenderer(moduleRenderer), &KSound::loopFunc, this);
+    moduleLoops = false;
+  }
   const unsigned long limit = maxBytes / 4;
   unsigned long total = 0;
   char block[kStreamBuffer];
+  // Each block is rendered under the lock and written without it, so that
+  // whatever else plays goes on while the file is written.
   for (;;) {
-    std::memset(block, 0, sizeof block);
-    rendering_ = true;
-    long n = moduleRenderer ? duh_render(moduleRenderer, 16, 0, 1.0f, kModuleDelta, 1024, block) : 0;
-    rendering_ = false;
-    if (retiredRenderer_) {
-      duh_end_sigrenderer(retiredRenderer_);
-      retiredRenderer_ = nullptr;
+    long n;
+    bool atLoopPoint;
+    {
+      SoundLock guard(soundLock());
+      n = renderModule(block);
+      atLoopPoint = stopRequested;
     }
     if (n > 0) total += static_cast<unsigned long>(n);
     if ((limit != 0 && total > limit) || n <= 0) break;
     std::fwrite(block, 1, sizeof block, f);
     // Without a limit the rendering ends at the module's loop point.
-    if (limit == 0 && stopRequested) break;
+    if (limit == 0 && atLoopPoint) break;
   }
   std::fclose(f);
   return true;

@@ -9,6 +9,9 @@ struct SoundCommand;
 } // namespace platform
 struct DUH;
 struct DUH_SIGRENDERER;
+namespace soundfiles {
+struct Pcm;
+} // namespace soundfiles
 
 /// The layout of a WAV format chunk's body.
 struct KSoundFormat {
@@ -174,6 +177,11 @@ private:
   void startOnCurrentChannel();
   void setDecodedFormat(int channelsInFile, long rate);
   void retireRenderer();
+  /// Renders the next 4096 bytes of the module into `block`; the bytes the
+  /// renderer produced (0 at the end).
+  long renderModule(char *block);
+  /// Puts a decoded sample on its channels.
+  bool installSample(const soundfiles::Pcm &pcm);
   void clearStreamEnd();
   bool openStream();
 

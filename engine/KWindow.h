@@ -80,8 +80,9 @@ public:
   virtual long getWindowHeight() = 0;
   virtual void restore() = 0;
   virtual void minimize() = 0;
-  /// Saves the back buffer: format 0 BMP, 1 JPEG, 2 TGA, 3 PNG. False only
-  /// if no memory; sizes of 0 or less mean the window's.
+  /// Saves the back buffer: format 0 BMP, 1 JPEG, 2 TGA, 3 PNG; sizes of 0
+  /// or less mean the window's. False when nothing was written (no memory,
+  /// an unknown format, a file that could not be written).
   virtual bool saveBackBuffer(const char *fileName, long format, long width, long height) = 0;
   virtual void displayMouse(bool on) = 0;
   /// Reports the main display's modes until the callback returns false.

@@ -463,13 +463,12 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
                   static_cast<size_t>(width) * 4);
     pixels.swap(part);
   }
-  savePicFile(fileName, pixels.data(), width, height, format);
-  return true;
+  return savePicFile(fileName, pixels.data(), width, height, format);
 }
 
-void KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {
-  if (width <= 0 || height <= 0 || !fileName || !pixels) return;
-  if (format < 0 || format > 3) return;
+bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {
+  if (width <= 0 || height <= 0 || !fileName || !pixels) return false;
+  if (format < 0 || format > 3) return false;
   // Turned upside down, so that the top row of the screen is the picture's top row.
   std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
   for (long y = 0; y < height; y++) {
@@ -485,7 +484,8 @@ void KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long w
   if (platform::encodePicture(fileName, static_cast<platform::PictureFormat>(format), static_cast<int>(width),
                               static_cast<int>(height), rgba.data())) {
     KMiscTools::messageBox("export ok", nullptr);
-  } else {
-    KMiscTools::messageBox("can't do export", "GraphicsExportDoExport error -1");
+    return true;
   }
+  KMiscTools::messageBox("can't do export", "GraphicsExportDoExport error -1");
+  return false;
 }

@@ -49,8 +49,9 @@ public:
   /// top-left corner is (x1, y1) in game coordinates.
   void setClipping(long x1, long y1, long x2, long y2);
   /// Writes `pixels` (rows bottom-up, bytes B, G, R, A, `width` by
-  /// `height`) to `fileName` as BMP (0), JPEG (1), TGA (2) or PNG (3).
-  void savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format);
+  /// `height`) to `fileName` as BMP (0), JPEG (1), TGA (2) or PNG (3);
+  /// false when nothing was written.
+  bool savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format);
 
   /// Reads the OpenGL extensions; rectangle textures switch hasRectangleText on.
   void detectCaps();

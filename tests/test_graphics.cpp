@@ -216,8 +216,11 @@ TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
     expectColour(at(5, 400), 0, 0, 0, names[f]);
     g.drawRect(0, 0, 320, 10, 1, 0, 0, 1);
   }
-  ASSERT_TRUE(gWindow->saveBackBuffer((dir + "/bad").c_str(), 9, 0, 0));
+  // Nothing written is reported as a failure: an unknown format, a folder
+  // that does not exist.
+  EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/bad").c_str(), 9, 0, 0));
   EXPECT_FALSE(KMiscTools::fileExists((dir + "/bad").c_str()));
+  EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/no/such/folder/a.png").c_str(), 3, 0, 0));
 }
 
 TEST_F(Graphics, GrabsAndTheGammaOverlay) {

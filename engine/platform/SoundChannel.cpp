@@ -132,8 +132,8 @@ void SoundChannel::mixInto(int32_t *acc, int frames) {
       }
       int32_t l, r;
       if (bytesPerSample == 1) {
-        l = (static_cast<int32_t>(bytes[index * ch]) - 128) << 8;
-        r = ch == 2 ? (static_cast<int32_t>(bytes[index * ch + 1]) - 128) << 8 : l;
+        l = (static_cast<int32_t>(bytes[index * ch]) - 128) * 256;
+        r = ch == 2 ? (static_cast<int32_t>(bytes[index * ch + 1]) - 128) * 256 : l;
       } else {
         const unsigned char *p = bytes + index * ch * 2;
         l = static_cast<int16_t>(p[0] | (p[1] << 8));
