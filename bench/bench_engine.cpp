@@ -30,7 +30,7 @@ void ModuleRefill(benchmark::State &state) {
   if (!platform::SoundChannel::outputStarted())
     platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
   KSound module;
-  if (!module.loadModule(ZUNK_SOURCE_DIR "/tests/fuzz/corpus/module/seed.mod")) {
+  if (!module.loadModule(ZUNK_SOURCE_DIR "/tests/fuzz/corpus/module_mod/seed.mod")) {
     state.SkipWithError("no module file");
     return;
   }

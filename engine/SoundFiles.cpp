@@ -76,7 +76,7 @@ KSoundFormat decodedFormat(int channels, long rate) {
                       static_cast<uint32_t>(rate * channels * 2), static_cast<uint16_t>(channels * 2), 16};
 }
 
-bool decodeOgg(const char *path, Pcm &pcm) {
+bool decodeOgg(const char *path, Pcm &pcm, size_t ceiling) {
   FILE *f = path ? std::fopen(path, "rb") : nullptr;
   if (!f) return false;
   OggVorbis_File vf;
@@ -94,7 +94,7 @@ bool decodeOgg(const char *path, Pcm &pcm) {
   while (ok) {
     const size_t at = pcm.bytes.size();
     // A small, highly compressed file must not make us decode gigabytes.
-    if (at + kChunk > K_MAX_LOADED_BYTES) {
+    if (at + kChunk > ceiling) {
       ok = false;
       break;
     }

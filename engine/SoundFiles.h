@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "KResource.h"
 #include "KSound.h"
 
 namespace soundfiles {
@@ -36,8 +37,8 @@ struct Pcm {
 /// bits, a rate, and at least one whole frame.
 bool readWav(const char *path, Pcm &pcm);
 /// Decodes a whole Ogg Vorbis file of 1 or 2 channels; false when it is not
-/// one, or when the sound decoded would pass K_MAX_LOADED_BYTES.
-bool decodeOgg(const char *path, Pcm &pcm);
+/// one, or when the sound decoded would pass `ceiling` bytes.
+bool decodeOgg(const char *path, Pcm &pcm, size_t ceiling = K_MAX_LOADED_BYTES);
 /// The format of decoded Ogg Vorbis: 16-bit signed PCM in the file's
 /// channels and rate.
 KSoundFormat decodedFormat(int channels, long rate);

@@ -279,6 +279,10 @@ TEST_F(Files, HostileArchivesFailCleanly) {
       {"folder with the name", header("x", "0", '5') + std::string(1024, '\0'), 104},
       {"size field with no terminator", header("a", "777777777777", '0') + std::string(512, '\0'), 106},
       {"empty file", std::string(), 106},
+      // A 3.6 KB archive whose member claims 0x7FFFFE00 bytes: nothing may
+      // trust the claim (a reader would allocate it).
+      {"member larger than the archive", header("x", "17777777000", '0') + std::string(3072, 'z'), 106},
+      {"a member before it larger than the archive", header("a", "17777777000", '0') + std::string(3072, 'z'), 106},
   };
   for (const Case &c : cases) {
     write("bad.tar", c.bytes);

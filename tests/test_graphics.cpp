@@ -151,6 +151,15 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
   b = block(8, 8, 16);
   EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true));
   EXPECT_FLOAT_EQ(h.getWidth(), 0);
+  // Depths other than 24 and 32 are refused too, whatever size the header
+  // claims: 32767 by 32767 in an 18-byte block.
+  for (int bpp : {8, 25, 40, 255}) {
+    b = block(0, 0, bpp);
+    b.first[12] = b.first[14] = 0xFF;
+    b.first[13] = b.first[15] = 0x7F;
+    EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true)) << bpp;
+    EXPECT_FLOAT_EQ(h.getWidth(), 0);
+  }
   // A header that promises more pixels than the block holds is refused.
   b = block(8, 8, 32);
   b.first[12] = 200;
@@ -184,6 +193,8 @@ TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
   masked.blitAlphaRect(0, 0, 2, 1, 40, 40, false, false);
   expectColour(at(40, 40), 0, 0, 0, "masked out");
   expectColour(at(41, 40), 255, 255, 0, "kept by the mask");
+  // A picture that does not load is reported, mask or no mask.
+  EXPECT_FALSE(masked.loadPictureWithMask((dir + "/none.png").c_str(), (dir + "/mask.png").c_str(), true));
   KGraphicGL missing;
   EXPECT_FALSE(missing.loadPicture((dir + "/none.png").c_str(), true, true));
   EXPECT_FLOAT_EQ(missing.getWidth(), 0);
@@ -221,6 +232,17 @@ TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
   EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/bad").c_str(), 9, 0, 0));
   EXPECT_FALSE(KMiscTools::fileExists((dir + "/bad").c_str()));
   EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/no/such/folder/a.png").c_str(), 3, 0, 0));
+}
+
+TEST_F(Graphics, AGrabReplacesTheTextureItHad) {
+  KGraphicGL g;
+  ASSERT_TRUE(g.grabBackBuffer(nullptr));
+  const int32_t once = KGraphicGL::videoMemory;
+  for (int i = 0; i < 3; i++) ASSERT_TRUE(g.grabBackBuffer(nullptr));
+  EXPECT_EQ(KGraphicGL::videoMemory, once);
+  g.freePicture();
+  ASSERT_TRUE(g.grabFrontBuffer());
+  EXPECT_EQ(KGraphicGL::videoMemory, once);
 }
 
 TEST_F(Graphics, GrabsAndTheGammaOverlay) {
@@ -309,6 +331,16 @@ TEST_F(Graphics, TheBoundTextureCachePollArrayAndTheHalfPixelPivot) {
   a.pollArray();
   a.blitAlphaRect(0, 0, 4, 4, 30, 0, false, false);
   expectColour(at(31, 1), 0, 0, 255, "the array's new colour");
+  // Once the picture is replaced the array is no longer its own: pollArray
+  // leaves the new picture alone (and reads nothing of the old array).
+  KGraphicGL d;
+  ASSERT_TRUE(d.makePictureFromArray(red.data(), 4, 4, true, false));
+  ASSERT_TRUE(d.grabBackBuffer(nullptr));
+  red.assign(16, 0xFF00FF00u);
+  d.pollArray();
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  d.blitAlphaRect(30, 0, 34, 4, 60, 0, false, false);
+  expectColour(at(61, 1), 0, 0, 255, "the grab, not the old array");
   // An odd-sized rectangle zoomed lies half a pixel right of and below its
   // pivot: a 3 by 3 square at zoom 2 covers x 10 to 16 from 11 to 16 only
   // after truncation of the -1.5 offset to -1.

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "KSound.h"
+#include "SoundFiles.h"
+#include "modules.h"
 #include "oggwriter.h"
 #include "platform/SoundChannel.h"
 
@@ -316,6 +318,118 @@ TEST_F(Sound, ModulesPlayStopAtTheirLoopPointAndRenderToRaw) {
   EXPECT_GT(static_cast<long>(whole.tellg()), 10 * 4096);
   // A module loaded again releases the previous one.
   ASSERT_TRUE(s.loadModule((dir + "/a.mod").c_str()));
+}
+
+TEST_F(Sound, EightBitStereoIsCentredOnZero) {
+  // Unsigned 8-bit: 0 is the most negative value, 128 silence, 255 the top.
+  // Two frames: left 0, right 128; left 255, right 128.
+  std::vector<int16_t> frames = {static_cast<int16_t>(0x8000), static_cast<int16_t>(0x80FF)};
+  KSound s;
+  ASSERT_TRUE(s.loadSample(wav(frames, 4, 2, 8).c_str(), 100, false, 1));
+  s.playSample();
+  auto out = mix(2);
+  EXPECT_EQ(out[0], -128 * 256);
+  EXPECT_EQ(out[1], 0);
+  EXPECT_EQ(out[2], 127 * 256);
+  EXPECT_EQ(out[3], 0);
+}
+
+// A reloaded sound keeps nothing of what it held: a stream's compressed
+// file, a module, its buffers. Clearing a buffer stays inside a short sample.
+TEST_F(Sound, AReloadedSoundReleasesWhatItHeld) {
+  KSound s;
+  ASSERT_TRUE(s.loadStream(ogg(1, 22050, 0.2).c_str()));
+  ASSERT_NE(s.memoryData, nullptr);
+  ASSERT_TRUE(s.loadSample(wav(std::vector<int16_t>(10, 5000)).c_str()));
+  EXPECT_EQ(s.memoryData, nullptr);
+  EXPECT_EQ(s.soundHeaders[1], nullptr);
+  std::ofstream(dir + "/a.xm", std::ios::binary) << modules::xm();
+  ASSERT_TRUE(s.loadModule((dir + "/a.xm").c_str()));
+  ASSERT_TRUE(s.loadSample(wav(std::vector<int16_t>(10, 5000)).c_str()));
+  EXPECT_EQ(s.module, nullptr);
+  EXPECT_EQ(s.moduleRenderer, nullptr);
+  // The sample's buffer holds 20 bytes (and a little slack), not 4096.
+  s.clearSoundBuffer(0);
+  s.playSample();
+  EXPECT_EQ(mix(1)[0], 0);
+}
+
+// A small file that decodes to more than the ceiling is refused, not
+// decoded into memory without end.
+TEST_F(Sound, DecodingStopsAtTheCeiling) {
+  const std::string second = ogg(1, 22050, 1); // 44100 bytes decoded
+  soundfiles::Pcm pcm;
+  EXPECT_FALSE(soundfiles::decodeOgg(second.c_str(), pcm, 16 * 1024));
+  EXPECT_TRUE(soundfiles::decodeOgg(second.c_str(), pcm, 64 * 1024));
+  EXPECT_EQ(pcm.bytes.size(), 44100u);
+}
+
+// While a load decodes, the sound lock is free: the mixer goes on mixing
+// what already plays.
+TEST_F(Sound, TheMixerGoesOnWhileASoundDecodes) {
+  static KSound *playing = nullptr;
+  static bool mixedDuringDecode = false;
+  KSound tone;
+  ASSERT_TRUE(tone.loadSample(wav(std::vector<int16_t>(44100, 3000)).c_str(), 100, true, 1));
+  tone.playSample();
+  playing = &tone;
+  mixedDuringDecode = false;
+  soundfiles::setDecodeHook([] {
+    // Another thread stands for the audio device: it must get the lock now.
+    std::thread mixer([] {
+      std::unique_lock<std::recursive_mutex> lock(platform::soundLock(), std::try_to_lock);
+      if (!lock.owns_lock()) return;
+      std::vector<int16_t> out(64 * 2);
+      SoundChannel::mixAll(out.data(), 64);
+      mixedDuringDecode = out[0] == 3000 && playing->isPlaying();
+    });
+    mixer.join();
+  });
+  KSound other;
+  EXPECT_TRUE(other.loadSample(ogg(1, 22050, 0.5).c_str()));
+  soundfiles::setDecodeHook(nullptr);
+  EXPECT_TRUE(mixedDuringDecode);
+}
+
+// Each kind of tracker module, the smallest that plays a note.
+TEST_F(Sound, TrackerModulesOfEveryKindLoadAndPlay) {
+  const std::pair<const char *, std::string> kinds[] = {
+      {"a.xm", modules::xm()}, {"a.s3m", modules::s3m()}, {"a.it", modules::it()}};
+  for (const auto &kind : kinds) {
+    std::ofstream(dir + "/" + kind.first, std::ios::binary) << kind.second;
+    KSound s;
+    ASSERT_TRUE(s.loadModule((dir + "/" + kind.first).c_str())) << kind.first;
+    s.setVolume(100);
+    s.playModule(true);
+    bool heard = false;
+    for (int i = 0; i < 40 && !heard; i++)
+      for (int16_t v : mix(1024)) heard = heard || v != 0;
+    EXPECT_TRUE(heard) << kind.first;
+  }
+}
+
+// Modules that lie about themselves are refused before the module library
+// reads them: a pattern of 0 rows (it would loop for ever), a sample that
+// claims 2 GiB in a file of a few hundred bytes (it would be allocated), a
+// pattern that runs past the end of the file.
+TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
+  const uint32_t kHuge = 0x7FFFFFFF;
+  std::string cut = modules::it();
+  cut.resize(cut.size() - 30);
+  const std::pair<const char *, std::string> lies[] = {
+      {"rows.xm", modules::xm(0)},
+      {"rows.it", modules::it(0)},
+      {"huge.xm", modules::xm(64, kHuge)},
+      {"huge.s3m", modules::s3m(kHuge)},
+      {"huge.it", modules::it(64, kHuge)},
+      {"cut.it", cut},
+  };
+  for (const auto &lie : lies) {
+    std::ofstream(dir + "/" + lie.first, std::ios::binary) << lie.second;
+    KSound s;
+    EXPECT_FALSE(s.loadModule((dir + "/" + lie.first).c_str())) << lie.first;
+    EXPECT_EQ(s.module, nullptr) << lie.first;
+  }
 }
 
 // The audio thread runs completion routines while the main thread plays,

@@ -7,14 +7,15 @@ build=$1
 runs=$2
 here=$(cd "$(dirname "$0")" && pwd)
 export LSAN_OPTIONS=suppressions=$here/../lsan.supp
-for target in archive picture wav ogg module scores; do
+for program in "$build"/tests/fuzz/fuzz_*; do
+  target=${program##*/fuzz_}
   work=$(mktemp -d)
   cp -r "$here/corpus/$target/." "$work/" 2>/dev/null || true
   extra=(-runs="$runs")
   [ "$runs" = 0 ] && extra=(-max_total_time="${FUZZ_SECONDS:-300}")
   echo "fuzz_$target: ${extra[*]}"
   mkdir "$work/found"
-  if ! "$build/tests/fuzz/fuzz_$target" "${extra[@]}" -max_len=65536 -timeout=10 -artifact_prefix="$work/found/" \
+  if ! "$program" "${extra[@]}" -max_len=65536 -timeout=10 -artifact_prefix="$work/found/" \
     "$work" >"$work/log" 2>&1; then
     tail -n 40 "$work/log"
     cp "$work"/found/* . 2>/dev/null || true
