@@ -39,6 +39,8 @@ struct File {
 bool xmFits(File &f) {
   const uint32_t kMaxRows = 256, kMaxPatterns = 256, kMaxInstruments = 128, kMaxSamples = 16, kSampleHeader = 40;
   if (f.u16(58) != 0x0104) return false;
+  // The library divides by the speed and the tempo it starts with.
+  if (f.u16(76) == 0 || f.u16(78) == 0) return false;
   const uint32_t patterns = f.u16(70), instruments = f.u16(72);
   if (patterns > kMaxPatterns || instruments > kMaxInstruments) return false;
   uint64_t pos = 60 + static_cast<uint64_t>(f.u32(60));
@@ -74,6 +76,8 @@ bool xmFits(File &f) {
 bool s3mFits(File &f) {
   const uint32_t kInstrumentHeader = 80, kSampleKind = 1, kStereo = 2, kSixteenBits = 4;
   const uint32_t orders = f.u16(32), instruments = f.u16(34), patterns = f.u16(36);
+  // The library divides by the speed and the tempo it starts with.
+  if (f.u8(49) == 0 || f.u8(50) == 0) return false;
   const uint64_t table = 96 + static_cast<uint64_t>(orders);
   for (uint32_t i = 0; i < instruments && f.fits; i++) {
     const uint64_t at = static_cast<uint64_t>(f.u16(table + 2 * i)) * 16;
@@ -99,6 +103,8 @@ bool itFits(File &f) {
   const uint32_t kSampleHeader = 80, kMaxRows = 1024;
   const uint32_t kPresent = 1, kSixteenBits = 2, kStereo = 4, kCompressed = 8;
   const uint32_t orders = f.u16(32), instruments = f.u16(34), samples = f.u16(36), patterns = f.u16(38);
+  // The library divides by the speed and the tempo it starts with.
+  if (f.u8(50) == 0 || f.u8(51) == 0) return false;
   const uint64_t sampleTable = 192 + static_cast<uint64_t>(orders) + 4 * static_cast<uint64_t>(instruments);
   const uint64_t patternTable = sampleTable + 4 * static_cast<uint64_t>(samples);
   for (uint32_t s = 0; s < samples && f.fits; s++) {

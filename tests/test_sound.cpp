@@ -411,11 +411,15 @@ TEST_F(Sound, TrackerModulesOfEveryKindLoadAndPlay) {
 // Modules that lie about themselves are refused before the module library
 // reads them: a pattern of 0 rows (it would loop for ever), a sample that
 // claims 2 GiB in a file of a few hundred bytes (it would be allocated), a
-// pattern that runs past the end of the file.
+// pattern that runs past the end of the file, a tempo of 0 (it is divided by).
 TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
   const uint32_t kHuge = 0x7FFFFFFF;
   std::string cut = modules::it();
   cut.resize(cut.size() - 30);
+  std::string still = modules::it(), stillXm = modules::xm(), stillS3m = modules::s3m();
+  still[51] = 0; // tempo 0: the library divides by it
+  stillXm[78] = stillXm[79] = 0;
+  stillS3m[50] = 0;
   const std::pair<const char *, std::string> lies[] = {
       {"rows.xm", modules::xm(0)},
       {"rows.it", modules::it(0)},
@@ -423,6 +427,9 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
       {"huge.s3m", modules::s3m(kHuge)},
       {"huge.it", modules::it(64, kHuge)},
       {"cut.it", cut},
+      {"tempo.it", still},
+      {"tempo.xm", stillXm},
+      {"tempo.s3m", stillS3m},
   };
   for (const auto &lie : lies) {
     std::ofstream(dir + "/" + lie.first, std::ios::binary) << lie.second;
