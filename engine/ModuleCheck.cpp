@@ -39,8 +39,10 @@ struct File {
 bool xmFits(File &f) {
   const uint32_t kMaxRows = 256, kMaxPatterns = 256, kMaxInstruments = 128, kMaxSamples = 16, kSampleHeader = 40;
   if (f.u16(58) != 0x0104) return false;
-  // The library divides by the speed and the tempo it starts with.
-  if (f.u16(76) == 0 || f.u16(78) == 0) return false;
+  // The library divides by the speed and the tempo it starts with, each
+  // kept in a byte: 256 would be 0.
+  const uint32_t speed = f.u16(76), tempo = f.u16(78);
+  if (speed == 0 || speed > 255 || tempo == 0 || tempo > 255) return false;
   const uint32_t patterns = f.u16(70), instruments = f.u16(72);
   if (patterns > kMaxPatterns || instruments > kMaxInstruments) return false;
   uint64_t pos = 60 + static_cast<uint64_t>(f.u32(60));
@@ -113,6 +115,8 @@ bool itFits(File &f) {
     f.need(at, kSampleHeader);
     const uint32_t flags = f.u8(at + 18);
     if (!(flags & kPresent)) continue;
+    // The library cannot decompress a stereo sample: it ends the program.
+    if ((flags & kCompressed) && (flags & kStereo)) return false;
     const uint64_t length = f.u32(at + 48), dataAt = f.u32(at + 72);
     const uint64_t channels = flags & kStereo ? 2 : 1;
     const uint64_t bytes = length * (flags & kSixteenBits ? 2 : 1) * channels;

@@ -46,8 +46,6 @@ fail() {
 # each game pixel is scale by scale screen pixels.
 ox=0 oy=0 scale=1
 at() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)); }
-# A press held for a few frames: the game reads the button once a frame.
-press() { at "$1" "$2"; xdotool mousedown 1; sleep 0.15; xdotool mouseup 1; }
 # hold_until <x> <y> <command...>: holds the button down at (x, y) until the
 # command succeeds. A menu button takes a press only once its doors are open,
 # which the screen does not show: holding covers that without guessing a time.
@@ -60,18 +58,30 @@ hold_until() {
   xdotool mouseup 1 2>/dev/null
   return $status
 }
-keys() { # a chord held for a few frames: keys ctrl q
-  local k
-  for k in "$@"; do xdotool keydown "$k"; done
-  sleep 0.15
-  for k in "$@"; do xdotool keyup "$k"; done
-}
 colour() { grep -o '#[0-9A-F]\{6\}' | tail -1; }
 screen_pixel() { import -window root -crop 1x1+$1+$2 -depth 8 txt:- 2>/dev/null | colour; }
 pixel() { screen_pixel $((ox + scale * $1)) $((oy + scale * $2)); }
 area() { import -window root -crop $(($3 * scale))x$(($4 * scale))+$((ox + scale * $1))+$((oy + scale * $2)) -depth 8 txt:- | md5sum; }
 # A pixel of the sprite sheet: opaque backgrounds reach the screen unchanged.
 sheet() { convert "$datadir/zunk.png" -crop 1x1+$1+$2 -depth 8 txt:- | colour; }
+
+# A throw from rest, seen at every step: once the ball is at rest it is
+# grabbed and pulled down a little (it follows the pointer), brought back to
+# its place and let go, so it flies as from rest.
+throw_from_rest() {
+  at 300 300
+  wait_until "$patience" ball_at_rest || { fail "the ball did not come to rest"; return 1; }
+  at 160 327
+  xdotool mousedown 1
+  at 160 347
+  wait_until "$patience" ball_moved || { xdotool mouseup 1; fail "the ball was not grabbed"; return 1; }
+  at 160 327
+  wait_until "$patience" ball_at_rest || { xdotool mouseup 1; fail "the ball did not follow the pointer back"; return 1; }
+  xdotool mouseup 1
+}
+# A pixel of the resting ball, above and left of the pointer on the ball.
+ball_at_rest() { [ "$(pixel 150 318)" = "$ball" ]; }
+ball_moved() { ! ball_at_rest; }
 
 # What the screen shows, by pixels of the backgrounds that nothing covers.
 on_menu() { [ "$(pixel 20 20)" = "$menu" ]; }
@@ -81,6 +91,7 @@ score_changed() { [ "$(area 59 457 60 20)" != "$1" ]; }
 has_window() { wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ]; }
 # The window manager has framed the window, and gives it the focus.
 managed() { xprop -id "$wid" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =; }
+full_screen() { xdotool getwindowgeometry "$wid" | grep -q 'Geometry: 1920x1080'; }
 activated() { xdotool windowactivate "$wid" 2>/dev/null; [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ]; }
 picture_is() { [ "$(identify -format %wx%h "$1" 2>/dev/null)" = "$2" ]; }
 
@@ -88,6 +99,11 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   work=$root/$1
   mkdir -p "$work"
   start_x "$2"
+  # The window opens centred, at the largest whole scale that fits.
+  case $2 in
+  1024x768) ox=352 oy=144 scale=1 ;;
+  1920x1080) ox=640 oy=60 scale=2 ;;
+  esac
   if [ -n "${ZUNK_INSTALLED:-}" ]; then
     # An installed copy: its own prefix, started from another folder.
     cp -r "$ZUNK_INSTALLED" "$work/usr"
@@ -103,11 +119,14 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   [ -z "${scores_setup:-}" ] || $scores_setup
   menu=$(sheet 340 20)
   play=$(sheet 645 300)
+  ball=$(sheet 448 530)
   xdotool mousemove 0 0
   (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
    XDG_DATA_HOME=$work/user SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
   gpid=$!
-  wait_until "$patience" has_window || { fail "no window"; return 1; }
+  wait_until "$patience" has_window ||
+    { fail "no window; the game: $(ps -o stat=,wchan=,etime= -p "$gpid" || echo gone);" \
+      "the windows: $(xwininfo -root -tree 2>&1 | grep -c '^ *0x')"; return 1; }
   xdotool windowfocus "$wid"
 }
 finish() { # waits for the exit; checks status 0 and the scores file
@@ -135,7 +154,6 @@ expect_window() { # size, position
 #    40-byte "thescores".
 scenario_menus_and_a_game() {
   start main 1024x768 || return
-  ox=352 oy=144 scale=1
   expect_window 320x480 352,144 || return
   wait_until "$patience" on_menu || { fail "no menu"; return; }
   hold_until 100 260 veiled || { fail "help did not veil the menu"; return; }   # HELP
@@ -143,10 +161,10 @@ scenario_menus_and_a_game() {
   hold_until 100 210 veiled || { fail "high scores did not veil the menu"; return; } # HIGH SCORES
   hold_until 100 420 on_menu || { fail "back did not return from the scores"; return; }
   hold_until 100 150 on_play || { fail "play did not start"; return; } # PLAY
-  # Press on the ball and let go: it lands on the middle of the bottom row.
+  # A throw from rest lands on the middle of the bottom row.
   local before
   before=$(area 59 457 60 20)
-  press 160 327
+  throw_from_rest || return
   wait_until "$patience" score_changed "$before" || { fail "the throw did not change the score"; return; }
   at 300 300
   local top bottom
@@ -154,8 +172,7 @@ scenario_menus_and_a_game() {
   bottom=$(pixel 5 470)
   local n
   for n in 1 2; do
-    keys shift F6
-    wait_until "$patience" picture_is "$datadir/screenshot$n.tga" 320x480 ||
+    hold_keys_until "shift F6" picture_is "$datadir/screenshot$n.tga" 320x480 ||
       { fail "no screenshot$n.tga of 320x480"; return; }
   done
   [ ! -e "$datadir/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
@@ -172,7 +189,6 @@ scenario_menus_and_a_game() {
 # 2. The window's close request during a game ends the program the same way.
 scenario_close_request_during_a_game() {
   start close 1024x768 || return
-  ox=352 oy=144 scale=1
   hold_until 100 150 on_play || { fail "play did not start"; return; }
   "$closewindow" "$wid"
   finish
@@ -181,7 +197,7 @@ scenario_close_request_during_a_game() {
 # 3. Ctrl+Q at once, on the title, ends it too.
 scenario_ctrl_q_on_the_title() {
   start ctrlq 1024x768 || return
-  keys ctrl q
+  hold_keys_until "ctrl q" exited "$gpid"
   finish
 }
 
@@ -196,13 +212,12 @@ own_scores() { # ten scores of the player's, 100 to 91, best first
 read_only_scores() { own_scores; chmod 0444 "$datadir/thescores"; }
 scenario_a_quit_at_once_keeps_the_scores() {
   scores_setup=own_scores start early 1024x768 || return
-  keys ctrl q
+  hold_keys_until "ctrl q" exited "$gpid"
   finish || return
   cmp -s "$datadir/thescores" "$work/mine" || { fail "the player's scores were written over"; return; }
 }
 scenario_a_read_only_table_is_left_alone() {
   scores_setup=read_only_scores start readonly 1024x768 || return
-  ox=352 oy=144 scale=1
   wait_until "$patience" on_menu || { fail "no menu"; return; }
   hold_until 100 370 exited "$gpid" # QUIT
   finish || return
@@ -216,7 +231,6 @@ scenario_a_read_only_table_is_left_alone() {
 #    and F11 fills the screen with the game letterboxed.
 scenario_large_screen() {
   start large 1920x1080 || return
-  ox=640 oy=60 scale=2
   expect_window 640x960 640,60 || return
   wait_until "$patience" on_menu || { fail "no menu"; return; }
   # Nearest-neighbour scaling: every game pixel is a sharp 2 by 2 block.
@@ -224,16 +238,14 @@ scenario_large_screen() {
   block=$(import -window root -crop 2x2+$((640 + 2 * 150))+$((60 + 2 * 60)) -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | sort -u | wc -l)
   [ "$block" = 1 ] || { fail "a game pixel is not one 2x2 block"; return; }
   hold_until 100 150 on_play || { fail "play did not start"; return; }
-  keys shift F6
-  wait_until "$patience" picture_is "$datadir/screenshot1.tga" 320x480 ||
+  hold_keys_until "shift F6" picture_is "$datadir/screenshot1.tga" 320x480 ||
     { fail "no screenshot of 320x480 on a large screen"; return; }
   # Full screen is the window manager's business: one comes in now.
   openbox --sm-disable >/dev/null 2>&1 &
   wm=$!
   wait_until "$patience" managed || { fail "the window manager did not take the window"; return; }
   wait_until "$patience" activated || { fail "the window manager did not activate the window"; return; }
-  keys F11
-  wait_until "$patience" bash -c "xdotool getwindowgeometry $wid | grep -q 'Geometry: 1920x1080'"
+  hold_keys_until F11 full_screen
   expect_window 1920x1080 0,0 || return
   # The game keeps its place, letterboxed between black margins.
   wait_until "$patience" on_play || { fail "the game is not in the middle of the full screen"; return; }
@@ -247,18 +259,11 @@ scenario_large_screen() {
 #    starts a fresh game.
 scenario_game_over_and_restart() {
   start over 1024x768 || return
-  ox=352 oy=144 scale=1
   hold_until 100 150 on_play || { fail "play did not start"; return; }
-  # A few throws from rest onto the bottom row first, each once the ball is
-  # back at rest; the first one scores.
-  ball=$(sheet 459 547)
+  # A few throws from rest onto the bottom row first; the first one scores.
   local n before
   before=$(area 59 457 60 20)
-  for n in 1 2 3; do
-    at 300 300
-    wait_until "$patience" ball_at_rest || { fail "the ball did not come back to rest"; return; }
-    press 160 327
-  done
+  for n in 1 2 3; do throw_from_rest || return; done
   at 300 300
   wait_until "$patience" score_changed "$before" || { fail "the throws did not score"; return; }
   empty=$(pixel 30 60) # the top row's first cell, beside the game-over panels
@@ -274,7 +279,6 @@ red() {
   n=$(import -window root -crop 200x1+$((ox + $1))+$((oy + $2)) -depth 8 txt:- | grep -c '#[A-F].[0-5].[0-5].')
   [ "$n" -gt 120 ]
 }
-ball_at_rest() { [ "$(pixel 161 335)" = "$ball" ]; }
 top_row_empty() { [ "$(pixel 30 60)" = "$empty" ]; }
 # Over: the top row is reached, and both red panels cover the wall.
 game_over() { ! top_row_empty && red 60 97 && red 60 180; }

@@ -60,8 +60,7 @@ check "the installed game opened no window" test -n "$wid"
 if [ -n "$wid" ]; then
   xdotool windowfocus "$wid"
   check "the installed game shows its title" wait_until "$patience" shows_title
-  xdotool keydown ctrl keydown q; sleep 0.15; xdotool keyup q keyup ctrl
-  wait_until "$patience" exited $gpid
+  hold_keys_until "ctrl q" exited $gpid
   wait $gpid
   check "the installed game did not end with status 0 on Ctrl+Q" test $? -eq 0
   gpid=

@@ -411,7 +411,8 @@ TEST_F(Sound, TrackerModulesOfEveryKindLoadAndPlay) {
 // Modules that lie about themselves are refused before the module library
 // reads them: a pattern of 0 rows (it would loop for ever), a sample that
 // claims 2 GiB in a file of a few hundred bytes (it would be allocated), a
-// pattern that runs past the end of the file, a tempo of 0 (it is divided by).
+// pattern that runs past the end of the file, a tempo of 0 (it is divided by),
+// a compressed stereo sample (the library cannot read one and exits).
 TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
   const uint32_t kHuge = 0x7FFFFFFF;
   std::string cut = modules::it();
@@ -420,6 +421,10 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
   still[51] = 0; // tempo 0: the library divides by it
   stillXm[78] = stillXm[79] = 0;
   stillS3m[50] = 0;
+  std::string fastXm = modules::xm();
+  fastXm[79] = 1; // tempo 256: the library keeps it in a byte
+  std::string stereo = modules::it();
+  stereo[202 + 18] = 1 | 4 | 8; // a compressed stereo sample: the library ends the program
   const std::pair<const char *, std::string> lies[] = {
       {"rows.xm", modules::xm(0)},
       {"rows.it", modules::it(0)},
@@ -430,6 +435,8 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
       {"tempo.it", still},
       {"tempo.xm", stillXm},
       {"tempo.s3m", stillS3m},
+      {"tempo256.xm", fastXm},
+      {"stereo.it", stereo},
   };
   for (const auto &lie : lies) {
     std::ofstream(dir + "/" + lie.first, std::ios::binary) << lie.second;
@@ -459,13 +466,15 @@ TEST_F(Sound, TheAudioThreadAndTheMainThreadShareSafely) {
       if (i % 10 == 0) stream.playStream(i % 20 == 0);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    // The device goes away: another is opened and the stream plays on.
+    // The device goes away: another is opened and the stream, looping now
+    // so that however slowly this thread runs it is still playing, plays on.
+    stream.playStream(true);
     uint32_t before = SoundChannel::deviceId();
     SoundChannel::deviceLost(before);
     if (before) {
       EXPECT_NE(SoundChannel::deviceId(), 0u);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // a few buffers on the new device
     EXPECT_TRUE(stream.isPlaying());
     sample.stopSample();
     stream.stopStream();

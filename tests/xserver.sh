@@ -2,6 +2,8 @@
 # start_x <width>x<height>: starts Xvfb on a free display, sets DISPLAY and
 # leaves the server's process id in $server.
 # stop_x: ends the server start_x started, if any.
+# hold_keys_until "<keys>" <command...>: holds the keys down until the
+# command succeeds (the engine reads keys once a frame).
 start_x() {
   local d
   for d in $(seq 90 250); do
@@ -26,4 +28,14 @@ stop_x() {
   kill $server 2>/dev/null
   wait $server 2>/dev/null
   server=
+}
+
+hold_keys_until() {
+  local k keys=$1
+  shift
+  for k in $keys; do xdotool keydown "$k"; done
+  wait_until "$patience" "$@"
+  local status=$?
+  for k in $keys; do xdotool keyup "$k"; done
+  return $status
 }
