@@ -8,6 +8,12 @@
 namespace modulecheck {
 namespace {
 
+// A sample's own rate: the library divides by it, and a rate in the
+// thousands of millions makes it step through a sample for minutes. The
+// trackers' own limit is 9999999.
+const uint64_t kMaxSampleRate = 9999999;
+bool sampleRateFits(uint64_t rate) { return rate >= 1 && rate <= kMaxSampleRate; }
+
 // Little-endian fields read with their bounds checked: a field or a block
 // past the end of the file marks the whole file as not fitting.
 struct File {
@@ -86,6 +92,7 @@ bool s3mFits(File &f) {
     if (at == 0) continue;
     f.need(at, kInstrumentHeader);
     if (f.u8(at) != kSampleKind) continue;
+    if (!sampleRateFits(f.u32(at + 32))) return false;
     const uint64_t dataAt = ((static_cast<uint64_t>(f.u8(at + 13)) << 16) | f.u16(at + 14)) * 16;
     const uint32_t flags = f.u8(at + 31);
     const uint64_t bytes = static_cast<uint64_t>(f.u32(at + 16)) * (flags & kSixteenBits ? 2 : 1) * (flags & kStereo ? 2 : 1);
@@ -117,6 +124,7 @@ bool itFits(File &f) {
     if (!(flags & kPresent)) continue;
     // The library cannot decompress a stereo sample: it ends the program.
     if ((flags & kCompressed) && (flags & kStereo)) return false;
+    if (!sampleRateFits(f.u32(at + 60))) return false;
     const uint64_t length = f.u32(at + 48), dataAt = f.u32(at + 72);
     const uint64_t channels = flags & kStereo ? 2 : 1;
     const uint64_t bytes = length * (flags & kSixteenBits ? 2 : 1) * channels;

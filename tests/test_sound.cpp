@@ -411,7 +411,8 @@ TEST_F(Sound, TrackerModulesOfEveryKindLoadAndPlay) {
 // Modules that lie about themselves are refused before the module library
 // reads them: a pattern of 0 rows (it would loop for ever), a sample that
 // claims 2 GiB in a file of a few hundred bytes (it would be allocated), a
-// pattern that runs past the end of the file, a tempo of 0 (it is divided by),
+// pattern that runs past the end of the file, a tempo or a sample rate of 0
+// (they are divided by), a sample rate of 2^31 (the library steps for minutes),
 // a compressed stereo sample (the library cannot read one and exits).
 TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
   const uint32_t kHuge = 0x7FFFFFFF;
@@ -425,6 +426,9 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
   fastXm[79] = 1; // tempo 256: the library keeps it in a byte
   std::string stereo = modules::it();
   stereo[202 + 18] = 1 | 4 | 8; // a compressed stereo sample: the library ends the program
+  std::string stillSample = modules::it(), slowSample = modules::s3m();
+  modules::put32(stillSample, 202 + 60, 0);        // a sample rate of 0: divided by
+  modules::put32(slowSample, 112 + 32, 0x80000000); // 2^31: minutes of stepping
   const std::pair<const char *, std::string> lies[] = {
       {"rows.xm", modules::xm(0)},
       {"rows.it", modules::it(0)},
@@ -437,6 +441,8 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
       {"tempo.s3m", stillS3m},
       {"tempo256.xm", fastXm},
       {"stereo.it", stereo},
+      {"rate0.it", stillSample},
+      {"rate2g.s3m", slowSample},
   };
   for (const auto &lie : lies) {
     std::ofstream(dir + "/" + lie.first, std::ios::binary) << lie.second;
