@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "ByteOrder.h"
 #include "KMiscTools.h"
 #include "KResource.h"
 #include "KWindowGL.h"
@@ -30,7 +31,6 @@ int16_t KGraphicGL::screenHeight = 0;
 namespace {
 const size_t kHeader = 18;
 
-uint16_t readWord(const unsigned char *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 void writeWord(unsigned char *p, int v) {
   p[0] = v & 0xFF;
   p[1] = (v >> 8) & 0xFF;
@@ -174,8 +174,8 @@ bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileN
   unsigned char *mask = LoadGeneric(name, length);
   std::vector<unsigned char> maskBytes;
   if (mask) {
-    maskWidth_ = readWord(mask + 12);
-    maskHeight_ = readWord(mask + 14);
+    maskWidth_ = readLE16(mask + 12);
+    maskHeight_ = readLE16(mask + 14);
     maskBytes.resize(static_cast<size_t>(maskWidth_) * maskHeight_);
     for (int j = 0; j < maskHeight_; j++)
       for (int x = 0; x < maskWidth_; x++)
@@ -305,8 +305,8 @@ float KGraphicGL::getHeight() { return height; }
 bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, int &h) {
   w = h = 0;
   if (!block || length < kHeader) return false;
-  w = static_cast<int16_t>(readWord(block + 12));
-  h = static_cast<int16_t>(readWord(block + 14));
+  w = static_cast<int16_t>(readLE16(block + 12));
+  h = static_cast<int16_t>(readLE16(block + 14));
   const int bpp = block[16];
   // Only 24 and 32 bits a pixel can be read, and the header must not promise
   // more pixels than the block holds.
@@ -335,8 +335,8 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   textureTarget = isSquarePow2(w, h) ? GL_TEXTURE_2D : GL_TEXTURE_RECTANGLE_EXT;
   if (textureTarget == GL_TEXTURE_2D) textureWidth = textureHeight = static_cast<float>(pow2Size);
-  originX = readWord(block + 8);
-  originY = readWord(block + 10);
+  originX = readLE16(block + 8);
+  originY = readLE16(block + 10);
   pow2SizeF = static_cast<float>(pow2Size);
 
   const size_t tw = static_cast<size_t>(textureWidth), th = static_cast<size_t>(textureHeight);

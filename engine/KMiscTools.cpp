@@ -148,6 +148,17 @@ const char *KMiscTools::getUserDataFolder() {
   return folderName;
 }
 
+const char *KMiscTools::makeWritableFilePath(const char *name) {
+  static char writable[520];
+  std::string path = makeFilePath(name);
+  const std::string folder = path.substr(0, path.find_last_of('/'));
+  if (access(folder.c_str(), W_OK) != 0) {
+    if (const char *user = getUserDataFolder()) path = std::string(user) + "/" + name;
+  }
+  std::snprintf(writable, sizeof writable, "%s", path.c_str());
+  return writable;
+}
+
 void KMiscTools::enumerateFolder(char *folder, bool (*callback)(char *, bool, void *), void *userData) {
   if (!folder || !callback) return;
   char text[512];

@@ -1,7 +1,6 @@
 #include "KWindowGL.h"
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -340,14 +339,9 @@ void KWindowGL::processEvents() {
     sscount++;
     char name[64];
     std::snprintf(name, sizeof name, "screenshot%d.tga", sscount);
-    std::string path = KMiscTools::makeFilePath(name);
-    std::string folder = path.substr(0, path.find_last_of('/'));
     // A read-only data folder (an installed game) sends the file to the
     // user's own data folder instead of losing it.
-    if (access(folder.c_str(), W_OK) != 0) {
-      if (const char *user = KMiscTools::getUserDataFolder()) path = std::string(user) + "/" + name;
-    }
-    saveBackBuffer(path.c_str(), 2, 0, 0);
+    saveBackBuffer(KMiscTools::makeWritableFilePath(name), 2, 0, 0);
     KInput::waitForKeyRelease(K_VK_F6);
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }

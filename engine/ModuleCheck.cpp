@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "KResource.h"
 
 namespace modulecheck {
@@ -31,11 +32,11 @@ struct File {
   }
   uint32_t u16(uint64_t o) {
     need(o, 2);
-    return fits ? data[o] | (data[o + 1] << 8) : 0;
+    return fits ? readLE16(data + o) : 0;
   }
   uint32_t u32(uint64_t o) {
     need(o, 4);
-    return fits ? u16(o) | (static_cast<uint32_t>(u16(o + 2)) << 16) : 0;
+    return fits ? readLE32(data + o) : 0;
   }
   bool says(uint64_t o, const char *text) const { return has(o, std::strlen(text)) && std::memcmp(data + o, text, std::strlen(text)) == 0; }
 };

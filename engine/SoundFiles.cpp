@@ -5,16 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "KResource.h"
 
 namespace soundfiles {
 namespace {
 void (*gDecodeHook)() = nullptr;
 
-uint32_t readLong(const unsigned char *p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
 } // namespace
 
 void setDecodeHook(void (*hook)()) { gDecodeHook = hook; }
@@ -40,7 +37,7 @@ WavChunks findWavChunks(const unsigned char *bytes, size_t size) {
   for (size_t i = 0; i + 8 <= size; i++) {
     if (std::memcmp(bytes + i, "data", 4) == 0) {
       chunks.data = reinterpret_cast<const char *>(bytes + i + 8);
-      const uint32_t declared = readLong(bytes + i + 4);
+      const uint32_t declared = readLE32(bytes + i + 4);
       chunks.length = declared > size - (i + 8) ? static_cast<uint32_t>(size - (i + 8)) : declared;
       break;
     }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "ByteOrder.h"
 #include "KInput.h"
 #include "KMiscTools.h"
 #include "KVexo.h"
@@ -329,12 +330,12 @@ std::string folderOf(const std::string &path) { return path.substr(0, path.find_
 
 const char *scoresPath() {
   static std::string path;
-  std::string data = KMiscTools::makeFilePath("thescores");
-  path = data;
+  const std::string data = KMiscTools::makeFilePath("thescores");
   // An installed copy cannot write its data folder, and a table the player
   // made read-only stays as it is: the scores then live in the user's own
   // data folder.
-  if (access(folderOf(data).c_str(), W_OK) != 0 || readOnlyFile(data)) {
+  path = KMiscTools::makeWritableFilePath("thescores");
+  if (path == data && readOnlyFile(data)) {
     if (const char *user = KMiscTools::getUserDataFolder()) path = std::string(user) + "/thescores";
   }
   return path.c_str();
@@ -351,21 +352,12 @@ void loadScores() {
   size_t got = std::fread(bytes, 1, sizeof bytes, f);
   std::fclose(f);
   // Only the entries the file covers whole are taken.
-  for (size_t i = 0; i < got / 4; i++)
-    topScores[i] = static_cast<int32_t>(static_cast<uint32_t>(bytes[i * 4]) | (static_cast<uint32_t>(bytes[i * 4 + 1]) << 8) |
-                                        (static_cast<uint32_t>(bytes[i * 4 + 2]) << 16) |
-                                        (static_cast<uint32_t>(bytes[i * 4 + 3]) << 24));
+  for (size_t i = 0; i < got / 4; i++) topScores[i] = static_cast<int32_t>(readLE32(bytes + i * 4));
 }
 
 bool saveScores() {
   unsigned char bytes[40];
-  for (int i = 0; i < 10; i++) {
-    uint32_t v = static_cast<uint32_t>(topScores[i]);
-    bytes[i * 4] = v & 0xFF;
-    bytes[i * 4 + 1] = (v >> 8) & 0xFF;
-    bytes[i * 4 + 2] = (v >> 16) & 0xFF;
-    bytes[i * 4 + 3] = (v >> 24) & 0xFF;
-  }
+  for (int i = 0; i < 10; i++) writeLE32(bytes + i * 4, static_cast<uint32_t>(topScores[i]));
   const std::string data = KMiscTools::makeFilePath("thescores");
   const std::string path = scoresPath();
   if (readOnlyFile(path)) {

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ByteOrder.h"
+
 namespace platform {
 
 namespace {
@@ -22,7 +24,7 @@ bool sizeAcceptable(long long w, long long h) { return w > 0 && h > 0 && w <= kM
 bool isPNG(const unsigned char *b, size_t n) { return n >= 8 && std::memcmp(b, "\x89PNG\r\n\x1a\n", 8) == 0; }
 bool isJPEG(const unsigned char *b, size_t n) { return n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF; }
 bool isBMP(const unsigned char *b, size_t n) { return n >= 54 && b[0] == 'B' && b[1] == 'M'; }
-int32_t le32(const unsigned char *p) { return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24)); }
+int32_t le32(const unsigned char *p) { return static_cast<int32_t>(readLE32(p)); }
 
 // The size a picture's header declares, without decoding it.
 bool declaredSize(const char *type, const unsigned char *b, size_t n) {
@@ -49,7 +51,7 @@ bool declaredSize(const char *type, const unsigned char *b, size_t n) {
   }
   if (std::strcmp(type, "BMP") == 0) {
     const long long w = le32(b + 18), h = le32(b + 22);
-    const int bits = b[28] | (b[29] << 8);
+    const int bits = readLE16(b + 28);
     const long long rowBytes = (w * bits + 31) / 32 * 4;
     const long long need = rowBytes * (h < 0 ? -h : h);
     // Uncompressed rows must all be in the file.
@@ -58,7 +60,7 @@ bool declaredSize(const char *type, const unsigned char *b, size_t n) {
   // TGA: an 18-byte header; uncompressed pixels must all be present, and
   // run-length pixels cannot expand more than 128 times.
   if (n < 18) return false;
-  const long long w = b[12] | (b[13] << 8), h = b[14] | (b[15] << 8);
+  const long long w = readLE16(b + 12), h = readLE16(b + 14);
   const int bytes = (b[16] + 7) / 8;
   if (!sizeAcceptable(w, h) || bytes <= 0) return false;
   const long long need = w * h * bytes;
