@@ -84,10 +84,10 @@ void resetInGame() {
   for (sBrick &b : brickLine) b = sBrick{0, 0, 0, 0};
   highlitedBrickX = highlitedBrickY = -1;
   gHelpTarget = 5;
-  for (sBrick &b : brickLine) b.color = -1;
+  for (sBrick &b : brickLine) b.color = kNoBrick;
   for (auto &row : brickWall)
     for (sBrick &b : row) {
-      b.color = -1;
+      b.color = kNoBrick;
       b.fall = 0;
     }
   initClouds();
@@ -119,7 +119,7 @@ long doInGame() {
     if (ballx != 145 || bally != 310) tutorial = false;
     drawDragMe();
   }
-  if (brickLine[8].color != -1 && !isStillFalling()) dropLine();
+  if (brickLine[8].color != kNoBrick && !isStillFalling()) dropLine();
   if (gameover) drawGameOver();
   if (KInput::getLeftButtonState()) {
     const int x = KInput::getMouseX(), y = KInput::getMouseY();
@@ -140,13 +140,13 @@ void fillFirstLine() {
   }
 }
 
-bool spaceInLine() { return brickLine[8].color == -1; }
+bool spaceInLine() { return brickLine[8].color == kNoBrick; }
 
 bool isStillFalling() {
   for (int row = 0; row < 7; row++)
     for (int col = 0; col < 9; col++) {
       const sBrick &b = brickWall[row][col];
-      if (b.color >= 0 && (b.fall > 0 || brickWall[row + 1][col].color == -1)) return true;
+      if (b.color >= 0 && (b.fall > 0 || brickWall[row + 1][col].color == kNoBrick)) return true;
     }
   return false;
 }
@@ -163,7 +163,7 @@ void doLine() {
   delayTimer = defaultDelayTimer;
   int color = std::rand() % difficulty;
   for (sBrick &b : brickLine)
-    if (b.color == -1) {
+    if (b.color == kNoBrick) {
       b.color = color;
       break;
     }
@@ -181,7 +181,7 @@ void dropLine() {
     b.fall = -43;
     b.bonus = 0;
     b.bonusTime = 0;
-    brickLine[col].color = -1;
+    brickLine[col].color = kNoBrick;
   }
   playSound(snd_downline);
   getBonus();
@@ -205,14 +205,14 @@ void fallWorld() {
         if (b.fall > 0) b.fall = 0;
       }
       sBrick &below = brickWall[row + 1][col];
-      if (below.color == -1 && b.fall >= 0) {
+      if (below.color == kNoBrick && b.fall >= 0) {
         b.fall += 4;
         if (b.fall > 30) {
           below.color = b.color;
           below.bonus = b.bonus;
           below.bonusTime = b.bonusTime;
           below.fall = 0;
-          b.color = -1;
+          b.color = kNoBrick;
           b.fall = 0;
         }
       }
@@ -376,19 +376,19 @@ void destroyBrickAt(long col, long row) {
   if (b.color < 0) return;
   const int32_t k = b.color;
   playSound(snd_break[std::rand() % 3]);
-  b.color = -1;
+  b.color = kNoBrick;
   if (b.bonus > 0) applyBonus(col, row, b.bonus);
   b.bonus = 0;
-  if (k > 4) {
-    if (k + 1 <= 7) {
+  if (k >= kHardBrick) {
+    if (k + 1 <= kLastHardBrick) {
       b.color = k + 1;
       if (!gameover) gScore++;
       return;
     }
-    destroyColoredBrickAt(col + 1, row, 5);
-    destroyColoredBrickAt(col - 1, row, 5);
-    destroyColoredBrickAt(col, row + 1, 5);
-    destroyColoredBrickAt(col, row - 1, 5);
+    destroyColoredBrickAt(col + 1, row, kHardBrick);
+    destroyColoredBrickAt(col - 1, row, kHardBrick);
+    destroyColoredBrickAt(col, row + 1, kHardBrick);
+    destroyColoredBrickAt(col, row - 1, kHardBrick);
     if (!gameover) gScore++;
     return;
   }
@@ -402,9 +402,9 @@ void destroyBrickAt(long col, long row) {
 void destroyColoredBrickAt(long col, long row, long color) {
   if (!inWall(col, row)) return;
   sBrick &b = brickWall[row][col];
-  const bool match = (b.color >= 0 && b.color == color) || (b.color > 4 && color > 4);
+  const bool match = (b.color >= 0 && b.color == color) || (b.color >= kHardBrick && color >= kHardBrick);
   if (!match) return;
-  b.color = -1;
+  b.color = kNoBrick;
   b.bonus = 0;
   destroyColoredBrickAt(col + 1, row, color);
   destroyColoredBrickAt(col - 1, row, color);
@@ -416,7 +416,7 @@ void destroyColoredBrickAt(long col, long row, long color) {
 void fastDestroyBrick(long col, long row) {
   if (!inWall(col, row)) return;
   for (sBrick &b : brickWall[row]) {
-    b.color = -1;
+    b.color = kNoBrick;
     b.bonus = 0;
   }
   gScore += 9;
@@ -424,12 +424,13 @@ void fastDestroyBrick(long col, long row) {
 
 long getBonus() {
   if (gScore < 3) return 0;
-  long kind = std::rand() % 5 + 1;
-  if (std::rand() % 3 != 2 && kind == 4) kind = std::rand() % 5 + 1;
+  long kind = std::rand() % kBonusKinds + 1;
+  // The target bonus is drawn again two times in three.
+  if (std::rand() % 3 != 2 && kind == kTarget) kind = std::rand() % kBonusKinds + 1;
   const int start = std::rand() % 72;
   for (int index = start; index < 72; index++) {
     sBrick &b = brickWall[index / 9][index % 9];
-    if (b.color != -1 && b.bonus == 0) {
+    if (b.color != kNoBrick && b.bonus == kNoBonus) {
       b.bonus = static_cast<int32_t>(kind);
       b.bonusTime = std::rand() % 300 + 300;
       addCloud(31 * (index % 9) + 20, 31 * (index / 9) + 43);
@@ -441,7 +442,7 @@ long getBonus() {
 
 void applyBonus(long col, long row, long kind) {
   switch (kind) {
-  case 1:
+  case kBomb:
     playSound(snd_bomb);
     destroyBrickAt(col - 1, row);
     destroyBrickAt(col + 1, row);
@@ -452,13 +453,13 @@ void applyBonus(long col, long row, long kind) {
     destroyBrickAt(col - 1, row + 1);
     destroyBrickAt(col, row + 1);
     break;
-  case 2:
+  case kHammer:
     playSound(snd_hammer);
     for (long r = row + 1; r <= 7; r++) destroyBrickAt(col, r);
     break;
-  case 3: pauseLine = 150; break;
-  case 4: gHelpTarget = 3; break;
-  case 5: fastDestroyBrick(col, row); break;
+  case kClock: pauseLine = 150; break;
+  case kTarget: gHelpTarget = 3; break;
+  case kRowClear: fastDestroyBrick(col, row); break;
   default: break;
   }
 }

@@ -5,6 +5,23 @@
 
 #include <cstdint>
 
+/// What a cell holds (sBrick::color): nothing, one of five colours, or a hard
+/// brick that takes three hits (5, then 6 and 7 after one and two).
+const int32_t kNoBrick = -1;
+const int32_t kHardBrick = 5;
+const int32_t kLastHardBrick = 7;
+
+/// The bonus a brick carries (sBrick::bonus).
+enum Bonus : int32_t {
+  kNoBonus = 0,
+  kBomb = 1,     ///< breaks the eight bricks around
+  kHammer = 2,   ///< breaks the bricks below
+  kClock = 3,    ///< holds the feeder line for 150 frames
+  kTarget = 4,   ///< shows where the next three throws land
+  kRowClear = 5, ///< clears the row
+};
+const int32_t kBonusKinds = 5;
+
 /// One cell of the wall or of the feeder line.
 struct sBrick {
   int32_t color;     ///< -1 empty, 0..4 colours, 5 hard, 6 and 7 hard after one and two hits

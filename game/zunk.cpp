@@ -21,7 +21,7 @@
 KWindow *gamewindow = nullptr;
 KGraphic *surf_zunk = nullptr;
 KGraphic *surf_curseur = nullptr;
-int32_t gameState = 0;
+int32_t gameState = kTitleScreen;
 
 sButton buttons[5] = {
     {0, 780, 524, 1023, 570, 42, 130, 0, 0, 1, 0, 1, 0},
@@ -119,18 +119,18 @@ bool doZunk() {
   gamewindow->setClearColor(0, 0, 0, 1);
   gamewindow->setWorldView(0, 0, 0, 1, true);
   switch (gameState) {
-  case 0:
+  case kTitleScreen:
     selectedButton = -1;
     _blend += 0.01f;
     surf_zunk->blitAlphaRectFx(0, 0, 320, 480, 0, 0, 0, 1, _blend, false, false, 0, 0);
     if (_blend > 1) diplayCopyright();
     if (_blend > 3) {
-      gameState = 1;
+      gameState = kMenuScreen;
       _slidespeed = 1;
       _slidey = 0;
     }
     break;
-  case 1:
+  case kMenuScreen:
     resetInGame();
     doMenu();
     if (_slidey < 480) {
@@ -147,18 +147,18 @@ bool doZunk() {
     }
     diplayCopyright();
     break;
-  case 2:
+  case kHelpScreen:
     drawBackground(320);
     showHelp();
     break;
-  case 3:
+  case kScoresScreen:
     drawBackground(320);
     showScores();
     break;
-  case 4:
+  case kPlayScreen:
     drawBackground(640);
     if (doInGame() == 1) {
-      gameState = 1;
+      gameState = kMenuScreen;
       std::memcpy(buttons, storeButtons, sizeof buttons);
       resetButtons();
       selectedButton = -1;
@@ -200,10 +200,11 @@ void displayButton(long index) {
     b.blend = 1;
   } else if (b.zoom > 2) {
     if (index == 3) {
-      gameState = 5;
+      gameState = kQuitting;
       if (gamewindow) gamewindow->terminate();
     } else {
-      gameState = index == 0 ? 4 : index == 1 ? 3 : index == 2 ? 2 : 1;
+      // PLAY, HIGH SCORES, HELP; BACK returns to the menu.
+      gameState = index == 0 ? kPlayScreen : index == 1 ? kScoresScreen : index == 2 ? kHelpScreen : kMenuScreen;
       selectedButton = -1;
     }
     resetButtons();

@@ -25,6 +25,15 @@ struct sButton {
 extern KWindow *gamewindow;
 extern KGraphic *surf_zunk;
 extern KGraphic *surf_curseur;
+/// The screen the frame loop runs: the value of gameState.
+enum Screen : int32_t {
+  kTitleScreen = 0,
+  kMenuScreen = 1,
+  kHelpScreen = 2,
+  kScoresScreen = 3,
+  kPlayScreen = 4,
+  kQuitting = 5, ///< QUIT was chosen; the window ends the loop
+};
 extern int32_t gameState;
 
 extern sButton buttons[5];

@@ -35,7 +35,7 @@ protected:
     platform::setScriptedInput(&input);
     surf_zunk = &sheet;
     gamewindow = &window;
-    gameState = 0;
+    gameState = kTitleScreen;
     resetShellStatics();
     resetInGameStatics();
     std::memcpy(topScores, topScoresOld, sizeof topScores);
@@ -72,7 +72,7 @@ protected:
 
   // Runs the title and the doors until the menu takes clicks.
   void toOpenMenu() {
-    while (gameState == 0) frame();
+    while (gameState == kTitleScreen) frame();
     while (lockMenu) frame();
   }
   void emptyWall() {
@@ -99,7 +99,7 @@ float sumUntilAbove(float step, float limit, int &frames) {
 
 TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
   int noticeFrame = 0, framesToMenu = 0;
-  for (int f = 1; gameState == 0 && f < 1000; f++) {
+  for (int f = 1; gameState == kTitleScreen && f < 1000; f++) {
     frame();
     if (!noticeFrame && !sheet.from(22, 795).empty()) noticeFrame = f;
     framesToMenu = f;
@@ -110,7 +110,7 @@ TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
   EXPECT_GE(noticeFrame, 100);
   EXPECT_EQ(noticeFrame, expectNotice);
   EXPECT_EQ(framesToMenu, expectMenu);
-  EXPECT_EQ(gameState, 1);
+  EXPECT_EQ(gameState, kMenuScreen);
   // The notice line rises to 456 and stays there on the menu.
   frame();
   auto notice = sheet.from(22, 795);
@@ -120,7 +120,7 @@ TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
 }
 
 TEST_F(Game, DoorsOpenIn89FramesAndIgnoreClicksMeanwhile) {
-  while (gameState == 0) frame();
+  while (gameState == kTitleScreen) frame();
   int opened = 0;
   press(100, 150); // on PLAY, held through the doors
   while (lockMenu) {
@@ -160,13 +160,13 @@ TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
   release();
   ASSERT_EQ(selectedButton, 2);
   int f = 0;
-  while (gameState == 1) {
+  while (gameState == kMenuScreen) {
     frame();
     f++;
     ASSERT_LT(f, 20);
   }
   EXPECT_EQ(f, 6);
-  EXPECT_EQ(gameState, 2);
+  EXPECT_EQ(gameState, kHelpScreen);
   // The help screen: the veil reaches half opacity in 25 frames; BACK is at (42, 400).
   float lastVeil = 0;
   for (int i = 0; i < 30; i++) {
@@ -183,7 +183,7 @@ TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
   EXPECT_EQ(selectedButton, 4);
   release();
   frames(6);
-  EXPECT_EQ(gameState, 1);
+  EXPECT_EQ(gameState, kMenuScreen);
   // Back on the menu the doors do not run again.
   frame();
   EXPECT_FALSE(lockMenu);
@@ -195,7 +195,7 @@ TEST_F(Game, QuitAsksTheWindowToQuit) {
   frame();
   release();
   frames(6);
-  EXPECT_EQ(gameState, 5);
+  EXPECT_EQ(gameState, kQuitting);
   EXPECT_TRUE(window.isQuit());
   EXPECT_FALSE(doZunk());
 }
@@ -217,7 +217,7 @@ TEST_F(Game, CreditLineFadesInOver201Frames) {
 
 TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
   topScores[0] = 999;
-  gameState = 3;
+  gameState = kScoresScreen;
   frame();
   auto dots = sheet.from(7, 868);
   EXPECT_EQ(dots.size(), 9u * 7u);
@@ -383,7 +383,7 @@ TEST_F(Game, AFreshGameHasOneBottomRowAndTheFirstFeederBrickAfter81Frames) {
   }
   for (int row = 0; row < 7; row++)
     for (int col = 0; col < 9; col++) EXPECT_EQ(brickWall[row][col].color, -1);
-  gameState = 4;
+  gameState = kPlayScreen;
   for (int f = 1; f <= 80; f++) {
     frame();
     ASSERT_EQ(brickLine[0].color, -1) << f;
@@ -439,7 +439,7 @@ TEST_F(Game, GameOverOnlyWhenAFullLineFindsRowZeroOccupied) {
   brickWall[0][3].fall = 8; // still falling away: the drop waits
   put(3, 1, -1);
   for (sBrick &b : brickLine) b.color = 1;
-  gameState = 4;
+  gameState = kPlayScreen;
   frame();
   EXPECT_FALSE(gameover);
   emptyWall();
@@ -464,7 +464,7 @@ TEST_F(Game, TheClockHoldsTheFeederFor150SettledFrames) {
 // ------------------------------------------------------------------ the ball
 
 TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
-  gameState = 4;
+  gameState = kPlayScreen;
   int before = brickWall[7][4].color;
   ASSERT_GE(before, 0);
   press(150, 320);
@@ -490,7 +490,7 @@ TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
 }
 
 TEST_F(Game, TheBallIsHeldNoHigherThan120AndAThrowOutOfTheWallHitsNothing) {
-  gameState = 4;
+  gameState = kPlayScreen;
   press(150, 320);
   frame();
   press(150, 20);
@@ -646,7 +646,7 @@ TEST_F(Game, TheDisplayCountsUpOnePointEveryFourthFrame) {
 }
 
 TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
-  gameState = 4;
+  gameState = kPlayScreen;
   gScore = 50;
   gameover = true;
   press(100, 100);
@@ -664,11 +664,11 @@ TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
 }
 
 TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
-  gameState = 4;
+  gameState = kPlayScreen;
   gScore = 12;
   press(230, 460);
   frame();
-  EXPECT_EQ(gameState, 1);
+  EXPECT_EQ(gameState, kMenuScreen);
   release();
   frame();
   EXPECT_EQ(gScore, 0);
@@ -677,7 +677,7 @@ TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
 
 // A whole game played by a script until the end, its invariants checked every frame.
 TEST_F(Game, AScriptedGameKeepsItsInvariantsToTheEnd) {
-  gameState = 4;
+  gameState = kPlayScreen;
   tutorial = false;
   int lastScore = 0;
   int f = 0;
