@@ -1,11 +1,16 @@
 #include "credits.h"
 
+#include "layout.h"
 #include "zunk.h"
 
 int32_t creditIndex = 1;
 float creditFade = 0;
 float creditFadeSpeed = 0.005f;
-const sCredit credits[7] = {{877, 893}, {893, 912}, {912, 929}, {929, 948}, {948, 966}, {966, 984}, {984, 1001}};
+using layout::kCreditRows;
+const sCredit credits[7] = {{kCreditRows[0][0], kCreditRows[0][1]}, {kCreditRows[1][0], kCreditRows[1][1]},
+                            {kCreditRows[2][0], kCreditRows[2][1]}, {kCreditRows[3][0], kCreditRows[3][1]},
+                            {kCreditRows[4][0], kCreditRows[4][1]}, {kCreditRows[5][0], kCreditRows[5][1]},
+                            {kCreditRows[6][0], kCreditRows[6][1]}};
 
 void doCredits() {
   creditFade += creditFadeSpeed;
@@ -20,7 +25,7 @@ void doCredits() {
     if (creditIndex > 6) creditIndex = 0;
   }
   if (!surf_zunk) return;
-  surf_zunk->blitAlphaRectFx(789, static_cast<float>(credits[creditIndex].srcTop), 1020,
-                             static_cast<float>(credits[creditIndex].srcBottom), 44, 461, 0, 1, creditFade, false,
-                             false, 0, 0);
+  surf_zunk->blitAlphaRectFx(layout::kCreditX1, static_cast<float>(credits[creditIndex].srcTop), layout::kCreditX2,
+                             static_cast<float>(credits[creditIndex].srcBottom), layout::kCreditAt.x,
+                             layout::kCreditAt.y, 0, 1, creditFade, false, false, 0, 0);
 }

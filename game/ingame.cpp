@@ -5,16 +5,23 @@
 #include <cstdlib>
 
 #include "KInput.h"
+#include "layout.h"
 #include "zunk.h"
+
+using namespace layout;
 
 sBrick brickWall[8][9];
 sBrick brickLine[9];
 sCloud cloudTable[10];
 
-const sNumber numberTable[10] = {{'0', 72, 859, 82, 877},   {'1', 86, 859, 94, 877},   {'2', 98, 859, 107, 877},
-                                 {'3', 110, 859, 119, 877}, {'4', 122, 859, 132, 877}, {'5', 135, 859, 145, 877},
-                                 {'6', 147, 859, 157, 877}, {'7', 161, 859, 169, 877}, {'8', 172, 859, 182, 877},
-                                 {'9', 185, 859, 194, 877}};
+namespace {
+constexpr sNumber number(int d) {
+  return {static_cast<char>('0' + d), static_cast<int16_t>(digit(d).x1), static_cast<int16_t>(digit(d).y1),
+          static_cast<int16_t>(digit(d).x2), static_cast<int16_t>(digit(d).y2)};
+}
+} // namespace
+const sNumber numberTable[10] = {number(0), number(1), number(2), number(3), number(4),
+                                 number(5), number(6), number(7), number(8), number(9)};
 
 bool gameover = false;
 float gameOverProgress = 0;
@@ -29,7 +36,7 @@ int32_t gHelpTarget = 5;
 int32_t highlitedBrickX = -1, highlitedBrickY = -1;
 bool tutorial = true;
 
-float ballx = 145, bally = 310;
+float ballx = kBallRest.x, bally = kBallRest.y;
 bool launched = false;
 bool grabbedBall = false;
 int32_t decaloX = 0, decaloY = 0;
@@ -50,8 +57,9 @@ bool inWall(long col, long row) { return col >= 0 && row >= 0 && col <= 8 && row
 
 void blitBrick(long col, long row) {
   const sBrick &b = brickWall[row][col];
-  const float k = static_cast<float>(31 * b.color);
-  surf_zunk->blitAlphaRect(k, 621, k + 31, 652, dest(21 + 31 * col), dest(45 + 31 * row + b.fall), false, false);
+  const Rect r = brick(b.color);
+  surf_zunk->blitAlphaRect(r.x1, r.y1, r.x2, r.y2, dest(kWallAt.x + kBrickSize * col),
+                           dest(kWallAt.y + kBrickSize * row + b.fall), false, false);
 }
 
 // The cell a point of the ball maps to, or false outside the landing band.
@@ -94,8 +102,8 @@ void resetInGame() {
   defaultDelayTimer = 80;
   delayTimer = 80;
   difficulty = 5;
-  ballx = 145;
-  bally = 310;
+  ballx = kBallRest.x;
+  bally = kBallRest.y;
   decaloX = decaloY = 0;
   launched = false;
   ballZoom = 0.3f;
@@ -109,14 +117,15 @@ long doInGame() {
   if (spaceInLine() && !isStillFalling()) doLine();
   drawLine();
   fallWorld();
-  surf_zunk->blitAlphaRect(0, 715, 320, 767, 0, 0, false, false);
-  surf_zunk->blitAlphaRectFx(640, 35, 960, 54, 0, 35, 0, 1, 1, false, false, 0, 0);
+  surf_zunk->blitAlphaRect(kTopFrame.x1, kTopFrame.y1, kTopFrame.x2, kTopFrame.y2, 0, 0, false, false);
+  surf_zunk->blitAlphaRectFx(kFeederStrip.x1, kFeederStrip.y1, kFeederStrip.x2, kFeederStrip.y2, 0, kFeederStrip.y1, 0, 1,
+                             1, false, false, 0, 0);
   doClouds();
   displayScore();
   calculateTaret();
   drawBall();
   if (tutorial) {
-    if (ballx != 145 || bally != 310) tutorial = false;
+    if (ballx != kBallRest.x || bally != kBallRest.y) tutorial = false;
     drawDragMe();
   }
   if (brickLine[8].color != kNoBrick && !isStillFalling()) dropLine();
@@ -191,8 +200,8 @@ void dropLine() {
 void drawLine() {
   for (int i = 0; i < 9; i++) {
     if (brickLine[i].color < 0) continue;
-    const float k = static_cast<float>(31 * brickLine[i].color);
-    surf_zunk->blitAlphaRect(k, 621, k + 31, 652, dest(21L + 31 * i), 4, false, false);
+    const Rect r = brick(brickLine[i].color);
+    surf_zunk->blitAlphaRect(r.x1, r.y1, r.x2, r.y2, dest(kWallAt.x + kBrickSize * static_cast<long>(i)), kFeederY, false, false);
   }
 }
 
@@ -225,9 +234,10 @@ void fallWorld() {
       if (b.bonus > 0) {
         b.bonusTime--;
         if (b.bonusTime > 0) {
-          const float k = static_cast<float>(31 * b.bonus);
-          surf_zunk->blitAlphaRectFx(k - 30, 667, k, 699, dest(21L + 31 * col), dest(45L + 31 * row + b.fall + 1), 0,
-                                     1, 0.9f, false, false, 0, 0);
+          const Rect r = bonusIcon(b.bonus);
+          surf_zunk->blitAlphaRectFx(r.x1, r.y1, r.x2, r.y2, dest(kWallAt.x + kBrickSize * static_cast<long>(col)),
+                                     dest(kWallAt.y + kBrickSize * static_cast<long>(row) + b.fall + 1), 0, 1, 0.9f, false,
+                                     false, 0, 0);
         } else {
           b.bonus = 0;
         }
@@ -244,8 +254,8 @@ void fallWorld() {
 // ------------------------------------------------------------------ ball
 
 void getForce(bool keepOld) {
-  forceX = ((ballx + 13) - 155) / 6 / 2.3f;
-  forceY = ((bally + 17) - 310) / 6 / 2.3f;
+  forceX = ((ballx + 13) - kAnchorX) / 6 / 2.3f;
+  forceY = ((bally + 17) - kAnchorY) / 6 / 2.3f;
   if (!keepOld) {
     oldballX = ballx;
     oldballY = bally;
@@ -281,17 +291,17 @@ void calculateTaret() {
 void drawChain(bool aiming) {
   float dx, dy;
   if (aiming) {
-    dx = ((ballx + 13) - 155) / 6;
-    dy = ((bally + 17) - 310) / 6;
+    dx = ((ballx + 13) - kAnchorX) / 6;
+    dy = ((bally + 17) - kAnchorY) / 6;
   } else {
-    dx = ((oldballX + 13) - 155) * 0.0625f;
-    dy = ((oldballY + 17) - 310) * 0.0625f;
+    dx = ((oldballX + 13) - kAnchorX) * 0.0625f;
+    dy = ((oldballY + 17) - kAnchorY) * 0.0625f;
     oldballX -= dx;
     oldballY -= dy;
   }
-  float px = 155, py = 310;
+  float px = kAnchorX, py = kAnchorY;
   for (int i = 0; i < 6; i++) {
-    surf_zunk->blitAlphaRect(7, 596, 18, 607, dest(px), dest(py), false, false);
+    surf_zunk->blitAlphaRect(kLink.x1, kLink.y1, kLink.x2, kLink.y2, dest(px), dest(py), false, false);
     px += dx;
     py += dy;
   }
@@ -312,8 +322,8 @@ void destroyBall() {
   grabbedBall = false;
   long col, row;
   if (cellAt(ballx, bally, col, row)) destroyBrickAt(col, row);
-  ballx = 145;
-  bally = 310;
+  ballx = kBallRest.x;
+  bally = kBallRest.y;
 }
 
 void drawBall() {
@@ -329,14 +339,16 @@ void drawBall() {
       destroyBall();
     }
     surf_zunk->setBlitColor(0, 0, 0, 1);
-    surf_zunk->blitAlphaRectFx(10, 496, 92, 577, dest(ballx - 22 - 18 * ballZoom), dest(bally - 26 + 17 * ballZoom), 1,
+    const Rect &f = kFlyingBall;
+    surf_zunk->blitAlphaRectFx(f.x1, f.y1, f.x2, f.y2, dest(ballx - 22 - 18 * ballZoom), dest(bally - 26 + 17 * ballZoom), 1,
                                ballZoom, 0.25f, false, false, 0, 0);
     surf_zunk->setBlitColor(1, 1, 1, 1);
-    surf_zunk->blitAlphaRectFx(10, 496, 92, 577, dest(ballx - 22), dest(bally - 26), 1, ballZoom, 1, false, false, 0,
+    surf_zunk->blitAlphaRectFx(f.x1, f.y1, f.x2, f.y2, dest(ballx - 22), dest(bally - 26), 1, ballZoom, 1, false, false, 0,
                                0);
   } else {
     drawChain(true);
-    surf_zunk->blitAlphaRectFx(443, 522, 475, 556, dest(ballx), dest(bally), 1, 1, 1, false, false, 0, 0);
+    const Rect &r = kRestingBall;
+    surf_zunk->blitAlphaRectFx(r.x1, r.y1, r.x2, r.y2, dest(ballx), dest(bally), 1, 1, 1, false, false, 0, 0);
   }
   if (launched || gameover) return;
   const int x = KInput::getMouseX(), y = KInput::getMouseY();
@@ -366,7 +378,9 @@ void drawBall() {
   }
 }
 
-void drawDragMe() { surf_zunk->blitAlphaRect(19, 963, 125, 1002, dest(ballx + 28), dest(bally - 8), false, false); }
+void drawDragMe() {
+  surf_zunk->blitAlphaRect(kDragMe.x1, kDragMe.y1, kDragMe.x2, kDragMe.y2, dest(ballx + 28), dest(bally - 8), false, false);
+}
 
 // ------------------------------------------------------------------ destruction
 
@@ -510,8 +524,9 @@ void displayScore() {
     scoretimer = 0;
     if (gScoreAnim < gScore) gScoreAnim++;
   }
-  displayLeftValueAt(59, 457, gScoreAnim);
-  surf_zunk->blitAlphaRect(23, 859, 70, 877, 10, 457, false, false);
+  displayLeftValueAt(kScoreAt.x, kScoreAt.y, gScoreAnim);
+  surf_zunk->blitAlphaRect(kScoreLabel.x1, kScoreLabel.y1, kScoreLabel.x2, kScoreLabel.y2, kScoreLabelAt.x, kScoreLabelAt.y,
+                           false, false);
 }
 
 void initClouds() {
@@ -532,8 +547,8 @@ void addCloud(long x, long y) {
 
 void drawCloud(sCloud *cloud) {
   if (cloud->frame <= 3) {
-    const float f = static_cast<float>(32 * cloud->frame);
-    surf_zunk->blitAlphaRect(f + 49, 900, f + 80, 934, dest(static_cast<long>(cloud->x)), dest(static_cast<long>(cloud->y)),
+    const Rect r = layout::cloud(cloud->frame);
+    surf_zunk->blitAlphaRect(r.x1, r.y1, r.x2, r.y2, dest(static_cast<long>(cloud->x)), dest(static_cast<long>(cloud->y)),
                              false, false);
   }
   cloud->delay--;
@@ -566,7 +581,10 @@ void drawGameOver() {
   if (gameOverProgress >= 1) gameOverProgress = 1;
   const float p = gameOverProgress;
   surf_zunk->setTextureQuality(true);
-  surf_zunk->blitAlphaRectFx(233, 822, 474, 916, 44, dest(p * 200 - 120), angle1, 1 + zoom1, 1, false, false, 0, 0);
-  surf_zunk->blitAlphaRectFx(233, 916, 474, 1011, 44, dest(480 - 320 * p), angle2, 1 + zoom2, 1, false, false, 0, 0);
+  const Rect &top = kGameOverTop, &bottom = kGameOverBottom;
+  surf_zunk->blitAlphaRectFx(top.x1, top.y1, top.x2, top.y2, kGameOverX, dest(p * 200 - 120), angle1, 1 + zoom1, 1, false,
+                             false, 0, 0);
+  surf_zunk->blitAlphaRectFx(bottom.x1, bottom.y1, bottom.x2, bottom.y2, kGameOverX, dest(480 - 320 * p), angle2, 1 + zoom2,
+                             1, false, false, 0, 0);
   surf_zunk->setTextureQuality(false);
 }

@@ -17,19 +17,24 @@
 #include "KVexo.h"
 #include "credits.h"
 #include "ingame.h"
+#include "layout.h"
 
 KWindow *gamewindow = nullptr;
 KGraphic *surf_zunk = nullptr;
 KGraphic *surf_curseur = nullptr;
 int32_t gameState = kTitleScreen;
 
-sButton buttons[5] = {
-    {0, 780, 524, 1023, 570, 42, 130, 0, 0, 1, 0, 1, 0},
-    {1, 780, 575, 1023, 630, 42, 190, 0, 0, 1, 0, 1, 0},
-    {2, 780, 633, 1023, 686, 42, 255, 0, 0, 1, 0, 1, 0},
-    {3, 780, 706, 1023, 756, 42, 350, 0, 0, 1, 0, 1, 0},
-    {3, 780, 762, 1023, 815, 42, 400, 0, 0, 1, 0, 1, 0},
-};
+namespace {
+using namespace layout;
+// Button k of the sheet at its place on the menu; the id of BACK is QUIT's.
+constexpr int16_t i16(int v) { return static_cast<int16_t>(v); }
+constexpr sButton button(int32_t id, int k) {
+  return {id, i16(kButtons[k].x1), i16(kButtons[k].y1), i16(kButtons[k].x2), i16(kButtons[k].y2),
+          i16(kButtonX),   i16(kButtonY[k]),    0,   0,  1,  0,  1, 0};
+}
+} // namespace
+
+sButton buttons[5] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4)};
 sButton storeButtons[5];
 int32_t selectedButton = -1;
 bool lockMenu = false;
@@ -53,8 +58,8 @@ float _blend = 0, _slidey = 0, _slidespeed = 0;
 float myblend = 0;
 bool soundloaded = false;
 
-void drawBackground(float srcX) {
-  surf_zunk->blitAlphaRectFx(srcX, 0, srcX + 320, 480, 0, 0, 0, 1, 1, false, false, 0, 0);
+void drawBackground(const Rect &r) {
+  surf_zunk->blitAlphaRectFx(r.x1, r.y1, r.x2, r.y2, 0, 0, 0, 1, 1, false, false, 0, 0);
 }
 
 void veil() {
@@ -80,7 +85,8 @@ int zunkMain() {
     if (!gamewindow) break;
     gamewindow->setDefaultWorldView();
     if (gamewindow->isQuit()) break;
-    surf_curseur->blitAlphaRect(0, 0, 20, 28, KInput::getMouseX(), KInput::getMouseY(), false, false);
+    surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(), KInput::getMouseY(),
+                                false, false);
     gamewindow->flipBackBuffer(true, true);
     if (!doZunk()) break;
   }
@@ -122,7 +128,7 @@ bool doZunk() {
   case kTitleScreen:
     selectedButton = -1;
     _blend += 0.01f;
-    surf_zunk->blitAlphaRectFx(0, 0, 320, 480, 0, 0, 0, 1, _blend, false, false, 0, 0);
+    surf_zunk->blitAlphaRectFx(kTitle.x1, kTitle.y1, kTitle.x2, kTitle.y2, 0, 0, 0, 1, _blend, false, false, 0, 0);
     if (_blend > 1) diplayCopyright();
     if (_blend > 3) {
       gameState = kMenuScreen;
@@ -135,10 +141,11 @@ bool doZunk() {
     doMenu();
     if (_slidey < 480) {
       surf_zunk->setBlitColor(1, 1, 1, 1);
-      surf_zunk->blitAlphaRectFx(0, 0, 320, 240, 0, static_cast<short>(static_cast<int>(-_slidey)), 0, 1, 1, false,
-                                 false, 0, 0);
-      surf_zunk->blitAlphaRectFx(0, 240, 320, 480, 0, static_cast<short>(static_cast<int>(240 + _slidey)), 0, 1, 1,
-                                 false, false, 0, 0);
+      const Rect &top = kTitleTopDoor, &bottom = kTitleBottomDoor;
+      surf_zunk->blitAlphaRectFx(top.x1, top.y1, top.x2, top.y2, 0, static_cast<short>(static_cast<int>(-_slidey)), 0, 1,
+                                 1, false, false, 0, 0);
+      surf_zunk->blitAlphaRectFx(bottom.x1, bottom.y1, bottom.x2, bottom.y2, 0,
+                                 static_cast<short>(static_cast<int>(bottom.y1 + _slidey)), 0, 1, 1, false, false, 0, 0);
       lockMenu = true;
       _slidey += _slidespeed;
       _slidespeed += 0.1f;
@@ -148,15 +155,15 @@ bool doZunk() {
     diplayCopyright();
     break;
   case kHelpScreen:
-    drawBackground(320);
+    drawBackground(kMenuBackground);
     showHelp();
     break;
   case kScoresScreen:
-    drawBackground(320);
+    drawBackground(kMenuBackground);
     showScores();
     break;
   case kPlayScreen:
-    drawBackground(640);
+    drawBackground(kPlayBackground);
     if (doInGame() == 1) {
       gameState = kMenuScreen;
       std::memcpy(buttons, storeButtons, sizeof buttons);
@@ -234,7 +241,7 @@ void displayButton(long index) {
 }
 
 void doMenu() {
-  drawBackground(320);
+  drawBackground(kMenuBackground);
   for (long i = 0; i < 4; i++) displayButton(i);
 }
 
@@ -249,13 +256,14 @@ void diplayCopyright() {
       soundloaded = true;
     }
   }
-  surf_zunk->blitAlphaRectFx(22, 795, 227, 815, 90, static_cast<short>(static_cast<int>(480 - 24 * myblend)), 0, 1,
-                             myblend, false, false, 0, 0);
+  surf_zunk->blitAlphaRectFx(kNotice.x1, kNotice.y1, kNotice.x2, kNotice.y2, kNoticeX,
+                             static_cast<short>(static_cast<int>(480 - 24 * myblend)), 0, 1, myblend, false, false, 0, 0);
 }
 
 void showHelp() {
   veil();
-  surf_zunk->blitAlphaRect(474, 677, 786, 1012, 7, 90, false, false);
+  surf_zunk->blitAlphaRect(kHelpPanel.x1, kHelpPanel.y1, kHelpPanel.x2, kHelpPanel.y2, kHelpPanelAt.x, kHelpPanelAt.y,
+                           false, false);
   doCredits();
   displayButton(4);
 }
@@ -263,13 +271,15 @@ void showHelp() {
 void showScores() {
   veil();
   if (KInput::isPressed(K_VK_SPACE)) std::memcpy(topScores, topScoresOld, sizeof topScores);
-  surf_zunk->blitAlphaRect(780, 575, 1023, 630, 46, 100, false, false);
+  surf_zunk->blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
+                           kScoresTitleAt.y, false, false);
   for (int r = 1; r <= 9; r++) {
     const long y = 160 + 22 * (r - 1);
     displayLeftValueAt(100, y, r);
     displayValueAt(210, y, topScores[r - 1]);
     for (int x = 110; x <= 170; x += 10)
-      surf_zunk->blitAlphaRect(7, 868, 13, 875, static_cast<short>(x), static_cast<short>(y + 9), false, false);
+      surf_zunk->blitAlphaRect(kLeaderDot.x1, kLeaderDot.y1, kLeaderDot.x2, kLeaderDot.y2, static_cast<short>(x),
+                               static_cast<short>(y + 9), false, false);
   }
   displayButton(4);
 }

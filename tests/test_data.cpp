@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ingame.h"
+#include "layout.h"
 #include "platform/PictureCodec.h"
 
 namespace {
@@ -42,33 +44,28 @@ TEST(Data, EveryPictureOfTheSheetIsWhereTheGameLooks) {
   Picture s = load("zunk.png");
   ASSERT_EQ(s.w, 1024);
   ASSERT_GE(s.h, 1012);
-  struct R {
-    int x1, y1, x2, y2;
-  };
-  std::vector<R> rects = {{0, 0, 320, 480},       {320, 0, 640, 480},     {640, 0, 960, 480},
-                          {780, 524, 1023, 570},  {780, 575, 1023, 630},  {780, 633, 1023, 686},
-                          {780, 706, 1023, 756},  {780, 762, 1023, 815},  {22, 795, 227, 815},
-                          {474, 677, 786, 1012},  {7, 868, 13, 875},      {0, 715, 320, 767},
-                          {443, 522, 475, 556},   {10, 496, 92, 577},     {7, 596, 18, 607},
-                          {19, 963, 125, 1002},   {23, 859, 70, 877},     {233, 822, 474, 916},
-                          {233, 916, 474, 1011}};
-  for (int k = 0; k < 8; k++) rects.push_back({31 * k, 621, 31 * k + 31, 652});
-  for (int b = 1; b <= 5; b++) rects.push_back({31 * b - 30, 667, 31 * b, 699});
-  for (int f = 0; f < 4; f++) rects.push_back({32 * f + 49, 900, 32 * f + 80, 934});
-  const int digits[10][2] = {{72, 82}, {86, 94}, {98, 107}, {110, 119}, {122, 132}, {135, 145}, {147, 157}, {161, 169}, {172, 182}, {185, 194}};
-  for (auto &d : digits) rects.push_back({d[0], 859, d[1], 877});
-  const int credits[7][2] = {{877, 893}, {893, 912}, {912, 929}, {929, 948}, {948, 966}, {966, 984}, {984, 1001}};
-  for (auto &c : credits) rects.push_back({789, c[0], 1020, c[1]});
-  for (const R &r : rects) {
+  using namespace layout;
+  // Every picture the game draws from the sheet, by the names the game uses.
+  std::vector<Rect> rects = {kTitle,       kMenuBackground, kPlayBackground, kFeederStrip, kNotice,
+                             kHelpPanel,   kLeaderDot,      kTopFrame,       kRestingBall, kFlyingBall,
+                             kLink,        kDragMe,         kScoreLabel,     kGameOverTop, kGameOverBottom};
+  for (const Rect &b : kButtons) rects.push_back(b);
+  for (int k = 0; k <= kLastHardBrick; k++) rects.push_back(brick(k));
+  for (int b = 1; b <= kBonusKinds; b++) rects.push_back(bonusIcon(b));
+  for (int f = 0; f < 4; f++) rects.push_back(cloud(f));
+  for (int d = 0; d < 10; d++) rects.push_back(digit(d));
+  for (const auto &c : kCreditRows) rects.push_back({kCreditX1, c[0], kCreditX2, c[1]});
+  for (const Rect &r : rects) {
     int area = (r.x2 - r.x1) * (r.y2 - r.y1);
     EXPECT_GT(s.visible(r.x1, r.y1, r.x2, r.y2), area / 20)
         << "(" << r.x1 << ", " << r.y1 << ")-(" << r.x2 << ", " << r.y2 << ")";
   }
   // The feeder windows of the top frame are see-through; its bars are not.
-  for (int i = 0; i < 9; i++) EXPECT_EQ(s.visible(21 + 31 * i + 2, 719, 21 + 31 * i + 29, 748), 0) << i;
-  EXPECT_EQ(s.visible(0, 715, 320, 719), 320 * 4);
+  for (int i = 0; i < 9; i++)
+    EXPECT_EQ(s.visible(kWallAt.x + kBrickSize * i + 2, 719, kWallAt.x + kBrickSize * i + 29, 748), 0) << i;
+  EXPECT_EQ(s.visible(kTopFrame.x1, kTopFrame.y1, kTopFrame.x2, kTopFrame.y1 + 4), kTopFrame.w() * 4);
   // The strip shared by the help panel and the buttons is clear.
-  EXPECT_EQ(s.visible(780, 677, 786, 815), 0);
+  EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
 }
 
 TEST(Data, TheCursorPointsWithItsTopLeftPixel) {

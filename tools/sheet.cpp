@@ -567,66 +567,67 @@ bool makePreviews(const std::string &dataFolder, const std::string &outFolder) {
   bool ok = true;
 
   put(c, sheet, kTitle, 0, 0);
-  put(c, sheet, kNotice, 90, 456);
+  put(c, sheet, kNotice, kNoticeX, 456);
   ok &= save(screen, outFolder + "/title.png");
 
-  const int buttonY[5] = {130, 190, 255, 350, 400};
   put(c, sheet, kMenuBackground, 0, 0);
-  for (int i = 0; i < 4; i++) put(c, sheet, kButtons[i], 42, buttonY[i]);
-  put(c, sheet, kNotice, 90, 456);
+  for (int i = 0; i < 4; i++) put(c, sheet, kButtons[i], kButtonX, kButtonY[i]);
+  put(c, sheet, kNotice, kNoticeX, 456);
   ok &= save(screen, outFolder + "/menu.png");
 
   put(c, sheet, kMenuBackground, 0, 0);
   cairo_set_source_rgba(c, 0, 0, 0, 0.5);
   cairo_paint(c);
-  put(c, sheet, kHelpPanel, 7, 90);
-  put(c, sheet, {kCreditX1, kCreditRows[1][0], kCreditX2, kCreditRows[1][1]}, 44, 461);
-  put(c, sheet, kButtons[4], 42, 400);
+  put(c, sheet, kHelpPanel, kHelpPanelAt.x, kHelpPanelAt.y);
+  put(c, sheet, {kCreditX1, kCreditRows[1][0], kCreditX2, kCreditRows[1][1]}, kCreditAt.x, kCreditAt.y);
+  put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
   ok &= save(screen, outFolder + "/help.png");
 
   put(c, sheet, kMenuBackground, 0, 0);
   cairo_set_source_rgba(c, 0, 0, 0, 0.5);
   cairo_paint(c);
-  put(c, sheet, kButtons[1], 46, 100);
+  put(c, sheet, kScoresTitle, kScoresTitleAt.x, kScoresTitleAt.y);
   const int scores[9] = {30, 25, 20, 19, 18, 15, 10, 9, 8};
   for (int r = 1; r <= 9; r++) {
     int y = 160 + 22 * (r - 1);
-    put(c, sheet, {kDigitX[r][0], kDigitY1, kDigitX[r][1], kDigitY2}, 100, y);
+    put(c, sheet, digit(r), 100, y);
     int x = 210;
     for (int v = scores[r - 1]; v > 0; v /= 10) {
       int d = v % 10;
-      put(c, sheet, {kDigitX[d][0], kDigitY1, kDigitX[d][1], kDigitY2}, x, y);
+      put(c, sheet, digit(d), x, y);
       x -= kDigitX[d][1] - kDigitX[d][0];
     }
     for (int dx = 110; dx <= 170; dx += 10) put(c, sheet, kLeaderDot, dx, y + 9);
   }
-  put(c, sheet, kButtons[4], 42, 400);
+  put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
   ok &= save(screen, outFolder + "/scores.png");
 
   // Play with a half-full wall, a bonus, the guide line and a cloud.
   put(c, sheet, kPlayBackground, 0, 0);
-  for (int i = 0; i < 5; i++) put(c, sheet, brick(i % 5), 21 + 31 * i, 4);
+  const int cell = kBrickSize;
+  for (int i = 0; i < 5; i++) put(c, sheet, brick(i % 5), kWallAt.x + cell * i, kFeederY);
   for (int row = 4; row < 8; row++)
-    for (int col = 0; col < 9; col++) put(c, sheet, brick((row * 7 + col * 3) % 8), 21 + 31 * col, 45 + 31 * row);
-  for (int b = 1; b <= 5; b++) put(c, sheet, bonusIcon(b), 21 + 31 * (b + 1), 45 + 31 * 5 + 1, 0.9);
+    for (int col = 0; col < 9; col++)
+      put(c, sheet, brick((row * 7 + col * 3) % 8), kWallAt.x + cell * col, kWallAt.y + cell * row);
+  for (int b = 1; b <= 5; b++) put(c, sheet, bonusIcon(b), kWallAt.x + cell * (b + 1), kWallAt.y + cell * 5 + 1, 0.9);
   put(c, sheet, kTopFrame, 0, 0);
-  put(c, sheet, {640, 35, 960, 54}, 0, 35);
+  put(c, sheet, kFeederStrip, 0, kFeederStrip.y1);
   put(c, sheet, cloud(1), 31 * 3 + 20, 31 * 4 + 43);
   cairo_set_line_width(c, 18);
   cairo_set_source_rgba(c, 1, 1, 1, 0.25);
   cairo_move_to(c, 163, 326);
   cairo_line_to(c, 154, 275);
   cairo_stroke(c);
-  for (int i = 0; i < 6; i++) put(c, sheet, kLink, 155 + i * 0.5, 310 + i * 2.8);
-  put(c, sheet, kRestingBall, 145, 310);
-  put(c, sheet, kDragMe, 173, 302);
-  put(c, sheet, kScoreLabel, 10, 457);
-  put(c, sheet, {kDigitX[4][0], kDigitY1, kDigitX[4][1], kDigitY2}, 59, 457);
-  put(c, sheet, {kDigitX[2][0], kDigitY1, kDigitX[2][1], kDigitY2}, 69, 457);
+  for (int i = 0; i < 6; i++) put(c, sheet, kLink, kAnchorX + i * 0.5, kAnchorY + i * 2.8);
+  put(c, sheet, kRestingBall, kBallRest.x, kBallRest.y);
+  put(c, sheet, kDragMe, kBallRest.x + 28, kBallRest.y - 8);
+  put(c, sheet, kScoreLabel, kScoreLabelAt.x, kScoreLabelAt.y);
+  put(c, sheet, digit(4), kScoreAt.x, kScoreAt.y);
+  put(c, sheet, digit(2), kScoreAt.x + digit(4).w(), kScoreAt.y);
   ok &= save(screen, outFolder + "/play.png");
 
-  put(c, sheet, kGameOverTop, 44, 80);
-  put(c, sheet, kGameOverBottom, 44, 160);
+  put(c, sheet, kGameOverTop, kGameOverX, 80);
+  put(c, sheet, kGameOverBottom, kGameOverX, 160);
   ok &= save(screen, outFolder + "/gameover.png");
 
   cairo_destroy(c);

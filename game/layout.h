@@ -1,0 +1,84 @@
+#pragma once
+
+// Where every picture of the sprite sheet lies, and the places on the screen
+// that the game and the generator's previews both draw at: the one place to
+// move one. Rectangles are (x1, y1)-(x2, y2), the second corner exclusive.
+// Shared by the game, the data generator and the tests.
+
+namespace layout {
+
+struct Rect {
+  int x1, y1, x2, y2;
+  constexpr int w() const { return x2 - x1; }
+  constexpr int h() const { return y2 - y1; }
+};
+struct Place {
+  int x, y;
+};
+
+constexpr int kSheetWidth = 1024, kSheetHeight = 1024;
+
+// ---- the sheet: screens ----------------------------------------------------
+constexpr Rect kTitle{0, 0, 320, 480};
+constexpr Rect kTitleTopDoor{0, 0, 320, 240}; ///< the title's halves slide apart
+constexpr Rect kTitleBottomDoor{0, 240, 320, 480};
+constexpr Rect kMenuBackground{320, 0, 640, 480};
+constexpr Rect kPlayBackground{640, 0, 960, 480};
+/// The strip of the play background drawn again over the feeder line.
+constexpr Rect kFeederStrip{640, 35, 960, 54};
+
+// ---- the sheet: menu, help, scores ------------------------------------------
+/// PLAY, HIGH SCORES, HELP, QUIT, BACK.
+constexpr Rect kButtons[5] = {{780, 524, 1023, 570}, {780, 575, 1023, 630}, {780, 633, 1023, 686},
+                          {780, 706, 1023, 756}, {780, 762, 1023, 815}};
+const char *const kButtonLabels[5] = {"PLAY", "HIGH SCORES", "HELP", "QUIT", "BACK"};
+constexpr Rect kScoresTitle = kButtons[1];
+constexpr Rect kNotice{22, 795, 227, 815};
+constexpr Rect kHelpPanel{474, 677, 786, 1012};
+constexpr int kCreditX1 = 789, kCreditX2 = 1020;
+constexpr int kCreditRows[7][2] = {{877, 893}, {893, 912}, {912, 929}, {929, 948}, {948, 966}, {966, 984}, {984, 1001}};
+constexpr Rect kLeaderDot{7, 868, 13, 875};
+
+// ---- the sheet: play --------------------------------------------------------
+constexpr Rect kTopFrame{0, 715, 320, 767};
+constexpr int kBrickSize = 31;
+/// Brick k: the five colours, then the hard brick and its two cracked looks.
+constexpr Rect brick(int k) { return {kBrickSize * k, 621, kBrickSize * k + kBrickSize, 652}; }
+/// The icon of bonus b (1 to 5).
+constexpr Rect bonusIcon(int b) { return {kBrickSize * b - 30, 667, kBrickSize * b, 699}; }
+constexpr Rect kRestingBall{443, 522, 475, 556};
+constexpr Rect kFlyingBall{10, 496, 92, 577};
+constexpr Rect kLink{7, 596, 18, 607};
+constexpr Rect kDragMe{19, 963, 125, 1002};
+constexpr Rect kScoreLabel{23, 859, 70, 877};
+constexpr int kDigitX[10][2] = {{72, 82},   {86, 94},   {98, 107},  {110, 119}, {122, 132},
+                            {135, 145}, {147, 157}, {161, 169}, {172, 182}, {185, 194}};
+constexpr int kDigitY1 = 859, kDigitY2 = 877;
+constexpr Rect digit(int d) { return {kDigitX[d][0], kDigitY1, kDigitX[d][1], kDigitY2}; }
+/// Frame f (0 to 3) of a bonus cloud.
+constexpr Rect cloud(int f) { return {32 * f + 49, 900, 32 * f + 80, 934}; }
+constexpr Rect kGameOverTop{233, 822, 474, 916};
+constexpr Rect kGameOverBottom{233, 916, 474, 1011};
+constexpr int kGameOverX = 44; ///< where both halves of GAME OVER are drawn
+
+// ---- the cursor picture -------------------------------------------------------
+constexpr Rect kCursor{0, 0, 20, 28};
+
+// ---- places on the screen ------------------------------------------------------
+constexpr int kButtonX = 42;
+constexpr int kButtonY[5] = {130, 190, 255, 350, 400};
+constexpr int kNoticeX = 90;
+constexpr Place kHelpPanelAt{7, 90};
+constexpr Place kCreditAt{44, 461};
+constexpr Place kScoresTitleAt{46, 100};
+constexpr Place kScoreLabelAt{10, 457};
+constexpr Place kScoreAt{59, 457};
+/// The wall's top-left cell, and the feeder line's height.
+constexpr Place kWallAt{21, 45};
+constexpr int kFeederY = 4;
+constexpr Rect kWallWell{21, 45, 300, 293};
+/// The sling's anchor, and the resting ball's top-left corner.
+constexpr int kAnchorX = 155, kAnchorY = 310;
+constexpr Place kBallRest{145, 310};
+constexpr Rect kMenuZone{226, 449, 320, 480};
+} // namespace layout
