@@ -15,7 +15,7 @@
 #include "platform/Platform.h"
 
 #ifndef GL_TEXTURE_RECTANGLE_EXT
-#define GL_TEXTURE_RECTANGLE_EXT 0x84F5
+#define GL_TEXTURE_RECTANGLE_EXT KGraphicGL::kRectangleTexture
 #endif
 #ifndef GL_CLAMP_TO_EDGE
 #define GL_CLAMP_TO_EDGE 0x812F

@@ -13,6 +13,9 @@
 /// which buildGLTexture turns into the texture.
 class KGraphicGL : public KGraphic {
 public:
+  /// OpenGL's rectangle texture target (GL_TEXTURE_RECTANGLE_EXT), which
+  /// the system headers may not name.
+  static constexpr unsigned int kRectangleTexture = 0x84F5;
   KGraphicGL();
   ~KGraphicGL() override;
 

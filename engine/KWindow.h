@@ -25,11 +25,22 @@ struct KDisplay {
 };
 
 /// The record handed to the engine event callback.
+/// What a KEvent reports (its type).
+enum KEventType : int32_t {
+  K_EVENT_MOUSE_MOVED = 1,
+  K_EVENT_MOUSE_UP = 2,
+  K_EVENT_MOUSE_DOWN = 3,
+  K_EVENT_KEY_DOWN_AGAIN = 5, ///< a key press, delivered a second time
+  K_EVENT_KEY_DOWN = 6,       ///< a key press (or repeat), first delivery
+  K_EVENT_KEY_UP = 7,
+  K_EVENT_DOUBLE_CLICK = 8,
+  K_EVENT_WHEEL = 11,
+  K_EVENT_EXPOSED = 12,   ///< the window's content must be drawn again
+  K_EVENT_ACTIVATED = 13, ///< the application became active
+};
+
 struct KEvent {
-  /// 1 moved, 2 button released, 3 pressed, 5 key second delivery, 6 key
-  /// first delivery, 7 key released, 8 double click, 11 wheel, 12 window
-  /// content exposed, 13 application activated.
-  int32_t type;
+  int32_t type; ///< a KEventType
   int32_t mouseX, mouseY;
   int32_t button; ///< 1 left, 2 right, 3 middle
   int16_t wheelDelta;

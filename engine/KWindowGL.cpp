@@ -201,7 +201,7 @@ void KWindowGL::detectCaps() {
 void KWindowGL::doGammaAdjustment() {
   setDefaultWorldView();
   glDisable(GL_TEXTURE_2D);
-  glDisable(0x84F5); // rectangle textures
+  glDisable(KGraphicGL::kRectangleTexture);
   glDisable(GL_ALPHA_TEST);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -383,20 +383,20 @@ void KWindowGL::handleEvent(const platform::Event &e) {
   switch (e.kind) {
   case platform::Event::MouseDown:
     if (e.button == 2) KInput::_rbuttonstate = true;
-    if (cb) deliver(ke, e.clicks >= 2 ? 8 : 3);
+    if (cb) deliver(ke, e.clicks >= 2 ? K_EVENT_DOUBLE_CLICK : K_EVENT_MOUSE_DOWN);
     break;
   case platform::Event::MouseUp:
     if (e.button == 2) KInput::_rbuttonstate = false;
-    if (cb) deliver(ke, 2);
+    if (cb) deliver(ke, K_EVENT_MOUSE_UP);
     break;
   case platform::Event::MouseMoved:
-    if (cb) deliver(ke, 1);
+    if (cb) deliver(ke, K_EVENT_MOUSE_MOVED);
     break;
   case platform::Event::MouseWheel:
     KInput::setLastWheelValue(static_cast<short>(e.wheel));
     if (cb) {
       ke.wheelDelta = static_cast<int16_t>(e.wheel);
-      deliver(ke, 11);
+      deliver(ke, K_EVENT_WHEEL);
     }
     break;
   case platform::Event::WindowClose:
@@ -404,23 +404,22 @@ void KWindowGL::handleEvent(const platform::Event &e) {
     _quitGL = true;
     break;
   case platform::Event::WindowExposed:
-    // Type 12 stands for "the window's content was exposed and must be drawn again".
-    if (cb) deliver(ke, 12);
+    if (cb) deliver(ke, K_EVENT_EXPOSED);
     break;
   case platform::Event::KeyDown:
   case platform::Event::KeyRepeat:
     if (cb) {
-      ke.type = 6;
-      if (vexoEventCallback(&ke)) deliver(ke, 5);
+      ke.type = K_EVENT_KEY_DOWN;
+      if (vexoEventCallback(&ke)) deliver(ke, K_EVENT_KEY_DOWN_AGAIN);
     }
     break;
   case platform::Event::KeyUp:
-    if (cb) deliver(ke, 7);
+    if (cb) deliver(ke, K_EVENT_KEY_UP);
     break;
   case platform::Event::AppActivated:
     if (cb) {
       std::memset(&ke, 0, sizeof ke);
-      deliver(ke, 13);
+      deliver(ke, K_EVENT_ACTIVATED);
     }
     break;
   default:

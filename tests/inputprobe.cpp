@@ -11,7 +11,7 @@
 
 namespace {
 bool gKeyEvent(KEvent *e) {
-  if (e->type == 6 && e->key == K_VK_A) std::printf("event key a\n");
+  if (e->type == K_EVENT_KEY_DOWN && e->key == K_VK_A) std::printf("event key a\n");
   return true;
 }
 } // namespace

@@ -142,11 +142,11 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
   EXPECT_EQ(g.textureTarget, GL_TEXTURE_2D);
   b = block(320, 480, 32);
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
-  EXPECT_EQ(g.textureTarget, 0x84F5);
+  EXPECT_EQ(g.textureTarget, KGraphicGL::kRectangleTexture);
   EXPECT_FLOAT_EQ(g.textureWidth, 320);
   b = block(2, 2, 24);
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
-  EXPECT_EQ(g.textureTarget, 0x84F5);
+  EXPECT_EQ(g.textureTarget, KGraphicGL::kRectangleTexture);
   KGraphicGL h;
   b = block(8, 8, 16);
   EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true));
