@@ -124,9 +124,7 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
    XDG_DATA_HOME=$work/user SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
   gpid=$!
-  wait_until "$patience" has_window ||
-    { fail "no window; the game: $(ps -o stat=,wchan=,etime= -p "$gpid" || echo gone);" \
-      "the windows: $(xwininfo -root -tree 2>&1 | grep -c '^ *0x')"; return 1; }
+  wait_until "$patience" has_window || { no_window; return 1; }
   xdotool windowfocus "$wid"
 }
 finish() { # waits for the exit; checks status 0 and the scores file
@@ -141,6 +139,14 @@ finish() { # waits for the exit; checks status 0 and the scores file
   stop
 }
 quit_from_menu() { hold_until 100 370 exited "$gpid"; finish; }
+
+no_window() { # says what the game was doing, where gdb can tell
+  local stacks=
+  command -v gdb >/dev/null && stacks=$(gdb -p "$gpid" -batch -ex "thread apply all bt 12" 2>/dev/null | grep '^#')
+  fail "no window; the game: $(ps -o stat=,wchan=,etime= -p "$gpid" || echo gone);" \
+    "windows on the display: $(xwininfo -root -tree 2>&1 | grep -c '^ *0x')" "${stacks:+
+$stacks}"
+}
 
 expect_window() { # size, position
   local geometry

@@ -4,7 +4,9 @@
 // keyboard state, the pointer, the clock, message boxes, desktop launching,
 // the locale and the executable's folder. This is the only part of the
 // engine (with PictureCodec and the audio device in SoundChannel) that talks
-// to SDL; the K classes call these functions instead.
+// to SDL; the K classes call these functions instead. Window.cpp owns the
+// window and its presentation, Input.cpp the events and input state,
+// System.cpp the folders, clock, message box, launching and locale.
 
 #include <cstdint>
 #include <string>
@@ -103,6 +105,10 @@ bool pollEvent(Event &event);
 void waitForEvent(int milliseconds);
 /// Lets the platform update its mouse and keyboard state.
 void pumpEvents();
+/// Called from pollEvent when an audio output device goes away, with its id:
+/// the sound side reopens the default device.
+using AudioDeviceLost = void (*)(uint32_t device);
+void setAudioDeviceLostHandler(AudioDeviceLost handler);
 
 // ---- mouse and keyboard state ---------------------------------------------
 

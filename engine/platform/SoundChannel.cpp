@@ -1,4 +1,5 @@
 #include "SoundChannel.h"
+#include "Platform.h"
 
 #include <SDL.h>
 
@@ -180,6 +181,8 @@ void SoundChannel::startOutput(Output output) {
     want.callback = deviceCallback;
     gDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (gDevice) {
+      // A device that goes away is replaced by whichever is the default now.
+      setAudioDeviceLostHandler(&SoundChannel::deviceLost);
       SDL_PauseAudioDevice(gDevice, 0);
       return;
     }

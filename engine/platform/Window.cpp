@@ -1,24 +1,21 @@
+// The window and its presentation: the SDL video subsystem, the one window
+// and its OpenGL context, the off-screen framebuffer the game draws into and
+// its scaled copy to the window at each swap, full screen, display modes.
+// Owns the window's state; the input side reads it through WindowState.h.
+
 #include "Platform.h"
-#include "SoundChannel.h"
+#include "WindowState.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <thread>
 
 namespace platform {
 
 namespace {
 SDL_Window *gWindow = nullptr;
 SDL_GLContext gContext = nullptr;
-const ScriptedInput *gScripted = nullptr;
-const uint64_t *gScriptedClock = nullptr;
-MessageHook gMessageHook = nullptr;
 bool gVideoUp = false;
 // The game draws into an off-screen framebuffer of its own size; each swap
 // copies it to the window, scaled by the largest whole number that fits and
@@ -100,18 +97,15 @@ void placeGameArea() {
   gOffsetY = (dh - gGameHeight * gScale) / 2;
 }
 
-std::string envFolder(const char *var, const char *homeRelative) {
-  const char *v = std::getenv(var);
-  if (v && *v == '/') return v;
-  std::string home = homeFolder();
-  if (home.empty()) return std::string();
-  return home + homeRelative;
-}
-
 int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+} // namespace
+
+SDL_Window *sdlWindow() { return gWindow; }
+bool videoUp() { return gVideoUp; }
 int gameX(int windowX) { return floorDiv(windowX - gOffsetX, gScale); }
 int gameY(int windowY) { return floorDiv(windowY - gOffsetY, gScale); }
-} // namespace
+int windowX(int gameX) { return gOffsetX + gameX * gScale; }
+int windowY(int gameY) { return gOffsetY + gameY * gScale; }
 
 bool initVideo() {
   if (gVideoUp) return true;
@@ -121,23 +115,6 @@ bool initVideo() {
   gVideoUp = true;
   return true;
 }
-
-std::string executableFolder() {
-  char *base = SDL_GetBasePath();
-  if (!base) return std::string(".");
-  std::string s(base);
-  SDL_free(base);
-  while (s.size() > 1 && s.back() == '/') s.pop_back();
-  return s;
-}
-
-std::string homeFolder() {
-  const char *h = std::getenv("HOME");
-  return h ? std::string(h) : std::string();
-}
-
-std::string configFolder() { return envFolder("XDG_CONFIG_HOME", "/.config"); }
-std::string userDataFolder() { return envFolder("XDG_DATA_HOME", "/.local/share"); }
 
 void screenSize(int &width, int &height) {
   SDL_DisplayMode mode;
@@ -311,169 +288,6 @@ std::vector<DisplayMode> displayModes() {
       modes.push_back({m.w, m.h, static_cast<int>(SDL_BITSPERPIXEL(m.format)), m.refresh_rate});
   }
   return modes;
-}
-
-bool pollEvent(Event &e) {
-  SDL_Event ev;
-  while (SDL_PollEvent(&ev)) {
-    e = Event();
-    switch (ev.type) {
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-      e.kind = ev.type == SDL_MOUSEBUTTONDOWN ? Event::MouseDown : Event::MouseUp;
-      e.button = ev.button.button == SDL_BUTTON_LEFT ? 1 : ev.button.button == SDL_BUTTON_RIGHT ? 2 : 3;
-      e.clicks = ev.button.clicks;
-      e.x = gameX(ev.button.x);
-      e.y = gameY(ev.button.y);
-      return true;
-    case SDL_MOUSEMOTION:
-      e.kind = Event::MouseMoved;
-      e.x = gameX(ev.motion.x);
-      e.y = gameY(ev.motion.y);
-      return true;
-    case SDL_MOUSEWHEEL:
-      e.kind = Event::MouseWheel;
-      e.wheel = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -ev.wheel.y : ev.wheel.y;
-      return true;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-      e.kind = ev.type == SDL_KEYUP ? Event::KeyUp : ev.key.repeat ? Event::KeyRepeat : Event::KeyDown;
-      e.scancode = ev.key.keysym.scancode;
-      if (ev.key.keysym.sym > 0 && ev.key.keysym.sym < 128) e.charCode = static_cast<char>(ev.key.keysym.sym);
-      return true;
-    case SDL_QUIT:
-      e.kind = Event::Quit;
-      return true;
-    case SDL_AUDIODEVICEREMOVED:
-      // Sound goes on through whichever device is now the default.
-      if (!ev.adevice.iscapture) SoundChannel::deviceLost(ev.adevice.which);
-      break;
-    case SDL_WINDOWEVENT:
-      switch (ev.window.event) {
-      case SDL_WINDOWEVENT_CLOSE: e.kind = Event::WindowClose; return true;
-      case SDL_WINDOWEVENT_EXPOSED: e.kind = Event::WindowExposed; return true;
-      case SDL_WINDOWEVENT_FOCUS_GAINED: e.kind = Event::AppActivated; return true;
-      case SDL_WINDOWEVENT_FOCUS_LOST: e.kind = Event::AppDeactivated; return true;
-      default: break;
-      }
-      break;
-    default:
-      break;
-    }
-  }
-  return false;
-}
-
-void waitForEvent(int milliseconds) {
-  if (milliseconds <= 0) return;
-  if (!gVideoUp) {
-    sleepMilliseconds(milliseconds);
-    return;
-  }
-  SDL_WaitEventTimeout(nullptr, milliseconds);
-}
-
-void pumpEvents() {
-  if (gVideoUp) SDL_PumpEvents();
-}
-
-void mousePosition(int &x, int &y) {
-  if (gScripted) {
-    x = gScripted->mouseX;
-    y = gScripted->mouseY;
-    return;
-  }
-  x = y = 0;
-  if (!gVideoUp) return;
-  // Over the window (or while a press holds it) the window's own mouse
-  // state follows every event; elsewhere the desktop's pointer is asked.
-  if (gWindow && SDL_GetMouseFocus() == gWindow) {
-    int wx, wy;
-    SDL_GetMouseState(&wx, &wy);
-    x = gameX(wx);
-    y = gameY(wy);
-    return;
-  }
-  int gx, gy, wx = 0, wy = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  if (gWindow) SDL_GetWindowPosition(gWindow, &wx, &wy);
-  x = gameX(gx - wx);
-  y = gameY(gy - wy);
-}
-
-bool leftButtonDown() {
-  if (gScripted) return gScripted->leftButton;
-  if (!gVideoUp) return false;
-  if (gWindow && SDL_GetMouseFocus() == gWindow)
-    return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
-  return (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
-}
-
-bool keyDown(int scancode) {
-  if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return false;
-  if (gScripted) return scancode < 512 && gScripted->keys[scancode];
-  if (!gVideoUp) return false;
-  int n = 0;
-  const Uint8 *state = SDL_GetKeyboardState(&n);
-  return scancode < n && state[scancode];
-}
-
-void showCursor(bool show) {
-  if (gVideoUp) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
-}
-
-void warpMouse(int x, int y) {
-  if (gWindow) SDL_WarpMouseInWindow(gWindow, gOffsetX + x * gScale, gOffsetY + y * gScale);
-}
-
-void setScriptedInput(const ScriptedInput *input) { gScripted = input; }
-
-void setScriptedClock(const uint64_t *microseconds) { gScriptedClock = microseconds; }
-
-uint64_t microseconds() {
-  if (gScriptedClock) return *gScriptedClock;
-  using namespace std::chrono;
-  return static_cast<uint64_t>(duration_cast<std::chrono::microseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-int localYear() {
-  std::time_t t = std::time(nullptr);
-  std::tm tmv;
-  localtime_r(&t, &tmv);
-  return tmv.tm_year + 1900;
-}
-
-void sleepMilliseconds(int milliseconds) {
-  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-void setMessageHook(MessageHook hook) { gMessageHook = hook; }
-
-void messageBox(const char *heading, const char *detail) {
-  const char *h = heading ? heading : "";
-  const char *d = detail ? detail : "";
-  if (gMessageHook) {
-    gMessageHook(h, d);
-    return;
-  }
-  const char *drv = gVideoUp ? SDL_GetCurrentVideoDriver() : nullptr;
-  bool desktop = drv && std::string(drv) != "offscreen" && std::string(drv) != "dummy" &&
-                 !std::getenv("ZUNK_MESSAGES_TO_STDERR");
-  if (desktop && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, gWindow) == 0) return;
-  std::fprintf(stderr, "%s%s%s\n", d, *d && *h ? ": " : "", h);
-}
-
-bool openURL(const char *url) { return url && SDL_OpenURL(url) == 0; }
-
-std::string preferredLocale() {
-  SDL_Locale *locales = SDL_GetPreferredLocales();
-  std::string result;
-  if (locales && locales[0].language) {
-    result = locales[0].language;
-    if (locales[0].country) result += std::string("_") + locales[0].country;
-  }
-  SDL_free(locales);
-  return result;
 }
 
 } // namespace platform
