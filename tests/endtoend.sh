@@ -144,7 +144,9 @@ no_window() { # says what the game was doing, where gdb can tell
   local stacks=
   command -v gdb >/dev/null && stacks=$(gdb -p "$gpid" -batch -ex "thread apply all bt 12" 2>/dev/null | grep '^#')
   fail "no window; the game: $(ps -o stat=,wchan=,etime= -p "$gpid" || echo gone);" \
-    "windows on the display: $(xwininfo -root -tree 2>&1 | grep -c '^ *0x')" "${stacks:+
+    "windows on the display: $(xwininfo -root -tree 2>&1 | grep -c '^ *0x');" \
+    "DISPLAY $DISPLAY, the game's $(tr '\0' '\n' </proc/"$gpid"/environ 2>/dev/null | grep '^DISPLAY=');" \
+    "its X connection: $(ss -xp 2>/dev/null | grep "pid=$gpid," | grep -o 'X11-unix/X[0-9]*' | sort -u | tr '\n' ' ')" "${stacks:+
 $stacks}"
 }
 

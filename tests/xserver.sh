@@ -5,23 +5,23 @@
 # hold_keys_until "<keys>" <command...>: holds the keys down until the
 # command succeeds (the engine reads keys once a frame).
 start_x() {
-  local d
-  for d in $(seq 90 250); do
-    [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] && continue
-    Xvfb :$d -screen 0 "$1"x24 -nolisten tcp >/dev/null 2>&1 &
-    server=$!
-    export DISPLAY=:$d
-    # A display that another server still holds makes this one exit: try the next.
-    wait_until "$patience" x_answers_or_gone
-    xdpyinfo >/dev/null 2>&1 && return 0
+  local ready
+  ready=$(mktemp)
+  # The server picks a free display itself and writes its number once it
+  # takes connections: no race with another server starting beside it.
+  Xvfb -displayfd 3 -screen 0 "$1"x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+  server=$!
+  wait_until "$patience" display_written "$ready"
+  if ! grep -q '^[0-9]' "$ready"; then
     kill $server 2>/dev/null
-    wait $server 2>/dev/null
-  done
-  server=
-  echo "no X server could be started" >&2
-  exit 1
+    rm -f "$ready"
+    echo "no X server could be started" >&2
+    exit 1
+  fi
+  export DISPLAY=:$(head -n 1 "$ready")
+  rm -f "$ready"
 }
-x_answers_or_gone() { xdpyinfo >/dev/null 2>&1 || ! kill -0 $server 2>/dev/null; }
+display_written() { grep -q '^[0-9]' "$1" || ! kill -0 $server 2>/dev/null; }
 
 stop_x() {
   [ -n "${server:-}" ] || return 0
