@@ -81,6 +81,8 @@ int zunkMain() {
   KMiscTools::initMiscTools();
   KMiscTools::setFileSource(true);
   initzunk();
+  // Without a window the game cannot run: say so to whoever started it.
+  const int status = gamewindow ? 0 : 1;
   for (;;) {
     if (!gamewindow) break;
     gamewindow->setDefaultWorldView();
@@ -91,7 +93,7 @@ int zunkMain() {
     if (!doZunk()) break;
   }
   freeZunk();
-  return 0;
+  return status;
 }
 
 void initzunk() {

@@ -57,7 +57,8 @@ extern KSound *snd_music;
 void initzunk();
 bool doZunk();
 void freeZunk();
-/// The whole program: start-up, the frame loop, shut-down. Returns 0.
+/// The whole program: start-up, the frame loop, shut-down. Returns 0 once
+/// the game has ended, 1 when no window could be made.
 int zunkMain();
 
 void resetButtons();

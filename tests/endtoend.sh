@@ -143,6 +143,7 @@ quit_from_menu() { hold_until 100 370 exited "$gpid"; finish; }
 no_window() { # says what the game was doing, where gdb can tell
   local stacks=
   command -v gdb >/dev/null && stacks=$(gdb -p "$gpid" -batch -ex "thread apply all bt 12" 2>/dev/null | grep '^#')
+  echo "endtoend: the X server said: $(cat "$xlog" 2>/dev/null | tail -5)"
   fail "no window; the game: $(ps -o stat=,wchan=,etime= -p "$gpid" || echo gone);" \
     "windows on the display: $(xwininfo -root -tree 2>&1 | grep -c '^ *0x');" \
     "DISPLAY $DISPLAY, the game's $(tr '\0' '\n' </proc/"$gpid"/environ 2>/dev/null | grep '^DISPLAY=');" \

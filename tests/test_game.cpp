@@ -336,6 +336,31 @@ TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
   EXPECT_EQ(topScores[0], 42);
 }
 
+// Without a display the game ends at once, and says so by its status,
+// rather than running invisibly in a headless stand-in waiting for a focus
+// that never comes.
+TEST_F(ScoreFile, WithoutADisplayTheGameEndsAtOnceWithStatus1) {
+  setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
+  platform::setMessageHook([](const char *, const char *) {});
+  const char *display = getenv("DISPLAY");
+  const std::string savedDisplay = display ? display : "";
+  unsetenv("SDL_VIDEODRIVER");
+  unsetenv("WAYLAND_DISPLAY");
+  setenv("DISPLAY", ":9999", 1);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::initVideo());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no display"), std::string::npos);
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  surf_zunk = surf_curseur = nullptr;
+  gamewindow = nullptr;
+  EXPECT_EQ(zunkMain(), 1);
+  unsetenv("SDL_VIDEODRIVER");
+  if (display) setenv("DISPLAY", savedDisplay.c_str(), 1);
+  else unsetenv("DISPLAY");
+  platform::setMessageHook(nullptr);
+  unsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(ScoreFile, AReadOnlyTableIsLeftAloneAndTheScoresGoToTheUserFolder) {
   const std::string file = folder + "/data/thescores";
   std::ofstream(file, std::ios::binary).write("\x63\x00\x00\x00", 4);

@@ -9,7 +9,8 @@ start_x() {
   ready=$(mktemp)
   # The server picks a free display itself and writes its number once it
   # takes connections: no race with another server starting beside it.
-  Xvfb -displayfd 3 -screen 0 "$1"x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+  xlog=${ready}.log
+  Xvfb -displayfd 3 -screen 0 "$1"x24 -nolisten tcp 3>"$ready" >"$xlog" 2>&1 &
   server=$!
   wait_until "$patience" display_written "$ready"
   if ! grep -q '^[0-9]' "$ready"; then

@@ -10,6 +10,9 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace platform {
 
@@ -111,7 +114,21 @@ bool initVideo() {
   if (gVideoUp) return true;
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "video: %s\n", SDL_GetError());
+    return false;
+  }
+  // When no display can be reached SDL falls back to a headless driver, where
+  // a window would be invisible and never get the focus: that is no display
+  // at all, unless the headless driver was asked for by name.
+  const char *driver = SDL_GetCurrentVideoDriver();
+  const char *asked = SDL_getenv("SDL_VIDEODRIVER");
+  const bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  if (headless && !(asked && std::strcmp(asked, driver) == 0)) {
+    std::fprintf(stderr, "video: no display could be reached (%s)\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "DISPLAY not set");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return false;
+  }
   gVideoUp = true;
   return true;
 }
