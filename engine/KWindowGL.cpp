@@ -88,7 +88,8 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
     return SwitchToResolution(width, height, depth);
   }
   int left = (sw - width) / 2, top = (sh - height) / 2;
-  if (!platform::openWindow(title, left, top, width, height, depthBuffer)) {
+  // No screen to measure is no display to open a window on.
+  if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
     KMiscTools::messageBox("could not create window", nullptr);
     return false;
   }

@@ -45,18 +45,25 @@ if [ "$(id -u)" -eq 0 ]; then
   chown nobody "$home"
 fi
 run_as() { if [ "$user" = "$(id -un)" ]; then "$@"; else setpriv --reuid="$user" --regid=nogroup --clear-groups "$@"; fi; }
-(cd / && HOME=$home XDG_DATA_HOME=$home/.local/share SDL_AUDIODRIVER=dummy exec setsid bash -c \
-  "$(declare -f run_as); user=$user; run_as '$prefix/bin/zunk'") &
-gpid=$!
 has_window() { wid=$(xdotool search --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ]; }
+window_or_exit() { has_window || exited $gpid; }
+# A loaded X server now and then refuses a program's very first connection;
+# the game then says so and ends, and is started again (three times at most).
+for attempt in 1 2 3; do
+  (cd / && HOME=$home XDG_DATA_HOME=$home/.local/share SDL_AUDIODRIVER=dummy exec setsid bash -c \
+    "$(declare -f run_as); user=$user; run_as '$prefix/bin/zunk'") 2>"$root/stderr" &
+  gpid=$!
+  wait_until "$patience" window_or_exit
+  has_window || ! grep -q "no display could be reached" "$root/stderr" || ! exited $gpid || [ $attempt = 3 ] && break
+  echo "install: the X server refused the game's first connection; starting it again"
+  wait $gpid
+done
 shows_title() { # the title fades in over black
   local c
   c=$(import -window root -crop 1x1+500+300 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | tail -1)
   [ -n "$c" ] && [ "$c" != "#000000" ]
 }
-wid=
-wait_until "$patience" has_window
-check "the installed game opened no window" test -n "$wid"
+check "the installed game opened no window" has_window
 if [ -n "$wid" ]; then
   xdotool windowfocus "$wid"
   check "the installed game shows its title" wait_until "$patience" shows_title
