@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "KResource.h"
-#include "ModuleCheck.h"
 #include "SoundFiles.h"
+#include "SoundStreams.h"
 #include "platform/SoundChannel.h"
 
 using platform::SoundChannel;
@@ -24,38 +24,13 @@ int KSound::_instanceCount = 0;
 ov_callbacks KSound::ogg_CallBacks = {KSound::ogg_Read, KSound::ogg_Seek, KSound::ogg_Close, KSound::ogg_Tell};
 
 namespace {
-const uint32_t kStreamBuffer = 4096;
-const float kModuleDelta = 65536.0f / 44100.0f;
-bool gModuleLibraryUp = false;
+const uint32_t kStreamBuffer = soundstreams::kBlockBytes;
 
 SoundCommand command(uint16_t code, intptr_t param2 = 0) {
   SoundCommand c;
   c.cmd = code;
   c.param2 = param2;
   return c;
-}
-
-void prepareModuleLibrary() {
-  if (gModuleLibraryUp) return;
-  dumb_register_stdfiles();
-  dumb_it_max_to_mix = 64;
-  gModuleLibraryUp = true;
-}
-
-// Reads a module file, checks what it declares against its size, and parses
-// it from memory as IT, XM, S3M or MOD, in that order; null when none fits.
-DUH *readModule(const char *path) {
-  std::vector<char> file;
-  if (!soundfiles::readWholeFile(path, file)) return nullptr;
-  if (!modulecheck::fitsItsFile(reinterpret_cast<const unsigned char *>(file.data()), file.size())) return nullptr;
-  for (DUH *(*reader)(DUMBFILE *) : {dumb_read_it, dumb_read_xm, dumb_read_s3m, dumb_read_mod}) {
-    DUMBFILE *f = dumbfile_open_memory(file.data(), static_cast<long>(file.size()));
-    if (!f) return nullptr;
-    DUH *module = reader(f);
-    dumbfile_close(f);
-    if (module) return module;
-  }
-  return nullptr;
 }
 } // namespace
 
@@ -64,7 +39,7 @@ KSound::KSound()
       moduleLoops(false), format(nullptr), buffer{nullptr, nullptr}, dataLength(0), formatRecord{}, vorbisFile{},
       vorbisOpen(false), channels{}, soundHeaders{nullptr, nullptr}, nextBuffer(1), stopRequested(false),
       playing(false), loop(false), memoryPosition(0), memorySize(0), memoryData(nullptr), endInBuffer_(false),
-      finishing_(false), retiredRenderer_(nullptr), rendering_(false) {
+      finishing_(false), retiredRenderer_(nullptr), rendering_(false), appliedMusicMaster_(-1) {
   errorText[0] = 0;
   fileName[0] = 0;
   if (!SoundChannel::outputStarted()) SoundChannel::startOutput(SoundChannel::Output::Device);
@@ -74,7 +49,7 @@ KSound::KSound()
 
 void KSound::init() {
   SoundLock guard(soundLock());
-  if (_instanceCount == 0) prepareModuleLibrary();
+  if (_instanceCount == 0) soundstreams::openModuleLibrary();
   _instanceCount++;
 }
 
@@ -90,10 +65,7 @@ KSound::~KSound() {
     stopStream();
     freeAllocatedData();
     last = _instanceCount <= 0;
-    if (last && gModuleLibraryUp) {
-      dumb_exit();
-      gModuleLibraryUp = false;
-    }
+    if (last) soundstreams::closeModuleLibrary();
   }
   // The device is closed without the lock held: its thread may be waiting for it.
   if (last && !SoundChannel::manualOutput()) SoundChannel::stopOutput();
@@ -452,20 +424,14 @@ bool KSound::openStream() {
     return false;
   }
   setDecodedFormat(info->channels, info->rate);
-  disposeChannels();
-  if (!createSoundChannel(1, 0)) return false;
-  buffer[0] = makeSoundHandle(static_cast<short>(info->channels), info->rate, 16, kStreamBuffer, 0);
-  buffer[1] = makeSoundHandle(static_cast<short>(info->channels), info->rate, 16, kStreamBuffer, 1);
-  if (!buffer[0] || !buffer[1]) {
+  if (!prepareBlocks(1, static_cast<short>(info->channels), info->rate)) {
     freeAllocatedData();
     return false;
   }
   ov_time_seek(&vorbisFile, 0.0);
-  nextBuffer = 0;
   stopRequested = false;
   clearStreamEnd();
-  fillOggBuffer(0);
-  fillOggBuffer(1);
+  fillBothBuffers();
   return true;
 }
 
@@ -479,17 +445,11 @@ void KSound::playStream(bool lp) {
   if (!channels[0] || soundKind != 1) return;
   stopStream();
   ov_time_seek(&vorbisFile, 0.0);
-  nextBuffer = 0;
   stopRequested = false;
   clearStreamEnd();
   loop = lp;
-  fillOggBuffer(0);
-  fillOggBuffer(1);
-  playHeader(0, 0);
-  currentChannel = 0;
-  queueCallBack(0);
-  playing = true;
-  setVolume(volume);
+  fillBothBuffers();
+  startBlocks();
 }
 
 void KSound::stopStream() {
@@ -524,89 +484,35 @@ void KSound::fillOggBuffer(short index) {
     stopStream();
     return;
   }
-  char *dst = buffer[index];
-  std::memset(dst, 0, kStreamBuffer);
-  if (endInBuffer_ || !vorbisOpen) return;
-  uint32_t total = 0;
-  int bitstream = 0;
-  while (total < kStreamBuffer) {
-    long n = ov_read(&vorbisFile, dst + total, static_cast<int>(kStreamBuffer - total), 0, 2, 1, &bitstream);
-    if (n > 0) {
-      total += static_cast<uint32_t>(n);
-    } else if (n < 0) {
-      // A decoding error costs this buffer; decoding goes on at the next refill.
-      std::memset(dst, 0, kStreamBuffer);
-      return;
-    } else {
-      if (loop) ov_time_seek(&vorbisFile, 0.0);
-      else if (total > 0) endInBuffer_ = true;
-      else stopRequested = true;
-      return;
-    }
+  if (endInBuffer_ || !vorbisOpen) {
+    std::memset(buffer[index], 0, kStreamBuffer);
+    return;
   }
+  uint32_t bytes = 0;
+  if (soundstreams::decodeOggBlock(vorbisFile, buffer[index], bytes) != soundstreams::OggBlock::End) return;
+  // The end of the file: a looping stream starts again at the next block; a
+  // stream that does not loop plays out the part of a block it decoded.
+  if (loop) ov_time_seek(&vorbisFile, 0.0);
+  else if (bytes > 0) endInBuffer_ = true;
+  else stopRequested = true;
 }
 
 void KSound::oggCallBackProcPtr(SoundChannel *, const SoundCommand &c) {
-  static int oldgVolume = -1;
   KSound *s = reinterpret_cast<KSound *>(c.param2);
-  if (!s || !s->playing) return;
-  if (s->finishing_) {
-    // The last, partly filled buffer has been heard.
-    s->finishing_ = false;
-    s->stopRequested = true;
-    s->playing = false;
-    return;
-  }
-  int finished = s->nextBuffer == 0 ? 0 : 1;
-  s->nextBuffer = 1 - finished;
-  s->playHeader(0, 1 - finished);
-  if (s->endInBuffer_) {
-    // The buffer now starting holds the end of the stream: play it out.
-    s->endInBuffer_ = false;
-    s->finishing_ = true;
-  } else {
-    s->fillOggBuffer(static_cast<short>(finished));
-  }
-  if (!s->stopRequested) {
-    s->queueCallBack(0);
-    s->playing = true;
-  } else {
-    s->playing = false;
-  }
-  if (_masterMUSICvolume != oldgVolume) {
-    oldgVolume = _masterMUSICvolume;
-    s->setVolume(-1);
-  }
+  // A completion flushed out of a stopped stream's queue does nothing.
+  if (s && s->playing) s->playNextBlock();
 }
 
+// The memory reader's data source is the sound itself: its compressed file.
 size_t KSound::ogg_Read(void *destination, size_t size, size_t count, void *source) {
   KSound *s = static_cast<KSound *>(source);
   if (!s) return static_cast<size_t>(-1);
-  if (s->memoryPosition >= s->memorySize) return 0;
-  if (size != 0 && count > SIZE_MAX / size) return static_cast<size_t>(-1);
-  size_t n = size * count;
-  if (static_cast<long long>(n) < 0) return static_cast<size_t>(-1);
-  size_t left = s->memorySize - s->memoryPosition;
-  if (n > left) n = left;
-  std::memcpy(destination, s->memoryData + s->memoryPosition, n);
-  s->memoryPosition += static_cast<uint32_t>(n);
-  return n;
+  return soundstreams::readMemory(s->memoryData, s->memorySize, s->memoryPosition, destination, size, count);
 }
 
 int KSound::ogg_Seek(void *source, ogg_int64_t offset, int whence) {
   KSound *s = static_cast<KSound *>(source);
-  if (!s) return -1;
-  int64_t pos;
-  switch (whence) {
-  case SEEK_SET: pos = offset; break;
-  case SEEK_CUR: pos = static_cast<int64_t>(s->memoryPosition) + offset; break;
-  case SEEK_END: pos = static_cast<int64_t>(s->memorySize) + offset; break;
-  default: return 0;
-  }
-  // A position before the start or past the end ends at the end.
-  if (pos < 0 || pos >= static_cast<int64_t>(s->memorySize)) pos = s->memorySize;
-  s->memoryPosition = static_cast<uint32_t>(pos);
-  return 0;
+  return s ? soundstreams::seekMemory(s->memorySize, s->memoryPosition, offset, whence) : -1;
 }
 
 int KSound::ogg_Close(void *) { return 0; }
@@ -621,7 +527,7 @@ long KSound::ogg_Tell(void *source) {
 bool KSound::loadModule(const char *path) {
   // Read, checked and parsed before the lock is taken: what already plays
   // goes on meanwhile.
-  DUH *loaded = path ? readModule(path) : nullptr;
+  DUH *loaded = path ? soundstreams::readModule(path) : nullptr;
   DUH_SIGRENDERER *renderer = loaded ? duh_start_sigrenderer(loaded, 0, 2, 0) : nullptr;
   if (loaded && !renderer) {
     unload_duh(loaded);
@@ -639,18 +545,12 @@ bool KSound::loadModule(const char *path) {
   moduleRenderer = renderer;
   formatRecord = KSoundFormat{1, 2, 44100, 176400, 4, 16};
   format = &formatRecord;
-  disposeChannels();
-  if (!createSoundChannel(0, 0)) return false;
-  buffer[0] = makeSoundHandle(2, 44100, 16, kStreamBuffer, 0);
-  buffer[1] = makeSoundHandle(2, 44100, 16, kStreamBuffer, 1);
-  if (!buffer[0] || !buffer[1]) {
+  if (!prepareBlocks(0, 2, 44100)) {
     std::snprintf(errorText, 256, "%s", "impossible to create sound buffer ( loadModule ) ");
     disposeChannels();
     return false;
   }
-  nextBuffer = 0;
-  fillModBuffer(0);
-  fillModBuffer(1);
+  fillBothBuffers();
   return true;
 }
 
@@ -668,10 +568,8 @@ void KSound::retireRenderer() {
 }
 
 long KSound::renderModule(char *block) {
-  std::memset(block, 0, kStreamBuffer);
-  if (!moduleRenderer) return 0;
   rendering_ = true;
-  long n = duh_render(moduleRenderer, 16, 0, 1.0f, kModuleDelta, 1024, block);
+  const long n = soundstreams::renderModuleBlock(moduleRenderer, block);
   rendering_ = false;
   if (retiredRenderer_) {
     duh_end_sigrenderer(retiredRenderer_);
@@ -689,17 +587,11 @@ void KSound::playModule(bool lp) {
   SoundLock guard(soundLock());
   if (!channels[0] || soundKind != 0) return;
   stopModule();
-  nextBuffer = 0;
-  fillModBuffer(0);
-  fillModBuffer(1);
-  playHeader(0, 0);
-  moduleLoops = lp;
-  if (!lp && moduleRenderer) dumb_it_set_loop_callback(duh_get_it_sigrenderer(moduleRenderer), &KSound::loopFunc, this);
-  currentChannel = 0;
-  queueCallBack(0);
   stopRequested = false;
-  playing = true;
-  setVolume(volume);
+  moduleLoops = lp;
+  fillBothBuffers();
+  if (!lp && moduleRenderer) dumb_it_set_loop_callback(duh_get_it_sigrenderer(moduleRenderer), &KSound::loopFunc, this);
+  startBlocks();
 }
 
 void KSound::stopModule() {
@@ -747,22 +639,62 @@ int KSound::loopFunc(void *data) {
 }
 
 void KSound::modCallBackProcPtr(SoundChannel *, const SoundCommand &c) {
-  static int oldgVolume = -1;
   KSound *s = reinterpret_cast<KSound *>(c.param2);
-  if (!s) return;
-  int finished = s->nextBuffer == 0 ? 0 : 1;
-  s->nextBuffer = 1 - finished;
-  s->playHeader(0, 1 - finished);
-  s->fillModBuffer(static_cast<short>(finished));
-  if (!s->stopRequested) {
-    s->queueCallBack(0);
-    s->playing = true;
-  } else {
-    s->playing = false;
+  if (s) s->playNextBlock();
+}
+
+// ---------------------------------------------------------------- streams and modules alike
+
+bool KSound::prepareBlocks(unsigned long kind, short channelsInBlocks, long rate) {
+  if (!createSoundChannel(kind, 0)) return false;
+  buffer[0] = makeSoundHandle(channelsInBlocks, rate, 16, kStreamBuffer, 0);
+  buffer[1] = makeSoundHandle(channelsInBlocks, rate, 16, kStreamBuffer, 1);
+  return buffer[0] && buffer[1];
+}
+
+void KSound::fillBuffer(short index) {
+  if (soundKind == 1) fillOggBuffer(index);
+  else fillModBuffer(index);
+}
+
+void KSound::fillBothBuffers() {
+  nextBuffer = 0;
+  fillBuffer(0);
+  fillBuffer(1);
+}
+
+void KSound::startBlocks() {
+  playHeader(0, 0);
+  currentChannel = 0;
+  queueCallBack(0);
+  playing = true;
+  setVolume(volume);
+}
+
+void KSound::playNextBlock() {
+  if (finishing_) {
+    // The last, partly filled buffer of a stream has been heard.
+    finishing_ = false;
+    stopRequested = true;
+    playing = false;
+    return;
   }
-  if (_masterMUSICvolume != oldgVolume) {
-    oldgVolume = _masterMUSICvolume;
-    s->setVolume(-1);
+  const int finished = nextBuffer == 0 ? 0 : 1;
+  nextBuffer = 1 - finished;
+  playHeader(0, nextBuffer);
+  if (endInBuffer_) {
+    // The buffer now starting holds the end of the stream: play it out.
+    endInBuffer_ = false;
+    finishing_ = true;
+  } else {
+    fillBuffer(static_cast<short>(finished));
+  }
+  playing = !stopRequested;
+  if (playing) queueCallBack(0);
+  // The music master is followed from one block to the next.
+  if (appliedMusicMaster_ != _masterMUSICvolume) {
+    appliedMusicMaster_ = _masterMUSICvolume;
+    setVolume(-1);
   }
 }
 

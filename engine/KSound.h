@@ -185,6 +185,21 @@ private:
   void clearStreamEnd();
   bool openStream();
 
+  // Streams and modules alike play from two block buffers in turn, on
+  // channel 0: one plays while the other is refilled.
+
+  /// Creates channel 0 with the completion routine of `kind` and both buffers.
+  bool prepareBlocks(unsigned long kind, short channelsInBlocks, long rate);
+  /// Refills one buffer from the stream's decoder or the module's renderer.
+  void fillBuffer(short index);
+  /// Refills both from the present position; buffer 0 plays first.
+  void fillBothBuffers();
+  /// Plays buffer 0 with its completion routine queued.
+  void startBlocks();
+  /// The buffer that was playing has been heard: the other one plays while
+  /// it is refilled.
+  void playNextBlock();
+
   // A stream that does not loop plays its last, partly filled buffer:
   // the end was decoded into a buffer that is still to be heard.
   bool endInBuffer_;
@@ -193,4 +208,6 @@ private:
   // A renderer replaced while it was rendering, released after the render.
   DUH_SIGRENDERER *retiredRenderer_;
   bool rendering_;
+  // The music master this sound's level was last set with.
+  int appliedMusicMaster_;
 };
