@@ -75,6 +75,22 @@ void resetShellStatics() {
   soundloaded = false;
 }
 
+void resetSession() {
+  // The buttons' first layout is kept once, before anything moves them.
+  static bool layoutKept = false;
+  if (!layoutKept) std::memcpy(storeButtons, buttons, sizeof buttons);
+  layoutKept = true;
+  std::memcpy(buttons, storeButtons, sizeof buttons);
+  gameState = kTitleScreen;
+  resetShellStatics();
+  resetInGameStatics();
+  resetButtons();
+  selectedButton = -1;
+  lockMenu = true;
+  tutorial = true;
+  resetInGame();
+}
+
 // ------------------------------------------------------------------ program
 
 int zunkMain() {
@@ -100,7 +116,6 @@ void initzunk() {
   // The table is read before anything can save it: a quit before the title
   // has loaded the sounds must not write the defaults over the player's file.
   loadScores();
-  std::memcpy(storeButtons, buttons, sizeof buttons);
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
   if (!gamewindow->createGameWindow(320, 480, -1, true, "Zunk")) {
     // Without a window nothing can be drawn: the loop ends at once.
@@ -116,10 +131,7 @@ void initzunk() {
   surf_zunk->loadPicture(KMiscTools::makeFilePath("zunk.png"), true, true);
   surf_curseur = KVexo::createKGraphic();
   surf_curseur->loadPicture(KMiscTools::makeFilePath("curseur.png"), true, true);
-  resetButtons();
-  selectedButton = -1;
-  lockMenu = true;
-  resetInGame();
+  resetSession();
 }
 
 bool doZunk() {

@@ -83,6 +83,9 @@ bool saveScores();
 /// folder when the data folder cannot be written or its file is read-only.
 const char *scoresPath();
 
-/// The function-local statics of the screens, for tests that start a
-/// scene from a known state.
+/// The function-local statics of the screens.
 void resetShellStatics();
+/// Everything as the program starts, but the scores and the window: the
+/// title screen, the buttons as first laid out, the menu locked, the
+/// tutorial on, a new game (whose wall draws from rand()).
+void resetSession();

@@ -133,7 +133,7 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   local attempt
   for attempt in 1 2 3; do
     (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
-     XDG_DATA_HOME=$work/user SDL_AUDIODRIVER=dummy ZUNK_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
+     XDG_DATA_HOME=$work/user SDL_AUDIODRIVER=dummy K_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
     gpid=$!
     wait_until "$patience" window_or_exit
     # A loaded X server now and then refuses the game's very first

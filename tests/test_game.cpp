@@ -35,19 +35,14 @@ protected:
     platform::setScriptedInput(&input);
     surf_zunk = &sheet;
     gamewindow = &window;
-    gameState = kTitleScreen;
-    resetShellStatics();
-    resetInGameStatics();
     std::memcpy(topScores, topScoresOld, sizeof topScores);
-    static bool stored = false;
-    if (!stored) std::memcpy(storeButtons, buttons, sizeof buttons), stored = true;
-    std::memcpy(buttons, storeButtons, sizeof buttons);
-    resetButtons();
-    selectedButton = -1;
-    lockMenu = true;
-    tutorial = true;
+    startAgain();
+  }
+  // The program as it starts, with the same random draws each time.
+  void startAgain() {
+    input = platform::ScriptedInput();
     std::srand(1);
-    resetInGame();
+    resetSession();
   }
   void TearDown() override {
     freeSounds();
@@ -142,8 +137,7 @@ TEST_F(Game, HitBoxesIncludeTheirEdges) {
   frame();
   EXPECT_EQ(selectedButton, 0);
   release();
-  TearDown();
-  SetUp();
+  startAgain();
   toOpenMenu();
   press(286, 176);
   frame();

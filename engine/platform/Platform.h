@@ -141,8 +141,9 @@ void setScriptedClock(const uint64_t *microseconds);
 int localYear();
 /// Sleeps the calling thread.
 void sleepMilliseconds(int milliseconds);
-/// Shows a modal box with a heading and a detail text; with no display the
-/// texts go to standard error. A hook set for tests receives them instead.
+/// Shows a modal box with a heading and a detail text; with no display, or
+/// with K_MESSAGES_TO_STDERR set in the environment, the texts go to
+/// standard error. A hook set for tests receives them instead.
 void messageBox(const char *heading, const char *detail);
 using MessageHook = void (*)(const char *heading, const char *detail);
 void setMessageHook(MessageHook hook);

@@ -68,6 +68,10 @@ void sleepMilliseconds(int milliseconds) {
 
 void setMessageHook(MessageHook hook) { gMessageHook = hook; }
 
+// Set (to anything) in the environment, message boxes go to standard error
+// even on a desktop: scripts that drive a program read them there.
+const char *const kMessagesToStderr = "K_MESSAGES_TO_STDERR";
+
 void messageBox(const char *heading, const char *detail) {
   const char *h = heading ? heading : "";
   const char *d = detail ? detail : "";
@@ -77,7 +81,7 @@ void messageBox(const char *heading, const char *detail) {
   }
   const char *drv = videoUp() ? SDL_GetCurrentVideoDriver() : nullptr;
   bool desktop = drv && std::string(drv) != "offscreen" && std::string(drv) != "dummy" &&
-                 !std::getenv("ZUNK_MESSAGES_TO_STDERR");
+                 !std::getenv(kMessagesToStderr);
   if (desktop && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, sdlWindow()) == 0) return;
   std::fprintf(stderr, "%s%s%s\n", d, *d && *h ? ": " : "", h);
 }
