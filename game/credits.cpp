@@ -12,6 +12,12 @@ const sCredit credits[7] = {{kCreditRows[0][0], kCreditRows[0][1]}, {kCreditRows
                             {kCreditRows[4][0], kCreditRows[4][1]}, {kCreditRows[5][0], kCreditRows[5][1]},
                             {kCreditRows[6][0], kCreditRows[6][1]}};
 
+void resetCredits() {
+  creditIndex = 1;
+  creditFade = 0;
+  creditFadeSpeed = 0.005f;
+}
+
 void doCredits() {
   creditFade += creditFadeSpeed;
   if (creditFade >= 1) {

@@ -13,5 +13,7 @@ extern float creditFade;
 extern float creditFadeSpeed;
 extern const sCredit credits[7];
 
+/// The credits as the program starts: the second line, about to fade in.
+void resetCredits();
 /// Advances the fade of the credits line and draws it.
 void doCredits();

@@ -84,6 +84,7 @@ void resetSession() {
   gameState = kTitleScreen;
   resetShellStatics();
   resetInGameStatics();
+  resetCredits();
   resetButtons();
   selectedButton = -1;
   lockMenu = true;
@@ -99,17 +100,20 @@ int zunkMain() {
   initzunk();
   // Without a window the game cannot run: say so to whoever started it.
   const int status = gamewindow ? 0 : 1;
-  for (;;) {
-    if (!gamewindow) break;
-    gamewindow->setDefaultWorldView();
-    if (gamewindow->isQuit()) break;
-    surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(), KInput::getMouseY(),
-                                false, false);
-    gamewindow->flipBackBuffer(true, true);
-    if (!doZunk()) break;
+  while (zunkFrame(true)) {
   }
   freeZunk();
   return status;
+}
+
+bool zunkFrame(bool waitWhileInactive) {
+  if (!gamewindow) return false;
+  gamewindow->setDefaultWorldView();
+  if (gamewindow->isQuit()) return false;
+  surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(), KInput::getMouseY(),
+                              false, false);
+  gamewindow->flipBackBuffer(waitWhileInactive, true);
+  return doZunk();
 }
 
 void initzunk() {

@@ -60,6 +60,10 @@ void freeZunk();
 /// The whole program: start-up, the frame loop, shut-down. Returns 0 once
 /// the game has ended, 1 when no window could be made.
 int zunkMain();
+/// One frame of the loop: the cursor drawn, the frame shown and paced, then
+/// the next one drawn. False once the game ends. `waitWhileInactive` holds
+/// the game while its window has no focus.
+bool zunkFrame(bool waitWhileInactive);
 
 void resetButtons();
 void displayButton(long index);

@@ -195,9 +195,7 @@ TEST_F(Game, QuitAsksTheWindowToQuit) {
 }
 
 TEST_F(Game, CreditLineFadesInOver201Frames) {
-  creditIndex = 1;
-  creditFade = 0;
-  creditFadeSpeed = 0.005f;
+  resetCredits();
   int f = 0;
   while (creditFadeSpeed > 0) {
     doCredits();

@@ -133,4 +133,10 @@ void warpMouse(int x, int y) {
 
 void setScriptedInput(const ScriptedInput *input) { gScripted = input; }
 
+bool windowHasFocus() {
+  if (gScripted) return gScripted->focused;
+  SDL_Window *window = sdlWindow();
+  return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
 } // namespace platform

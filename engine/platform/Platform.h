@@ -77,7 +77,7 @@ void restoreWindow();
 /// Switches to full screen at the display mode closest to the size at
 /// `refreshRate` Hz, or back to the window.
 bool setFullScreen(bool on, int width, int height, int refreshRate);
-/// Whether the window has keyboard focus.
+/// Whether the window has keyboard focus (scripted input: its `focused`).
 bool windowHasFocus();
 /// Position of the game area's top-left corner on the screen.
 void windowPosition(int &x, int &y);
@@ -86,6 +86,17 @@ bool makeContextCurrent();
 void setSwapInterval(int interval);
 /// Shows the frame drawn since the last swap.
 void swapBuffers();
+/// For tests: called in every swap, once the window's own framebuffer holds
+/// the frame as it will be shown (scaled, with its margins) and is bound for
+/// reading, just before it is shown; `width` and `height` are the window's
+/// size in pixels. Null for none.
+using PresentHook = void (*)(int width, int height);
+void setPresentHook(PresentHook hook);
+/// The window's size as a whole multiple of the game's: `scale` times it,
+/// or 0 for the largest multiple that fits the desktop (the default). Taken
+/// when the window opens, and at once by an open window; false for a
+/// negative scale, or an open window that cannot be scaled.
+bool setWindowScale(int scale);
 /// Selects the frame being drawn (false) or the frame shown (true) for
 /// reading pixels; endRead returns to the frame being drawn.
 void selectReadBuffer(bool front);
@@ -122,12 +133,13 @@ void showCursor(bool show);
 /// Moves the pointer to (x, y) in game pixels.
 void warpMouse(int x, int y);
 
-/// Scripted input for tests: while set, the mouse and keyboard state come
-/// from this record instead of the devices.
+/// Scripted input for tests: while set, the mouse and keyboard state and
+/// the window's focus come from this record instead of the devices.
 struct ScriptedInput {
   int mouseX = 0, mouseY = 0;
   bool leftButton = false;
   bool keys[512] = {};
+  bool focused = true;
 };
 void setScriptedInput(const ScriptedInput *input);
 

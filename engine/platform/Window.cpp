@@ -30,6 +30,8 @@ int gGameWidth = 0, gGameHeight = 0;
 GLuint gFramebuffer = 0, gFrameTexture = 0;
 GLuint gShownFramebuffer = 0, gShownTexture = 0; // the frame last shown
 bool gDesktopFullScreen = false;
+PresentHook gPresentHook = nullptr;
+int gChosenScale = 0; // the window's scale asked for; 0: the largest that fits
 
 PFNGLGENFRAMEBUFFERSPROC pGenFramebuffers;
 PFNGLBINDFRAMEBUFFERPROC pBindFramebuffer;
@@ -158,9 +160,10 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   // The largest whole-number scale that fits the usable desktop.
   int scale = 1;
   SDL_Rect usable;
-  if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0)
-    scale = std::max(1, std::min(usable.w / width, usable.h / height));
-  if (scale > 1) {
+  const bool measured = SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0;
+  if (measured) scale = std::max(1, std::min(usable.w / width, usable.h / height));
+  if (gChosenScale > 0) scale = gChosenScale;
+  if (scale > 1 && measured) {
     x = usable.x + (usable.w - width * scale) / 2;
     y = usable.y + (usable.h - height * scale) / 2;
   }
@@ -224,11 +227,6 @@ bool setFullScreen(bool on, int width, int height, int refreshRate) {
   return SDL_SetWindowFullscreen(gWindow, SDL_WINDOW_FULLSCREEN) == 0;
 }
 
-bool windowHasFocus() {
-  if (!gWindow) return false;
-  return (SDL_GetWindowFlags(gWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
-}
-
 void windowPosition(int &x, int &y) {
   x = y = 0;
   if (gWindow) SDL_GetWindowPosition(gWindow, &x, &y);
@@ -265,10 +263,27 @@ void swapBuffers() {
   const int bottom = dh - gOffsetY - h * gScale;
   pBlitFramebuffer(0, 0, w, h, gOffsetX, bottom, gOffsetX + w * gScale, bottom + h * gScale, GL_COLOR_BUFFER_BIT,
                    GL_NEAREST);
+  if (gPresentHook) {
+    pBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    gPresentHook(dw, dh);
+  }
   SDL_GL_SwapWindow(gWindow);
   pBindFramebuffer(GL_FRAMEBUFFER, gFramebuffer);
   glClearColor(clear[0], clear[1], clear[2], clear[3]);
   if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+void setPresentHook(PresentHook hook) { gPresentHook = hook; }
+
+bool setWindowScale(int scale) {
+  if (scale < 0) return false;
+  gChosenScale = scale;
+  if (!gWindow) return true;
+  if (!gFramebuffer || scale < 1) return false;
+  SDL_SetWindowSize(gWindow, gGameWidth * scale, gGameHeight * scale);
+  placeGameArea();
+  return true;
 }
 
 void selectReadBuffer(bool front) {
