@@ -13,5 +13,5 @@ echo
 echo "== Stream refill, mixing, sprite sheet decoding"
 "$build/bench/bench_engine" --benchmark_min_time=0.2
 echo
-echo "== The whole game under Xvfb: start-up and CPU per frame"
-bash "$here/game.sh" "$build/zunk" "$here/../data"
+echo "== The whole game against SDL_Renderer drawing the same frames, under Xvfb"
+bash "$here/frame.sh" "$build/zunk" "$build/bench/reference_frame" "$here/../data"

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -56,7 +57,7 @@ KGraphicGL::KGraphicGL()
       wrapAllowed(false), tintOn(false), tintRed(1), tintGreen(1), tintBlue(1), tintAlpha(1), maskData(nullptr),
       pow2SizeF(0), width(0), height(0), textureWidth(0), textureHeight(0), originX(0), originY(0), hotSpot{},
       smoothFilter(false), pixelArray(nullptr), arrayTrueColor(false), decodedWidth_(0), decodedHeight_(0),
-      maskWidth_(0), maskHeight_(0), videoBytes_(0), appliedFilter_(-1) {
+      maskWidth_(0), maskHeight_(0), videoBytes_(0), appliedFilter_(-1), tileColumns_(0), tileRows_(0) {
   textBuffer[0] = 0;
   if (screenWidth == 0)
     KMiscTools::messageBox("Screen Dimensions not specified, you will not see anything",
@@ -268,6 +269,8 @@ bool KGraphicGL::makePictureFromArray(uint32_t *pixels, long w, long h, bool tru
   arrayTrueColor = trueColor;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(textureTarget, 0, trueColor ? GL_RGBA8 : GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  // The caller may change the array and poll it in again: opacity unknown.
+  measureOpacity(nullptr, 0, 0, 0);
   setTextureQuality(_graphicQuality);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, GL_CLAMP);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, GL_CLAMP);
@@ -295,6 +298,7 @@ void KGraphicGL::freePicture() {
   width = 0;
   height = 0;
   appliedFilter_ = -1;
+  measureOpacity(nullptr, 0, 0, 0);
 }
 
 float KGraphicGL::getWidth() { return width; }
@@ -378,6 +382,8 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   GLint internal = trueColor ? (hasAlpha ? GL_RGBA8 : GL_RGB8) : (hasAlpha ? GL_RGBA : GL_RGB);
   glTexImage2D(textureTarget, 0, internal, static_cast<GLsizei>(tw), static_cast<GLsizei>(th), 0, GL_RGBA,
                GL_UNSIGNED_BYTE, pixelBuffer);
+  // Without an alpha channel the texture samples as opaque everywhere.
+  measureOpacity(pixelBuffer, tw * 4, w, h, !hasAlpha);
   GLint wrap = textureTarget == GL_TEXTURE_2D && wrapAllowed ? GL_REPEAT : GL_CLAMP;
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
@@ -425,7 +431,23 @@ unsigned int KGraphicGL::vexo_glBindTexture() {
   return textureName;
 }
 
-void KGraphicGL::vexo_glUnbindTexture() { _oldBindedText = -37; }
+namespace {
+// Blending as last sent to OpenGL, so that a run of blits sets it once:
+// -1 where unknown.
+struct BlendState {
+  int on = -1;
+  int source = -1, destination = -1;
+  int alphaTest = -1;
+};
+BlendState gBlend;
+// Tiles of the opacity table: 8x8 texels.
+const int kTileShift = 3;
+} // namespace
+
+void KGraphicGL::vexo_glUnbindTexture() {
+  _oldBindedText = -37;
+  gBlend = BlendState();
+}
 
 void KGraphicGL::selectTexture() {
   glDisable(GL_TEXTURE_RECTANGLE_EXT);
@@ -442,27 +464,84 @@ void KGraphicGL::selectTexture() {
 // one minus alpha or one), such fragments are discarded before blending:
 // the same picture, with much less filling on a software rasteriser.
 void KGraphicGL::enableBlending() {
-  glEnable(GL_BLEND);
-  glBlendFunc(srcBlend, dstBlend);
-  const bool noOp = (srcBlend == GL_SRC_ALPHA || srcBlend == GL_ZERO) &&
-                    (dstBlend == GL_ONE_MINUS_SRC_ALPHA || dstBlend == GL_ONE);
-  if (noOp) {
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0);
-  } else {
-    glDisable(GL_ALPHA_TEST);
+  if (gBlend.on != 1) glEnable(GL_BLEND);
+  if (gBlend.source != srcBlend || gBlend.destination != dstBlend) glBlendFunc(srcBlend, dstBlend);
+  const int noOp = (srcBlend == GL_SRC_ALPHA || srcBlend == GL_ZERO) &&
+                   (dstBlend == GL_ONE_MINUS_SRC_ALPHA || dstBlend == GL_ONE);
+  if (gBlend.alphaTest != noOp) {
+    if (noOp) {
+      glEnable(GL_ALPHA_TEST);
+      glAlphaFunc(GL_GREATER, 0);
+    } else {
+      glDisable(GL_ALPHA_TEST);
+    }
   }
-}
-
-// The blit colour, or opaque white when there is none.
-void KGraphicGL::applyBlitColor() {
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintAlpha);
-  else glColor4f(1, 1, 1, 1);
+  gBlend.on = 1;
+  gBlend.source = srcBlend;
+  gBlend.destination = dstBlend;
+  gBlend.alphaTest = noOp;
 }
 
 void KGraphicGL::disableBlending() {
-  glDisable(GL_BLEND);
-  glDisable(GL_ALPHA_TEST);
+  if (gBlend.on != 0) glDisable(GL_BLEND);
+  if (gBlend.alphaTest != 0) glDisable(GL_ALPHA_TEST);
+  gBlend.on = 0;
+  gBlend.alphaTest = 0;
+}
+
+void KGraphicGL::applyBlitColor(float alpha, float tintedAlpha) {
+  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintedAlpha);
+  else glColor4f(1, 1, 1, alpha);
+}
+
+void KGraphicGL::prepareBlit(float x1, float y1, float x2, float y2, float alpha, float tintedAlpha) {
+  applyBlitColor(alpha, tintedAlpha);
+  // Source alpha 1 everywhere with the usual factors gives the source itself.
+  const bool usual = srcBlend == GL_SRC_ALPHA && dstBlend == GL_ONE_MINUS_SRC_ALPHA;
+  if (usual && (tintOn ? tintedAlpha : alpha) >= 1 && opaqueArea(x1, y1, x2, y2)) disableBlending();
+  else enableBlending();
+}
+
+void KGraphicGL::measureOpacity(const unsigned char *rgba, size_t stride, int w, int h, bool opaque) {
+  translucentTiles_.clear();
+  tileColumns_ = tileRows_ = 0;
+  if ((!rgba && !opaque) || w <= 0 || h <= 0) return;
+  const int columns = (w + 7) >> kTileShift, rows = (h + 7) >> kTileShift;
+  std::vector<uint32_t> table(static_cast<size_t>(columns + 1) * (rows + 1), 0);
+  if (!opaque) {
+    std::vector<uint8_t> translucent(static_cast<size_t>(columns) * rows, 0);
+    for (int y = 0; y < h; y++) {
+      const unsigned char *p = rgba + static_cast<size_t>(y) * stride;
+      for (int x = 0; x < w; x++)
+        if (p[x * 4 + 3] != 255) translucent[static_cast<size_t>(y >> kTileShift) * columns + (x >> kTileShift)] = 1;
+    }
+    for (int r = 0; r < rows; r++)
+      for (int c = 0; c < columns; c++)
+        table[static_cast<size_t>(r + 1) * (columns + 1) + c + 1] =
+            translucent[static_cast<size_t>(r) * columns + c] + table[static_cast<size_t>(r) * (columns + 1) + c + 1] +
+            table[static_cast<size_t>(r + 1) * (columns + 1) + c] - table[static_cast<size_t>(r) * (columns + 1) + c];
+  }
+  translucentTiles_.swap(table);
+  tileColumns_ = columns;
+  tileRows_ = rows;
+}
+
+bool KGraphicGL::opaqueArea(float x1, float y1, float x2, float y2) const {
+  if (translucentTiles_.empty()) return false;
+  int left = static_cast<int>(std::floor(std::min(x1, x2))), right = static_cast<int>(std::ceil(std::max(x1, x2)));
+  int top = static_cast<int>(std::floor(std::min(y1, y2))), bottom = static_cast<int>(std::ceil(std::max(y1, y2)));
+  // A smooth filter also samples the texels around the edge.
+  if (smoothFilter) left--, top--, right++, bottom++;
+  // Texels outside the picture are transparent (or the clamp's border).
+  if (left < 0 || top < 0 || right > static_cast<int>(width) || bottom > static_cast<int>(height) || left >= right ||
+      top >= bottom)
+    return false;
+  const int c1 = left >> kTileShift, c2 = ((right - 1) >> kTileShift) + 1;
+  const int r1 = top >> kTileShift, r2 = ((bottom - 1) >> kTileShift) + 1;
+  const size_t stride = static_cast<size_t>(tileColumns_) + 1;
+  const uint32_t count = translucentTiles_[r2 * stride + c2] - translucentTiles_[r1 * stride + c2] -
+                         translucentTiles_[r2 * stride + c1] + translucentTiles_[r1 * stride + c1];
+  return count == 0;
 }
 
 void KGraphicGL::setScreenSize(short w, short h, short depth) {
@@ -583,33 +662,27 @@ void KGraphicGL::blitRectF(float x1, float y1, float x2, float y2, float destX, 
 void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX,
                                bool flipY) {
   setTextureQuality(smoothFilter);
-  enableBlending();
-  applyBlitColor();
+  prepareBlit(x1, y1, x2, y2, 1, tintAlpha);
   GenericBlit(x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect() {
-  enableBlending();
-  applyBlitColor();
+  prepareBlit(0, 0, width, height, 1, tintAlpha);
   GenericBlit(0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false, false);
 }
 
 void KGraphicGL::blitAlphaRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX,
                                 bool flipY) {
-  enableBlending();
-  applyBlitColor();
+  prepareBlit(x1, y1, x2, y2, 1, tintAlpha);
   vexo_glBindTexture();
   GenericBlitF(x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
 }
 
-// The turned and zoomed family. The pivot (cx, cy) is measured from the
-// source's top-left corner; with `fractional` the pivot offsets are not
+// The turned and zoomed family: with `fractional` the pivot offsets are not
 // truncated, with `alwaysTransform` the transform runs even at angle 0, zoom 1.
 void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom,
-                        float blend, bool flipX, bool flipY, float centerX, float centerY, bool blending,
-                        bool fractional, bool alwaysTransform) {
-  const float cx = centerX + (x2 - x1) * 0.5f;
-  const float cy = centerY + (y2 - y1) * 0.5f;
+                        const FxColor &color, bool flipX, bool flipY, float cx, float cy, bool fractional,
+                        bool alwaysTransform) {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   const float Y0 = fractional ? screenHeight - destY : static_cast<float>(toShort(screenHeight - destY));
@@ -619,16 +692,13 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
     if (angle != 0 || alwaysTransform) glRotatef(angle, 0, 0, 1);
     if (zoom != 1 || alwaysTransform) glScalef(zoom, zoom, 1);
   }
-  if (blending) {
-    if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, blend * tintAlpha);
-    else glColor4f(1, 1, 1, blend);
+  if (color.blending) {
     if (!fractional) setTextureQuality(smoothFilter);
-    vexo_glBindTexture();
-    enableBlending();
+    prepareBlit(x1, y1, x2, y2, color.alpha, color.tintedAlpha);
   } else {
     disableBlending();
-    vexo_glBindTexture();
   }
+  vexo_glBindTexture();
   glPushMatrix();
   if (fractional) {
     if (transform) GenericBlitF(x1, y1, x2, y2, -cx, cy, x2 - x1, y2 - y1, flipX, flipY);
@@ -638,64 +708,50 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
     else GenericBlit(x1, y1, x2, y2, static_cast<int>(destX), static_cast<int>(Y0), flipX, flipY);
   }
   glPopMatrix();
-  if (blending) glColor4f(1, 1, 1, 1);
+  if (color.blending) glColor4f(1, 1, 1, 1);
   glPopMatrix();
 }
 
 void KGraphicGL::blitAlphaRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle,
                                  float zoom, float blend, bool flipX, bool flipY, float centerX, float centerY) {
   if (zoom == 0 || blend <= 0) return;
-  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, blend, flipX, flipY, centerX, centerY, true, false, false);
+  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, {true, blend, blend * tintAlpha}, flipX, flipY,
+         centerX + (x2 - x1) * 0.5f, centerY + (y2 - y1) * 0.5f, false, false);
 }
 
 void KGraphicGL::blitAlphaRectFxF(float x1, float y1, float x2, float y2, float destX, float destY, float angle,
                                   float zoom, float blend, bool flipX, bool flipY, float centerX, float centerY) {
   if (zoom == 0 || blend <= 0) return;
-  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, blend, flipX, flipY, centerX, centerY, true, true, false);
+  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, {true, blend, blend * tintAlpha}, flipX, flipY,
+         centerX + (x2 - x1) * 0.5f, centerY + (y2 - y1) * 0.5f, true, false);
 }
 
 void KGraphicGL::blitRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle, float zoom,
                             bool flipX, bool flipY, float centerX, float centerY) {
   if (zoom == 0) return;
-  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, 1, flipX, flipY, centerX, centerY, false, false, true);
+  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, {false, 1, 1}, flipX, flipY, centerX + (x2 - x1) * 0.5f,
+         centerY + (y2 - y1) * 0.5f, false, true);
 }
 
 void KGraphicGL::blitRectFxF(float x1, float y1, float x2, float y2, float destX, float destY, float angle,
                              float zoom, bool flipX, bool flipY, float centerX, float centerY) {
   if (zoom == 0) return;
-  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, 1, flipX, flipY, centerX, centerY, false, true, true);
+  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, {false, 1, 1}, flipX, flipY, centerX + (x2 - x1) * 0.5f,
+         centerY + (y2 - y1) * 0.5f, true, true);
 }
 
 void KGraphicGL::blitAlphaRectFxCenterAdjust(float x1, float y1, float x2, float y2, short destX, short destY,
                                              float angle, float zoom, float blend, bool centerAcross,
                                              bool centerDown) {
   if (zoom == 0 || blend <= 0) return;
-  const float cx = centerAcross ? (x2 - x1) * 0.5f : 0;
-  const float cy = centerDown ? (y2 - y1) * 0.5f : 0;
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  const int Y0 = toShort(static_cast<float>(screenHeight - destY));
-  const bool transform = angle != 0 || zoom != 1;
-  if (transform) {
-    glTranslatef(destX + cx, Y0 - cy, 0);
-    if (angle != 0) glRotatef(angle, 0, 0, 1);
-    if (zoom != 1) glScalef(zoom, zoom, 1);
-  }
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintAlpha);
-  else glColor4f(1, 1, 1, blend);
-  enableBlending();
-  if (transform) GenericBlit(x1, y1, x2, y2, static_cast<int>(-cx), static_cast<int>(cy), false, false);
-  else GenericBlit(x1, y1, x2, y2, destX, Y0, false, false);
-  glColor4f(1, 1, 1, 1);
-  glPopMatrix();
+  // The tint keeps its own alpha here: the blend fades only an untinted blit.
+  blitFx(x1, y1, x2, y2, destX, destY, angle, zoom, {true, blend, tintAlpha}, false, false,
+         centerAcross ? (x2 - x1) * 0.5f : 0, centerDown ? (y2 - y1) * 0.5f : 0, false, false);
 }
 
 void KGraphicGL::stretchAlphaRect(float x1, float y1, float x2, float y2, float destX1, float destY1, float destX2,
                                   float destY2, float blend, float angle, bool flipX, bool flipY) {
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, blend * tintAlpha);
-  else if (blend >= 0) glColor4f(1, 1, 1, blend);
-  else glColor4f(1, 1, 1, 1);
-  enableBlending();
+  prepareBlit(x1, y1, x2, y2, blend >= 0 ? blend : 1, blend * tintAlpha);
   const float X1 = destX1, Y1 = screenHeight - destY1, X2 = destX2, Y2 = screenHeight - destY2;
   if (angle != 0) {
     const int w = static_cast<int>(X2 - X1), h = static_cast<int>(Y1 - Y2);
@@ -738,7 +794,7 @@ void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, f
                                    float sy4, float dx1, float dy1, float dx2, float dy2, float dx3, float dy3,
                                    float dx4, float dy4) {
   enableBlending();
-  applyBlitColor();
+  applyBlitColor(1, tintAlpha);
   vexo_glBindTexture();
   glDisable(textureTarget == GL_TEXTURE_2D ? GL_TEXTURE_RECTANGLE_EXT : GL_TEXTURE_2D);
   glEnable(textureTarget);
@@ -841,6 +897,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(textureTarget, 0, GL_RGB, static_cast<GLsizei>(tw), static_cast<GLsizei>(th), 0, GL_RGBA,
                GL_UNSIGNED_BYTE, textureBuffer.data());
+  measureOpacity(nullptr, 0, W, H, true);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, GL_CLAMP);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, GL_CLAMP);
   // The grab is complete at once: its filter is set here, not at the first blit.

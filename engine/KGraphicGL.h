@@ -84,7 +84,8 @@ public:
   static bool checkBlock(const unsigned char *block, size_t length, int &width, int &height);
   /// Binds the texture unless the bound-texture cache says it is bound.
   unsigned int vexo_glBindTexture();
-  /// Forgets the bound-texture cache.
+  /// Forgets what the engine knows of OpenGL's state (the bound texture,
+  /// blending): call it after drawing with OpenGL directly.
   static void vexo_glUnbindTexture();
 
   /// Reads and decodes a picture file into a raw picture block (new[]), or null.
@@ -131,11 +132,29 @@ private:
                           bool flipY);
   void texCoord(float s, float t);
   void enableBlending();
-  void applyBlitColor();
   static void disableBlending();
+  /// The blit colour: the tint with `tintedAlpha`, or white with `alpha`.
+  void applyBlitColor(float alpha, float tintedAlpha);
+  /// Colour and blending for a blit of the source (x1, y1)-(x2, y2): blending
+  /// is left off where it cannot change a pixel (an opaque part drawn
+  /// opaquely with the usual factors).
+  void prepareBlit(float x1, float y1, float x2, float y2, float alpha, float tintedAlpha);
+  /// Records which 8x8 tiles of the picture (RGBA rows, `stride` bytes
+  /// apart) hold a pixel that is not fully opaque; `opaque` marks it all
+  /// opaque, null `rgba` all unknown.
+  void measureOpacity(const unsigned char *rgba, size_t stride, int w, int h, bool opaque = false);
+  /// Whether every texel a blit of (x1, y1)-(x2, y2) may sample is opaque.
+  bool opaqueArea(float x1, float y1, float x2, float y2) const;
   void applyFilter(bool smooth);
-  void blitFx(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom, float blend,
-              bool flipX, bool flipY, float centerX, float centerY, bool blending, bool fractional,
+  /// The turned and zoomed blits. The pivot (pivotX, pivotY) is measured from
+  /// the source's top-left corner; with `blending` the colour has `alpha`
+  /// (white) or `tintedAlpha` (the tint).
+  struct FxColor {
+    bool blending;
+    float alpha, tintedAlpha;
+  };
+  void blitFx(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom,
+              const FxColor &color, bool flipX, bool flipY, float pivotX, float pivotY, bool fractional,
               bool alwaysTransform);
   bool grab(bool back, void (*pixelCallback)(long, long, long *, long *, long *));
 
@@ -146,4 +165,9 @@ private:
   int maskWidth_, maskHeight_;
   int videoBytes_;       // what this texture added to videoMemory
   int appliedFilter_;    // filter last set on this texture: -1 unknown, 0 nearest, 1 linear
+  // A summed-area table over the picture's 8x8 tiles, (columns + 1) x
+  // (rows + 1): how many tiles above and left of each corner hold a pixel
+  // that is not fully opaque. Empty when unknown.
+  std::vector<uint32_t> translucentTiles_;
+  int tileColumns_, tileRows_;
 };

@@ -215,9 +215,10 @@ void KWindowGL::doGammaAdjustment() {
   glVertex2i(_windowWidth, 0);
   glVertex2i(0, 0);
   glEnd();
-  KGraphicGL::_oldBindedText = -1;
   glDisable(GL_BLEND);
   glColor4f(1, 1, 1, 1);
+  // Drawn with OpenGL directly: the pictures' record of its state is stale.
+  KGraphicGL::vexo_glUnbindTexture();
 }
 
 // ---------------------------------------------------------------- frames

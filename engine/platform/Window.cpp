@@ -1,6 +1,7 @@
 // The window and its presentation: the SDL video subsystem, the one window
-// and its OpenGL context, the off-screen framebuffer the game draws into and
-// its scaled copy to the window at each swap, full screen, display modes.
+// and its OpenGL context, the two off-screen frames the game draws into in
+// turn and their scaled copy to the window at each swap, full screen,
+// display modes.
 // Owns the window's state; the input side reads it through WindowState.h.
 
 #include "Platform.h"
@@ -27,8 +28,13 @@ bool gVideoUp = false;
 int gScale = 1;
 int gOffsetX = 0, gOffsetY = 0; // the game area's top-left corner in the window
 int gGameWidth = 0, gGameHeight = 0;
-GLuint gFramebuffer = 0, gFrameTexture = 0;
-GLuint gShownFramebuffer = 0, gShownTexture = 0; // the frame last shown
+// Two off-screen frames used in turn: one is drawn while the other, the
+// frame last shown, stays readable as the front buffer. No frame is copied
+// but to the window. (Drawing straight into the window at scale 1 would
+// save that copy, but a window's buffer may round blending differently
+// from these frames, and the pixels must not change with the scale.)
+GLuint gFramebuffers[2] = {0, 0}, gFrameTextures[2] = {0, 0};
+int gDrawing = 0; // the frame being drawn; the other one was shown last
 bool gDesktopFullScreen = false;
 PresentHook gPresentHook = nullptr;
 int gChosenScale = 0; // the window's scale asked for; 0: the largest that fits
@@ -58,15 +64,18 @@ bool makeFramebuffer(GLuint &fb, GLuint &tex, int w, int h) {
   return ok;
 }
 
+bool haveFramebuffers() { return gFramebuffers[0] != 0; }
+GLuint drawnFramebuffer() { return gFramebuffers[gDrawing]; }
+GLuint shownFramebuffer() { return gFramebuffers[1 - gDrawing]; }
+
 void releaseFramebuffers() {
-  if (gFramebuffer && pDeleteFramebuffers) {
+  if (haveFramebuffers() && pDeleteFramebuffers) {
     pBindFramebuffer(GL_FRAMEBUFFER, 0);
-    pDeleteFramebuffers(1, &gFramebuffer);
-    pDeleteFramebuffers(1, &gShownFramebuffer);
-    glDeleteTextures(1, &gFrameTexture);
-    glDeleteTextures(1, &gShownTexture);
+    pDeleteFramebuffers(2, gFramebuffers);
+    glDeleteTextures(2, gFrameTextures);
   }
-  gFramebuffer = gShownFramebuffer = gFrameTexture = gShownTexture = 0;
+  gFramebuffers[0] = gFramebuffers[1] = gFrameTextures[0] = gFrameTextures[1] = 0;
+  gDrawing = 0;
 }
 
 // Sets up the off-screen framebuffers; false where the driver has none.
@@ -84,7 +93,9 @@ bool setUpFramebuffers(int w, int h) {
     return false;
   gGameWidth = w;
   gGameHeight = h;
-  if (!makeFramebuffer(gShownFramebuffer, gShownTexture, w, h) || !makeFramebuffer(gFramebuffer, gFrameTexture, w, h)) {
+  gDrawing = 0;
+  if (!makeFramebuffer(gFramebuffers[1], gFrameTextures[1], w, h) ||
+      !makeFramebuffer(gFramebuffers[0], gFrameTextures[0], w, h)) {
     releaseFramebuffers();
     return false;
   }
@@ -93,7 +104,7 @@ bool setUpFramebuffers(int w, int h) {
 
 // Where the game area lies in the window now: the scale and the margins.
 void placeGameArea() {
-  if (!gWindow || !gFramebuffer) return;
+  if (!gWindow || !haveFramebuffers()) return;
   int dw, dh;
   SDL_GL_GetDrawableSize(gWindow, &dw, &dh);
   int s = std::min(dw / gGameWidth, dh / gGameHeight);
@@ -240,25 +251,26 @@ void setSwapInterval(int interval) {
 
 void swapBuffers() {
   if (!gWindow) return;
-  if (!gFramebuffer) {
+  if (!haveFramebuffers()) {
     SDL_GL_SwapWindow(gWindow);
     return;
   }
   const int w = gGameWidth, h = gGameHeight;
-  GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
   glDisable(GL_SCISSOR_TEST);
-  // Keep the frame about to be shown, for reading the front buffer.
-  pBindFramebuffer(GL_READ_FRAMEBUFFER, gFramebuffer);
-  pBindFramebuffer(GL_DRAW_FRAMEBUFFER, gShownFramebuffer);
-  pBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   placeGameArea();
   int dw, dh;
   SDL_GL_GetDrawableSize(gWindow, &dw, &dh);
+  pBindFramebuffer(GL_READ_FRAMEBUFFER, drawnFramebuffer());
   pBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // Only a window larger than the scaled frame has margins to clear.
+  if (dw != w * gScale || dh != h * gScale) {
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  }
   // OpenGL counts rows from the bottom: the lower margin is what the upper leaves.
   const int bottom = dh - gOffsetY - h * gScale;
   pBlitFramebuffer(0, 0, w, h, gOffsetX, bottom, gOffsetX + w * gScale, bottom + h * gScale, GL_COLOR_BUFFER_BIT,
@@ -269,8 +281,9 @@ void swapBuffers() {
     gPresentHook(dw, dh);
   }
   SDL_GL_SwapWindow(gWindow);
-  pBindFramebuffer(GL_FRAMEBUFFER, gFramebuffer);
-  glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  // The frame just shown stays as it is; the next is drawn in the other one.
+  gDrawing = 1 - gDrawing;
+  pBindFramebuffer(GL_FRAMEBUFFER, drawnFramebuffer());
   if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
@@ -280,15 +293,15 @@ bool setWindowScale(int scale) {
   if (scale < 0) return false;
   gChosenScale = scale;
   if (!gWindow) return true;
-  if (!gFramebuffer || scale < 1) return false;
+  if (!haveFramebuffers() || scale < 1) return false;
   SDL_SetWindowSize(gWindow, gGameWidth * scale, gGameHeight * scale);
   placeGameArea();
   return true;
 }
 
 void selectReadBuffer(bool front) {
-  if (gFramebuffer) {
-    pBindFramebuffer(GL_READ_FRAMEBUFFER, front ? gShownFramebuffer : gFramebuffer);
+  if (haveFramebuffers()) {
+    pBindFramebuffer(GL_READ_FRAMEBUFFER, front ? shownFramebuffer() : drawnFramebuffer());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
   } else {
     glReadBuffer(front ? GL_FRONT : GL_BACK);
@@ -296,12 +309,12 @@ void selectReadBuffer(bool front) {
 }
 
 void endRead() {
-  if (gFramebuffer) pBindFramebuffer(GL_READ_FRAMEBUFFER, gFramebuffer);
+  if (haveFramebuffers()) pBindFramebuffer(GL_READ_FRAMEBUFFER, drawnFramebuffer());
   else glReadBuffer(GL_BACK);
 }
 
 bool setDesktopFullScreen(bool on) {
-  if (!gWindow || !gFramebuffer) return false;
+  if (!gWindow || !haveFramebuffers()) return false;
   if (SDL_SetWindowFullscreen(gWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
   gDesktopFullScreen = on;
   placeGameArea();
