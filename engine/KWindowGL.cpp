@@ -102,7 +102,7 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
     KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
     return false;
   }
-  platform::setSwapInterval(0);
+  followTheDisplay();
   KGraphicGL::setScreenSize(width, height, depth);
   detectCaps();
   glEnable(GL_DITHER);
@@ -267,14 +267,26 @@ void KWindowGL::setClipping(long x1, long y1, long x2, long y2) {
 void KWindowGL::setMaxFrameRate(long fps) {
   if (fps > 0) {
     frameTime = static_cast<uint32_t>(1000 / fps);
+    if (created_) followTheDisplay();
   } else {
     frameTime = 0;
+    // Unlimited frames: presentation waits for nothing.
     if (created_) platform::setSwapInterval(0);
+    pacer_.setRefresh(0);
   }
 }
 
+void KWindowGL::followTheDisplay() {
+  // Presentation in step with the display, where the driver offers it
+  // (adaptive first) and the display's refresh is known; elsewhere swaps
+  // never wait and the frame cap alone paces the game.
+  const uint64_t refresh = platform::refreshPeriod();
+  const bool synced = refresh != 0 && (platform::setSwapInterval(-1) || platform::setSwapInterval(1));
+  if (!synced) platform::setSwapInterval(0);
+  pacer_.setRefresh(synced ? refresh : 0);
+}
+
 void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
-  static uint32_t t1 = 0;
   KGraphicGL::vexo_glUnbindTexture();
   if (mouseDisplayed) {
     setDefaultWorldView();
@@ -290,28 +302,26 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
     KInput::hidePointer();
   }
   platform::makeContextCurrent();
-  // Swaps never wait for the display: the frame cap alone paces the game,
-  // so that a 60 Hz display does not slow an 80-frame game down.
-  uint32_t t = static_cast<uint32_t>(KMiscTools::getMilliseconds());
   if (gamma < 1) doGammaAdjustment();
-  platform::swapBuffers();
+  const uint64_t period = static_cast<uint64_t>(frameTime) * 1000;
+  if (pacer_.period() != period) pacer_.setPeriod(period);
+  // A frame whose presentation would hold the game back is not shown: the
+  // game keeps its own pace on a display slower than it.
+  if (pacer_.shouldShow(platform::microseconds())) {
+    platform::swapBuffers();
+    pacer_.shown(platform::microseconds());
+  }
   processEvents();
   if (frameTime != 0) {
-    if (t - t1 <= frameTime) {
-      uint32_t now;
-      do {
-        now = static_cast<uint32_t>(KMiscTools::getMilliseconds());
-        processEvents();
-        // Wait in the event queue rather than spinning a core.
-        uint32_t elapsed = now - t1;
-        if (elapsed < frameTime) platform::waitForEvent(static_cast<int>(frameTime - elapsed));
-      } while (now - t1 < frameTime);
+    // Wait in the event queue rather than spinning a core.
+    for (uint64_t left; (left = pacer_.waitFrom(platform::microseconds())) > 0;) {
+      platform::waitForEvent(static_cast<int>((left + 999) / 1000));
+      processEvents();
     }
-    t1 = static_cast<uint32_t>(KMiscTools::getMilliseconds());
+    pacer_.next(platform::microseconds());
   }
   if (resetView) setDefaultWorldView();
   if (platform::windowOpen()) {
-    t1 = static_cast<uint32_t>(KMiscTools::getMilliseconds());
     if (window && !platform::windowHasFocus() && waitWhileInactive) {
       while (!platform::windowHasFocus() && !_quitGL) {
         processEvents();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "FramePacer.h"
 #include "KWindow.h"
 
 /// The OpenGL game window on the platform layer: one window with one
@@ -59,6 +60,9 @@ public:
   void doGammaAdjustment();
   bool SwitchToResolution(short width, short height, short depth);
 
+  /// Presentation in step with the display's refresh where the driver
+  /// offers it; the pacer learns the refresh (0 without).
+  void followTheDisplay();
   /// Runs the window's handlers on one platform event.
   void handleEvent(const platform::Event &event);
 
@@ -68,6 +72,8 @@ public:
   char title[256];
   bool minimized;
   uint32_t frameTime;
+  /// Paces flips at frameTime and decides which frames the display shows.
+  FramePacer pacer_;
   bool mouseDisplayed;
   float clearRed, clearGreen, clearBlue, clearAlpha;
   bool fullScreen;

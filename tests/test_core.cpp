@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "FramePacer.h"
 #include "KList.h"
 #include "KMiscTools.h"
 #include "KResource.h"
@@ -294,3 +296,91 @@ TEST_F(Files, HostileArchivesFailCleanly) {
 }
 
 } // namespace
+
+// ------------------------------------------------------------------ frame pacing
+
+// A game loop at 80 frames a second (12 ms a frame) against a simulated
+// clock and display: each frame takes 3 ms to draw; a shown frame waits for
+// the display's next refresh (refreshes at whole multiples of the refresh
+// period) when there is vertical sync, and not at all without.
+struct PacedRun {
+  int frames = 0, shown = 0;
+  uint64_t longestWaitToShow = 0; // from a frame's end to its showing
+  uint64_t longestInputToScreen = 0; // from a frame's end to a frame at least as new on screen, less a drawing
+};
+
+PacedRun runPaced(uint64_t refresh, uint64_t seconds) {
+  const uint64_t kPeriod = 12000, kDraw = 3000, kEnd = seconds * 1000000;
+  FramePacer pacer;
+  pacer.setPeriod(kPeriod);
+  pacer.setRefresh(refresh);
+  PacedRun run;
+  uint64_t now = 1000;
+  std::vector<uint64_t> frameEnds;      // when each frame's deadline fell
+  std::vector<std::pair<int, uint64_t>> onScreen; // frame index, when it showed
+  while (now < kEnd) {
+    now += kDraw;
+    const int frame = run.frames++;
+    if (pacer.shouldShow(now)) {
+      const uint64_t start = now;
+      if (refresh) now = (now / refresh + 1) * refresh;
+      pacer.shown(now);
+      run.shown++;
+      run.longestWaitToShow = std::max(run.longestWaitToShow, now - start);
+      onScreen.push_back({frame, now});
+    }
+    now += pacer.waitFrom(now);
+    pacer.next(now);
+    frameEnds.push_back(pacer.deadline() - kPeriod);
+  }
+  size_t s = 0;
+  for (int f = 0; f + 1 < run.frames; f++) {
+    while (s < onScreen.size() && onScreen[s].first < f) s++;
+    if (s == onScreen.size()) break;
+    const uint64_t end = frameEnds[f];
+    // A skipped frame's input shows with the next frame, drawn after it ends.
+    if (onScreen[s].second > end + kDraw)
+      run.longestInputToScreen = std::max(run.longestInputToScreen, onScreen[s].second - end - kDraw);
+  }
+  return run;
+}
+
+TEST(FramePacer, KeepsTheGamesPaceOnAnyDisplayAndShowsFramesPromptly) {
+  const uint64_t kSeconds = 10;
+  // 60, 75, 120 and 144 Hz, then no vertical sync.
+  for (uint64_t refresh : {16667u, 13333u, 8333u, 6944u, 0u}) {
+    SCOPED_TRACE(refresh);
+    const PacedRun run = runPaced(refresh, kSeconds);
+    // The cap's own count of frames: the display never slows the game.
+    EXPECT_NEAR(run.frames, kSeconds * 1000000 / 12000, 1);
+    EXPECT_LE(run.longestWaitToShow, refresh);
+    const uint64_t oneRefresh = refresh ? refresh : 12000;
+    EXPECT_LE(run.longestInputToScreen, oneRefresh);
+    if (refresh < 12000) {
+      EXPECT_EQ(run.shown, run.frames); // a display as fast as the game shows every frame
+    } else {
+      EXPECT_LT(run.shown, run.frames);
+      EXPECT_GE(run.shown, static_cast<int>(kSeconds * 1000000 / refresh) - 1); // and it misses no refresh
+    }
+  }
+}
+
+TEST(FramePacer, DeadlinesAreAbsoluteAndALoopFarBehindStartsAfresh) {
+  FramePacer pacer;
+  pacer.setPeriod(12000);
+  pacer.next(100000);
+  EXPECT_EQ(pacer.deadline(), 112000u);
+  EXPECT_EQ(pacer.waitFrom(105000), 7000u);
+  // A frame 5 ms late: the next deadline stays on the schedule.
+  pacer.next(117000);
+  EXPECT_EQ(pacer.deadline(), 124000u);
+  EXPECT_EQ(pacer.waitFrom(130000), 0u);
+  // More than a frame behind: no burst of frames to catch up.
+  pacer.next(140000);
+  EXPECT_EQ(pacer.deadline(), 152000u);
+  // No cap: no wait and every frame shown.
+  pacer.setPeriod(0);
+  pacer.next(200000);
+  EXPECT_EQ(pacer.waitFrom(200000), 0u);
+  EXPECT_TRUE(pacer.shouldShow(200000));
+}

@@ -83,7 +83,11 @@ bool windowHasFocus();
 void windowPosition(int &x, int &y);
 /// Makes the window's context current; false if that failed.
 bool makeContextCurrent();
-void setSwapInterval(int interval);
+/// Whether presentation waits for the display's refresh: 0 never, 1 always,
+/// -1 unless the frame is late (adaptive). False where the driver refuses.
+bool setSwapInterval(int interval);
+/// Microseconds between the window's display's refreshes; 0 when unknown.
+uint64_t refreshPeriod();
 /// Shows the frame drawn since the last swap.
 void swapBuffers();
 /// For tests: called in every swap, once the window's own framebuffer holds

@@ -245,8 +245,12 @@ void windowPosition(int &x, int &y) {
 
 bool makeContextCurrent() { return gWindow && gContext && SDL_GL_MakeCurrent(gWindow, gContext) == 0; }
 
-void setSwapInterval(int interval) {
-  if (gContext) SDL_GL_SetSwapInterval(interval);
+bool setSwapInterval(int interval) { return gContext && SDL_GL_SetSwapInterval(interval) == 0; }
+
+uint64_t refreshPeriod() {
+  SDL_DisplayMode mode;
+  if (!gWindow || SDL_GetWindowDisplayMode(gWindow, &mode) != 0 || mode.refresh_rate <= 0) return 0;
+  return 1000000u / static_cast<uint64_t>(mode.refresh_rate);
 }
 
 void swapBuffers() {
