@@ -561,19 +561,11 @@ void KGraphicGL::texCoord(float s, float t) {
 // in OpenGL's upward coordinates.
 void KGraphicGL::GenericBlit(float x1, float y1, float x2, float y2, int X, int Y, bool flipX, bool flipY) {
   vexo_glBindTexture();
-  int w = static_cast<int>(x2 - x1), h = static_cast<int>(y2 - y1);
-  float sl = flipX ? x2 : x1, sr = flipX ? x1 : x2;
-  float tt = flipY ? y2 : y1, tb = flipY ? y1 : y2;
-  glBegin(GL_QUADS);
-  texCoord(sl, tt);
-  glVertex2i(X, Y);
-  texCoord(sl, tb);
-  glVertex2i(X, Y - h);
-  texCoord(sr, tb);
-  glVertex2i(X + w, Y - h);
-  texCoord(sr, tt);
-  glVertex2i(X + w, Y);
-  glEnd();
+  // Whole pixels: the size is truncated like the corner (small whole numbers
+  // are exact as floats).
+  const int w = static_cast<int>(x2 - x1), h = static_cast<int>(y2 - y1);
+  GenericBlitF(x1, y1, x2, y2, static_cast<float>(X), static_cast<float>(Y), static_cast<float>(w),
+               static_cast<float>(h), flipX, flipY);
 }
 
 void KGraphicGL::GenericBlitF(float x1, float y1, float x2, float y2, float X, float Y, float w, float h, bool flipX,

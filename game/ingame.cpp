@@ -384,6 +384,18 @@ void drawDragMe() {
 
 // ------------------------------------------------------------------ destruction
 
+namespace {
+// A brick has broken: its neighbours of `color` break with it (and theirs, in
+// turn), then it scores its point.
+void destroyNeighbours(long col, long row, long color) {
+  destroyColoredBrickAt(col + 1, row, color);
+  destroyColoredBrickAt(col - 1, row, color);
+  destroyColoredBrickAt(col, row + 1, color);
+  destroyColoredBrickAt(col, row - 1, color);
+  if (!gameover) gScore++;
+}
+} // namespace
+
 void destroyBrickAt(long col, long row) {
   if (!inWall(col, row)) return;
   sBrick &b = brickWall[row][col];
@@ -399,18 +411,10 @@ void destroyBrickAt(long col, long row) {
       if (!gameover) gScore++;
       return;
     }
-    destroyColoredBrickAt(col + 1, row, kHardBrick);
-    destroyColoredBrickAt(col - 1, row, kHardBrick);
-    destroyColoredBrickAt(col, row + 1, kHardBrick);
-    destroyColoredBrickAt(col, row - 1, kHardBrick);
-    if (!gameover) gScore++;
+    destroyNeighbours(col, row, kHardBrick);
     return;
   }
-  destroyColoredBrickAt(col + 1, row, k);
-  destroyColoredBrickAt(col - 1, row, k);
-  destroyColoredBrickAt(col, row + 1, k);
-  destroyColoredBrickAt(col, row - 1, k);
-  if (!gameover) gScore++;
+  destroyNeighbours(col, row, k);
 }
 
 void destroyColoredBrickAt(long col, long row, long color) {
@@ -420,11 +424,7 @@ void destroyColoredBrickAt(long col, long row, long color) {
   if (!match) return;
   b.color = kNoBrick;
   b.bonus = 0;
-  destroyColoredBrickAt(col + 1, row, color);
-  destroyColoredBrickAt(col - 1, row, color);
-  destroyColoredBrickAt(col, row + 1, color);
-  destroyColoredBrickAt(col, row - 1, color);
-  if (!gameover) gScore++;
+  destroyNeighbours(col, row, color);
 }
 
 void fastDestroyBrick(long col, long row) {
