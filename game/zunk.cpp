@@ -82,6 +82,8 @@ void resetSession() {
   layoutKept = true;
   std::memcpy(buttons, storeButtons, sizeof buttons);
   gameState = kTitleScreen;
+  // The title loads the sounds again: those loaded are released first.
+  freeSounds();
   resetShellStatics();
   resetInGameStatics();
   resetCredits();

@@ -90,6 +90,6 @@ const char *scoresPath();
 /// The function-local statics of the screens.
 void resetShellStatics();
 /// Everything as the program starts, but the scores and the window: the
-/// title screen, the buttons as first laid out, the menu locked, the
-/// tutorial on, a new game (whose wall draws from rand()).
+/// title screen, no sounds loaded yet, the buttons as first laid out, the
+/// menu locked, the tutorial on, a new game (whose wall draws from rand()).
 void resetSession();
