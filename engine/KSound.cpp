@@ -540,6 +540,8 @@ bool KSound::loadModule(const char *path) {
   soundKind = 0;
   nextBuffer = 0;
   playing = false;
+  // Nothing of a stream loaded before is still to be played out.
+  clearStreamEnd();
   if (!loaded) return false;
   module = loaded;
   moduleRenderer = renderer;

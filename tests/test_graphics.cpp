@@ -17,6 +17,7 @@
 #include "KMiscTools.h"
 #include "KVexo.h"
 #include "KWindowGL.h"
+#include "platform/PictureCodec.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -407,3 +408,35 @@ TEST_F(Graphics, FullScreenKeepsTexturesAndTheFrameCapHolds) {
 }
 
 } // namespace
+
+// Parts of a picture that are opaque everywhere a blit can sample are drawn
+// without blending (the same pixels, less work); a part that reaches a
+// translucent texel, or a smooth filter's neighbours of one, still blends.
+TEST_F(Graphics, OpaquePartsOfAPictureDrawWithoutBlending) {
+  Scratch scratch;
+  std::vector<unsigned char> rgba(16 * 16 * 4, 200);
+  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+  rgba[(12 * 16 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
+  const std::string path = scratch.dir + "/part.png";
+  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 16, 16, rgba.data()));
+  KGraphicGL g;
+  ASSERT_TRUE(g.loadPicture(path.c_str(), true, true));
+  g.setTextureQuality(false);
+  auto blends = [&](float x1, float y1, float x2, float y2, float alpha) {
+    g.blitAlphaRectFx(x1, y1, x2, y2, 0, 0, 0, 1, alpha, false, false, 0, 0);
+    return glIsEnabled(GL_BLEND) == GL_TRUE;
+  };
+  EXPECT_FALSE(blends(0, 0, 8, 8, 1));
+  EXPECT_FALSE(blends(0, 0, 16, 8, 1)); // the whole width, above the translucent tile
+  EXPECT_TRUE(blends(0, 0, 8, 8, 0.5f)); // faded
+  EXPECT_TRUE(blends(8, 8, 16, 16, 1));  // the translucent texel inside
+  EXPECT_TRUE(blends(0, 0, 17, 8, 1));   // past the picture's edge
+  g.setAlphaMode(4);                     // additive: never the source alone
+  EXPECT_TRUE(blends(0, 0, 8, 8, 1));
+  g.setAlphaMode(1);
+  g.setTextureQuality(true);
+  EXPECT_TRUE(blends(1, 1, 8, 8, 1)); // a smooth filter samples outside the picture at the edge
+  EXPECT_FALSE(blends(1, 1, 7, 7, 1));
+  g.setBlitColor(1, 1, 1, 0.5f);
+  EXPECT_TRUE(blends(1, 1, 7, 7, 1)); // a translucent tint
+}
