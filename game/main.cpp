@@ -18,8 +18,9 @@ int main(int argc, char **argv) {
                   "Sling a ball at a wall of coloured bricks before it reaches the top.\n\n"
                   "  --help     print this text and exit\n"
                   "  --version  print the version and exit\n\n"
-                  "In the game: drag the ball back and let go; F11 full screen;\n"
-                  "Shift+F6 screenshot; Ctrl+Q quit.\n");
+                  "In the game: drag the ball back and let go; M music off/on;\n"
+                  "S sound effects off/on; F11 full screen; Shift+F6 screenshot;\n"
+                  "Ctrl+Q quit.\n");
       return 0;
     }
     std::fprintf(stderr, "Usage: zunk [--help | --version]\n");

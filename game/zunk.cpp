@@ -16,6 +16,8 @@
 #include "KMiscTools.h"
 #include "KVexo.h"
 #include "credits.h"
+#include "savefile.h"
+#include "settings.h"
 #include "ingame.h"
 #include "layout.h"
 
@@ -68,6 +70,28 @@ void veil() {
   surf_zunk->drawRect(0, 0, 320, 480, 0, 0, 0, fadeback);
 }
 } // namespace
+
+Settings playerSettings;
+std::string settingsFile;
+
+void applySettings() {
+  // A switched-off sound keeps playing silently: switched on, it goes on.
+  KSound::setGlobalVolumes(playerSettings.music ? 100 : 0, playerSettings.sounds ? 100 : 0);
+}
+
+void handleSwitches() {
+  static bool musicKeyDown = false, soundsKeyDown = false;
+  const bool music = KInput::isPressed(K_VK_M), sounds = KInput::isPressed(K_VK_S);
+  // Each press switches once, however long the key is held.
+  const bool changed = (music && !musicKeyDown) || (sounds && !soundsKeyDown);
+  if (music && !musicKeyDown) playerSettings.music = !playerSettings.music;
+  if (sounds && !soundsKeyDown) playerSettings.sounds = !playerSettings.sounds;
+  musicKeyDown = music;
+  soundsKeyDown = sounds;
+  if (!changed) return;
+  applySettings();
+  if (!settingsFile.empty()) writeSettings(settingsFile, playerSettings);
+}
 
 void resetShellStatics() {
   _blend = _slidey = _slidespeed = 0;
@@ -122,6 +146,9 @@ void initzunk() {
   // The table is read before anything can save it: a quit before the title
   // has loaded the sounds must not write the defaults over the player's file.
   loadScores();
+  settingsFile = settingsPath();
+  if (!settingsFile.empty()) playerSettings = readSettings(settingsFile);
+  applySettings();
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
   if (!gamewindow->createGameWindow(320, 480, -1, true, "Zunk")) {
     // Without a window nothing can be drawn: the loop ends at once.
@@ -142,6 +169,7 @@ void initzunk() {
 
 bool doZunk() {
   if (!surf_zunk || !gamewindow || gamewindow->isQuit()) return false;
+  handleSwitches();
   gamewindow->setClearColor(0, 0, 0, 1);
   gamewindow->setWorldView(0, 0, 0, 1, true);
   switch (gameState) {
@@ -356,7 +384,6 @@ bool readOnlyFile(const std::string &path) {
   return stat(path.c_str(), &st) == 0 && ((st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0);
 }
 
-std::string folderOf(const std::string &path) { return path.substr(0, path.find_last_of('/')); }
 } // namespace
 
 const char *scoresPath() {
@@ -396,26 +423,10 @@ bool saveScores() {
     return false;
   }
   if (path != data && readOnlyFile(data)) std::fprintf(stderr, "zunk: %s is read-only: the high scores go to %s\n", data.c_str(), path.c_str());
-  // Written beside the file, flushed to disk, then renamed over it: a crash
-  // leaves either the old table or the new one, never a torn file.
-  std::string temp = path + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  bool ok = fd >= 0;
-  if (ok) {
-    ok = ::write(fd, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes);
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-  }
-  if (!ok) {
-    std::fprintf(stderr, "zunk: the high scores could not be saved to %s: %s\n", path.c_str(), std::strerror(errno));
-    std::remove(temp.c_str());
+  std::string error;
+  if (!replaceFile(path, std::string(reinterpret_cast<const char *>(bytes), sizeof bytes), error)) {
+    std::fprintf(stderr, "zunk: the high scores could not be saved to %s: %s\n", path.c_str(), error.c_str());
     return false;
-  }
-  int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
   }
   return true;
 }

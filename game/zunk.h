@@ -4,10 +4,12 @@
 // high-score table, and the help and high-score screens.
 
 #include <cstdint>
+#include <string>
 
 #include "KGraphic.h"
 #include "KSound.h"
 #include "KWindow.h"
+#include "settings.h"
 
 /// One menu button: its picture on the sprite sheet, where it is drawn and
 /// its press animation.
@@ -66,6 +68,16 @@ int zunkMain();
 bool zunkFrame(bool waitWhileInactive);
 
 void resetButtons();
+
+/// The player's settings, and the file they are kept in ("" keeps them
+/// nowhere): read at start, written when one changes.
+extern Settings playerSettings;
+extern std::string settingsFile;
+/// The music and sound-effect masters as the settings say.
+void applySettings();
+/// M switches the music and S the sound effects, on every screen; a change
+/// is kept in the settings file.
+void handleSwitches();
 void displayButton(long index);
 void doMenu();
 void diplayCopyright();

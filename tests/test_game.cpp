@@ -726,3 +726,84 @@ TEST_F(Game, AScriptedGameKeepsItsInvariantsToTheEnd) {
 }
 
 } // namespace
+
+// ------------------------------------------------------------------ switches and settings
+
+class Switches : public ScoreFile {
+protected:
+  void SetUp() override {
+    ScoreFile::SetUp();
+    settingsFile = folder + "/config/zunk/settings.ini";
+    playerSettings = Settings();
+    applySettings();
+  }
+  void TearDown() override {
+    settingsFile.clear();
+    playerSettings = Settings();
+    applySettings();
+    ScoreFile::TearDown();
+  }
+  static const int kKeyM = 16, kKeyS = 22; // scancodes
+};
+
+TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
+  toOpenMenu();
+  input.keys[kKeyM] = true;
+  frames(5); // held: one switch
+  EXPECT_FALSE(playerSettings.music);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 0);
+  EXPECT_EQ(KSound::_masterSFXvolume, 100);
+  input.keys[kKeyM] = false;
+  frame();
+  gameState = kPlayScreen;
+  input.keys[kKeyS] = true;
+  frame();
+  input.keys[kKeyS] = false;
+  frame();
+  EXPECT_FALSE(playerSettings.sounds);
+  EXPECT_EQ(KSound::_masterSFXvolume, 0);
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=off\n");
+  input.keys[kKeyM] = true; // and back on
+  frame();
+  EXPECT_TRUE(playerSettings.music);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 100);
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=off\n");
+}
+
+TEST_F(Switches, TheGameDrawsTheSameWithTheSoundsOff) {
+  // Switches change what is heard, never what is played: the same frames
+  // draw the same random numbers.
+  gameState = kPlayScreen;
+  frames(200);
+  const int withSound = std::rand();
+  startAgain();
+  playerSettings.music = playerSettings.sounds = false;
+  applySettings();
+  gameState = kPlayScreen;
+  frames(200);
+  EXPECT_EQ(std::rand(), withSound);
+}
+
+TEST_F(Switches, SettingsSurviveGarbageMissingFilesAndAReadOnlyFolder) {
+  const std::string path = folder + "/s.ini";
+  Settings s = readSettings(path); // missing: the defaults
+  EXPECT_TRUE(s.music);
+  EXPECT_TRUE(s.sounds);
+  std::ofstream(path) << "\x01\x02garbage\nmusic=off\nsounds=maybe\nvolume=11\n";
+  s = readSettings(path); // what can be read is taken, the rest stays default
+  EXPECT_FALSE(s.music);
+  EXPECT_TRUE(s.sounds);
+  s.sounds = false;
+  ASSERT_TRUE(writeSettings(path, s)); // rewritten cleanly
+  EXPECT_EQ(read(path), "[zunk]\nmusic=off\nsounds=off\n");
+  s.music = true;
+  ASSERT_TRUE(writeSettings(path, s)); // a second change
+  s = readSettings(path);
+  EXPECT_TRUE(s.music);
+  EXPECT_FALSE(s.sounds);
+  // A folder that cannot be made (a file stands in its place), even for root.
+  std::ofstream(folder + "/notafolder") << "x";
+  EXPECT_FALSE(writeSettings(folder + "/notafolder/s.ini", s));
+  EXPECT_FALSE(writeSettings("", s));
+  EXPECT_EQ(readSettings(path).music, true); // the file written before is untouched
+}

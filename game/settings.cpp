@@ -1,0 +1,75 @@
+#include "settings.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "KMiscTools.h"
+#include "savefile.h"
+
+namespace {
+const char *const kHeading = "[zunk]";
+
+const char *onOff(bool on) { return on ? "on" : "off"; }
+
+// "on" or "off" into `value`; false for anything else.
+bool readSwitch(const std::string &text, bool &value) {
+  if (text == "on") value = true;
+  else if (text == "off") value = false;
+  else return false;
+  return true;
+}
+
+std::string trimmed(const std::string &s) {
+  const size_t first = s.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return "";
+  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+} // namespace
+
+std::string settingsPath() {
+  const char *config = KMiscTools::getPreferencesFolder();
+  return config ? std::string(config) + "/zunk/settings.ini" : "";
+}
+
+Settings readSettings(const std::string &path) {
+  Settings settings;
+  std::ifstream in(path);
+  if (!in) {
+    std::fprintf(stderr, "zunk: no settings read from %s: the defaults are used\n", path.c_str());
+    return settings;
+  }
+  std::string line, garbled;
+  while (std::getline(in, line)) {
+    line = trimmed(line);
+    if (line.empty() || line[0] == '#' || line[0] == ';' || line == kHeading) continue;
+    const size_t equals = line.find('=');
+    const std::string key = equals == std::string::npos ? "" : trimmed(line.substr(0, equals));
+    const std::string value = equals == std::string::npos ? "" : trimmed(line.substr(equals + 1));
+    bool known = true;
+    if (key == "music") known = readSwitch(value, settings.music);
+    else if (key == "sounds") known = readSwitch(value, settings.sounds);
+    else known = false;
+    if (!known && garbled.empty()) garbled = line;
+  }
+  if (in.bad()) garbled = "(unreadable)";
+  if (!garbled.empty())
+    std::fprintf(stderr, "zunk: %s: \"%s\" is not understood: the defaults stand for what could not be read\n",
+                 path.c_str(), garbled.substr(0, 80).c_str());
+  return settings;
+}
+
+bool writeSettings(const std::string &path, const Settings &settings) {
+  if (path.empty()) return false;
+  // Every missing folder of the path.
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    mkdir(path.substr(0, slash).c_str(), 0755);
+  std::ostringstream text;
+  text << kHeading << "\nmusic=" << onOff(settings.music) << "\nsounds=" << onOff(settings.sounds) << "\n";
+  std::string error;
+  if (replaceFile(path, text.str(), error)) return true;
+  std::fprintf(stderr, "zunk: the settings could not be saved to %s: %s\n", path.c_str(), error.c_str());
+  return false;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+// What the player chose, kept between runs in settings.ini: a few lines of
+// "key=value" under a [zunk] heading.
+
+#include <string>
+
+struct Settings {
+  bool music = true;  ///< M switches it
+  bool sounds = true; ///< S switches the sound effects
+};
+
+/// $XDG_CONFIG_HOME/zunk/settings.ini, or ~/.config/zunk/settings.ini when
+/// XDG_CONFIG_HOME is unset; "" when there is no home either.
+std::string settingsPath();
+/// The settings kept in `path`. A missing, unreadable or garbled file gives
+/// the defaults (for whatever could not be read) and one line on standard
+/// error, never a failure.
+Settings readSettings(const std::string &path);
+/// Keeps the settings in `path`, making its folder; false, with one line on
+/// standard error, when they could not be written.
+bool writeSettings(const std::string &path, const Settings &settings);
