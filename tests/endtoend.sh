@@ -133,7 +133,8 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   local attempt
   for attempt in 1 2 3; do
     (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
-     XDG_DATA_HOME=$work/user SDL_AUDIODRIVER=dummy K_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
+     XDG_DATA_HOME=$work/user XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=${audio:-dummy} \
+       SDL_DISKAUDIOFILE=$work/audio K_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
     gpid=$!
     wait_until "$patience" window_or_exit
     # A loaded X server now and then refuses the game's very first
@@ -311,10 +312,35 @@ top_row_empty() { [ "$(pixel 30 60)" = "$empty" ]; }
 # Over: the top row is reached, and both red panels cover the wall.
 game_over() { ! top_row_empty && red 60 97 && red 60 180; }
 
+# 6. M silences the music, heard through SDL's disk audio driver (the game's
+#    sound written to a file), and a restart keeps it silent.
+half_a_second=88200 # bytes of 16-bit stereo sound at 44100 Hz
+sound_in() { od -An -v -tx1 | grep -q '[1-9a-f]'; }
+music_heard() { [ "$(stat -c %s "$work/audio" 2>/dev/null || echo 0)" -gt $half_a_second ] && tail -c $half_a_second "$work/audio" | sound_in; }
+music_stopped() { [ "$(stat -c %s "$work/audio" 2>/dev/null || echo 0)" -gt $half_a_second ] && ! tail -c $half_a_second "$work/audio" | sound_in; }
+music_switched_off() { grep -q '^music=off' "$work/config/zunk/settings.ini" 2>/dev/null; }
+scenario_m_silences_the_music_for_good() {
+  audio=disk
+  start music 1024x768 || return
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  wait_until "$patience" music_heard || { fail "no music heard on the menu"; return; }
+  hold_keys_until m music_switched_off || { fail "M did not switch the music off"; return; }
+  wait_until "$patience" music_stopped || { fail "the music went on after M"; return; }
+  quit_from_menu || return
+  rm -f "$work/audio"
+  start music 1024x768 || return
+  wait_until "$patience" on_menu || { fail "no menu after the restart"; return; }
+  # By the menu the music has played for seconds, if it plays at all.
+  wait_until "$patience" music_stopped || { fail "no sound written after the restart"; return; }
+  sound_in <"$work/audio" && { fail "music heard after the restart"; return; }
+  quit_from_menu
+}
+
 passed=0
 failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
-  scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart}; do
+  scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart \
+  scenario_m_silences_the_music_for_good}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.
   if (trap stop EXIT; $scenario); then
