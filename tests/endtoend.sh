@@ -316,8 +316,9 @@ game_over() { ! top_row_empty && red 60 97 && red 60 180; }
 #    sound written to a file), and a restart keeps it silent.
 half_a_second=88200 # bytes of 16-bit stereo sound at 44100 Hz
 sound_in() { od -An -v -tx1 | grep -q '[1-9a-f]'; }
-music_heard() { [ "$(stat -c %s "$work/audio" 2>/dev/null || echo 0)" -gt $half_a_second ] && tail -c $half_a_second "$work/audio" | sound_in; }
-music_stopped() { [ "$(stat -c %s "$work/audio" 2>/dev/null || echo 0)" -gt $half_a_second ] && ! tail -c $half_a_second "$work/audio" | sound_in; }
+audio_written() { [ "$(stat -c %s "$work/audio" 2>/dev/null || echo 0)" -gt $half_a_second ]; }
+music_heard() { audio_written && tail -c $half_a_second "$work/audio" | sound_in; }
+music_stopped() { audio_written && ! tail -c $half_a_second "$work/audio" | sound_in; }
 music_switched_off() { grep -q '^music=off' "$work/config/zunk/settings.ini" 2>/dev/null; }
 scenario_m_silences_the_music_for_good() {
   audio=disk

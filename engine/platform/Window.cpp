@@ -21,8 +21,8 @@ namespace {
 SDL_Window *gWindow = nullptr;
 SDL_GLContext gContext = nullptr;
 bool gVideoUp = false;
-// The game draws into an off-screen framebuffer of its own size; each swap
-// copies it to the window, scaled by the largest whole number that fits and
+// The game draws into an off-screen frame of its own size; each swap copies
+// it to the window, scaled by the largest whole number that fits and
 // centred (letterboxed in full screen). The game never sees the scale: its
 // area, its mouse and its screenshots stay in game pixels.
 int gScale = 1;
@@ -103,14 +103,20 @@ bool setUpFramebuffers(int w, int h) {
 }
 
 // Where the game area lies in the window now: the scale and the margins.
-void placeGameArea() {
-  if (!gWindow || !haveFramebuffers()) return;
-  int dw, dh;
-  SDL_GL_GetDrawableSize(gWindow, &dw, &dh);
+// Gives the window's drawable size.
+struct Size {
+  int w = 0, h = 0;
+};
+Size placeGameArea() {
+  Size drawable;
+  if (!gWindow || !haveFramebuffers()) return drawable;
+  SDL_GL_GetDrawableSize(gWindow, &drawable.w, &drawable.h);
+  const int dw = drawable.w, dh = drawable.h;
   int s = std::min(dw / gGameWidth, dh / gGameHeight);
   gScale = s < 1 ? 1 : s;
   gOffsetX = (dw - gGameWidth * gScale) / 2;
   gOffsetY = (dh - gGameHeight * gScale) / 2;
+  return drawable;
 }
 
 int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -262,9 +268,8 @@ void swapBuffers() {
   const int w = gGameWidth, h = gGameHeight;
   const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
   glDisable(GL_SCISSOR_TEST);
-  placeGameArea();
-  int dw, dh;
-  SDL_GL_GetDrawableSize(gWindow, &dw, &dh);
+  const Size drawable = placeGameArea();
+  const int dw = drawable.w, dh = drawable.h;
   pBindFramebuffer(GL_READ_FRAMEBUFFER, drawnFramebuffer());
   pBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   // Only a window larger than the scaled frame has margins to clear.
