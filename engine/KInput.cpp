@@ -53,6 +53,7 @@ void KInput::initInput(void *window) {
   _cursorVis = 0;
   _hwnd = window;
   joystick[0] = joystick[1] = false;
+  platform::initControllers();
 }
 
 short KInput::getMouseX() {
@@ -122,22 +123,50 @@ void KInput::mousePointerTo(long x, long y) { platform::warpMouse(static_cast<in
 void KInput::clipPointer(bool) {}
 void KInput::displayMouse() {}
 void KInput::freeMouse() {}
-void KInput::RescanJoysticks() {}
+void KInput::RescanJoysticks() { platform::rescanControllers(); }
 
 void KInput::generateMouse() {
   for (int i = 0; i < 256; i++)
     _mousePointerBuffer[2 + i] = static_cast<uint32_t>(KMiscTools::flipUnsignedLong(_mousePointerBuffer[2 + i]));
 }
 
-bool KInput::joyEnable(char index) { return index >= 0 && index < 2 && joystick[static_cast<int>(index)]; }
+namespace {
+// The stick counts as a direction past a third of its travel.
+const int kStickDirection = 32768 / 3;
+
+bool enabled(char index) {
+  return index >= 0 && index < 2 && KInput::joystick[static_cast<int>(index)] && platform::controllerAttached(index);
+}
+bool padButton(char index, int button) { return enabled(index) && platform::controllerButton(index, button); }
+int padAxis(char index, int axis) { return enabled(index) ? platform::controllerAxis(index, axis) : 0; }
+} // namespace
+
+bool KInput::joyEnable(char index) {
+  if (index < 0 || index >= 2) return false;
+  platform::rescanControllers();
+  joystick[static_cast<int>(index)] = platform::controllerAttached(index);
+  return joystick[static_cast<int>(index)];
+}
+
 void KInput::joyDisable(char index) {
   if (index >= 0 && index < 2) joystick[static_cast<int>(index)] = false;
 }
-bool KInput::joyLeft(char) { return false; }
-bool KInput::joyRight(char) { return false; }
-bool KInput::joyUp(char) { return false; }
-bool KInput::joyDown(char) { return false; }
-long KInput::joyX(char, long) { return 0; }
-long KInput::joyY(char, long) { return 0; }
-bool KInput::joyButtonN(char, long) { return false; }
-void KInput::joyWaitForJoyButtonUp(char, long) {}
+
+bool KInput::joyLeft(char index) { return padButton(index, K_JOY_DPAD_LEFT) || padAxis(index, 0) < -kStickDirection; }
+bool KInput::joyRight(char index) { return padButton(index, K_JOY_DPAD_RIGHT) || padAxis(index, 0) > kStickDirection; }
+bool KInput::joyUp(char index) { return padButton(index, K_JOY_DPAD_UP) || padAxis(index, 1) < -kStickDirection; }
+bool KInput::joyDown(char index) { return padButton(index, K_JOY_DPAD_DOWN) || padAxis(index, 1) > kStickDirection; }
+long KInput::joyX(char index, long axis) { return axis == 0 || axis == 1 ? padAxis(index, static_cast<int>(axis * 2)) : 0; }
+long KInput::joyY(char index, long axis) {
+  return axis == 0 || axis == 1 ? padAxis(index, static_cast<int>(axis * 2 + 1)) : 0;
+}
+bool KInput::joyButtonN(char index, long button) { return padButton(index, static_cast<int>(button)); }
+
+void KInput::joyWaitForJoyButtonUp(char index, long button) {
+  for (;;) {
+    platform::pumpEvents();
+    platform::rescanControllers();
+    if (!joyButtonN(index, button)) return;
+    platform::sleepMilliseconds(1);
+  }
+}

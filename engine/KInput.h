@@ -21,6 +21,12 @@ enum EKeyboardLayout {
   K_VK_ERROR = 100
 };
 
+/// Gamepad buttons as joyButtonN numbers them: a standard pad's layout.
+enum EJoyButton {
+  K_JOY_A = 0, K_JOY_B, K_JOY_X, K_JOY_Y, K_JOY_BACK, K_JOY_GUIDE, K_JOY_START, K_JOY_LEFT_STICK, K_JOY_RIGHT_STICK,
+  K_JOY_LEFT_SHOULDER, K_JOY_RIGHT_SHOULDER, K_JOY_DPAD_UP, K_JOY_DPAD_DOWN, K_JOY_DPAD_LEFT, K_JOY_DPAD_RIGHT
+};
+
 /// One entry of the key table: an engine key and its platform key code.
 struct KKeyboardLayoutEntry {
   int32_t key;
@@ -62,19 +68,28 @@ public:
   static void clipPointer(bool clip);
   static void displayMouse();
   static void freeMouse();
-  static void RescanJoysticks();
   static void generateMouse();
 
-  // Joysticks: none are reported on this platform.
+  // Gamepads, index 0 or 1: the controllers in the order they were plugged
+  // in. Each is read only while enabled; pulled out, it reads as released.
+  /// Opens gamepads plugged in since the last look and lets go of those
+  /// pulled out (the window also does this when one comes or goes).
+  static void RescanJoysticks();
+  /// Enables gamepad `index`: true if one is plugged in there.
   static bool joyEnable(char index);
   static void joyDisable(char index);
+  /// The D-pad, or the left stick pushed past a third of its travel.
   static bool joyLeft(char index);
   static bool joyRight(char index);
   static bool joyUp(char index);
   static bool joyDown(char index);
+  /// Stick `axis` (0 left, 1 right) from -32768 to 32767: x grows rightwards,
+  /// y downwards; 0 for a gamepad not enabled.
   static long joyX(char index, long axis);
   static long joyY(char index, long axis);
+  /// Whether `button` (an EJoyButton) is down.
   static bool joyButtonN(char index, long button);
+  /// Returns once `button` is up, or the gamepad is gone.
   static void joyWaitForJoyButtonUp(char index, long button);
 
   static void *_hwnd;
@@ -82,7 +97,7 @@ public:
   static int16_t _lastWheelValue;
   static int32_t _cursorVis;
   static bool _cursorVisibility;
-  static bool joystick[2];
+  static bool joystick[2]; ///< enabled by joyEnable and not disabled since
   static uint32_t mousePattern[2 + 256];
   static uint32_t *_mousePointerBuffer;
   static const KKeyboardLayoutEntry KeyboardLayout[101];

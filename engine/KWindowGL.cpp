@@ -59,6 +59,7 @@ KWindowGL::~KWindowGL() {
   vexoEventCallback = nullptr;
   KInput::showPointer();
   platform::closeWindow();
+  platform::closeControllers();
   fullScreen = false;
   _quitGL = false;
   depthBuffer = false;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "KInput.h"
+#include "controls.h"
 #include "layout.h"
 #include "zunk.h"
 
@@ -135,6 +136,8 @@ long doInGame() {
     if (x >= 226 && x <= 319 && y >= 449 && y <= 479) return 1;
     if (y >= 1 && y <= 293 && gameover && gameOverProgress >= 1) resetInGame();
   }
+  // From the keyboard or the gamepad, the next game starts as a click does.
+  if (gameover && gameOverProgress >= 1 && (confirmPressed() || keyPressed(K_VK_SPACE))) resetInGame();
   return 0;
 }
 
@@ -308,9 +311,9 @@ void drawChain(bool aiming) {
 }
 
 void adjustBallPosition() {
-  if (!KInput::getLeftButtonState()) return;
-  ballx = static_cast<float>(KInput::getMouseX() + decaloX);
-  bally = static_cast<float>(KInput::getMouseY() + decaloY);
+  if (!pointerDown()) return;
+  ballx = static_cast<float>(pointerX() + decaloX);
+  bally = static_cast<float>(pointerY() + decaloY);
   if (bally < 120) bally = 120;
 }
 
@@ -351,8 +354,9 @@ void drawBall() {
     surf_zunk->blitAlphaRectFx(r.x1, r.y1, r.x2, r.y2, dest(ballx), dest(bally), 1, 1, 1, false, false, 0, 0);
   }
   if (launched || gameover) return;
-  const int x = KInput::getMouseX(), y = KInput::getMouseY();
-  const bool down = KInput::getLeftButtonState();
+  updatePull(ballx, bally, !grabbedBall);
+  const int x = pointerX(), y = pointerY();
+  const bool down = pointerDown();
   if (!down) {
     if (grabbedBall) {
       // The throw records the release position, so the band always retracts

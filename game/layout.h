@@ -39,6 +39,14 @@ constexpr int kCreditX1 = 789, kCreditX2 = 1020;
 constexpr int kCreditRows[7][2] = {{877, 893}, {893, 912}, {912, 929}, {929, 948}, {948, 966}, {966, 984}, {984, 1001}};
 constexpr Rect kLeaderDot{7, 868, 13, 875};
 
+// ---- the sheet: switches, focus, pause ---------------------------------------
+/// The music and sound-effect switches, each on and off.
+constexpr Rect kMusicOn{964, 4, 992, 32}, kMusicOff{996, 4, 1024, 32};
+constexpr Rect kSoundsOn{964, 36, 992, 64}, kSoundsOff{996, 36, 1024, 64};
+/// Points at the menu button the keyboard or the gamepad has the focus on.
+constexpr Rect kFocusArrow{964, 72, 988, 102};
+constexpr Rect kPausePanel{100, 484, 340, 610};
+
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
 constexpr int kBrickSize = 31;
@@ -81,4 +89,8 @@ constexpr Rect kWallWell{21, 45, 300, 293};
 constexpr int kAnchorX = 155, kAnchorY = 310;
 constexpr Place kBallRest{145, 310};
 constexpr Rect kMenuZone{226, 449, 320, 480};
+/// The switches on the menu, and the focus arrow left of a button.
+constexpr Place kMusicIconAt{250, 8}, kSoundsIconAt{284, 8};
+constexpr int kFocusArrowX = 14;
+constexpr Place kPausePanelAt{(320 - kPausePanel.w()) / 2, 170};
 } // namespace layout

@@ -15,7 +15,9 @@
 #include "KInput.h"
 #include "KMiscTools.h"
 #include "KVexo.h"
+#include "controls.h"
 #include "credits.h"
+#include "pause.h"
 #include "savefile.h"
 #include "settings.h"
 #include "ingame.h"
@@ -39,6 +41,7 @@ constexpr sButton button(int32_t id, int k) {
 sButton buttons[5] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4)};
 sButton storeButtons[5];
 int32_t selectedButton = -1;
+int32_t menuFocus = -1;
 bool lockMenu = false;
 float fadeback = 0;
 
@@ -76,21 +79,21 @@ std::string settingsFile;
 
 void applySettings() {
   // A switched-off sound keeps playing silently: switched on, it goes on.
-  KSound::setGlobalVolumes(playerSettings.music ? 100 : 0, playerSettings.sounds ? 100 : 0);
+  const int music = paused ? kPausedMusicVolume : 100;
+  KSound::setGlobalVolumes(playerSettings.music ? music : 0, playerSettings.sounds ? 100 : 0);
+}
+
+void switchSounds(bool music, bool sounds) {
+  if (music) playerSettings.music = !playerSettings.music;
+  if (sounds) playerSettings.sounds = !playerSettings.sounds;
+  if (!music && !sounds) return;
+  applySettings();
+  if (!settingsFile.empty()) writeSettings(settingsFile, playerSettings);
 }
 
 void handleSwitches() {
-  static bool musicKeyDown = false, soundsKeyDown = false;
-  const bool music = KInput::isPressed(K_VK_M), sounds = KInput::isPressed(K_VK_S);
   // Each press switches once, however long the key is held.
-  const bool changed = (music && !musicKeyDown) || (sounds && !soundsKeyDown);
-  if (music && !musicKeyDown) playerSettings.music = !playerSettings.music;
-  if (sounds && !soundsKeyDown) playerSettings.sounds = !playerSettings.sounds;
-  musicKeyDown = music;
-  soundsKeyDown = sounds;
-  if (!changed) return;
-  applySettings();
-  if (!settingsFile.empty()) writeSettings(settingsFile, playerSettings);
+  switchSounds(keyPressed(K_VK_M), keyPressed(K_VK_S));
 }
 
 void resetShellStatics() {
@@ -113,8 +116,11 @@ void resetSession() {
   resetCredits();
   resetButtons();
   selectedButton = -1;
+  menuFocus = -1;
   lockMenu = true;
   tutorial = true;
+  resetControls();
+  resumeGame();
   resetInGame();
 }
 
@@ -164,11 +170,13 @@ void initzunk() {
   surf_zunk->loadPicture(KMiscTools::makeFilePath("zunk.png"), true, true);
   surf_curseur = KVexo::createKGraphic();
   surf_curseur->loadPicture(KMiscTools::makeFilePath("curseur.png"), true, true);
+  surf_paused = KVexo::createKGraphic();
   resetSession();
 }
 
 bool doZunk() {
   if (!surf_zunk || !gamewindow || gamewindow->isQuit()) return false;
+  readControls();
   handleSwitches();
   gamewindow->setClearColor(0, 0, 0, 1);
   gamewindow->setWorldView(0, 0, 0, 1, true);
@@ -211,13 +219,13 @@ bool doZunk() {
     showScores();
     break;
   case kPlayScreen:
-    drawBackground(kPlayBackground);
-    if (doInGame() == 1) {
-      gameState = kMenuScreen;
-      std::memcpy(buttons, storeButtons, sizeof buttons);
-      resetButtons();
-      selectedButton = -1;
+    if (paused) {
+      if (doPause()) leaveForMenu();
+      break;
     }
+    drawBackground(kPlayBackground);
+    if (doInGame() == 1) leaveForMenu();
+    else if (pausePressed()) pauseGame();
     break;
   default:
     break;
@@ -225,9 +233,18 @@ bool doZunk() {
   return true;
 }
 
+void leaveForMenu() {
+  gameState = kMenuScreen;
+  std::memcpy(buttons, storeButtons, sizeof buttons);
+  resetButtons();
+  selectedButton = -1;
+}
+
 void freeZunk() {
   freeSounds();
   saveScores();
+  delete surf_paused;
+  surf_paused = nullptr;
   delete surf_curseur;
   surf_curseur = nullptr;
   delete surf_zunk;
@@ -237,6 +254,24 @@ void freeZunk() {
 }
 
 // ------------------------------------------------------------------ menu
+
+namespace {
+bool clickedAt(const Rect &picture, Place at) {
+  const int x = KInput::getMouseX(), y = KInput::getMouseY();
+  return clickPressed() && x >= at.x && x < at.x + picture.w() && y >= at.y && y < at.y + picture.h();
+}
+
+void drawAt(const Rect &picture, Place at) {
+  surf_zunk->blitAlphaRect(picture.x1, picture.y1, picture.x2, picture.y2, static_cast<short>(at.x), static_cast<short>(at.y),
+                           false, false);
+}
+
+// Chooses a button as a click on it does.
+void choose(int32_t index) {
+  playSound(snd_menu);
+  selectedButton = index;
+}
+} // namespace
 
 void resetButtons() {
   fadeback = 0;
@@ -282,15 +317,42 @@ void displayButton(long index) {
   if (selectedButton == -1 && !lockMenu && KInput::getLeftButtonState()) {
     const int x = KInput::getMouseX(), y = KInput::getMouseY();
     if (b.destX <= x && x <= b.destX2 && b.destY <= y && y <= b.destY2) {
-      playSound(snd_menu);
-      selectedButton = static_cast<int32_t>(index);
+      choose(static_cast<int32_t>(index));
     }
   }
 }
 
+namespace {
+// The switches, and the focus the arrows, Tab and the D-pad move between the
+// four buttons; Return or A chooses the focused button, or PLAY.
+void menuControls() {
+  const Rect &music = playerSettings.music ? kMusicOn : kMusicOff;
+  const Rect &sounds = playerSettings.sounds ? kSoundsOn : kSoundsOff;
+  drawAt(music, kMusicIconAt);
+  drawAt(sounds, kSoundsIconAt);
+  if (selectedButton != -1 || lockMenu) return;
+  switchSounds(clickedAt(music, kMusicIconAt), clickedAt(sounds, kSoundsIconAt));
+  if (const int step = focusStep()) menuFocus = menuFocus < 0 ? (step > 0 ? 0 : 3) : (menuFocus + step + 4) % 4;
+  if (confirmPressed()) {
+    choose(menuFocus < 0 ? 0 : menuFocus);
+    return;
+  }
+  if (menuFocus >= 0) {
+    const Rect &b = kButtons[menuFocus];
+    drawAt(kFocusArrow, {kFocusArrowX, kButtonY[menuFocus] + (b.h() - kFocusArrow.h()) / 2});
+  }
+}
+
+// Escape, Return, Backspace or B on the help and high-score screens: BACK.
+void backControls() {
+  if (selectedButton == -1 && !lockMenu && (backPressed() || confirmPressed())) choose(4);
+}
+} // namespace
+
 void doMenu() {
   drawBackground(kMenuBackground);
   for (long i = 0; i < 4; i++) displayButton(i);
+  menuControls();
 }
 
 // ------------------------------------------------------------------ static screens
@@ -314,6 +376,7 @@ void showHelp() {
                            false, false);
   doCredits();
   displayButton(4);
+  backControls();
 }
 
 void showScores() {
@@ -330,6 +393,7 @@ void showScores() {
                                static_cast<short>(y + 9), false, false);
   }
   displayButton(4);
+  backControls();
 }
 
 // ------------------------------------------------------------------ sounds

@@ -41,6 +41,8 @@ extern int32_t gameState;
 extern sButton buttons[5];
 extern sButton storeButtons[5];
 extern int32_t selectedButton;
+/// The menu button the keyboard or gamepad points at (0 to 3), or -1.
+extern int32_t menuFocus;
 extern bool lockMenu;
 extern float fadeback;
 
@@ -75,9 +77,13 @@ extern Settings playerSettings;
 extern std::string settingsFile;
 /// The music and sound-effect masters as the settings say.
 void applySettings();
-/// M switches the music and S the sound effects, on every screen; a change
-/// is kept in the settings file.
+/// Switches the music and/or the sound effects, and keeps the change in
+/// the settings file.
+void switchSounds(bool music, bool sounds);
+/// M switches the music and S the sound effects, on every screen.
 void handleSwitches();
+/// Leaves the play for the menu, as the MENU button does.
+void leaveForMenu();
 void displayButton(long index);
 void doMenu();
 void diplayCopyright();

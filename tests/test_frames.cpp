@@ -21,12 +21,14 @@
 #include <string>
 #include <vector>
 
+#include "KInput.h"
 #include "KMiscTools.h"
 #include "ingame.h"
 #include "layout.h"
 #include "platform/PictureCodec.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
+#include "pause.h"
 #include "zunk.h"
 
 namespace {
@@ -127,6 +129,13 @@ protected:
     input.mouseX = x;
     input.mouseY = y;
   }
+  // A key down for one frame, then up for one.
+  void tap(EKeyboardLayout key) {
+    input.keys[KInput::KeyboardLayout[key].code] = true;
+    frame();
+    input.keys[KInput::KeyboardLayout[key].code] = false;
+    frame();
+  }
   // Holds the button down on a menu button until the screen changes, then
   // lets go for a frame: the buttons settle (a press on the very first
   // frame of the menu could still find the last button chosen grown).
@@ -211,6 +220,12 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   frames(12);
   ASSERT_TRUE(launched);
   expectShown("throw");
+  // Paused in flight: the same frame, frozen under the panel.
+  tap(K_VK_P);
+  frames(5);
+  expectShown("paused");
+  tap(K_VK_P);
+  ASSERT_FALSE(paused);
 
   // A wall full to the top: the next line cannot drop.
   for (auto &row : brickWall)
@@ -218,6 +233,17 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   framesUntil([] { return gameover && gameOverProgress >= 1; }, "game over");
   frames(10);
   expectShown("gameover");
+
+  // Back on the menu (last, so that the frames above keep their random
+  // draws), the keyboard's focus moved twice by Tab: on HIGH SCORES.
+  pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+  input.leftButton = true;
+  framesUntil([] { return gameState == kMenuScreen; }, "the menu");
+  input.leftButton = false;
+  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  tap(K_VK_TAB);
+  tap(K_VK_TAB);
+  expectShown("focus");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, Frames, ::testing::Values(1, 2), [](const auto &info) {

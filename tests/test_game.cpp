@@ -13,6 +13,7 @@
 #include <string>
 
 #include "KMiscTools.h"
+#include "GameFixture.h"
 #include "RecordingGraphic.h"
 #include "credits.h"
 #include "ingame.h"
@@ -21,64 +22,6 @@
 #include "zunk.h"
 
 namespace {
-
-class Game : public ::testing::Test {
-protected:
-  RecordingGraphic sheet;
-  NullWindow window;
-  platform::ScriptedInput input;
-
-  void SetUp() override {
-    if (!platform::SoundChannel::outputStarted()) platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
-    KMiscTools::initMiscTools();
-    KMiscTools::setFileSource(true);
-    platform::setScriptedInput(&input);
-    surf_zunk = &sheet;
-    gamewindow = &window;
-    std::memcpy(topScores, topScoresOld, sizeof topScores);
-    startAgain();
-  }
-  // The program as it starts, with the same random draws each time.
-  void startAgain() {
-    input = platform::ScriptedInput();
-    std::srand(1);
-    resetSession();
-  }
-  void TearDown() override {
-    freeSounds();
-    platform::setScriptedInput(nullptr);
-    surf_zunk = nullptr;
-    gamewindow = nullptr;
-  }
-
-  void frame() {
-    sheet.clear();
-    ASSERT_TRUE(doZunk());
-  }
-  void frames(int n) {
-    for (int i = 0; i < n; i++) frame();
-  }
-  void press(int x, int y) {
-    input.mouseX = x;
-    input.mouseY = y;
-    input.leftButton = true;
-  }
-  void release() { input.leftButton = false; }
-
-  // Runs the title and the doors until the menu takes clicks.
-  void toOpenMenu() {
-    while (gameState == kTitleScreen) frame();
-    while (lockMenu) frame();
-  }
-  void emptyWall() {
-    for (auto &row : brickWall)
-      for (sBrick &b : row) b = sBrick{-1, 0, 0, 0};
-    for (sBrick &b : brickLine) b.color = -1;
-  }
-  void put(int col, int row, int color, int bonus = 0) {
-    brickWall[row][col] = sBrick{color, 0, bonus, bonus ? 400 : 0};
-  }
-};
 
 float sumUntilAbove(float step, float limit, int &frames) {
   float v = 0;

@@ -369,21 +369,119 @@ void drawHelp(cairo_t *c) {
   roundRect(c, r.x1 + 2, r.y1 + 2, r.w() - 4, r.h() - 4, 12);
   vertical(c, r.y1, r.y2, {0.98, 0.97, 0.92}, {0.9, 0.88, 0.8});
   cairo_fill(c);
-  text(c, "HOW TO PLAY", r.x1 + r.w() / 2.0, r.y1 + 22, 17, {0.85, 0.35, 0.1}, true, 0);
-  const char *lines[] = {"Drag the ball back on the sling", "and let go: it flies the other way",
-                         "and breaks the brick it lands on,", "with every brick of its colour",
-                         "that touches it. Steel takes 3 hits.", "Don't let the wall reach the top!"};
-  for (int i = 0; i < 6; i++) leftText(c, lines[i], r.x1 + 16, r.y1 + 50 + i * 17, 12.5, {0.15, 0.15, 0.2});
-  const char *bonus[] = {"Bomb: breaks all around", "Hammer: breaks all below", "Clock: holds the feeder",
-                         "Target: shows the aim", "Row clear: empties the row"};
+  const Colour ink{0.15, 0.15, 0.2}, heading{0.85, 0.35, 0.1};
+  text(c, "HOW TO PLAY", r.x1 + r.w() / 2.0, r.y1 + 18, 16, heading, true, 0);
+  const char *lines[] = {"Pull the ball back on the sling and let go:", "it breaks the brick it lands on and every",
+                         "touching brick of its colour. Steel takes 3", "hits. Don't let the wall reach the top!"};
+  for (int i = 0; i < 4; i++) leftText(c, lines[i], r.x1 + 12, r.y1 + 42 + i * 15, 11.5, ink);
+  // The bonuses in two columns.
+  const char *bonus[] = {"Bomb: all around", "Hammer: all below", "Clock: holds feed", "Target: shows aim",
+                         "Row clear: the row"};
   for (int b = 1; b <= 5; b++) {
-    double y = r.y1 + 160 + (b - 1) * 33;
+    const double x = r.x1 + 8 + ((b - 1) % 2) * 146, y = r.y1 + 116 + ((b - 1) / 2) * 32;
     cairo_save(c);
-    cairo_translate(c, r.x1 + 18 - (31 * b - 30), y - 16 - 667);
+    cairo_translate(c, x - (31 * b - 30), y - 16 - 667);
     drawIcon(c, bonusIcon(b), b);
     cairo_restore(c);
-    leftText(c, bonus[b - 1], r.x1 + 56, y + 4, 13, {0.15, 0.15, 0.2});
+    leftText(c, bonus[b - 1], x + 34, y + 4, 11, ink);
   }
+  text(c, "KEYS", r.x1 + r.w() / 2.0, r.y1 + 212, 14, heading, true, 0);
+  const char *keys[] = {"Space: hold, pull with the arrows, let go", "P or Esc: pause     M: music     S: sounds",
+                        "Menus: arrows, Tab, Return; Esc: back", "F11: full screen     Ctrl + / Ctrl -: size",
+                        "Pad: stick pulls, A throws, Start pauses"};
+  for (int i = 0; i < 5; i++) leftText(c, keys[i], r.x1 + 12, r.y1 + 234 + i * 15, 11.5, ink);
+  cairo_restore(c);
+}
+
+// A round dark badge with a white glyph; switched off, the glyph is dimmed
+// and struck through in red.
+void badge(cairo_t *c, Rect r, bool on) {
+  cairo_arc(c, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, r.w() / 2.0 - 1, 0, 2 * kPi);
+  cairo_set_source_rgba(c, 0.05, 0.08, 0.2, 0.7);
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.6);
+  cairo_set_line_width(c, 1.2);
+  cairo_stroke(c);
+  cairo_set_source_rgba(c, 1, 1, 1, on ? 1 : 0.45);
+}
+
+void strike(cairo_t *c, Rect r) {
+  cairo_set_source_rgb(c, 0.95, 0.2, 0.2);
+  cairo_set_line_width(c, 2.5);
+  cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
+  cairo_move_to(c, r.x1 + 7, r.y1 + 7);
+  cairo_line_to(c, r.x2 - 7, r.y2 - 7);
+  cairo_stroke(c);
+}
+
+void drawMusicSwitch(cairo_t *c, Rect r, bool on) {
+  clip(c, r);
+  badge(c, r, on);
+  // Two beamed notes.
+  const double x = r.x1, y = r.y1;
+  cairo_arc(c, x + 10, y + 19, 3, 0, 2 * kPi);
+  cairo_fill(c);
+  cairo_arc(c, x + 18, y + 17, 3, 0, 2 * kPi);
+  cairo_fill(c);
+  cairo_set_line_width(c, 1.6);
+  cairo_move_to(c, x + 12.5, y + 19);
+  cairo_line_to(c, x + 12.5, y + 8);
+  cairo_line_to(c, x + 20.5, y + 6);
+  cairo_line_to(c, x + 20.5, y + 17);
+  cairo_stroke(c);
+  if (!on) strike(c, r);
+  cairo_restore(c);
+}
+
+void drawSoundsSwitch(cairo_t *c, Rect r, bool on) {
+  clip(c, r);
+  badge(c, r, on);
+  // A speaker and its waves.
+  const double x = r.x1, y = r.y1;
+  cairo_move_to(c, x + 6, y + 11);
+  cairo_line_to(c, x + 10, y + 11);
+  cairo_line_to(c, x + 15, y + 6);
+  cairo_line_to(c, x + 15, y + 22);
+  cairo_line_to(c, x + 10, y + 17);
+  cairo_line_to(c, x + 6, y + 17);
+  cairo_close_path(c);
+  cairo_fill(c);
+  cairo_set_line_width(c, 1.6);
+  for (double radius : {4.0, 7.5}) {
+    cairo_arc(c, x + 15, y + 14, radius, -kPi / 4, kPi / 4);
+    cairo_stroke(c);
+  }
+  if (!on) strike(c, r);
+  cairo_restore(c);
+}
+
+void drawFocusArrow(cairo_t *c) {
+  const Rect r = kFocusArrow;
+  clip(c, r);
+  cairo_move_to(c, r.x1 + 3, r.y1 + 4);
+  cairo_line_to(c, r.x2 - 3, r.y1 + r.h() / 2.0);
+  cairo_line_to(c, r.x1 + 3, r.y2 - 4);
+  cairo_close_path(c);
+  vertical(c, r.y1, r.y2, {1.0, 0.95, 0.5}, {1.0, 0.7, 0.15});
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0.45, 0.2, 0.05, 0.9);
+  cairo_set_line_width(c, 1.5);
+  cairo_stroke(c);
+  cairo_restore(c);
+}
+
+void drawPausePanel(cairo_t *c) {
+  const Rect r = kPausePanel;
+  clip(c, r);
+  roundRect(c, r.x1 + 3, r.y1 + 3, r.w() - 6, r.h() - 6, 16);
+  vertical(c, r.y1, r.y2, {0.25, 0.4, 0.85}, {0.1, 0.18, 0.45}, 0.95);
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.85);
+  cairo_set_line_width(c, 3);
+  cairo_stroke(c);
+  text(c, "PAUSED", r.x1 + r.w() / 2.0, r.y1 + 38, 34, {1, 0.9, 0.3});
+  text(c, "P, Esc, Start or a click: play on", r.x1 + r.w() / 2.0, r.y1 + 78, 11.5, {1, 1, 1}, false, 0.5);
+  text(c, "Backspace or B: back to the menu", r.x1 + r.w() / 2.0, r.y1 + 98, 11.5, {1, 1, 1}, false, 0.5);
   cairo_restore(c);
 }
 
@@ -531,6 +629,12 @@ bool makePictures(const std::string &folder) {
   drawPlayBackground(c);
   for (int i = 0; i < 5; i++) drawButton(c, kButtons[i], kButtonLabels[i]);
   drawHelp(c);
+  drawMusicSwitch(c, kMusicOn, true);
+  drawMusicSwitch(c, kMusicOff, false);
+  drawSoundsSwitch(c, kSoundsOn, true);
+  drawSoundsSwitch(c, kSoundsOff, false);
+  drawFocusArrow(c);
+  drawPausePanel(c);
   drawTopFrame(c);
   for (int k = 0; k < 8; k++) drawBrick(c, brick(k), k);
   for (int b = 1; b <= 5; b++) drawIcon(c, bonusIcon(b), b);
@@ -573,6 +677,9 @@ bool makePreviews(const std::string &dataFolder, const std::string &outFolder) {
   put(c, sheet, kMenuBackground, 0, 0);
   for (int i = 0; i < 4; i++) put(c, sheet, kButtons[i], kButtonX, kButtonY[i]);
   put(c, sheet, kNotice, kNoticeX, 456);
+  put(c, sheet, kMusicOn, kMusicIconAt.x, kMusicIconAt.y);
+  put(c, sheet, kSoundsOff, kSoundsIconAt.x, kSoundsIconAt.y);
+  put(c, sheet, kFocusArrow, kFocusArrowX, kButtonY[1] + (kButtons[1].h() - kFocusArrow.h()) / 2);
   ok &= save(screen, outFolder + "/menu.png");
 
   put(c, sheet, kMenuBackground, 0, 0);
@@ -629,6 +736,12 @@ bool makePreviews(const std::string &dataFolder, const std::string &outFolder) {
   put(c, sheet, kGameOverTop, kGameOverX, 80);
   put(c, sheet, kGameOverBottom, kGameOverX, 160);
   ok &= save(screen, outFolder + "/gameover.png");
+
+  put(c, sheet, kPlayBackground, 0, 0);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
+  cairo_paint(c);
+  put(c, sheet, kPausePanel, kPausePanelAt.x, kPausePanelAt.y);
+  ok &= save(screen, outFolder + "/paused.png");
 
   cairo_destroy(c);
   cairo_surface_destroy(screen);

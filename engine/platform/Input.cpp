@@ -45,6 +45,10 @@ bool pollEvent(Event &e) {
       e.scancode = ev.key.keysym.scancode;
       if (ev.key.keysym.sym > 0 && ev.key.keysym.sym < 128) e.charCode = static_cast<char>(ev.key.keysym.sym);
       return true;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+      rescanControllers();
+      break;
     case SDL_QUIT:
       e.kind = Event::Quit;
       return true;

@@ -147,6 +147,29 @@ struct ScriptedInput {
 };
 void setScriptedInput(const ScriptedInput *input);
 
+// ---- game controllers -------------------------------------------------------
+
+/// How many controllers are followed at once.
+constexpr int kControllerSlots = 2;
+/// Starts following game controllers (those attached now are opened); safe
+/// to call more than once; false where the platform has no controller support.
+bool initControllers();
+/// Opens controllers plugged in since the last call, in the first free slot,
+/// and frees the slots of those pulled out. Also run for every plug event.
+void rescanControllers();
+/// Lets every controller go.
+void closeControllers();
+/// Whether slot `index` holds an attached controller.
+bool controllerAttached(int index);
+/// Whether `button` of the controller in slot `index` is down. Buttons are
+/// numbered as on a standard pad: A, B, X, Y, back, guide, start, left
+/// stick, right stick, left shoulder, right shoulder, then the D-pad's up,
+/// down, left and right (0 to 14).
+bool controllerButton(int index, int button);
+/// Axis `axis` (0 left stick x, 1 left stick y, 2 right stick x, 3 right
+/// stick y; y grows downwards) from -32768 to 32767; 0 when not attached.
+int controllerAxis(int index, int axis);
+
 // ---- system services --------------------------------------------------------
 
 /// Microseconds from an arbitrary start, monotonic, 64 bits.

@@ -1,0 +1,381 @@
+// Pause, keyboard and gamepad play, the menu's focus and switches: each
+// against the same play by mouse alone.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "GameFixture.h"
+#include "KInput.h"
+#include "controls.h"
+#include "layout.h"
+#include "pause.h"
+
+namespace {
+using layout::kBallRest;
+
+class Controls : public Game {
+protected:
+  void TearDown() override {
+    resumeGame();
+    Game::TearDown();
+  }
+  void key(EKeyboardLayout k, bool down) { input.keys[KInput::KeyboardLayout[k].code] = down; }
+  // Down for a frame, then up for a frame.
+  void tap(EKeyboardLayout k) {
+    key(k, true);
+    frame();
+    key(k, false);
+    frame();
+  }
+  void toPlay() {
+    gameState = kPlayScreen;
+    frames(60); // a few lines dropped in
+  }
+  // Everything the play keeps from frame to frame, and the next random draw
+  // (taken back: srand is not touched, the draw is only looked at).
+  std::string playState() {
+    std::ostringstream s;
+    for (auto &row : brickWall)
+      for (const sBrick &b : row) s << b.color << ',' << b.fall << ',' << b.bonus << ',' << b.bonusTime << ' ';
+    for (const sBrick &b : brickLine) s << b.color << ',' << b.fall << ' ';
+    for (const sCloud &c : cloudTable) s << c.active << c.x << ',' << c.y << ',' << c.delay << ',' << c.frame << ' ';
+    s << gScore << ' ' << gScoreAnim << ' ' << delayTimer << ' ' << pauseLine << ' ' << gHelpTarget << ' ' << ballx << ' '
+      << bally << ' ' << launched << grabbedBall << ' ' << ballZoom << ' ' << ballZoomSpeed << ' ' << forceX << ' '
+      << forceY << ' ' << oldballX << ' ' << oldballY << ' ' << gameover << ' ' << gameOverProgress;
+    return s.str();
+  }
+};
+
+// ------------------------------------------------------------------ pause
+
+TEST_F(Controls, APauseOfAnyLengthChangesNothingAndDrawsNoRandomNumber) {
+  // The same play twice, the second paused mid-flight with the clock bonus
+  // running, keys and the gamepad's stick busy meanwhile.
+  std::string ends[2];
+  for (int run = 0; run < 2; run++) {
+    startAgain();
+    toPlay();
+    pauseLine = 120;
+    press(kBallRest.x + 5, kBallRest.y + 10);
+    frame();
+    input.mouseY += 60;
+    frames(3);
+    release();
+    frames(10);
+    ASSERT_TRUE(launched);
+    key(K_VK_P, run == 1);
+    frame(); // this frame still plays; the pause starts after it
+    key(K_VK_P, false);
+    if (run == 1) {
+      ASSERT_TRUE(paused);
+      const std::string before = playState();
+      key(K_VK_LEFT, true);
+      key(K_VK_SPACE, true);
+      frames(500);
+      key(K_VK_LEFT, false);
+      key(K_VK_SPACE, false);
+      EXPECT_EQ(playState(), before);
+      EXPECT_TRUE(paused);
+      key(K_VK_ESCAPE, true);
+      frame(); // resumes: the frozen screen once more
+      key(K_VK_ESCAPE, false);
+      EXPECT_FALSE(paused);
+      EXPECT_EQ(playState(), before);
+    }
+    frames(300);
+    // A random number drawn while paused would show in every draw after.
+    ends[run] = playState() + " next draw " + std::to_string(std::rand());
+  }
+  EXPECT_EQ(ends[1], ends[0]);
+}
+
+TEST_F(Controls, ThePauseShowsItsPanelStopsTheEffectsAndLowersTheMusic) {
+  toPlay();
+  tap(K_VK_ESCAPE);
+  ASSERT_TRUE(paused);
+  EXPECT_EQ(KSound::_masterMUSICvolume, kPausedMusicVolume);
+  EXPECT_FALSE(sheet.from(layout::kPausePanel.x1, layout::kPausePanel.y1).empty());
+  EXPECT_TRUE(sheet.from(layout::kRestingBall.x1, layout::kRestingBall.y1).empty()); // the play is not drawn again
+  // M while paused switches the music off, and it stays off on resuming.
+  tap(K_VK_M);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 0);
+  press(10, 10); // a click plays on
+  frame();
+  release();
+  EXPECT_FALSE(paused);
+  tap(K_VK_M);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 100);
+  // Backspace from the pause leaves for the menu.
+  tap(K_VK_P);
+  ASSERT_TRUE(paused);
+  tap(K_VK_BACK);
+  EXPECT_FALSE(paused);
+  EXPECT_EQ(gameState, kMenuScreen);
+}
+
+// ------------------------------------------------------------------ keyboard play
+
+TEST_F(Controls, ASpaceTapThrowsFromRestAsAClickOnTheBallDoes) {
+  std::string ends[2];
+  for (int run = 0; run < 2; run++) {
+    startAgain();
+    toPlay();
+    if (run == 0) {
+      press(kBallRest.x + 30, kBallRest.y + 3); // anywhere on the ball
+      frame();
+      release();
+      frame();
+    } else {
+      tap(K_VK_SPACE);
+    }
+    EXPECT_TRUE(launched);
+    frames(60);
+    ends[run] = playState() + " next draw " + std::to_string(std::rand());
+  }
+  EXPECT_EQ(ends[1], ends[0]);
+}
+
+TEST_F(Controls, ArrowsPullAtAPaceThatGrowsAndFlyAsTheSameMousePull) {
+  std::string ends[2];
+  int pulledX = 0, pulledY = 0;
+  for (int run = 0; run < 2; run++) {
+    startAgain();
+    toPlay();
+    if (run == 0) {
+      key(K_VK_SPACE, true);
+      frame();
+      ASSERT_TRUE(grabbedBall);
+      key(K_VK_DOWN, true);
+      frame();
+      EXPECT_EQ(bally, kBallRest.y + kPullStartStep); // a tap of an arrow: one step
+      frames(kPullSpeedUpFrames - 1);
+      EXPECT_EQ(bally, kBallRest.y + kPullSpeedUpFrames * kPullStartStep);
+      frame(); // held longer, faster
+      EXPECT_EQ(bally, kBallRest.y + kPullSpeedUpFrames * kPullStartStep + kPullStartStep + 1);
+      key(K_VK_DOWN, false);
+      key(K_VK_RIGHT, true);
+      frames(5);
+      key(K_VK_RIGHT, false);
+      frames(2);
+      pulledX = static_cast<int>(ballx) + kGrabOffsetX;
+      pulledY = static_cast<int>(bally) + kGrabOffsetY;
+      key(K_VK_SPACE, false);
+      frame();
+    } else {
+      // The same pull by mouse: grabbed where Space grabs, let go where the
+      // arrows took it, as many frames later.
+      press(kBallRest.x + kGrabOffsetX, kBallRest.y + kGrabOffsetY);
+      frame();
+      input.mouseX = pulledX;
+      input.mouseY = pulledY;
+      frames(1 + kPullSpeedUpFrames + 5 + 2);
+      release();
+      frame();
+    }
+    EXPECT_TRUE(launched);
+    frames(60);
+    ends[run] = playState() + " next draw " + std::to_string(std::rand());
+  }
+  EXPECT_GT(pulledY, kBallRest.y + kGrabOffsetY + kPullSpeedUpFrames);
+  EXPECT_EQ(ends[1], ends[0]);
+}
+
+TEST_F(Controls, KeysAndMouseMixAndTheKeyboardRestartsAfterGameOver) {
+  toPlay();
+  // Grabbed by Space and pulled by an arrow, a click elsewhere meanwhile
+  // neither moves nor throws it: letting go of Space does.
+  key(K_VK_SPACE, true);
+  key(K_VK_DOWN, true);
+  frames(3);
+  key(K_VK_DOWN, false);
+  press(10, 200);
+  frame();
+  release();
+  frame();
+  EXPECT_FALSE(launched) << "Space still holds the ball";
+  EXPECT_EQ(bally, kBallRest.y + 2 * kPullStartStep); // the first of the three frames grabs
+  key(K_VK_SPACE, false);
+  frame();
+  EXPECT_TRUE(launched);
+  for (auto &row : brickWall)
+    for (int col = 0; col < 9; col++) row[col] = sBrick{col % 5, 0, 0, 0};
+  for (int i = 0; i < 2000 && !(gameover && gameOverProgress >= 1); i++) frame();
+  ASSERT_TRUE(gameover);
+  tap(K_VK_RETURN);
+  EXPECT_FALSE(gameover);
+  EXPECT_EQ(gScore, 0);
+}
+
+// ------------------------------------------------------------------ menus
+
+TEST_F(Controls, TheMenuTakesArrowsTabAndReturnAndTheSwitchesTakeClicks) {
+  toOpenMenu();
+  EXPECT_TRUE(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).empty()); // no focus until a key moves it
+  tap(K_VK_UP); // from nothing, up is QUIT
+  EXPECT_EQ(menuFocus, 3);
+  tap(K_VK_TAB); // and round to PLAY
+  EXPECT_EQ(menuFocus, 0);
+  key(K_VK_SHIFT, true);
+  tap(K_VK_TAB);
+  key(K_VK_SHIFT, false);
+  EXPECT_EQ(menuFocus, 3);
+  tap(K_VK_DOWN);
+  tap(K_VK_DOWN);
+  tap(K_VK_DOWN);
+  EXPECT_EQ(menuFocus, 2);
+  const auto arrow = sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1);
+  ASSERT_EQ(arrow.size(), 1u);
+  EXPECT_EQ(arrow[0].destY, layout::kButtonY[2] + (layout::kButtons[2].h() - layout::kFocusArrow.h()) / 2);
+  tap(K_VK_RETURN);
+  EXPECT_EQ(selectedButton, 2);
+  for (int i = 0; i < 100 && gameState != kHelpScreen; i++) frame();
+  ASSERT_EQ(gameState, kHelpScreen);
+  tap(K_VK_ESCAPE); // BACK
+  for (int i = 0; i < 100 && gameState != kMenuScreen; i++) frame();
+  ASSERT_EQ(gameState, kMenuScreen);
+  frame();
+  // The switches: a click, however long, switches once.
+  EXPECT_FALSE(sheet.from(layout::kMusicOn.x1, layout::kMusicOn.y1).empty());
+  press(layout::kMusicIconAt.x + 5, layout::kMusicIconAt.y + 5);
+  frames(5);
+  release();
+  frame();
+  EXPECT_FALSE(playerSettings.music);
+  EXPECT_FALSE(sheet.from(layout::kMusicOff.x1, layout::kMusicOff.y1).empty());
+  press(layout::kSoundsIconAt.x + 5, layout::kSoundsIconAt.y + 5);
+  frame();
+  release();
+  frame();
+  EXPECT_FALSE(playerSettings.sounds);
+  switchSounds(true, true);
+  // Return with no focus (a new session) starts a game.
+  startAgain();
+  toOpenMenu();
+  tap(K_VK_RETURN);
+  for (int i = 0; i < 100 && gameState != kPlayScreen; i++) frame();
+  EXPECT_EQ(gameState, kPlayScreen);
+}
+
+TEST_F(Controls, ReturnOnTheScoresGoesBackAndSpaceStillRestoresTheTable) {
+  toOpenMenu();
+  topScores[0] = 999;
+  gameState = kScoresScreen;
+  tap(K_VK_SPACE);
+  EXPECT_EQ(topScores[0], topScoresOld[0]);
+  EXPECT_EQ(gameState, kScoresScreen);
+  tap(K_VK_RETURN);
+  for (int i = 0; i < 100 && gameState != kMenuScreen; i++) frame();
+  EXPECT_EQ(gameState, kMenuScreen);
+}
+
+// ------------------------------------------------------------------ gamepad
+
+// A standard pad made by SDL itself: no hardware needed.
+class Gamepad : public Controls {
+protected:
+  int device = -1;
+  SDL_Joystick *stick = nullptr;
+  void SetUp() override {
+    Controls::SetUp();
+    ASSERT_TRUE(platform::initControllers());
+    plugIn();
+  }
+  void TearDown() override {
+    pullOut();
+    platform::closeControllers();
+    Controls::TearDown();
+  }
+  void plugIn() {
+    device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                       SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    stick = SDL_JoystickOpen(device);
+    ASSERT_NE(stick, nullptr);
+  }
+  void pullOut() {
+    if (!stick) return;
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(device);
+    stick = nullptr;
+  }
+  void button(EJoyButton b, bool down) { SDL_JoystickSetVirtualButton(stick, b, down ? 1 : 0); }
+  void pushButton(EJoyButton b) {
+    button(b, true);
+    frame();
+    button(b, false);
+    frame();
+  }
+  void leftStick(int x, int y) {
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(x));
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTY, static_cast<Sint16>(y));
+  }
+};
+
+TEST_F(Gamepad, TheEngineReportsThePadAndItsStick) {
+  EXPECT_TRUE(KInput::joyEnable(0));
+  EXPECT_FALSE(KInput::joyEnable(1));
+  button(K_JOY_DPAD_LEFT, true);
+  leftStick(0, 30000);
+  platform::rescanControllers();
+  EXPECT_TRUE(KInput::joyLeft(0));
+  EXPECT_TRUE(KInput::joyDown(0));
+  EXPECT_FALSE(KInput::joyUp(0));
+  EXPECT_EQ(KInput::joyY(0, 0), 30000);
+  EXPECT_EQ(KInput::joyX(0, 1), 0);
+  EXPECT_TRUE(KInput::joyButtonN(0, K_JOY_DPAD_LEFT));
+  KInput::joyDisable(0);
+  EXPECT_FALSE(KInput::joyLeft(0)); // disabled: read as released
+  pullOut();
+  EXPECT_FALSE(KInput::joyEnable(0));
+}
+
+TEST_F(Gamepad, APadPlaysMenusPullsThrowsAndPausesAndThePlayGoesOnWithoutIt) {
+  toOpenMenu();
+  pushButton(K_JOY_DPAD_DOWN);
+  EXPECT_EQ(menuFocus, 0);
+  pushButton(K_JOY_A);
+  for (int i = 0; i < 100 && gameState != kPlayScreen; i++) frame();
+  ASSERT_EQ(gameState, kPlayScreen);
+  frames(60);
+  // A held, the stick's deflection is the pull.
+  button(K_JOY_A, true);
+  frame();
+  ASSERT_TRUE(grabbedBall);
+  leftStick(0, 32767);
+  frame();
+  EXPECT_EQ(bally, kBallRest.y + kStickPull * 32767 / 32768);
+  leftStick(-16384, 0); // half way left, and back up
+  frame();
+  EXPECT_EQ(ballx, kBallRest.x - kStickPull / 2);
+  EXPECT_EQ(bally, kBallRest.y);
+  leftStick(0, 20000);
+  frame();
+  button(K_JOY_A, false);
+  leftStick(0, 0);
+  frame();
+  EXPECT_TRUE(launched);
+  pushButton(K_JOY_START);
+  EXPECT_TRUE(paused);
+  pushButton(K_JOY_START);
+  EXPECT_FALSE(paused);
+  frames(80);
+  ASSERT_FALSE(launched);
+  // Pulled out mid-game: the mouse plays on.
+  pullOut();
+  press(kBallRest.x + 5, kBallRest.y + 5);
+  frame();
+  release();
+  frame();
+  EXPECT_TRUE(launched);
+  // Plugged in again mid-game, it is taken up at once.
+  frames(80);
+  plugIn();
+  pushButton(K_JOY_START);
+  EXPECT_TRUE(paused);
+  pushButton(K_JOY_B);
+  EXPECT_EQ(gameState, kMenuScreen);
+}
+} // namespace
