@@ -105,4 +105,20 @@ public:
   virtual void setQuit(bool quit) = 0;
   /// Draws to a surface of the given size supplied from outside.
   virtual void setScreenSaverInfo(long width, long height) = 0;
+
+  // The game area shown larger, by a whole number, and full screen at the
+  // desktop's resolution (what F11 switches). A window without these keeps
+  // its one size.
+  /// The window's size as `scale` times the game's, or 0 for the largest
+  /// that fits the desktop (the default). Taken when the window is created,
+  /// and at once by a created window; false where it cannot be applied.
+  virtual bool setWindowScale(long scale) { return scale == 0 || scale == 1; }
+  /// The scale the game area is shown at now.
+  virtual long getWindowScale() { return 1; }
+  /// The largest scale whose window fits the desktop; 1 at least.
+  virtual long getLargestWindowScale() { return 1; }
+  /// Full screen at the desktop's resolution, the game scaled and
+  /// letterboxed; false where that is not possible.
+  virtual bool setDesktopFullScreen(bool on) { return !on; }
+  virtual bool isDesktopFullScreen() { return false; }
 };

@@ -333,6 +333,20 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
   }
 }
 
+// ---------------------------------------------------------------- size
+
+bool KWindowGL::setWindowScale(long scale) {
+  // An open window is never made larger than the desktop; the scale asked
+  // before it opens is taken as it is.
+  if (scale < 0 || (platform::windowOpen() && scale > getLargestWindowScale())) return false;
+  return platform::setWindowScale(static_cast<int>(scale));
+}
+
+long KWindowGL::getWindowScale() { return platform::windowScale(); }
+long KWindowGL::getLargestWindowScale() { return platform::largestWindowScale(_windowWidth, _windowHeight); }
+bool KWindowGL::setDesktopFullScreen(bool on) { return platform::setDesktopFullScreen(on); }
+bool KWindowGL::isDesktopFullScreen() { return platform::desktopFullScreen(); }
+
 // ---------------------------------------------------------------- events
 
 bool KWindowGL::isQuit() { return _quitGL; }

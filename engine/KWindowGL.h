@@ -43,6 +43,11 @@ public:
   void setVexoCallBack(bool (*callback)(KEvent *)) override;
   void setQuit(bool quit) override;
   void setScreenSaverInfo(long width, long height) override;
+  bool setWindowScale(long scale) override;
+  long getWindowScale() override;
+  long getLargestWindowScale() override;
+  bool setDesktopFullScreen(bool on) override;
+  bool isDesktopFullScreen() override;
 
   /// Does nothing on this platform.
   void fadeToIntensity(float intensity);

@@ -22,6 +22,15 @@ bool readSwitch(const std::string &text, bool &value) {
   return true;
 }
 
+// A whole number from 0 to kMaxScale into `value`; false for anything else.
+bool readScale(const std::string &text, int &value) {
+  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const int v = std::stoi(text);
+  if (v > kMaxScale) return false;
+  value = v;
+  return true;
+}
+
 std::string trimmed(const std::string &s) {
   const size_t first = s.find_first_not_of(" \t\r");
   if (first == std::string::npos) return "";
@@ -51,6 +60,8 @@ Settings readSettings(const std::string &path) {
     bool known = true;
     if (key == "music") known = readSwitch(value, settings.music);
     else if (key == "sounds") known = readSwitch(value, settings.sounds);
+    else if (key == "fullscreen") known = readSwitch(value, settings.fullScreen);
+    else if (key == "scale") known = readScale(value, settings.scale);
     else known = false;
     if (!known && garbled.empty()) garbled = line;
   }
@@ -67,7 +78,8 @@ bool writeSettings(const std::string &path, const Settings &settings) {
   for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
     mkdir(path.substr(0, slash).c_str(), 0755);
   std::ostringstream text;
-  text << kHeading << "\nmusic=" << onOff(settings.music) << "\nsounds=" << onOff(settings.sounds) << "\n";
+  text << kHeading << "\nmusic=" << onOff(settings.music) << "\nsounds=" << onOff(settings.sounds)
+       << "\nfullscreen=" << onOff(settings.fullScreen) << "\nscale=" << settings.scale << "\n";
   std::string error;
   if (replaceFile(path, text.str(), error)) return true;
   std::fprintf(stderr, "zunk: the settings could not be saved to %s: %s\n", path.c_str(), error.c_str());

@@ -6,9 +6,13 @@
 #include <string>
 
 struct Settings {
-  bool music = true;  ///< M switches it
-  bool sounds = true; ///< S switches the sound effects
+  bool music = true;       ///< M switches it
+  bool sounds = true;      ///< S switches the sound effects
+  bool fullScreen = false; ///< F11 switches it
+  int scale = 0;           ///< the window's size in game sizes; 0: the largest that fits
 };
+/// The largest window scale a settings file may ask for.
+const int kMaxScale = 16;
 
 /// $XDG_CONFIG_HOME/zunk/settings.ini, or ~/.config/zunk/settings.ini when
 /// XDG_CONFIG_HOME is unset; "" when there is no home either.

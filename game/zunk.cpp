@@ -19,7 +19,7 @@
 #include "credits.h"
 #include "pause.h"
 #include "savefile.h"
-#include "settings.h"
+#include "switches.h"
 #include "ingame.h"
 #include "layout.h"
 
@@ -73,28 +73,6 @@ void veil() {
   surf_zunk->drawRect(0, 0, 320, 480, 0, 0, 0, fadeback);
 }
 } // namespace
-
-Settings playerSettings;
-std::string settingsFile;
-
-void applySettings() {
-  // A switched-off sound keeps playing silently: switched on, it goes on.
-  const int music = paused ? kPausedMusicVolume : 100;
-  KSound::setGlobalVolumes(playerSettings.music ? music : 0, playerSettings.sounds ? 100 : 0);
-}
-
-void switchSounds(bool music, bool sounds) {
-  if (music) playerSettings.music = !playerSettings.music;
-  if (sounds) playerSettings.sounds = !playerSettings.sounds;
-  if (!music && !sounds) return;
-  applySettings();
-  if (!settingsFile.empty()) writeSettings(settingsFile, playerSettings);
-}
-
-void handleSwitches() {
-  // Each press switches once, however long the key is held.
-  switchSounds(keyPressed(K_VK_M), keyPressed(K_VK_S));
-}
 
 void resetShellStatics() {
   _blend = _slidey = _slidespeed = 0;
@@ -156,12 +134,14 @@ void initzunk() {
   if (!settingsFile.empty()) playerSettings = readSettings(settingsFile);
   applySettings();
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
+  if (playerSettings.scale > 0) gamewindow->setWindowScale(playerSettings.scale);
   if (!gamewindow->createGameWindow(320, 480, -1, true, "Zunk")) {
     // Without a window nothing can be drawn: the loop ends at once.
     delete gamewindow;
     gamewindow = nullptr;
     return;
   }
+  applyWindowSettings();
   gamewindow->setClearColor(0, 0, 0, 1);
   gamewindow->setWorldView(0, 0, 0, 1, true);
   gamewindow->flipBackBuffer(true, true);
@@ -178,6 +158,7 @@ bool doZunk() {
   if (!surf_zunk || !gamewindow || gamewindow->isQuit()) return false;
   readControls();
   handleSwitches();
+  handleWindowKeys();
   gamewindow->setClearColor(0, 0, 0, 1);
   gamewindow->setWorldView(0, 0, 0, 1, true);
   switch (gameState) {

@@ -9,7 +9,7 @@
 #include "KGraphic.h"
 #include "KSound.h"
 #include "KWindow.h"
-#include "settings.h"
+#include "switches.h"
 
 /// One menu button: its picture on the sprite sheet, where it is drawn and
 /// its press animation.
@@ -71,17 +71,6 @@ bool zunkFrame(bool waitWhileInactive);
 
 void resetButtons();
 
-/// The player's settings, and the file they are kept in ("" keeps them
-/// nowhere): read at start, written when one changes.
-extern Settings playerSettings;
-extern std::string settingsFile;
-/// The music and sound-effect masters as the settings say.
-void applySettings();
-/// Switches the music and/or the sound effects, and keeps the change in
-/// the settings file.
-void switchSounds(bool music, bool sounds);
-/// M switches the music and S the sound effects, on every screen.
-void handleSwitches();
 /// Leaves the play for the menu, as the MENU button does.
 void leaveForMenu();
 void displayButton(long index);

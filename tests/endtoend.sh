@@ -337,11 +337,76 @@ scenario_m_silences_the_music_for_good() {
   quit_from_menu
 }
 
+# 7. The keyboard alone: Return starts a game from the menu; a tap of Space
+#    throws from rest and scores; Space held with an arrow pulls the ball;
+#    P freezes the play under the veil and P plays on.
+# tap_until <key> <command...>: taps the key (down for a tenth of a second,
+# a frame's time many times over) until the command succeeds; a tap that fell
+# between two frames is simply tapped again.
+tap_until() {
+  local key=$1 deadline=$((SECONDS + patience))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    xdotool keydown "$key"
+    sleep 0.1
+    xdotool keyup "$key"
+    wait_until 2 "$@" && return 0
+  done
+}
+still() { [ "$(area 0 0 320 480)" = "$1" ]; }
+scenario_keyboard_play_and_pause() {
+  start keys 1024x768 || return
+  at 300 300
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  # A press while the doors still slide is ignored: Return is tapped until it takes.
+  tap_until Return on_play || { fail "Return did not start a game"; return; }
+  wait_until "$patience" ball_at_rest || { fail "the ball did not come to rest"; return; }
+  local before
+  before=$(area 59 457 60 20)
+  tap_until space ball_moved || { fail "a tap of Space did not throw"; return; }
+  wait_until "$patience" score_changed "$before" || { fail "the Space throw did not score"; return; }
+  wait_until "$patience" ball_at_rest || { fail "the ball did not come back"; return; }
+  xdotool keydown space
+  hold_keys_until Down ball_moved || { xdotool keyup space; fail "Space and Down did not pull the ball"; return; }
+  xdotool keyup space
+  hold_keys_until p veiled_play || { fail "P did not pause"; return; }
+  local frozen
+  frozen=$(area 0 0 320 480)
+  sleep 0.5 # half a second of play would move the feeder line or the ball
+  still "$frozen" || { fail "the paused screen moved"; return; }
+  hold_keys_until p on_play || { fail "P did not play on"; return; }
+  hold_until 270 465 on_menu || { fail "the menu zone did not return to the menu"; return; }
+  quit_from_menu
+}
+veiled_play() { [ "$(pixel 5 300)" != "$play" ] && ! on_menu; }
+
+# 8. Ctrl+Minus makes the window smaller, within what fits, and the size is
+#    kept for the next start.
+scale_kept() { grep -q "^scale=$1" "$work/config/zunk/settings.ini" 2>/dev/null; }
+window_is() { xdotool getwindowgeometry "$wid" | grep -q "Geometry: $1"; }
+scenario_window_size_is_kept() {
+  start size 1920x1080 || return
+  expect_window 640x960 640,60 || return
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  hold_keys_until "ctrl+minus" window_is 320x480 || { fail "Ctrl+Minus did not halve the window"; return; }
+  wait_until "$patience" scale_kept 1 || { fail "the new size was not kept"; return; }
+  hold_keys_until "ctrl+equal" window_is 640x960 || { fail "Ctrl+Plus did not double the window"; return; }
+  hold_keys_until "ctrl+minus" window_is 320x480 || { fail "Ctrl+Minus did not halve the window again"; return; }
+  # The window keeps its top-left corner as it shrinks.
+  ox=640 oy=60 scale=1
+  quit_from_menu || return
+  start size 1920x1080 || return
+  window_is 320x480 || { fail "the kept size was not taken at the next start: $(xdotool getwindowgeometry "$wid")"; return; }
+  ox=800 oy=300 scale=1
+  quit_from_menu
+}
+
 passed=0
 failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
   scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart \
-  scenario_m_silences_the_music_for_good}; do
+  scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.
   if (trap stop EXIT; $scenario); then

@@ -705,12 +705,65 @@ TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
   frame();
   EXPECT_FALSE(playerSettings.sounds);
   EXPECT_EQ(KSound::_masterSFXvolume, 0);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=off\n");
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=off\nfullscreen=off\nscale=0\n");
   input.keys[kKeyM] = true; // and back on
   frame();
   EXPECT_TRUE(playerSettings.music);
   EXPECT_EQ(KSound::_masterMUSICvolume, 100);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=off\n");
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=off\nfullscreen=off\nscale=0\n");
+}
+
+// A window that can be shown up to three times the game's size, and full screen.
+class SizedWindow : public NullWindow {
+public:
+  long scale = 1;
+  bool full = false;
+  bool setWindowScale(long s) override {
+    if (s < 0 || s > 3) return false;
+    scale = s ? s : 3;
+    return true;
+  }
+  long getWindowScale() override { return scale; }
+  long getLargestWindowScale() override { return 3; }
+  bool setDesktopFullScreen(bool on) override { return full = on, true; }
+  bool isDesktopFullScreen() override { return full; }
+};
+
+TEST_F(Switches, CtrlPlusAndMinusStepTheWindowWithinTheDesktopAndFullScreenIsKept) {
+  SizedWindow sized;
+  gamewindow = &sized;
+  auto tap = [&](EKeyboardLayout key, bool ctrl) {
+    input.keys[KInput::KeyboardLayout[K_VK_L_CONTROL].code] = ctrl;
+    input.keys[KInput::KeyboardLayout[key].code] = true;
+    frame();
+    input.keys[KInput::KeyboardLayout[key].code] = false;
+    input.keys[KInput::KeyboardLayout[K_VK_L_CONTROL].code] = false;
+    frame();
+  };
+  for (int i = 0; i < 3; i++) tap(K_VK_EQUAL, true); // 2, 3, and no larger than the desktop
+  EXPECT_EQ(sized.scale, 3);
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=3\n");
+  tap(K_VK_SUBTRACT, true); // the keypad's minus too
+  tap(K_VK_MINUS, true);
+  tap(K_VK_MINUS, true); // never below 1
+  EXPECT_EQ(sized.scale, 1);
+  tap(K_VK_EQUAL, false); // without Ctrl, nothing
+  EXPECT_EQ(sized.scale, 1);
+  sized.full = true; // as F11 does in the window
+  frame();
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=on\nscale=1\n");
+  tap(K_VK_ADD, true); // full screen has no window size to step
+  EXPECT_EQ(sized.scale, 1);
+  // At the next start: full screen again, and a kept scale the desktop has
+  // no room for any more gives the largest that fits (the file keeps it).
+  SizedWindow next;
+  gamewindow = &next;
+  playerSettings.scale = 5;
+  applyWindowSettings();
+  EXPECT_TRUE(next.full);
+  EXPECT_EQ(next.scale, 3);
+  EXPECT_EQ(playerSettings.scale, 5);
+  gamewindow = &window;
 }
 
 TEST_F(Switches, TheGameDrawsTheSameWithTheSoundsOff) {
@@ -732,18 +785,22 @@ TEST_F(Switches, SettingsSurviveGarbageMissingFilesAndAReadOnlyFolder) {
   Settings s = readSettings(path); // missing: the defaults
   EXPECT_TRUE(s.music);
   EXPECT_TRUE(s.sounds);
-  std::ofstream(path) << "\x01\x02garbage\nmusic=off\nsounds=maybe\nvolume=11\n";
+  std::ofstream(path) << "\x01\x02garbage\nmusic=off\nsounds=maybe\nvolume=11\nscale=-2\nscale=99\nfullscreen=on\n";
   s = readSettings(path); // what can be read is taken, the rest stays default
   EXPECT_FALSE(s.music);
   EXPECT_TRUE(s.sounds);
+  EXPECT_TRUE(s.fullScreen);
+  EXPECT_EQ(s.scale, 0);
   s.sounds = false;
   ASSERT_TRUE(writeSettings(path, s)); // rewritten cleanly
-  EXPECT_EQ(read(path), "[zunk]\nmusic=off\nsounds=off\n");
+  EXPECT_EQ(read(path), "[zunk]\nmusic=off\nsounds=off\nfullscreen=on\nscale=0\n");
   s.music = true;
+  s.scale = 3;
   ASSERT_TRUE(writeSettings(path, s)); // a second change
   s = readSettings(path);
   EXPECT_TRUE(s.music);
   EXPECT_FALSE(s.sounds);
+  EXPECT_EQ(s.scale, 3);
   // A folder that cannot be made (a file stands in its place), even for root.
   std::ofstream(folder + "/notafolder") << "x";
   EXPECT_FALSE(writeSettings(folder + "/notafolder/s.ini", s));

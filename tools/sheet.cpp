@@ -385,11 +385,11 @@ void drawHelp(cairo_t *c) {
     cairo_restore(c);
     leftText(c, bonus[b - 1], x + 34, y + 4, 11, ink);
   }
-  text(c, "KEYS", r.x1 + r.w() / 2.0, r.y1 + 212, 14, heading, true, 0);
+  text(c, "KEYS", r.x1 + r.w() / 2.0, r.y1 + 207, 14, heading, true, 0);
   const char *keys[] = {"Space: hold, pull with the arrows, let go", "P or Esc: pause     M: music     S: sounds",
                         "Menus: arrows, Tab, Return; Esc: back", "F11: full screen     Ctrl + / Ctrl -: size",
-                        "Pad: stick pulls, A throws, Start pauses"};
-  for (int i = 0; i < 5; i++) leftText(c, keys[i], r.x1 + 12, r.y1 + 234 + i * 15, 11.5, ink);
+                        "Shift+F6: screenshot     Ctrl+Q: quit", "Pad: stick pulls, A throws, Start pauses"};
+  for (int i = 0; i < 6; i++) leftText(c, keys[i], r.x1 + 12, r.y1 + 226 + i * 14, 11.5, ink);
   cairo_restore(c);
 }
 

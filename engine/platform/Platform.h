@@ -101,6 +101,11 @@ void setPresentHook(PresentHook hook);
 /// when the window opens, and at once by an open window; false for a
 /// negative scale, or an open window that cannot be scaled.
 bool setWindowScale(int scale);
+/// The whole-number scale the game area is shown at now.
+int windowScale();
+/// The largest whole-number scale at which a game area of `width` by
+/// `height` fits the usable desktop; 1 at least.
+int largestWindowScale(int width, int height);
 /// Selects the frame being drawn (false) or the frame shown (true) for
 /// reading pixels; endRead returns to the frame being drawn.
 void selectReadBuffer(bool front);

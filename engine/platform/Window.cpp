@@ -174,11 +174,9 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  // The largest whole-number scale that fits the usable desktop.
-  int scale = 1;
   SDL_Rect usable;
   const bool measured = SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0;
-  if (measured) scale = std::max(1, std::min(usable.w / width, usable.h / height));
+  int scale = largestWindowScale(width, height);
   if (gChosenScale > 0) scale = gChosenScale;
   if (scale > 1 && measured) {
     x = usable.x + (usable.w - width * scale) / 2;
@@ -306,6 +304,14 @@ bool setWindowScale(int scale) {
   SDL_SetWindowSize(gWindow, gGameWidth * scale, gGameHeight * scale);
   placeGameArea();
   return true;
+}
+
+int windowScale() { return gScale; }
+
+int largestWindowScale(int width, int height) {
+  SDL_Rect usable;
+  if (!initVideo() || width <= 0 || height <= 0 || SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
+  return std::max(1, std::min(usable.w / width, usable.h / height));
 }
 
 void selectReadBuffer(bool front) {

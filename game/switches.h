@@ -1,0 +1,29 @@
+#pragma once
+
+// What the player switches while playing, on every screen: the music (M),
+// the sound effects (S), the window's size (Ctrl+Plus, Ctrl+Minus) and full
+// screen (F11, switched by the window itself). Each change is kept in the
+// settings file at once.
+
+#include <string>
+
+#include "settings.h"
+
+/// The player's settings, and the file they are kept in ("" keeps them
+/// nowhere): read at start, written when one changes.
+extern Settings playerSettings;
+extern std::string settingsFile;
+
+/// The music and sound-effect masters as the settings say (the music lower
+/// while the game is paused).
+void applySettings();
+/// The window as the settings say, once it is open: full screen, and back
+/// to the largest size that fits when the kept scale no longer does.
+void applyWindowSettings();
+/// Switches the music and/or the sound effects, and keeps the change.
+void switchSounds(bool music, bool sounds);
+/// M switches the music and S the sound effects, once per press.
+void handleSwitches();
+/// Ctrl+Plus and Ctrl+Minus make the window one step larger or smaller,
+/// within what fits the desktop; a switch to or from full screen is kept.
+void handleWindowKeys();
