@@ -859,9 +859,9 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   } catch (const std::bad_alloc &) {
     return false;
   }
-  platform::selectReadBuffer(!back);
+  const int bottom = platform::selectReadBuffer(!back);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
+  glReadPixels(0, bottom, W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
   platform::endRead();
   for (int y = 0; y < H; y++) {
     const unsigned char *src = &readBuffer[static_cast<size_t>(H - 1 - y) * W * 4];

@@ -246,7 +246,7 @@ void KWindowGL::setWorldView(float translateX, float translateY, float rotation,
   glTranslatef(static_cast<float>(-(w / 2)), static_cast<float>(-(h / 2)), 0);
   if (zoom != 0) glTranslatef(translateX / zoom, translateY / zoom, 0);
   glDisable(GL_DEPTH_TEST);
-  glViewport(0, 0, w, h);
+  glViewport(0, platform::gameAreaBottom(), w, h);
   glDisable(GL_DITHER);
 }
 
@@ -261,7 +261,8 @@ void KWindowGL::setClearColor(float r, float g, float b, float a) {
 void KWindowGL::setClipping(long x1, long y1, long x2, long y2) {
   // The box's lower edge in OpenGL's upward coordinates is the game's y2.
   glEnable(GL_SCISSOR_TEST);
-  glScissor(static_cast<GLint>(x1), static_cast<GLint>(_windowHeight - y2), static_cast<GLsizei>(x2 - x1),
+  glScissor(static_cast<GLint>(x1), static_cast<GLint>(platform::gameAreaBottom() + _windowHeight - y2),
+            static_cast<GLsizei>(x2 - x1),
             static_cast<GLsizei>(y2 - y1));
 }
 
@@ -464,9 +465,9 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
   } catch (const std::bad_alloc &) {
     return false;
   }
-  platform::selectReadBuffer(false);
+  const int bottom = platform::selectReadBuffer(false);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  glReadPixels(0, bottom, W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   platform::endRead();
   // R, G, B, A bytes become B, G, R, A.
   for (uint32_t &p : pixels) p = (p & 0xFF00FF00u) | ((p & 0xFF) << 16) | ((p >> 16) & 0xFF);

@@ -48,7 +48,7 @@ protected:
   Pixel at(int x, int y) {
     unsigned char p[4];
     glReadBuffer(GL_BACK);
-    glReadPixels(x, 480 - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    glReadPixels(x, platform::gameAreaBottom() + 480 - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
   }
   // A 4x4 picture in four quadrants: red, green (top), blue, white (bottom).
@@ -244,6 +244,26 @@ TEST_F(Graphics, AGrabReplacesTheTextureItHad) {
   g.freePicture();
   ASSERT_TRUE(g.grabFrontBuffer());
   EXPECT_EQ(KGraphicGL::videoMemory, once);
+}
+
+TEST_F(Graphics, TheFrontBufferHoldsTheFrameLastShown) {
+  // A frame at scale 1 is shown as drawn, with no copy: the first read finds
+  // only the window's own front buffer (on this single-buffered test surface,
+  // the frame being drawn). From then on every swap keeps the frame it shows.
+  KGraphicGL first;
+  ASSERT_TRUE(first.grabFrontBuffer());
+  const int blues[3] = {0, 255, 0};
+  for (int blue : blues) {
+    KGraphicGL g;
+    g.drawRect(0, 0, 320, 480, (255 - blue) / 255.0f, 0, blue / 255.0f, 1);
+    platform::swapBuffers();
+    g.drawRect(0, 0, 320, 480, 0, 1, 0, 1); // the next frame, not shown yet
+    KGraphicGL grab;
+    ASSERT_TRUE(grab.grabFrontBuffer());
+    gWindow->setWorldView(0, 0, 0, 1, true);
+    grab.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
+    expectColour(at(5, 5), 255 - blue, 0, blue, "the frame last shown");
+  }
 }
 
 TEST_F(Graphics, GrabsAndTheGammaOverlay) {

@@ -6,7 +6,8 @@
 // engine (with PictureCodec and the audio device in SoundChannel) that talks
 // to SDL; the K classes call these functions instead. Window.cpp owns the
 // window and its presentation, Input.cpp the events and input state,
-// System.cpp the folders, clock, message box, launching and locale.
+// Gamepad.cpp the game controllers, System.cpp the folders, clock, message
+// box, launching and locale.
 
 #include <cstdint>
 #include <string>
@@ -106,9 +107,13 @@ int windowScale();
 /// The largest whole-number scale at which a game area of `width` by
 /// `height` fits the usable desktop; 1 at least.
 int largestWindowScale(int width, int height);
+/// The game area's lowest row in the buffer being drawn, counted upwards:
+/// where the view and the clipping box start.
+int gameAreaBottom();
 /// Selects the frame being drawn (false) or the frame shown (true) for
-/// reading pixels; endRead returns to the frame being drawn.
-void selectReadBuffer(bool front);
+/// reading pixels; gives the game area's lowest row in it. endRead returns
+/// to the frame being drawn.
+int selectReadBuffer(bool front);
 void endRead();
 /// Full screen at the desktop's own resolution, the game scaled and
 /// letterboxed in it; false where that is not possible.

@@ -1,7 +1,7 @@
 // The window and its presentation: the SDL video subsystem, the one window
-// and its OpenGL context, the two off-screen frames the game draws into in
-// turn and their scaled copy to the window at each swap, full screen,
-// display modes.
+// and its OpenGL context, the game area drawn in the window and scaled to
+// its place at each swap, the frame last shown kept for reading, full
+// screen, display modes.
 // Owns the window's state; the input side reads it through WindowState.h.
 
 #include "Platform.h"
@@ -21,20 +21,25 @@ namespace {
 SDL_Window *gWindow = nullptr;
 SDL_GLContext gContext = nullptr;
 bool gVideoUp = false;
-// The game draws into an off-screen frame of its own size; each swap copies
-// it to the window, scaled by the largest whole number that fits and
+// The game draws straight into the window's back buffer, in its top-left
+// corner at its own size (the top, so that the frame lies on the window's
+// rows as on a window of the game's size: a software rasteriser may blend
+// pixels one level apart otherwise). A window of exactly that size (scale 1, no
+// margins) then shows it as drawn, with no copy. A larger window gets at
+// each swap a copy of it scaled by the largest whole number that fits and
 // centred (letterboxed in full screen). The game never sees the scale: its
-// area, its mouse and its screenshots stay in game pixels.
+// area, its mouse and its screenshots stay in game pixels. All drawing goes
+// to one buffer, so the pixels are the same at every scale.
 int gScale = 1;
 int gOffsetX = 0, gOffsetY = 0; // the game area's top-left corner in the window
 int gGameWidth = 0, gGameHeight = 0;
-// Two off-screen frames used in turn: one is drawn while the other, the
-// frame last shown, stays readable as the front buffer. No frame is copied
-// but to the window. (Drawing straight into the window at scale 1 would
-// save that copy, but a window's buffer may round blending differently
-// from these frames, and the pixels must not change with the scale.)
-GLuint gFramebuffers[2] = {0, 0}, gFrameTextures[2] = {0, 0};
-int gDrawing = 0; // the frame being drawn; the other one was shown last
+int gDrawBottom = 0; // the game area's lowest row in the window, counted upwards
+// The frame last shown, at the game's size: the scaled copy goes through
+// it, and at scale 1 it is kept only once someone has read the front buffer
+// (a window's own front buffer cannot be relied on to hold it).
+GLuint gShownFramebuffer = 0, gShownTexture = 0;
+bool gShownKept = false;   // it holds the frame last shown
+bool gKeepShown = false;   // the front buffer has been read: keep it at every swap
 bool gDesktopFullScreen = false;
 PresentHook gPresentHook = nullptr;
 int gChosenScale = 0; // the window's scale asked for; 0: the largest that fits
@@ -49,8 +54,6 @@ PFNGLDELETEFRAMEBUFFERSPROC pDeleteFramebuffers;
 bool makeFramebuffer(GLuint &fb, GLuint &tex, int w, int h) {
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);
-  // No alpha channel: like a window's own buffer, blending reads a
-  // destination alpha of 1.
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -61,24 +64,24 @@ bool makeFramebuffer(GLuint &fb, GLuint &tex, int w, int h) {
   bool ok = pCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
+  pBindFramebuffer(GL_FRAMEBUFFER, 0);
   return ok;
 }
 
-bool haveFramebuffers() { return gFramebuffers[0] != 0; }
-GLuint drawnFramebuffer() { return gFramebuffers[gDrawing]; }
-GLuint shownFramebuffer() { return gFramebuffers[1 - gDrawing]; }
+bool haveFramebuffers() { return gShownFramebuffer != 0; }
 
 void releaseFramebuffers() {
   if (haveFramebuffers() && pDeleteFramebuffers) {
     pBindFramebuffer(GL_FRAMEBUFFER, 0);
-    pDeleteFramebuffers(2, gFramebuffers);
-    glDeleteTextures(2, gFrameTextures);
+    pDeleteFramebuffers(1, &gShownFramebuffer);
+    glDeleteTextures(1, &gShownTexture);
   }
-  gFramebuffers[0] = gFramebuffers[1] = gFrameTextures[0] = gFrameTextures[1] = 0;
-  gDrawing = 0;
+  gShownFramebuffer = gShownTexture = 0;
+  gShownKept = gKeepShown = false;
 }
 
-// Sets up the off-screen framebuffers; false where the driver has none.
+// Sets up the frame kept as shown; false where the driver has no
+// framebuffer objects (the window then shows the game at its own size).
 bool setUpFramebuffers(int w, int h) {
   pGenFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(SDL_GL_GetProcAddress("glGenFramebuffers"));
   pBindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
@@ -93,9 +96,7 @@ bool setUpFramebuffers(int w, int h) {
     return false;
   gGameWidth = w;
   gGameHeight = h;
-  gDrawing = 0;
-  if (!makeFramebuffer(gFramebuffers[1], gFrameTextures[1], w, h) ||
-      !makeFramebuffer(gFramebuffers[0], gFrameTextures[0], w, h)) {
+  if (!makeFramebuffer(gShownFramebuffer, gShownTexture, w, h)) {
     releaseFramebuffers();
     return false;
   }
@@ -116,6 +117,7 @@ Size placeGameArea() {
   gScale = s < 1 ? 1 : s;
   gOffsetX = (dw - gGameWidth * gScale) / 2;
   gOffsetY = (dh - gGameHeight * gScale) / 2;
+  gDrawBottom = dh - gGameHeight;
   return drawable;
 }
 
@@ -197,7 +199,7 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   if (setUpFramebuffers(width, height)) {
     placeGameArea();
   } else if (scale > 1) {
-    // Without off-screen framebuffers the game is drawn at its own size.
+    // Without framebuffer objects there is no scaled copy: the window keeps the game's size.
     SDL_SetWindowSize(gWindow, width, height);
   }
   return true;
@@ -268,33 +270,41 @@ void swapBuffers() {
   glDisable(GL_SCISSOR_TEST);
   const Size drawable = placeGameArea();
   const int dw = drawable.w, dh = drawable.h;
-  pBindFramebuffer(GL_READ_FRAMEBUFFER, drawnFramebuffer());
-  pBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  // Only a window larger than the scaled frame has margins to clear.
-  if (dw != w * gScale || dh != h * gScale) {
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
-  }
-  // OpenGL counts rows from the bottom: the lower margin is what the upper leaves.
-  const int bottom = dh - gOffsetY - h * gScale;
-  pBlitFramebuffer(0, 0, w, h, gOffsetX, bottom, gOffsetX + w * gScale, bottom + h * gScale, GL_COLOR_BUFFER_BIT,
-                   GL_NEAREST);
-  if (gPresentHook) {
+  // A window of the game's own size shows the frame as drawn.
+  const bool scaled = dw != w || dh != h;
+  if (scaled || gKeepShown) {
     pBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
-    gPresentHook(dw, dh);
+    pBindFramebuffer(GL_DRAW_FRAMEBUFFER, gShownFramebuffer);
+    pBlitFramebuffer(0, gDrawBottom, w, gDrawBottom + h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   }
+  if (scaled) {
+    pBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // Only a window larger than the scaled frame has margins to clear.
+    if (dw != w * gScale || dh != h * gScale) {
+      GLfloat clear[4];
+      glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+      glClearColor(0, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+      glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    }
+    // OpenGL counts rows from the bottom: the lower margin is what the upper leaves.
+    const int bottom = dh - gOffsetY - h * gScale;
+    pBindFramebuffer(GL_READ_FRAMEBUFFER, gShownFramebuffer);
+    pBlitFramebuffer(0, 0, w, h, gOffsetX, bottom, gOffsetX + w * gScale, bottom + h * gScale, GL_COLOR_BUFFER_BIT,
+                     GL_NEAREST);
+  }
+  pBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glReadBuffer(GL_BACK);
+  if (gPresentHook) gPresentHook(dw, dh);
   SDL_GL_SwapWindow(gWindow);
-  // The frame just shown stays as it is; the next is drawn in the other one.
-  gDrawing = 1 - gDrawing;
-  pBindFramebuffer(GL_FRAMEBUFFER, drawnFramebuffer());
+  gShownKept = scaled || gKeepShown;
   if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
 void setPresentHook(PresentHook hook) { gPresentHook = hook; }
+
+int gameAreaBottom() { return gDrawBottom; }
 
 bool setWindowScale(int scale) {
   if (scale < 0) return false;
@@ -314,18 +324,23 @@ int largestWindowScale(int width, int height) {
   return std::max(1, std::min(usable.w / width, usable.h / height));
 }
 
-void selectReadBuffer(bool front) {
-  if (haveFramebuffers()) {
-    pBindFramebuffer(GL_READ_FRAMEBUFFER, front ? shownFramebuffer() : drawnFramebuffer());
+int selectReadBuffer(bool front) {
+  if (front && gShownKept) {
+    pBindFramebuffer(GL_READ_FRAMEBUFFER, gShownFramebuffer);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-  } else {
-    glReadBuffer(front ? GL_FRONT : GL_BACK);
+    return 0;
   }
+  // Once the frame shown has been asked for, every swap keeps it; this
+  // first time the window's own front buffer is all there is.
+  if (front) gKeepShown = haveFramebuffers();
+  if (haveFramebuffers()) pBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(front ? GL_FRONT : GL_BACK);
+  return gDrawBottom;
 }
 
 void endRead() {
-  if (haveFramebuffers()) pBindFramebuffer(GL_READ_FRAMEBUFFER, drawnFramebuffer());
-  else glReadBuffer(GL_BACK);
+  if (haveFramebuffers()) pBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(GL_BACK);
 }
 
 bool setDesktopFullScreen(bool on) {
