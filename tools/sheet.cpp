@@ -470,15 +470,21 @@ void drawFocusArrow(cairo_t *c) {
   cairo_restore(c);
 }
 
+// A rounded panel inset by (dx, dy) in r, shaded from top to bottom, with a
+// white border.
+void framedPanel(cairo_t *c, Rect r, double dx, double dy, Colour top, Colour bottom, double border) {
+  roundRect(c, r.x1 + dx, r.y1 + dy, r.w() - 2 * dx, r.h() - 2 * dy, 16);
+  vertical(c, r.y1, r.y2, top, bottom, 0.95);
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 1, 1, 1, border);
+  cairo_set_line_width(c, 3);
+  cairo_stroke(c);
+}
+
 void drawPausePanel(cairo_t *c) {
   const Rect r = kPausePanel;
   clip(c, r);
-  roundRect(c, r.x1 + 3, r.y1 + 3, r.w() - 6, r.h() - 6, 16);
-  vertical(c, r.y1, r.y2, {0.25, 0.4, 0.85}, {0.1, 0.18, 0.45}, 0.95);
-  cairo_fill_preserve(c);
-  cairo_set_source_rgba(c, 1, 1, 1, 0.85);
-  cairo_set_line_width(c, 3);
-  cairo_stroke(c);
+  framedPanel(c, r, 3, 3, {0.25, 0.4, 0.85}, {0.1, 0.18, 0.45}, 0.85);
   text(c, "PAUSED", r.x1 + r.w() / 2.0, r.y1 + 38, 34, {1, 0.9, 0.3});
   text(c, "P, Esc, Start or a click: play on", r.x1 + r.w() / 2.0, r.y1 + 78, 11.5, {1, 1, 1}, false, 0.5);
   text(c, "Backspace or B: back to the menu", r.x1 + r.w() / 2.0, r.y1 + 98, 11.5, {1, 1, 1}, false, 0.5);
@@ -567,12 +573,7 @@ void drawGameOver(cairo_t *c) {
   for (int i = 0; i < 2; i++) {
     Rect r = halves[i];
     clip(c, r);
-    roundRect(c, r.x1 + 4, r.y1 + 6, r.w() - 8, r.h() - 12, 16);
-    vertical(c, r.y1, r.y2, {0.95, 0.25, 0.3}, {0.6, 0.08, 0.15}, 0.95);
-    cairo_fill_preserve(c);
-    cairo_set_source_rgba(c, 1, 1, 1, 0.8);
-    cairo_set_line_width(c, 3);
-    cairo_stroke(c);
+    framedPanel(c, r, 4, 6, {0.95, 0.25, 0.3}, {0.6, 0.08, 0.15}, 0.8);
     text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 50, {1, 1, 1});
     cairo_restore(c);
   }
