@@ -268,6 +268,8 @@ void KMiscTools::messageBox(const char *explanation, const char *message) {
   platform::messageBox(e, m);
 }
 
+std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
+
 const char *KMiscTools::getLocale() {
   static char languageName[256];
   std::snprintf(languageName, sizeof languageName, "%s", platform::preferredLocale().c_str());

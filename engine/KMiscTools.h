@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 /// Lower-cases a zero-terminated text in place; a null pointer is ignored.
 void K_strlower(char *text);
@@ -85,8 +87,12 @@ public:
   static long FinderLaunch(long count, const char **files);
   /// A modal box whose main text is `message` and explanation `explanation`.
   static void messageBox(const char *explanation, const char *message);
-  /// The user's locale as language_REGION.
+  /// The user's locale as language_REGION (or language alone), read from
+  /// the environment as gettext reads it; empty for C, POSIX or none.
   static const char *getLocale();
+  /// Every language the user asks for, most wanted first ("ll" or "ll_CC"):
+  /// LANGUAGE's list (unless the locale is C), then the locale.
+  static std::vector<std::string> getPreferredLanguages();
 
   // ---- byte order: the host is little-endian like the data ----
   static short flipShort(short v) { return v; }

@@ -21,6 +21,7 @@
 #include "savefile.h"
 #include "switches.h"
 #include "ingame.h"
+#include "language.h"
 #include "layout.h"
 
 KWindow *gamewindow = nullptr;
@@ -147,7 +148,7 @@ void initzunk() {
   gamewindow->flipBackBuffer(true, true);
   gamewindow->setMaxFrameRate(80);
   surf_zunk = KVexo::createKGraphic();
-  surf_zunk->loadPicture(KMiscTools::makeFilePath("zunk.png"), true, true);
+  surf_zunk->loadPicture(KMiscTools::makeFilePath(playerSheet().c_str()), true, true);
   surf_curseur = KVexo::createKGraphic();
   surf_curseur->loadPicture(KMiscTools::makeFilePath("curseur.png"), true, true);
   surf_paused = KVexo::createKGraphic();

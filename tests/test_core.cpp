@@ -384,3 +384,54 @@ TEST(FramePacer, DeadlinesAreAbsoluteAndALoopFarBehindStartsAfresh) {
   EXPECT_EQ(pacer.waitFrom(200000), 0u);
   EXPECT_TRUE(pacer.shouldShow(200000));
 }
+
+// ------------------------------------------------------------------ languages
+
+namespace {
+// Sets the locale variables for one case; null leaves a variable unset.
+struct Environment {
+  Environment(const char *language, const char *all, const char *messages, const char *lang) {
+    set("LANGUAGE", language);
+    set("LC_ALL", all);
+    set("LC_MESSAGES", messages);
+    set("LANG", lang);
+  }
+  ~Environment() {
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+  }
+  static void set(const char *name, const char *value) {
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+};
+
+std::string joined(const std::vector<std::string> &tags) {
+  std::string s;
+  for (const std::string &t : tags) s += (s.empty() ? "" : " ") + t;
+  return s;
+}
+} // namespace
+
+TEST(Languages, TheEnvironmentIsReadAsGettextReadsIt) {
+  struct Case {
+    const char *language, *all, *messages, *lang, *expected;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, "fr_FR.UTF-8", "fr_FR"},
+      {nullptr, nullptr, "de_AT@euro", "fr_FR.UTF-8", "de_AT"},      // LC_MESSAGES before LANG
+      {nullptr, "pt_BR.utf8", "de_DE", "fr_FR", "pt_BR"},            // LC_ALL before both
+      {"uk:ru_RU:pt_BR", nullptr, nullptr, "en_GB.UTF-8", "uk ru_RU pt_BR en_GB"},
+      {"fr:de", "C", nullptr, nullptr, ""},                          // a C locale ignores LANGUAGE
+      {"fr:de", "POSIX", nullptr, nullptr, ""},
+      {"", "", "", "ja_JP.UTF-8", "ja_JP"},                          // empty values count as unset
+      {"::zh_CN::", nullptr, nullptr, nullptr, "zh_CN"},
+      {"FR:french:f:fr_fr:fr-FR:fr_FRA:../x:fil", nullptr, nullptr, "garbage", "fil"},
+      {nullptr, nullptr, nullptr, nullptr, ""},
+  };
+  for (const Case &c : cases) {
+    Environment env(c.language, c.all, c.messages, c.lang);
+    EXPECT_EQ(joined(platform::preferredLanguages()), c.expected)
+        << "LANGUAGE=" << (c.language ? c.language : "-") << " LC_ALL=" << (c.all ? c.all : "-")
+        << " LC_MESSAGES=" << (c.messages ? c.messages : "-") << " LANG=" << (c.lang ? c.lang : "-");
+    EXPECT_STREQ(KMiscTools::getLocale(), platform::preferredLocale().c_str());
+  }
+}

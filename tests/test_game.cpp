@@ -17,6 +17,7 @@
 #include "RecordingGraphic.h"
 #include "credits.h"
 #include "ingame.h"
+#include "language.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
 #include "zunk.h"
@@ -806,4 +807,31 @@ TEST_F(Switches, SettingsSurviveGarbageMissingFilesAndAReadOnlyFolder) {
   EXPECT_FALSE(writeSettings(folder + "/notafolder/s.ini", s));
   EXPECT_FALSE(writeSettings("", s));
   EXPECT_EQ(readSettings(path).music, true); // the file written before is untouched
+}
+
+// ------------------------------------------------------------------ language
+
+TEST(Language, TheFirstWishTheGameHasWordsForRegionBeforeLanguage) {
+  const std::vector<std::string> have = {"en", "fr", "pt_BR", "pt", "de"};
+  EXPECT_EQ(pickLanguage({"pt_BR"}, have), "pt_BR");
+  EXPECT_EQ(pickLanguage({"pt_PT"}, have), "pt"); // the region's language
+  EXPECT_EQ(pickLanguage({"fr_CA", "de"}, have), "fr");
+  EXPECT_EQ(pickLanguage({"eo", "xx_YY", "de_CH"}, have), "de"); // the unknown are passed over
+  EXPECT_EQ(pickLanguage({"ja"}, have), "en");
+  EXPECT_EQ(pickLanguage({}, have), "en");
+  EXPECT_EQ(pickLanguage({"fr"}, {}), "en");
+  EXPECT_EQ(sheetFile("en"), "zunk.png");
+  EXPECT_EQ(sheetFile("pt_BR"), "zunk-pt_br.png");
+}
+
+TEST_F(ScoreFile, TheSheetIsInThePlayersLanguageWhenTheDataHasIt) {
+  setenv("LANGUAGE", "de:fr", 1);
+  setenv("LANG", "fr_FR.UTF-8", 1);
+  EXPECT_EQ(playerSheet(), "zunk.png"); // no sheet in either language: English
+  std::ofstream(folder + "/data/zunk-fr.png") << "x";
+  EXPECT_EQ(playerSheet(), "zunk-fr.png");
+  std::ofstream(folder + "/data/zunk-de.png") << "x";
+  EXPECT_EQ(playerSheet(), "zunk-de.png"); // LANGUAGE's first wish
+  unsetenv("LANGUAGE");
+  unsetenv("LANG");
 }

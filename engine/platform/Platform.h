@@ -198,7 +198,14 @@ using MessageHook = void (*)(const char *heading, const char *detail);
 void setMessageHook(MessageHook hook);
 /// Asks the desktop to open an address; false on failure.
 bool openURL(const char *url);
-/// The user's preferred locale as language_REGION, or empty.
+/// The languages the user asks for, most wanted first, read from the
+/// environment as gettext reads it: LANGUAGE's colon-separated list (unless
+/// the locale is C or POSIX), then the first of LC_ALL, LC_MESSAGES and
+/// LANG. Each is "ll" or "ll_CC" (codeset and modifier dropped); values
+/// that are not language tags are left out. The locale need not be
+/// installed on the machine.
+std::vector<std::string> preferredLanguages();
+/// The first of preferredLanguages(), or empty.
 std::string preferredLocale();
 
 } // namespace platform

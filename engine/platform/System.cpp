@@ -7,9 +7,12 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <thread>
@@ -88,15 +91,59 @@ void messageBox(const char *heading, const char *detail) {
 
 bool openURL(const char *url) { return url && SDL_OpenURL(url) == 0; }
 
-std::string preferredLocale() {
-  SDL_Locale *locales = SDL_GetPreferredLocales();
-  std::string result;
-  if (locales && locales[0].language) {
-    result = locales[0].language;
-    if (locales[0].country) result += std::string("_") + locales[0].country;
+namespace {
+// "ll", "ll_CC", or "ll_CC.codeset@modifier" as the environment writes it,
+// down to "ll" or "ll_CC"; "" for anything else (C, POSIX, garbage).
+std::string languageTag(const std::string &value) {
+  const std::string tag = value.substr(0, value.find_first_of(".@"));
+  const auto letters = [&](size_t from, size_t count, bool upper) {
+    if (tag.size() < from + count) return false;
+    for (size_t i = from; i < from + count; i++)
+      if (!(upper ? std::isupper(static_cast<unsigned char>(tag[i])) : std::islower(static_cast<unsigned char>(tag[i]))))
+        return false;
+    return true;
+  };
+  // Two or three lowercase letters, then an optional region of two capitals.
+  const size_t language = letters(0, 3, false) ? 3 : letters(0, 2, false) ? 2 : 0;
+  if (!language) return "";
+  if (tag.size() == language) return tag;
+  if (tag.size() == language + 3 && tag[language] == '_' && letters(language + 1, 2, true)) return tag;
+  return "";
+}
+
+const char *environment(const char *name) {
+  const char *value = std::getenv(name);
+  return value && *value ? value : nullptr;
+}
+} // namespace
+
+std::vector<std::string> preferredLanguages() {
+  // The locale for messages: the first of these that is set.
+  const char *locale = environment("LC_ALL");
+  if (!locale) locale = environment("LC_MESSAGES");
+  if (!locale) locale = environment("LANG");
+  std::vector<std::string> languages;
+  // As gettext does, LANGUAGE's list comes first, unless the locale is C.
+  const bool plainC = locale && (std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0);
+  if (const char *list = environment("LANGUAGE"); list && !plainC) {
+    std::string entries = list;
+    for (size_t start = 0; start <= entries.size();) {
+      const size_t colon = std::min(entries.find(':', start), entries.size());
+      const std::string tag = languageTag(entries.substr(start, colon - start));
+      if (!tag.empty()) languages.push_back(tag);
+      start = colon + 1;
+    }
   }
-  SDL_free(locales);
-  return result;
+  if (locale) {
+    const std::string tag = languageTag(locale);
+    if (!tag.empty()) languages.push_back(tag);
+  }
+  return languages;
+}
+
+std::string preferredLocale() {
+  const std::vector<std::string> languages = preferredLanguages();
+  return languages.empty() ? "" : languages.front();
 }
 
 } // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+
+// The language the game's words are shown in: the player's first wish the
+// game has words for, English otherwise. The words live in the sprite
+// sheet, one sheet per language ("zunk-fr.png"); "zunk.png" is English.
+
+#include <string>
+#include <vector>
+
+/// The language of the game's own words when no other is chosen.
+extern const char *const kDefaultLanguage;
+
+/// The first of `preferred` (tags "ll" or "ll_CC", most wanted first) that
+/// `available` holds, trying each "ll_CC" before its "ll", as gettext does;
+/// kDefaultLanguage when none is there.
+std::string pickLanguage(const std::vector<std::string> &preferred, const std::vector<std::string> &available);
+
+/// The sheet's file name for `language`, in lower case ("zunk-pt_br.png");
+/// "zunk.png" for the default.
+std::string sheetFile(const std::string &language);
+/// The sheet the player reads best among those in the data folder.
+std::string playerSheet();
