@@ -25,6 +25,14 @@ cpu_per_frame() {
   echo $(( (b - a) * 1000000 / ticks / ($2 * 80) ))
 }
 
+# Whether window $1 shows anything but black.
+window_content() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" || return 1
+  [ -n "${WIDTH:-}" ] || return 1
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" -depth 8 -format '%[fx:maxima]' info: 2>/dev/null | grep -qv '^0$'
+}
+
 # One run of "$@" in folder $work: prints "first menu play rss".
 measure_one() {
   local name=$1; shift
@@ -45,12 +53,22 @@ measure_one() {
       pid=$!
     fi
     wid=$(xdotool search --pid $pid --name "$name" 2>/dev/null | head -1)
-    if [ -n "$wid" ] && import -window "$wid" -depth 8 -format '%[fx:maxima]' info: 2>/dev/null | grep -qv '^0$'; then
+    # The window's area read off the root window: import of a window itself
+    # can hang while the window is being mapped.
+    if [ -n "$wid" ] && window_content "$wid"; then
       first=$(( ($(date +%s%N) - start) / 1000000 ))
       break
     fi
     sleep 0.01
   done
+  if [ -z "$first" ]; then
+    echo "frame.sh: $name showed nothing" >&2
+    kill $pid 2>/dev/null
+    stop_x
+    rm -rf "$work"
+    echo "0 0 0 0"
+    return
+  fi
   xdotool windowfocus "$wid" 2>/dev/null
   sleep $settle
   menu=$(cpu_per_frame $pid $measure)
