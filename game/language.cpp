@@ -7,16 +7,19 @@
 
 const char *const kDefaultLanguage = "en";
 
-std::string pickLanguage(const std::vector<std::string> &preferred, const std::vector<std::string> &available) {
-  const auto have = [&](const std::string &tag) {
-    return std::find(available.begin(), available.end(), tag) != available.end();
-  };
+std::string pickLanguageIf(const std::vector<std::string> &preferred, const std::function<bool(const std::string &)> &have) {
   for (const std::string &tag : preferred) {
     if (have(tag)) return tag;
     const size_t region = tag.find('_');
     if (region != std::string::npos && have(tag.substr(0, region))) return tag.substr(0, region);
   }
   return kDefaultLanguage;
+}
+
+std::string pickLanguage(const std::vector<std::string> &preferred, const std::vector<std::string> &available) {
+  return pickLanguageIf(preferred, [&](const std::string &tag) {
+    return std::find(available.begin(), available.end(), tag) != available.end();
+  });
 }
 
 std::string sheetFile(const std::string &language) {
@@ -28,13 +31,8 @@ std::string sheetFile(const std::string &language) {
 }
 
 std::string playerSheet() {
-  // The languages the data folder has a sheet for, among those asked for.
-  const std::vector<std::string> preferred = KMiscTools::getPreferredLanguages();
-  std::vector<std::string> available;
-  for (const std::string &tag : preferred) {
-    const size_t region = tag.find('_');
-    for (const std::string &candidate : {tag, tag.substr(0, region)})
-      if (KMiscTools::fileExists(KMiscTools::makeFilePath(sheetFile(candidate).c_str()))) available.push_back(candidate);
-  }
-  return sheetFile(pickLanguage(preferred, available));
+  // A language is there when the data folder has its sheet.
+  return sheetFile(pickLanguageIf(KMiscTools::getPreferredLanguages(), [](const std::string &tag) {
+    return KMiscTools::fileExists(KMiscTools::makeFilePath(sheetFile(tag).c_str()));
+  }));
 }

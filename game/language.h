@@ -4,6 +4,7 @@
 // game has words for, English otherwise. The words live in the sprite
 // sheet, one sheet per language ("zunk-fr.png"); "zunk.png" is English.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,10 @@
 extern const char *const kDefaultLanguage;
 
 /// The first of `preferred` (tags "ll" or "ll_CC", most wanted first) that
-/// `available` holds, trying each "ll_CC" before its "ll", as gettext does;
-/// kDefaultLanguage when none is there.
+/// the game has words for (`have`), trying each "ll_CC" before its "ll", as
+/// gettext does; kDefaultLanguage when none is there.
+std::string pickLanguageIf(const std::vector<std::string> &preferred, const std::function<bool(const std::string &)> &have);
+/// The same, the languages the game has given as a list.
 std::string pickLanguage(const std::vector<std::string> &preferred, const std::vector<std::string> &available);
 
 /// The sheet's file name for `language`, in lower case ("zunk-pt_br.png");
