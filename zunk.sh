@@ -10,12 +10,15 @@ cd "$(dirname "$0")"
 root=$PWD
 
 packages=(build-essential cmake pkg-config clang libclang-rt-14-dev libsdl2-dev libsdl2-image-dev libvorbis-dev libogg-dev
-  libdumb1-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev fonts-dejavu-core
+  libdumb1-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libpango1.0-dev gettext
   xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
+# The tests also run the data generator, which draws every language's words:
+# its fonts (Japanese and Chinese among them) are needed for that alone.
+test_packages=(fonts-dejavu-core fonts-noto-cjk)
 
-install() {
+install() { # extra packages...
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "${packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
@@ -44,7 +47,7 @@ build)
   build build
   ;;
 test)
-  install
+  install "${test_packages[@]}"
   # The generator must never rot: it runs into a scratch folder.
   build build
   scratch=$(mktemp -d)

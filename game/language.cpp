@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "KMiscTools.h"
-
 const char *const kDefaultLanguage = "en";
 
 std::string pickLanguageIf(const std::vector<std::string> &preferred, const std::function<bool(const std::string &)> &have) {
@@ -30,9 +28,7 @@ std::string sheetFile(const std::string &language) {
   return name;
 }
 
-std::string playerSheet() {
-  // A language is there when the data folder has its sheet.
-  return sheetFile(pickLanguageIf(KMiscTools::getPreferredLanguages(), [](const std::string &tag) {
-    return KMiscTools::fileExists(KMiscTools::makeFilePath(sheetFile(tag).c_str()));
-  }));
+std::vector<std::string> catalogueFiles(const std::string &programFolder, const std::string &language) {
+  const std::string file = "/" + language + "/LC_MESSAGES/zunk.mo";
+  return {programFolder + "/locale" + file, programFolder + "/../share/locale" + file};
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// The language the game's words are shown in: the player's first wish the
-// game has words for, English otherwise. The words live in the sprite
-// sheet, one sheet per language ("zunk-fr.png"); "zunk.png" is English.
+// Which language the game's words are shown in: the player's first wish the
+// game has words for, English otherwise; and the files that hold them. The
+// words drawn live in the sprite sheet, one per language ("zunk-fr.png",
+// "zunk.png" for English); the words printed, in gettext catalogues.
 
 #include <functional>
 #include <string>
@@ -21,5 +22,7 @@ std::string pickLanguage(const std::vector<std::string> &preferred, const std::v
 /// The sheet's file name for `language`, in lower case ("zunk-pt_br.png");
 /// "zunk.png" for the default.
 std::string sheetFile(const std::string &language);
-/// The sheet the player reads best among those in the data folder.
-std::string playerSheet();
+/// The places the compiled catalogue of `language` may lie, given the folder
+/// of the program: beside it in a build tree ("locale/fr/LC_MESSAGES/zunk.mo"),
+/// in the installation's share/locale.
+std::vector<std::string> catalogueFiles(const std::string &programFolder, const std::string &language);

@@ -31,7 +31,6 @@ constexpr Rect kFeederStrip{640, 35, 960, 54};
 /// PLAY, HIGH SCORES, HELP, QUIT, BACK.
 constexpr Rect kButtons[5] = {{780, 524, 1023, 570}, {780, 575, 1023, 630}, {780, 633, 1023, 686},
                           {780, 706, 1023, 756}, {780, 762, 1023, 815}};
-const char *const kButtonLabels[5] = {"PLAY", "HIGH SCORES", "HELP", "QUIT", "BACK"};
 constexpr Rect kScoresTitle = kButtons[1];
 constexpr Rect kNotice{22, 795, 227, 815};
 constexpr Rect kHelpPanel{474, 677, 786, 1012};

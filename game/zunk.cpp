@@ -21,7 +21,7 @@
 #include "savefile.h"
 #include "switches.h"
 #include "ingame.h"
-#include "language.h"
+#include "playerwords.h"
 #include "layout.h"
 
 KWindow *gamewindow = nullptr;

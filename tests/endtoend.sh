@@ -120,6 +120,8 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   else
     cp "$zunk" "$work/zunk"
     cp -r "$data" "$work/data"
+    # The compiled catalogues lie beside the program in a build tree.
+    [ ! -d "$(dirname "$zunk")/locale" ] || cp -r "$(dirname "$zunk")/locale" "$work/locale"
     datadir=$work/data
     program=./zunk
   fi
@@ -133,7 +135,9 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   local attempt
   for attempt in 1 2 3; do
     (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
-     XDG_DATA_HOME=$work/user XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=${audio:-dummy} \
+     # English unless the scenario says otherwise, whatever this machine's language.
+     unset LANGUAGE LC_ALL LC_MESSAGES
+     LANG=${lang:-C.UTF-8} XDG_DATA_HOME=$work/user XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=${audio:-dummy} \
        SDL_DISKAUDIOFILE=$work/audio K_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
     gpid=$!
     wait_until "$patience" window_or_exit
@@ -402,11 +406,40 @@ scenario_window_size_is_kept() {
   quit_from_menu
 }
 
+# 9. A French player's environment (LANG=fr_FR.UTF-8, with no French locale
+#    generated on the machine) gives the menu's buttons and --help in French.
+# distance <sheet> <sheet x> <sheet y> <x> <y> <w> <h>: how far the screen's
+# area at (x, y) is from the sheet's at (sheet x, sheet y), from 0 (the same)
+# to 1. Menu buttons pulse in size: never exactly the same.
+distance() {
+  convert "$datadir/$1" -crop "$6x$7+$2+$3" +repage -alpha off "$work/sheet.png"
+  import -window root -crop "$6x$7+$((ox + $4))+$((oy + $5))" +repage "$work/screen.png" 2>/dev/null
+  compare -metric RMSE "$work/sheet.png" "$work/screen.png" null: 2>&1 | grep -o '([0-9.e-]*)' | tr -d '()'
+}
+# The area inside a button at (x, y), around its word, is far nearer the
+# French sheet's than the English one's.
+french_at() { # <sheet x> <sheet y> <x> <y>
+  local french english
+  french=$(distance zunk-fr.png "$@" 180 24)
+  english=$(distance zunk.png "$@" 180 24)
+  awk -v f="$french" -v e="$english" 'BEGIN { exit !(f != "" && e != "" && 2 * f < e) }'
+}
+french_buttons() { french_at 810 532 72 138 && french_at 810 714 72 358; } # PLAY, QUIT
+scenario_in_french() {
+  lang=fr_FR.UTF-8 start french 1024x768 || return
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  wait_until "$patience" french_buttons || { fail "the menu's buttons are not the French ones"; return; }
+  (unset LANGUAGE LC_ALL LC_MESSAGES; cd "$work" && LANG=fr_FR.UTF-8 "$program" --help) >"$work/help" ||
+    { fail "--help failed"; return; }
+  grep -q "^Utilisation.: zunk" "$work/help" || { fail "--help is not in French: $(head -1 "$work/help")"; return; }
+  quit_from_menu
+}
+
 passed=0
 failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
   scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart \
-  scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept}; do
+  scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept scenario_in_french}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.
   if (trap stop EXIT; $scenario); then

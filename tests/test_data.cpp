@@ -1,14 +1,18 @@
-// The data files the game ships: every picture where the game looks for
-// it, the cursor's tip, and sounds that decode, are not silent and end.
+// The data files the game ships: every picture where the game looks for it,
+// in the sheet of every language, the cursor's tip, and sounds that decode,
+// are not silent and end.
 
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
 
+#include <cctype>
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ingame.h"
+#include "language.h"
 #include "layout.h"
 #include "platform/PictureCodec.h"
 
@@ -40,22 +44,50 @@ Picture load(const std::string &name) {
   return p;
 }
 
-TEST(Data, EveryPictureOfTheSheetIsWhereTheGameLooks) {
-  Picture s = load("zunk.png");
-  ASSERT_EQ(s.w, 1024);
-  ASSERT_GE(s.h, 1012);
+// Every picture the game draws from the sheet, by the names the game uses.
+std::vector<layout::Rect> drawnPictures() {
   using namespace layout;
-  // Every picture the game draws from the sheet, by the names the game uses.
-  std::vector<Rect> rects = {kTitle,       kMenuBackground, kPlayBackground, kFeederStrip, kNotice,
-                             kHelpPanel,   kLeaderDot,      kTopFrame,       kRestingBall, kFlyingBall,
-                             kLink,        kDragMe,         kScoreLabel,     kGameOverTop, kGameOverBottom};
+  std::vector<Rect> rects = {kTitle,      kMenuBackground, kPlayBackground, kFeederStrip, kNotice,    kHelpPanel,
+                             kLeaderDot,  kTopFrame,       kRestingBall,    kFlyingBall,  kLink,      kDragMe,
+                             kScoreLabel, kGameOverTop,    kGameOverBottom, kMusicOn,     kMusicOff,  kSoundsOn,
+                             kSoundsOff,  kFocusArrow,     kPausePanel};
   for (const Rect &b : kButtons) rects.push_back(b);
   for (int k = 0; k <= kLastHardBrick; k++) rects.push_back(brick(k));
   for (int b = 1; b <= kBonusKinds; b++) rects.push_back(bonusIcon(b));
   for (int f = 0; f < 4; f++) rects.push_back(cloud(f));
   for (int d = 0; d < 10; d++) rects.push_back(digit(d));
   for (const auto &c : kCreditRows) rects.push_back({kCreditX1, c[0], kCreditX2, c[1]});
-  for (const Rect &r : rects) {
+  return rects;
+}
+
+// The sheet of every language the build has a catalogue for.
+std::vector<std::string> translatedSheets() {
+  std::vector<std::string> names;
+  std::stringstream list(ZUNK_LANGUAGES);
+  for (std::string tag; std::getline(list, tag, ',');) names.push_back(sheetFile(tag));
+  return names;
+}
+std::vector<std::string> sheets() {
+  std::vector<std::string> names = translatedSheets();
+  names.insert(names.begin(), sheetFile(kDefaultLanguage));
+  return names;
+}
+std::string testName(const ::testing::TestParamInfo<std::string> &info) {
+  std::string name = info.param.substr(0, info.param.find('.'));
+  for (char &c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+
+class Sheet : public ::testing::TestWithParam<std::string> {};
+class TranslatedSheet : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Sheet, HasEveryPictureWhereTheGameLooks) {
+  Picture s = load(GetParam());
+  ASSERT_EQ(s.w, layout::kSheetWidth) << GetParam() << " is missing or not a sheet";
+  ASSERT_EQ(s.h, layout::kSheetHeight);
+  using namespace layout;
+  for (const Rect &r : drawnPictures()) {
     int area = (r.x2 - r.x1) * (r.y2 - r.y1);
     EXPECT_GT(s.visible(r.x1, r.y1, r.x2, r.y2), area / 20)
         << "(" << r.x1 << ", " << r.y1 << ")-(" << r.x2 << ", " << r.y2 << ")";
@@ -67,6 +99,30 @@ TEST(Data, EveryPictureOfTheSheetIsWhereTheGameLooks) {
   // The strip shared by the help panel and the buttons is clear.
   EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
 }
+
+TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {
+  const Picture english = load(sheetFile(kDefaultLanguage)), s = load(GetParam());
+  ASSERT_EQ(s.argb.size(), english.argb.size());
+  using namespace layout;
+  auto same = [&](const Rect &r) {
+    for (int y = r.y1; y < r.y2; y++)
+      for (int x = r.x1; x < r.x2; x++)
+        for (int b = 0; b < 4; b++) {
+          const size_t at = (static_cast<size_t>(y) * s.w + x) * 4 + b;
+          if (s.argb[at] != english.argb[at]) return false;
+        }
+    return true;
+  };
+  // Pictures without words are the same in every language...
+  for (int k = 0; k <= kLastHardBrick; k++) EXPECT_TRUE(same(brick(k))) << "brick " << k;
+  for (const Rect &r : {kMenuBackground, kTopFrame, kFlyingBall, kMusicOff, kFocusArrow}) EXPECT_TRUE(same(r));
+  // ...and those with words are not: a sheet in English under another name fails.
+  for (const Rect &r : {kButtons[0], kButtons[4], kHelpPanel, kPausePanel, kGameOverTop})
+    EXPECT_FALSE(same(r)) << "(" << r.x1 << ", " << r.y1 << ") is the English picture";
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, Sheet, ::testing::ValuesIn(sheets()), testName);
+INSTANTIATE_TEST_SUITE_P(Data, TranslatedSheet, ::testing::ValuesIn(translatedSheets()), testName);
 
 TEST(Data, TheCursorPointsWithItsTopLeftPixel) {
   Picture c = load("curseur.png");

@@ -85,6 +85,8 @@ protected:
     closedir(dir);
     setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+    // The kept frames are in English, whatever this machine's language.
+    setenv("LC_ALL", "C", 1);
     KMiscTools::initMiscTools();
     KMiscTools::setFileSource(true);
     std::snprintf(KMiscTools::currentAppPath, 260, "%s", folder.c_str());

@@ -6,18 +6,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "KMiscTools.h"
 #include "GameFixture.h"
 #include "RecordingGraphic.h"
+#include "catalogue.h"
 #include "credits.h"
 #include "ingame.h"
 #include "language.h"
+#include "playerwords.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
 #include "zunk.h"
@@ -822,6 +829,97 @@ TEST(Language, TheFirstWishTheGameHasWordsForRegionBeforeLanguage) {
   EXPECT_EQ(pickLanguage({"fr"}, {}), "en");
   EXPECT_EQ(sheetFile("en"), "zunk.png");
   EXPECT_EQ(sheetFile("pt_BR"), "zunk-pt_br.png");
+}
+
+// A compiled catalogue as msgfmt lays it out: a header, the table of the
+// original texts, the table of their translations, then the texts.
+std::string compiledCatalogue(std::vector<std::pair<std::string, std::string>> messages, bool bigEndian = false) {
+  std::sort(messages.begin(), messages.end());
+  std::string out;
+  auto word = [&](uint32_t v) {
+    for (int i = 0; i < 4; i++) out += static_cast<char>(v >> (bigEndian ? 24 - 8 * i : 8 * i));
+  };
+  const uint32_t n = messages.size(), originals = 28, translations = originals + 8 * n;
+  uint32_t text = translations + 8 * n;
+  word(0x950412de);
+  word(0);
+  word(n);
+  word(originals);
+  word(translations);
+  word(0);
+  word(0);
+  std::string texts;
+  for (int table = 0; table < 2; table++)
+    for (const auto &m : messages) {
+      const std::string &t = table == 0 ? m.first : m.second;
+      word(t.size());
+      word(text);
+      texts += t + '\0';
+      text += t.size() + 1;
+    }
+  return out + texts;
+}
+
+TEST(Catalogue, TranslatesTextsAndTextsInAContextInEitherByteOrder) {
+  const std::vector<std::pair<std::string, std::string>> messages = {
+      {"", "Content-Type: text/plain; charset=UTF-8\n"},
+      {"PLAY", "JOUER"},
+      {"game over, upper panel\004GAME", "PARTIE"},
+      {"Usage\n", "Utilisation\n"}};
+  for (bool big : {false, true}) {
+    Catalogue words;
+    ASSERT_TRUE(words.read(compiledCatalogue(messages, big))) << big;
+    EXPECT_EQ(words.size(), 3u); // the header is not a text
+    EXPECT_STREQ(words.translate("PLAY"), "JOUER");
+    EXPECT_STREQ(words.translate("Usage\n"), "Utilisation\n");
+    EXPECT_STREQ(words.translate("game over, upper panel", "GAME"), "PARTIE");
+    EXPECT_STREQ(words.translate("GAME"), "GAME"); // without its context: not translated
+    const char *unknown = "QUIT";
+    EXPECT_EQ(words.translate(unknown), unknown);
+  }
+}
+
+TEST(Catalogue, ADamagedOrForeignFileIsRefusedAndLeavesNoWords) {
+  const std::string good = compiledCatalogue({{"PLAY", "JOUER"}, {"QUIT", "QUITTER"}});
+  Catalogue words;
+  ASSERT_TRUE(words.read(good));
+  // Cut anywhere, the file is refused, and what was read before is gone.
+  for (size_t cut = 0; cut < good.size(); cut++) {
+    EXPECT_FALSE(words.read(good.substr(0, cut))) << cut;
+    EXPECT_EQ(words.size(), 0u);
+    EXPECT_STREQ(words.translate("PLAY"), "PLAY");
+  }
+  std::string bad = good;
+  bad[0] = 'x'; // not a catalogue
+  EXPECT_FALSE(words.read(bad));
+  bad = good;
+  bad[6] = 1; // a major revision this reader does not know
+  EXPECT_FALSE(words.read(bad));
+  bad = good;
+  bad[11] = '\x7f'; // more messages than the file could hold
+  EXPECT_FALSE(words.read(bad));
+  bad = good;
+  bad[35] = '\x7f'; // a text's offset past the end
+  EXPECT_FALSE(words.read(bad));
+  bad = good;
+  bad[28] = '\xff'; // a text's length past the end
+  EXPECT_FALSE(words.read(bad));
+  EXPECT_FALSE(words.load("/nonexistent/zunk.mo"));
+  EXPECT_FALSE(words.load("/tmp")); // a folder
+}
+
+TEST(Catalogue, EveryLanguagesCompiledCatalogueIsRead) {
+  std::stringstream list(ZUNK_LANGUAGES);
+  for (std::string tag; std::getline(list, tag, ',');) {
+    Catalogue words;
+    ASSERT_TRUE(words.load(catalogueFiles(ZUNK_BUILD_FOLDER, tag).front())) << tag;
+    EXPECT_STRNE(words.translate("PLAY"), "PLAY") << tag;
+    EXPECT_STRNE(words.translate("game over, lower panel", "OVER"), "OVER") << tag;
+  }
+  Catalogue french;
+  ASSERT_TRUE(french.load(catalogueFiles(ZUNK_BUILD_FOLDER, "fr").front()));
+  EXPECT_STREQ(french.translate("PLAY"), "JOUER");
+  EXPECT_STREQ(french.translate("game over, upper panel", "GAME"), "PARTIE");
 }
 
 TEST_F(ScoreFile, TheSheetIsInThePlayersLanguageWhenTheDataHasIt) {

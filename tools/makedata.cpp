@@ -1,14 +1,45 @@
-// Writes the game's data files: the sprite sheet, the cursor and the sounds.
+// Writes the game's data files: the sprite sheet in every language, the
+// cursor and the sounds.
 //   makedata <folder> [--icons <folder>] [--preview <folder>]
 // --icons also draws the program's icons; --preview composes the game's
-// screens from the new sheet, to judge the look before playing.
+// screens from the new sheets (English in the folder itself, every other
+// language in a folder of its own), to judge the look before playing.
+// The languages and their compiled catalogues are the build's (po/LINGUAS).
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "catalogue.h"
+#include "language.h"
 #include "sheet.h"
 #include "sounds.h"
+
+#ifndef ZUNK_LANGUAGES
+#error "ZUNK_LANGUAGES: the languages the build has catalogues for, separated by commas"
+#endif
+#ifndef ZUNK_BUILD_FOLDER
+#error "ZUNK_BUILD_FOLDER: the build tree, where the catalogues are compiled beside the program"
+#endif
+
+namespace {
+std::vector<std::string> languages() {
+  std::vector<std::string> tags{kDefaultLanguage};
+  std::stringstream list(ZUNK_LANGUAGES);
+  for (std::string tag; std::getline(list, tag, ',');)
+    if (!tag.empty()) tags.push_back(tag);
+  return tags;
+}
+
+int fail(const char *what, const std::string &where) {
+  std::fprintf(stderr, "makedata: could not %s %s\n", what, where.c_str());
+  return 1;
+}
+} // namespace
 
 int main(int argc, char **argv) {
   std::string folder, icons, preview;
@@ -23,21 +54,23 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "usage: makedata <folder> [--icons <folder>] [--preview <folder>]\n");
     return 2;
   }
-  if (!makePictures(folder)) {
-    std::fprintf(stderr, "makedata: could not write the pictures into %s\n", folder.c_str());
-    return 1;
+  std::vector<std::string> tooLong;
+  for (const std::string &tag : languages()) {
+    Catalogue words;
+    const bool english = tag == kDefaultLanguage;
+    const std::string catalogue = catalogueFiles(ZUNK_BUILD_FOLDER, tag).front();
+    if (!english && !words.load(catalogue)) return fail("read the catalogue", catalogue);
+    const std::string sheet = folder + "/" + sheetFile(tag);
+    if (!makeSheet(sheet, tag.c_str(), english ? nullptr : &words, tooLong)) return fail("write", sheet);
+    if (preview.empty()) continue;
+    const std::string screens = english ? preview : preview + "/" + tag;
+    mkdir(screens.c_str(), 0755);
+    if (!makePreviews(sheet, screens)) return fail("write the previews into", screens);
   }
-  if (!makeSounds(folder)) {
-    std::fprintf(stderr, "makedata: could not write the sounds into %s\n", folder.c_str());
-    return 1;
-  }
-  if (!icons.empty() && !makeIcons(icons)) {
-    std::fprintf(stderr, "makedata: could not write the icons into %s\n", icons.c_str());
-    return 1;
-  }
-  if (!preview.empty() && !makePreviews(folder, preview)) {
-    std::fprintf(stderr, "makedata: could not write the previews into %s\n", preview.c_str());
-    return 1;
-  }
+  for (const std::string &report : tooLong) std::fprintf(stderr, "makedata: too long: %s\n", report.c_str());
+  if (!tooLong.empty()) return 1;
+  if (!makeCursor(folder)) return fail("write the cursor into", folder);
+  if (!makeSounds(folder)) return fail("write the sounds into", folder);
+  if (!icons.empty() && !makeIcons(icons)) return fail("write the icons into", icons);
   return 0;
 }

@@ -1,11 +1,17 @@
 #include "sheet.h"
 
 #include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "catalogue.h"
+#include "language.h"
 #include "layout.h"
 
 namespace {
@@ -42,22 +48,118 @@ Colour shade(Colour k, double f) {
   return {s(k.r), s(k.g), s(k.b)};
 }
 
-// Text centred on (cx, cy) with a soft shadow below and to the right.
-void text(cairo_t *c, const char *t, double cx, double cy, double size, Colour k, bool bold = true,
-          double shadow = 0.45) {
-  cairo_select_font_face(c, kFont, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(c, size);
-  cairo_text_extents_t e;
-  cairo_text_extents(c, t, &e);
-  double x = cx - e.width / 2 - e.x_bearing, y = cy - e.height / 2 - e.y_bearing;
-  if (shadow > 0) {
-    cairo_set_source_rgba(c, 0, 0, 0, shadow);
-    cairo_move_to(c, x + size * 0.06, y + size * 0.08);
-    cairo_show_text(c, t);
+// ---- words ------------------------------------------------------------------
+// Every text is looked up in the catalogue of the language being drawn
+// (none: English) and laid out by Pango, which shapes any script and falls
+// back to a font that has its glyphs.
+const Catalogue *gWords = nullptr;
+const char *gLanguage = kDefaultLanguage;
+std::vector<std::string> gTooLong; // texts that did not fit their boxes
+
+const char *tr(const char *t) { return gWords ? gWords->translate(t) : t; }
+const char *trc(const char *context, const char *t) { return gWords ? gWords->translate(context, t) : t; }
+#define N_(t) t
+
+// The smallest text a player still reads at the game's size, and how far a
+// large text may shrink to fit.
+const double kMinTextSize = 9, kMinShrink = 0.6;
+const double kShrinkStep = 0.5;
+// A paragraph's lines, baseline to baseline, in text sizes.
+const double kLineSpacing = 1.3;
+
+struct Box {
+  double w, h;
+};
+
+PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double wrap) {
+  PangoLayout *l = pango_cairo_create_layout(c);
+  PangoContext *context = pango_layout_get_context(l);
+  // The same pixels on every machine, whatever its font configuration says.
+  cairo_font_options_t *options = cairo_font_options_create();
+  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  pango_cairo_context_set_font_options(context, options);
+  cairo_font_options_destroy(options);
+  // Han characters take their Japanese or Chinese forms from the language.
+  pango_context_set_language(context, pango_language_from_string(gLanguage));
+  pango_layout_context_changed(l);
+  PangoFontDescription *font = pango_font_description_new();
+  pango_font_description_set_family(font, kFont);
+  pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+  pango_layout_set_font_description(l, font);
+  pango_font_description_free(font);
+  if (wrap > 0) {
+    pango_layout_set_line_spacing(l, kLineSpacing);
+    pango_layout_set_width(l, static_cast<int>(wrap * PANGO_SCALE));
+    pango_layout_set_wrap(l, PANGO_WRAP_WORD_CHAR);
   }
+  pango_layout_set_text(l, t, -1);
+  return l;
+}
+
+struct Extents {
+  double x, y, w, h;
+};
+// The ink of a single line; the lines' own height for wrapped text.
+Extents extentsOf(PangoLayout *l, bool wrapped) {
+  PangoRectangle ink, logical;
+  pango_layout_get_extents(l, &ink, &logical);
+  const PangoRectangle &r = wrapped ? logical : ink;
+  return {double(r.x) / PANGO_SCALE, double(r.y) / PANGO_SCALE, double(r.width) / PANGO_SCALE,
+          double(r.height) / PANGO_SCALE};
+}
+
+// `t` laid out at `size`, made smaller until it fits `box` (a wrapped text:
+// `box.w` wide, its lines no taller than `box.h`); a text that does not fit
+// at the smallest size allowed is drawn all the same and reported.
+PangoLayout *fitted(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap = false) {
+  const double floor = std::max(kMinTextSize, size * kMinShrink);
+  for (double s = size;; s -= kShrinkStep) {
+    PangoLayout *l = layoutOf(c, t, s, bold, wrap ? box.w : -1);
+    const Extents e = extentsOf(l, wrap);
+    if (e.w <= box.w && e.h <= box.h) return l;
+    if (s - kShrinkStep < floor) {
+      char report[512];
+      std::snprintf(report, sizeof report, "%s: \"%s\" needs %.0fx%.0f px at %.1f px, its box is %.0fx%.0f", gLanguage,
+                    t, e.w, e.h, s, box.w, box.h);
+      gTooLong.push_back(report);
+      return l;
+    }
+    g_object_unref(l);
+  }
+}
+
+void show(cairo_t *c, PangoLayout *l, double x, double y, Colour k) {
   cairo_set_source_rgb(c, k.r, k.g, k.b);
   cairo_move_to(c, x, y);
-  cairo_show_text(c, t);
+  pango_cairo_show_layout(c, l);
+}
+
+// Text centred on (cx, cy) within `box`, with a soft shadow below and to the
+// right: across by its ink, up and down by its line (so that accents and
+// descenders do not move a word, in any script).
+void text(cairo_t *c, const char *t, double cx, double cy, double size, Colour k, Box box, bool bold = true,
+          double shadow = 0.45) {
+  PangoLayout *l = fitted(c, t, size, bold, box);
+  const Extents ink = extentsOf(l, false), line = extentsOf(l, true);
+  const double x = cx - ink.w / 2 - ink.x, y = cy - line.h / 2 - line.y;
+  if (shadow > 0) {
+    cairo_move_to(c, x + size * 0.06, y + size * 0.08);
+    cairo_set_source_rgba(c, 0, 0, 0, shadow);
+    pango_cairo_show_layout(c, l);
+  }
+  show(c, l, x, y, k);
+  g_object_unref(l);
+}
+
+// Text whose first line's baseline starts at (x, y), within `box` (wrapped
+// to its width when `wrap`).
+void leftText(cairo_t *c, const char *t, double x, double y, double size, Colour k, Box box, bool wrap = false) {
+  PangoLayout *l = fitted(c, t, size, false, box, wrap);
+  show(c, l, x, y - double(pango_layout_get_baseline(l)) / PANGO_SCALE, k);
+  g_object_unref(l);
 }
 
 void clip(cairo_t *c, Rect r) {
@@ -276,8 +378,9 @@ void drawTitle(cairo_t *c) {
     cairo_fill(c);
     cairo_restore(c);
   }
-  text(c, "ZUNK", 160, 150, 78, {1, 0.93, 0.4});
-  text(c, "break the wall", 160, 205, 20, {1, 1, 1}, false);
+  text(c, "ZUNK", 160, 150, 78, {1, 0.93, 0.4}, {300, 100});
+  // TRANSLATORS: the title screen's line under the game's name.
+  text(c, tr("break the wall"), 160, 205, 20, {1, 1, 1}, {300, 30}, false);
   ball(c, 160, 255, 18);
   cairo_restore(c);
 }
@@ -286,7 +389,7 @@ void drawMenuBackground(cairo_t *c) {
   Rect r = kMenuBackground;
   sky(c, r, {0.16, 0.3, 0.62}, {0.08, 0.12, 0.3});
   clip(c, r);
-  text(c, "ZUNK", r.x1 + 160, 70, 48, {1, 0.93, 0.4});
+  text(c, "ZUNK", r.x1 + 160, 70, 48, {1, 0.93, 0.4}, {300, 60});
   cairo_restore(c);
 }
 
@@ -330,9 +433,13 @@ void drawPlayBackground(cairo_t *c) {
   roundRect(c, ox + kMenuZone.x1 + 4, kMenuZone.y1 + 2, kMenuZone.w() - 10, kMenuZone.h() - 5, 8);
   vertical(c, kMenuZone.y1, kMenuZone.y2, {0.98, 0.6, 0.2}, {0.8, 0.3, 0.1});
   cairo_fill(c);
-  text(c, "MENU", ox + kMenuZone.x1 + kMenuZone.w() / 2.0 - 1, kMenuZone.y1 + 15, 15, {1, 1, 1});
+  // TRANSLATORS: the small button at the bottom right of the play, back to the menu.
+  text(c, tr("MENU"), ox + kMenuZone.x1 + kMenuZone.w() / 2.0 - 1, kMenuZone.y1 + 15, 15, {1, 1, 1},
+       {kMenuZone.w() - 16.0, kMenuZone.h() - 8.0});
   cairo_restore(c);
 }
+
+const char *const kButtonLabels[5] = {N_("PLAY"), N_("HIGH SCORES"), N_("HELP"), N_("QUIT"), N_("BACK")};
 
 void drawButton(cairo_t *c, Rect full, const char *label) {
   // The strip x 780..786 is shared with the help panel: kept clear.
@@ -350,16 +457,8 @@ void drawButton(cairo_t *c, Rect full, const char *label) {
   roundRect(c, r.x1 + 8, r.y1 + 5, r.w() - 18, (r.h() - 7) / 2.0 - 3, 8);
   cairo_set_source_rgba(c, 1, 1, 1, 0.25);
   cairo_fill(c);
-  text(c, label, r.x1 + r.w() / 2.0 - 1, r.y1 + r.h() / 2.0 - 1, 22, {1, 1, 1});
+  text(c, tr(label), r.x1 + r.w() / 2.0 - 1, r.y1 + r.h() / 2.0 - 1, 22, {1, 1, 1}, {r.w() - 30.0, r.h() - 16.0});
   cairo_restore(c);
-}
-
-void leftText(cairo_t *c, const char *t, double x, double y, double size, Colour k, bool bold = false) {
-  cairo_select_font_face(c, kFont, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(c, size);
-  cairo_set_source_rgb(c, k.r, k.g, k.b);
-  cairo_move_to(c, x, y);
-  cairo_show_text(c, t);
 }
 
 void drawHelp(cairo_t *c) {
@@ -370,26 +469,30 @@ void drawHelp(cairo_t *c) {
   vertical(c, r.y1, r.y2, {0.98, 0.97, 0.92}, {0.9, 0.88, 0.8});
   cairo_fill(c);
   const Colour ink{0.15, 0.15, 0.2}, heading{0.85, 0.35, 0.1};
-  text(c, "HOW TO PLAY", r.x1 + r.w() / 2.0, r.y1 + 18, 16, heading, true, 0);
-  const char *lines[] = {"Pull the ball back on the sling and let go:", "it breaks the brick it lands on and every",
-                         "touching brick of its colour. Steel takes 3", "hits. Don't let the wall reach the top!"};
-  for (int i = 0; i < 4; i++) leftText(c, lines[i], r.x1 + 12, r.y1 + 42 + i * 15, 11.5, ink);
+  const double width = r.w() - 24.0;
+  text(c, tr("HOW TO PLAY"), r.x1 + r.w() / 2.0, r.y1 + 18, 16, heading, {width, 24}, true, 0);
+  // TRANSLATORS: wrapped to the help panel's width, four lines at most.
+  leftText(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and every touching brick of "
+                 "its colour. Steel takes 3 hits. Don't let the wall reach the top!"),
+           r.x1 + 12, r.y1 + 42, 11.5, ink, {width, 66}, true);
   // The bonuses in two columns.
-  const char *bonus[] = {"Bomb: all around", "Hammer: all below", "Clock: holds feed", "Target: shows aim",
-                         "Row clear: the row"};
+  // TRANSLATORS: each bonus and what it breaks or does, beside its icon.
+  const char *bonus[] = {N_("Bomb: all around"), N_("Hammer: all below"), N_("Clock: holds feed"),
+                         N_("Target: shows aim"), N_("Row clear: the row")};
   for (int b = 1; b <= 5; b++) {
     const double x = r.x1 + 8 + ((b - 1) % 2) * 146, y = r.y1 + 116 + ((b - 1) / 2) * 32;
     cairo_save(c);
     cairo_translate(c, x - (31 * b - 30), y - 16 - 667);
     drawIcon(c, bonusIcon(b), b);
     cairo_restore(c);
-    leftText(c, bonus[b - 1], x + 34, y + 4, 11, ink);
+    leftText(c, tr(bonus[b - 1]), x + 34, y + 4, 11, ink, {100, 16});
   }
-  text(c, "KEYS", r.x1 + r.w() / 2.0, r.y1 + 207, 14, heading, true, 0);
-  const char *keys[] = {"Space: hold, pull with the arrows, let go", "P or Esc: pause     M: music     S: sounds",
-                        "Menus: arrows, Tab, Return; Esc: back", "F11: full screen     Ctrl + / Ctrl -: size",
-                        "Shift+F6: screenshot     Ctrl+Q: quit", "Pad: stick pulls, A throws, Start pauses"};
-  for (int i = 0; i < 6; i++) leftText(c, keys[i], r.x1 + 12, r.y1 + 226 + i * 14, 11.5, ink);
+  text(c, tr("KEYS"), r.x1 + r.w() / 2.0, r.y1 + 207, 14, heading, {width, 20}, true, 0);
+  // TRANSLATORS: one line each on the help panel; the keys' names stay as printed on keyboards.
+  const char *keys[] = {N_("Space: hold, pull with the arrows, let go"), N_("P or Esc: pause     M: music     S: sounds"),
+                        N_("Menus: arrows, Tab, Return; Esc: back"), N_("F11: full screen     Ctrl + / Ctrl -: size"),
+                        N_("Shift+F6: screenshot     Ctrl+Q: quit"), N_("Pad: stick pulls, A throws, Start pauses")};
+  for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 226 + i * 14, 11.5, ink, {width, 16});
   cairo_restore(c);
 }
 
@@ -485,9 +588,10 @@ void drawPausePanel(cairo_t *c) {
   const Rect r = kPausePanel;
   clip(c, r);
   framedPanel(c, r, 3, 3, {0.25, 0.4, 0.85}, {0.1, 0.18, 0.45}, 0.85);
-  text(c, "PAUSED", r.x1 + r.w() / 2.0, r.y1 + 38, 34, {1, 0.9, 0.3});
-  text(c, "P, Esc, Start or a click: play on", r.x1 + r.w() / 2.0, r.y1 + 78, 11.5, {1, 1, 1}, false, 0.5);
-  text(c, "Backspace or B: back to the menu", r.x1 + r.w() / 2.0, r.y1 + 98, 11.5, {1, 1, 1}, false, 0.5);
+  const double cx = r.x1 + r.w() / 2.0;
+  text(c, tr("PAUSED"), cx, r.y1 + 38, 34, {1, 0.9, 0.3}, {r.w() - 24.0, 44});
+  text(c, tr("P, Esc, Start or a click: play on"), cx, r.y1 + 78, 11.5, {1, 1, 1}, {r.w() - 16.0, 16}, false, 0.5);
+  text(c, tr("Backspace or B: back to the menu"), cx, r.y1 + 98, 11.5, {1, 1, 1}, {r.w() - 16.0, 16}, false, 0.5);
   cairo_restore(c);
 }
 
@@ -517,11 +621,13 @@ void drawDigits(cairo_t *c) {
     Rect r{kDigitX[d][0], kDigitY1, kDigitX[d][1], kDigitY2};
     clip(c, r);
     char t[2] = {static_cast<char>('0' + d), 0};
-    text(c, t, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 17, {1, 0.95, 0.55}, true, 0.6);
+    text(c, t, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 17, {1, 0.95, 0.55}, {r.w() + 4.0, double(r.h())}, true, 0.6);
     cairo_restore(c);
   }
   clip(c, kScoreLabel);
-  text(c, "SCORE", kScoreLabel.x1 + kScoreLabel.w() / 2.0, kScoreLabel.y1 + 9, 11.5, {1, 1, 1});
+  // TRANSLATORS: the label before the score, in a small box: a short word.
+  text(c, tr("SCORE"), kScoreLabel.x1 + kScoreLabel.w() / 2.0, kScoreLabel.y1 + 9, 11.5, {1, 1, 1},
+       {kScoreLabel.w() - 2.0, double(kScoreLabel.h())});
   cairo_restore(c);
   clip(c, kLeaderDot);
   cairo_arc(c, kLeaderDot.x1 + 3, kLeaderDot.y1 + 3.5, 2.2, 0, 2 * kPi);
@@ -551,7 +657,8 @@ void drawSmallPieces(cairo_t *c) {
   cairo_line_to(c, kDragMe.x1 + 13, kDragMe.y1 + kDragMe.h() - 12);
   cairo_close_path(c);
   cairo_fill(c);
-  text(c, "drag me!", kDragMe.x1 + 63, kDragMe.y1 + kDragMe.h() / 2.0, 15, {0.85, 0.3, 0.1}, true, 0);
+  // TRANSLATORS: the bubble beside the ball in the first game, asking the player to pull it.
+  text(c, tr("drag me!"), kDragMe.x1 + 63, kDragMe.y1 + kDragMe.h() / 2.0, 15, {0.85, 0.3, 0.1}, {80, 26}, true, 0);
   cairo_restore(c);
   for (int f = 0; f < 4; f++) {
     Rect r = cloud(f);
@@ -569,27 +676,31 @@ void drawSmallPieces(cairo_t *c) {
 
 void drawGameOver(cairo_t *c) {
   const Rect halves[2] = {kGameOverTop, kGameOverBottom};
-  const char *words[2] = {"GAME", "OVER"};
+  // TRANSLATORS: "GAME OVER" on two panels, one above the other.
+  const char *words[2] = {trc("game over, upper panel", "GAME"), trc("game over, lower panel", "OVER")};
   for (int i = 0; i < 2; i++) {
     Rect r = halves[i];
     clip(c, r);
     framedPanel(c, r, 4, 6, {0.95, 0.25, 0.3}, {0.6, 0.08, 0.15}, 0.8);
-    text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 50, {1, 1, 1});
+    text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 50, {1, 1, 1}, {r.w() - 28.0, r.h() - 20.0});
     cairo_restore(c);
   }
 }
 
 void drawTextPieces(cairo_t *c) {
   clip(c, kNotice);
-  text(c, "Zunk 1.0 - a game of bricks", kNotice.x1 + kNotice.w() / 2.0, kNotice.y1 + 10, 12, {1, 1, 1}, false, 0.6);
+  // TRANSLATORS: the line at the bottom of the title and the menu.
+  text(c, tr("Zunk 1.0 - a game of bricks"), kNotice.x1 + kNotice.w() / 2.0, kNotice.y1 + 10, 12, {1, 1, 1},
+       {kNotice.w() - 4.0, double(kNotice.h())}, false, 0.6);
   cairo_restore(c);
-  const char *credits[7] = {"Zunk: a game of bricks", "Design and code: the Zunk team", "Pictures drawn by our own program",
-                            "Sounds made by our own synthesiser", "Built on its own 2D engine",
-                            "Thanks for playing!", "Press BACK to return"};
+  // TRANSLATORS: the credits, shown one line at a time under the help panel.
+  const char *credits[7] = {N_("Zunk: a game of bricks"), N_("Design and code: the Zunk team"),
+                            N_("Pictures drawn by our own program"), N_("Sounds made by our own synthesiser"),
+                            N_("Built on its own 2D engine"), N_("Thanks for playing!"), N_("Press BACK to return")};
   for (int i = 0; i < 7; i++) {
     Rect r{kCreditX1, kCreditRows[i][0], kCreditX2, kCreditRows[i][1]};
     clip(c, r);
-    text(c, credits[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 11.5, {1, 0.95, 0.75}, false, 0.7);
+    text(c, tr(credits[i]), r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 11.5, {1, 0.95, 0.75}, {kCreditX2 - kCreditX1 - 4.0, double(r.h())}, false, 0.7);
     cairo_restore(c);
   }
 }
@@ -621,7 +732,11 @@ bool writeCursor(const std::string &path) {
 }
 } // namespace
 
-bool makePictures(const std::string &folder) {
+bool makeSheet(const std::string &path, const char *language, const Catalogue *words,
+               std::vector<std::string> &tooLong) {
+  gLanguage = language;
+  gWords = words;
+  gTooLong.clear();
   cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSheetWidth, kSheetHeight);
   cairo_t *c = cairo_create(s);
   cairo_set_antialias(c, CAIRO_ANTIALIAS_GOOD);
@@ -644,10 +759,14 @@ bool makePictures(const std::string &folder) {
   drawGameOver(c);
   drawTextPieces(c);
   cairo_destroy(c);
-  bool ok = cairo_surface_write_to_png(s, (folder + "/zunk.png").c_str()) == CAIRO_STATUS_SUCCESS;
+  bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
-  return ok && writeCursor(folder + "/curseur.png");
+  tooLong.insert(tooLong.end(), gTooLong.begin(), gTooLong.end());
+  gWords = nullptr;
+  return ok;
 }
+
+bool makeCursor(const std::string &folder) { return writeCursor(folder + "/curseur.png"); }
 
 namespace {
 void put(cairo_t *c, cairo_surface_t *sheet, Rect r, double x, double y, double alpha = 1) {
@@ -664,8 +783,8 @@ bool save(cairo_surface_t *screen, const std::string &path) {
 }
 } // namespace
 
-bool makePreviews(const std::string &dataFolder, const std::string &outFolder) {
-  cairo_surface_t *sheet = cairo_image_surface_create_from_png((dataFolder + "/zunk.png").c_str());
+bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
+  cairo_surface_t *sheet = cairo_image_surface_create_from_png(sheetPath.c_str());
   if (cairo_surface_status(sheet) != CAIRO_STATUS_SUCCESS) return false;
   cairo_surface_t *screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 320, 480);
   cairo_t *c = cairo_create(screen);

@@ -1,0 +1,27 @@
+#include "playerwords.h"
+
+#include "KMiscTools.h"
+#include "catalogue.h"
+#include "language.h"
+
+std::string playerSheet() {
+  // A language is there when the data folder has its sheet.
+  return sheetFile(pickLanguageIf(KMiscTools::getPreferredLanguages(), [](const std::string &tag) {
+    return KMiscTools::fileExists(KMiscTools::makeFilePath(sheetFile(tag).c_str()));
+  }));
+}
+
+const Catalogue &playerCatalogue() {
+  static Catalogue words;
+  static bool chosen = false;
+  if (chosen) return words;
+  chosen = true;
+  KMiscTools::initMiscTools();
+  pickLanguageIf(KMiscTools::getPreferredLanguages(), [](const std::string &tag) {
+    if (tag == kDefaultLanguage) return true; // the sources' own words
+    for (const std::string &file : catalogueFiles(KMiscTools::currentAppPath, tag))
+      if (words.load(file)) return true;
+    return false;
+  });
+  return words;
+}
