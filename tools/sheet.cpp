@@ -64,8 +64,9 @@ const char *trc(const char *context, const char *t) { return gWords ? gWords->tr
 // large text may shrink to fit.
 const double kMinTextSize = 9, kMinShrink = 0.6;
 const double kShrinkStep = 0.5;
-// A paragraph's lines, baseline to baseline, in text sizes.
-const double kLineSpacing = 1.3;
+// The room between a paragraph's lines, beyond their fonts' own, in text
+// sizes (a fixed gap: the fonts of some scripts have taller lines already).
+const double kLineGap = 0.15;
 
 struct Box {
   double w, h;
@@ -91,7 +92,7 @@ PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double 
   pango_layout_set_font_description(l, font);
   pango_font_description_free(font);
   if (wrap > 0) {
-    pango_layout_set_line_spacing(l, kLineSpacing);
+    pango_layout_set_spacing(l, static_cast<int>(kLineGap * size * PANGO_SCALE));
     pango_layout_set_width(l, static_cast<int>(wrap * PANGO_SCALE));
     pango_layout_set_wrap(l, PANGO_WRAP_WORD_CHAR);
   }
