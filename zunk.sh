@@ -5,6 +5,7 @@
 #                       (also once under AddressSanitizer + UBSan, and the
 #                       sound and window tests under ThreadSanitizer)
 #   ./zunk.sh build     install what is missing and build
+#   ./zunk.sh package   build the Debian package zunk_<version>_<arch>.deb here
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -14,7 +15,10 @@ packages=(build-essential cmake pkg-config clang libclang-rt-14-dev libsdl2-dev 
   xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
 # The tests also run the data generator, which draws every language's words:
 # its fonts (Japanese and Chinese among them) are needed for that alone.
-test_packages=(fonts-dejavu-core fonts-noto-cjk)
+test_packages=(fonts-dejavu-core fonts-noto-cjk lintian)
+# Building the package: dpkg-shlibdeps (its dependencies) and file (which
+# files are programs).
+package_packages=(dpkg-dev file)
 
 install() { # extra packages...
   local missing=()
@@ -36,6 +40,23 @@ build() { # folder, extra cmake arguments...
   cmake --build "$dir" -j"$(nproc)"
 }
 
+# The package's build: as Debian builds its own (hardened, optimised, the
+# games layout), in build-package; cpack there writes the package.
+package() {
+  local flags
+  flags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
+  CFLAGS="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CFLAGS) $flags" \
+    CXXFLAGS="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $flags" \
+    LDFLAGS="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)" \
+    cmake -S . -B build-package -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
+    -DZUNK_INSTALL_DATADIR=share/games/zunk -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF >/dev/null
+  cmake --build build-package -j"$(nproc)"
+  rm -f build-package/zunk_*.deb zunk_*.deb
+  (cd build-package && cpack >/dev/null)
+  cp build-package/zunk_*.deb .
+  echo "Built: $(ls zunk_*.deb)"
+}
+
 case "${1:-}" in
 play)
   install
@@ -46,8 +67,12 @@ build)
   install
   build build
   ;;
+package)
+  install "${package_packages[@]}"
+  package
+  ;;
 test)
-  install "${test_packages[@]}"
+  install "${test_packages[@]}" "${package_packages[@]}"
   # The generator must never rot: it runs into a scratch folder.
   build build
   scratch=$(mktemp -d)
@@ -63,10 +88,19 @@ test)
   CC=clang CXX=clang++ build build-fuzz -DZUNK_FUZZ=ON -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF
   bash tests/fuzz/run.sh build-fuzz 2000
   echo "== The whole suite"
-  cd build && ctest --output-on-failure
+  (cd build && ctest --output-on-failure)
+  echo "== The Debian package"
+  package
+  if [ "$(id -u)" -eq 0 ]; then
+    bash tests/package.sh zunk_*.deb build/tests/closewindow
+  else
+    # Installing it changes the system: that part runs as root (as in CI).
+    echo "Not root: the package is checked by lintian, not installed."
+    lintian --fail-on error zunk_*.deb
+  fi
   ;;
 *)
-  echo "usage: $0 play|test|build" >&2
+  echo "usage: $0 play|test|build|package" >&2
   exit 2
   ;;
 esac

@@ -44,6 +44,11 @@ void kmProcessEvents() {
 void KMiscTools::setEventDispatcher(void (*dispatcher)()) { gDispatcher = dispatcher; }
 
 namespace {
+// Where an installed program's data lies, from the program's folder: the
+// games layout of a distribution (/usr/games, /usr/share/games/zunk) or a
+// plain prefix (bin, share/zunk).
+const char *const kInstalledDataFolders[] = {"../share/games/zunk", "../share/zunk"};
+
 void findFolders();
 std::string dataFolderText() {
   findFolders();
@@ -74,8 +79,13 @@ void findFolders() {
   std::string app = platform::executableFolder();
   std::string resources = "data";
   struct stat st;
-  if (stat((app + "/data").c_str(), &st) != 0 && stat((app + "/../share/zunk").c_str(), &st) == 0)
-    resources = "../share/zunk";
+  if (stat((app + "/data").c_str(), &st) != 0) {
+    for (const char *installed : kInstalledDataFolders)
+      if (stat((app + "/" + installed).c_str(), &st) == 0) {
+        resources = installed;
+        break;
+      }
+  }
   copyCut(K::_resourcePath, resources);
   copyCut(K::currentAppPath, app);
   std::string parent = app;
@@ -148,11 +158,20 @@ const char *KMiscTools::getUserDataFolder() {
   return folderName;
 }
 
+bool KMiscTools::isDataFolderInstalled() {
+  findFolders();
+  for (const char *installed : kInstalledDataFolders)
+    if (_inPackage && std::strcmp(_resourcePath, installed) == 0) return true;
+  return false;
+}
+
 const char *KMiscTools::makeWritableFilePath(const char *name) {
   static char writable[520];
   std::string path = makeFilePath(name);
   const std::string folder = path.substr(0, path.find_last_of('/'));
-  if (access(folder.c_str(), W_OK) != 0) {
+  // An installed data folder belongs to the system, even for a user who
+  // could write it (root): what the program writes goes to the user's.
+  if (isDataFolderInstalled() || access(folder.c_str(), W_OK) != 0) {
     if (const char *user = getUserDataFolder()) path = std::string(user) + "/" + name;
   }
   std::snprintf(writable, sizeof writable, "%s", path.c_str());

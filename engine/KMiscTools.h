@@ -47,9 +47,13 @@ public:
   /// The folder where this program keeps the user's own files (created on
   /// demand), or null when it cannot be made.
   static const char *getUserDataFolder();
+  /// Whether the data folder is an installed program's (share/games/zunk or
+  /// share/zunk beside the program's folder), not a build tree's "data".
+  static bool isDataFolderInstalled();
   /// Where the program writes its data file `name`: the data folder when it
-  /// can be written (not an installed copy), else the user's data folder;
-  /// the data folder's path when neither can be had. Cut to 519 characters.
+  /// can be written and is not an installed one, else the user's data
+  /// folder; the data folder's path when neither can be had. Cut to 519
+  /// characters.
   static const char *makeWritableFilePath(const char *name);
   /// Calls `callback` for each entry of `folder` (which should end in '/'),
   /// "." excluded, ".." included, in the system's order, until it returns false.

@@ -435,7 +435,7 @@ bool readOnlyFile(const std::string &path) {
 const char *scoresPath() {
   static std::string path;
   const std::string data = KMiscTools::makeFilePath("thescores");
-  // An installed copy cannot write its data folder, and a table the player
+  // An installed copy never writes its data folder, and a table the player
   // made read-only stays as it is: the scores then live in the user's own
   // data folder.
   path = KMiscTools::makeWritableFilePath("thescores");

@@ -6,7 +6,8 @@
 # for a fixed time), and leaves nothing running, even when it fails; a
 # failing scenario keeps its screen and the game's output in /tmp.
 # With ZUNK_INSTALLED=<prefix> the installed program is tested instead, in
-# its own prefix (bin/zunk, share/zunk), started from another folder.
+# its own prefix (bin/zunk, share/zunk), started from another folder; with
+# ZUNK_INSTALLED=package, the installed package's /usr/games/zunk, in place.
 # ZUNK_SCENARIOS names the scenarios to run (all by default).
 set -u
 zunk=$1
@@ -112,7 +113,13 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   1024x768) ox=352 oy=144 scale=1 ;;
   1920x1080) ox=640 oy=60 scale=2 ;;
   esac
-  if [ -n "${ZUNK_INSTALLED:-}" ]; then
+  # An installed game writes nothing into its data folder: what it keeps is
+  # in the user's data folder.
+  kept=$work/user/zunk
+  if [ "${ZUNK_INSTALLED:-}" = package ]; then
+    datadir=/usr/share/games/zunk
+    program=/usr/games/zunk
+  elif [ -n "${ZUNK_INSTALLED:-}" ]; then
     # An installed copy: its own prefix, started from another folder.
     cp -r "$ZUNK_INSTALLED" "$work/usr"
     datadir=$work/usr/share/zunk
@@ -123,9 +130,10 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
     # The compiled catalogues lie beside the program in a build tree.
     [ ! -d "$(dirname "$zunk")/locale" ] || cp -r "$(dirname "$zunk")/locale" "$work/locale"
     datadir=$work/data
+    kept=$datadir
     program=./zunk
   fi
-  rm -f "$datadir/thescores"
+  rm -f "$kept/thescores"
   [ -z "${scores_setup:-}" ] || $scores_setup
   menu=$(sheet 340 20)
   play=$(sheet 645 300)
@@ -158,7 +166,7 @@ finish() { # waits for the exit; checks status 0 and the scores file
   gpid=
   [ $status -eq 0 ] || { fail "exit status $status"; return 1; }
   local size
-  size=$(stat -c %s "$datadir/thescores" 2>/dev/null)
+  size=$(stat -c %s "$kept/thescores" 2>/dev/null)
   [ "$size" = 40 ] || { fail "thescores is '${size:-missing}' bytes"; return 1; }
   stop
 }
@@ -205,13 +213,13 @@ scenario_menus_and_a_game() {
   bottom=$(pixel 5 470)
   local n
   for n in 1 2; do
-    hold_keys_until "shift F6" picture_is "$datadir/screenshot$n.tga" 320x480 ||
+    hold_keys_until "shift F6" picture_is "$kept/screenshot$n.tga" 320x480 ||
       { fail "no screenshot$n.tga of 320x480"; return; }
   done
-  [ ! -e "$datadir/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
+  [ ! -e "$kept/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
   local shottop shotbottom
-  shottop=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | colour)
-  shotbottom=$(convert "$datadir/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | colour)
+  shottop=$(convert "$kept/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | colour)
+  shotbottom=$(convert "$kept/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | colour)
   [ "$shottop" = "$top" ] && [ "$shotbottom" = "$bottom" ] ||
     { fail "screenshot not upright: $shottop/$shotbottom against $top/$bottom"; return; }
   grep -q "export ok" "$work/stderr" || { fail "no 'export ok'"; return; }
@@ -271,7 +279,7 @@ scenario_large_screen() {
   block=$(import -window root -crop 2x2+$((640 + 2 * 150))+$((60 + 2 * 60)) -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | sort -u | wc -l)
   [ "$block" = 1 ] || { fail "a game pixel is not one 2x2 block"; return; }
   hold_until 100 150 on_play || { fail "play did not start"; return; }
-  hold_keys_until "shift F6" picture_is "$datadir/screenshot1.tga" 320x480 ||
+  hold_keys_until "shift F6" picture_is "$kept/screenshot1.tga" 320x480 ||
     { fail "no screenshot of 320x480 on a large screen"; return; }
   # Full screen is the window manager's business: one comes in now.
   openbox --sm-disable >/dev/null 2>&1 &

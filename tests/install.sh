@@ -23,21 +23,24 @@ check() { # description, command...
 }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "install: cmake --install failed"; echo "0 passed, 1 failed"; exit 1; }
-for f in bin/zunk share/zunk/zunk.png share/zunk/curseur.png share/zunk/monkey.ogg share/applications/zunk.desktop \
-  share/metainfo/io.github.zunk.Zunk.metainfo.xml share/man/man6/zunk.6 share/icons/hicolor/64x64/apps/zunk.png \
-  share/icons/hicolor/128x128/apps/zunk.png share/icons/hicolor/256x256/apps/zunk.png \
+id=io.github.zunk.Zunk
+for f in bin/zunk share/zunk/zunk.png share/zunk/curseur.png share/zunk/monkey.ogg share/applications/$id.desktop \
+  share/metainfo/$id.metainfo.xml share/man/man6/zunk.6.gz share/icons/hicolor/64x64/apps/$id.png \
+  share/icons/hicolor/128x128/apps/$id.png share/icons/hicolor/256x256/apps/$id.png share/doc/zunk/copyright \
   share/zunk/zunk-fr.png share/zunk/zunk-zh_cn.png share/locale/fr/LC_MESSAGES/zunk.mo \
   share/locale/pt_BR/LC_MESSAGES/zunk.mo; do
   check "missing $f" test -f "$prefix/$f"
 done
-check "desktop entry does not validate" desktop-file-validate "$prefix/share/applications/zunk.desktop"
-check "metainfo does not validate" appstreamcli validate --no-net --explain "$prefix/share/metainfo/io.github.zunk.Zunk.metainfo.xml"
-check "man page does not format" man --warnings -l "$prefix/share/man/man6/zunk.6"
+check "desktop entry does not validate" desktop-file-validate "$prefix/share/applications/$id.desktop"
+check "metainfo does not validate" appstreamcli validate --pedantic --no-net --explain "$prefix/share/metainfo/$id.metainfo.xml"
+check "the metainfo's launchable is not the desktop entry" grep -q ">$id.desktop</launchable>" "$prefix/share/metainfo/$id.metainfo.xml"
+check "the desktop entry's icon is not the application's" grep -q "^Icon=$id\$" "$prefix/share/applications/$id.desktop"
+check "man page does not format" man --warnings -l "$prefix/share/man/man6/zunk.6.gz"
 check "--version" bash -c "'$prefix/bin/zunk' --version | grep -q '^zunk [0-9]'"
 check "--help" bash -c "LANGUAGE= LC_ALL=C '$prefix/bin/zunk' --help | grep -q Usage"
 check "--help in the player's language" bash -c "LANGUAGE= LC_ALL= LANG=fr_FR.UTF-8 '$prefix/bin/zunk' --help | grep -q ^Utilisation"
-check "the desktop entry is not translated" grep -q '^Comment\[fr\]=' "$prefix/share/applications/zunk.desktop"
-check "the metainfo is not translated" grep -q '<summary xml:lang="fr">' "$prefix/share/metainfo/io.github.zunk.Zunk.metainfo.xml"
+check "the desktop entry is not translated" grep -q '^Comment\[fr\]=' "$prefix/share/applications/$id.desktop"
+check "the metainfo is not translated" grep -q '<summary xml:lang="fr">' "$prefix/share/metainfo/$id.metainfo.xml"
 check "a wrong argument is refused with status 2" bash -c "LANGUAGE= LC_ALL=C '$prefix/bin/zunk' --bogus 2>&1 | grep -q Usage; test \${PIPESTATUS[0]} -eq 2"
 
 # The installed game, run by an ordinary user from another folder.

@@ -90,6 +90,27 @@ TEST_F(Paths, MakeFilePathFollowsTheFileSource) {
   EXPECT_STREQ(path, "a/b/c");
 }
 
+TEST_F(Paths, AnInstalledDataFolderIsNeverWrittenEvenWhenItCouldBe) {
+  char tmpl[] = "/tmp/zunkpathsXXXXXX";
+  const std::string root = mkdtemp(tmpl);
+  for (const char *folder : {"/games", "/share", "/share/games", "/share/games/zunk", "/data", "/user"})
+    mkdir((root + folder).c_str(), 0755);
+  setenv("XDG_DATA_HOME", (root + "/user").c_str(), 1);
+  std::snprintf(KMiscTools::currentAppPath, 260, "%s/games", root.c_str());
+  KMiscTools::setFileSource(true);
+  // The games layout of a distribution, writable here (as for root): the user's folder.
+  std::snprintf(KMiscTools::_resourcePath, 260, "../share/games/zunk");
+  EXPECT_TRUE(KMiscTools::isDataFolderInstalled());
+  EXPECT_EQ(std::string(KMiscTools::makeWritableFilePath("thescores")), root + "/user/zunk/thescores");
+  // A build tree's data folder beside the program is written when it can be.
+  std::snprintf(KMiscTools::currentAppPath, 260, "%s", root.c_str());
+  std::snprintf(KMiscTools::_resourcePath, 260, "data");
+  EXPECT_FALSE(KMiscTools::isDataFolderInstalled());
+  EXPECT_EQ(std::string(KMiscTools::makeWritableFilePath("thescores")), root + "/data/thescores");
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(std::system(("rm -rf " + root).c_str()), 0);
+}
+
 TEST_F(Paths, OnlyThePartBelowTheDataFolderIsLowerCased) {
   KMiscTools::setFileSource(true);
   char inside[] = "/Games/Zunk/data/Pics/A.PNG";
