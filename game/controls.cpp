@@ -14,32 +14,75 @@ const int kStickTravel = 32768;
 bool keyDown[K_VK_ERROR] = {}, keyWasDown[K_VK_ERROR] = {};
 bool padDown[K_JOY_DPAD_RIGHT + 1] = {}, padWasDown[K_JOY_DPAD_RIGHT + 1] = {};
 bool mouseDown = false, mouseWasDown = false;
+int mouseAtX = 0, mouseAtY = 0;
 int stickX = 0, stickY = 0;
 
-struct Pull {
-  bool active = false;
-  int x = 0, y = 0;         ///< the point the ball follows
-  int grabX = 0, grabY = 0; ///< where it was grabbed: the stick pulls from there
-  int heldFrames = 0;       ///< how long an arrow has been held
-} pull;
+// The keys and gamepad buttons the play reads, by their bit in PlayInput.
+const struct {
+  uint32_t bit;
+  EKeyboardLayout key;
+} kPlayKeys[] = {{kHeldSpace, K_VK_SPACE}, {kHeldLeft, K_VK_LEFT},     {kHeldRight, K_VK_RIGHT},
+                 {kHeldUp, K_VK_UP},       {kHeldDown, K_VK_DOWN},     {kHeldP, K_VK_P},
+                 {kHeldEscape, K_VK_ESCAPE}, {kHeldBackspace, K_VK_BACK}, {kHeldReturn, K_VK_RETURN}};
+const struct {
+  uint32_t bit;
+  int button;
+} kPlayButtons[] = {{kHeldPadA, K_JOY_A},           {kHeldPadB, K_JOY_B},         {kHeldPadStart, K_JOY_START},
+                    {kHeldPadLeft, K_JOY_DPAD_LEFT}, {kHeldPadRight, K_JOY_DPAD_RIGHT}, {kHeldPadUp, K_JOY_DPAD_UP},
+                    {kHeldPadDown, K_JOY_DPAD_DOWN}};
+
+Pull pull;
 
 bool padPressed(int button) { return padDown[button] && !padWasDown[button]; }
+// What was down becomes what was down last frame.
+void nextFrame() {
+  std::copy(std::begin(keyDown), std::end(keyDown), keyWasDown);
+  std::copy(std::begin(padDown), std::end(padDown), padWasDown);
+  mouseWasDown = mouseDown;
+}
 bool grabHeld() { return keyDown[K_VK_SPACE] || padDown[K_JOY_A]; }
 bool grabPressed() { return keyPressed(K_VK_SPACE) || padPressed(K_JOY_A); }
 } // namespace
 
 void readControls() {
-  std::copy(std::begin(keyDown), std::end(keyDown), keyWasDown);
+  nextFrame();
   for (int k = 0; k < K_VK_ERROR; k++) keyDown[k] = KInput::isPressed(static_cast<EKeyboardLayout>(k));
-  std::copy(std::begin(padDown), std::end(padDown), padWasDown);
   // A gamepad plugged in mid-game is taken up at once; one pulled out reads
   // as released, and the mouse and keyboard go on.
   const bool pad = KInput::joyEnable(kPad);
   for (int b = 0; b <= K_JOY_DPAD_RIGHT; b++) padDown[b] = pad && KInput::joyButtonN(kPad, b);
   stickX = pad ? static_cast<int>(KInput::joyX(kPad, 0)) : 0;
   stickY = pad ? static_cast<int>(KInput::joyY(kPad, 0)) : 0;
-  mouseWasDown = mouseDown;
   mouseDown = KInput::getLeftButtonState();
+  mouseAtX = KInput::getMouseX();
+  mouseAtY = KInput::getMouseY();
+}
+
+void replayControls(const PlayInput &input) {
+  nextFrame();
+  std::fill(std::begin(keyDown), std::end(keyDown), false);
+  std::fill(std::begin(padDown), std::end(padDown), false);
+  for (const auto &k : kPlayKeys) keyDown[k.key] = input.held & k.bit;
+  for (const auto &b : kPlayButtons) padDown[b.button] = input.held & b.bit;
+  mouseDown = input.held & kHeldMouse;
+  mouseAtX = input.mouseX;
+  mouseAtY = input.mouseY;
+  stickX = input.stickX;
+  stickY = input.stickY;
+}
+
+PlayInput playInput() {
+  PlayInput input;
+  input.mouseX = static_cast<int16_t>(mouseAtX);
+  input.mouseY = static_cast<int16_t>(mouseAtY);
+  input.held = mouseDown ? static_cast<uint32_t>(kHeldMouse) : 0u;
+  for (const auto &k : kPlayKeys)
+    if (keyDown[k.key]) input.held |= k.bit;
+  for (const auto &b : kPlayButtons)
+    if (padDown[b.button]) input.held |= b.bit;
+  input.stickX = static_cast<int16_t>(std::clamp(stickX, -32768, 32767));
+  input.stickY = static_cast<int16_t>(std::clamp(stickY, -32768, 32767));
+  return input;
 }
 
 void resetControls() {
@@ -48,6 +91,7 @@ void resetControls() {
   std::fill(std::begin(padDown), std::end(padDown), false);
   std::fill(std::begin(padWasDown), std::end(padWasDown), false);
   mouseDown = mouseWasDown = false;
+  mouseAtX = mouseAtY = 0;
   stickX = stickY = 0;
   pull = Pull();
 }
@@ -99,6 +143,12 @@ void updatePull(float ballX, float ballY, bool ballFree) {
   pull.y = std::clamp(pull.y, 0, 479);
 }
 
-int pointerX() { return pull.active ? pull.x : KInput::getMouseX(); }
-int pointerY() { return pull.active ? pull.y : KInput::getMouseY(); }
-bool pointerDown() { return (pull.active && grabHeld()) || KInput::getLeftButtonState(); }
+Pull currentPull() { return pull; }
+void setPull(const Pull &p) { pull = p; }
+
+int pointerX() { return pull.active ? pull.x : mouseAtX; }
+int pointerY() { return pull.active ? pull.y : mouseAtY; }
+bool pointerDown() { return (pull.active && grabHeld()) || mouseDown; }
+int mouseX() { return mouseAtX; }
+int mouseY() { return mouseAtY; }
+bool mouseHeld() { return mouseDown; }

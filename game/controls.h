@@ -5,10 +5,65 @@
 // by readControls; with the keyboard and the gamepad left alone, the sling
 // follows the mouse exactly as before.
 
+#include <cstdint>
+
 #include "KInput.h"
+
+/// Everything the play reads from the player in one frame: the pointer, its
+/// button, the keys and the gamepad's buttons the play uses (PlayHeld bits)
+/// and the left stick. Recorded with every game and given back when the
+/// game is replayed.
+struct PlayInput {
+  int16_t mouseX = 0, mouseY = 0;
+  uint32_t held = 0;
+  int16_t stickX = 0, stickY = 0;
+  bool operator==(const PlayInput &o) const {
+    return mouseX == o.mouseX && mouseY == o.mouseY && held == o.held && stickX == o.stickX && stickY == o.stickY;
+  }
+  bool operator!=(const PlayInput &o) const { return !(*this == o); }
+};
+/// What PlayInput::held holds, one bit each.
+enum PlayHeld : uint32_t {
+  kHeldMouse = 1u << 0,
+  kHeldSpace = 1u << 1,
+  kHeldLeft = 1u << 2,
+  kHeldRight = 1u << 3,
+  kHeldUp = 1u << 4,
+  kHeldDown = 1u << 5,
+  kHeldP = 1u << 6,
+  kHeldEscape = 1u << 7,
+  kHeldBackspace = 1u << 8,
+  kHeldReturn = 1u << 9,
+  kHeldPadA = 1u << 10,
+  kHeldPadB = 1u << 11,
+  kHeldPadStart = 1u << 12,
+  kHeldPadLeft = 1u << 13,
+  kHeldPadRight = 1u << 14,
+  kHeldPadUp = 1u << 15,
+  kHeldPadDown = 1u << 16,
+};
+/// Every PlayHeld bit.
+const uint32_t kAllHeld = (1u << 17) - 1;
+
+/// The keyboard's or gamepad's pull on the ball.
+struct Pull {
+  bool active = false;
+  int x = 0, y = 0;         ///< the point the ball follows
+  int grabX = 0, grabY = 0; ///< where it was grabbed: the stick pulls from there
+  int heldFrames = 0;       ///< how long an arrow has been held
+};
+/// The pull as it stands, and setting it (a replay starts from the
+/// recorded game's).
+Pull currentPull();
+void setPull(const Pull &pull);
 
 /// Reads the devices: called once at the start of every frame.
 void readControls();
+/// Instead of reading the devices, takes `input` as this frame's (a replay):
+/// the keys and buttons outside it are up.
+void replayControls(const PlayInput &input);
+/// This frame's input, as the play reads it.
+PlayInput playInput();
 /// Forgets every press and the pull, as the program starts.
 void resetControls();
 
@@ -40,6 +95,10 @@ void updatePull(float ballX, float ballY, bool ballFree);
 int pointerX();
 int pointerY();
 bool pointerDown();
+/// The mouse this frame: where it is and whether its left button is down.
+int mouseX();
+int mouseY();
+bool mouseHeld();
 
 /// How the pull moves: a held arrow goes kPullStartStep pixels a frame,
 /// one more every kPullSpeedUpFrames frames, up to kPullTopStep; the stick

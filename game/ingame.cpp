@@ -7,6 +7,7 @@
 #include "KInput.h"
 #include "controls.h"
 #include "layout.h"
+#include "replay.h"
 #include "zunk.h"
 
 using namespace layout;
@@ -78,9 +79,28 @@ void resetInGameStatics() {
   gozoom2 = gorot2 = 1;
 }
 
+void getInGameStatics(int32_t &scoreTimer, float wobble[4]) {
+  scoreTimer = scoretimer;
+  wobble[0] = gozoom1;
+  wobble[1] = gorot1;
+  wobble[2] = gozoom2;
+  wobble[3] = gorot2;
+}
+
+void setInGameStatics(int32_t scoreTimer, const float wobble[4]) {
+  scoretimer = scoreTimer;
+  gozoom1 = wobble[0];
+  gorot1 = wobble[1];
+  gozoom2 = wobble[2];
+  gorot2 = wobble[3];
+}
+
 // ------------------------------------------------------------------ session
 
 void resetInGame() {
+  // A new game: the one before it is kept, and this one recorded from its
+  // first random draw.
+  startRecording();
   scoreSent = false;
   gameover = false;
   gameOverProgress = 0;
@@ -131,8 +151,8 @@ long doInGame() {
   }
   if (brickLine[8].color != kNoBrick && !isStillFalling()) dropLine();
   if (gameover) drawGameOver();
-  if (KInput::getLeftButtonState()) {
-    const int x = KInput::getMouseX(), y = KInput::getMouseY();
+  if (mouseHeld()) {
+    const int x = mouseX(), y = mouseY();
     if (x >= 226 && x <= 319 && y >= 449 && y <= 479) return 1;
     if (y >= 1 && y <= 293 && gameover && gameOverProgress >= 1) resetInGame();
   }
@@ -146,7 +166,7 @@ long doInGame() {
 void fillFirstLine() {
   for (int col = 0; col < 9; col++) {
     sBrick &b = brickWall[7][col];
-    b.color = std::rand() % difficulty;
+    b.color = drawRandom() % difficulty;
     b.fall = 0;
     b.bonus = 0;
   }
@@ -173,7 +193,7 @@ void doLine() {
   delayTimer--;
   if (delayTimer >= 0) return;
   delayTimer = defaultDelayTimer;
-  int color = std::rand() % difficulty;
+  int color = drawRandom() % difficulty;
   for (sBrick &b : brickLine)
     if (b.color == kNoBrick) {
       b.color = color;
@@ -405,7 +425,7 @@ void destroyBrickAt(long col, long row) {
   sBrick &b = brickWall[row][col];
   if (b.color < 0) return;
   const int32_t k = b.color;
-  playSound(snd_break[std::rand() % 3]);
+  playSound(snd_break[drawRandom() % 3]);
   b.color = kNoBrick;
   if (b.bonus > 0) applyBonus(col, row, b.bonus);
   b.bonus = 0;
@@ -442,15 +462,15 @@ void fastDestroyBrick(long col, long row) {
 
 long getBonus() {
   if (gScore < 3) return 0;
-  long kind = std::rand() % kBonusKinds + 1;
+  long kind = drawRandom() % kBonusKinds + 1;
   // The target bonus is drawn again two times in three.
-  if (std::rand() % 3 != 2 && kind == kTarget) kind = std::rand() % kBonusKinds + 1;
-  const int start = std::rand() % 72;
+  if (drawRandom() % 3 != 2 && kind == kTarget) kind = drawRandom() % kBonusKinds + 1;
+  const int start = drawRandom() % 72;
   for (int index = start; index < 72; index++) {
     sBrick &b = brickWall[index / 9][index % 9];
     if (b.color != kNoBrick && b.bonus == kNoBonus) {
       b.bonus = static_cast<int32_t>(kind);
-      b.bonusTime = std::rand() % 300 + 300;
+      b.bonusTime = drawRandom() % 300 + 300;
       addCloud(31 * (index % 9) + 20, 31 * (index / 9) + 43);
       return 1;
     }

@@ -109,3 +109,7 @@ void sendScore(long score);
 
 /// The statics kept between frames (score timer, game-over wobble), for tests.
 void resetInGameStatics();
+/// The same statics, read and set: a new game keeps them from the last, so
+/// a replay starts from the recorded game's.
+void getInGameStatics(int32_t &scoreTimer, float wobble[4]);
+void setInGameStatics(int32_t scoreTimer, const float wobble[4]);

@@ -22,6 +22,7 @@
 #include "switches.h"
 #include "ingame.h"
 #include "playerwords.h"
+#include "replay.h"
 #include "layout.h"
 
 KWindow *gamewindow = nullptr;
@@ -201,18 +202,23 @@ bool doZunk() {
     showScores();
     break;
   case kPlayScreen:
-    if (paused) {
-      if (doPause()) leaveForMenu();
-      break;
-    }
-    drawBackground(kPlayBackground);
-    if (doInGame() == 1) leaveForMenu();
-    else if (pausePressed()) pauseGame();
+    recordFrame(playInput());
+    playFrame();
     break;
   default:
     break;
   }
   return true;
+}
+
+void playFrame() {
+  if (paused) {
+    if (doPause()) leaveForMenu();
+    return;
+  }
+  drawBackground(kPlayBackground);
+  if (doInGame() == 1) leaveForMenu();
+  else if (pausePressed()) pauseGame();
 }
 
 void leaveForMenu() {

@@ -73,6 +73,9 @@ void resetButtons();
 
 /// Leaves the play for the menu, as the MENU button does.
 void leaveForMenu();
+/// One frame of play (or of the paused game): what the play screen does
+/// each frame with the player's input already read.
+void playFrame();
 void displayButton(long index);
 void doMenu();
 void diplayCopyright();

@@ -7,7 +7,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <sstream>
+#include <string>
 
+#include "KInput.h"
 #include "KMiscTools.h"
 #include "RecordingGraphic.h"
 #include "ingame.h"
@@ -44,9 +48,13 @@ protected:
     gamewindow = nullptr;
   }
 
+  // Called after every frame, when set.
+  std::function<void()> afterEachFrame;
+
   void frame() {
     sheet.clear();
     ASSERT_TRUE(doZunk());
+    if (afterEachFrame) afterEachFrame();
   }
   void frames(int n) {
     for (int i = 0; i < n; i++) frame();
@@ -57,6 +65,27 @@ protected:
     input.leftButton = true;
   }
   void release() { input.leftButton = false; }
+  void key(EKeyboardLayout k, bool down) { input.keys[KInput::KeyboardLayout[k].code] = down; }
+  // Down for a frame, then up for a frame.
+  void tap(EKeyboardLayout k) {
+    key(k, true);
+    frame();
+    key(k, false);
+    frame();
+  }
+
+  // Everything the play keeps from frame to frame.
+  static std::string playState() {
+    std::ostringstream s;
+    for (auto &row : brickWall)
+      for (const sBrick &b : row) s << b.color << ',' << b.fall << ',' << b.bonus << ',' << b.bonusTime << ' ';
+    for (const sBrick &b : brickLine) s << b.color << ',' << b.fall << ' ';
+    for (const sCloud &c : cloudTable) s << c.active << c.x << ',' << c.y << ',' << c.delay << ',' << c.frame << ' ';
+    s << gScore << ' ' << gScoreAnim << ' ' << delayTimer << ' ' << pauseLine << ' ' << gHelpTarget << ' ' << ballx << ' '
+      << bally << ' ' << launched << grabbedBall << ' ' << ballZoom << ' ' << ballZoomSpeed << ' ' << forceX << ' '
+      << forceY << ' ' << oldballX << ' ' << oldballY << ' ' << gameover << ' ' << gameOverProgress;
+    return s.str();
+  }
 
   // Runs the title and the doors until the menu takes clicks.
   void toOpenMenu() {

@@ -22,30 +22,9 @@ protected:
     resumeGame();
     Game::TearDown();
   }
-  void key(EKeyboardLayout k, bool down) { input.keys[KInput::KeyboardLayout[k].code] = down; }
-  // Down for a frame, then up for a frame.
-  void tap(EKeyboardLayout k) {
-    key(k, true);
-    frame();
-    key(k, false);
-    frame();
-  }
   void toPlay() {
     gameState = kPlayScreen;
     frames(60); // a few lines dropped in
-  }
-  // Everything the play keeps from frame to frame, and the next random draw
-  // (taken back: srand is not touched, the draw is only looked at).
-  std::string playState() {
-    std::ostringstream s;
-    for (auto &row : brickWall)
-      for (const sBrick &b : row) s << b.color << ',' << b.fall << ',' << b.bonus << ',' << b.bonusTime << ' ';
-    for (const sBrick &b : brickLine) s << b.color << ',' << b.fall << ' ';
-    for (const sCloud &c : cloudTable) s << c.active << c.x << ',' << c.y << ',' << c.delay << ',' << c.frame << ' ';
-    s << gScore << ' ' << gScoreAnim << ' ' << delayTimer << ' ' << pauseLine << ' ' << gHelpTarget << ' ' << ballx << ' '
-      << bally << ' ' << launched << grabbedBall << ' ' << ballZoom << ' ' << ballZoomSpeed << ' ' << forceX << ' '
-      << forceY << ' ' << oldballX << ' ' << oldballY << ' ' << gameover << ' ' << gameOverProgress;
-    return s.str();
   }
 };
 

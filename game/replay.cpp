@@ -1,0 +1,357 @@
+#include "replay.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "ByteOrder.h"
+#include "ingame.h"
+#include "pause.h"
+#include "savefile.h"
+#include "zunk.h"
+
+namespace {
+// ---- the file --------------------------------------------------------------
+const char kMagic[8] = {'Z', 'U', 'N', 'K', 'P', 'L', 'A', 'Y'};
+const size_t kHeaderSize = 88;
+// A file larger than this is not a recording of ours (six hours of play
+// with every frame different and a draw every frame stays well below).
+const size_t kMaxFileSize = 64u << 20;
+// An input entry: a run of up to kMaxRun frames like the one before, or the
+// fields that changed (kChanged* bits) followed by their new values.
+const uint8_t kRun = 0x80, kMaxRun = 0x80;
+const uint8_t kChangedMouseX = 1, kChangedMouseY = 2, kChangedHeld = 4, kChangedStickX = 8, kChangedStickY = 16;
+const uint8_t kAllChanged = 31;
+
+void put16(std::string &out, uint16_t v) { out.append({static_cast<char>(v & 0xff), static_cast<char>(v >> 8)}); }
+void put32(std::string &out, uint32_t v) {
+  unsigned char b[4];
+  writeLE32(b, v);
+  out.append(reinterpret_cast<const char *>(b), 4);
+}
+void putFloat(std::string &out, float f) {
+  uint32_t v;
+  std::memcpy(&v, &f, 4);
+  put32(out, v);
+}
+void putVarint(std::string &out, uint32_t v) {
+  for (; v >= 0x80; v >>= 7) out += static_cast<char>((v & 0x7f) | 0x80);
+  out += static_cast<char>(v);
+}
+// A signed change as a small unsigned number: 0, -1, 1, -2, 2...
+uint32_t zigzag(int32_t v) { return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v >> 31); }
+int32_t unzigzag(uint32_t v) { return static_cast<int32_t>(v >> 1) ^ -static_cast<int32_t>(v & 1); }
+
+void putInput(std::string &out, const PlayInput &now, const PlayInput &was) {
+  uint8_t changed = (now.mouseX != was.mouseX ? kChangedMouseX : 0) | (now.mouseY != was.mouseY ? kChangedMouseY : 0) |
+                    (now.held != was.held ? kChangedHeld : 0) | (now.stickX != was.stickX ? kChangedStickX : 0) |
+                    (now.stickY != was.stickY ? kChangedStickY : 0);
+  out += static_cast<char>(changed);
+  if (changed & kChangedMouseX) putVarint(out, zigzag(now.mouseX - was.mouseX));
+  if (changed & kChangedMouseY) putVarint(out, zigzag(now.mouseY - was.mouseY));
+  if (changed & kChangedHeld) putVarint(out, now.held);
+  if (changed & kChangedStickX) putVarint(out, zigzag(now.stickX - was.stickX));
+  if (changed & kChangedStickY) putVarint(out, zigzag(now.stickY - was.stickY));
+}
+
+std::string encodeInputs(const Recording &r) {
+  std::string out;
+  PlayInput was;
+  putInput(out, r.start.before, was);
+  was = r.start.before;
+  for (size_t i = 0; i < r.frames.size();) {
+    size_t same = 0;
+    while (i + same < r.frames.size() && same < kMaxRun && r.frames[i + same] == was) same++;
+    if (same > 0) {
+      out += static_cast<char>(kRun | (same - 1));
+      i += same;
+      continue;
+    }
+    putInput(out, r.frames[i], was);
+    was = r.frames[i++];
+  }
+  return out;
+}
+
+struct Reader {
+  const std::string &bytes;
+  size_t at, end;
+  bool byte(uint8_t &v) {
+    if (at >= end) return false;
+    v = static_cast<uint8_t>(bytes[at++]);
+    return true;
+  }
+  bool varint(uint32_t &v) {
+    v = 0;
+    for (int shift = 0; shift < 35; shift += 7) {
+      uint8_t b;
+      if (!byte(b)) return false;
+      if (shift == 28 && b > 0x0f) return false; // more than 32 bits
+      v |= static_cast<uint32_t>(b & 0x7f) << shift;
+      if (!(b & 0x80)) return true;
+    }
+    return false;
+  }
+  // A 16-bit field changed by a signed step, which must stay in 16 bits.
+  bool field(int16_t &v) {
+    uint32_t z;
+    if (!varint(z)) return false;
+    const int64_t next = int64_t(v) + unzigzag(z);
+    if (next < INT16_MIN || next > INT16_MAX) return false;
+    v = static_cast<int16_t>(next);
+    return true;
+  }
+  bool input(PlayInput &v, uint8_t changed) {
+    if (changed > kAllChanged) return false;
+    if ((changed & kChangedMouseX) && !field(v.mouseX)) return false;
+    if ((changed & kChangedMouseY) && !field(v.mouseY)) return false;
+    if (changed & kChangedHeld) {
+      if (!varint(v.held) || v.held > kAllHeld) return false;
+    }
+    if ((changed & kChangedStickX) && !field(v.stickX)) return false;
+    if ((changed & kChangedStickY) && !field(v.stickY)) return false;
+    return true;
+  }
+};
+
+uint32_t word(const std::string &b, size_t at) { return readLE32(reinterpret_cast<const unsigned char *>(b.data() + at)); }
+uint16_t half(const std::string &b, size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+float single(const std::string &b, size_t at) {
+  const uint32_t v = word(b, at);
+  float f;
+  std::memcpy(&f, &v, 4);
+  return f;
+}
+
+// ---- the game's recording --------------------------------------------------
+Recording current, last;
+const Recording *replayed = nullptr;
+size_t nextDraw = 0;
+bool drawsRanOut = false;
+} // namespace
+
+std::string encodeRecording(const Recording &r) {
+  const std::string inputs = encodeInputs(r);
+  std::string out(kMagic, sizeof kMagic);
+  put16(out, kReplayVersion);
+  put16(out, kHeaderSize);
+  put32(out, static_cast<uint32_t>(r.frames.size()));
+  put32(out, static_cast<uint32_t>(r.draws.size()));
+  put32(out, static_cast<uint32_t>(inputs.size()));
+  put32(out, static_cast<uint32_t>(r.score));
+  out += static_cast<char>(r.ended);
+  out += static_cast<char>(r.start.pull.active);
+  put16(out, 0);
+  put32(out, static_cast<uint32_t>(r.start.scoreTimer));
+  for (float f : r.start.wobble) putFloat(out, f);
+  for (int v : {r.start.pull.x, r.start.pull.y, r.start.pull.grabX, r.start.pull.grabY})
+    put16(out, static_cast<uint16_t>(v));
+  put32(out, static_cast<uint32_t>(r.start.pull.heldFrames));
+  put32(out, r.digest);
+  for (float f : {r.start.forceX, r.start.forceY, r.start.ballZoomSpeed, r.start.oldballX, r.start.oldballY})
+    putFloat(out, f);
+  for (uint32_t d : r.draws) put32(out, d);
+  return out + inputs;
+}
+
+bool decodeRecording(const std::string &bytes, Recording &r, std::string &error) {
+  r = Recording();
+  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) {
+    error = "not a Zunk replay";
+    return false;
+  }
+  const uint16_t version = half(bytes, 8);
+  if (version != kReplayVersion || half(bytes, 10) != kHeaderSize) {
+    error = "a replay of version " + std::to_string(version) + ", this program plays version " +
+            std::to_string(kReplayVersion);
+    return false;
+  }
+  const uint32_t frames = word(bytes, 12), draws = word(bytes, 16), inputBytes = word(bytes, 20);
+  // Every size is checked against the file before anything is allocated:
+  // each input byte stands for at most kMaxRun frames.
+  if (frames > kMaxReplayFrames || uint64_t(kHeaderSize) + uint64_t(draws) * 4 + inputBytes != bytes.size() ||
+      uint64_t(frames) + 1 > uint64_t(inputBytes) * kMaxRun) {
+    error = "damaged: its sizes do not match the file";
+    return false;
+  }
+  Recording out;
+  out.score = static_cast<int32_t>(word(bytes, 24));
+  out.ended = bytes[28] != 0;
+  out.start.pull.active = bytes[29] != 0;
+  out.start.scoreTimer = static_cast<int32_t>(word(bytes, 32));
+  for (int i = 0; i < 4; i++) out.start.wobble[i] = single(bytes, 36 + 4 * i);
+  out.start.pull.x = static_cast<int16_t>(half(bytes, 52));
+  out.start.pull.y = static_cast<int16_t>(half(bytes, 54));
+  out.start.pull.grabX = static_cast<int16_t>(half(bytes, 56));
+  out.start.pull.grabY = static_cast<int16_t>(half(bytes, 58));
+  out.start.pull.heldFrames = static_cast<int32_t>(word(bytes, 60));
+  out.digest = word(bytes, 64);
+  float *carried[] = {&out.start.forceX, &out.start.forceY, &out.start.ballZoomSpeed, &out.start.oldballX,
+                      &out.start.oldballY};
+  for (int i = 0; i < 5; i++) *carried[i] = single(bytes, 68 + 4 * i);
+  out.draws.resize(draws);
+  for (uint32_t i = 0; i < draws; i++) out.draws[i] = word(bytes, kHeaderSize + 4 * size_t(i));
+  Reader in{bytes, kHeaderSize + 4 * size_t(draws), bytes.size()};
+  uint8_t changed;
+  PlayInput was;
+  if (!in.byte(changed) || !in.input(was, changed)) {
+    error = "damaged: its input cannot be read";
+    return false;
+  }
+  out.start.before = was;
+  out.frames.reserve(frames);
+  while (in.at < in.end) {
+    if (!in.byte(changed)) break;
+    size_t count = 1;
+    if (changed & kRun) count = (changed & ~kRun) + 1u;
+    else if (!in.input(was, changed)) {
+      error = "damaged: its input cannot be read";
+      return false;
+    }
+    if (out.frames.size() + count > frames) {
+      error = "damaged: it holds more frames than it says";
+      return false;
+    }
+    out.frames.insert(out.frames.end(), count, was);
+  }
+  if (out.frames.size() != frames) {
+    error = "damaged: it holds fewer frames than it says";
+    return false;
+  }
+  r = std::move(out);
+  return true;
+}
+
+bool loadRecording(const std::string &path, Recording &r, std::string &error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = "cannot be read";
+    return false;
+  }
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  if (size < 0 || size_t(size) > kMaxFileSize) {
+    error = "not a Zunk replay (too large)";
+    return false;
+  }
+  file.seekg(0);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  if (size > 0 && !file.read(&bytes[0], size)) {
+    error = "cannot be read";
+    return false;
+  }
+  return decodeRecording(bytes, r, error);
+}
+
+bool saveRecording(const std::string &path, const Recording &r, std::string &error) {
+  return replaceFile(path, encodeRecording(r), error);
+}
+
+int drawRandom() {
+  if (replayed) {
+    if (nextDraw < replayed->draws.size()) return static_cast<int>(replayed->draws[nextDraw++]);
+    drawsRanOut = true;
+    return 0;
+  }
+  const int draw = std::rand();
+  current.draws.push_back(static_cast<uint32_t>(draw));
+  return draw;
+}
+
+void startRecording() {
+  if (replayed) return;
+  if (!current.frames.empty()) last = currentRecording();
+  current = Recording();
+  getInGameStatics(current.start.scoreTimer, current.start.wobble);
+  current.start.forceX = forceX;
+  current.start.forceY = forceY;
+  current.start.ballZoomSpeed = ballZoomSpeed;
+  current.start.oldballX = oldballX;
+  current.start.oldballY = oldballY;
+  current.start.pull = currentPull();
+  current.start.before = playInput();
+}
+
+void recordFrame(const PlayInput &input) {
+  if (replayed) return;
+  // Past six hours the game goes on; its recording stops.
+  if (current.frames.size() < kMaxReplayFrames) current.frames.push_back(input);
+}
+
+Recording currentRecording() {
+  Recording r = current;
+  r.score = gScore;
+  r.ended = gameover;
+  r.digest = playDigest();
+  return r;
+}
+
+uint32_t playDigest() {
+  // FNV-1a over the state's fields, each as the number it holds.
+  uint32_t h = 2166136261u;
+  auto mix = [&h](int64_t v) {
+    for (int i = 0; i < 8; i++, v >>= 8) h = (h ^ static_cast<uint8_t>(v)) * 16777619u;
+  };
+  auto mixFloat = [&mix](float f) {
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    mix(v);
+  };
+  for (const auto &row : brickWall)
+    for (const sBrick &b : row) {
+      mix(b.color);
+      mix(b.fall);
+      mix(b.bonus);
+      mix(b.bonusTime);
+    }
+  for (const sBrick &b : brickLine) {
+    mix(b.color);
+    mix(b.fall);
+  }
+  for (const sCloud &c : cloudTable) {
+    mix(c.active);
+    mix(c.x);
+    mix(c.y);
+    mix(c.frame);
+  }
+  for (int64_t v : {int64_t(gScore), int64_t(gScoreAnim), int64_t(delayTimer), int64_t(defaultDelayTimer),
+                    int64_t(pauseLine), int64_t(gHelpTarget), int64_t(launched), int64_t(grabbedBall), int64_t(gameover)})
+    mix(v);
+  for (float f : {ballx, bally, ballZoom, ballZoomSpeed, forceX, forceY, gameOverProgress}) mixFloat(f);
+  return h;
+}
+
+const Recording &lastRecording() { return last; }
+
+bool replaying() { return replayed != nullptr; }
+
+bool replayRecording(const Recording &r, const std::function<bool(size_t)> &afterFrame) {
+  replayed = &r;
+  nextDraw = 0;
+  drawsRanOut = false;
+  setInGameStatics(r.start.scoreTimer, r.start.wobble);
+  forceX = r.start.forceX;
+  forceY = r.start.forceY;
+  ballZoomSpeed = r.start.ballZoomSpeed;
+  oldballX = r.start.oldballX;
+  oldballY = r.start.oldballY;
+  resetControls();
+  replayControls(r.start.before);
+  setPull(r.start.pull);
+  resumeGame();
+  gameState = kPlayScreen;
+  resetInGame();
+  bool same = true, stopped = false;
+  for (size_t i = 0; i < r.frames.size() && same && !stopped; i++) {
+    replayControls(r.frames[i]);
+    playFrame();
+    // A recording ends where the play did: leaving it earlier is another game.
+    if (gameState != kPlayScreen && i + 1 < r.frames.size()) same = false;
+    stopped = !afterFrame(i);
+  }
+  same = same && !drawsRanOut && (stopped || (gScore == r.score && gameover == r.ended && playDigest() == r.digest));
+  replayed = nullptr;
+  return same;
+}

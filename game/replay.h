@@ -1,0 +1,78 @@
+#pragma once
+
+// A game's recording: what the player did in each frame of play and every
+// random number the play drew, enough to play the very same game again,
+// frame for frame, in this program or another copy of it. Every game is
+// recorded; nothing else changes while it is.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls.h"
+
+/// What a new game does not set up itself and a replay must start from:
+/// the score display's pace, the game-over wobble, the last throw's force
+/// and the ball's last place, the keyboard's pull and the input of the
+/// frame before the first.
+struct PlayStart {
+  int32_t scoreTimer = 0;
+  float wobble[4] = {0, 0, 1, 1};
+  float forceX = 0, forceY = 0, ballZoomSpeed = 0, oldballX = 0, oldballY = 0;
+  Pull pull;
+  PlayInput before;
+};
+
+struct Recording {
+  PlayStart start;
+  std::vector<PlayInput> frames; ///< one per frame of play, paused frames included
+  std::vector<uint32_t> draws;   ///< the play's random numbers, in order
+  int32_t score = 0;             ///< the score after the last frame
+  bool ended = false;            ///< the game reached GAME OVER
+  uint32_t digest = 0;           ///< playDigest() after the last frame
+};
+
+/// The file format's version this program writes and reads.
+const uint16_t kReplayVersion = 1;
+/// The longest game a file may hold: six hours of play.
+const uint32_t kMaxReplayFrames = 80 * 60 * 60 * 6;
+
+/// The recording as a file's bytes (the layout is in HACKING.md).
+std::string encodeRecording(const Recording &recording);
+/// Reads a file's bytes; false, with the reason in `error`, when they are
+/// not a recording this program can play (damaged, cut short, foreign, or
+/// of a later version). Sizes are checked against the bytes before anything
+/// is allocated.
+bool decodeRecording(const std::string &bytes, Recording &recording, std::string &error);
+/// The same, from a file, written whole or not at all.
+bool loadRecording(const std::string &path, Recording &recording, std::string &error);
+bool saveRecording(const std::string &path, const Recording &recording, std::string &error);
+
+/// A short digest of the play's whole state (the wall, the feeder line, the
+/// ball, the score, the clouds): two games that differ anywhere differ here.
+uint32_t playDigest();
+
+/// A random number for the play: rand()'s next one, kept in the recording;
+/// during a replay, the recording's next one.
+int drawRandom();
+
+/// Starts recording a new game (called as the game is set up, before its
+/// first draw); the game recorded so far, if it was played at all, becomes
+/// the last game.
+void startRecording();
+/// Adds this frame's input to the game being recorded.
+void recordFrame(const PlayInput &input);
+/// The game being recorded, its score and end as they stand.
+Recording currentRecording();
+/// The game recorded before the current one (empty when there was none).
+const Recording &lastRecording();
+
+/// Plays `recording` again without a player: sets the game up as it was,
+/// then runs each recorded frame of play; `afterFrame` is called after each
+/// (with its index) and may stop the replay by returning false. False when
+/// the recording does not replay to the same game: it asks for more random
+/// numbers than it holds, leaves the play early, or ends in another state.
+bool replayRecording(const Recording &recording, const std::function<bool(size_t frame)> &afterFrame);
+/// Whether a replay is running.
+bool replaying();
