@@ -45,6 +45,8 @@ constexpr Rect kSoundsOn{964, 36, 992, 64}, kSoundsOff{996, 36, 1024, 64};
 /// Points at the menu button the keyboard or the gamepad has the focus on.
 constexpr Rect kFocusArrow{964, 72, 988, 102};
 constexpr Rect kPausePanel{100, 484, 340, 610};
+/// Shown over the play while a replay is watched.
+constexpr Rect kReplayMark{500, 600, 690, 634};
 
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
@@ -92,4 +94,9 @@ constexpr Rect kMenuZone{226, 449, 320, 480};
 constexpr Place kMusicIconAt{250, 8}, kSoundsIconAt{284, 8};
 constexpr int kFocusArrowX = 14;
 constexpr Place kPausePanelAt{(320 - kPausePanel.w()) / 2, 170};
+constexpr Place kReplayMarkAt{(320 - kReplayMark.w()) / 2, 58};
+/// The high-score rows, and the small arrow before a row whose game was kept.
+constexpr int kScoreRowsY = 160, kScoreRowStep = 22;
+constexpr int kReplayArrowX = 70;
+constexpr float kReplayArrowZoom = 0.6f;
 } // namespace layout

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "catalogue.h"
+#include "keptreplays.h"
 #include "playerwords.h"
 #include "zunk.h"
 
@@ -10,7 +11,9 @@
 #endif
 
 namespace {
-const char *usage() { return playerCatalogue().translate("Usage: zunk [--help | --version]\n"); }
+const char *usage() {
+  return playerCatalogue().translate("Usage: zunk [--help | --version | --replay FILE | --replay-check FILE]\n");
+}
 
 void printHelp() {
   const Catalogue &words = playerCatalogue();
@@ -20,6 +23,11 @@ void printHelp() {
   // TRANSLATORS: keep the options themselves and the columns' alignment.
   std::fputs(words.translate("  --help     print this text and exit\n"
                              "  --version  print the version and exit\n"),
+             stdout);
+  // TRANSLATORS: keep the options themselves, "score N" and the columns' alignment.
+  std::fputs(words.translate("  --replay FILE        watch a replay, then play on\n"
+                             "  --replay-check FILE  play a replay without a window and print its\n"
+                             "                       score (\"score N\"); status 1 if it is damaged\n"),
              stdout);
   std::fputs("\n", stdout);
   // TRANSLATORS: the keys' names stay as printed on keyboards; keep the columns aligned.
@@ -48,6 +56,8 @@ int main(int argc, char **argv) {
       printHelp();
       return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--replay-check") == 0) return checkReplay(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return zunkMain(argv[2]);
     std::fputs(usage(), stderr);
     return 2;
   }

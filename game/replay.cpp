@@ -310,10 +310,13 @@ uint32_t playDigest() {
     mix(b.color);
     mix(b.fall);
   }
+  // A cloud that is not shown keeps old numbers that mean nothing.
   for (const sCloud &c : cloudTable) {
     mix(c.active);
+    if (!c.active) continue;
     mix(c.x);
     mix(c.y);
+    mix(c.delay);
     mix(c.frame);
   }
   for (int64_t v : {int64_t(gScore), int64_t(gScoreAnim), int64_t(delayTimer), int64_t(defaultDelayTimer),
@@ -327,10 +330,17 @@ const Recording &lastRecording() { return last; }
 
 bool replaying() { return replayed != nullptr; }
 
-bool replayRecording(const Recording &r, const std::function<bool(size_t)> &afterFrame) {
+namespace {
+size_t nextFrame = 0;
+bool leftEarly = false;
+} // namespace
+
+void beginReplay(const Recording &r) {
   replayed = &r;
   nextDraw = 0;
+  nextFrame = 0;
   drawsRanOut = false;
+  leftEarly = false;
   setInGameStatics(r.start.scoreTimer, r.start.wobble);
   forceX = r.start.forceX;
   forceY = r.start.forceY;
@@ -343,15 +353,33 @@ bool replayRecording(const Recording &r, const std::function<bool(size_t)> &afte
   resumeGame();
   gameState = kPlayScreen;
   resetInGame();
-  bool same = true, stopped = false;
-  for (size_t i = 0; i < r.frames.size() && same && !stopped; i++) {
-    replayControls(r.frames[i]);
-    playFrame();
-    // A recording ends where the play did: leaving it earlier is another game.
-    if (gameState != kPlayScreen && i + 1 < r.frames.size()) same = false;
-    stopped = !afterFrame(i);
-  }
-  same = same && !drawsRanOut && (stopped || (gScore == r.score && gameover == r.ended && playDigest() == r.digest));
+}
+
+bool replayStep() {
+  if (!replayed || nextFrame >= replayed->frames.size() || leftEarly) return false;
+  replayControls(replayed->frames[nextFrame++]);
+  playFrame();
+  // A recording ends where the play did: leaving it earlier is another game.
+  if (gameState != kPlayScreen && nextFrame < replayed->frames.size()) leftEarly = true;
+  return !leftEarly;
+}
+
+bool endReplay() {
+  if (!replayed) return false;
+  const Recording &r = *replayed;
+  const bool same = !leftEarly && !drawsRanOut && nextFrame == r.frames.size() && gScore == r.score &&
+                    gameover == r.ended && playDigest() == r.digest;
   replayed = nullptr;
   return same;
+}
+
+size_t replayFrame() { return nextFrame; }
+size_t replayFrames() { return replayed ? replayed->frames.size() : 0; }
+
+bool replayRecording(const Recording &r, const std::function<bool(size_t)> &afterFrame) {
+  beginReplay(r);
+  bool stopped = false;
+  while (!stopped && replayStep()) stopped = !afterFrame(nextFrame - 1);
+  const bool same = endReplay();
+  return stopped ? !leftEarly && !drawsRanOut : same;
 }

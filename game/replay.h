@@ -68,6 +68,18 @@ Recording currentRecording();
 /// The game recorded before the current one (empty when there was none).
 const Recording &lastRecording();
 
+/// Plays `recording` again, a frame at a time: beginReplay sets the game up
+/// as it was; each replayStep plays the next recorded frame of play (false
+/// when none is left); endReplay stops, and says whether the game ended in
+/// the recorded state (false too when it was stopped early or went wrong).
+/// The recording must outlive the replay.
+void beginReplay(const Recording &recording);
+bool replayStep();
+bool endReplay();
+/// The frame a replay is at, and how many it has.
+size_t replayFrame();
+size_t replayFrames();
+
 /// Plays `recording` again without a player: sets the game up as it was,
 /// then runs each recorded frame of play; `afterFrame` is called after each
 /// (with its index) and may stop the replay by returning false. False when

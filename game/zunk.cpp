@@ -22,7 +22,9 @@
 #include "switches.h"
 #include "ingame.h"
 #include "playerwords.h"
+#include "keptreplays.h"
 #include "replay.h"
+#include "watch.h"
 #include "layout.h"
 
 KWindow *gamewindow = nullptr;
@@ -83,6 +85,7 @@ void resetShellStatics() {
 }
 
 void resetSession() {
+  stopWatching();
   // The buttons' first layout is kept once, before anything moves them.
   static bool layoutKept = false;
   if (!layoutKept) std::memcpy(storeButtons, buttons, sizeof buttons);
@@ -106,12 +109,23 @@ void resetSession() {
 
 // ------------------------------------------------------------------ program
 
-int zunkMain() {
+int zunkMain(const char *replayFile) {
   KMiscTools::initMiscTools();
   KMiscTools::setFileSource(true);
+  std::string error;
+  Recording check;
+  if (replayFile && !loadRecording(replayFile, check, error)) {
+    std::fprintf(stderr, "zunk: %s: %s\n", replayFile, error.c_str());
+    return 1;
+  }
   initzunk();
   // Without a window the game cannot run: say so to whoever started it.
   const int status = gamewindow ? 0 : 1;
+  if (gamewindow && replayFile && !startWatching(replayFile, kMenuScreen, error)) {
+    std::fprintf(stderr, "zunk: %s: %s\n", replayFile, error.c_str());
+    freeZunk();
+    return 1;
+  }
   while (zunkFrame(true)) {
   }
   freeZunk();
@@ -201,10 +215,23 @@ bool doZunk() {
     drawBackground(kMenuBackground);
     showScores();
     break;
-  case kPlayScreen:
+  case kPlayScreen: {
+    if (watching()) {
+      watchFrame();
+      break;
+    }
     recordFrame(playInput());
+    int32_t before[10];
+    std::memcpy(before, topScores, sizeof before);
     playFrame();
+    // A game that has just entered the table keeps its replay beside it.
+    for (int row = 0; row < 10; row++)
+      if (topScores[row] != before[row]) {
+        keepReplay(row, before, currentRecording());
+        break;
+      }
     break;
+  }
   default:
     break;
   }
@@ -369,11 +396,21 @@ void showHelp() {
 
 void showScores() {
   veil();
-  if (KInput::isPressed(K_VK_SPACE)) std::memcpy(topScores, topScoresOld, sizeof topScores);
+  if (KInput::isPressed(K_VK_SPACE)) {
+    std::memcpy(topScores, topScoresOld, sizeof topScores);
+    forgetReplays();
+  }
   surf_zunk->blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
                            kScoresTitleAt.y, false, false);
+  // A row whose game was kept has a small arrow before it; a click on the
+  // row watches that game.
+  const std::vector<std::string> replays = keptReplayPaths();
   for (int r = 1; r <= 9; r++) {
-    const long y = 160 + 22 * (r - 1);
+    const long y = kScoreRowsY + kScoreRowStep * (r - 1);
+    if (!replays[r - 1].empty())
+      surf_zunk->blitAlphaRectFx(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kReplayArrowX,
+                                 static_cast<short>(y + (kScoreRowStep - kFocusArrow.h()) / 2), 0, kReplayArrowZoom, 1,
+                                 false, false, 0, 0);
     displayLeftValueAt(100, y, r);
     displayValueAt(210, y, topScores[r - 1]);
     for (int x = 110; x <= 170; x += 10)
@@ -381,6 +418,14 @@ void showScores() {
                                static_cast<short>(y + 9), false, false);
   }
   displayButton(4);
+  const int row = (mouseY() - kScoreRowsY) / kScoreRowStep;
+  if (clickPressed() && mouseY() >= kScoreRowsY && row < 9 && mouseX() >= kReplayArrowX && mouseX() < 240 &&
+      !replays[row].empty()) {
+    std::string error;
+    if (!startWatching(replays[row], kScoresScreen, error))
+      std::fprintf(stderr, "zunk: %s: %s\n", replays[row].c_str(), error.c_str());
+    return;
+  }
   backControls();
 }
 

@@ -61,9 +61,10 @@ extern KSound *snd_music;
 void initzunk();
 bool doZunk();
 void freeZunk();
-/// The whole program: start-up, the frame loop, shut-down. Returns 0 once
-/// the game has ended, 1 when no window could be made.
-int zunkMain();
+/// The whole program: start-up, the frame loop, shut-down. With a replay
+/// file, the game starts by playing it (then the menu). Returns 0 once the
+/// game has ended, 1 when no window could be made or the replay not read.
+int zunkMain(const char *replayFile = nullptr);
 /// One frame of the loop: the cursor drawn, the frame shown and paced, then
 /// the next one drawn. False once the game ends. `waitWhileInactive` holds
 /// the game while its window has no focus.

@@ -80,7 +80,10 @@ protected:
     for (auto &row : brickWall)
       for (const sBrick &b : row) s << b.color << ',' << b.fall << ',' << b.bonus << ',' << b.bonusTime << ' ';
     for (const sBrick &b : brickLine) s << b.color << ',' << b.fall << ' ';
-    for (const sCloud &c : cloudTable) s << c.active << c.x << ',' << c.y << ',' << c.delay << ',' << c.frame << ' ';
+    // A cloud that is not shown keeps old numbers that mean nothing.
+    for (const sCloud &c : cloudTable)
+      if (c.active) s << c.x << ',' << c.y << ',' << c.delay << ',' << c.frame << ' ';
+      else s << "- ";
     s << gScore << ' ' << gScoreAnim << ' ' << delayTimer << ' ' << pauseLine << ' ' << gHelpTarget << ' ' << ballx << ' '
       << bally << ' ' << launched << grabbedBall << ' ' << ballZoom << ' ' << ballZoomSpeed << ' ' << forceX << ' '
       << forceY << ' ' << oldballX << ' ' << oldballY << ' ' << gameover << ' ' << gameOverProgress;

@@ -298,8 +298,10 @@ scenario_large_screen() {
 # 5. A game with a few throws, then left to itself, fills up and ends (about a
 #    minute of play); the game-over display slides in; a click on the wall
 #    starts a fresh game.
+# A table of ten zeros, which any game that scores enters at the top.
+low_scores() { head -c 40 /dev/zero >"$kept/thescores"; }
 scenario_game_over_and_restart() {
-  start over 1024x768 || return
+  scores_setup=low_scores start over 1024x768 || return
   hold_until 100 150 on_play || { fail "play did not start"; return; }
   # A few throws from rest onto the bottom row first; the first one scores.
   local n before
@@ -312,7 +314,16 @@ scenario_game_over_and_restart() {
   wait_until $((5 * patience)) game_over || { fail "no game over"; return; }
   hold_until 100 200 top_row_empty || { fail "the restart did not clear the wall"; return; } # the restart band
   hold_until 270 465 on_menu || { fail "the menu zone did not return to the menu"; return; }
-  quit_from_menu
+  quit_from_menu || return
+  # The game entered the table at the top and kept its replay, which plays
+  # back to the score the table holds.
+  local best replay
+  best=$(od -An -t d4 -N 4 "$kept/thescores" | tr -d ' ')
+  [ "${best:-0}" -gt 0 ] || { fail "the game did not enter the table: $(od -An -t d4 "$kept/thescores")"; return; }
+  replay=$(awk 'NR == 1 { print $2 }' "$kept/thescores.replays" 2>/dev/null)
+  [ -n "$replay" ] && [ -f "$kept/$replay" ] || { fail "no replay kept for the top row"; return; }
+  (cd "$work" && "$program" --replay-check "$kept/$replay") >"$work/check" 2>&1 || { fail "--replay-check failed: $(cat "$work/check")"; return; }
+  [ "$(tail -n 1 "$work/check")" = "score $best" ] || { fail "--replay-check said '$(tail -n 1 "$work/check")', the table $best"; return; }
 }
 # Whether most of a row of 200 game pixels from (x, y) is red.
 red() {

@@ -2,17 +2,24 @@
 // game on every frame, from a file, after the program's random numbers have
 // moved on; files that are not whole recordings are refused.
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "GameFixture.h"
+#include "keptreplays.h"
 #include "layout.h"
 #include "pause.h"
 #include "replay.h"
+#include "watch.h"
 
 namespace {
 using layout::kBallRest;
@@ -32,27 +39,37 @@ protected:
     release();
     frames(50);
   }
-  // A game with mouse and keyboard throws and a pause, played to GAME OVER.
+  // A game with mouse and keyboard throws and a pause, played to GAME OVER
+  // by throws aimed a little differently each time.
   void playScriptedGame() {
     startAgain();
     frame();                 // the menu sets the game up
     gameState = kPlayScreen; // PLAY
-    const int pulls[][2] = {{0, 60}, {20, 70}, {-25, 65}, {10, 90}, {-5, 55}};
+    const int pulls[][2] = {{0, 0}, {8, 0}, {-16, 2}};
     for (const auto &p : pulls) mouseThrow(p[0], p[1]);
     // A tap of Space throws from rest; Down with Space held pulls.
     tap(K_VK_SPACE);
     frames(60);
     key(K_VK_SPACE, true);
     key(K_VK_DOWN, true);
-    frames(20);
+    frames(3);
     key(K_VK_DOWN, false);
     key(K_VK_SPACE, false);
     frames(60);
-    // A pause in mid-game, then on to the end.
+    // A pause in mid-game.
     tap(K_VK_P);
     frames(40);
     tap(K_VK_P);
-    for (int i = 0; i < 30000 && !gameover; i++) frame();
+    for (int f = 0, phase = 0; f < 80 * 600 && !gameover; f++) {
+      if (!launched) {
+        if (phase == 0) press(150, 325);
+        else if (phase < 4) press(140 + (f * 7) % 60, 330 + (f * 13) % 90);
+        else release();
+        phase = (phase + 1) % 6;
+      }
+      frame();
+    }
+    release();
     frames(20);
   }
 };
@@ -69,7 +86,7 @@ TEST_F(Replay, ARecordedGameReplaysFromItsFileFrameForFrame) {
   const Recording game = currentRecording();
   EXPECT_TRUE(game.ended);
   EXPECT_EQ(game.score, gScore);
-  EXPECT_GT(game.score, 0) << "the scripted throws broke nothing";
+  EXPECT_GT(game.score, 10) << "the scripted throws broke little";
   EXPECT_FALSE(game.draws.empty());
   const std::string end = playState();
 
@@ -128,9 +145,9 @@ TEST_F(Replay, RecordingChangesNothingInThePlay) {
 TEST_F(Replay, AGameThatIsNotTheRecordedOneIsFound) {
   playScriptedGame();
   const Recording game = currentRecording();
-  // Another random number early on: the wall differs, and so does the end.
+  // The same numbers in another order: another wall, another end.
   Recording changed = game;
-  changed.draws[3] ^= 1;
+  std::reverse(changed.draws.begin(), changed.draws.end());
   EXPECT_FALSE(replayRecording(changed, [](size_t) { return true; }));
   // Fewer random numbers than the game draws.
   Recording cut = game;
@@ -138,6 +155,179 @@ TEST_F(Replay, AGameThatIsNotTheRecordedOneIsFound) {
   EXPECT_FALSE(replayRecording(cut, [](size_t) { return true; }));
   // The whole recording still replays.
   EXPECT_TRUE(replayRecording(game, [](size_t) { return true; }));
+}
+
+// The same, with the table and the replays in a scratch data folder.
+class KeptReplays : public Replay {
+protected:
+  std::string folder;
+  void SetUp() override {
+    Replay::SetUp();
+    char tmpl[] = "/tmp/zunkreplaysXXXXXX";
+    folder = mkdtemp(tmpl);
+    mkdir((folder + "/data").c_str(), 0755);
+    std::snprintf(KMiscTools::currentAppPath, 260, "%s", folder.c_str());
+    std::snprintf(KMiscTools::_resourcePath, 260, "%s", "data");
+  }
+  void TearDown() override {
+    EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
+    KMiscTools::currentFilePath[0] = 0;
+    KMiscTools::initMiscTools();
+    Replay::TearDown();
+  }
+  int files() {
+    int n = 0;
+    DIR *dir = opendir((folder + "/data").c_str());
+    while (dirent *e = readdir(dir)) n += std::string(e->d_name).find(".zunkreplay") != std::string::npos;
+    closedir(dir);
+    return n;
+  }
+  // A small recording that ended with `score`.
+  static Recording game(int32_t score) {
+    Recording r;
+    r.score = score;
+    r.ended = true;
+    r.frames.resize(10);
+    return r;
+  }
+  // Enters `score` into the table as the game does, and keeps its replay.
+  void enter(int32_t score) {
+    int32_t before[10];
+    std::memcpy(before, topScores, sizeof before);
+    scoreSent = false; // a new game's score
+    sendScore(score);
+    for (int row = 0; row < 10; row++)
+      if (topScores[row] != before[row]) {
+        keepReplay(row, before, game(score));
+        return;
+      }
+  }
+  int32_t scoreOfRow(int row) {
+    Recording r;
+    std::string error;
+    return loadRecording(replayOfRow(row), r, error) ? r.score : -1;
+  }
+};
+
+TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
+  // A table the scripted game's score enters.
+  const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
+  std::memcpy(topScores, table, sizeof topScores);
+  playScriptedGame();
+  ASSERT_TRUE(gameover);
+  // The game entered the table: its row has a replay, which replays, from
+  // the file, to the score the table holds.
+  int row = 0;
+  while (row < 10 && !(gScore > table[row])) row++;
+  ASSERT_LT(row, 10) << "the scripted game did not enter the table";
+  ASSERT_EQ(topScores[row], gScore);
+  const std::string path = replayOfRow(row);
+  ASSERT_FALSE(path.empty());
+  Recording kept;
+  std::string error;
+  ASSERT_TRUE(loadRecording(path, kept, error)) << error;
+  EXPECT_EQ(kept.score, topScores[row]);
+  EXPECT_TRUE(kept.ended);
+  startAgain();
+  std::srand(777);
+  EXPECT_TRUE(replayRecording(kept, [](size_t) { return true; }));
+  EXPECT_EQ(gScore, kept.score);
+  EXPECT_EQ(checkReplay(path.c_str()), 0);
+}
+
+TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
+  const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
+  std::memcpy(topScores, table, sizeof topScores);
+  playScriptedGame();
+  const int32_t score = gScore;
+  int row = 0;
+  while (row < 10 && !(score > table[row])) row++;
+  ASSERT_LT(row, 9) << "the game must enter a row the screen shows";
+  release();
+  // The high scores: the kept row has its arrow, the others none.
+  gameState = kScoresScreen;
+  frame();
+  EXPECT_EQ(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).size(), 1u);
+  // A click on a row without a game does nothing.
+  press(150, layout::kScoreRowsY + layout::kScoreRowStep * (row == 0 ? 1 : 0) + 5);
+  frame();
+  EXPECT_FALSE(watching());
+  release();
+  frame();
+  // A click on the kept row: the game plays again, under the mark.
+  press(150, layout::kScoreRowsY + layout::kScoreRowStep * row + 5);
+  frame();
+  ASSERT_TRUE(watching());
+  EXPECT_EQ(gameState, kPlayScreen);
+  frame();
+  EXPECT_EQ(sheet.from(layout::kReplayMark.x1, layout::kReplayMark.y1).size(), 1u);
+  // Holding the button that chose it stops nothing; the game plays to its
+  // end, stays a moment, and the scores come back.
+  int shown = 0;
+  while (watching() && shown++ < 100000) frame();
+  EXPECT_EQ(gameState, kScoresScreen);
+  EXPECT_EQ(gScore, score);
+  EXPECT_TRUE(gameover);
+  EXPECT_GT(shown, kReplayEndFrames);
+  // Escape stops it at once.
+  release();
+  frame();
+  press(150, layout::kScoreRowsY + layout::kScoreRowStep * row + 5);
+  frame();
+  release();
+  frames(30);
+  ASSERT_TRUE(watching());
+  tap(K_VK_ESCAPE);
+  EXPECT_FALSE(watching());
+  EXPECT_EQ(gameState, kScoresScreen);
+}
+
+TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
+  const int32_t table[10] = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
+  std::memcpy(topScores, table, sizeof topScores);
+  for (int32_t s : {95, 85, 75, 65, 55, 45, 35, 25, 15, 12}) enter(s);
+  EXPECT_EQ(files(), 10);
+  for (int row = 0; row < 10; row++) EXPECT_EQ(scoreOfRow(row), topScores[row]) << row;
+  // A better game: every row below it moves down, the last one's replay is gone.
+  enter(90);
+  EXPECT_EQ(files(), 10);
+  EXPECT_EQ(scoreOfRow(0), 95);
+  EXPECT_EQ(scoreOfRow(1), 90);
+  EXPECT_EQ(scoreOfRow(2), 85);
+  EXPECT_EQ(scoreOfRow(9), 15);
+  // A game that does not enter keeps nothing.
+  enter(1);
+  EXPECT_EQ(files(), 10);
+  // The table reset with Space: every replay goes, and no row has one.
+  std::memcpy(topScores, topScoresOld, sizeof topScores);
+  forgetReplays();
+  EXPECT_EQ(files(), 0);
+  for (int row = 0; row < 10; row++) EXPECT_EQ(replayOfRow(row), "");
+}
+
+TEST_F(KeptReplays, AMissingStaleOrHostileListIsNoHarm) {
+  const int32_t table[10] = {100, 90, 80, 70, 60, 50, 40, 30, 20, 10};
+  std::memcpy(topScores, table, sizeof topScores);
+  enter(95);
+  ASSERT_FALSE(replayOfRow(1).empty());
+  // The table's scores changed behind the list's back: the row has none.
+  topScores[1] = 94;
+  EXPECT_EQ(replayOfRow(1), "");
+  topScores[1] = 95;
+  // A replay file gone: none, and no harm.
+  std::remove(replayOfRow(1).c_str());
+  EXPECT_EQ(replayOfRow(1), "");
+  // Lines naming other files are not read, nor deleted.
+  std::ofstream(folder + "/data/keep.txt") << "x";
+  std::ofstream(folder + "/data/thescores.replays") << "100 ../keep.txt\n95 keep.txt\n90 /etc/passwd\n";
+  EXPECT_EQ(replayOfRow(0), "");
+  forgetReplays();
+  EXPECT_TRUE(std::ifstream(folder + "/data/keep.txt").good());
+  // No list at all.
+  std::remove((folder + "/data/thescores.replays").c_str());
+  EXPECT_EQ(replayOfRow(0), "");
+  enter(97);
+  EXPECT_EQ(scoreOfRow(1), 97);
 }
 
 TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {

@@ -596,6 +596,27 @@ void drawPausePanel(cairo_t *c) {
   cairo_restore(c);
 }
 
+void drawReplayMark(cairo_t *c) {
+  const Rect r = kReplayMark;
+  clip(c, r);
+  roundRect(c, r.x1 + 2, r.y1 + 2, r.w() - 4, r.h() - 4, 10);
+  vertical(c, r.y1, r.y2, {0.9, 0.2, 0.25}, {0.6, 0.08, 0.15}, 0.92);
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.85);
+  cairo_set_line_width(c, 2);
+  cairo_stroke(c);
+  // A play symbol, then the word.
+  cairo_move_to(c, r.x1 + 13, r.y1 + 9);
+  cairo_line_to(c, r.x1 + 26, r.y1 + r.h() / 2.0);
+  cairo_line_to(c, r.x1 + 13, r.y2 - 9);
+  cairo_close_path(c);
+  cairo_set_source_rgb(c, 1, 1, 1);
+  cairo_fill(c);
+  // TRANSLATORS: the mark shown over a game that is being replayed; a short word.
+  text(c, tr("REPLAY"), r.x1 + 18 + r.w() / 2.0, r.y1 + r.h() / 2.0, 18, {1, 1, 1}, {r.w() - 44.0, r.h() - 8.0});
+  cairo_restore(c);
+}
+
 void drawTopFrame(cairo_t *c) {
   Rect r = kTopFrame;
   clip(c, r);
@@ -752,6 +773,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawSoundsSwitch(c, kSoundsOff, false);
   drawFocusArrow(c);
   drawPausePanel(c);
+  drawReplayMark(c);
   drawTopFrame(c);
   for (int k = 0; k < 8; k++) drawBrick(c, brick(k), k);
   for (int b = 1; b <= 5; b++) drawIcon(c, bonusIcon(b), b);
@@ -817,7 +839,7 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, kScoresTitle, kScoresTitleAt.x, kScoresTitleAt.y);
   const int scores[9] = {30, 25, 20, 19, 18, 15, 10, 9, 8};
   for (int r = 1; r <= 9; r++) {
-    int y = 160 + 22 * (r - 1);
+    int y = kScoreRowsY + kScoreRowStep * (r - 1);
     put(c, sheet, digit(r), 100, y);
     int x = 210;
     for (int v = scores[r - 1]; v > 0; v /= 10) {
@@ -863,6 +885,11 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   cairo_paint(c);
   put(c, sheet, kPausePanel, kPausePanelAt.x, kPausePanelAt.y);
   ok &= save(screen, outFolder + "/paused.png");
+
+  put(c, sheet, kPlayBackground, 0, 0);
+  put(c, sheet, kTopFrame, 0, 0);
+  put(c, sheet, kReplayMark, kReplayMarkAt.x, kReplayMarkAt.y);
+  ok &= save(screen, outFolder + "/replay.png");
 
   cairo_destroy(c);
   cairo_surface_destroy(screen);
