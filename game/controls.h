@@ -41,9 +41,11 @@ enum PlayHeld : uint32_t {
   kHeldPadRight = 1u << 14,
   kHeldPadUp = 1u << 15,
   kHeldPadDown = 1u << 16,
+  /// Not a key: the game was continued (and paused) before this frame.
+  kContinuedHere = 1u << 17,
 };
 /// Every PlayHeld bit.
-const uint32_t kAllHeld = (1u << 17) - 1;
+const uint32_t kAllHeld = (1u << 18) - 1;
 
 /// The keyboard's or gamepad's pull on the ball.
 struct Pull {

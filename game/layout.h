@@ -46,7 +46,10 @@ constexpr Rect kSoundsOn{964, 36, 992, 64}, kSoundsOff{996, 36, 1024, 64};
 constexpr Rect kFocusArrow{964, 72, 988, 102};
 constexpr Rect kPausePanel{100, 484, 340, 610};
 /// Shown over the play while a replay is watched.
-constexpr Rect kReplayMark{500, 600, 690, 634};
+constexpr Rect kReplayMark{235, 768, 425, 802};
+/// Offered by PLAY when a game was left unfinished: CONTINUE above, NEW GAME
+/// below, each half of the panel a button.
+constexpr Rect kResumePanel{490, 562, 770, 672};
 
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
@@ -95,6 +98,7 @@ constexpr Place kMusicIconAt{250, 8}, kSoundsIconAt{284, 8};
 constexpr int kFocusArrowX = 14;
 constexpr Place kPausePanelAt{(320 - kPausePanel.w()) / 2, 170};
 constexpr Place kReplayMarkAt{(320 - kReplayMark.w()) / 2, 58};
+constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
 /// The high-score rows, and the small arrow before a row whose game was kept.
 constexpr int kScoreRowsY = 160, kScoreRowStep = 22;
 constexpr int kReplayArrowX = 70;

@@ -13,7 +13,7 @@
 namespace {
 // ---- the file --------------------------------------------------------------
 const char kMagic[8] = {'Z', 'U', 'N', 'K', 'P', 'L', 'A', 'Y'};
-const size_t kHeaderSize = 88;
+const size_t kHeaderSize = 88 + 128;
 // A file larger than this is not a recording of ours (six hours of play
 // with every frame different and a draw every frame stays well below).
 const size_t kMaxFileSize = 64u << 20;
@@ -128,6 +128,8 @@ float single(const std::string &b, size_t at) {
 // ---- the game's recording --------------------------------------------------
 Recording current, last;
 const Recording *replayed = nullptr;
+// The game was continued: the next frame recorded says so.
+bool continuedHere = false;
 size_t nextDraw = 0;
 bool drawsRanOut = false;
 } // namespace
@@ -152,6 +154,7 @@ std::string encodeRecording(const Recording &r) {
   put32(out, r.digest);
   for (float f : {r.start.forceX, r.start.forceY, r.start.ballZoomSpeed, r.start.oldballX, r.start.oldballY})
     putFloat(out, f);
+  out.append(reinterpret_cast<const char *>(r.randomAfter.data()), r.randomAfter.size());
   for (uint32_t d : r.draws) put32(out, d);
   return out + inputs;
 }
@@ -191,6 +194,7 @@ bool decodeRecording(const std::string &bytes, Recording &r, std::string &error)
   float *carried[] = {&out.start.forceX, &out.start.forceY, &out.start.ballZoomSpeed, &out.start.oldballX,
                       &out.start.oldballY};
   for (int i = 0; i < 5; i++) *carried[i] = single(bytes, 68 + 4 * i);
+  std::memcpy(out.randomAfter.data(), bytes.data() + 88, out.randomAfter.size());
   out.draws.resize(draws);
   for (uint32_t i = 0; i < draws; i++) out.draws[i] = word(bytes, kHeaderSize + 4 * size_t(i));
   Reader in{bytes, kHeaderSize + 4 * size_t(draws), bytes.size()};
@@ -277,7 +281,10 @@ void startRecording() {
 void recordFrame(const PlayInput &input) {
   if (replayed) return;
   // Past six hours the game goes on; its recording stops.
-  if (current.frames.size() < kMaxReplayFrames) current.frames.push_back(input);
+  if (current.frames.size() >= kMaxReplayFrames) return;
+  current.frames.push_back(input);
+  if (continuedHere) current.frames.back().held |= kContinuedHere;
+  continuedHere = false;
 }
 
 Recording currentRecording() {
@@ -285,7 +292,27 @@ Recording currentRecording() {
   r.score = gScore;
   r.ended = gameover;
   r.digest = playDigest();
+  r.randomAfter = randomPosition();
   return r;
+}
+
+RandomPosition randomPosition() {
+  // Switching random() to another state for a moment hands back the
+  // current one, its position written into its first word; switching back
+  // takes the position from there again.
+  static char other[sizeof(RandomPosition)];
+  char *now = initstate(1, other, sizeof other);
+  RandomPosition position;
+  std::memcpy(position.data(), now, position.size());
+  setstate(now);
+  return position;
+}
+
+void setRandomPosition(const RandomPosition &position) {
+  // random() keeps using the array it is given: a lasting one.
+  static char kept[sizeof(RandomPosition)];
+  std::memcpy(kept, position.data(), sizeof kept);
+  setstate(kept);
 }
 
 uint32_t playDigest() {
@@ -328,6 +355,12 @@ uint32_t playDigest() {
 
 const Recording &lastRecording() { return last; }
 
+void continueRecording(const Recording &game) {
+  current = game;
+  current.ended = false;
+  continuedHere = true;
+}
+
 bool replaying() { return replayed != nullptr; }
 
 namespace {
@@ -357,7 +390,10 @@ void beginReplay(const Recording &r) {
 
 bool replayStep() {
   if (!replayed || nextFrame >= replayed->frames.size() || leftEarly) return false;
-  replayControls(replayed->frames[nextFrame++]);
+  const PlayInput &input = replayed->frames[nextFrame++];
+  // Continued there, the game was paused before this frame.
+  if (input.held & kContinuedHere) pauseGame();
+  replayControls(input);
   playFrame();
   // A recording ends where the play did: leaving it earlier is another game.
   if (gameState != kPlayScreen && nextFrame < replayed->frames.size()) leftEarly = true;

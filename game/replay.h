@@ -5,6 +5,7 @@
 // frame for frame, in this program or another copy of it. Every game is
 // recorded; nothing else changes while it is.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,6 +25,14 @@ struct PlayStart {
   PlayInput before;
 };
 
+/// Where rand() stands in its sequence: the C library's generator state
+/// (glibc keeps rand()'s in random()'s state array, this size).
+using RandomPosition = std::array<unsigned char, 128>;
+/// rand()'s position now, and setting it: a game continued in another run
+/// of the program draws what it would have drawn had it never stopped.
+RandomPosition randomPosition();
+void setRandomPosition(const RandomPosition &position);
+
 struct Recording {
   PlayStart start;
   std::vector<PlayInput> frames; ///< one per frame of play, paused frames included
@@ -31,6 +40,7 @@ struct Recording {
   int32_t score = 0;             ///< the score after the last frame
   bool ended = false;            ///< the game reached GAME OVER
   uint32_t digest = 0;           ///< playDigest() after the last frame
+  RandomPosition randomAfter{};  ///< rand()'s position after the last frame
 };
 
 /// The file format's version this program writes and reads.
@@ -67,6 +77,9 @@ void recordFrame(const PlayInput &input);
 Recording currentRecording();
 /// The game recorded before the current one (empty when there was none).
 const Recording &lastRecording();
+/// Goes on recording `game` (a game continued): its frames and draws so far
+/// become the current recording's.
+void continueRecording(const Recording &game);
 
 /// Plays `recording` again, a frame at a time: beginReplay sets the game up
 /// as it was; each replayStep plays the next recorded frame of play (false

@@ -24,6 +24,7 @@
 #include "playerwords.h"
 #include "keptreplays.h"
 #include "replay.h"
+#include "resume.h"
 #include "watch.h"
 #include "layout.h"
 
@@ -223,7 +224,10 @@ bool doZunk() {
     recordFrame(playInput());
     int32_t before[10];
     std::memcpy(before, topScores, sizeof before);
+    const bool wasOver = gameover;
     playFrame();
+    // A game that has ended is no longer one to continue.
+    if (gameover && !wasOver) forgetUnfinishedGame();
     // A game that has just entered the table keeps its replay beside it.
     for (int row = 0; row < 10; row++)
       if (topScores[row] != before[row]) {
@@ -232,6 +236,9 @@ bool doZunk() {
       }
     break;
   }
+  case kResumeScreen:
+    doResumeChoice();
+    break;
   default:
     break;
   }
@@ -249,6 +256,8 @@ void playFrame() {
 }
 
 void leaveForMenu() {
+  // A game left before its end is kept, to be continued.
+  if (gameState == kPlayScreen) keepUnfinishedGame();
   gameState = kMenuScreen;
   std::memcpy(buttons, storeButtons, sizeof buttons);
   resetButtons();
@@ -256,6 +265,7 @@ void leaveForMenu() {
 }
 
 void freeZunk() {
+  if (gameState == kPlayScreen) keepUnfinishedGame();
   freeSounds();
   saveScores();
   delete surf_paused;
@@ -308,8 +318,12 @@ void displayButton(long index) {
       gameState = kQuitting;
       if (gamewindow) gamewindow->terminate();
     } else {
-      // PLAY, HIGH SCORES, HELP; BACK returns to the menu.
-      gameState = index == 0 ? kPlayScreen : index == 1 ? kScoresScreen : index == 2 ? kHelpScreen : kMenuScreen;
+      // PLAY (or the choice to continue a game left unfinished), HIGH
+      // SCORES, HELP; BACK returns to the menu.
+      gameState = index == 0 ? (unfinishedGameOnOffer() ? kResumeScreen : kPlayScreen)
+                  : index == 1 ? kScoresScreen
+                  : index == 2 ? kHelpScreen
+                               : kMenuScreen;
       selectedButton = -1;
     }
     resetButtons();
@@ -439,8 +453,10 @@ KSound *loadEffect(const char *file) {
 }
 } // namespace
 
+bool soundsQuiet = false;
+
 void playSound(KSound *sound) {
-  if (sound) sound->playSample();
+  if (sound && !soundsQuiet) sound->playSample();
 }
 
 void loadSounds() {

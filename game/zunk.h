@@ -35,6 +35,7 @@ enum Screen : int32_t {
   kScoresScreen = 3,
   kPlayScreen = 4,
   kQuitting = 5, ///< QUIT was chosen; the window ends the loop
+  kResumeScreen = 6, ///< PLAY offers to continue the game left unfinished
 };
 extern int32_t gameState;
 
@@ -85,8 +86,10 @@ void showScores();
 
 void loadSounds();
 void freeSounds();
-/// Plays a sound of the set if it exists.
+/// Plays a sound of the set if it exists, unless the sounds are quiet.
 void playSound(KSound *sound);
+/// While set, playSound plays nothing (a game rebuilt out of sight).
+extern bool soundsQuiet;
 
 /// Reads the table from scoresPath(), or from the data folder while the
 /// user's folder holds none; a missing file leaves the table as it is.

@@ -19,6 +19,7 @@
 #include "layout.h"
 #include "pause.h"
 #include "replay.h"
+#include "resume.h"
 #include "watch.h"
 
 namespace {
@@ -282,6 +283,131 @@ TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   EXPECT_EQ(gameState, kScoresScreen);
 }
 
+// ------------------------------------------------------------------ continuing
+
+class Continue : public KeptReplays {
+protected:
+  // The first part of a game: throws, a pause, the feeder running.
+  void firstPart() {
+    startAgain();
+    frame();
+    gameState = kPlayScreen;
+    mouseThrow(0, 0);
+    mouseThrow(8, 0);
+    tap(K_VK_P);
+    frames(20);
+    tap(K_VK_P);
+    frames(200);
+  }
+  // What follows it, the same whether the game was left between or not.
+  void secondPart(std::vector<std::string> &states) {
+    for (int f = 0, phase = 0; f < 2400 && !gameover; f++) {
+      if (!launched) {
+        if (phase == 0) press(150, 325);
+        else if (phase < 4) press(140 + (f * 7) % 60, 330 + (f * 3) % 10);
+        else release();
+        phase = (phase + 1) % 6;
+      }
+      frame();
+      states.push_back(playState());
+    }
+  }
+  // PLAY on the menu, held until the screen changes.
+  void choosePlay() {
+    toOpenMenu();
+    press(100, 150);
+    for (int i = 0; i < 200 && gameState == kMenuScreen; i++) frame();
+    release();
+  }
+};
+
+TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
+  // Never left.
+  firstPart();
+  const std::string atLeaving = playState();
+  std::vector<std::string> neverLeft;
+  secondPart(neverLeft);
+  ASSERT_GT(neverLeft.size(), 200u);
+
+  // Left there (the window closed), then, in a program started afresh, PLAY
+  // offers to continue it; Return continues, paused where it was left.
+  firstPart();
+  keepUnfinishedGame();
+  startAgain();
+  choosePlay();
+  ASSERT_EQ(gameState, kResumeScreen);
+  tap(K_VK_RETURN);
+  ASSERT_EQ(gameState, kPlayScreen);
+  EXPECT_TRUE(paused);
+  EXPECT_EQ(playState(), atLeaving);
+  // P plays on: from there, the same game frame for frame, random draws
+  // included.
+  key(K_VK_P, true);
+  frame();
+  key(K_VK_P, false);
+  std::vector<std::string> continued;
+  secondPart(continued);
+  ASSERT_EQ(continued.size(), neverLeft.size());
+  size_t differ = 0;
+  for (size_t i = 0; i < continued.size(); i++) differ += continued[i] != neverLeft[i];
+  EXPECT_EQ(differ, 0u);
+  // Left again, it is kept again, the whole game in one recording.
+  keepUnfinishedGame();
+  Recording kept;
+  std::string error;
+  ASSERT_TRUE(loadRecording(folder + "/data/unfinished.zunkreplay", kept, error)) << error;
+  startAgain();
+  EXPECT_TRUE(replayRecording(kept, [](size_t) { return true; }));
+}
+
+TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
+  const std::string unfinished = folder + "/data/unfinished.zunkreplay";
+  firstPart();
+  keepUnfinishedGame();
+  // Escape on the choice goes back to the menu and keeps the game...
+  startAgain();
+  choosePlay();
+  ASSERT_EQ(gameState, kResumeScreen);
+  tap(K_VK_ESCAPE);
+  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_TRUE(std::ifstream(unfinished).good());
+  // ...NEW GAME (Down, then Return) starts afresh and forgets it.
+  startAgain();
+  choosePlay();
+  ASSERT_EQ(gameState, kResumeScreen);
+  tap(K_VK_DOWN);
+  tap(K_VK_RETURN);
+  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_FALSE(paused);
+  EXPECT_EQ(gScore, 0);
+  EXPECT_FALSE(std::ifstream(unfinished).good());
+  // A recording that does not replay to the state it was left in is not
+  // offered, and is forgotten.
+  firstPart();
+  Recording damaged = currentRecording();
+  std::reverse(damaged.draws.begin(), damaged.draws.end());
+  std::string error;
+  ASSERT_TRUE(saveRecording(unfinished, damaged, error));
+  startAgain();
+  choosePlay();
+  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_FALSE(std::ifstream(unfinished).good());
+  // A game that ended is not kept.
+  playScriptedGame();
+  keepUnfinishedGame();
+  EXPECT_FALSE(std::ifstream(unfinished).good());
+  // A click on CONTINUE continues.
+  firstPart();
+  keepUnfinishedGame();
+  startAgain();
+  choosePlay();
+  ASSERT_EQ(gameState, kResumeScreen);
+  press(layout::kResumePanelAt.x + 100, layout::kResumePanelAt.y + 20);
+  frame();
+  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_TRUE(paused);
+}
+
 TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
   const int32_t table[10] = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
   std::memcpy(topScores, table, sizeof topScores);
@@ -377,7 +503,7 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
   EXPECT_FALSE(decodeRecording(bad, back, error));
   // Input that names fields that do not exist, or runs past its frames.
   bad = good;
-  bad[88 + 4 * r.draws.size() + 4] = '\x3f';
+  bad[88 + 128 + 4 * r.draws.size() + 4] = '\x3f';
   EXPECT_FALSE(decodeRecording(bad, back, error));
   EXPECT_FALSE(loadRecording("/nonexistent/zunk.replay", back, error));
   EXPECT_FALSE(loadRecording("/tmp", back, error));

@@ -617,6 +617,25 @@ void drawReplayMark(cairo_t *c) {
   cairo_restore(c);
 }
 
+void drawResumePanel(cairo_t *c) {
+  const Rect r = kResumePanel;
+  clip(c, r);
+  framedPanel(c, r, 3, 3, {0.25, 0.4, 0.85}, {0.1, 0.18, 0.45}, 0.85);
+  // TRANSLATORS: the two choices PLAY offers when a game was left unfinished.
+  const char *labels[2] = {tr("CONTINUE"), tr("NEW GAME")};
+  for (int i = 0; i < 2; i++) {
+    const double y = r.y1 + 10 + i * (r.h() / 2.0 - 5);
+    roundRect(c, r.x1 + 16, y, r.w() - 32, 38, 15);
+    vertical(c, y, y + 38, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
+    cairo_fill_preserve(c);
+    cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
+    cairo_set_line_width(c, 1.5);
+    cairo_stroke(c);
+    text(c, labels[i], r.x1 + r.w() / 2.0, y + 19, 20, {1, 1, 1}, {r.w() - 56.0, 30});
+  }
+  cairo_restore(c);
+}
+
 void drawTopFrame(cairo_t *c) {
   Rect r = kTopFrame;
   clip(c, r);
@@ -774,6 +793,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawFocusArrow(c);
   drawPausePanel(c);
   drawReplayMark(c);
+  drawResumePanel(c);
   drawTopFrame(c);
   for (int k = 0; k < 8; k++) drawBrick(c, brick(k), k);
   for (int b = 1; b <= 5; b++) drawIcon(c, bonusIcon(b), b);
@@ -890,6 +910,12 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, kTopFrame, 0, 0);
   put(c, sheet, kReplayMark, kReplayMarkAt.x, kReplayMarkAt.y);
   ok &= save(screen, outFolder + "/replay.png");
+
+  put(c, sheet, kMenuBackground, 0, 0);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
+  cairo_paint(c);
+  put(c, sheet, kResumePanel, kResumePanelAt.x, kResumePanelAt.y);
+  ok &= save(screen, outFolder + "/resume.png");
 
   cairo_destroy(c);
   cairo_surface_destroy(screen);
