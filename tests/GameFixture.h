@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -18,6 +21,24 @@
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
 #include "zunk.h"
+
+// A data folder of the test's own, where the game keeps its files (the
+// scores, the replays), removed with everything in it.
+struct ScratchDataFolder {
+  std::string folder;
+  void make() {
+    char tmpl[] = "/tmp/zunkdataXXXXXX";
+    folder = mkdtemp(tmpl);
+    mkdir((folder + "/data").c_str(), 0755);
+    std::snprintf(KMiscTools::currentAppPath, 260, "%s", folder.c_str());
+    std::snprintf(KMiscTools::_resourcePath, 260, "%s", "data");
+  }
+  void remove() {
+    EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
+    KMiscTools::currentFilePath[0] = 0;
+    KMiscTools::initMiscTools();
+  }
+};
 
 class Game : public ::testing::Test {
 protected:

@@ -299,7 +299,7 @@ scenario_large_screen() {
 #    minute of play); the game-over display slides in; a click on the wall
 #    starts a fresh game.
 # A table of ten zeros, which any game that scores enters at the top.
-low_scores() { head -c 40 /dev/zero >"$kept/thescores"; }
+low_scores() { mkdir -p "$kept" && head -c 40 /dev/zero >"$kept/thescores"; }
 scenario_game_over_and_restart() {
   scores_setup=low_scores start over 1024x768 || return
   hold_until 100 150 on_play || { fail "play did not start"; return; }

@@ -14,13 +14,8 @@ chmod 755 "$root"
 prefix=$root/usr
 gpid=
 trap '[ -z "$gpid" ] || kill $gpid 2>/dev/null; stop_x; rm -rf "$root"' EXIT
-passed=0
-failed=0
-check() { # description, command...
-  local what=$1
-  shift
-  if "$@" >/dev/null 2>&1; then passed=$((passed + 1)); else echo "install: $what"; failed=$((failed + 1)); fi
-}
+suite=install
+source "$here/checks.sh"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "install: cmake --install failed"; echo "0 passed, 1 failed"; exit 1; }
 id=io.github.zunk.Zunk
@@ -89,10 +84,9 @@ fi
 stop_x
 if ZUNK_INSTALLED=$prefix ZUNK_SCENARIOS="scenario_menus_and_a_game scenario_game_over_and_restart" \
   bash "$here/endtoend.sh" none none "$build/tests/closewindow" >"$root/e2e.log" 2>&1; then
-  passed=$((passed + 1))
+  count 0
 else
-  failed=$((failed + 1))
+  count 1
 fi
 sed 's/^/install: /' "$root/e2e.log"
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+tally

@@ -11,17 +11,8 @@ closewindow=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { # description, command...
-  local what=$1
-  shift
-  if "$@" >"$work/out" 2>&1; then passed=$((passed + 1)); else
-    echo "package: $what"
-    sed 's/^/  /' "$work/out" | head -n 30
-    failed=$((failed + 1))
-  fi
-}
+suite=package
+source "$here/checks.sh"
 installed() { dpkg-query -W -f='${Status}' zunk 2>/dev/null | grep -q 'install ok installed'; }
 
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
@@ -40,9 +31,9 @@ if installed; then
   # Menus, a game, screenshots and the scores, all kept in the scenario's user folders.
   if ZUNK_INSTALLED=package ZUNK_SCENARIOS=scenario_menus_and_a_game \
     bash "$here/endtoend.sh" none none "$closewindow" >"$work/e2e" 2>&1; then
-    passed=$((passed + 1))
+    count 0
   else
-    failed=$((failed + 1))
+    count 1
   fi
   sed 's/^/package: /' "$work/e2e"
   check "the game wrote into its installed data folder" \
@@ -53,5 +44,4 @@ if installed; then
   check "files left after the purge" bash -c "while read -r f; do [ ! -f \"\$f\" ] || { echo \"\$f\"; exit 1; }; done <'$work/files'"
   check "folders left after the purge" bash -c "! ls -d /usr/share/games/zunk /usr/share/doc/zunk 2>/dev/null | grep ."
 fi
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+tally

@@ -204,20 +204,15 @@ TEST_F(Game, ScoresEnterTheTableOnceAtTheirPlace) {
 
 class ScoreFile : public Game {
 protected:
+  ScratchDataFolder scratch;
   std::string folder;
   void SetUp() override {
     Game::SetUp();
-    char tmpl[] = "/tmp/zunkscoresXXXXXX";
-    folder = mkdtemp(tmpl);
-    mkdir((folder + "/data").c_str(), 0755);
-    std::snprintf(KMiscTools::currentAppPath, 260, "%s", folder.c_str());
-    std::snprintf(KMiscTools::_resourcePath, 260, "%s", "data");
+    scratch.make();
+    folder = scratch.folder;
   }
   void TearDown() override {
-    std::string cmd = "rm -rf '" + folder + "'";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
-    KMiscTools::currentFilePath[0] = 0;
-    KMiscTools::initMiscTools();
+    scratch.remove();
     Game::TearDown();
   }
   std::string read(const std::string &path) {

@@ -61,17 +61,23 @@ protected:
     tap(K_VK_P);
     frames(40);
     tap(K_VK_P);
-    for (int f = 0, phase = 0; f < 80 * 600 && !gameover; f++) {
+    aimedThrows(80 * 600, 90);
+    release();
+    frames(20);
+  }
+  // Throws from rest, each pulled a little differently, for `count` frames
+  // or until GAME OVER; `each` is called after every frame.
+  void aimedThrows(int count, int spreadY, const std::function<void()> &each = nullptr) {
+    for (int f = 0, phase = 0; f < count && !gameover; f++) {
       if (!launched) {
         if (phase == 0) press(150, 325);
-        else if (phase < 4) press(140 + (f * 7) % 60, 330 + (f * 13) % 90);
+        else if (phase < 4) press(140 + (f * 7) % 60, 330 + (f * 13) % spreadY);
         else release();
         phase = (phase + 1) % 6;
       }
       frame();
+      if (each) each();
     }
-    release();
-    frames(20);
   }
 };
 
@@ -161,19 +167,15 @@ TEST_F(Replay, AGameThatIsNotTheRecordedOneIsFound) {
 // The same, with the table and the replays in a scratch data folder.
 class KeptReplays : public Replay {
 protected:
+  ScratchDataFolder scratch;
   std::string folder;
   void SetUp() override {
     Replay::SetUp();
-    char tmpl[] = "/tmp/zunkreplaysXXXXXX";
-    folder = mkdtemp(tmpl);
-    mkdir((folder + "/data").c_str(), 0755);
-    std::snprintf(KMiscTools::currentAppPath, 260, "%s", folder.c_str());
-    std::snprintf(KMiscTools::_resourcePath, 260, "%s", "data");
+    scratch.make();
+    folder = scratch.folder;
   }
   void TearDown() override {
-    EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
-    KMiscTools::currentFilePath[0] = 0;
-    KMiscTools::initMiscTools();
+    scratch.remove();
     Replay::TearDown();
   }
   int files() {
@@ -301,16 +303,7 @@ protected:
   }
   // What follows it, the same whether the game was left between or not.
   void secondPart(std::vector<std::string> &states) {
-    for (int f = 0, phase = 0; f < 2400 && !gameover; f++) {
-      if (!launched) {
-        if (phase == 0) press(150, 325);
-        else if (phase < 4) press(140 + (f * 7) % 60, 330 + (f * 3) % 10);
-        else release();
-        phase = (phase + 1) % 6;
-      }
-      frame();
-      states.push_back(playState());
-    }
+    aimedThrows(2400, 10, [&] { states.push_back(playState()); });
   }
   // PLAY on the menu, held until the screen changes.
   void choosePlay() {

@@ -8,17 +8,8 @@ root=$1
 po=$root/po
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { # description, command...
-  local what=$1
-  shift
-  if "$@" >"$work/out" 2>&1; then passed=$((passed + 1)); else
-    echo "translations: $what"
-    sed 's/^/  /' "$work/out" | head -n 20
-    failed=$((failed + 1))
-  fi
-}
+suite=translations
+source "$(dirname "$0")/checks.sh"
 # Everything but the template's creation date.
 undated() { grep -v '^"POT-Creation-Date:' "$1"; }
 template_is_current() {
@@ -38,5 +29,4 @@ while read -r language; do
   check "$language: fuzzy texts" nothing "$work/fuzzy"
   check "$language: texts the template no longer has" bash -c "! grep -q '^#~' '$file'"
 done < <(grep -v '^#' "$po/LINGUAS" | grep .)
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+tally
