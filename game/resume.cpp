@@ -24,17 +24,23 @@ std::string unfinishedPath() { return replaysFolder() + "/" + kUnfinishedFile; }
 // Replays `game` with nothing drawn and nothing heard, its last frame drawn
 // when `drawLast` (into the frame being made); whether it came back the same.
 bool rebuild(const Recording &game, bool drawLast) {
-  KGraphic *screen = surf_zunk;
+  // A pause on the way grabs nothing: the screen holds another picture.
+  KGraphic *screen = surf_zunk, *frozen = surf_paused;
   KGraphicNull nothing;
   surf_zunk = &nothing;
+  surf_paused = nullptr;
   soundsQuiet = true;
   beginReplay(game);
   while (replayFrame() < replayFrames()) {
-    if (drawLast && replayFrame() + 1 == replayFrames()) surf_zunk = screen;
+    if (drawLast && replayFrame() + 1 == replayFrames()) {
+      surf_zunk = screen;
+      surf_paused = frozen;
+    }
     if (!replayStep()) break;
   }
   const bool same = endReplay();
   surf_zunk = screen;
+  surf_paused = frozen;
   soundsQuiet = false;
   return same;
 }
