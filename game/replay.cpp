@@ -166,9 +166,13 @@ bool decodeRecording(const std::string &bytes, Recording &r, std::string &error)
     return false;
   }
   const uint16_t version = half(bytes, 8);
-  if (version != kReplayVersion || half(bytes, 10) != kHeaderSize) {
+  if (version != kReplayVersion) {
     error = "a replay of version " + std::to_string(version) + ", this program plays version " +
             std::to_string(kReplayVersion);
+    return false;
+  }
+  if (half(bytes, 10) != kHeaderSize) {
+    error = "damaged: its header is not the size its version has";
     return false;
   }
   const uint32_t frames = word(bytes, 12), draws = word(bytes, 16), inputBytes = word(bytes, 20);

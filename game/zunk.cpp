@@ -122,10 +122,15 @@ int zunkMain(const char *replayFile) {
   initzunk();
   // Without a window the game cannot run: say so to whoever started it.
   const int status = gamewindow ? 0 : 1;
-  if (gamewindow && replayFile && !startWatching(replayFile, kMenuScreen, error)) {
-    std::fprintf(stderr, "zunk: %s: %s\n", replayFile, error.c_str());
-    freeZunk();
-    return 1;
+  if (gamewindow && replayFile) {
+    if (!startWatching(replayFile, kMenuScreen, error)) {
+      std::fprintf(stderr, "zunk: %s: %s\n", replayFile, error.c_str());
+      freeZunk();
+      return 1;
+    }
+    // The title, which loads the sounds, is not shown before the replay.
+    loadSounds();
+    soundloaded = true;
   }
   while (zunkFrame(true)) {
   }

@@ -487,6 +487,10 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
   EXPECT_FALSE(decodeRecording(bad, back, error));
   EXPECT_NE(error.find("version 2"), std::string::npos);
   bad = good;
+  bad[10] = 88; // the header of another layout
+  EXPECT_FALSE(decodeRecording(bad, back, error));
+  EXPECT_EQ(error.rfind("damaged", 0), 0u) << error;
+  bad = good;
   bad[15] = '\x7f'; // two billion frames, in a small file
   EXPECT_FALSE(decodeRecording(bad, back, error));
   bad = good;

@@ -821,6 +821,13 @@ void put(cairo_t *c, cairo_surface_t *sheet, Rect r, double x, double y, double 
   cairo_restore(c);
 }
 
+// A background under the half-dark veil the game lays over it.
+void veiled(cairo_t *c, cairo_surface_t *sheet, Rect background) {
+  put(c, sheet, background, 0, 0);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
+  cairo_paint(c);
+}
+
 bool save(cairo_surface_t *screen, const std::string &path) {
   return cairo_surface_write_to_png(screen, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
@@ -845,17 +852,13 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, kFocusArrow, kFocusArrowX, kButtonY[1] + (kButtons[1].h() - kFocusArrow.h()) / 2);
   ok &= save(screen, outFolder + "/menu.png");
 
-  put(c, sheet, kMenuBackground, 0, 0);
-  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
-  cairo_paint(c);
+  veiled(c, sheet, kMenuBackground);
   put(c, sheet, kHelpPanel, kHelpPanelAt.x, kHelpPanelAt.y);
   put(c, sheet, {kCreditX1, kCreditRows[1][0], kCreditX2, kCreditRows[1][1]}, kCreditAt.x, kCreditAt.y);
   put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
   ok &= save(screen, outFolder + "/help.png");
 
-  put(c, sheet, kMenuBackground, 0, 0);
-  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
-  cairo_paint(c);
+  veiled(c, sheet, kMenuBackground);
   put(c, sheet, kScoresTitle, kScoresTitleAt.x, kScoresTitleAt.y);
   const int scores[9] = {30, 25, 20, 19, 18, 15, 10, 9, 8};
   for (int r = 1; r <= 9; r++) {
@@ -900,9 +903,7 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, kGameOverBottom, kGameOverX, 160);
   ok &= save(screen, outFolder + "/gameover.png");
 
-  put(c, sheet, kPlayBackground, 0, 0);
-  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
-  cairo_paint(c);
+  veiled(c, sheet, kPlayBackground);
   put(c, sheet, kPausePanel, kPausePanelAt.x, kPausePanelAt.y);
   ok &= save(screen, outFolder + "/paused.png");
 
@@ -911,9 +912,7 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, kReplayMark, kReplayMarkAt.x, kReplayMarkAt.y);
   ok &= save(screen, outFolder + "/replay.png");
 
-  put(c, sheet, kMenuBackground, 0, 0);
-  cairo_set_source_rgba(c, 0, 0, 0, 0.5);
-  cairo_paint(c);
+  veiled(c, sheet, kMenuBackground);
   put(c, sheet, kResumePanel, kResumePanelAt.x, kResumePanelAt.y);
   ok &= save(screen, outFolder + "/resume.png");
 
