@@ -201,6 +201,14 @@ TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
   EXPECT_FLOAT_EQ(missing.getWidth(), 0);
   std::ofstream(dir + "/cut.png", std::ios::binary) << "\x89PNG\r\n\x1a\n\0\0\0\rIHDR";
   EXPECT_FALSE(missing.loadPicture((dir + "/cut.png").c_str(), true, true));
+  // A chunk after the header that claims more bytes than the file holds (the
+  // PNG library went round such a file for ever): refused.
+  std::ifstream saved(dir + "/Shot.png", std::ios::binary);
+  std::string png((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+  ASSERT_GT(png.size(), 40u);
+  const size_t afterHeader = 8 + 12 + 13;
+  png.replace(afterHeader, 4, std::string("\0\0\x45\x04", 4));
+  EXPECT_FALSE(missing.loadPictureFromPtr("long.png", reinterpret_cast<unsigned char *>(&png[0]), png.size(), true, true));
   // A TGA header that promises 32770 by 30210 pixels in 30 bytes is refused
   // before anything is allocated.
   unsigned char huge[30] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0xff, 0, 0, 2, 0x80, 2, 0x76, 0x18, 0};

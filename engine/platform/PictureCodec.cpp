@@ -26,9 +26,24 @@ bool isJPEG(const unsigned char *b, size_t n) { return n >= 3 && b[0] == 0xFF &&
 bool isBMP(const unsigned char *b, size_t n) { return n >= 54 && b[0] == 'B' && b[1] == 'M'; }
 int32_t le32(const unsigned char *p) { return static_cast<int32_t>(readLE32(p)); }
 
+// Every chunk of a PNG lies whole within its bytes, up to IEND. The PNG
+// library reads a chunk that runs past the end from a stale buffer, and can
+// go round such chunks for ever: a damaged picture is refused before.
+bool pngChunksWhole(const unsigned char *b, size_t n) {
+  const size_t kChunkFrame = 12; // length, type, CRC
+  for (size_t at = 8; n - at >= kChunkFrame;) {
+    const size_t length = be32(b + at);
+    if (length > n - at - kChunkFrame) return false;
+    if (std::memcmp(b + at + 4, "IEND", 4) == 0) return true;
+    at += kChunkFrame + length;
+  }
+  return false;
+}
+
 // The size a picture's header declares, without decoding it.
 bool declaredSize(const char *type, const unsigned char *b, size_t n) {
-  if (std::strcmp(type, "PNG") == 0) return n >= 24 && isPNG(b, n) && sizeAcceptable(be32(b + 16), be32(b + 20));
+  if (std::strcmp(type, "PNG") == 0)
+    return n >= 24 && isPNG(b, n) && sizeAcceptable(be32(b + 16), be32(b + 20)) && pngChunksWhole(b, n);
   if (std::strcmp(type, "JPG") == 0) {
     // Walk the markers up to the frame header.
     size_t i = 2;
