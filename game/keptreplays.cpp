@@ -9,7 +9,6 @@
 #include <sstream>
 #include <vector>
 
-#include "KGraphicNull.h"
 #include "replay.h"
 #include "savefile.h"
 #include "zunk.h"
@@ -83,11 +82,7 @@ std::string replaysFolder() {
   return slash == std::string::npos ? "." : scores.substr(0, slash);
 }
 
-std::string replayOfRow(int row) {
-  if (row < 0 || row >= kRows) return "";
-  const Link link = readLinks(topScores)[row];
-  return link.file.empty() ? "" : folderPath(link.file);
-}
+std::string replayOfRow(int row) { return row < 0 || row >= kRows ? "" : keptReplayPaths()[row]; }
 
 std::vector<std::string> keptReplayPaths() {
   std::vector<std::string> paths;
@@ -133,12 +128,7 @@ int checkReplay(const char *path) {
     std::fprintf(stderr, "zunk: %s: %s\n", path, error.c_str());
     return 1;
   }
-  // The play without a display, window or sound: only its logic runs.
-  KGraphicNull nothing;
-  surf_zunk = &nothing;
-  const bool same = replayRecording(game, [](size_t) { return true; });
-  surf_zunk = nullptr;
-  if (!same) {
+  if (!replayOutOfSight(game, false)) {
     std::fprintf(stderr, "zunk: %s: the game does not replay as it was recorded\n", path);
     return 1;
   }

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "ByteOrder.h"
+#include "KGraphicNull.h"
 #include "ingame.h"
 #include "pause.h"
 #include "savefile.h"
@@ -413,8 +414,28 @@ bool endReplay() {
   return same;
 }
 
-size_t replayFrame() { return nextFrame; }
-size_t replayFrames() { return replayed ? replayed->frames.size() : 0; }
+bool replayOutOfSight(const Recording &game, bool drawLast) {
+  // A pause on the way grabs nothing: the screen holds another picture.
+  KGraphic *screen = surf_zunk, *frozen = surf_paused;
+  KGraphicNull nothing;
+  surf_zunk = &nothing;
+  surf_paused = nullptr;
+  soundsQuiet = true;
+  beginReplay(game);
+  while (nextFrame < game.frames.size()) {
+    if (drawLast && nextFrame + 1 == game.frames.size()) {
+      surf_zunk = screen;
+      surf_paused = frozen;
+    }
+    if (!replayStep()) break;
+  }
+  const bool same = endReplay();
+  surf_zunk = screen;
+  surf_paused = frozen;
+  soundsQuiet = false;
+  return same;
+}
+
 
 bool replayRecording(const Recording &r, const std::function<bool(size_t)> &afterFrame) {
   beginReplay(r);

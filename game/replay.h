@@ -89,9 +89,11 @@ void continueRecording(const Recording &game);
 void beginReplay(const Recording &recording);
 bool replayStep();
 bool endReplay();
-/// The frame a replay is at, and how many it has.
-size_t replayFrame();
-size_t replayFrames();
+
+/// Plays `recording` again with nothing drawn and nothing heard (its last
+/// frame drawn, into the frame being made, when `drawLast`); whether it came
+/// back to the recorded state.
+bool replayOutOfSight(const Recording &recording, bool drawLast);
 
 /// Plays `recording` again without a player: sets the game up as it was,
 /// then runs each recorded frame of play; `afterFrame` is called after each

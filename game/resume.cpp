@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "KGraphicNull.h"
 #include "controls.h"
 #include "ingame.h"
 #include "keptreplays.h"
@@ -20,30 +19,6 @@ const char *const kUnfinishedFile = "unfinished.zunkreplay";
 int focus = 0; // 0 CONTINUE, 1 NEW GAME
 
 std::string unfinishedPath() { return replaysFolder() + "/" + kUnfinishedFile; }
-
-// Replays `game` with nothing drawn and nothing heard, its last frame drawn
-// when `drawLast` (into the frame being made); whether it came back the same.
-bool rebuild(const Recording &game, bool drawLast) {
-  // A pause on the way grabs nothing: the screen holds another picture.
-  KGraphic *screen = surf_zunk, *frozen = surf_paused;
-  KGraphicNull nothing;
-  surf_zunk = &nothing;
-  surf_paused = nullptr;
-  soundsQuiet = true;
-  beginReplay(game);
-  while (replayFrame() < replayFrames()) {
-    if (drawLast && replayFrame() + 1 == replayFrames()) {
-      surf_zunk = screen;
-      surf_paused = frozen;
-    }
-    if (!replayStep()) break;
-  }
-  const bool same = endReplay();
-  surf_zunk = screen;
-  surf_paused = frozen;
-  soundsQuiet = false;
-  return same;
-}
 
 // The half of the panel (0 or 1) under the pointer, or -1.
 int halfAt(int x, int y) {
@@ -71,7 +46,7 @@ bool unfinishedGameOnOffer() {
   Recording game;
   std::string error;
   if (!loadRecording(unfinishedPath(), game, error)) return false;
-  if (game.ended || game.frames.empty() || !rebuild(game, false)) {
+  if (game.ended || game.frames.empty() || !replayOutOfSight(game, false)) {
     forgetUnfinishedGame();
     return false;
   }
@@ -107,7 +82,7 @@ bool continueUnfinishedGame() {
   if (!loadRecording(unfinishedPath(), game, error)) return false;
   // The game as it was left, its last frame drawn: that frame is the one
   // shown, frozen, under the pause.
-  if (!rebuild(game, true)) {
+  if (!replayOutOfSight(game, true)) {
     forgetUnfinishedGame();
     return false;
   }

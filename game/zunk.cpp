@@ -423,7 +423,17 @@ void showScores() {
                            kScoresTitleAt.y, false, false);
   // A row whose game was kept has a small arrow before it; a click on the
   // row watches that game.
-  const std::vector<std::string> replays = keptReplayPaths();
+  // Read again only when the table or its folder changes: the list's file
+  // is not read every frame.
+  static std::vector<std::string> replays;
+  static int32_t replaysFor[10];
+  static std::string replaysFrom;
+  const std::string folder = replaysFolder();
+  if (replays.empty() || folder != replaysFrom || std::memcmp(replaysFor, topScores, sizeof replaysFor) != 0) {
+    replays = keptReplayPaths();
+    std::memcpy(replaysFor, topScores, sizeof replaysFor);
+    replaysFrom = folder;
+  }
   for (int r = 1; r <= 9; r++) {
     const long y = kScoreRowsY + kScoreRowStep * (r - 1);
     if (!replays[r - 1].empty())
