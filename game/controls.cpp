@@ -128,7 +128,8 @@ void updatePull(float ballX, float ballY, bool ballFree) {
   const int dy = (keyDown[K_VK_DOWN] || padDown[K_JOY_DPAD_DOWN]) - (keyDown[K_VK_UP] || padDown[K_JOY_DPAD_UP]);
   if (dx || dy) {
     const int step = std::min(kPullStartStep + pull.heldFrames / kPullSpeedUpFrames, kPullTopStep);
-    pull.heldFrames++;
+    // Held longer than it takes to reach the top step, it counts no further.
+    if (pull.heldFrames < kPullTopFrames) pull.heldFrames++;
     pull.x += dx * step;
     pull.y += dy * step;
   } else {

@@ -109,5 +109,7 @@ const int kPullStartStep = 1;
 const int kPullSpeedUpFrames = 16;
 const int kPullTopStep = 4;
 const int kStickPull = 150;
+/// How long an arrow must be held for the top step.
+const int kPullTopFrames = (kPullTopStep - kPullStartStep) * kPullSpeedUpFrames;
 /// Where a pull takes the ball, from its top-left corner (inside the ball).
 const int kGrabOffsetX = 18, kGrabOffsetY = 19;

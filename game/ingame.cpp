@@ -544,7 +544,7 @@ void displayScore() {
     gScoreAnim = gScore;
     sendScore(gScore);
   }
-  if (scoretimer > 3) {
+  if (scoretimer >= kScoreStepFrames) {
     scoretimer = 0;
     if (gScoreAnim < gScore) gScoreAnim++;
   }
@@ -591,7 +591,7 @@ void doClouds() {
 void drawGameOver() {
   auto advance = [](float &phase, float step) {
     phase += step;
-    if (phase > 6.28f) phase = 0;
+    if (phase > kWobbleTurn) phase = 0;
   };
   advance(gozoom1, 0.05f);
   advance(gozoom2, 0.043f);

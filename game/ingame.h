@@ -11,6 +11,11 @@ const int32_t kNoBrick = -1;
 const int32_t kHardBrick = 5;
 const int32_t kLastHardBrick = 7;
 
+/// The displayed score counts up one point every kScoreStepFrames frames.
+const int32_t kScoreStepFrames = 4;
+/// The game-over wobble's phases run from 0 up to a turn, then start again.
+const float kWobbleTurn = 6.28f;
+
 /// The bonus a brick carries (sBrick::bonus).
 enum Bonus : int32_t {
   kNoBonus = 0,

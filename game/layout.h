@@ -17,6 +17,8 @@ struct Place {
 };
 
 constexpr int kSheetWidth = 1024, kSheetHeight = 1024;
+/// The game area, in its own pixels.
+constexpr int kScreenWidth = 320, kScreenHeight = 480;
 
 // ---- the sheet: screens ----------------------------------------------------
 constexpr Rect kTitle{0, 0, 320, 480};

@@ -1,23 +1,25 @@
 #include "replay.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "ByteOrder.h"
 #include "KGraphicNull.h"
 #include "ingame.h"
+#include "layout.h"
 #include "pause.h"
-#include "savefile.h"
+#include "storage.h"
 #include "zunk.h"
 
 namespace {
 // ---- the file --------------------------------------------------------------
 const char kMagic[8] = {'Z', 'U', 'N', 'K', 'P', 'L', 'A', 'Y'};
 const size_t kHeaderSize = 88 + 128;
-// A file larger than this is not a recording of ours (six hours of play
-// with every frame different and a draw every frame stays well below).
-const size_t kMaxFileSize = 64u << 20;
+// A file larger than this is not a recording of ours: six hours of play
+// with the pointer moving every frame and a draw every few frames stay
+// well below.
+const size_t kMaxFileSize = 32u << 20;
 // An input entry: a run of up to kMaxRun frames like the one before, or the
 // fields that changed (kChanged* bits) followed by their new values.
 const uint8_t kRun = 0x80, kMaxRun = 0x80;
@@ -114,6 +116,11 @@ struct Reader {
     return true;
   }
 };
+
+// How far from the screen a place or a speed carried over from the game
+// before may be: farther than the pointer can take the ball.
+const float kFarthest = 1 << 20;
+bool onScreen(int x, int y) { return x >= 0 && x < layout::kScreenWidth && y >= 0 && y < layout::kScreenHeight; }
 
 uint32_t word(const std::string &b, size_t at) { return readLE32(reinterpret_cast<const unsigned char *>(b.data() + at)); }
 uint16_t half(const std::string &b, size_t at) {
@@ -229,29 +236,47 @@ bool decodeRecording(const std::string &bytes, Recording &r, std::string &error)
     error = "damaged: it holds fewer frames than it says";
     return false;
   }
+  if (bytes[28] > 1 || bytes[29] > 1 || half(bytes, 30) != 0) {
+    error = "damaged: its header holds what no replay does";
+    return false;
+  }
+  if (!playableValues(out, error)) return false;
   r = std::move(out);
   return true;
 }
 
+bool playableValues(const Recording &r, std::string &error) {
+  // Everything a file gives the play is what a live game could have given
+  // it: the play indexes its wall, its sounds and its pictures with them.
+  for (uint32_t d : r.draws)
+    if (d > uint32_t(RAND_MAX)) {
+      error = "damaged: it holds a random number that rand() does not give";
+      return false;
+    }
+  const PlayStart &s = r.start;
+  bool wobble = true;
+  for (float phase : s.wobble) wobble = wobble && phase >= 0 && phase <= kWobbleTurn;
+  // Places and speeds carried over from the game before: on or near the
+  // screen (the pointer can be anywhere on the desktop), never further.
+  bool near = true;
+  for (float v : {s.forceX, s.forceY, s.ballZoomSpeed, s.oldballX, s.oldballY}) near = near && std::fabs(v) <= kFarthest;
+  const Pull &p = s.pull;
+  const bool pull = onScreen(p.x, p.y) && onScreen(p.grabX, p.grabY) && p.heldFrames >= 0;
+  if (r.score < 0 || s.scoreTimer < 0 || s.scoreTimer >= kScoreStepFrames || !wobble || !near || !pull) {
+    error = "damaged: its start is not one a game could have";
+    return false;
+  }
+  if (!possibleRandomPosition(r.randomAfter)) {
+    error = "damaged: its random generator's state is not one rand() can be in";
+    return false;
+  }
+  return true;
+}
+
 bool loadRecording(const std::string &path, Recording &r, std::string &error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = "cannot be read";
-    return false;
-  }
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  if (size < 0 || size_t(size) > kMaxFileSize) {
-    error = "not a Zunk replay (too large)";
-    return false;
-  }
-  file.seekg(0);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  if (size > 0 && !file.read(&bytes[0], size)) {
-    error = "cannot be read";
-    return false;
-  }
-  return decodeRecording(bytes, r, error);
+  r = Recording();
+  std::string bytes;
+  return readFile(path, kMaxFileSize, bytes, error) && decodeRecording(bytes, r, error);
 }
 
 bool saveRecording(const std::string &path, const Recording &r, std::string &error) {
@@ -313,11 +338,30 @@ RandomPosition randomPosition() {
   return position;
 }
 
+bool possibleRandomPosition(const RandomPosition &position) {
+  // The C library's state for an array of this size: its first word says
+  // which generator (kind 3: 31 words) and where its rear pointer stands,
+  // as kind + 5 x index; the 31 words follow. Their lowest bits run as a
+  // shift register that never comes to all zeros.
+  const int kKinds = 5, kKind = 3, kWords = 31;
+  int32_t words[1 + kWords];
+  std::memcpy(words, position.data(), sizeof words);
+  if (words[0] < 0 || words[0] % kKinds != kKind || words[0] / kKinds >= kWords) return false;
+  int32_t lowBits = 0;
+  for (int i = 1; i <= kWords; i++) lowBits |= words[i] & 1;
+  return lowBits != 0;
+}
+
 void setRandomPosition(const RandomPosition &position) {
-  // random() keeps using the array it is given: a lasting one.
-  static char kept[sizeof(RandomPosition)];
-  std::memcpy(kept, position.data(), sizeof kept);
-  setstate(kept);
+  if (!possibleRandomPosition(position)) return;
+  // random() keeps using the array it is given: a lasting one. Not the one
+  // in use, though: setstate first writes the current position into the
+  // array it leaves, which would be the one just filled.
+  static char kept[2][sizeof(RandomPosition)];
+  static int next = 0;
+  next = 1 - next;
+  std::memcpy(kept[next], position.data(), sizeof kept[next]);
+  setstate(kept[next]);
 }
 
 uint32_t playDigest() {

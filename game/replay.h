@@ -31,6 +31,10 @@ using RandomPosition = std::array<unsigned char, 128>;
 /// rand()'s position now, and setting it: a game continued in another run
 /// of the program draws what it would have drawn had it never stopped.
 RandomPosition randomPosition();
+/// Whether `position` is one rand() can be in (a damaged file's is not: the
+/// C library would take it as it stands and run off its array).
+bool possibleRandomPosition(const RandomPosition &position);
+/// Puts rand() at `position`; one it cannot be in is ignored.
 void setRandomPosition(const RandomPosition &position);
 
 struct Recording {
@@ -55,6 +59,11 @@ std::string encodeRecording(const Recording &recording);
 /// of a later version). Sizes are checked against the bytes before anything
 /// is allocated.
 bool decodeRecording(const std::string &bytes, Recording &recording, std::string &error);
+/// Whether every value `recording` would give the play is one a live game
+/// could have given it (random numbers rand() gives, a start the game
+/// before could have left); false, with the reason, when not. Reading a
+/// file checks this: no other recording reaches the play.
+bool playableValues(const Recording &recording, std::string &error);
 /// The same, from a file, written whole or not at all.
 bool loadRecording(const std::string &path, Recording &recording, std::string &error);
 bool saveRecording(const std::string &path, const Recording &recording, std::string &error);

@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -191,6 +194,7 @@ protected:
     r.score = score;
     r.ended = true;
     r.frames.resize(10);
+    r.randomAfter = randomPosition();
     return r;
   }
   // Enters `score` into the table as the game does, and keeps its replay.
@@ -462,6 +466,7 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
     r.frames.push_back(in);
   }
   for (int i = 0; i < 40; i++) r.draws.push_back(static_cast<uint32_t>(i * 7919));
+  r.randomAfter = randomPosition();
   const std::string good = encodeRecording(r);
   Recording back;
   std::string error;
@@ -504,6 +509,146 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
   EXPECT_FALSE(decodeRecording(bad, back, error));
   EXPECT_FALSE(loadRecording("/nonexistent/zunk.replay", back, error));
   EXPECT_FALSE(loadRecording("/tmp", back, error));
+}
+
+// ------------------------------------------------------------------ files players keep
+
+// Replays made by the program as it was when they were recorded, kept as
+// players keep them: named after the score they ended with.
+std::vector<std::string> storedReplays() {
+  std::vector<std::string> files;
+  DIR *dir = opendir(ZUNK_REPLAYS_DIR);
+  while (dirent *e = dir ? readdir(dir) : nullptr)
+    if (std::string(e->d_name).find(".zunkreplay") != std::string::npos) files.push_back(ZUNK_REPLAYS_DIR "/" + std::string(e->d_name));
+  if (dir) closedir(dir);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+std::string fileBytes(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(Replay, StoredReplaysCheckToTheScoresTheyWereRecordedWith) {
+  const std::vector<std::string> files = storedReplays();
+  ASSERT_GE(files.size(), 4u);
+  for (const std::string &path : files) {
+    const size_t end = path.rfind(".zunkreplay"), dash = path.rfind('-', end);
+    const std::string score = path.substr(dash + 1, end - dash - 1);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(checkReplay(path.c_str()), 0) << path;
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_NE(said.find("\nscore " + score + "\n"), std::string::npos) << path << ": " << said;
+  }
+}
+
+TEST(ReplayFile, ValuesNoLiveGameCouldGiveAreRefused) {
+  Recording real;
+  std::string error;
+  ASSERT_TRUE(decodeRecording(fileBytes(ZUNK_REPLAYS_DIR "/unfinished-2.zunkreplay"), real, error)) << error;
+  ASSERT_GT(real.draws.size(), 10u);
+  // Each change, encoded and read back: refused (or, for the edges a live
+  // game reaches, read).
+  auto reads = [&](const std::function<void(Recording &)> &change) {
+    Recording r = real, back;
+    change(r);
+    std::string why;
+    const bool read = decodeRecording(encodeRecording(r), back, why);
+    EXPECT_TRUE(read || why.rfind("damaged", 0) == 0) << why;
+    return read;
+  };
+  // Random numbers: rand() gives 0 to RAND_MAX; a negative one would index
+  // the break sounds and the wall's rows out of their arrays.
+  EXPECT_FALSE(reads([](Recording &r) { r.draws[3] = 0xffffffffu; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.draws[3] = uint32_t(RAND_MAX) + 1; }));
+  EXPECT_TRUE(reads([](Recording &r) { r.draws[3] = uint32_t(RAND_MAX); }));
+  // The score display's pace: 0 to 3 frames into its step.
+  EXPECT_FALSE(reads([](Recording &r) { r.start.scoreTimer = 2147483647; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.scoreTimer = -1; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.scoreTimer = kScoreStepFrames; }));
+  EXPECT_TRUE(reads([](Recording &r) { r.start.scoreTimer = kScoreStepFrames - 1; }));
+  // The game-over wobble: phases within a turn.
+  EXPECT_FALSE(reads([](Recording &r) { r.start.wobble[2] = std::nanf(""); }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.wobble[1] = 7; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.wobble[0] = -0.5f; }));
+  EXPECT_TRUE(reads([](Recording &r) { r.start.wobble[3] = kWobbleTurn; }));
+  // Speeds and places carried over: finite, on or near the screen.
+  EXPECT_FALSE(reads([](Recording &r) { r.start.forceX = INFINITY; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.oldballY = 3e9f; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.ballZoomSpeed = std::nanf(""); }));
+  // The keyboard's pull: on the screen, held a count of frames.
+  EXPECT_FALSE(reads([](Recording &r) { r.start.pull.x = 320; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.pull.grabY = -1; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.start.pull.heldFrames = -5; }));
+  EXPECT_TRUE(reads([](Recording &r) { r.start.pull.x = 319, r.start.pull.y = 479; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.score = -1; }));
+  // rand()'s state: put back as it stands, the C library would run off its
+  // array with a rear pointer beyond it.
+  EXPECT_FALSE(reads([](Recording &r) { r.randomAfter[0] = 0xff, r.randomAfter[3] = 0x7f; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.randomAfter[0] = 5 * 31 + 3; }));
+  EXPECT_FALSE(reads([](Recording &r) { r.randomAfter[0] = 5 * 2 + 1; })); // another kind of generator
+  EXPECT_FALSE(reads([](Recording &r) {
+    for (size_t i = 4; i < r.randomAfter.size(); i += 4) r.randomAfter[i] &= 0xfe; // a state rand() never reaches
+  }));
+  EXPECT_TRUE(reads([](Recording &r) { r.randomAfter[0] = 5 * 30 + 3; }));
+  // Header flags are 0 or 1.
+  std::string bytes = encodeRecording(real);
+  bytes[28] = 2;
+  Recording back;
+  EXPECT_FALSE(decodeRecording(bytes, back, error));
+  // A state that is not one rand() can be in is never put back.
+  RandomPosition broken{};
+  broken[0] = 0xff;
+  broken[3] = 0x7f;
+  std::srand(5);
+  const int next = std::rand();
+  std::srand(5);
+  setRandomPosition(broken);
+  EXPECT_EQ(std::rand(), next);
+}
+
+TEST(ReplayFile, RandIsPutBackWhereItStoodAsOftenAsAGameIsContinued) {
+  // Two positions and what rand() draws from each.
+  std::srand(3);
+  const RandomPosition first = randomPosition();
+  const int fromFirst = std::rand();
+  for (int i = 0; i < 100; i++) std::rand();
+  const RandomPosition second = randomPosition();
+  const int fromSecond = std::rand();
+  // Put back, again and again: each time the same draw.
+  for (int round = 0; round < 3; round++) {
+    setRandomPosition(first);
+    EXPECT_EQ(std::rand(), fromFirst) << round;
+    setRandomPosition(second);
+    EXPECT_EQ(std::rand(), fromSecond) << round;
+    setRandomPosition(second);
+    EXPECT_EQ(std::rand(), fromSecond) << round;
+  }
+}
+
+TEST_F(Replay, AByteChangedAnywhereInARealRecordingIsRefusedOrPlayedSafely) {
+  // Under the sanitizers this finds any value of a file that reaches the
+  // play unchecked; here it checks that every change comes back.
+  const std::string real = fileBytes(ZUNK_REPLAYS_DIR "/unfinished-2.zunkreplay");
+  ASSERT_GT(real.size(), 250u);
+  int refused = 0, played = 0;
+  for (size_t at = 0; at < real.size(); at++)
+    for (int flip : {0x01, 0x80, 0xff}) {
+      std::string bytes = real;
+      bytes[at] = static_cast<char>(bytes[at] ^ flip);
+      Recording r;
+      std::string error;
+      if (!decodeRecording(bytes, r, error)) {
+        refused++;
+        continue;
+      }
+      replayOutOfSight(r, false);
+      setRandomPosition(r.randomAfter);
+      std::rand();
+      played++;
+    }
+  EXPECT_GT(refused, 100);
+  EXPECT_GT(played, 100);
 }
 
 TEST(ReplayFile, ALongGameStaysInTheTensOfKilobytes) {
