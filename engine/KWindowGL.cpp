@@ -89,6 +89,10 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
     return SwitchToResolution(width, height, depth);
   }
   int left = (sw - width) / 2, top = (sh - height) / 2;
+  // A scale asked for may have been kept from a larger desktop: the window
+  // opens at the largest that fits this one.
+  if (chosenScale_ > 0)
+    platform::setWindowScale(static_cast<int>(std::min<long>(chosenScale_, platform::largestWindowScale(width, height))));
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
     KMiscTools::messageBox("could not create window", nullptr);
@@ -340,6 +344,7 @@ bool KWindowGL::setWindowScale(long scale) {
   // An open window is never made larger than the desktop; the scale asked
   // before it opens is taken as it is.
   if (scale < 0 || (platform::windowOpen() && scale > getLargestWindowScale())) return false;
+  chosenScale_ = scale;
   return platform::setWindowScale(static_cast<int>(scale));
 }
 

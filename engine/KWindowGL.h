@@ -95,4 +95,5 @@ private:
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
   bool created_;
+  long chosenScale_ = 0; ///< the window scale asked for; 0: the largest that fits
 };

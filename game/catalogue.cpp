@@ -1,13 +1,14 @@
 #include "catalogue.h"
 
 #include <cstdint>
-#include <fstream>
 #include <iterator>
+
+#include "storage.h"
 
 namespace {
 const uint32_t kMagic = 0x950412de;
 // A catalogue holds a few hundred short texts; a larger file is not ours.
-const size_t kMaxFileSize = 4 << 20;
+const size_t kMaxFileSize = 1 << 20;
 // Between a message's context and its text, as msgfmt joins them.
 const char kContextEnd = '\004';
 
@@ -33,17 +34,14 @@ struct Reader {
 };
 } // namespace
 
-bool Catalogue::load(const std::string &path) {
+bool Catalogue::load(const std::string &path, std::string &error, bool &missing) {
   messages_.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size_t(size) > kMaxFileSize) return false;
-  in.seekg(0);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  if (!in.read(&bytes[0], size)) return false;
-  return read(bytes);
+  std::string bytes;
+  missing = !fileThere(path);
+  if (!readFile(path, kMaxFileSize, bytes, error)) return false;
+  if (read(bytes)) return true;
+  error = "not a compiled catalogue, or a damaged one";
+  return false;
 }
 
 bool Catalogue::read(const std::string &bytes) {
@@ -60,9 +58,15 @@ bool Catalogue::read(const std::string &bytes) {
   if (!r.word(8, count) || !r.word(12, originals) || !r.word(16, translations)) return false;
   if (count > bytes.size() / 16) return false;
   std::unordered_map<std::string, std::string> messages;
+  // The texts of a catalogue lie side by side in it: together they are no
+  // longer than the file. Tables that point many times at one long text
+  // would otherwise copy it over and over.
+  size_t copied = 0;
   for (uint32_t i = 0; i < count; i++) {
     std::string original, translation;
     if (!r.text(originals, i, original) || !r.text(translations, i, translation)) return false;
+    copied += original.size() + translation.size();
+    if (copied > bytes.size()) return false;
     // The header (the empty text) says who translated; a plural's forms are
     // not used by this program.
     if (original.empty() || translation.empty()) continue;

@@ -12,8 +12,15 @@
 class Catalogue {
 public:
   /// Reads the compiled catalogue at `path`. False, leaving the catalogue
-  /// empty, when the file is missing, of another kind or damaged.
-  bool load(const std::string &path);
+  /// empty, when the file is missing, not a regular file, larger than a
+  /// catalogue of ours can be, of another kind or damaged; `error` then
+  /// says which (`missing` tells a file that is not there at all).
+  bool load(const std::string &path, std::string &error, bool &missing);
+  bool load(const std::string &path) {
+    std::string error;
+    bool missing;
+    return load(path, error, missing);
+  }
   /// The same, from the file's bytes.
   bool read(const std::string &bytes);
 

@@ -5,12 +5,11 @@
 
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "replay.h"
-#include "savefile.h"
+#include "storage.h"
 #include "zunk.h"
 
 namespace {
@@ -19,10 +18,9 @@ const char *const kReplayPrefix = "replay-";
 const char *const kReplaySuffix = ".zunkreplay";
 const int kRows = 10;
 
-struct Link {
-  int32_t score = 0;
-  std::string file; ///< a name in the replays' folder; "" for none
-};
+using Link = ReplayLink;
+// Ten lines of a score and a file name: a list larger than this is not ours.
+const size_t kMaxListBytes = 4096;
 
 std::string folderPath(const std::string &name) { return replaysFolder() + "/" + name; }
 bool exists(const std::string &path) {
@@ -41,18 +39,26 @@ bool ourName(const std::string &name) {
   return true;
 }
 
-// The links as the file has them, for a table whose scores are `table`:
-// a line that does not match its row's score is no link.
+// The list's lines as the file has them ("" for a file that cannot be
+// read: then no row has a replay). A list longer than ten rows can be is
+// not ours.
+std::vector<Link> listedLinks() {
+  std::string text, error;
+  if (!readFile(folderPath(kLinksFile), kMaxListBytes, text, error)) {
+    if (fileThere(folderPath(kLinksFile)))
+      std::fprintf(stderr, "zunk: %s: %s: no row has its replay\n", folderPath(kLinksFile).c_str(), error.c_str());
+    return {};
+  }
+  return parseReplayList(text);
+}
+
+// The links for a table whose scores are `table`: a line that does not
+// match its row's score, or names a file that is gone, is no link.
 std::vector<Link> readLinks(const int32_t table[10]) {
-  std::vector<Link> links(kRows);
-  std::ifstream in(folderPath(kLinksFile));
-  std::string line;
-  for (int row = 0; row < kRows && std::getline(in, line); row++) {
-    std::istringstream fields(line);
-    Link link;
-    if (fields >> link.score >> link.file && link.score == table[row] && ourName(link.file) &&
-        exists(folderPath(link.file)))
-      links[row] = link;
+  std::vector<Link> links(kRows), listed = listedLinks();
+  for (size_t row = 0; row < listed.size(); row++) {
+    const Link &link = listed[row];
+    if (!link.file.empty() && link.score == table[row] && exists(folderPath(link.file))) links[row] = link;
   }
   return links;
 }
@@ -108,17 +114,24 @@ void keepReplay(int row, const int32_t before[10], const Recording &game) {
 void forgetReplays() {
   // The links of the table as it was are read without the score check: the
   // table has just been reset.
-  std::ifstream in(folderPath(kLinksFile));
-  if (!in) return;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    int32_t score;
-    std::string file;
-    if (fields >> score >> file && ourName(file)) std::remove(folderPath(file).c_str());
-  }
-  in.close();
+  for (const Link &link : listedLinks())
+    if (!link.file.empty()) std::remove(folderPath(link.file).c_str());
   std::remove(folderPath(kLinksFile).c_str());
+}
+
+std::vector<ReplayLink> parseReplayList(const std::string &text) {
+  std::vector<ReplayLink> links;
+  size_t start = 0;
+  while (start < text.size() && links.size() < size_t(kRows)) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::istringstream fields(text.substr(start, end - start));
+    start = end + 1;
+    ReplayLink link;
+    if (!(fields >> link.score >> link.file) || !ourName(link.file)) link = ReplayLink();
+    links.push_back(link);
+  }
+  return links;
 }
 
 int checkReplay(const char *path) {

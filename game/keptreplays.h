@@ -26,6 +26,16 @@ void keepReplay(int row, const int32_t before[10], const Recording &game);
 /// The table was reset: every kept replay is deleted.
 void forgetReplays();
 
+/// One line of the list: a row's score and its replay's file name ("" for
+/// none).
+struct ReplayLink {
+  int32_t score = 0;
+  std::string file;
+};
+/// The list's lines (at most ten) as `text` holds them; a line that is not
+/// a score and a name this program gives its replays is no link.
+std::vector<ReplayLink> parseReplayList(const std::string &text);
+
 /// Plays the replay at `path` without a window, as fast as it goes, and
 /// prints its score on the last line ("score N"); a damaged or foreign file
 /// is named with the reason. The program's exit status: 0 or 1.

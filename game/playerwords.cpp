@@ -1,5 +1,7 @@
 #include "playerwords.h"
 
+#include <cstdio>
+
 #include "KMiscTools.h"
 #include "catalogue.h"
 #include "language.h"
@@ -19,8 +21,13 @@ const Catalogue &playerCatalogue() {
   KMiscTools::initMiscTools();
   pickLanguageIf(KMiscTools::getPreferredLanguages(), [](const std::string &tag) {
     if (tag == kDefaultLanguage) return true; // the sources' own words
-    for (const std::string &file : catalogueFiles(KMiscTools::currentAppPath, tag))
-      if (words.load(file)) return true;
+    for (const std::string &file : catalogueFiles(KMiscTools::currentAppPath, tag)) {
+      std::string error;
+      bool missing;
+      if (words.load(file, error, missing)) return true;
+      // One that is there but cannot be read is said; the next is tried.
+      if (!missing) std::fprintf(stderr, "zunk: %s: %s\n", file.c_str(), error.c_str());
+    }
     return false;
   });
   return words;

@@ -3,14 +3,17 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "KMiscTools.h"
-#include "savefile.h"
+#include "storage.h"
 
 namespace {
 const char *const kHeading = "[zunk]";
+// A settings file is a few short lines; one larger than this is not ours.
+const size_t kMaxSettingsBytes = 16 << 10;
+// How much of a line the file does not understand is shown.
+const size_t kShownLineBytes = 80;
 
 const char *onOff(bool on) { return on ? "on" : "off"; }
 
@@ -43,16 +46,15 @@ std::string settingsPath() {
   return config ? std::string(config) + "/zunk/settings.ini" : "";
 }
 
-Settings readSettings(const std::string &path) {
+Settings parseSettings(const std::string &text, std::string &garbled) {
   Settings settings;
-  std::ifstream in(path);
-  if (!in) {
-    std::fprintf(stderr, "zunk: no settings read from %s: the defaults are used\n", path.c_str());
-    return settings;
-  }
-  std::string line, garbled;
-  while (std::getline(in, line)) {
-    line = trimmed(line);
+  garbled.clear();
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = trimmed(text.substr(start, end - start));
+    start = end + 1;
     if (line.empty() || line[0] == '#' || line[0] == ';' || line == kHeading) continue;
     const size_t equals = line.find('=');
     const std::string key = equals == std::string::npos ? "" : trimmed(line.substr(0, equals));
@@ -65,10 +67,20 @@ Settings readSettings(const std::string &path) {
     else known = false;
     if (!known && garbled.empty()) garbled = line;
   }
-  if (in.bad()) garbled = "(unreadable)";
+  return settings;
+}
+
+Settings readSettings(const std::string &path) {
+  std::string text, error, garbled;
+  if (!readFile(path, kMaxSettingsBytes, text, error)) {
+    std::fprintf(stderr, "zunk: no settings read from %s (%s): the defaults are used\n", path.c_str(), error.c_str());
+    return Settings();
+  }
+  const Settings settings = parseSettings(text, garbled);
+  // The line is shown as a terminal can show it: it is the file's, not ours.
   if (!garbled.empty())
     std::fprintf(stderr, "zunk: %s: \"%s\" is not understood: the defaults stand for what could not be read\n",
-                 path.c_str(), garbled.substr(0, 80).c_str());
+                 path.c_str(), printable(garbled, kShownLineBytes).c_str());
   return settings;
 }
 

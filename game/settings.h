@@ -21,6 +21,9 @@ std::string settingsPath();
 /// the defaults (for whatever could not be read) and one line on standard
 /// error, never a failure.
 Settings readSettings(const std::string &path);
+/// The settings that `text` (a settings file's contents) holds; the first
+/// line not understood, if any, in `garbled`.
+Settings parseSettings(const std::string &text, std::string &garbled);
 /// Keeps the settings in `path`, making its folder; false, with one line on
 /// standard error, when they could not be written.
 bool writeSettings(const std::string &path, const Settings &settings);

@@ -24,8 +24,6 @@ void applySettings() {
 
 void applyWindowSettings() {
   if (!gamewindow) return;
-  // The kept scale is left in the file for when the larger desktop is back.
-  if (playerSettings.scale > gamewindow->getLargestWindowScale()) gamewindow->setWindowScale(0);
   if (playerSettings.fullScreen) gamewindow->setDesktopFullScreen(true);
 }
 

@@ -17,8 +17,9 @@ extern std::string settingsFile;
 /// The music and sound-effect masters as the settings say (the music lower
 /// while the game is paused).
 void applySettings();
-/// The window as the settings say, once it is open: full screen, and back
-/// to the largest size that fits when the kept scale no longer does.
+/// The window as the settings say, once it is open: full screen. (A kept
+/// scale the desktop has no room for is the window's: it opens at the
+/// largest that fits.)
 void applyWindowSettings();
 /// Switches the music and/or the sound effects, and keeps the change.
 void switchSounds(bool music, bool sounds);

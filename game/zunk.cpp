@@ -18,7 +18,7 @@
 #include "controls.h"
 #include "credits.h"
 #include "pause.h"
-#include "savefile.h"
+#include "storage.h"
 #include "switches.h"
 #include "ingame.h"
 #include "playerwords.h"
@@ -67,6 +67,17 @@ namespace {
 float _blend = 0, _slidey = 0, _slidespeed = 0;
 float myblend = 0;
 bool soundloaded = false;
+
+// A picture of the data folder, or null (and one line on standard error)
+// when it cannot be loaded.
+KGraphic *loadGamePicture(const char *file) {
+  KGraphic *picture = KVexo::createKGraphic();
+  const std::string path = KMiscTools::makeFilePath(file);
+  if (picture->loadPicture(path.c_str(), true, true)) return picture;
+  std::fprintf(stderr, "zunk: %s cannot be loaded: the game cannot be drawn\n", path.c_str());
+  delete picture;
+  return nullptr;
+}
 
 void drawBackground(const Rect &r) {
   surf_zunk->blitAlphaRectFx(r.x1, r.y1, r.x2, r.y2, 0, 0, 0, 1, 1, false, false, 0, 0);
@@ -119,10 +130,11 @@ int zunkMain(const char *replayFile) {
     std::fprintf(stderr, "zunk: %s: %s\n", replayFile, error.c_str());
     return 1;
   }
-  initzunk();
-  // Without a window the game cannot run: say so to whoever started it.
-  const int status = gamewindow ? 0 : 1;
-  if (gamewindow && replayFile) {
+  // Without a window or its pictures the game cannot run: say so to
+  // whoever started it.
+  const bool ready = initzunk();
+  const int status = ready ? 0 : 1;
+  if (ready && replayFile) {
     if (!startWatching(replayFile, kMenuScreen, error)) {
       std::fprintf(stderr, "zunk: %s: %s\n", replayFile, error.c_str());
       freeZunk();
@@ -132,7 +144,7 @@ int zunkMain(const char *replayFile) {
     loadSounds();
     soundloaded = true;
   }
-  while (zunkFrame(true)) {
+  while (ready && zunkFrame(true)) {
   }
   freeZunk();
   return status;
@@ -148,7 +160,7 @@ bool zunkFrame(bool waitWhileInactive) {
   return doZunk();
 }
 
-void initzunk() {
+bool initzunk() {
   // The table is read before anything can save it: a quit before the title
   // has loaded the sounds must not write the defaults over the player's file.
   loadScores();
@@ -156,24 +168,25 @@ void initzunk() {
   if (!settingsFile.empty()) playerSettings = readSettings(settingsFile);
   applySettings();
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
+  // The window opens no larger than the desktop; the kept scale stays in
+  // the file for when the larger desktop is back.
   if (playerSettings.scale > 0) gamewindow->setWindowScale(playerSettings.scale);
   if (!gamewindow->createGameWindow(320, 480, -1, true, "Zunk")) {
     // Without a window nothing can be drawn: the loop ends at once.
     delete gamewindow;
     gamewindow = nullptr;
-    return;
+    return false;
   }
   applyWindowSettings();
   gamewindow->setClearColor(0, 0, 0, 1);
   gamewindow->setWorldView(0, 0, 0, 1, true);
   gamewindow->flipBackBuffer(true, true);
   gamewindow->setMaxFrameRate(80);
-  surf_zunk = KVexo::createKGraphic();
-  surf_zunk->loadPicture(KMiscTools::makeFilePath(playerSheet().c_str()), true, true);
-  surf_curseur = KVexo::createKGraphic();
-  surf_curseur->loadPicture(KMiscTools::makeFilePath("curseur.png"), true, true);
+  surf_zunk = loadGamePicture(playerSheet().c_str());
+  surf_curseur = loadGamePicture("curseur.png");
   surf_paused = KVexo::createKGraphic();
   resetSession();
+  return surf_zunk && surf_curseur;
 }
 
 bool doZunk() {
@@ -528,17 +541,18 @@ const char *scoresPath() {
 }
 
 void loadScores() {
-  std::string path = scoresPath();
-  FILE *f = std::fopen(path.c_str(), "rb");
   // Until the user's folder holds a table of its own, the one in the data
   // folder (read-only or installed) is where the scores start from.
-  if (!f) f = std::fopen(KMiscTools::makeFilePath("thescores"), "rb");
-  if (!f) return;
-  unsigned char bytes[40];
-  size_t got = std::fread(bytes, 1, sizeof bytes, f);
-  std::fclose(f);
+  std::string path = scoresPath();
+  if (!fileThere(path)) path = KMiscTools::makeFilePath("thescores");
+  std::string bytes, error;
+  if (!readFileStart(path, sizeof topScores, bytes, error)) {
+    if (fileThere(path)) std::fprintf(stderr, "zunk: %s: %s: the high scores are not read\n", path.c_str(), error.c_str());
+    return;
+  }
   // Only the entries the file covers whole are taken.
-  for (size_t i = 0; i < got / 4; i++) topScores[i] = static_cast<int32_t>(readLE32(bytes + i * 4));
+  const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
+  for (size_t i = 0; i < bytes.size() / 4; i++) topScores[i] = static_cast<int32_t>(readLE32(b + i * 4));
 }
 
 bool saveScores() {

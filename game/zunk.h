@@ -59,7 +59,10 @@ extern KSound *snd_throw;
 extern KSound *snd_menu;
 extern KSound *snd_music;
 
-void initzunk();
+/// Reads the table and the settings, opens the window and loads the
+/// pictures; false (and the loop must not run) when the window cannot be
+/// made or a picture cannot be loaded.
+bool initzunk();
 bool doZunk();
 void freeZunk();
 /// The whole program: start-up, the frame loop, shut-down. With a replay

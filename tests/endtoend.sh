@@ -454,11 +454,49 @@ scenario_in_french() {
   quit_from_menu
 }
 
+# 10. A window scale kept from a larger desktop (or written by hand) opens
+#     the largest window that fits this one; the file keeps what it said.
+kept_scale() { mkdir -p "$work/config/zunk" && printf '[zunk]\nscale=%s\n' "$kept_scale" >"$work/config/zunk/settings.ini"; }
+scenario_a_kept_scale_too_large_for_the_desktop() {
+  for kept_scale in 16 ' 7 ' 2; do
+    scores_setup=kept_scale start "scale$kept_scale" 1024x768 || return
+    expect_window 320x480 352,144 || return
+    wait_until "$patience" on_menu || { fail "no menu with scale=$kept_scale"; return; }
+    quit_from_menu || return
+    grep -q "^scale=$kept_scale\$" "$work/config/zunk/settings.ini" || { fail "the kept scale was not kept"; return; }
+  done
+}
+
+# 11. A sprite sheet that cannot be loaded is said in one line, and the game
+#     ends with status 1 rather than showing a blank window.
+scenario_a_damaged_sprite_sheet() {
+  work=$root/damaged
+  mkdir -p "$work"
+  start_x 1024x768
+  cp "$zunk" "$work/zunk"
+  cp -r "$data" "$work/data"
+  head -c 300 "$data/zunk.png" >"$work/data/zunk.png"
+  (cd "$work" && unset LANGUAGE LC_ALL LC_MESSAGES && LANG=C.UTF-8 XDG_DATA_HOME=$work/user XDG_CONFIG_HOME=$work/config \
+    SDL_AUDIODRIVER=dummy K_MESSAGES_TO_STDERR=1 exec ./zunk 2>"$work/stderr") &
+  gpid=$!
+  # The window, if the X server gives it no focus, waits for it.
+  wait_until "$patience" window_or_exit
+  ! has_window || xdotool windowfocus "$wid" 2>/dev/null
+  wait_until "$patience" exited "$gpid" || { fail "still running with a damaged sprite sheet"; return; }
+  wait "$gpid"
+  local status=$?
+  gpid=
+  [ $status -eq 1 ] || { fail "exit status $status, not 1"; return; }
+  grep -q "zunk.png cannot be loaded: the game cannot be drawn" "$work/stderr" || { fail "the damaged sheet was not said"; return; }
+  stop
+}
+
 passed=0
 failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
   scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart \
-  scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept scenario_in_french}; do
+  scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept scenario_in_french \
+  scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.
   if (trap stop EXIT; $scenario); then
