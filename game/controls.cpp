@@ -7,9 +7,6 @@
 namespace {
 // The gamepad the game follows: the first one plugged in.
 const char kPad = 0;
-// A stick deflection smaller than this is the stick at rest.
-const int kStickDeadZone = 8000;
-const int kStickTravel = 32768;
 
 bool keyDown[K_VK_ERROR] = {}, keyWasDown[K_VK_ERROR] = {};
 bool padDown[K_JOY_DPAD_RIGHT + 1] = {}, padWasDown[K_JOY_DPAD_RIGHT + 1] = {};
@@ -31,8 +28,6 @@ const struct {
                     {kHeldPadLeft, K_JOY_DPAD_LEFT}, {kHeldPadRight, K_JOY_DPAD_RIGHT}, {kHeldPadUp, K_JOY_DPAD_UP},
                     {kHeldPadDown, K_JOY_DPAD_DOWN}};
 
-Pull pull;
-
 bool padPressed(int button) { return padDown[button] && !padWasDown[button]; }
 // What was down becomes what was down last frame.
 void nextFrame() {
@@ -40,8 +35,6 @@ void nextFrame() {
   std::copy(std::begin(padDown), std::end(padDown), padWasDown);
   mouseWasDown = mouseDown;
 }
-bool grabHeld() { return keyDown[K_VK_SPACE] || padDown[K_JOY_A]; }
-bool grabPressed() { return keyPressed(K_VK_SPACE) || padPressed(K_JOY_A); }
 } // namespace
 
 void readControls() {
@@ -56,19 +49,6 @@ void readControls() {
   mouseDown = KInput::getLeftButtonState();
   mouseAtX = KInput::getMouseX();
   mouseAtY = KInput::getMouseY();
-}
-
-void replayControls(const PlayInput &input) {
-  nextFrame();
-  std::fill(std::begin(keyDown), std::end(keyDown), false);
-  std::fill(std::begin(padDown), std::end(padDown), false);
-  for (const auto &k : kPlayKeys) keyDown[k.key] = input.held & k.bit;
-  for (const auto &b : kPlayButtons) padDown[b.button] = input.held & b.bit;
-  mouseDown = input.held & kHeldMouse;
-  mouseAtX = input.mouseX;
-  mouseAtY = input.mouseY;
-  stickX = input.stickX;
-  stickY = input.stickY;
 }
 
 PlayInput playInput() {
@@ -93,15 +73,12 @@ void resetControls() {
   mouseDown = mouseWasDown = false;
   mouseAtX = mouseAtY = 0;
   stickX = stickY = 0;
-  pull = Pull();
 }
 
 bool keyPressed(EKeyboardLayout key) { return key >= 0 && key < K_VK_ERROR && keyDown[key] && !keyWasDown[key]; }
 bool clickPressed() { return mouseDown && !mouseWasDown; }
 
-bool pausePressed() { return keyPressed(K_VK_P) || keyPressed(K_VK_ESCAPE) || padPressed(K_JOY_START); }
 bool backPressed() { return keyPressed(K_VK_ESCAPE) || keyPressed(K_VK_BACK) || padPressed(K_JOY_B); }
-bool leavePressed() { return keyPressed(K_VK_BACK) || padPressed(K_JOY_B); }
 bool confirmPressed() { return keyPressed(K_VK_RETURN) || padPressed(K_JOY_A); }
 
 int focusStep() {
@@ -111,45 +88,6 @@ int focusStep() {
   return 0;
 }
 
-void updatePull(float ballX, float ballY, bool ballFree) {
-  if (!pull.active) {
-    if (!grabPressed() || !ballFree) return;
-    pull.active = true;
-    pull.x = pull.grabX = static_cast<int>(ballX) + kGrabOffsetX;
-    pull.y = pull.grabY = static_cast<int>(ballY) + kGrabOffsetY;
-    pull.heldFrames = 0;
-    return;
-  }
-  if (!grabHeld()) {
-    pull.active = false; // the ball sees the point let go, and flies
-    return;
-  }
-  const int dx = (keyDown[K_VK_RIGHT] || padDown[K_JOY_DPAD_RIGHT]) - (keyDown[K_VK_LEFT] || padDown[K_JOY_DPAD_LEFT]);
-  const int dy = (keyDown[K_VK_DOWN] || padDown[K_JOY_DPAD_DOWN]) - (keyDown[K_VK_UP] || padDown[K_JOY_DPAD_UP]);
-  if (dx || dy) {
-    const int step = std::min(kPullStartStep + pull.heldFrames / kPullSpeedUpFrames, kPullTopStep);
-    // Held longer than it takes to reach the top step, it counts no further.
-    if (pull.heldFrames < kPullTopFrames) pull.heldFrames++;
-    pull.x += dx * step;
-    pull.y += dy * step;
-  } else {
-    pull.heldFrames = 0;
-  }
-  // Like a real sling, the stick's deflection is the pull.
-  if (std::abs(stickX) > kStickDeadZone || std::abs(stickY) > kStickDeadZone) {
-    pull.x = pull.grabX + stickX * kStickPull / kStickTravel;
-    pull.y = pull.grabY + stickY * kStickPull / kStickTravel;
-  }
-  pull.x = std::clamp(pull.x, 0, 319);
-  pull.y = std::clamp(pull.y, 0, 479);
-}
-
-Pull currentPull() { return pull; }
-void setPull(const Pull &p) { pull = p; }
-
-int pointerX() { return pull.active ? pull.x : mouseAtX; }
-int pointerY() { return pull.active ? pull.y : mouseAtY; }
-bool pointerDown() { return (pull.active && grabHeld()) || mouseDown; }
 int mouseX() { return mouseAtX; }
 int mouseY() { return mouseAtY; }
 bool mouseHeld() { return mouseDown; }

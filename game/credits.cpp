@@ -1,7 +1,7 @@
 #include "credits.h"
 
 #include "layout.h"
-#include "zunk.h"
+#include "assets.h"
 
 int32_t creditIndex = 1;
 float creditFade = 0;

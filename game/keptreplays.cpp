@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <ctime>
 #include <sstream>
+#include <utility>
 #include <vector>
 
-#include "replay.h"
+#include "recording.h"
+#include "replayer.h"
+#include "scores.h"
 #include "storage.h"
-#include "zunk.h"
+#include "tell.h"
 
 namespace {
 const char *const kLinksFile = "thescores.replays";
@@ -39,14 +42,15 @@ bool ourName(const std::string &name) {
   return true;
 }
 
-// The list's lines as the file has them ("" for a file that cannot be
-// read: then no row has a replay). A list longer than ten rows can be is
-// not ours.
-std::vector<Link> listedLinks() {
+// The list's lines as the file has them; none for a file that cannot be
+// read (a list longer than ten rows can be is not ours), said in `message`.
+std::vector<Link> listedLinks(std::string &message) {
+  message.clear();
+  const std::string path = folderPath(kLinksFile);
   std::string text, error;
-  if (!readFile(folderPath(kLinksFile), kMaxListBytes, text, error)) {
-    if (fileThere(folderPath(kLinksFile)))
-      std::fprintf(stderr, "zunk: %s: %s: no row has its replay\n", folderPath(kLinksFile).c_str(), error.c_str());
+  if (!fileThere(path)) return {};
+  if (!readFile(path, kMaxListBytes, text, error)) {
+    message = path + ": " + error + ": no row has its replay";
     return {};
   }
   return parseReplayList(text);
@@ -54,8 +58,8 @@ std::vector<Link> listedLinks() {
 
 // The links for a table whose scores are `table`: a line that does not
 // match its row's score, or names a file that is gone, is no link.
-std::vector<Link> readLinks(const int32_t table[10]) {
-  std::vector<Link> links(kRows), listed = listedLinks();
+std::vector<Link> readLinks(const int32_t table[10], std::string &message) {
+  std::vector<Link> links(kRows), listed = listedLinks(message);
   for (size_t row = 0; row < listed.size(); row++) {
     const Link &link = listed[row];
     if (!link.file.empty() && link.score == table[row] && exists(folderPath(link.file))) links[row] = link;
@@ -63,12 +67,12 @@ std::vector<Link> readLinks(const int32_t table[10]) {
   return links;
 }
 
-bool writeLinks(const std::vector<Link> &links) {
+bool writeLinks(const std::vector<Link> &links, std::string &message) {
   std::string text;
   for (const Link &l : links) text += l.file.empty() ? "-\n" : std::to_string(l.score) + " " + l.file + "\n";
   std::string error;
   if (replaceFile(folderPath(kLinksFile), text, error)) return true;
-  std::fprintf(stderr, "zunk: the replays' list could not be saved: %s\n", error.c_str());
+  message = "the replays' list could not be saved: " + error;
   return false;
 }
 
@@ -88,33 +92,41 @@ std::string replaysFolder() {
   return slash == std::string::npos ? "." : scores.substr(0, slash);
 }
 
-std::string replayOfRow(int row) { return row < 0 || row >= kRows ? "" : keptReplayPaths()[row]; }
+std::string replayOfRow(int row) {
+  std::string message;
+  return row < 0 || row >= kRows ? "" : keptReplayPaths(message)[row];
+}
 
-std::vector<std::string> keptReplayPaths() {
+std::vector<std::string> keptReplayPaths(std::string &message) {
   std::vector<std::string> paths;
-  for (const Link &link : readLinks(topScores)) paths.push_back(link.file.empty() ? "" : folderPath(link.file));
+  for (const Link &link : readLinks(topScores, message)) paths.push_back(link.file.empty() ? "" : folderPath(link.file));
   return paths;
 }
 
-void keepReplay(int row, const int32_t before[10], const Recording &game) {
-  if (row < 0 || row >= kRows) return;
-  std::vector<Link> links = readLinks(before);
+bool keepReplay(int row, const int32_t before[10], const Recording &game, std::string &message) {
+  message.clear();
+  if (row < 0 || row >= kRows) return false;
+  std::vector<Link> links = readLinks(before, message);
   const Link pushedOut = links.back();
   links.pop_back();
   Link kept{game.score, newReplayName(game.score)};
   std::string error;
-  if (!saveRecording(folderPath(kept.file), game, error)) {
-    std::fprintf(stderr, "zunk: the game's replay could not be saved: %s\n", error.c_str());
+  const bool saved = saveRecording(folderPath(kept.file), game, error);
+  if (!saved) {
+    message = "the game's replay could not be saved: " + error;
     kept = Link();
   }
   links.insert(links.begin() + row, kept);
-  if (writeLinks(links) && !pushedOut.file.empty()) std::remove(folderPath(pushedOut.file).c_str());
+  if (!writeLinks(links, message)) return false;
+  if (!pushedOut.file.empty()) std::remove(folderPath(pushedOut.file).c_str());
+  return saved;
 }
 
 void forgetReplays() {
   // The links of the table as it was are read without the score check: the
-  // table has just been reset.
-  for (const Link &link : listedLinks())
+  // table has just been reset. A list that cannot be read names nothing.
+  std::string message;
+  for (const Link &link : listedLinks(message))
     if (!link.file.empty()) std::remove(folderPath(link.file).c_str());
   std::remove(folderPath(kLinksFile).c_str());
 }
@@ -138,13 +150,16 @@ int checkReplay(const char *path) {
   Recording game;
   std::string error;
   if (!loadRecording(path, game, error)) {
-    std::fprintf(stderr, "zunk: %s: %s\n", path, error.c_str());
+    tell(std::string(path) + ": " + error);
     return 1;
   }
-  if (!replayOutOfSight(game, false)) {
-    std::fprintf(stderr, "zunk: %s: the game does not replay as it was recorded\n", path);
+  const size_t frames = game.frames.size();
+  const int32_t score = game.score;
+  Replay replay(std::move(game));
+  if (!replay.playToEnd()) {
+    tell(std::string(path) + ": the game does not replay as it was recorded");
     return 1;
   }
-  std::printf("frames %zu\nscore %d\n", game.frames.size(), static_cast<int>(game.score));
+  std::printf("frames %zu\nscore %d\n", frames, static_cast<int>(score));
   return 0;
 }

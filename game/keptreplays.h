@@ -17,12 +17,15 @@ struct Recording;
 std::string replaysFolder();
 /// The replay of row `row` (0 to 9) of the table as it stands, or "".
 std::string replayOfRow(int row);
-/// The same for every row at once.
-std::vector<std::string> keptReplayPaths();
+/// The same for every row at once; a list that cannot be read gives none,
+/// and says why in `message`.
+std::vector<std::string> keptReplayPaths(std::string &message);
 /// Keeps `game`, which has just entered the table at `row` (`before` is the
 /// table as it was): the rows below move down with their replays, and the
 /// replay pushed out of the table is deleted. Files are written whole.
-void keepReplay(int row, const int32_t before[10], const Recording &game);
+/// False, with the reason in `message`, when the replay or the list could
+/// not be written.
+bool keepReplay(int row, const int32_t before[10], const Recording &game, std::string &message);
 /// The table was reset: every kept replay is deleted.
 void forgetReplays();
 

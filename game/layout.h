@@ -82,6 +82,9 @@ constexpr Rect kCursor{0, 0, 20, 28};
 constexpr int kButtonX = 42;
 constexpr int kButtonY[5] = {130, 190, 255, 350, 400};
 constexpr int kNoticeX = 90;
+/// The notice line rises from the bottom edge to rest this far above it.
+constexpr int kNoticeRise = 24;
+constexpr int kNoticeRestY = kScreenHeight - kNoticeRise;
 constexpr Place kHelpPanelAt{7, 90};
 constexpr Place kCreditAt{44, 461};
 constexpr Place kScoresTitleAt{46, 100};
@@ -104,5 +107,11 @@ constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
 /// The high-score rows, and the small arrow before a row whose game was kept.
 constexpr int kScoreRowsY = 160, kScoreRowStep = 22;
 constexpr int kReplayArrowX = 70;
+/// A row's rank starts at kScoreRankX and its score's last digit is at
+/// kScoreValueX; leader dots lie between, kLeaderDotDrop below the row's top.
+constexpr int kScoreRankX = 100, kScoreValueX = 210;
+constexpr int kLeaderDotsFromX = 110, kLeaderDotsToX = 170, kLeaderDotStep = 10, kLeaderDotDrop = 9;
+/// A click on a kept row, from its arrow to this x, watches its game.
+constexpr int kScoreRowRight = 240;
 constexpr float kReplayArrowZoom = 0.6f;
 } // namespace layout

@@ -1,10 +1,10 @@
 #include "playerwords.h"
 
-#include <cstdio>
 
 #include "KMiscTools.h"
 #include "catalogue.h"
 #include "language.h"
+#include "tell.h"
 
 std::string playerSheet() {
   // A language is there when the data folder has its sheet.
@@ -26,7 +26,7 @@ const Catalogue &playerCatalogue() {
       bool missing;
       if (words.load(file, error, missing)) return true;
       // One that is there but cannot be read is said; the next is tried.
-      if (!missing) std::fprintf(stderr, "zunk: %s: %s\n", file.c_str(), error.c_str());
+      if (!missing) tell(file + ": " + error);
     }
     return false;
   });

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <sstream>
 
 #include "KMiscTools.h"
@@ -70,21 +69,22 @@ Settings parseSettings(const std::string &text, std::string &garbled) {
   return settings;
 }
 
-Settings readSettings(const std::string &path) {
+Settings readSettings(const std::string &path, std::string &message) {
+  message.clear();
   std::string text, error, garbled;
   if (!readFile(path, kMaxSettingsBytes, text, error)) {
-    std::fprintf(stderr, "zunk: no settings read from %s (%s): the defaults are used\n", path.c_str(), error.c_str());
+    message = "no settings read from " + path + " (" + error + "): the defaults are used";
     return Settings();
   }
   const Settings settings = parseSettings(text, garbled);
   // The line is shown as a terminal can show it: it is the file's, not ours.
   if (!garbled.empty())
-    std::fprintf(stderr, "zunk: %s: \"%s\" is not understood: the defaults stand for what could not be read\n",
-                 path.c_str(), printable(garbled, kShownLineBytes).c_str());
+    message = path + ": \"" + printable(garbled, kShownLineBytes) + "\" is not understood: the defaults stand for what could not be read";
   return settings;
 }
 
-bool writeSettings(const std::string &path, const Settings &settings) {
+bool writeSettings(const std::string &path, const Settings &settings, std::string &message) {
+  message.clear();
   if (path.empty()) return false;
   // Every missing folder of the path.
   for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
@@ -94,6 +94,6 @@ bool writeSettings(const std::string &path, const Settings &settings) {
        << "\nfullscreen=" << onOff(settings.fullScreen) << "\nscale=" << settings.scale << "\n";
   std::string error;
   if (replaceFile(path, text.str(), error)) return true;
-  std::fprintf(stderr, "zunk: the settings could not be saved to %s: %s\n", path.c_str(), error.c_str());
+  message = "the settings could not be saved to " + path + ": " + error;
   return false;
 }

@@ -18,12 +18,12 @@ const int kMaxScale = 16;
 /// XDG_CONFIG_HOME is unset; "" when there is no home either.
 std::string settingsPath();
 /// The settings kept in `path`. A missing, unreadable or garbled file gives
-/// the defaults (for whatever could not be read) and one line on standard
-/// error, never a failure.
-Settings readSettings(const std::string &path);
+/// the defaults (for whatever could not be read), never a failure; what
+/// could not be read is said in `message` ("" when all was).
+Settings readSettings(const std::string &path, std::string &message);
 /// The settings that `text` (a settings file's contents) holds; the first
 /// line not understood, if any, in `garbled`.
 Settings parseSettings(const std::string &text, std::string &garbled);
-/// Keeps the settings in `path`, making its folder; false, with one line on
-/// standard error, when they could not be written.
-bool writeSettings(const std::string &path, const Settings &settings);
+/// Keeps the settings in `path`, making its folder; false, with the reason
+/// in `message`, when they could not be written.
+bool writeSettings(const std::string &path, const Settings &settings, std::string &message);

@@ -3,22 +3,27 @@
 #include <algorithm>
 
 #include "KSound.h"
+#include "assets.h"
 #include "controls.h"
-#include "pause.h"
-#include "zunk.h"
+#include "tell.h"
 
 Settings playerSettings;
 std::string settingsFile;
 
 namespace {
+// Whether the music is turned down now (a game paused on the screen).
+bool musicLowered = false;
+
 void keep() {
-  if (!settingsFile.empty()) writeSettings(settingsFile, playerSettings);
+  std::string message;
+  if (!settingsFile.empty() && !writeSettings(settingsFile, playerSettings, message)) tell(message);
 }
 } // namespace
 
-void applySettings() {
+void applySettings(bool paused) {
+  musicLowered = paused;
   // A switched-off sound keeps playing silently: switched on, it goes on.
-  const int music = paused ? kPausedMusicVolume : 100;
+  const int music = paused ? kPausedMusicVolume : kMusicVolume;
   KSound::setGlobalVolumes(playerSettings.music ? music : 0, playerSettings.sounds ? 100 : 0);
 }
 
@@ -31,7 +36,7 @@ void switchSounds(bool music, bool sounds) {
   if (music) playerSettings.music = !playerSettings.music;
   if (sounds) playerSettings.sounds = !playerSettings.sounds;
   if (!music && !sounds) return;
-  applySettings();
+  applySettings(musicLowered);
   keep();
 }
 

@@ -14,9 +14,11 @@
 extern Settings playerSettings;
 extern std::string settingsFile;
 
-/// The music and sound-effect masters as the settings say (the music lower
-/// while the game is paused).
-void applySettings();
+/// The music's volume, and lower while the game on the screen is paused.
+const int kMusicVolume = 100, kPausedMusicVolume = 35;
+/// The music and sound-effect masters as the settings say, the music lower
+/// while `paused` (kept for the switches that follow).
+void applySettings(bool paused = false);
 /// The window as the settings say, once it is open: full screen. (A kept
 /// scale the desktop has no room for is the window's: it opens at the
 /// largest that fits.)

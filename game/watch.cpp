@@ -1,66 +1,78 @@
 #include "watch.h"
 
+#include <memory>
+#include <utility>
+
+#include "assets.h"
 #include "controls.h"
 #include "layout.h"
-#include "pause.h"
-#include "replay.h"
-#include "zunk.h"
+#include "playsounds.h"
+#include "playview.h"
+#include "recording.h"
+#include "replayer.h"
+#include "switches.h"
 
 using namespace layout;
 
 namespace {
-Recording watched;
-bool isWatching = false;
-int32_t screenAfter = kMenuScreen;
+std::unique_ptr<Replay> watched;
 int endFrames = 0; // how long the end has been shown
-// The player's own input last frame: the replay's takes its place in the
-// controls, so the player's presses are told apart here.
+// The player's own input last frame: presses that stop the replay are told
+// apart from what was already held when it began.
 PlayInput playerBefore;
 const uint32_t kStopHeld = kHeldMouse | kHeldEscape | kHeldBackspace | kHeldPadB;
+
+// The replay's own pause turns the music down, as the player's does.
+void heard(const PlayEvents &events) {
+  playSounds(events.sounds);
+  if (events.paused) stopEffects();
+  if (events.paused || events.resumed) applySettings(watched->game().paused);
+}
 } // namespace
 
-bool startWatching(const std::string &path, int32_t after, std::string &error) {
+bool startWatching(const std::string &path, std::string &error) {
   Recording r;
   if (!loadRecording(path, r, error)) return false;
   stopWatching();
-  watched = std::move(r);
-  screenAfter = after;
+  watched = std::make_unique<Replay>(std::move(r));
   endFrames = 0;
   playerBefore = playInput(); // what is held already (the click that chose it) stops nothing
-  isWatching = true;
-  beginReplay(watched);
   return true;
 }
 
-bool watching() { return isWatching; }
+bool watching() { return watched != nullptr; }
+
+const Play *watchedGame() { return watched ? &watched->game() : nullptr; }
 
 void stopWatching() {
-  if (!isWatching) return;
-  isWatching = false;
-  endReplay();
-  resumeGame();
-  gameState = screenAfter;
+  if (!watched) return;
+  watched.reset();
+  applySettings(false);
 }
 
-void watchFrame() {
+bool watchFrame() {
+  if (!watched) return false;
   // The player's own keys and clicks, read this frame, stop it.
   const PlayInput player = playInput();
   const bool stop = player.held & ~playerBefore.held & kStopHeld;
   playerBefore = player;
   if (stop) {
     stopWatching();
-    return;
+    return false;
   }
-  if (!replayStep()) {
+  PlayEvents events;
+  if (!watched->step(&events)) {
     // The last frame stays a moment (GAME OVER comes down over it), with
     // nothing more from the player of the recording.
     if (++endFrames > kReplayEndFrames) {
       stopWatching();
-      return;
+      return false;
     }
-    replayControls(PlayInput());
-    playFrame();
+    events = watched->stepPastEnd();
   }
+  heard(events);
+  drawPlay(watched->game(), *surf_zunk);
   surf_zunk->blitAlphaRect(kReplayMark.x1, kReplayMark.y1, kReplayMark.x2, kReplayMark.y2, kReplayMarkAt.x,
                            kReplayMarkAt.y, false, false);
+  return true;
 }

@@ -17,9 +17,14 @@
 #include "KInput.h"
 #include "KMiscTools.h"
 #include "RecordingGraphic.h"
-#include "ingame.h"
+#include "assets.h"
+#include "livegame.h"
+#include "play.h"
+#include "playrules.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
+#include "scores.h"
+#include "menu.h"
 #include "zunk.h"
 
 // A data folder of the test's own, where the game keeps its files (the
@@ -95,21 +100,19 @@ protected:
     frame();
   }
 
-  // Everything the play keeps from frame to frame.
-  static std::string playState() {
-    std::ostringstream s;
-    for (auto &row : brickWall)
-      for (const sBrick &b : row) s << b.color << ',' << b.fall << ',' << b.bonus << ',' << b.bonusTime << ' ';
-    for (const sBrick &b : brickLine) s << b.color << ',' << b.fall << ' ';
-    // A cloud that is not shown keeps old numbers that mean nothing.
-    for (const sCloud &c : cloudTable)
-      if (c.active) s << c.x << ',' << c.y << ',' << c.delay << ',' << c.frame << ' ';
-      else s << "- ";
-    s << gScore << ' ' << gScoreAnim << ' ' << delayTimer << ' ' << pauseLine << ' ' << gHelpTarget << ' ' << ballx << ' '
-      << bally << ' ' << launched << grabbedBall << ' ' << ballZoom << ' ' << ballZoomSpeed << ' ' << forceX << ' '
-      << forceY << ' ' << oldballX << ' ' << oldballY << ' ' << gameover << ' ' << gameOverProgress;
-    return s.str();
-  }
+  // The live game, and everything it keeps from frame to frame.
+  static Play &game() { return liveGame(); }
+  static std::string playState() { return describePlay(liveGame()); }
+  // One rule of the play at a time, over the live game, with no input and
+  // rand()'s numbers; what they did goes to `ruled`.
+  struct RandDraws : RandomSource {
+    int draw() override { return std::rand(); }
+  } randDraws;
+  PlayInput noInput;
+  PlayEvents ruled;
+  // What the game's readers and savers said.
+  std::string said;
+  PlayRules rules() { return PlayRules(game(), noInput, randDraws, ruled); }
 
   // Runs the title and the doors until the menu takes clicks.
   void toOpenMenu() {
@@ -117,11 +120,11 @@ protected:
     while (lockMenu) frame();
   }
   void emptyWall() {
-    for (auto &row : brickWall)
+    for (auto &row : game().brickWall)
       for (sBrick &b : row) b = sBrick{-1, 0, 0, 0};
-    for (sBrick &b : brickLine) b.color = -1;
+    for (sBrick &b : game().brickLine) b.color = -1;
   }
   void put(int col, int row, int color, int bonus = 0) {
-    brickWall[row][col] = sBrick{color, 0, bonus, bonus ? 400 : 0};
+    game().brickWall[row][col] = sBrick{color, 0, bonus, bonus ? 400 : 0};
   }
 };

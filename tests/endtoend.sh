@@ -71,12 +71,13 @@ sheet() { convert "$datadir/zunk.png" -crop 1x1+$1+$2 -depth 8 txt:- | colour; }
 # until the ball follows (the game has read the press, at one of them); then
 # the pointer goes round the spots again until the ball is back at its
 # place (the spot where it was grabbed), and the button comes up: the ball
-# flies as from rest.
+# flies as from rest. The pointer stays at a spot until the next look at
+# the screen, so that a game slowed by a busy machine has drawn it there.
 spots=(327 337 347)
 spot=0
 next_spot() { spot=$(((spot + 1) % 3)); at 160 "${spots[$spot]}"; }
-ball_follows() { next_spot; ball_moved; }
-ball_back() { next_spot; ball_at_rest; }
+ball_follows() { ball_moved || { next_spot; false; }; }
+ball_back() { ball_at_rest || { next_spot; false; }; }
 throw_from_rest() {
   at 300 300
   wait_until "$patience" ball_at_rest || { fail "the ball did not come to rest"; return 1; }

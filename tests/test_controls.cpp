@@ -11,17 +11,14 @@
 #include "KInput.h"
 #include "controls.h"
 #include "layout.h"
-#include "pause.h"
+#include "play.h"
+#include "switches.h"
 
 namespace {
 using layout::kBallRest;
 
 class Controls : public Game {
 protected:
-  void TearDown() override {
-    resumeGame();
-    Game::TearDown();
-  }
   void toPlay() {
     gameState = kPlayScreen;
     frames(60); // a few lines dropped in
@@ -37,19 +34,19 @@ TEST_F(Controls, APauseOfAnyLengthChangesNothingAndDrawsNoRandomNumber) {
   for (int run = 0; run < 2; run++) {
     startAgain();
     toPlay();
-    pauseLine = 120;
+    game().pauseLine = 120;
     press(kBallRest.x + 5, kBallRest.y + 10);
     frame();
     input.mouseY += 60;
     frames(3);
     release();
     frames(10);
-    ASSERT_TRUE(launched);
+    ASSERT_TRUE(game().launched);
     key(K_VK_P, run == 1);
     frame(); // this frame still plays; the pause starts after it
     key(K_VK_P, false);
     if (run == 1) {
-      ASSERT_TRUE(paused);
+      ASSERT_TRUE(game().paused);
       const std::string before = playState();
       key(K_VK_LEFT, true);
       key(K_VK_SPACE, true);
@@ -57,11 +54,11 @@ TEST_F(Controls, APauseOfAnyLengthChangesNothingAndDrawsNoRandomNumber) {
       key(K_VK_LEFT, false);
       key(K_VK_SPACE, false);
       EXPECT_EQ(playState(), before);
-      EXPECT_TRUE(paused);
+      EXPECT_TRUE(game().paused);
       key(K_VK_ESCAPE, true);
       frame(); // resumes: the frozen screen once more
       key(K_VK_ESCAPE, false);
-      EXPECT_FALSE(paused);
+      EXPECT_FALSE(game().paused);
       EXPECT_EQ(playState(), before);
     }
     frames(300);
@@ -73,25 +70,39 @@ TEST_F(Controls, APauseOfAnyLengthChangesNothingAndDrawsNoRandomNumber) {
 
 TEST_F(Controls, ThePauseShowsItsPanelStopsTheEffectsAndLowersTheMusic) {
   toPlay();
-  tap(K_VK_ESCAPE);
-  ASSERT_TRUE(paused);
+  // The frame the pause comes after, and the first frame of the pause: the
+  // same play, drawn as it stood, under the veil and the panel.
+  key(K_VK_ESCAPE, true);
+  frame();
+  ASSERT_TRUE(game().paused);
+  EXPECT_TRUE(sheet.from(layout::kPausePanel.x1, layout::kPausePanel.y1).empty());
+  const std::vector<Blit> lastPlayed = sheet.log;
+  key(K_VK_ESCAPE, false);
+  frame();
   EXPECT_EQ(KSound::_masterMUSICvolume, kPausedMusicVolume);
+  ASSERT_EQ(sheet.log.size(), lastPlayed.size() + 2);
+  for (size_t i = 0; i < lastPlayed.size(); i++) {
+    EXPECT_EQ(sheet.log[i].op, lastPlayed[i].op) << i;
+    EXPECT_EQ(sheet.log[i].destX, lastPlayed[i].destX) << i;
+    EXPECT_EQ(sheet.log[i].destY, lastPlayed[i].destY) << i;
+    EXPECT_EQ(sheet.log[i].x1, lastPlayed[i].x1) << i;
+  }
+  EXPECT_EQ(sheet.log[lastPlayed.size()].op, "drawRect");
   EXPECT_FALSE(sheet.from(layout::kPausePanel.x1, layout::kPausePanel.y1).empty());
-  EXPECT_TRUE(sheet.from(layout::kRestingBall.x1, layout::kRestingBall.y1).empty()); // the play is not drawn again
   // M while paused switches the music off, and it stays off on resuming.
   tap(K_VK_M);
   EXPECT_EQ(KSound::_masterMUSICvolume, 0);
   press(10, 10); // a click plays on
   frame();
   release();
-  EXPECT_FALSE(paused);
+  EXPECT_FALSE(game().paused);
   tap(K_VK_M);
   EXPECT_EQ(KSound::_masterMUSICvolume, 100);
   // Backspace from the pause leaves for the menu.
   tap(K_VK_P);
-  ASSERT_TRUE(paused);
+  ASSERT_TRUE(game().paused);
   tap(K_VK_BACK);
-  EXPECT_FALSE(paused);
+  EXPECT_FALSE(game().paused);
   EXPECT_EQ(gameState, kMenuScreen);
 }
 
@@ -110,7 +121,7 @@ TEST_F(Controls, ASpaceTapThrowsFromRestAsAClickOnTheBallDoes) {
     } else {
       tap(K_VK_SPACE);
     }
-    EXPECT_TRUE(launched);
+    EXPECT_TRUE(game().launched);
     frames(60);
     ends[run] = playState() + " next draw " + std::to_string(std::rand());
   }
@@ -126,21 +137,21 @@ TEST_F(Controls, ArrowsPullAtAPaceThatGrowsAndFlyAsTheSameMousePull) {
     if (run == 0) {
       key(K_VK_SPACE, true);
       frame();
-      ASSERT_TRUE(grabbedBall);
+      ASSERT_TRUE(game().grabbedBall);
       key(K_VK_DOWN, true);
       frame();
-      EXPECT_EQ(bally, kBallRest.y + kPullStartStep); // a tap of an arrow: one step
+      EXPECT_EQ(game().bally, kBallRest.y + kPullStartStep); // a tap of an arrow: one step
       frames(kPullSpeedUpFrames - 1);
-      EXPECT_EQ(bally, kBallRest.y + kPullSpeedUpFrames * kPullStartStep);
+      EXPECT_EQ(game().bally, kBallRest.y + kPullSpeedUpFrames * kPullStartStep);
       frame(); // held longer, faster
-      EXPECT_EQ(bally, kBallRest.y + kPullSpeedUpFrames * kPullStartStep + kPullStartStep + 1);
+      EXPECT_EQ(game().bally, kBallRest.y + kPullSpeedUpFrames * kPullStartStep + kPullStartStep + 1);
       key(K_VK_DOWN, false);
       key(K_VK_RIGHT, true);
       frames(5);
       key(K_VK_RIGHT, false);
       frames(2);
-      pulledX = static_cast<int>(ballx) + kGrabOffsetX;
-      pulledY = static_cast<int>(bally) + kGrabOffsetY;
+      pulledX = static_cast<int>(game().ballx) + kGrabOffsetX;
+      pulledY = static_cast<int>(game().bally) + kGrabOffsetY;
       key(K_VK_SPACE, false);
       frame();
     } else {
@@ -154,7 +165,7 @@ TEST_F(Controls, ArrowsPullAtAPaceThatGrowsAndFlyAsTheSameMousePull) {
       release();
       frame();
     }
-    EXPECT_TRUE(launched);
+    EXPECT_TRUE(game().launched);
     frames(60);
     ends[run] = playState() + " next draw " + std::to_string(std::rand());
   }
@@ -174,18 +185,18 @@ TEST_F(Controls, KeysAndMouseMixAndTheKeyboardRestartsAfterGameOver) {
   frame();
   release();
   frame();
-  EXPECT_FALSE(launched) << "Space still holds the ball";
-  EXPECT_EQ(bally, kBallRest.y + 2 * kPullStartStep); // the first of the three frames grabs
+  EXPECT_FALSE(game().launched) << "Space still holds the ball";
+  EXPECT_EQ(game().bally, kBallRest.y + 2 * kPullStartStep); // the first of the three frames grabs
   key(K_VK_SPACE, false);
   frame();
-  EXPECT_TRUE(launched);
-  for (auto &row : brickWall)
+  EXPECT_TRUE(game().launched);
+  for (auto &row : game().brickWall)
     for (int col = 0; col < 9; col++) row[col] = sBrick{col % 5, 0, 0, 0};
-  for (int i = 0; i < 2000 && !(gameover && gameOverProgress >= 1); i++) frame();
-  ASSERT_TRUE(gameover);
+  for (int i = 0; i < 2000 && !(game().gameover && game().gameOverProgress >= 1); i++) frame();
+  ASSERT_TRUE(game().gameover);
   tap(K_VK_RETURN);
-  EXPECT_FALSE(gameover);
-  EXPECT_EQ(gScore, 0);
+  EXPECT_FALSE(game().gameover);
+  EXPECT_EQ(game().gScore, 0);
 }
 
 // ------------------------------------------------------------------ menus
@@ -322,38 +333,38 @@ TEST_F(Gamepad, APadPlaysMenusPullsThrowsAndPausesAndThePlayGoesOnWithoutIt) {
   // A held, the stick's deflection is the pull.
   button(K_JOY_A, true);
   frame();
-  ASSERT_TRUE(grabbedBall);
+  ASSERT_TRUE(game().grabbedBall);
   leftStick(0, 32767);
   frame();
-  EXPECT_EQ(bally, kBallRest.y + kStickPull * 32767 / 32768);
+  EXPECT_EQ(game().bally, kBallRest.y + kStickPull * 32767 / 32768);
   leftStick(-16384, 0); // half way left, and back up
   frame();
-  EXPECT_EQ(ballx, kBallRest.x - kStickPull / 2);
-  EXPECT_EQ(bally, kBallRest.y);
+  EXPECT_EQ(game().ballx, kBallRest.x - kStickPull / 2);
+  EXPECT_EQ(game().bally, kBallRest.y);
   leftStick(0, 20000);
   frame();
   button(K_JOY_A, false);
   leftStick(0, 0);
   frame();
-  EXPECT_TRUE(launched);
+  EXPECT_TRUE(game().launched);
   pushButton(K_JOY_START);
-  EXPECT_TRUE(paused);
+  EXPECT_TRUE(game().paused);
   pushButton(K_JOY_START);
-  EXPECT_FALSE(paused);
+  EXPECT_FALSE(game().paused);
   frames(80);
-  ASSERT_FALSE(launched);
+  ASSERT_FALSE(game().launched);
   // Pulled out mid-game: the mouse plays on.
   pullOut();
   press(kBallRest.x + 5, kBallRest.y + 5);
   frame();
   release();
   frame();
-  EXPECT_TRUE(launched);
+  EXPECT_TRUE(game().launched);
   // Plugged in again mid-game, it is taken up at once.
   frames(80);
   plugIn();
   pushButton(K_JOY_START);
-  EXPECT_TRUE(paused);
+  EXPECT_TRUE(game().paused);
   pushButton(K_JOY_B);
   EXPECT_EQ(gameState, kMenuScreen);
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ingame.h"
+#include "play.h"
 #include "language.h"
 #include "layout.h"
 #include "platform/PictureCodec.h"

@@ -23,12 +23,14 @@
 
 #include "KInput.h"
 #include "KMiscTools.h"
-#include "ingame.h"
+#include "assets.h"
+#include "livegame.h"
 #include "layout.h"
+#include "menu.h"
 #include "platform/PictureCodec.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
-#include "pause.h"
+#include "play.h"
 #include "zunk.h"
 
 namespace {
@@ -215,24 +217,24 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   pointAt(kBallRest.x + 5, kBallRest.y + 10);
   input.leftButton = true;
   frame();
-  ASSERT_TRUE(grabbedBall);
+  ASSERT_TRUE(liveGame().grabbedBall);
   pointAt(kBallRest.x - 15, kBallRest.y + 40);
   frames(3);
   input.leftButton = false;
   frames(12);
-  ASSERT_TRUE(launched);
+  ASSERT_TRUE(liveGame().launched);
   expectShown("throw");
   // Paused in flight: the same frame, frozen under the panel.
   tap(K_VK_P);
   frames(5);
   expectShown("paused");
   tap(K_VK_P);
-  ASSERT_FALSE(paused);
+  ASSERT_FALSE(liveGame().paused);
 
   // A wall full to the top: the next line cannot drop.
-  for (auto &row : brickWall)
+  for (auto &row : liveGame().brickWall)
     for (int col = 0; col < 9; col++) row[col] = sBrick{col % 5, 0, 0, 0};
-  framesUntil([] { return gameover && gameOverProgress >= 1; }, "game over");
+  framesUntil([] { return liveGame().gameover && liveGame().gameOverProgress >= 1; }, "game over");
   frames(10);
   expectShown("gameover");
 
@@ -246,6 +248,25 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   tap(K_VK_TAB);
   tap(K_VK_TAB);
   expectShown("focus");
+
+  // A game left by the menu zone: the next PLAY offers to continue it.
+  choose(0, kPlayScreen);
+  frames(100);
+  pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+  input.leftButton = true;
+  framesUntil([] { return gameState == kMenuScreen; }, "the menu");
+  input.leftButton = false;
+  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  choose(0, kResumeScreen);
+  expectShown("resume");
+  tap(K_VK_ESCAPE);
+  framesUntil([] { return !lockMenu; }, "the menu, open again");
+
+  // A kept game watched, under the REPLAY mark, its game at frame 600.
+  std::string error;
+  ASSERT_TRUE(watchReplay(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
+  frames(599);
+  expectShown("replay");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, Frames, ::testing::Values(1, 2), [](const auto &info) {

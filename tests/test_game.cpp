@@ -22,11 +22,14 @@
 #include "RecordingGraphic.h"
 #include "catalogue.h"
 #include "credits.h"
-#include "ingame.h"
+#include "play.h"
+#include "playview.h"
 #include "language.h"
 #include "playerwords.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
+#include "settings.h"
+#include "switches.h"
 #include "zunk.h"
 
 namespace {
@@ -181,25 +184,30 @@ TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
 
 // ------------------------------------------------------------------ high scores
 
-TEST_F(Game, ScoresEnterTheTableOnceAtTheirPlace) {
-  scoreSent = false;
-  sendScore(20);
+TEST_F(Game, ScoresEnterTheTableAtTheirPlaceAndAGameOffersItsOnce) {
+  EXPECT_EQ(sendScore(20), 3); // below the 20 already there
   const int32_t after20[10] = {30, 25, 20, 20, 19, 18, 15, 10, 9, 8};
   EXPECT_EQ(0, std::memcmp(topScores, after20, sizeof after20));
-  sendScore(100); // a second offer in the same game does nothing
-  EXPECT_EQ(0, std::memcmp(topScores, after20, sizeof after20));
-
   std::memcpy(topScores, topScoresOld, sizeof topScores);
-  scoreSent = false;
-  sendScore(5);
+  EXPECT_EQ(sendScore(5), -1);
   EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
-  scoreSent = false;
-  sendScore(6);
+  EXPECT_EQ(sendScore(6), 9);
   EXPECT_EQ(topScores[9], 6);
-  scoreSent = false;
-  sendScore(31);
+  EXPECT_EQ(sendScore(31), 0);
   EXPECT_EQ(topScores[0], 31);
   EXPECT_EQ(topScores[9], 8);
+  // A game offers its score once, at GAME OVER, as its display shows it.
+  game().gScore = 42;
+  rules().displayScore();
+  EXPECT_FALSE(ruled.scoreOffered);
+  game().gameover = true;
+  rules().displayScore();
+  EXPECT_TRUE(ruled.scoreOffered);
+  EXPECT_EQ(ruled.score, 42);
+  EXPECT_EQ(game().gScoreAnim, 42);
+  ruled = PlayEvents();
+  rules().displayScore();
+  EXPECT_FALSE(ruled.scoreOffered);
 }
 
 class ScoreFile : public Game {
@@ -224,21 +232,21 @@ protected:
 TEST_F(ScoreFile, SavedAsFortyLittleEndianBytesAndReadBack) {
   topScores[0] = 0x01020304;
   topScores[9] = -2;
-  saveScores();
+  saveScores(said);
   std::string bytes = read(folder + "/data/thescores");
   ASSERT_EQ(bytes.size(), 40u);
   EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
   EXPECT_EQ(bytes.substr(36, 4), std::string("\xfe\xff\xff\xff", 4));
   EXPECT_FALSE(KMiscTools::fileExists((folder + "/data/thescores.tmp").c_str()));
   std::memcpy(topScores, topScoresOld, sizeof topScores);
-  loadScores();
+  loadScores(said);
   EXPECT_EQ(topScores[0], 0x01020304);
   EXPECT_EQ(topScores[9], -2);
 }
 
 TEST_F(ScoreFile, AShortFileFillsOnlyTheEntriesItCoversWhole) {
   std::ofstream(folder + "/data/thescores", std::ios::binary).write("\x63\x00\x00\x00\x07\x00", 6);
-  loadScores();
+  loadScores(said);
   EXPECT_EQ(topScores[0], 99);
   EXPECT_EQ(topScores[1], 25);
 }
@@ -247,10 +255,10 @@ TEST_F(ScoreFile, AnUnwritableDataFolderKeepsScoresInTheUserFolder) {
   std::snprintf(KMiscTools::_resourcePath, 260, "%s", "no-such-folder");
   setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
   topScores[0] = 77;
-  saveScores();
+  saveScores(said);
   EXPECT_EQ(read(folder + "/user/zunk/thescores").size(), 40u);
   topScores[0] = 1;
-  loadScores();
+  loadScores(said);
   EXPECT_EQ(topScores[0], 77);
   unsetenv("XDG_DATA_HOME");
 }
@@ -304,16 +312,15 @@ TEST_F(ScoreFile, AReadOnlyTableIsLeftAloneAndTheScoresGoToTheUserFolder) {
   std::ofstream(file, std::ios::binary).write("\x63\x00\x00\x00", 4);
   chmod(file.c_str(), 0444);
   setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
-  loadScores(); // the read-only table is where the scores start
+  loadScores(said); // the read-only table is where the scores start
   EXPECT_EQ(topScores[0], 99);
   topScores[0] = 123;
-  testing::internal::CaptureStderr();
-  EXPECT_TRUE(saveScores());
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("read-only"), std::string::npos);
+  EXPECT_TRUE(saveScores(said));
+  EXPECT_NE(said.find("read-only"), std::string::npos) << said;
   EXPECT_EQ(read(file), std::string("\x63\x00\x00\x00", 4));
   EXPECT_EQ(read(folder + "/user/zunk/thescores").substr(0, 4), std::string("\x7b\x00\x00\x00", 4));
   topScores[0] = 1;
-  loadScores(); // from now on the user's table is the one read
+  loadScores(said); // from now on the user's table is the one read
   EXPECT_EQ(topScores[0], 123);
 
   // With no user folder to turn to, nothing is written and the caller is told.
@@ -321,9 +328,8 @@ TEST_F(ScoreFile, AReadOnlyTableIsLeftAloneAndTheScoresGoToTheUserFolder) {
   const char *home = getenv("HOME");
   std::string savedHome = home ? home : "";
   unsetenv("HOME");
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(saveScores());
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("not saved"), std::string::npos);
+  EXPECT_FALSE(saveScores(said));
+  EXPECT_NE(said.find("not saved"), std::string::npos) << said;
   EXPECT_EQ(read(file), std::string("\x63\x00\x00\x00", 4));
   if (home) setenv("HOME", savedHome.c_str(), 1);
 }
@@ -331,9 +337,8 @@ TEST_F(ScoreFile, AReadOnlyTableIsLeftAloneAndTheScoresGoToTheUserFolder) {
 TEST_F(ScoreFile, AFailedSaveIsReported) {
   // The temporary file cannot be made: a folder stands in its way.
   mkdir((folder + "/data/thescores.tmp").c_str(), 0755);
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(saveScores());
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be saved"), std::string::npos);
+  EXPECT_FALSE(saveScores(said));
+  EXPECT_NE(said.find("could not be saved"), std::string::npos) << said;
   EXPECT_FALSE(KMiscTools::fileExists((folder + "/data/thescores").c_str()));
 }
 
@@ -341,32 +346,32 @@ TEST_F(ScoreFile, AFailedSaveIsReported) {
 
 TEST_F(Game, AFreshGameHasOneBottomRowAndTheFirstFeederBrickAfter81Frames) {
   for (int col = 0; col < 9; col++) {
-    EXPECT_GE(brickWall[7][col].color, 0);
-    EXPECT_LT(brickWall[7][col].color, 5);
+    EXPECT_GE(game().brickWall[7][col].color, 0);
+    EXPECT_LT(game().brickWall[7][col].color, 5);
   }
   for (int row = 0; row < 7; row++)
-    for (int col = 0; col < 9; col++) EXPECT_EQ(brickWall[row][col].color, -1);
+    for (int col = 0; col < 9; col++) EXPECT_EQ(game().brickWall[row][col].color, -1);
   gameState = kPlayScreen;
   for (int f = 1; f <= 80; f++) {
     frame();
-    ASSERT_EQ(brickLine[0].color, -1) << f;
+    ASSERT_EQ(game().brickLine[0].color, -1) << f;
   }
   frame();
-  EXPECT_GE(brickLine[0].color, 0);
+  EXPECT_GE(game().brickLine[0].color, 0);
 }
 
 TEST_F(Game, ThePaceQuickensWithEachDropDownToThreeFrames) {
   emptyWall();
   for (int drop = 1; drop <= 21; drop++) {
-    for (sBrick &b : brickLine) b.color = 0;
-    for (auto &row : brickWall)
+    for (sBrick &b : game().brickLine) b.color = 0;
+    for (auto &row : game().brickWall)
       for (sBrick &b : row) b.color = -1;
-    dropLine();
+    rules().dropLine();
     if (drop == 19) {
-      EXPECT_EQ(defaultDelayTimer, 4);
+      EXPECT_EQ(game().defaultDelayTimer, 4);
     }
     if (drop >= 20) {
-      EXPECT_EQ(defaultDelayTimer, 2);
+      EXPECT_EQ(game().defaultDelayTimer, 2);
     }
   }
 }
@@ -374,82 +379,82 @@ TEST_F(Game, ThePaceQuickensWithEachDropDownToThreeFrames) {
 TEST_F(Game, ADroppedRowSlidesInAndFallsToTheStack) {
   emptyWall();
   put(0, 7, 1);
-  for (sBrick &b : brickLine) b.color = 2;
-  dropLine();
-  EXPECT_EQ(brickWall[0][0].fall, -43);
-  for (sBrick &b : brickLine) EXPECT_EQ(b.color, -1);
+  for (sBrick &b : game().brickLine) b.color = 2;
+  rules().dropLine();
+  EXPECT_EQ(game().brickWall[0][0].fall, -43);
+  for (sBrick &b : game().brickLine) EXPECT_EQ(b.color, -1);
   // 42 frames of sliding; the fall starts in the 43rd; the first row is
   // crossed after 8 frames of falling and each further one after 7.
   int f = 0;
-  while (brickWall[6][0].color != 2) {
-    fallWorld();
+  while (game().brickWall[6][0].color != 2) {
+    rules().fallWorld();
     f++;
     ASSERT_LT(f, 200);
     if (f < 42) {
-      ASSERT_EQ(brickWall[0][0].color, 2);
+      ASSERT_EQ(game().brickWall[0][0].color, 2);
     }
   }
   EXPECT_EQ(f, 42 + 8 + 5 * 7);
-  EXPECT_EQ(brickWall[6][0].fall, 0);
+  EXPECT_EQ(game().brickWall[6][0].fall, 0);
   // Where nothing is below, the brick goes on to the bottom row.
-  EXPECT_EQ(brickWall[6][1].color, 2);
-  EXPECT_GT(brickWall[6][1].fall, 0);
+  EXPECT_EQ(game().brickWall[6][1].color, 2);
+  EXPECT_GT(game().brickWall[6][1].fall, 0);
 }
 
 TEST_F(Game, GameOverOnlyWhenAFullLineFindsRowZeroOccupied) {
   emptyWall();
   put(3, 0, 1);
-  brickWall[0][3].fall = 8; // still falling away: the drop waits
+  game().brickWall[0][3].fall = 8; // still falling away: the drop waits
   put(3, 1, -1);
-  for (sBrick &b : brickLine) b.color = 1;
+  for (sBrick &b : game().brickLine) b.color = 1;
   gameState = kPlayScreen;
   frame();
-  EXPECT_FALSE(gameover);
+  EXPECT_FALSE(game().gameover);
   emptyWall();
   for (int row = 0; row < 8; row++) put(3, row, 1);
-  for (sBrick &b : brickLine) b.color = 1;
+  for (sBrick &b : game().brickLine) b.color = 1;
   frame();
-  EXPECT_TRUE(gameover);
+  EXPECT_TRUE(game().gameover);
 }
 
 TEST_F(Game, TheClockHoldsTheFeederFor150SettledFrames) {
   emptyWall();
   for (int col = 0; col < 9; col++) put(col, 7, 0);
-  delayTimer = 50;
-  applyBonus(0, 7, 3);
-  for (int i = 0; i < 150; i++) doLine();
-  EXPECT_EQ(delayTimer, 50);
-  EXPECT_EQ(pauseLine, 0);
-  doLine();
-  EXPECT_EQ(delayTimer, 49);
+  game().delayTimer = 50;
+  rules().applyBonus(0, 7, 3);
+  for (int i = 0; i < 150; i++) rules().doLine();
+  EXPECT_EQ(game().delayTimer, 50);
+  EXPECT_EQ(game().pauseLine, 0);
+  rules().doLine();
+  EXPECT_EQ(game().delayTimer, 49);
 }
 
 // ------------------------------------------------------------------ the ball
 
 TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
   gameState = kPlayScreen;
-  int before = brickWall[7][4].color;
+  int before = game().brickWall[7][4].color;
   ASSERT_GE(before, 0);
   press(150, 320);
   frame();
-  EXPECT_TRUE(grabbedBall);
-  EXPECT_EQ(highlitedBrickX, 4);
-  EXPECT_EQ(highlitedBrickY, 7);
+  EXPECT_TRUE(game().grabbedBall);
+  EXPECT_EQ(game().highlitedBrickX, 4);
+  EXPECT_EQ(game().highlitedBrickY, 7);
   release();
   frame();
-  EXPECT_TRUE(launched);
+  EXPECT_TRUE(game().launched);
   int flight = 0;
-  while (launched) {
+  while (game().launched) {
     frame();
     flight++;
     ASSERT_LT(flight, 100);
   }
   EXPECT_EQ(flight, 41);
-  EXPECT_GE(gScore, 1);
-  EXPECT_EQ(gHelpTarget, 4);
-  EXPECT_FLOAT_EQ(ballx, 145);
-  EXPECT_FLOAT_EQ(bally, 310);
-  EXPECT_FALSE(tutorial);
+  EXPECT_GE(game().gScore, 1);
+  EXPECT_EQ(game().gHelpTarget, 4);
+  EXPECT_FLOAT_EQ(game().ballx, 145);
+  EXPECT_FLOAT_EQ(game().bally, 310);
+  EXPECT_FALSE(game().tutorial);
 }
 
 TEST_F(Game, TheBallIsHeldNoHigherThan120AndAThrowOutOfTheWallHitsNothing) {
@@ -458,11 +463,11 @@ TEST_F(Game, TheBallIsHeldNoHigherThan120AndAThrowOutOfTheWallHitsNothing) {
   frame();
   press(150, 20);
   frame();
-  EXPECT_FLOAT_EQ(bally, 120);
+  EXPECT_FLOAT_EQ(game().bally, 120);
   release();
   for (int i = 0; i < 45; i++) frame();
-  EXPECT_EQ(gScore, 0);
-  for (int col = 0; col < 9; col++) EXPECT_GE(brickWall[7][col].color, 0);
+  EXPECT_EQ(game().gScore, 0);
+  for (int col = 0; col < 9; col++) EXPECT_GE(game().brickWall[7][col].color, 0);
 }
 
 // ------------------------------------------------------------------ destruction and bonuses
@@ -474,12 +479,12 @@ TEST_F(Game, AHitTakesTheConnectedGroupOfItsColour) {
   put(1, 6, 1);
   put(2, 7, 2);
   put(0, 6, 5); // hard bricks are never taken by an ordinary colour
-  destroyBrickAt(0, 7);
-  EXPECT_EQ(gScore, 3);
-  EXPECT_EQ(brickWall[7][2].color, 2);
-  EXPECT_EQ(brickWall[6][0].color, 5);
-  destroyBrickAt(5, 5); // empty: nothing
-  EXPECT_EQ(gScore, 3);
+  rules().destroyBrickAt(0, 7);
+  EXPECT_EQ(game().gScore, 3);
+  EXPECT_EQ(game().brickWall[7][2].color, 2);
+  EXPECT_EQ(game().brickWall[6][0].color, 5);
+  rules().destroyBrickAt(5, 5); // empty: nothing
+  EXPECT_EQ(game().gScore, 3);
 }
 
 TEST_F(Game, HardBricksTakeThreeHitsAndBreakTogether) {
@@ -487,16 +492,16 @@ TEST_F(Game, HardBricksTakeThreeHitsAndBreakTogether) {
   put(4, 7, 5);
   put(5, 7, 7);
   put(6, 7, 6);
-  destroyBrickAt(4, 7);
-  EXPECT_EQ(brickWall[7][4].color, 6);
-  destroyBrickAt(4, 7);
-  EXPECT_EQ(brickWall[7][4].color, 7);
-  EXPECT_EQ(gScore, 2);
-  destroyBrickAt(4, 7);
-  EXPECT_EQ(brickWall[7][4].color, -1);
-  EXPECT_EQ(brickWall[7][5].color, -1);
-  EXPECT_EQ(brickWall[7][6].color, -1);
-  EXPECT_EQ(gScore, 5);
+  rules().destroyBrickAt(4, 7);
+  EXPECT_EQ(game().brickWall[7][4].color, 6);
+  rules().destroyBrickAt(4, 7);
+  EXPECT_EQ(game().brickWall[7][4].color, 7);
+  EXPECT_EQ(game().gScore, 2);
+  rules().destroyBrickAt(4, 7);
+  EXPECT_EQ(game().brickWall[7][4].color, -1);
+  EXPECT_EQ(game().brickWall[7][5].color, -1);
+  EXPECT_EQ(game().brickWall[7][6].color, -1);
+  EXPECT_EQ(game().gScore, 5);
 }
 
 TEST_F(Game, BonusesActChainAndGetLost) {
@@ -508,101 +513,102 @@ TEST_F(Game, BonusesActChainAndGetLost) {
   put(1, 6, 3);
   put(1, 7, 4);
   put(0, 6, 0);
-  destroyBrickAt(0, 5);
-  EXPECT_EQ(brickWall[5][1].color, -1);
-  EXPECT_EQ(brickWall[6][1].color, -1);
-  EXPECT_EQ(brickWall[7][1].color, -1);
-  EXPECT_EQ(brickWall[6][0].color, -1);
+  rules().destroyBrickAt(0, 5);
+  EXPECT_EQ(game().brickWall[5][1].color, -1);
+  EXPECT_EQ(game().brickWall[6][1].color, -1);
+  EXPECT_EQ(game().brickWall[7][1].color, -1);
+  EXPECT_EQ(game().brickWall[6][0].color, -1);
   // A bonus caught by the spreading step is lost.
   emptyWall();
   put(0, 7, 1);
   put(1, 7, 1, 3);
-  pauseLine = 0;
-  destroyBrickAt(0, 7);
-  EXPECT_EQ(pauseLine, 0);
+  game().pauseLine = 0;
+  rules().destroyBrickAt(0, 7);
+  EXPECT_EQ(game().pauseLine, 0);
   // A target sets the guided throws to 3.
   emptyWall();
-  gHelpTarget = 1;
+  game().gHelpTarget = 1;
   put(0, 7, 1, 4);
-  destroyBrickAt(0, 7);
-  EXPECT_EQ(gHelpTarget, 3);
+  rules().destroyBrickAt(0, 7);
+  EXPECT_EQ(game().gHelpTarget, 3);
 }
 
 TEST_F(Game, RowClearScoresNineAndKeepsAHardBrickOneStageWorse) {
   emptyWall();
   put(2, 7, 5, 5);
   put(6, 7, 1);
-  gScore = 0;
-  destroyBrickAt(2, 7);
-  EXPECT_EQ(gScore, 10);
-  EXPECT_EQ(brickWall[7][2].color, 6);
-  EXPECT_EQ(brickWall[7][6].color, -1);
-  gameover = true; // the row clear still scores after the end
-  fastDestroyBrick(0, 7);
-  EXPECT_EQ(gScore, 19);
+  game().gScore = 0;
+  rules().destroyBrickAt(2, 7);
+  EXPECT_EQ(game().gScore, 10);
+  EXPECT_EQ(game().brickWall[7][2].color, 6);
+  EXPECT_EQ(game().brickWall[7][6].color, -1);
+  game().gameover = true; // the row clear still scores after the end
+  rules().fastDestroyBrick(0, 7);
+  EXPECT_EQ(game().gScore, 19);
 }
 
 TEST_F(Game, BonusesAppearOnlyFromThreePointsAndCloudsAreTenAtMost) {
   emptyWall();
   for (int row = 0; row < 8; row++)
     for (int col = 0; col < 9; col++) put(col, row, 0);
-  gScore = 2;
-  EXPECT_EQ(getBonus(), 0);
-  EXPECT_FALSE(cloudTable[0].active);
-  gScore = 3;
-  for (int i = 0; i < 12; i++) addCloud(i, i);
+  game().gScore = 2;
+  EXPECT_EQ(rules().getBonus(), 0);
+  EXPECT_FALSE(game().cloudTable[0].active);
+  game().gScore = 3;
+  for (int i = 0; i < 12; i++) rules().addCloud(i, i);
   int active = 0;
-  for (const sCloud &c : cloudTable) active += c.active;
+  for (const sCloud &c : game().cloudTable) active += c.active;
   EXPECT_EQ(active, 10);
-  EXPECT_EQ(cloudTable[9].x, 9);
+  EXPECT_EQ(game().cloudTable[9].x, 9);
   // With ten clouds a bonus is still placed, without a cloud.
   int before = 0, after = 0;
-  for (auto &row : brickWall)
+  for (auto &row : game().brickWall)
     for (sBrick &b : row) before += b.bonus > 0;
-  for (int i = 0; i < 5; i++) getBonus();
-  for (auto &row : brickWall)
+  for (int i = 0; i < 5; i++) rules().getBonus();
+  for (auto &row : game().brickWall)
     for (sBrick &b : row) after += b.bonus > 0;
   EXPECT_GT(after, before);
   // A cloud lasts 24 frames.
-  initClouds();
-  addCloud(10, 10);
+  for (sCloud &c : game().cloudTable) c.active = false;
+  rules().addCloud(10, 10);
   int f = 0;
-  while (cloudTable[0].active) {
-    drawCloud(&cloudTable[0]);
+  while (game().cloudTable[0].active) {
+    rules().doClouds();
     f++;
   }
   EXPECT_EQ(f, 24);
 }
 
 TEST_F(Game, DifficultyTurnsToSixColoursAbove129) {
-  gScore = 129;
-  setDifficultyLevel();
-  EXPECT_EQ(difficulty, 5);
-  gScore = 130;
-  setDifficultyLevel();
-  EXPECT_EQ(difficulty, 6);
+  game().gScore = 129;
+  rules().setDifficultyLevel();
+  EXPECT_EQ(game().difficulty, 5);
+  game().gScore = 130;
+  rules().setDifficultyLevel();
+  EXPECT_EQ(game().difficulty, 6);
 }
 
 // ------------------------------------------------------------------ score and game over
 
 TEST_F(Game, TheDisplayCountsUpOnePointEveryFourthFrame) {
-  gScore = 10;
+  game().gScore = 10;
   int f = 0;
-  while (gScoreAnim < 10) {
-    displayScore();
+  while (game().gScoreAnim < 10) {
+    rules().displayScore();
     f++;
   }
   EXPECT_GE(f, 37);
   EXPECT_LE(f, 40);
   sheet.clear();
-  gScore = 0;
-  gScoreAnim = 0;
-  displayScore();
+  game().gScore = 0;
+  game().gScoreAnim = 0;
+  rules().displayScore();
+  drawPlay(game(), sheet);
   auto zeros = sheet.from(72, 859);
   ASSERT_EQ(zeros.size(), 1u);
   EXPECT_EQ(zeros[0].destX, 59);
   sheet.clear();
-  displayValueAt(210, 5, 15);
+  displayValueAt(sheet, 210, 5, 15);
   ASSERT_EQ(sheet.log.size(), 2u);
   EXPECT_EQ(sheet.log[0].destX, 210);
   EXPECT_EQ(sheet.log[1].destX, 200);
@@ -610,44 +616,44 @@ TEST_F(Game, TheDisplayCountsUpOnePointEveryFourthFrame) {
 
 TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
   gameState = kPlayScreen;
-  gScore = 50;
-  gameover = true;
+  game().gScore = 50;
+  game().gameover = true;
   press(100, 100);
   for (int f = 1; f <= 19; f++) {
     frame();
-    ASSERT_TRUE(gameover) << f;
+    ASSERT_TRUE(game().gameover) << f;
   }
-  EXPECT_EQ(gScoreAnim, 50);
+  EXPECT_EQ(game().gScoreAnim, 50);
   EXPECT_EQ(topScores[0], 50);
   frame(); // the 20th frame: in place, and the held press restarts
-  EXPECT_FALSE(gameover);
-  EXPECT_EQ(gScore, 0);
+  EXPECT_FALSE(game().gameover);
+  EXPECT_EQ(game().gScore, 0);
   EXPECT_EQ(topScores[0], 50);
   EXPECT_EQ(topScores[1], 30);
 }
 
 TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
   gameState = kPlayScreen;
-  gScore = 12;
+  game().gScore = 12;
   press(230, 460);
   frame();
   EXPECT_EQ(gameState, kMenuScreen);
   release();
   frame();
-  EXPECT_EQ(gScore, 0);
-  EXPECT_EQ(gHelpTarget, 5);
+  EXPECT_EQ(game().gScore, 0);
+  EXPECT_EQ(game().gHelpTarget, 5);
 }
 
 // A whole game played by a script until the end, its invariants checked every frame.
 TEST_F(Game, AScriptedGameKeepsItsInvariantsToTheEnd) {
   gameState = kPlayScreen;
-  tutorial = false;
+  game().tutorial = false;
   int lastScore = 0;
   int f = 0;
   int throwPhase = 0;
-  while (!gameover && f < 80 * 600) {
+  while (!game().gameover && f < 80 * 600) {
     // Grab, pull to a point that depends on the frame, release.
-    if (!launched) {
+    if (!game().launched) {
       int aimX = 140 + (f * 7) % 60, aimY = 330 + (f * 13) % 90;
       if (throwPhase == 0) press(150, 325);
       else if (throwPhase < 4) press(aimX, aimY);
@@ -658,17 +664,17 @@ TEST_F(Game, AScriptedGameKeepsItsInvariantsToTheEnd) {
     f++;
     for (int row = 0; row < 8; row++)
       for (int col = 0; col < 9; col++) {
-        ASSERT_GE(brickWall[row][col].color, -1);
-        ASSERT_LE(brickWall[row][col].color, 7);
+        ASSERT_GE(game().brickWall[row][col].color, -1);
+        ASSERT_LE(game().brickWall[row][col].color, 7);
       }
-    ASSERT_GE(gScore, lastScore);
-    ASSERT_LE(gScoreAnim, gScore);
-    lastScore = gScore;
+    ASSERT_GE(game().gScore, lastScore);
+    ASSERT_LE(game().gScoreAnim, game().gScore);
+    lastScore = game().gScore;
   }
-  EXPECT_TRUE(gameover);
+  EXPECT_TRUE(game().gameover);
   release();
   frames(25);
-  EXPECT_TRUE(scoreSent);
+  EXPECT_TRUE(game().scoreSent);
 }
 
 } // namespace
@@ -785,30 +791,30 @@ TEST_F(Switches, TheGameDrawsTheSameWithTheSoundsOff) {
 
 TEST_F(Switches, SettingsSurviveGarbageMissingFilesAndAReadOnlyFolder) {
   const std::string path = folder + "/s.ini";
-  Settings s = readSettings(path); // missing: the defaults
+  Settings s = readSettings(path, said); // missing: the defaults
   EXPECT_TRUE(s.music);
   EXPECT_TRUE(s.sounds);
   std::ofstream(path) << "\x01\x02garbage\nmusic=off\nsounds=maybe\nvolume=11\nscale=-2\nscale=99\nfullscreen=on\n";
-  s = readSettings(path); // what can be read is taken, the rest stays default
+  s = readSettings(path, said); // what can be read is taken, the rest stays default
   EXPECT_FALSE(s.music);
   EXPECT_TRUE(s.sounds);
   EXPECT_TRUE(s.fullScreen);
   EXPECT_EQ(s.scale, 0);
   s.sounds = false;
-  ASSERT_TRUE(writeSettings(path, s)); // rewritten cleanly
+  ASSERT_TRUE(writeSettings(path, s, said)); // rewritten cleanly
   EXPECT_EQ(read(path), "[zunk]\nmusic=off\nsounds=off\nfullscreen=on\nscale=0\n");
   s.music = true;
   s.scale = 3;
-  ASSERT_TRUE(writeSettings(path, s)); // a second change
-  s = readSettings(path);
+  ASSERT_TRUE(writeSettings(path, s, said)); // a second change
+  s = readSettings(path, said);
   EXPECT_TRUE(s.music);
   EXPECT_FALSE(s.sounds);
   EXPECT_EQ(s.scale, 3);
   // A folder that cannot be made (a file stands in its place), even for root.
   std::ofstream(folder + "/notafolder") << "x";
-  EXPECT_FALSE(writeSettings(folder + "/notafolder/s.ini", s));
-  EXPECT_FALSE(writeSettings("", s));
-  EXPECT_EQ(readSettings(path).music, true); // the file written before is untouched
+  EXPECT_FALSE(writeSettings(folder + "/notafolder/s.ini", s, said));
+  EXPECT_FALSE(writeSettings("", s, said));
+  EXPECT_EQ(readSettings(path, said).music, true); // the file written before is untouched
 }
 
 // ------------------------------------------------------------------ language

@@ -20,20 +20,36 @@
 #include "GameFixture.h"
 #include "keptreplays.h"
 #include "layout.h"
-#include "pause.h"
-#include "replay.h"
+#include "play.h"
+#include "recording.h"
+#include "replayer.h"
+#include "unfinished.h"
 #include "resume.h"
+#include "switches.h"
 #include "watch.h"
 
 namespace {
 using layout::kBallRest;
 
-class Replay : public Game {
+// Replays made by the program as it was when they were recorded, kept as
+// players keep them: named after the score they ended with.
+std::vector<std::string> storedReplays() {
+  std::vector<std::string> files;
+  DIR *dir = opendir(ZUNK_REPLAYS_DIR);
+  while (dirent *e = dir ? readdir(dir) : nullptr)
+    if (std::string(e->d_name).find(".zunkreplay") != std::string::npos) files.push_back(ZUNK_REPLAYS_DIR "/" + std::string(e->d_name));
+  if (dir) closedir(dir);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+std::string fileBytes(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+
+class Replays : public Game {
 protected:
-  void TearDown() override {
-    resumeGame();
-    Game::TearDown();
-  }
   // A throw by mouse: press on the resting ball, pull down and across, let go.
   void mouseThrow(int pullX, int pullY) {
     press(kBallRest.x + 15, kBallRest.y + 17);
@@ -68,11 +84,22 @@ protected:
     release();
     frames(20);
   }
+  // Plays `r` again in a game of its own; `each` sees that game after every
+  // frame, with the frame's index. Whether it came back to the recorded
+  // state; the game's last state in `end`, when given.
+  static bool replayed(const Recording &r, const std::function<void(size_t, const Play &)> &each = nullptr,
+                       std::string *end = nullptr) {
+    Replay replay(r);
+    while (replay.step())
+      if (each) each(replay.framesPlayed() - 1, replay.game());
+    if (end) *end = describePlay(replay.game());
+    return replay.same();
+  }
   // Throws from rest, each pulled a little differently, for `count` frames
   // or until GAME OVER; `each` is called after every frame.
   void aimedThrows(int count, int spreadY, const std::function<void()> &each = nullptr) {
-    for (int f = 0, phase = 0; f < count && !gameover; f++) {
-      if (!launched) {
+    for (int f = 0, phase = 0; f < count && !game().gameover; f++) {
+      if (!game().launched) {
         if (phase == 0) press(150, 325);
         else if (phase < 4) press(140 + (f * 7) % 60, 330 + (f * 13) % spreadY);
         else release();
@@ -84,7 +111,7 @@ protected:
   }
 };
 
-TEST_F(Replay, ARecordedGameReplaysFromItsFileFrameForFrame) {
+TEST_F(Replays, ARecordedGameReplaysFromItsFileFrameForFrame) {
   // The play's state after each frame of the game as it is played...
   std::vector<std::string> played;
   afterEachFrame = [&] {
@@ -92,94 +119,93 @@ TEST_F(Replay, ARecordedGameReplaysFromItsFileFrameForFrame) {
   };
   playScriptedGame();
   afterEachFrame = nullptr;
-  ASSERT_TRUE(gameover) << "the scripted game did not end";
-  const Recording game = currentRecording();
-  EXPECT_TRUE(game.ended);
-  EXPECT_EQ(game.score, gScore);
-  EXPECT_GT(game.score, 10) << "the scripted throws broke little";
-  EXPECT_FALSE(game.draws.empty());
+  ASSERT_TRUE(game().gameover) << "the scripted game did not end";
+  const Recording recorded = liveRecording();
+  EXPECT_TRUE(recorded.ended);
+  EXPECT_EQ(recorded.score, game().gScore);
+  EXPECT_GT(recorded.score, 10) << "the scripted throws broke little";
+  EXPECT_FALSE(recorded.draws.empty());
   const std::string end = playState();
 
   // ...and as it is replayed: the same on every frame.
-  ASSERT_EQ(played.size(), game.frames.size());
+  ASSERT_EQ(played.size(), recorded.frames.size());
   size_t differ = 0;
-  ASSERT_TRUE(replayRecording(game, [&](size_t i) {
-    if (playState() != played[i] && differ++ < 3) {
-      const std::string a = playState(), &b = played[i];
-      size_t at = 0;
-      while (at < a.size() && a[at] == b[at]) at++;
-      ADD_FAILURE() << i << " at " << at << "\n" << a.substr(at > 40 ? at - 40 : 0, 200) << "\n" << b.substr(at > 40 ? at - 40 : 0, 200);
-    }
-    return true;
-  }));
+  std::string replayedEnd;
+  ASSERT_TRUE(replayed(
+      recorded,
+      [&](size_t i, const Play &g) {
+        const std::string a = describePlay(g), &b = played[i];
+        if (a != b && differ++ < 3) {
+          size_t at = 0;
+          while (at < a.size() && a[at] == b[at]) at++;
+          ADD_FAILURE() << i << " at " << at << "\n" << a.substr(at > 40 ? at - 40 : 0, 200) << "\n" << b.substr(at > 40 ? at - 40 : 0, 200);
+        }
+      },
+      &replayedEnd));
   EXPECT_EQ(differ, 0u);
-  EXPECT_EQ(playState(), end);
+  EXPECT_EQ(replayedEnd, end);
 
   // From a file, after the program's random numbers have moved on (another
   // program's start): the same state on every frame.
   const std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/zunk-test.replay";
   std::string error;
-  ASSERT_TRUE(saveRecording(path, game, error)) << error;
+  ASSERT_TRUE(saveRecording(path, recorded, error)) << error;
   Recording loaded;
   ASSERT_TRUE(loadRecording(path, loaded, error)) << error;
   std::remove(path.c_str());
   startAgain();
   std::srand(12345);
-  EXPECT_TRUE(replayRecording(loaded, [&](size_t i) {
-    differ += playState() != played[i];
-    return true;
-  }));
+  EXPECT_TRUE(replayed(loaded, [&](size_t i, const Play &g) { differ += describePlay(g) != played[i]; }, &replayedEnd));
   EXPECT_EQ(differ, 0u);
-  EXPECT_EQ(gScore, game.score);
-  EXPECT_EQ(playState(), end);
+  EXPECT_EQ(replayedEnd, end);
 }
 
-TEST_F(Replay, RecordingChangesNothingInThePlay) {
+TEST_F(Replays, RecordingChangesNothingInThePlay) {
   // The game as it plays is the same with the recording's draws as with
   // rand() itself: the recording holds exactly rand()'s numbers, in order.
   playScriptedGame();
-  const Recording game = currentRecording();
+  const Recording recorded = liveRecording();
   // The menu draws numbers of its own between them: the game's are found in
   // rand()'s sequence from srand(1), in order.
   std::vector<uint32_t> sequence;
   std::srand(1);
   for (int i = 0; i < 200000; i++) sequence.push_back(static_cast<uint32_t>(std::rand()));
   size_t at = 0;
-  for (uint32_t d : game.draws) {
+  for (uint32_t d : recorded.draws) {
     while (at < sequence.size() && sequence[at] != d) at++;
     ASSERT_LT(at, sequence.size()) << "a draw that rand() did not give";
     at++;
   }
 }
 
-TEST_F(Replay, AGameThatIsNotTheRecordedOneIsFound) {
+TEST_F(Replays, AGameThatIsNotTheRecordedOneIsFound) {
   playScriptedGame();
-  const Recording game = currentRecording();
+  const Recording recorded = liveRecording();
   // The same numbers in another order: another wall, another end.
-  Recording changed = game;
+  Recording changed = recorded;
   std::reverse(changed.draws.begin(), changed.draws.end());
-  EXPECT_FALSE(replayRecording(changed, [](size_t) { return true; }));
+  EXPECT_FALSE(replayed(changed));
   // Fewer random numbers than the game draws.
-  Recording cut = game;
+  Recording cut = recorded;
   cut.draws.resize(cut.draws.size() / 2);
-  EXPECT_FALSE(replayRecording(cut, [](size_t) { return true; }));
+  EXPECT_FALSE(replayed(cut));
   // The whole recording still replays.
-  EXPECT_TRUE(replayRecording(game, [](size_t) { return true; }));
+  EXPECT_TRUE(replayed(recorded));
 }
 
 // The same, with the table and the replays in a scratch data folder.
-class KeptReplays : public Replay {
+class KeptReplays : public Replays {
 protected:
   ScratchDataFolder scratch;
   std::string folder;
   void SetUp() override {
-    Replay::SetUp();
+    Replays::SetUp();
     scratch.make();
     folder = scratch.folder;
   }
   void TearDown() override {
     scratch.remove();
-    Replay::TearDown();
+    Replays::TearDown();
   }
   int files() {
     int n = 0;
@@ -189,7 +215,7 @@ protected:
     return n;
   }
   // A small recording that ended with `score`.
-  static Recording game(int32_t score) {
+  static Recording recordingOf(int32_t score) {
     Recording r;
     r.score = score;
     r.ended = true;
@@ -201,11 +227,11 @@ protected:
   void enter(int32_t score) {
     int32_t before[10];
     std::memcpy(before, topScores, sizeof before);
-    scoreSent = false; // a new game's score
+    game().scoreSent = false; // a new game's score
     sendScore(score);
     for (int row = 0; row < 10; row++)
       if (topScores[row] != before[row]) {
-        keepReplay(row, before, game(score));
+        keepReplay(row, before, recordingOf(score), said);
         return;
       }
   }
@@ -221,13 +247,13 @@ TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
   const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
   std::memcpy(topScores, table, sizeof topScores);
   playScriptedGame();
-  ASSERT_TRUE(gameover);
+  ASSERT_TRUE(game().gameover);
   // The game entered the table: its row has a replay, which replays, from
   // the file, to the score the table holds.
   int row = 0;
-  while (row < 10 && !(gScore > table[row])) row++;
+  while (row < 10 && !(game().gScore > table[row])) row++;
   ASSERT_LT(row, 10) << "the scripted game did not enter the table";
-  ASSERT_EQ(topScores[row], gScore);
+  ASSERT_EQ(topScores[row], game().gScore);
   const std::string path = replayOfRow(row);
   ASSERT_FALSE(path.empty());
   Recording kept;
@@ -237,8 +263,9 @@ TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
   EXPECT_TRUE(kept.ended);
   startAgain();
   std::srand(777);
-  EXPECT_TRUE(replayRecording(kept, [](size_t) { return true; }));
-  EXPECT_EQ(gScore, kept.score);
+  Replay replay(kept);
+  EXPECT_TRUE(replay.playToEnd());
+  EXPECT_EQ(replay.game().gScore, kept.score);
   EXPECT_EQ(checkReplay(path.c_str()), 0);
 }
 
@@ -246,7 +273,7 @@ TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
   std::memcpy(topScores, table, sizeof topScores);
   playScriptedGame();
-  const int32_t score = gScore;
+  const int32_t score = game().gScore;
   int row = 0;
   while (row < 10 && !(score > table[row])) row++;
   ASSERT_LT(row, 9) << "the game must enter a row the screen shows";
@@ -273,8 +300,8 @@ TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   int shown = 0;
   while (watching() && shown++ < 100000) frame();
   EXPECT_EQ(gameState, kScoresScreen);
-  EXPECT_EQ(gScore, score);
-  EXPECT_TRUE(gameover);
+  EXPECT_EQ(game().gScore, score);
+  EXPECT_TRUE(game().gameover);
   EXPECT_GT(shown, kReplayEndFrames);
   // Escape stops it at once.
   release();
@@ -329,13 +356,13 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   // Left there (the window closed), then, in a program started afresh, PLAY
   // offers to continue it; Return continues, paused where it was left.
   firstPart();
-  keepUnfinishedGame();
+  keepUnfinishedGame(said);
   startAgain();
   choosePlay();
   ASSERT_EQ(gameState, kResumeScreen);
   tap(K_VK_RETURN);
   ASSERT_EQ(gameState, kPlayScreen);
-  EXPECT_TRUE(paused);
+  EXPECT_TRUE(game().paused);
   EXPECT_EQ(playState(), atLeaving);
   // P plays on: from there, the same game frame for frame, random draws
   // included.
@@ -349,18 +376,18 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   for (size_t i = 0; i < continued.size(); i++) differ += continued[i] != neverLeft[i];
   EXPECT_EQ(differ, 0u);
   // Left again, it is kept again, the whole game in one recording.
-  keepUnfinishedGame();
+  keepUnfinishedGame(said);
   Recording kept;
   std::string error;
   ASSERT_TRUE(loadRecording(folder + "/data/unfinished.zunkreplay", kept, error)) << error;
   startAgain();
-  EXPECT_TRUE(replayRecording(kept, [](size_t) { return true; }));
+  EXPECT_TRUE(replayed(kept));
 }
 
 TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   const std::string unfinished = folder + "/data/unfinished.zunkreplay";
   firstPart();
-  keepUnfinishedGame();
+  keepUnfinishedGame(said);
   // Escape on the choice goes back to the menu and keeps the game...
   startAgain();
   choosePlay();
@@ -375,13 +402,13 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   tap(K_VK_DOWN);
   tap(K_VK_RETURN);
   EXPECT_EQ(gameState, kPlayScreen);
-  EXPECT_FALSE(paused);
-  EXPECT_EQ(gScore, 0);
+  EXPECT_FALSE(game().paused);
+  EXPECT_EQ(game().gScore, 0);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A recording that does not replay to the state it was left in is not
   // offered, and is forgotten.
   firstPart();
-  Recording damaged = currentRecording();
+  Recording damaged = liveRecording();
   std::reverse(damaged.draws.begin(), damaged.draws.end());
   std::string error;
   ASSERT_TRUE(saveRecording(unfinished, damaged, error));
@@ -391,18 +418,149 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A game that ended is not kept.
   playScriptedGame();
-  keepUnfinishedGame();
+  keepUnfinishedGame(said);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A click on CONTINUE continues.
   firstPart();
-  keepUnfinishedGame();
+  keepUnfinishedGame(said);
   startAgain();
   choosePlay();
   ASSERT_EQ(gameState, kResumeScreen);
+  frame(); // the button that chose PLAY let go
   press(layout::kResumePanelAt.x + 100, layout::kResumePanelAt.y + 20);
   frame();
   EXPECT_EQ(gameState, kPlayScreen);
-  EXPECT_TRUE(paused);
+  EXPECT_TRUE(game().paused);
+}
+
+// ------------------------------------------------------------------ separate games
+
+// Watching, checking and continuing play games of their own: the live game,
+// the table, the switches and rand() are as they were.
+
+TEST_F(KeptReplays, WatchingAKeptGameTwiceChangesNothingKept) {
+  // The table with a kept game of 27 in row 5, as the program keeps it.
+  const int32_t table[10] = {900, 800, 700, 600, 500, 27, 8, 6, 4, 2};
+  std::memcpy(topScores, table, sizeof topScores);
+  const std::string kept = folder + "/data/replay-1765000000-27.zunkreplay";
+  std::ofstream(kept, std::ios::binary) << fileBytes(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay");
+  std::ofstream(folder + "/data/thescores.replays") << "900 -\n-\n-\n-\n-\n27 replay-1765000000-27.zunkreplay\n-\n-\n-\n-\n";
+  ASSERT_TRUE(saveScores(said));
+  const std::string tableFile = fileBytes(folder + "/data/thescores"), list = fileBytes(folder + "/data/thescores.replays");
+  ASSERT_EQ(replayOfRow(5), kept);
+  toOpenMenu();
+  const std::string liveBefore = playState();
+  const bool hintBefore = game().tutorial;
+  const RandomPosition randBefore = randomPosition();
+  // Watched from the row, then as --replay does, each to its end.
+  for (int round = 0; round < 2; round++) {
+    gameState = kScoresScreen;
+    release();
+    frame();
+    press(150, layout::kScoreRowsY + layout::kScoreRowStep * 5 + 5);
+    frame();
+    ASSERT_TRUE(watching()) << round;
+    std::string error;
+    int shown = 0;
+    while (watching() && shown++ < 100000) frame();
+    ASSERT_TRUE(watchReplay(kept.c_str(), kMenuScreen, error)) << error;
+    while (watching() && shown++ < 200000) frame();
+    EXPECT_EQ(gameState, kMenuScreen);
+  }
+  // The table, its file and its links, byte for byte; the live game, its
+  // hint and rand() as they were.
+  EXPECT_EQ(0, std::memcmp(topScores, table, sizeof table));
+  ASSERT_TRUE(saveScores(said));
+  EXPECT_EQ(fileBytes(folder + "/data/thescores"), tableFile);
+  EXPECT_EQ(fileBytes(folder + "/data/thescores.replays"), list);
+  EXPECT_EQ(replayOfRow(5), kept);
+  EXPECT_EQ(game().tutorial, hintBefore);
+  EXPECT_TRUE(randomPosition() == randBefore) << "watching drew random numbers";
+  EXPECT_EQ(playState(), liveBefore);
+}
+
+TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
+  // Left by the menu zone, twice: the recording holds the first leaving in
+  // its middle.
+  auto leaveByTheMenuZone = [this] {
+    press(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+    frame();
+    ASSERT_EQ(gameState, kMenuScreen);
+    release();
+  };
+  firstPart();
+  leaveByTheMenuZone();
+  startAgain();
+  choosePlay();
+  ASSERT_EQ(gameState, kResumeScreen);
+  tap(K_VK_RETURN);
+  tap(K_VK_P); // plays on
+  aimedThrows(400, 10);
+  ASSERT_FALSE(game().gameover);
+  leaveByTheMenuZone();
+  const std::string atLeaving = playState();
+  const int32_t score = game().gScore;
+  // The next PLAY offers it again, and CONTINUE gives it back as it was left.
+  startAgain();
+  choosePlay();
+  ASSERT_EQ(gameState, kResumeScreen);
+  tap(K_VK_RETURN);
+  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_TRUE(game().paused);
+  EXPECT_EQ(game().gScore, score);
+  EXPECT_EQ(playState(), atLeaving);
+}
+
+TEST_F(Continue, TheCheckDrawsNoNumberAndNewGameStartsUnpausedAtFullMusic) {
+  // A continued game left while paused (the window closed).
+  firstPart();
+  keepUnfinishedGame(said);
+  startAgain();
+  choosePlay();
+  tap(K_VK_RETURN);
+  ASSERT_TRUE(game().paused);
+  keepUnfinishedGame(said);
+  // The check of the next PLAY draws nothing from rand() and leaves the live
+  // game as the menu set it up.
+  startAgain();
+  toOpenMenu();
+  const RandomPosition before = randomPosition();
+  const std::string live = playState();
+  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  EXPECT_TRUE(randomPosition() == before) << "the check drew random numbers";
+  EXPECT_EQ(playState(), live);
+  EXPECT_FALSE(game().paused);
+  // NEW GAME: not paused, the music at its full volume.
+  choosePlay();
+  ASSERT_EQ(gameState, kResumeScreen);
+  tap(K_VK_DOWN);
+  tap(K_VK_RETURN);
+  ASSERT_EQ(gameState, kPlayScreen);
+  EXPECT_FALSE(game().paused);
+  EXPECT_EQ(KSound::_masterMUSICvolume, kMusicVolume);
+}
+
+TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {
+  // A game whose last frame is a click.
+  firstPart();
+  release();
+  frame();
+  press(10, 200);
+  frame();
+  keepUnfinishedGame(said);
+  release();
+  // PLAY by Return, the pointer resting on the music switch: the frame that
+  // checks the game (and replays its click) reads only the player's own
+  // input, and the switch stays as it was.
+  startAgain();
+  const bool music = playerSettings.music;
+  toOpenMenu();
+  input.mouseX = layout::kMusicIconAt.x + 5;
+  input.mouseY = layout::kMusicIconAt.y + 5;
+  tap(K_VK_RETURN);
+  for (int i = 0; i < 200 && gameState == kMenuScreen; i++) frame();
+  ASSERT_EQ(gameState, kResumeScreen);
+  EXPECT_EQ(playerSettings.music, music);
 }
 
 TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
@@ -513,23 +671,7 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
 
 // ------------------------------------------------------------------ files players keep
 
-// Replays made by the program as it was when they were recorded, kept as
-// players keep them: named after the score they ended with.
-std::vector<std::string> storedReplays() {
-  std::vector<std::string> files;
-  DIR *dir = opendir(ZUNK_REPLAYS_DIR);
-  while (dirent *e = dir ? readdir(dir) : nullptr)
-    if (std::string(e->d_name).find(".zunkreplay") != std::string::npos) files.push_back(ZUNK_REPLAYS_DIR "/" + std::string(e->d_name));
-  if (dir) closedir(dir);
-  std::sort(files.begin(), files.end());
-  return files;
-}
-std::string fileBytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-TEST_F(Replay, StoredReplaysCheckToTheScoresTheyWereRecordedWith) {
+TEST_F(Replays, StoredReplaysCheckToTheScoresTheyWereRecordedWith) {
   const std::vector<std::string> files = storedReplays();
   ASSERT_GE(files.size(), 4u);
   for (const std::string &path : files) {
@@ -626,7 +768,7 @@ TEST(ReplayFile, RandIsPutBackWhereItStoodAsOftenAsAGameIsContinued) {
   }
 }
 
-TEST_F(Replay, AByteChangedAnywhereInARealRecordingIsRefusedOrPlayedSafely) {
+TEST_F(Replays, AByteChangedAnywhereInARealRecordingIsRefusedOrPlayedSafely) {
   // Under the sanitizers this finds any value of a file that reaches the
   // play unchecked; here it checks that every change comes back.
   const std::string real = fileBytes(ZUNK_REPLAYS_DIR "/unfinished-2.zunkreplay");
@@ -642,7 +784,7 @@ TEST_F(Replay, AByteChangedAnywhereInARealRecordingIsRefusedOrPlayedSafely) {
         refused++;
         continue;
       }
-      replayOutOfSight(r, false);
+      Replay(r).playToEnd();
       setRandomPosition(r.randomAfter);
       std::rand();
       played++;

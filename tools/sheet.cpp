@@ -841,12 +841,12 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   bool ok = true;
 
   put(c, sheet, kTitle, 0, 0);
-  put(c, sheet, kNotice, kNoticeX, 456);
+  put(c, sheet, kNotice, kNoticeX, kNoticeRestY);
   ok &= save(screen, outFolder + "/title.png");
 
   put(c, sheet, kMenuBackground, 0, 0);
   for (int i = 0; i < 4; i++) put(c, sheet, kButtons[i], kButtonX, kButtonY[i]);
-  put(c, sheet, kNotice, kNoticeX, 456);
+  put(c, sheet, kNotice, kNoticeX, kNoticeRestY);
   put(c, sheet, kMusicOn, kMusicIconAt.x, kMusicIconAt.y);
   put(c, sheet, kSoundsOff, kSoundsIconAt.x, kSoundsIconAt.y);
   put(c, sheet, kFocusArrow, kFocusArrowX, kButtonY[1] + (kButtons[1].h() - kFocusArrow.h()) / 2);
@@ -863,14 +863,14 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   const int scores[9] = {30, 25, 20, 19, 18, 15, 10, 9, 8};
   for (int r = 1; r <= 9; r++) {
     int y = kScoreRowsY + kScoreRowStep * (r - 1);
-    put(c, sheet, digit(r), 100, y);
-    int x = 210;
+    put(c, sheet, digit(r), kScoreRankX, y);
+    int x = kScoreValueX;
     for (int v = scores[r - 1]; v > 0; v /= 10) {
       int d = v % 10;
       put(c, sheet, digit(d), x, y);
       x -= kDigitX[d][1] - kDigitX[d][0];
     }
-    for (int dx = 110; dx <= 170; dx += 10) put(c, sheet, kLeaderDot, dx, y + 9);
+    for (int dx = kLeaderDotsFromX; dx <= kLeaderDotsToX; dx += kLeaderDotStep) put(c, sheet, kLeaderDot, dx, y + kLeaderDotDrop);
   }
   put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
   ok &= save(screen, outFolder + "/scores.png");

@@ -2,7 +2,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "replay.h"
+#include "recording.h"
+#include "replayer.h"
 
 // A replay file: any bytes read; what is read is written again the same,
 // then played, as --replay-check and CONTINUE play it: whatever the file
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Recording again;
   if (!decodeRecording(encodeRecording(r), again, error) || again.frames != r.frames || again.draws != r.draws)
     __builtin_trap();
-  if (r.frames.size() <= kMostFramesPlayed) replayOutOfSight(r, false);
+  if (r.frames.size() <= kMostFramesPlayed) Replay(r).playToEnd();
   setRandomPosition(r.randomAfter);
   std::rand();
   return 0;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "KMiscTools.h"
-#include "zunk.h"
+#include "scores.h"
 
 // The high-score file: any bytes read over the table, then written back.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::fwrite(data, 1, size, f);
   std::fclose(f);
   std::memcpy(topScores, topScoresOld, sizeof topScores);
-  loadScores();
-  saveScores();
+  std::string said;
+  loadScores(said);
+  saveScores(said);
   return 0;
 }

@@ -2,28 +2,33 @@
 
 // A game's recording: what the player did in each frame of play and every
 // random number the play drew, enough to play the very same game again,
-// frame for frame, in this program or another copy of it. Every game is
-// recorded; nothing else changes while it is.
+// frame for frame, in this program or another copy of it; and the file it
+// is kept in, read as a stranger's file.
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "controls.h"
+#include "play.h"
+#include "playinput.h"
 
 /// What a new game does not set up itself and a replay must start from:
 /// the score display's pace, the game-over wobble, the last throw's force
-/// and the ball's last place, the keyboard's pull and the input of the
-/// frame before the first.
+/// and the band's free end, the keyboard's pull, the drag-me hint and the
+/// input of the frame before the first.
 struct PlayStart {
   int32_t scoreTimer = 0;
   float wobble[4] = {0, 0, 1, 1};
   float forceX = 0, forceY = 0, ballZoomSpeed = 0, oldballX = 0, oldballY = 0;
   Pull pull;
+  bool tutorial = false;
   PlayInput before;
 };
+/// What `play` would hand on to a new game.
+PlayStart startOf(const Play &play);
+/// A game about to be set up (resetInGame) from `start`.
+Play playFrom(const PlayStart &start);
 
 /// Where rand() stands in its sequence: the C library's generator state
 /// (glibc keeps rand()'s in random()'s state array, this size).
@@ -56,8 +61,8 @@ const uint32_t kMaxReplayFrames = 80 * 60 * 60 * 6;
 std::string encodeRecording(const Recording &recording);
 /// Reads a file's bytes; false, with the reason in `error`, when they are
 /// not a recording this program can play (damaged, cut short, foreign, or
-/// of a later version). Sizes are checked against the bytes before anything
-/// is allocated.
+/// of a later version, or holding values no live game gives). Sizes are
+/// checked against the bytes before anything is allocated.
 bool decodeRecording(const std::string &bytes, Recording &recording, std::string &error);
 /// Whether every value `recording` would give the play is one a live game
 /// could have given it (random numbers rand() gives, a start the game
@@ -67,48 +72,3 @@ bool playableValues(const Recording &recording, std::string &error);
 /// The same, from a file, written whole or not at all.
 bool loadRecording(const std::string &path, Recording &recording, std::string &error);
 bool saveRecording(const std::string &path, const Recording &recording, std::string &error);
-
-/// A short digest of the play's whole state (the wall, the feeder line, the
-/// ball, the score, the clouds): two games that differ anywhere differ here.
-uint32_t playDigest();
-
-/// A random number for the play: rand()'s next one, kept in the recording;
-/// during a replay, the recording's next one.
-int drawRandom();
-
-/// Starts recording a new game (called as the game is set up, before its
-/// first draw); the game recorded so far, if it was played at all, becomes
-/// the last game.
-void startRecording();
-/// Adds this frame's input to the game being recorded.
-void recordFrame(const PlayInput &input);
-/// The game being recorded, its score and end as they stand.
-Recording currentRecording();
-/// The game recorded before the current one (empty when there was none).
-const Recording &lastRecording();
-/// Goes on recording `game` (a game continued): its frames and draws so far
-/// become the current recording's.
-void continueRecording(const Recording &game);
-
-/// Plays `recording` again, a frame at a time: beginReplay sets the game up
-/// as it was; each replayStep plays the next recorded frame of play (false
-/// when none is left); endReplay stops, and says whether the game ended in
-/// the recorded state (false too when it was stopped early or went wrong).
-/// The recording must outlive the replay.
-void beginReplay(const Recording &recording);
-bool replayStep();
-bool endReplay();
-
-/// Plays `recording` again with nothing drawn and nothing heard (its last
-/// frame drawn, into the frame being made, when `drawLast`); whether it came
-/// back to the recorded state.
-bool replayOutOfSight(const Recording &recording, bool drawLast);
-
-/// Plays `recording` again without a player: sets the game up as it was,
-/// then runs each recorded frame of play; `afterFrame` is called after each
-/// (with its index) and may stop the replay by returning false. False when
-/// the recording does not replay to the same game: it asks for more random
-/// numbers than it holds, leaves the play early, or ends in another state.
-bool replayRecording(const Recording &recording, const std::function<bool(size_t frame)> &afterFrame);
-/// Whether a replay is running.
-bool replaying();

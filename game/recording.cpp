@@ -1,16 +1,12 @@
-#include "replay.h"
+#include "recording.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "ByteOrder.h"
-#include "KGraphicNull.h"
-#include "ingame.h"
 #include "layout.h"
-#include "pause.h"
 #include "storage.h"
-#include "zunk.h"
 
 namespace {
 // ---- the file --------------------------------------------------------------
@@ -133,13 +129,6 @@ float single(const std::string &b, size_t at) {
   return f;
 }
 
-// ---- the game's recording --------------------------------------------------
-Recording current, last;
-const Recording *replayed = nullptr;
-// The game was continued: the next frame recorded says so.
-bool continuedHere = false;
-size_t nextDraw = 0;
-bool drawsRanOut = false;
 } // namespace
 
 std::string encodeRecording(const Recording &r) {
@@ -153,7 +142,8 @@ std::string encodeRecording(const Recording &r) {
   put32(out, static_cast<uint32_t>(r.score));
   out += static_cast<char>(r.ended);
   out += static_cast<char>(r.start.pull.active);
-  put16(out, 0);
+  out += static_cast<char>(r.start.tutorial);
+  out += '\0';
   put32(out, static_cast<uint32_t>(r.start.scoreTimer));
   for (float f : r.start.wobble) putFloat(out, f);
   for (int v : {r.start.pull.x, r.start.pull.y, r.start.pull.grabX, r.start.pull.grabY})
@@ -195,6 +185,7 @@ bool decodeRecording(const std::string &bytes, Recording &r, std::string &error)
   out.score = static_cast<int32_t>(word(bytes, 24));
   out.ended = bytes[28] != 0;
   out.start.pull.active = bytes[29] != 0;
+  out.start.tutorial = bytes[30] != 0;
   out.start.scoreTimer = static_cast<int32_t>(word(bytes, 32));
   for (int i = 0; i < 4; i++) out.start.wobble[i] = single(bytes, 36 + 4 * i);
   out.start.pull.x = static_cast<int16_t>(half(bytes, 52));
@@ -236,7 +227,8 @@ bool decodeRecording(const std::string &bytes, Recording &r, std::string &error)
     error = "damaged: it holds fewer frames than it says";
     return false;
   }
-  if (bytes[28] > 1 || bytes[29] > 1 || half(bytes, 30) != 0) {
+  const auto flag = [&bytes](size_t at) { return static_cast<uint8_t>(bytes[at]); };
+  if (flag(28) > 1 || flag(29) > 1 || flag(30) > 1 || flag(31) != 0) {
     error = "damaged: its header holds what no replay does";
     return false;
   }
@@ -283,49 +275,6 @@ bool saveRecording(const std::string &path, const Recording &r, std::string &err
   return replaceFile(path, encodeRecording(r), error);
 }
 
-int drawRandom() {
-  if (replayed) {
-    if (nextDraw < replayed->draws.size()) return static_cast<int>(replayed->draws[nextDraw++]);
-    drawsRanOut = true;
-    return 0;
-  }
-  const int draw = std::rand();
-  current.draws.push_back(static_cast<uint32_t>(draw));
-  return draw;
-}
-
-void startRecording() {
-  if (replayed) return;
-  if (!current.frames.empty()) last = currentRecording();
-  current = Recording();
-  getInGameStatics(current.start.scoreTimer, current.start.wobble);
-  current.start.forceX = forceX;
-  current.start.forceY = forceY;
-  current.start.ballZoomSpeed = ballZoomSpeed;
-  current.start.oldballX = oldballX;
-  current.start.oldballY = oldballY;
-  current.start.pull = currentPull();
-  current.start.before = playInput();
-}
-
-void recordFrame(const PlayInput &input) {
-  if (replayed) return;
-  // Past six hours the game goes on; its recording stops.
-  if (current.frames.size() >= kMaxReplayFrames) return;
-  current.frames.push_back(input);
-  if (continuedHere) current.frames.back().held |= kContinuedHere;
-  continuedHere = false;
-}
-
-Recording currentRecording() {
-  Recording r = current;
-  r.score = gScore;
-  r.ended = gameover;
-  r.digest = playDigest();
-  r.randomAfter = randomPosition();
-  return r;
-}
-
 RandomPosition randomPosition() {
   // Switching random() to another state for a moment hands back the
   // current one, its position written into its first word; switching back
@@ -364,127 +313,39 @@ void setRandomPosition(const RandomPosition &position) {
   setstate(kept[next]);
 }
 
-uint32_t playDigest() {
-  // FNV-1a over the state's fields, each as the number it holds.
-  uint32_t h = 2166136261u;
-  auto mix = [&h](int64_t v) {
-    for (int i = 0; i < 8; i++, v >>= 8) h = (h ^ static_cast<uint8_t>(v)) * 16777619u;
-  };
-  auto mixFloat = [&mix](float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    mix(v);
-  };
-  for (const auto &row : brickWall)
-    for (const sBrick &b : row) {
-      mix(b.color);
-      mix(b.fall);
-      mix(b.bonus);
-      mix(b.bonusTime);
-    }
-  for (const sBrick &b : brickLine) {
-    mix(b.color);
-    mix(b.fall);
-  }
-  // A cloud that is not shown keeps old numbers that mean nothing.
-  for (const sCloud &c : cloudTable) {
-    mix(c.active);
-    if (!c.active) continue;
-    mix(c.x);
-    mix(c.y);
-    mix(c.delay);
-    mix(c.frame);
-  }
-  for (int64_t v : {int64_t(gScore), int64_t(gScoreAnim), int64_t(delayTimer), int64_t(defaultDelayTimer),
-                    int64_t(pauseLine), int64_t(gHelpTarget), int64_t(launched), int64_t(grabbedBall), int64_t(gameover)})
-    mix(v);
-  for (float f : {ballx, bally, ballZoom, ballZoomSpeed, forceX, forceY, gameOverProgress}) mixFloat(f);
-  return h;
+
+PlayStart startOf(const Play &p) {
+  PlayStart s;
+  s.scoreTimer = p.scoretimer;
+  s.wobble[0] = p.gozoom1;
+  s.wobble[1] = p.gorot1;
+  s.wobble[2] = p.gozoom2;
+  s.wobble[3] = p.gorot2;
+  s.forceX = p.forceX;
+  s.forceY = p.forceY;
+  s.ballZoomSpeed = p.ballZoomSpeed;
+  s.oldballX = p.oldballX;
+  s.oldballY = p.oldballY;
+  s.pull = p.pull;
+  s.tutorial = p.tutorial;
+  s.before = p.before;
+  return s;
 }
 
-const Recording &lastRecording() { return last; }
-
-void continueRecording(const Recording &game) {
-  current = game;
-  current.ended = false;
-  continuedHere = true;
-}
-
-bool replaying() { return replayed != nullptr; }
-
-namespace {
-size_t nextFrame = 0;
-bool leftEarly = false;
-} // namespace
-
-void beginReplay(const Recording &r) {
-  replayed = &r;
-  nextDraw = 0;
-  nextFrame = 0;
-  drawsRanOut = false;
-  leftEarly = false;
-  setInGameStatics(r.start.scoreTimer, r.start.wobble);
-  forceX = r.start.forceX;
-  forceY = r.start.forceY;
-  ballZoomSpeed = r.start.ballZoomSpeed;
-  oldballX = r.start.oldballX;
-  oldballY = r.start.oldballY;
-  resetControls();
-  replayControls(r.start.before);
-  setPull(r.start.pull);
-  resumeGame();
-  gameState = kPlayScreen;
-  resetInGame();
-}
-
-bool replayStep() {
-  if (!replayed || nextFrame >= replayed->frames.size() || leftEarly) return false;
-  const PlayInput &input = replayed->frames[nextFrame++];
-  // Continued there, the game was paused before this frame.
-  if (input.held & kContinuedHere) pauseGame();
-  replayControls(input);
-  playFrame();
-  // A recording ends where the play did: leaving it earlier is another game.
-  if (gameState != kPlayScreen && nextFrame < replayed->frames.size()) leftEarly = true;
-  return !leftEarly;
-}
-
-bool endReplay() {
-  if (!replayed) return false;
-  const Recording &r = *replayed;
-  const bool same = !leftEarly && !drawsRanOut && nextFrame == r.frames.size() && gScore == r.score &&
-                    gameover == r.ended && playDigest() == r.digest;
-  replayed = nullptr;
-  return same;
-}
-
-bool replayOutOfSight(const Recording &game, bool drawLast) {
-  // A pause on the way grabs nothing: the screen holds another picture.
-  KGraphic *screen = surf_zunk, *frozen = surf_paused;
-  KGraphicNull nothing;
-  surf_zunk = &nothing;
-  surf_paused = nullptr;
-  soundsQuiet = true;
-  beginReplay(game);
-  while (nextFrame < game.frames.size()) {
-    if (drawLast && nextFrame + 1 == game.frames.size()) {
-      surf_zunk = screen;
-      surf_paused = frozen;
-    }
-    if (!replayStep()) break;
-  }
-  const bool same = endReplay();
-  surf_zunk = screen;
-  surf_paused = frozen;
-  soundsQuiet = false;
-  return same;
-}
-
-
-bool replayRecording(const Recording &r, const std::function<bool(size_t)> &afterFrame) {
-  beginReplay(r);
-  bool stopped = false;
-  while (!stopped && replayStep()) stopped = !afterFrame(nextFrame - 1);
-  const bool same = endReplay();
-  return stopped ? !leftEarly && !drawsRanOut : same;
+Play playFrom(const PlayStart &s) {
+  Play p;
+  p.scoretimer = s.scoreTimer;
+  p.gozoom1 = s.wobble[0];
+  p.gorot1 = s.wobble[1];
+  p.gozoom2 = s.wobble[2];
+  p.gorot2 = s.wobble[3];
+  p.forceX = s.forceX;
+  p.forceY = s.forceY;
+  p.ballZoomSpeed = s.ballZoomSpeed;
+  p.oldballX = s.oldballX;
+  p.oldballY = s.oldballY;
+  p.pull = s.pull;
+  p.tutorial = s.tutorial;
+  p.before = s.before;
+  return p;
 }
