@@ -296,11 +296,13 @@ void PlayRules::drawGameOver() {
   s.gameOverZoom[1] = 1 + static_cast<float>(std::cos(static_cast<double>(p.gozoom2)) * 0.02);
   s.gameOverAngle[0] = static_cast<float>(std::cos(static_cast<double>(p.gorot1)) * 4);
   s.gameOverAngle[1] = static_cast<float>(std::cos(static_cast<double>(p.gorot2)) * 4);
-  // It slides in over 20 frames.
-  p.gameOverProgress += 0.05f;
+  // It slides in over 20 frames: the top half down from above the screen,
+  // the bottom half up from below it.
+  const float kSlideStep = 0.05f, kTopFrom = -120, kTopSlide = 200, kBottomSlide = 320;
+  p.gameOverProgress += kSlideStep;
   if (p.gameOverProgress >= 1) p.gameOverProgress = 1;
-  s.gameOverTopY = dest(p.gameOverProgress * 200 - 120);
-  s.gameOverBottomY = dest(kScreenHeight - 320 * p.gameOverProgress);
+  s.gameOverTopY = dest(p.gameOverProgress * kTopSlide + kTopFrom);
+  s.gameOverBottomY = dest(kScreenHeight - kBottomSlide * p.gameOverProgress);
   s.gameOver = true;
 }
 

@@ -836,7 +836,7 @@ bool save(cairo_surface_t *screen, const std::string &path) {
 bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   cairo_surface_t *sheet = cairo_image_surface_create_from_png(sheetPath.c_str());
   if (cairo_surface_status(sheet) != CAIRO_STATUS_SUCCESS) return false;
-  cairo_surface_t *screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 320, 480);
+  cairo_surface_t *screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kScreenWidth, kScreenHeight);
   cairo_t *c = cairo_create(screen);
   bool ok = true;
 
