@@ -54,7 +54,7 @@ Colour shade(Colour k, double f) {
 // back to a font that has its glyphs.
 const Catalogue *gWords = nullptr;
 const char *gLanguage = kDefaultLanguage;
-std::vector<std::string> gTooLong; // texts that did not fit their boxes
+std::vector<TextFit> gFits; // every text drawn, and the size it ended at
 
 const char *tr(const char *t) { return gWords ? gWords->translate(t) : t; }
 const char *trc(const char *context, const char *t) { return gWords ? gWords->translate(context, t) : t; }
@@ -114,18 +114,23 @@ Extents extentsOf(PangoLayout *l, bool wrapped) {
 
 // `t` laid out at `size`, made smaller until it fits `box` (a wrapped text:
 // `box.w` wide, its lines no taller than `box.h`); a text that does not fit
-// at the smallest size allowed is drawn all the same and reported.
+// at the smallest size allowed is drawn all the same and reported. Every
+// text's size is kept in the report.
 PangoLayout *fitted(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap = false) {
   const double floor = std::max(kMinTextSize, size * kMinShrink);
   for (double s = size;; s -= kShrinkStep) {
     PangoLayout *l = layoutOf(c, t, s, bold, wrap ? box.w : -1);
     const Extents e = extentsOf(l, wrap);
-    if (e.w <= box.w && e.h <= box.h) return l;
-    if (s - kShrinkStep < floor) {
-      char report[512];
-      std::snprintf(report, sizeof report, "%s: \"%s\" needs %.0fx%.0f px at %.1f px, its box is %.0fx%.0f", gLanguage,
-                    t, e.w, e.h, s, box.w, box.h);
-      gTooLong.push_back(report);
+    const bool fits = e.w <= box.w && e.h <= box.h;
+    if (fits || s - kShrinkStep < floor) {
+      TextFit fit{gLanguage, t, size, s, fits, {}};
+      if (!fits) {
+        char problem[160];
+        std::snprintf(problem, sizeof problem, "needs %.0fx%.0f px at %.1f px, its box is %.0fx%.0f", e.w, e.h, s, box.w,
+                      box.h);
+        fit.problem = problem;
+      }
+      gFits.push_back(fit);
       return l;
     }
     g_object_unref(l);
@@ -773,11 +778,10 @@ bool writeCursor(const std::string &path) {
 }
 } // namespace
 
-bool makeSheet(const std::string &path, const char *language, const Catalogue *words,
-               std::vector<std::string> &tooLong) {
+bool makeSheet(const std::string &path, const char *language, const Catalogue *words, std::vector<TextFit> &fits) {
   gLanguage = language;
   gWords = words;
-  gTooLong.clear();
+  gFits.clear();
   cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSheetWidth, kSheetHeight);
   cairo_t *c = cairo_create(s);
   cairo_set_antialias(c, CAIRO_ANTIALIAS_GOOD);
@@ -804,7 +808,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   cairo_destroy(c);
   bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
-  tooLong.insert(tooLong.end(), gTooLong.begin(), gTooLong.end());
+  fits.insert(fits.end(), gFits.begin(), gFits.end());
   gWords = nullptr;
   return ok;
 }
