@@ -60,9 +60,9 @@ const char *tr(const char *t) { return gWords ? gWords->translate(t) : t; }
 const char *trc(const char *context, const char *t) { return gWords ? gWords->translate(context, t) : t; }
 #define N_(t) t
 
-// The smallest text a player still reads at the game's size, and how far a
-// large text may shrink to fit.
-const double kMinTextSize = 9, kMinShrink = 0.6;
+// The smallest text a player still reads at the game's size without zooming,
+// and how far a large text may shrink to fit.
+const double kMinTextSize = 10, kMinShrink = 0.6;
 const double kShrinkStep = 0.5;
 // The room between a paragraph's lines, beyond their fonts' own, in text
 // sizes (a fixed gap: the fonts of some scripts have taller lines already).
@@ -72,9 +72,13 @@ struct Box {
   double w, h;
 };
 
-PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double wrap) {
+// A text at its own size keeps Pango's glyph positions, rounded to whole
+// pixels; a shrunk one is laid out unrounded, so that it narrows evenly with
+// its size (rounded, a small text barely narrows as it shrinks).
+PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double wrap, bool rounded = true) {
   PangoLayout *l = pango_cairo_create_layout(c);
   PangoContext *context = pango_layout_get_context(l);
+  pango_context_set_round_glyph_positions(context, rounded);
   // The same pixels on every machine, whatever its font configuration says.
   cairo_font_options_t *options = cairo_font_options_create();
   cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -94,7 +98,9 @@ PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double 
   if (wrap > 0) {
     pango_layout_set_spacing(l, static_cast<int>(kLineGap * size * PANGO_SCALE));
     pango_layout_set_width(l, static_cast<int>(wrap * PANGO_SCALE));
-    pango_layout_set_wrap(l, PANGO_WRAP_WORD_CHAR);
+    // Between words only: a word wider than the line overflows it, and the
+    // text is then shrunk, never broken inside a word.
+    pango_layout_set_wrap(l, PANGO_WRAP_WORD);
   }
   pango_layout_set_text(l, t, -1);
   return l;
@@ -112,29 +118,47 @@ Extents extentsOf(PangoLayout *l, bool wrapped) {
           double(r.height) / PANGO_SCALE};
 }
 
-// `t` laid out at `size`, made smaller until it fits `box` (a wrapped text:
-// `box.w` wide, its lines no taller than `box.h`); a text that does not fit
-// at the smallest size allowed is drawn all the same and reported. Every
-// text's size is kept in the report.
-PangoLayout *fitted(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap = false) {
+struct Fit {
+  PangoLayout *layout;
+  double size;
+  bool fits;
+  Extents extents;
+};
+// `t` laid out at `from` (at most `size`), made smaller until it fits `box`
+// (a wrapped text: `box.w` wide, its lines no taller than `box.h`), but never
+// below the floor: a text that does not fit there is laid out there anyway.
+Fit fit(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap, double from) {
   const double floor = std::max(kMinTextSize, size * kMinShrink);
-  for (double s = size;; s -= kShrinkStep) {
-    PangoLayout *l = layoutOf(c, t, s, bold, wrap ? box.w : -1);
+  for (double s = std::min(from, size);; s -= kShrinkStep) {
+    PangoLayout *l = layoutOf(c, t, s, bold, wrap ? box.w : -1, s == size);
     const Extents e = extentsOf(l, wrap);
     const bool fits = e.w <= box.w && e.h <= box.h;
-    if (fits || s - kShrinkStep < floor) {
-      TextFit fit{gLanguage, t, size, s, fits, {}};
-      if (!fits) {
-        char problem[160];
-        std::snprintf(problem, sizeof problem, "needs %.0fx%.0f px at %.1f px, its box is %.0fx%.0f", e.w, e.h, s, box.w,
-                      box.h);
-        fit.problem = problem;
-      }
-      gFits.push_back(fit);
-      return l;
-    }
+    if (fits || s - kShrinkStep < floor) return {l, s, fits, e};
     g_object_unref(l);
   }
+}
+
+// The size `t` fits `box` at, starting from `size` (see fit).
+double fittingSize(cairo_t *c, const char *t, double size, bool bold, Box box) {
+  const Fit f = fit(c, t, size, bold, box, false, size);
+  g_object_unref(f.layout);
+  return f.size;
+}
+
+// `t` fitted as fit() does, and kept in the report with the size it ended at;
+// one that does not fit is reported with the room it needed.
+PangoLayout *fitted(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap = false,
+                    double from = 1e9) {
+  const Fit f = fit(c, t, size, bold, box, wrap, from);
+  TextFit report{gLanguage, t, size, f.size, f.fits, {}};
+  if (!f.fits) {
+    char problem[160];
+    std::snprintf(problem, sizeof problem, "needs %.0fx%.0f px at %.1f px, its box is %.0fx%.0f", f.extents.w,
+                  f.extents.h, f.size, box.w, box.h);
+    report.problem = problem;
+  }
+  gFits.push_back(report);
+  return f.layout;
 }
 
 void show(cairo_t *c, PangoLayout *l, double x, double y, Colour k) {
@@ -145,10 +169,11 @@ void show(cairo_t *c, PangoLayout *l, double x, double y, Colour k) {
 
 // Text centred on (cx, cy) within `box`, with a soft shadow below and to the
 // right: across by its ink, up and down by its line (so that accents and
-// descenders do not move a word, in any script).
+// descenders do not move a word, in any script). It starts shrinking from
+// `from` when that is below its size (to match a text it goes with).
 void text(cairo_t *c, const char *t, double cx, double cy, double size, Colour k, Box box, bool bold = true,
-          double shadow = 0.45) {
-  PangoLayout *l = fitted(c, t, size, bold, box);
+          double shadow = 0.45, double from = 1e9) {
+  PangoLayout *l = fitted(c, t, size, bold, box, false, from);
   const Extents ink = extentsOf(l, false), line = extentsOf(l, true);
   const double x = cx - ink.w / 2 - ink.x, y = cy - line.h / 2 - line.y;
   if (shadow > 0) {
@@ -165,6 +190,15 @@ void text(cairo_t *c, const char *t, double cx, double cy, double size, Colour k
 void leftText(cairo_t *c, const char *t, double x, double y, double size, Colour k, Box box, bool wrap = false) {
   PangoLayout *l = fitted(c, t, size, false, box, wrap);
   show(c, l, x, y - double(pango_layout_get_baseline(l)) / PANGO_SCALE, k);
+  g_object_unref(l);
+}
+
+// Text wrapped to `box`'s width, starting at x, its lines centred up and down
+// on cy.
+void leftBlock(cairo_t *c, const char *t, double x, double cy, double size, Colour k, Box box) {
+  PangoLayout *l = fitted(c, t, size, false, box, true);
+  const Extents lines = extentsOf(l, true);
+  show(c, l, x, cy - lines.h / 2 - lines.y, k);
   g_object_unref(l);
 }
 
@@ -467,6 +501,11 @@ void drawButton(cairo_t *c, Rect full, const char *label) {
   cairo_restore(c);
 }
 
+// TRANSLATORS: each bonus beside its icon on the help panel, and what it does
+// when the ball breaks the brick that carries it. Two short lines at most.
+const char *const kBonusWords[5] = {N_("Bomb: all around"), N_("Hammer: all below"), N_("Clock: holds feed"),
+                                    N_("Target: shows aim"), N_("Row clear: the row")};
+
 void drawHelp(cairo_t *c) {
   // The panel stops short of the strip x 780..786 that the buttons share.
   Rect r{kHelpPanel.x1, kHelpPanel.y1, 779, kHelpPanel.y2};
@@ -481,17 +520,15 @@ void drawHelp(cairo_t *c) {
   leftText(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and every touching brick of "
                  "its colour. Steel takes 3 hits. Don't let the wall reach the top!"),
            r.x1 + 12, r.y1 + 42, 11.5, ink, {width, 66}, true);
-  // The bonuses in two columns.
-  // TRANSLATORS: each bonus and what it breaks or does, beside its icon.
-  const char *bonus[] = {N_("Bomb: all around"), N_("Hammer: all below"), N_("Clock: holds feed"),
-                         N_("Target: shows aim"), N_("Row clear: the row")};
+  // The bonuses in two columns, each beside its icon in two lines at most.
+  const double column = 146, icon = 34;
   for (int b = 1; b <= 5; b++) {
-    const double x = r.x1 + 8 + ((b - 1) % 2) * 146, y = r.y1 + 116 + ((b - 1) / 2) * 32;
+    const double x = r.x1 + 8 + ((b - 1) % 2) * column, y = r.y1 + 116 + ((b - 1) / 2) * 32;
     cairo_save(c);
     cairo_translate(c, x - (31 * b - 30), y - 16 - 667);
     drawIcon(c, bonusIcon(b), b);
     cairo_restore(c);
-    leftText(c, tr(bonus[b - 1]), x + 34, y + 4, 11, ink, {100, 16});
+    leftBlock(c, tr(kBonusWords[b - 1]), x + icon, y, 11, ink, {column - icon - 4, 32});
   }
   text(c, tr("KEYS"), r.x1 + r.w() / 2.0, r.y1 + 207, 14, heading, {width, 20}, true, 0);
   // TRANSLATORS: one line each on the help panel; the keys' names stay as printed on keyboards.
@@ -724,11 +761,16 @@ void drawGameOver(cairo_t *c) {
   const Rect halves[2] = {kGameOverTop, kGameOverBottom};
   // TRANSLATORS: "GAME OVER" on two panels, one above the other.
   const char *words[2] = {trc("game over, upper panel", "GAME"), trc("game over, lower panel", "OVER")};
+  const double size = 50;
+  auto room = [](Rect r) { return Box{r.w() - 28.0, r.h() - 20.0}; };
+  // One phrase: both words at one size, the size the longer fits at.
+  const double both = std::min(fittingSize(c, words[0], size, true, room(halves[0])),
+                               fittingSize(c, words[1], size, true, room(halves[1])));
   for (int i = 0; i < 2; i++) {
     Rect r = halves[i];
     clip(c, r);
     framedPanel(c, r, 4, 6, {0.95, 0.25, 0.3}, {0.6, 0.08, 0.15}, 0.8);
-    text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 50, {1, 1, 1}, {r.w() - 28.0, r.h() - 20.0});
+    text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, size, {1, 1, 1}, room(r), true, 0.45, both);
     cairo_restore(c);
   }
 }
