@@ -193,12 +193,12 @@ void leftText(cairo_t *c, const char *t, double x, double y, double size, Colour
   g_object_unref(l);
 }
 
-// Text wrapped to `box`'s width, starting at x, its lines centred up and down
-// on cy.
-void leftBlock(cairo_t *c, const char *t, double x, double cy, double size, Colour k, Box box) {
+// Text wrapped to `box`'s width, starting at x; its lines' top at y, or with
+// `centred`, their middle.
+void leftBlock(cairo_t *c, const char *t, double x, double y, double size, Colour k, Box box, bool centred) {
   PangoLayout *l = fitted(c, t, size, false, box, true);
   const Extents lines = extentsOf(l, true);
-  show(c, l, x, cy - lines.h / 2 - lines.y, k);
+  show(c, l, x, y - (centred ? lines.h / 2 : 0) - lines.y, k);
   g_object_unref(l);
 }
 
@@ -419,7 +419,8 @@ void drawTitle(cairo_t *c) {
     cairo_restore(c);
   }
   text(c, "ZUNK", 160, 150, 78, {1, 0.93, 0.4}, {300, 100});
-  // TRANSLATORS: the title screen's line under the game's name.
+  // TRANSLATORS: the title screen's line under the game's name: what the
+  // player does, said to the player.
   text(c, tr("break the wall"), 160, 205, 20, {1, 1, 1}, {300, 30}, false);
   ball(c, 160, 255, 18);
   cairo_restore(c);
@@ -479,6 +480,9 @@ void drawPlayBackground(cairo_t *c) {
   cairo_restore(c);
 }
 
+// TRANSLATORS: the menu's buttons, in capitals on wide buttons. PLAY starts a
+// game; HIGH SCORES opens the table of the ten best scores and also heads it;
+// BACK leaves the help and high-score screens for the menu.
 const char *const kButtonLabels[5] = {N_("PLAY"), N_("HIGH SCORES"), N_("HELP"), N_("QUIT"), N_("BACK")};
 
 void drawButton(cairo_t *c, Rect full, const char *label) {
@@ -502,9 +506,14 @@ void drawButton(cairo_t *c, Rect full, const char *label) {
 }
 
 // TRANSLATORS: each bonus beside its icon on the help panel, and what it does
-// when the ball breaks the brick that carries it. Two short lines at most.
-const char *const kBonusWords[5] = {N_("Bomb: all around"), N_("Hammer: all below"), N_("Clock: holds feed"),
-                                    N_("Target: shows aim"), N_("Row clear: the row")};
+// when the brick that carries it is hit: the bomb breaks the eight bricks
+// around it, the hammer every brick below it in its column, the clock stops
+// the feeder for a while, the target shows the guide line (where the ball will
+// land) for the next three throws, the row clear empties the brick's row.
+// Two short lines at most.
+const char *const kBonusWords[5] = {N_("Bomb: breaks all around it"), N_("Hammer: breaks the column below it"),
+                                    N_("Clock: stops the feeder for a while"), N_("Target: the guide for 3 throws"),
+                                    N_("Row clear: empties its row")};
 
 void drawHelp(cairo_t *c) {
   // The panel stops short of the strip x 780..786 that the buttons share.
@@ -515,27 +524,38 @@ void drawHelp(cairo_t *c) {
   cairo_fill(c);
   const Colour ink{0.15, 0.15, 0.2}, heading{0.85, 0.35, 0.1};
   const double width = r.w() - 24.0;
-  text(c, tr("HOW TO PLAY"), r.x1 + r.w() / 2.0, r.y1 + 18, 16, heading, {width, 24}, true, 0);
-  // TRANSLATORS: wrapped to the help panel's width, four lines at most.
-  leftText(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and every touching brick of "
-                 "its colour. Steel takes 3 hits. Don't let the wall reach the top!"),
-           r.x1 + 12, r.y1 + 42, 11.5, ink, {width, 66}, true);
+  // TRANSLATORS: the help panel's heading.
+  text(c, tr("HOW TO PLAY"), r.x1 + r.w() / 2.0, r.y1 + 17, 16, heading, {width, 24}, true, 0);
+  // TRANSLATORS: the help panel's rules, wrapped to its width: five lines at
+  // most. The sling is the catapult below the wall; steel bricks are the grey
+  // riveted ones, which crack on the first two hits; the feeder is the row of
+  // bricks above the wall, filled one brick at a time.
+  leftBlock(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and every brick of its "
+                  "colour touching it. Steel bricks break on the third hit. The feeder at the top drops in new rows: "
+                  "don't let the wall reach the top!"),
+            r.x1 + 12, r.y1 + 29, 11.5, ink, {width, 72}, false);
   // The bonuses in two columns, each beside its icon in two lines at most.
   const double column = 146, icon = 34;
   for (int b = 1; b <= 5; b++) {
-    const double x = r.x1 + 8 + ((b - 1) % 2) * column, y = r.y1 + 116 + ((b - 1) / 2) * 32;
+    const double x = r.x1 + 8 + ((b - 1) % 2) * column, y = r.y1 + 120 + ((b - 1) / 2) * 32;
     cairo_save(c);
     cairo_translate(c, x - (31 * b - 30), y - 16 - 667);
     drawIcon(c, bonusIcon(b), b);
     cairo_restore(c);
-    leftBlock(c, tr(kBonusWords[b - 1]), x + icon, y, 11, ink, {column - icon - 4, 32});
+    // Two lines of Chinese or Japanese are taller than the rows are apart:
+    // they may reach into the gap between two rows' texts.
+    leftBlock(c, tr(kBonusWords[b - 1]), x + icon, y, 11, ink, {column - icon - 4, 34}, true);
   }
-  text(c, tr("KEYS"), r.x1 + r.w() / 2.0, r.y1 + 207, 14, heading, {width, 20}, true, 0);
-  // TRANSLATORS: one line each on the help panel; the keys' names stay as printed on keyboards.
+  // TRANSLATORS: the heading of the keys on the help panel.
+  text(c, tr("KEYS"), r.x1 + r.w() / 2.0, r.y1 + 212, 14, heading, {width, 20}, true, 0);
+  // TRANSLATORS: the keys on the help panel, one line each: the keys' names as
+  // the keyboards of your language print them. Space held grabs the ball, the
+  // arrows pull it, letting go of Space throws it; "sounds" are the sound
+  // effects, beside the music.
   const char *keys[] = {N_("Space: hold, pull with the arrows, let go"), N_("P or Esc: pause     M: music     S: sounds"),
                         N_("Menus: arrows, Tab, Return; Esc: back"), N_("F11: full screen     Ctrl + / Ctrl -: size"),
-                        N_("Shift+F6: screenshot     Ctrl+Q: quit"), N_("Pad: stick pulls, A throws, Start pauses")};
-  for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 226 + i * 14, 11.5, ink, {width, 16});
+                        N_("Shift+F6: screenshot     Ctrl+Q: quit"), N_("Gamepad: stick pulls, A throws, Start pauses")};
+  for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 231 + i * 13.5, 11.5, ink, {width, 16});
   cairo_restore(c);
 }
 
@@ -632,6 +652,8 @@ void drawPausePanel(cairo_t *c) {
   clip(c, r);
   framedPanel(c, r, 3, 3, {0.25, 0.4, 0.85}, {0.1, 0.18, 0.45}, 0.85);
   const double cx = r.x1 + r.w() / 2.0;
+  // TRANSLATORS: the panel over a paused game: its heading, and how to play on
+  // or leave the game (Start and B are a gamepad's buttons).
   text(c, tr("PAUSED"), cx, r.y1 + 38, 34, {1, 0.9, 0.3}, {r.w() - 24.0, 44});
   text(c, tr("P, Esc, Start or a click: play on"), cx, r.y1 + 78, 11.5, {1, 1, 1}, {r.w() - 16.0, 16}, false, 0.5);
   text(c, tr("Backspace or B: back to the menu"), cx, r.y1 + 98, 11.5, {1, 1, 1}, {r.w() - 16.0, 16}, false, 0.5);
@@ -655,7 +677,11 @@ void drawReplayMark(cairo_t *c) {
   cairo_set_source_rgb(c, 1, 1, 1);
   cairo_fill(c);
   // TRANSLATORS: the mark shown over a game that is being replayed; a short word.
-  text(c, tr("REPLAY"), r.x1 + 18 + r.w() / 2.0, r.y1 + r.h() / 2.0, 18, {1, 1, 1}, {r.w() - 44.0, r.h() - 8.0});
+  // Beside the symbol: centred a little right of the mark's middle, and kept
+  // as far from the border on the right as on the left.
+  const double shift = 18, margin = 10;
+  text(c, tr("REPLAY"), r.x1 + shift + r.w() / 2.0, r.y1 + r.h() / 2.0, 18, {1, 1, 1},
+       {r.w() - 2 * (shift + margin), r.h() - 8.0});
   cairo_restore(c);
 }
 
@@ -710,7 +736,7 @@ void drawDigits(cairo_t *c) {
   clip(c, kScoreLabel);
   // TRANSLATORS: the label before the score, in a small box: a short word.
   text(c, tr("SCORE"), kScoreLabel.x1 + kScoreLabel.w() / 2.0, kScoreLabel.y1 + 9, 11.5, {1, 1, 1},
-       {kScoreLabel.w() - 2.0, double(kScoreLabel.h())});
+       {kScoreLabel.w() - 1.0, double(kScoreLabel.h())});
   cairo_restore(c);
   clip(c, kLeaderDot);
   cairo_arc(c, kLeaderDot.x1 + 3, kLeaderDot.y1 + 3.5, 2.2, 0, 2 * kPi);
@@ -740,8 +766,9 @@ void drawSmallPieces(cairo_t *c) {
   cairo_line_to(c, kDragMe.x1 + 13, kDragMe.y1 + kDragMe.h() - 12);
   cairo_close_path(c);
   cairo_fill(c);
-  // TRANSLATORS: the bubble beside the ball in the first game, asking the player to pull it.
-  text(c, tr("drag me!"), kDragMe.x1 + 63, kDragMe.y1 + kDragMe.h() / 2.0, 15, {0.85, 0.3, 0.1}, {80, 26}, true, 0);
+  // TRANSLATORS: the bubble beside the ball in the first game, asking the
+  // player to pull it back on the sling.
+  text(c, tr("pull me!"), kDragMe.x1 + 63, kDragMe.y1 + kDragMe.h() / 2.0, 15, {0.85, 0.3, 0.1}, {80, 26}, true, 0);
   cairo_restore(c);
   for (int f = 0; f < 4; f++) {
     Rect r = cloud(f);
@@ -781,10 +808,12 @@ void drawTextPieces(cairo_t *c) {
   text(c, tr("Zunk 1.0 - a game of bricks"), kNotice.x1 + kNotice.w() / 2.0, kNotice.y1 + 10, 12, {1, 1, 1},
        {kNotice.w() - 4.0, double(kNotice.h())}, false, 0.6);
   cairo_restore(c);
-  // TRANSLATORS: the credits, shown one line at a time under the help panel.
+  // TRANSLATORS: the credits, shown one line at a time under the help panel;
+  // "our" is the Zunk team's, "its own" the game's. The last line says how to
+  // leave the help screen: the BACK button, or the Esc key.
   const char *credits[7] = {N_("Zunk: a game of bricks"), N_("Design and code: the Zunk team"),
                             N_("Pictures drawn by our own program"), N_("Sounds made by our own synthesiser"),
-                            N_("Built on its own 2D engine"), N_("Thanks for playing!"), N_("Press BACK to return")};
+                            N_("Built on its own 2D engine"), N_("Thanks for playing!"), N_("BACK or Esc: back to the menu")};
   for (int i = 0; i < 7; i++) {
     Rect r{kCreditX1, kCreditRows[i][0], kCreditX2, kCreditRows[i][1]};
     clip(c, r);
