@@ -25,8 +25,8 @@ const int kColumns = 80;
 const int kIndent = 2, kGap = 2;
 const int kWidestTerm = 28; ///< a wider option or key stands on a line of its own
 
-// TRANSLATORS: what each option of --help does; "score N" is printed as it stands.
 const char *const kOptionWords[4] = {
+    // TRANSLATORS: what each option of --help does; "score N" is printed as it stands.
     N_("print this text and exit"), N_("print the version and exit"), N_("watch a replay, then go on to the menu"),
     N_("play a replay without a window and print its score (\"score N\"); exit status 1 if the file is damaged or "
        "does not replay as it was recorded")};
@@ -74,6 +74,8 @@ void printHelp() {
   const int column = terminal::descriptionColumn(all, kIndent, kGap, kIndent + kWidestTerm + kGap);
 
   std::string out = usage();
+  // TRANSLATORS: what the game is, under --help's usage lines and in the
+  // desktop entry: a ball slung at the bricks before the wall reaches the top.
   out += terminal::paragraph(words.translate("Sling a ball at a wall of coloured bricks before it reaches the top"),
                              kColumns);
   out += "\n" + terminal::table(options, kIndent, column, kColumns) + "\n";
