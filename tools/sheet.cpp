@@ -676,10 +676,10 @@ void drawReplayMark(cairo_t *c) {
   cairo_close_path(c);
   cairo_set_source_rgb(c, 1, 1, 1);
   cairo_fill(c);
-  // TRANSLATORS: the mark shown over a game that is being replayed; a short word.
   // Beside the symbol: centred a little right of the mark's middle, and kept
   // as far from the border on the right as on the left.
   const double shift = 18, margin = 10;
+  // TRANSLATORS: the mark shown over a game that is being replayed; a short word.
   text(c, tr("REPLAY"), r.x1 + shift + r.w() / 2.0, r.y1 + r.h() / 2.0, 18, {1, 1, 1},
        {r.w() - 2 * (shift + margin), r.h() - 8.0});
   cairo_restore(c);
