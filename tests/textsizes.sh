@@ -16,6 +16,15 @@ floor=10
 
 languages=(en $(grep -v '^#' "$root/po/LINGUAS"))
 
+# The sizes are those of the fonts the data is made with: without them Pango
+# falls back to others, or to boxes, and the sheets are not the game's.
+fonts_installed() {
+  fc-list 'DejaVu Sans' family | grep -q . || { echo "install fonts-dejavu-core"; return 1; }
+  fc-list :lang=ja family | grep -q . && fc-list :lang=zh-cn family | grep -q . ||
+    { echo "install fonts-noto-cjk"; return 1; }
+}
+check "the generator's fonts are missing" fonts_installed
+
 generated() { "$makedata" "$work/data" --sizes "$work/sizes" 2>"$work/errors" || { cat "$work/errors"; false; }; }
 mkdir -p "$work/data"
 check "makedata stopped" generated
