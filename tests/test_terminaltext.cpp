@@ -83,8 +83,9 @@ TEST(TerminalText, BreaksEastAsianTextBetweenCharactersButNotBeforeClosingMarks)
       EXPECT_LE(displayWidth(line), width) << line;
       for (const char *closing : {"、", "。", "」"}) EXPECT_NE(line.rfind(closing, 0), 0u) << "starts with " << line;
       const std::string opening = "「";
-      EXPECT_FALSE(line.size() >= opening.size() && line.compare(line.size() - opening.size(), opening.size(), opening) == 0)
-          << "ends with " << line;
+      const bool endsOpening = line.size() >= opening.size() &&
+                               line.compare(line.size() - opening.size(), opening.size(), opening) == 0;
+      EXPECT_FALSE(endsOpening) << "ends with " << line;
       joined += line;
     }
     EXPECT_EQ(joined, text) << "width " << width; // no space added or lost

@@ -96,7 +96,8 @@ int main(int argc, char **argv) {
   bool tooLong = false;
   for (const TextFit &f : fits)
     if (!f.fits) {
-      std::fprintf(stderr, "makedata: too long: %s: \"%s\" %s\n", f.language.c_str(), f.text.c_str(), f.problem.c_str());
+      std::fprintf(stderr, "makedata: too long: %s: \"%s\" %s\n", f.language.c_str(), f.text.c_str(),
+                   f.problem.c_str());
       tooLong = true;
     }
   if (tooLong) return 1;

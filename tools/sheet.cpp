@@ -552,9 +552,12 @@ void drawHelp(cairo_t *c) {
   // the keyboards of your language print them. Space held grabs the ball, the
   // arrows pull it, letting go of Space throws it; "sounds" are the sound
   // effects, beside the music.
-  const char *keys[] = {N_("Space: hold, pull with the arrows, let go"), N_("P or Esc: pause     M: music     S: sounds"),
-                        N_("Menus: arrows, Tab, Return; Esc: back"), N_("F11: full screen     Ctrl + / Ctrl -: size"),
-                        N_("Shift+F6: screenshot     Ctrl+Q: quit"), N_("Gamepad: stick pulls, A throws, Start pauses")};
+  const char *keys[] = {N_("Space: hold, pull with the arrows, let go"),
+                        N_("P or Esc: pause     M: music     S: sounds"),
+                        N_("Menus: arrows, Tab, Return; Esc: back"),
+                        N_("F11: full screen     Ctrl + / Ctrl -: size"),
+                        N_("Shift+F6: screenshot     Ctrl+Q: quit"),
+                        N_("Gamepad: stick pulls, A throws, Start pauses")};
   for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 231 + i * 13.5, 11.5, ink, {width, 16});
   cairo_restore(c);
 }
@@ -813,7 +816,8 @@ void drawTextPieces(cairo_t *c) {
   // leave the help screen: the BACK button, or the Esc key.
   const char *credits[7] = {N_("Zunk: a game of bricks"), N_("Design and code: the Zunk team"),
                             N_("Pictures drawn by our own program"), N_("Sounds made by our own synthesiser"),
-                            N_("Built on its own 2D engine"), N_("Thanks for playing!"), N_("BACK or Esc: back to the menu")};
+                            N_("Built on its own 2D engine"), N_("Thanks for playing!"),
+                            N_("BACK or Esc: back to the menu")};
   for (int i = 0; i < 7; i++) {
     Rect r{kCreditX1, kCreditRows[i][0], kCreditX2, kCreditRows[i][1]};
     clip(c, r);
