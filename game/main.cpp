@@ -1,9 +1,12 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "catalogue.h"
 #include "keptreplays.h"
 #include "playerwords.h"
+#include "terminaltext.h"
 #include "zunk.h"
 
 #ifndef ZUNK_VERSION
@@ -11,38 +14,78 @@
 #endif
 
 namespace {
-const char *usage() {
-  return playerCatalogue().translate("Usage: zunk [--help | --version | --replay FILE | --replay-check FILE]\n");
+// Texts marked for translation where they are listed, translated where they
+// are printed (NC_: said in a context).
+#define N_(text) text
+#define NC_(context, text) text
+
+// --help fits a terminal of the usual width in every language: the options'
+// and keys' descriptions in one column after the widest of them, wrapped.
+const int kColumns = 80;
+const int kIndent = 2, kGap = 2;
+const int kWidestTerm = 28; ///< a wider option or key stands on a line of its own
+
+const char *const kOptionWords[4] = {
+    // TRANSLATORS: what each option of --help does; "score N" is printed as it stands.
+    N_("print this text and exit"), N_("print the version and exit"), N_("watch a replay, then go on to the menu"),
+    N_("play a replay without a window and print its score (\"score N\"); exit status 1 if the file is damaged or "
+       "does not replay as it was recorded")};
+
+// TRANSLATORS: --help's table of keys: the keys as the keyboards of your
+// language print them (the same names as on the help panel), and what they do.
+const char *const kKeyWords[][2] = {{NC_("keys", "P, Esc"), N_("pause, and play on")},
+                                    {NC_("keys", "Backspace"), N_("in a paused game: back to the menu")},
+                                    {NC_("keys", "arrows, Tab"), N_("on the menu: move the focus")},
+                                    {NC_("keys", "Return"), N_("on the menu: the focused button, or PLAY")},
+                                    {NC_("keys", "Esc, Return"), N_("on the help and high-score screens: back")},
+                                    {NC_("keys", "Space, Return"), N_("after GAME OVER: play again")},
+                                    {NC_("keys", "Space"), N_("on the high-score screen: reset the table")},
+                                    {NC_("keys", "M, S"), N_("music, sounds: off and on")},
+                                    {NC_("keys", "F11"), N_("full screen and back")},
+                                    {NC_("keys", "Ctrl+Plus, Ctrl+Minus"), N_("a larger, a smaller window")},
+                                    {NC_("keys", "Shift+F6"), N_("save a screenshot")},
+                                    {NC_("keys", "Ctrl+Q"), N_("quit")}};
+
+std::string fileWord(const Catalogue &words) {
+  // TRANSLATORS: in --help and the usage lines, the placeholder for a file's
+  // name after an option ("--replay FILE"): one word, in capitals.
+  return words.translate("placeholder", "FILE");
+}
+
+std::string usage() {
+  const Catalogue &words = playerCatalogue();
+  // TRANSLATORS: the start of the usage lines, printed by --help and after a
+  // mistyped command; the lines after it are aligned under what follows it.
+  const std::string label = words.translate("Usage:"), file = fileWord(words);
+  const std::string under(terminal::displayWidth(label) + 1, ' ');
+  return label + " zunk [--help | --version]\n" + under + "zunk --replay " + file + "\n" + under +
+         "zunk --replay-check " + file + "\n";
 }
 
 void printHelp() {
   const Catalogue &words = playerCatalogue();
-  std::fputs(usage(), stdout);
-  std::fputs(words.translate("Sling a ball at a wall of coloured bricks before it reaches the top.\n"), stdout);
-  std::fputs("\n", stdout);
-  // TRANSLATORS: keep the options themselves and the columns' alignment.
-  std::fputs(words.translate("  --help     print this text and exit\n"
-                             "  --version  print the version and exit\n"),
-             stdout);
-  // TRANSLATORS: keep the options themselves, "score N" and the columns' alignment.
-  std::fputs(words.translate("  --replay FILE        watch a replay, then play on\n"
-                             "  --replay-check FILE  play a replay without a window and print its\n"
-                             "                       score (\"score N\"); status 1 if it is damaged\n"),
-             stdout);
-  std::fputs("\n", stdout);
-  // TRANSLATORS: the keys' names stay as printed on keyboards; keep the columns aligned.
-  std::fputs(words.translate("In the game: drag the ball back and let go, or hold Space, pull with the\n"
-                             "arrows and let go; a gamepad's stick pulls and A throws.\n"
-                             "  P, Escape          pause and play on (Backspace: paused, to the menu)\n"
-                             "  arrows, Tab        move the menu's focus; Return chooses (or PLAY)\n"
-                             "  Escape, Return     back from help and high scores\n"
-                             "  Space              reset the high-score table (on its screen)\n"
-                             "  M, S               music, sound effects off/on\n"
-                             "  F11                full screen\n"
-                             "  Ctrl+Plus, Ctrl+Minus  a larger, smaller window\n"
-                             "  Shift+F6           screenshot\n"
-                             "  Ctrl+Q             quit\n"),
-             stdout);
+  const std::string file = fileWord(words);
+  const std::string optionNames[4] = {"--help", "--version", "--replay " + file, "--replay-check " + file};
+  std::vector<terminal::Row> options, keys;
+  for (int i = 0; i < 4; i++) options.push_back({optionNames[i], words.translate(kOptionWords[i])});
+  for (const auto &key : kKeyWords) keys.push_back({words.translate("keys", key[0]), words.translate(key[1])});
+  std::vector<terminal::Row> all = options;
+  all.insert(all.end(), keys.begin(), keys.end());
+  const int column = terminal::descriptionColumn(all, kIndent, kGap, kIndent + kWidestTerm + kGap);
+
+  std::string out = usage();
+  // TRANSLATORS: what the game is, under --help's usage lines and in the
+  // desktop entry: a ball slung at the bricks before the wall reaches the top.
+  out += terminal::paragraph(words.translate("Sling a ball at a wall of coloured bricks before it reaches the top"),
+                             kColumns);
+  out += "\n" + terminal::table(options, kIndent, column, kColumns) + "\n";
+  // TRANSLATORS: above --help's table of keys.
+  out += terminal::paragraph(words.translate("In play: pull the ball back with the mouse and let go, or hold Space, "
+                                             "pull with the arrows and let go; on a gamepad the stick pulls and A "
+                                             "throws."),
+                             kColumns);
+  out += terminal::table(keys, kIndent, column, kColumns);
+  std::fputs(out.c_str(), stdout);
 }
 } // namespace
 
@@ -58,7 +101,7 @@ int main(int argc, char **argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "--replay-check") == 0) return checkReplay(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return zunkMain(argv[2]);
-    std::fputs(usage(), stderr);
+    std::fputs(usage().c_str(), stderr);
     return 2;
   }
   return zunkMain();

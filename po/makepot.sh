@@ -18,6 +18,6 @@ common=(--from-code=UTF-8 --package-name=zunk --package-version=1.0 --no-wrap --
 log=$(mktemp)
 trap 'rm -f "$log" "$out.tmp"' EXIT
 xgettext "${common[@]}" -L C++ --add-comments=TRANSLATORS: --keyword=tr --keyword=N_ --keyword=trc:1c,2 \
-  --keyword=translate:1 --keyword=translate:1c,2 -o "$out.tmp" "${sources[@]}" 2>"$log" &&
+  --keyword=NC_:1c,2 --keyword=translate:1,1t --keyword=translate:1c,2,2t -o "$out.tmp" "${sources[@]}" 2>"$log" &&
   xgettext "${common[@]}" --join-existing -o "$out.tmp" "${other[@]}" 2>>"$log" || { cat "$log" >&2; exit 1; }
 mv "$out.tmp" "$out"

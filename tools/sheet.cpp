@@ -54,15 +54,15 @@ Colour shade(Colour k, double f) {
 // back to a font that has its glyphs.
 const Catalogue *gWords = nullptr;
 const char *gLanguage = kDefaultLanguage;
-std::vector<std::string> gTooLong; // texts that did not fit their boxes
+std::vector<TextFit> gFits; // every text drawn, and the size it ended at
 
 const char *tr(const char *t) { return gWords ? gWords->translate(t) : t; }
 const char *trc(const char *context, const char *t) { return gWords ? gWords->translate(context, t) : t; }
 #define N_(t) t
 
-// The smallest text a player still reads at the game's size, and how far a
-// large text may shrink to fit.
-const double kMinTextSize = 9, kMinShrink = 0.6;
+// The smallest text a player still reads at the game's size without zooming,
+// and how far a large text may shrink to fit.
+const double kMinTextSize = 10, kMinShrink = 0.6;
 const double kShrinkStep = 0.5;
 // The room between a paragraph's lines, beyond their fonts' own, in text
 // sizes (a fixed gap: the fonts of some scripts have taller lines already).
@@ -72,9 +72,13 @@ struct Box {
   double w, h;
 };
 
-PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double wrap) {
+// A text at its own size keeps Pango's glyph positions, rounded to whole
+// pixels; a shrunk one is laid out unrounded, so that it narrows evenly with
+// its size (rounded, a small text barely narrows as it shrinks).
+PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double wrap, bool rounded = true) {
   PangoLayout *l = pango_cairo_create_layout(c);
   PangoContext *context = pango_layout_get_context(l);
+  pango_context_set_round_glyph_positions(context, rounded);
   // The same pixels on every machine, whatever its font configuration says.
   cairo_font_options_t *options = cairo_font_options_create();
   cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -94,7 +98,9 @@ PangoLayout *layoutOf(cairo_t *c, const char *t, double size, bool bold, double 
   if (wrap > 0) {
     pango_layout_set_spacing(l, static_cast<int>(kLineGap * size * PANGO_SCALE));
     pango_layout_set_width(l, static_cast<int>(wrap * PANGO_SCALE));
-    pango_layout_set_wrap(l, PANGO_WRAP_WORD_CHAR);
+    // Between words only: a word wider than the line overflows it, and the
+    // text is then shrunk, never broken inside a word.
+    pango_layout_set_wrap(l, PANGO_WRAP_WORD);
   }
   pango_layout_set_text(l, t, -1);
   return l;
@@ -112,24 +118,47 @@ Extents extentsOf(PangoLayout *l, bool wrapped) {
           double(r.height) / PANGO_SCALE};
 }
 
-// `t` laid out at `size`, made smaller until it fits `box` (a wrapped text:
-// `box.w` wide, its lines no taller than `box.h`); a text that does not fit
-// at the smallest size allowed is drawn all the same and reported.
-PangoLayout *fitted(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap = false) {
+struct Fit {
+  PangoLayout *layout;
+  double size;
+  bool fits;
+  Extents extents;
+};
+// `t` laid out at `from` (at most `size`), made smaller until it fits `box`
+// (a wrapped text: `box.w` wide, its lines no taller than `box.h`), but never
+// below the floor: a text that does not fit there is laid out there anyway.
+Fit fit(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap, double from) {
   const double floor = std::max(kMinTextSize, size * kMinShrink);
-  for (double s = size;; s -= kShrinkStep) {
-    PangoLayout *l = layoutOf(c, t, s, bold, wrap ? box.w : -1);
+  for (double s = std::min(from, size);; s -= kShrinkStep) {
+    PangoLayout *l = layoutOf(c, t, s, bold, wrap ? box.w : -1, s == size);
     const Extents e = extentsOf(l, wrap);
-    if (e.w <= box.w && e.h <= box.h) return l;
-    if (s - kShrinkStep < floor) {
-      char report[512];
-      std::snprintf(report, sizeof report, "%s: \"%s\" needs %.0fx%.0f px at %.1f px, its box is %.0fx%.0f", gLanguage,
-                    t, e.w, e.h, s, box.w, box.h);
-      gTooLong.push_back(report);
-      return l;
-    }
+    const bool fits = e.w <= box.w && e.h <= box.h;
+    if (fits || s - kShrinkStep < floor) return {l, s, fits, e};
     g_object_unref(l);
   }
+}
+
+// The size `t` fits `box` at, starting from `size` (see fit).
+double fittingSize(cairo_t *c, const char *t, double size, bool bold, Box box) {
+  const Fit f = fit(c, t, size, bold, box, false, size);
+  g_object_unref(f.layout);
+  return f.size;
+}
+
+// `t` fitted as fit() does, and kept in the report with the size it ended at;
+// one that does not fit is reported with the room it needed.
+PangoLayout *fitted(cairo_t *c, const char *t, double size, bool bold, Box box, bool wrap = false,
+                    double from = 1e9) {
+  const Fit f = fit(c, t, size, bold, box, wrap, from);
+  TextFit report{gLanguage, t, size, f.size, f.fits, {}};
+  if (!f.fits) {
+    char problem[160];
+    std::snprintf(problem, sizeof problem, "needs %.0fx%.0f px at %.1f px, its box is %.0fx%.0f", f.extents.w,
+                  f.extents.h, f.size, box.w, box.h);
+    report.problem = problem;
+  }
+  gFits.push_back(report);
+  return f.layout;
 }
 
 void show(cairo_t *c, PangoLayout *l, double x, double y, Colour k) {
@@ -140,10 +169,11 @@ void show(cairo_t *c, PangoLayout *l, double x, double y, Colour k) {
 
 // Text centred on (cx, cy) within `box`, with a soft shadow below and to the
 // right: across by its ink, up and down by its line (so that accents and
-// descenders do not move a word, in any script).
+// descenders do not move a word, in any script). It starts shrinking from
+// `from` when that is below its size (to match a text it goes with).
 void text(cairo_t *c, const char *t, double cx, double cy, double size, Colour k, Box box, bool bold = true,
-          double shadow = 0.45) {
-  PangoLayout *l = fitted(c, t, size, bold, box);
+          double shadow = 0.45, double from = 1e9) {
+  PangoLayout *l = fitted(c, t, size, bold, box, false, from);
   const Extents ink = extentsOf(l, false), line = extentsOf(l, true);
   const double x = cx - ink.w / 2 - ink.x, y = cy - line.h / 2 - line.y;
   if (shadow > 0) {
@@ -160,6 +190,15 @@ void text(cairo_t *c, const char *t, double cx, double cy, double size, Colour k
 void leftText(cairo_t *c, const char *t, double x, double y, double size, Colour k, Box box, bool wrap = false) {
   PangoLayout *l = fitted(c, t, size, false, box, wrap);
   show(c, l, x, y - double(pango_layout_get_baseline(l)) / PANGO_SCALE, k);
+  g_object_unref(l);
+}
+
+// Text wrapped to `box`'s width, starting at x; its lines' top at y, or with
+// `centred`, their middle.
+void leftBlock(cairo_t *c, const char *t, double x, double y, double size, Colour k, Box box, bool centred) {
+  PangoLayout *l = fitted(c, t, size, false, box, true);
+  const Extents lines = extentsOf(l, true);
+  show(c, l, x, y - (centred ? lines.h / 2 : 0) - lines.y, k);
   g_object_unref(l);
 }
 
@@ -380,7 +419,8 @@ void drawTitle(cairo_t *c) {
     cairo_restore(c);
   }
   text(c, "ZUNK", 160, 150, 78, {1, 0.93, 0.4}, {300, 100});
-  // TRANSLATORS: the title screen's line under the game's name.
+  // TRANSLATORS: the title screen's line under the game's name: what the
+  // player does, said to the player.
   text(c, tr("break the wall"), 160, 205, 20, {1, 1, 1}, {300, 30}, false);
   ball(c, 160, 255, 18);
   cairo_restore(c);
@@ -440,6 +480,9 @@ void drawPlayBackground(cairo_t *c) {
   cairo_restore(c);
 }
 
+// TRANSLATORS: the menu's buttons, in capitals on wide buttons. PLAY starts a
+// game; HIGH SCORES opens the table of the ten best scores and also heads it;
+// BACK leaves the help and high-score screens for the menu.
 const char *const kButtonLabels[5] = {N_("PLAY"), N_("HIGH SCORES"), N_("HELP"), N_("QUIT"), N_("BACK")};
 
 void drawButton(cairo_t *c, Rect full, const char *label) {
@@ -462,6 +505,16 @@ void drawButton(cairo_t *c, Rect full, const char *label) {
   cairo_restore(c);
 }
 
+// TRANSLATORS: each bonus beside its icon on the help panel, and what it does
+// when the brick that carries it is hit: the bomb breaks the eight bricks
+// around it, the hammer every brick below it in its column, the clock stops
+// the feeder for a while, the target shows the guide line (where the ball will
+// land) for the next three throws, the row clear empties the brick's row.
+// Two short lines at most.
+const char *const kBonusWords[5] = {N_("Bomb: breaks all around it"), N_("Hammer: breaks the column below it"),
+                                    N_("Clock: stops the feeder for a while"), N_("Target: the guide for 3 throws"),
+                                    N_("Row clear: empties its row")};
+
 void drawHelp(cairo_t *c) {
   // The panel stops short of the strip x 780..786 that the buttons share.
   Rect r{kHelpPanel.x1, kHelpPanel.y1, 779, kHelpPanel.y2};
@@ -471,29 +524,41 @@ void drawHelp(cairo_t *c) {
   cairo_fill(c);
   const Colour ink{0.15, 0.15, 0.2}, heading{0.85, 0.35, 0.1};
   const double width = r.w() - 24.0;
-  text(c, tr("HOW TO PLAY"), r.x1 + r.w() / 2.0, r.y1 + 18, 16, heading, {width, 24}, true, 0);
-  // TRANSLATORS: wrapped to the help panel's width, four lines at most.
-  leftText(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and every touching brick of "
-                 "its colour. Steel takes 3 hits. Don't let the wall reach the top!"),
-           r.x1 + 12, r.y1 + 42, 11.5, ink, {width, 66}, true);
-  // The bonuses in two columns.
-  // TRANSLATORS: each bonus and what it breaks or does, beside its icon.
-  const char *bonus[] = {N_("Bomb: all around"), N_("Hammer: all below"), N_("Clock: holds feed"),
-                         N_("Target: shows aim"), N_("Row clear: the row")};
+  // TRANSLATORS: the help panel's heading.
+  text(c, tr("HOW TO PLAY"), r.x1 + r.w() / 2.0, r.y1 + 17, 16, heading, {width, 24}, true, 0);
+  // TRANSLATORS: the help panel's rules, wrapped to its width: five lines at
+  // most. The sling is the catapult below the wall; steel bricks are the grey
+  // riveted ones, which crack on the first two hits; the feeder is the row of
+  // bricks above the wall, filled one brick at a time.
+  leftBlock(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and every brick of its "
+                  "colour touching it. Steel bricks break on the third hit. The feeder at the top drops in new rows: "
+                  "don't let the wall reach the top!"),
+            r.x1 + 12, r.y1 + 29, 11.5, ink, {width, 72}, false);
+  // The bonuses in two columns, each beside its icon in two lines at most.
+  const double column = 146, icon = 34;
   for (int b = 1; b <= 5; b++) {
-    const double x = r.x1 + 8 + ((b - 1) % 2) * 146, y = r.y1 + 116 + ((b - 1) / 2) * 32;
+    const double x = r.x1 + 8 + ((b - 1) % 2) * column, y = r.y1 + 120 + ((b - 1) / 2) * 32;
     cairo_save(c);
     cairo_translate(c, x - (31 * b - 30), y - 16 - 667);
     drawIcon(c, bonusIcon(b), b);
     cairo_restore(c);
-    leftText(c, tr(bonus[b - 1]), x + 34, y + 4, 11, ink, {100, 16});
+    // Two lines of Chinese or Japanese are taller than the rows are apart:
+    // they may reach into the gap between two rows' texts.
+    leftBlock(c, tr(kBonusWords[b - 1]), x + icon, y, 11, ink, {column - icon - 4, 34}, true);
   }
-  text(c, tr("KEYS"), r.x1 + r.w() / 2.0, r.y1 + 207, 14, heading, {width, 20}, true, 0);
-  // TRANSLATORS: one line each on the help panel; the keys' names stay as printed on keyboards.
-  const char *keys[] = {N_("Space: hold, pull with the arrows, let go"), N_("P or Esc: pause     M: music     S: sounds"),
-                        N_("Menus: arrows, Tab, Return; Esc: back"), N_("F11: full screen     Ctrl + / Ctrl -: size"),
-                        N_("Shift+F6: screenshot     Ctrl+Q: quit"), N_("Pad: stick pulls, A throws, Start pauses")};
-  for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 226 + i * 14, 11.5, ink, {width, 16});
+  // TRANSLATORS: the heading of the keys on the help panel.
+  text(c, tr("KEYS"), r.x1 + r.w() / 2.0, r.y1 + 212, 14, heading, {width, 20}, true, 0);
+  // TRANSLATORS: the keys on the help panel, one line each: the keys' names as
+  // the keyboards of your language print them. Space held grabs the ball, the
+  // arrows pull it, letting go of Space throws it; "sounds" are the sound
+  // effects, beside the music.
+  const char *keys[] = {N_("Space: hold, pull with the arrows, let go"),
+                        N_("P or Esc: pause     M: music     S: sounds"),
+                        N_("Menus: arrows, Tab, Return; Esc: back"),
+                        N_("F11: full screen     Ctrl + / Ctrl -: size"),
+                        N_("Shift+F6: screenshot     Ctrl+Q: quit"),
+                        N_("Gamepad: stick pulls, A throws, Start pauses")};
+  for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 231 + i * 13.5, 11.5, ink, {width, 16});
   cairo_restore(c);
 }
 
@@ -590,6 +655,8 @@ void drawPausePanel(cairo_t *c) {
   clip(c, r);
   framedPanel(c, r, 3, 3, {0.25, 0.4, 0.85}, {0.1, 0.18, 0.45}, 0.85);
   const double cx = r.x1 + r.w() / 2.0;
+  // TRANSLATORS: the panel over a paused game: its heading, and how to play on
+  // or leave the game (Start and B are a gamepad's buttons).
   text(c, tr("PAUSED"), cx, r.y1 + 38, 34, {1, 0.9, 0.3}, {r.w() - 24.0, 44});
   text(c, tr("P, Esc, Start or a click: play on"), cx, r.y1 + 78, 11.5, {1, 1, 1}, {r.w() - 16.0, 16}, false, 0.5);
   text(c, tr("Backspace or B: back to the menu"), cx, r.y1 + 98, 11.5, {1, 1, 1}, {r.w() - 16.0, 16}, false, 0.5);
@@ -612,8 +679,12 @@ void drawReplayMark(cairo_t *c) {
   cairo_close_path(c);
   cairo_set_source_rgb(c, 1, 1, 1);
   cairo_fill(c);
+  // Beside the symbol: centred a little right of the mark's middle, and kept
+  // as far from the border on the right as on the left.
+  const double shift = 18, margin = 10;
   // TRANSLATORS: the mark shown over a game that is being replayed; a short word.
-  text(c, tr("REPLAY"), r.x1 + 18 + r.w() / 2.0, r.y1 + r.h() / 2.0, 18, {1, 1, 1}, {r.w() - 44.0, r.h() - 8.0});
+  text(c, tr("REPLAY"), r.x1 + shift + r.w() / 2.0, r.y1 + r.h() / 2.0, 18, {1, 1, 1},
+       {r.w() - 2 * (shift + margin), r.h() - 8.0});
   cairo_restore(c);
 }
 
@@ -668,7 +739,7 @@ void drawDigits(cairo_t *c) {
   clip(c, kScoreLabel);
   // TRANSLATORS: the label before the score, in a small box: a short word.
   text(c, tr("SCORE"), kScoreLabel.x1 + kScoreLabel.w() / 2.0, kScoreLabel.y1 + 9, 11.5, {1, 1, 1},
-       {kScoreLabel.w() - 2.0, double(kScoreLabel.h())});
+       {kScoreLabel.w() - 1.0, double(kScoreLabel.h())});
   cairo_restore(c);
   clip(c, kLeaderDot);
   cairo_arc(c, kLeaderDot.x1 + 3, kLeaderDot.y1 + 3.5, 2.2, 0, 2 * kPi);
@@ -698,8 +769,9 @@ void drawSmallPieces(cairo_t *c) {
   cairo_line_to(c, kDragMe.x1 + 13, kDragMe.y1 + kDragMe.h() - 12);
   cairo_close_path(c);
   cairo_fill(c);
-  // TRANSLATORS: the bubble beside the ball in the first game, asking the player to pull it.
-  text(c, tr("drag me!"), kDragMe.x1 + 63, kDragMe.y1 + kDragMe.h() / 2.0, 15, {0.85, 0.3, 0.1}, {80, 26}, true, 0);
+  // TRANSLATORS: the bubble beside the ball in the first game, asking the
+  // player to pull it back on the sling.
+  text(c, tr("pull me!"), kDragMe.x1 + 63, kDragMe.y1 + kDragMe.h() / 2.0, 15, {0.85, 0.3, 0.1}, {80, 26}, true, 0);
   cairo_restore(c);
   for (int f = 0; f < 4; f++) {
     Rect r = cloud(f);
@@ -719,11 +791,16 @@ void drawGameOver(cairo_t *c) {
   const Rect halves[2] = {kGameOverTop, kGameOverBottom};
   // TRANSLATORS: "GAME OVER" on two panels, one above the other.
   const char *words[2] = {trc("game over, upper panel", "GAME"), trc("game over, lower panel", "OVER")};
+  const double size = 50;
+  auto room = [](Rect r) { return Box{r.w() - 28.0, r.h() - 20.0}; };
+  // One phrase: both words at one size, the size the longer fits at.
+  const double both = std::min(fittingSize(c, words[0], size, true, room(halves[0])),
+                               fittingSize(c, words[1], size, true, room(halves[1])));
   for (int i = 0; i < 2; i++) {
     Rect r = halves[i];
     clip(c, r);
     framedPanel(c, r, 4, 6, {0.95, 0.25, 0.3}, {0.6, 0.08, 0.15}, 0.8);
-    text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 50, {1, 1, 1}, {r.w() - 28.0, r.h() - 20.0});
+    text(c, words[i], r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, size, {1, 1, 1}, room(r), true, 0.45, both);
     cairo_restore(c);
   }
 }
@@ -734,10 +811,13 @@ void drawTextPieces(cairo_t *c) {
   text(c, tr("Zunk 1.0 - a game of bricks"), kNotice.x1 + kNotice.w() / 2.0, kNotice.y1 + 10, 12, {1, 1, 1},
        {kNotice.w() - 4.0, double(kNotice.h())}, false, 0.6);
   cairo_restore(c);
-  // TRANSLATORS: the credits, shown one line at a time under the help panel.
+  // TRANSLATORS: the credits, shown one line at a time under the help panel;
+  // "our" is the Zunk team's, "its own" the game's. The last line says how to
+  // leave the help screen: the BACK button, or the Esc key.
   const char *credits[7] = {N_("Zunk: a game of bricks"), N_("Design and code: the Zunk team"),
                             N_("Pictures drawn by our own program"), N_("Sounds made by our own synthesiser"),
-                            N_("Built on its own 2D engine"), N_("Thanks for playing!"), N_("Press BACK to return")};
+                            N_("Built on its own 2D engine"), N_("Thanks for playing!"),
+                            N_("BACK or Esc: back to the menu")};
   for (int i = 0; i < 7; i++) {
     Rect r{kCreditX1, kCreditRows[i][0], kCreditX2, kCreditRows[i][1]};
     clip(c, r);
@@ -773,11 +853,10 @@ bool writeCursor(const std::string &path) {
 }
 } // namespace
 
-bool makeSheet(const std::string &path, const char *language, const Catalogue *words,
-               std::vector<std::string> &tooLong) {
+bool makeSheet(const std::string &path, const char *language, const Catalogue *words, std::vector<TextFit> &fits) {
   gLanguage = language;
   gWords = words;
-  gTooLong.clear();
+  gFits.clear();
   cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSheetWidth, kSheetHeight);
   cairo_t *c = cairo_create(s);
   cairo_set_antialias(c, CAIRO_ANTIALIAS_GOOD);
@@ -804,7 +883,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   cairo_destroy(c);
   bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
-  tooLong.insert(tooLong.end(), gTooLong.begin(), gTooLong.end());
+  fits.insert(fits.end(), gFits.begin(), gFits.end());
   gWords = nullptr;
   return ok;
 }
