@@ -24,6 +24,7 @@ public:
   bool hasFocus() override;
   void setTitle(const char *title) override;
   void flipBackBuffer(bool waitWhileInactive, bool resetView) override;
+  void runFrameLoop(bool (*frame)(), void (*ended)()) override;
   void processEvents() override;
   bool isQuit() override;
   KWindowHandle getWindowHandle() override;
@@ -94,5 +95,7 @@ private:
   void init(bool depth);
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
+  /// The host's call of the frame loop: the frames due by now.
+  static void hostFrames();
   bool created_;
 };

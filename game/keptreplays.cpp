@@ -102,7 +102,7 @@ void keepReplay(int row, const int32_t before[10], const Recording &game) {
     kept = Link();
   }
   links.insert(links.begin() + row, kept);
-  if (writeLinks(links) && !pushedOut.file.empty()) std::remove(folderPath(pushedOut.file).c_str());
+  if (writeLinks(links) && !pushedOut.file.empty()) removeKeptFile(folderPath(pushedOut.file));
 }
 
 void forgetReplays() {
@@ -115,10 +115,10 @@ void forgetReplays() {
     std::istringstream fields(line);
     int32_t score;
     std::string file;
-    if (fields >> score >> file && ourName(file)) std::remove(folderPath(file).c_str());
+    if (fields >> score >> file && ourName(file)) removeKeptFile(folderPath(file));
   }
   in.close();
-  std::remove(folderPath(kLinksFile).c_str());
+  removeKeptFile(folderPath(kLinksFile));
 }
 
 int checkReplay(const char *path) {

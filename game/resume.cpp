@@ -9,6 +9,7 @@
 #include "layout.h"
 #include "pause.h"
 #include "replay.h"
+#include "savefile.h"
 #include "watch.h"
 #include "zunk.h"
 
@@ -40,7 +41,7 @@ void keepUnfinishedGame() {
     std::fprintf(stderr, "zunk: the unfinished game could not be kept: %s\n", error.c_str());
 }
 
-void forgetUnfinishedGame() { std::remove(unfinishedPath().c_str()); }
+void forgetUnfinishedGame() { removeKeptFile(unfinishedPath()); }
 
 bool unfinishedGameOnOffer() {
   Recording game;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "KMiscTools.h"
+
 bool replaceFile(const std::string &path, const std::string &bytes, std::string &error) {
   const std::string temp = path + ".tmp";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -29,5 +31,12 @@ bool replaceFile(const std::string &path, const std::string &bytes, std::string 
     ::fsync(dir);
     ::close(dir);
   }
+  KMiscTools::userFilesChanged();
+  return true;
+}
+
+bool removeKeptFile(const std::string &path) {
+  if (std::remove(path.c_str()) != 0) return false;
+  KMiscTools::userFilesChanged();
   return true;
 }

@@ -70,6 +70,9 @@ int zunkMain(const char *replayFile = nullptr);
 /// the next one drawn. False once the game ends. `waitWhileInactive` holds
 /// the game while its window has no focus.
 bool zunkFrame(bool waitWhileInactive);
+/// The first half of zunkFrame: the cursor drawn over the frame, the frame
+/// shown and paced. False once the game ends.
+bool showFrame(bool waitWhileInactive);
 
 void resetButtons();
 
