@@ -104,6 +104,10 @@ class Browser:
             "sessionId"]
         for domain in ("Page", "Runtime", "Log"):
             self.send(domain + ".enable")
+        # Every key press is seen first, before any script of the page, so
+        # that whether its default was prevented can be read after it.
+        self.send("Page.addScriptToEvaluateOnNewDocument", {"source":
+                  "addEventListener('keydown', e => { window.__lastKey = e; }, true);"})
 
     def close(self):
         try:
@@ -217,14 +221,15 @@ class Browser:
         self.send("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
 
     def key(self, key, code, keycode, modifiers=0):
-        """A key pressed and released; gives whether the page let the browser
-        act on it (its keydown's default was not prevented)."""
-        self.evaluate("window.__keyFree = null; window.addEventListener('keydown', e => "
-                      "{ window.__keyFree = !e.defaultPrevented; }, {once: true});")
+        """A key pressed and released; gives whether the browser may act on
+        it (no one prevented its keydown's default)."""
+        self.evaluate("window.__lastKey = null")
         for kind in ("rawKeyDown", "keyUp"):
             self.send("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code, "modifiers": modifiers,
                                                  "windowsVirtualKeyCode": keycode, "nativeVirtualKeyCode": keycode})
-        return self.evaluate("window.__keyFree")
+            # Held over a few of the game's frames, as a finger holds a key.
+            time.sleep(0.1)
+        return self.evaluate("window.__lastKey !== null && !window.__lastKey.defaultPrevented")
 
     def screenshot(self):
         """The canvas as the page shows it, at one page pixel a game pixel."""
