@@ -6,6 +6,11 @@
 #                       sound and window tests under ThreadSanitizer)
 #   ./zunk.sh build     install what is missing and build
 #   ./zunk.sh package   build the Debian package zunk_<version>_<arch>.deb here
+#   ./zunk.sh web       build the browser version into build-web/ (its
+#                       libraries from Debian's sources, cached in
+#                       ~/.cache/zunk-web or $ZUNK_WEB_CACHE)
+#   ./zunk.sh serve     serve build-web/ on 127.0.0.1 and print the address
+#   ./zunk.sh web-test  build the browser version and test it in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -19,6 +24,10 @@ test_packages=(fonts-dejavu-core fonts-noto-cjk lintian)
 # Building the package: dpkg-shlibdeps (its dependencies) and file (which
 # files are programs).
 package_packages=(dpkg-dev file)
+# The browser build: Debian's emscripten, the libraries' sources unpacked by
+# dpkg-source and fetched with curl; its tests drive headless Chromium from
+# Python.
+web_packages=(emscripten dpkg-dev curl python3 chromium-headless-shell)
 
 install() { # extra packages...
   local missing=()
@@ -57,7 +66,41 @@ package() {
   echo "Built: $(ls zunk_*.deb)"
 }
 
+# The browser build, in build-web: the page, zunk.js, zunk.wasm, zunk.data.
+# ZUNK_WEB_GL_EMULATION=1 links the compiler's emulation of immediate-mode
+# OpenGL, for trying the page while the engine still draws that way.
+web() {
+  local prefix
+  prefix=$(bash web/libraries.sh)
+  # emscripten's tools load Debian's node modules, whichever node is first.
+  export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+  emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DZUNK_WEB_PREFIX="$prefix" \
+    -DZUNK_WEB_GL_EMULATION="${ZUNK_WEB_GL_EMULATION:-OFF}" >/dev/null
+  cmake --build build-web -j"$(nproc)"
+  echo "Built: build-web/ (./zunk.sh serve shows it)"
+}
+
+# The browser tests: the page in headless Chromium. Not part of `test` until
+# the engine draws through WebGL; `test` runs them once web_tests_ready is 1.
+web_tests_ready=0
+web_test() {
+  web
+  python3 tests/web/checks.py build-web
+}
+
 case "${1:-}" in
+web)
+  install "${web_packages[@]}"
+  web
+  ;;
+serve)
+  [ -f build-web/index.html ] || { echo "Nothing to serve: ./zunk.sh web builds build-web/ first" >&2; exit 1; }
+  exec python3 web/serve.py build-web "${ZUNK_WEB_PORT:-8080}"
+  ;;
+web-test)
+  install "${web_packages[@]}"
+  web_test
+  ;;
 play)
   install
   build build
@@ -89,6 +132,11 @@ test)
   bash tests/fuzz/run.sh build-fuzz 2000
   echo "== The whole suite"
   (cd build && ctest --output-on-failure)
+  if [ "$web_tests_ready" = 1 ]; then
+    echo "== The browser version in headless Chromium"
+    install "${web_packages[@]}"
+    web_test
+  fi
   echo "== The Debian package"
   package
   if [ "$(id -u)" -eq 0 ]; then
@@ -100,7 +148,7 @@ test)
   fi
   ;;
 *)
-  echo "usage: $0 play|test|build|package" >&2
+  echo "usage: $0 play|test|build|package|web|serve|web-test" >&2
   exit 2
   ;;
 esac

@@ -35,3 +35,14 @@ void FramePacer::next(uint64_t now) {
   if (deadline_ == 0 || now >= deadline_ + period_) deadline_ = now + period_;
   else deadline_ += period_;
 }
+
+void FramePacer::hostFrameRan(uint64_t now) {
+  frameStart_ = now;
+  // Without a cap, one frame a call.
+  if (period_ == 0) {
+    deadline_ = now + 1;
+    return;
+  }
+  if (deadline_ == 0 || now >= deadline_ + kHostStall) deadline_ = now;
+  deadline_ += period_;
+}

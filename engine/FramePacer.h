@@ -37,6 +37,19 @@ public:
   /// When the current frame ends; 0 before the first frame.
   uint64_t deadline() const { return deadline_; }
 
+  // A loop that the host calls once a display refresh (a browser's animation
+  // frames) rather than one that waits: each call runs the frames that have
+  // come due, and the last of them is shown. Frames keep their own pace
+  // against the display's, one period apart; a loop that the host stopped
+  // calling for longer than kHostStall (a tab in the background) starts
+  // afresh rather than racing through the frames it missed.
+  static constexpr uint64_t kHostStall = 250000;
+  /// Whether a frame is due at `now` (the first one always is).
+  bool hostFrameDue(uint64_t now) const { return deadline_ == 0 || now >= deadline_; }
+  /// A frame run from a host's call at `now` is over: the next one is due a
+  /// period after this one was.
+  void hostFrameRan(uint64_t now);
+
 private:
   uint64_t period_ = 0;
   uint64_t refresh_ = 0;

@@ -86,7 +86,9 @@ bool KInput::isPressed(EKeyboardLayout key) {
 
 void KInput::waitForKeyRelease(EKeyboardLayout key) {
   // The platform clears its key state when the window loses focus, so this
-  // ends even if the key-up never reaches the window.
+  // ends even if the key-up never reaches the window. A host that runs the
+  // frames (a browser) delivers no event while the program holds it.
+  if (platform::hostRunsFrames()) return;
   for (;;) {
     platform::pumpEvents();
     if (!isPressed(key)) return;
@@ -163,6 +165,7 @@ long KInput::joyY(char index, long axis) {
 bool KInput::joyButtonN(char index, long button) { return padButton(index, static_cast<int>(button)); }
 
 void KInput::joyWaitForJoyButtonUp(char index, long button) {
+  if (platform::hostRunsFrames()) return;
   for (;;) {
     platform::pumpEvents();
     platform::rescanControllers();

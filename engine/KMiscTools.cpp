@@ -97,6 +97,8 @@ void findFolders() {
 
 void KMiscTools::setFileSource(bool inPackage) { _inPackage = inPackage; }
 
+void KMiscTools::userFilesChanged() { platform::userFilesChanged(); }
+
 const char *KMiscTools::makeFilePath(const char *name) {
   static char builtPath[260];
   if (!name) name = "";

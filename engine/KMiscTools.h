@@ -63,6 +63,9 @@ public:
   static bool createDirectory(const char *path);
   /// Whether the path names an existing file or folder.
   static bool fileExists(const char *path);
+  /// Files in the user's folders were written or removed: a host that keeps
+  /// them in storage of its own (a browser) writes them through.
+  static void userFilesChanged();
 
   // ---- the millisecond clock ----
 

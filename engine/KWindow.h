@@ -75,7 +75,19 @@ public:
   virtual void setTitle(const char *title) = 0;
   /// Shows the frame, waits out the rest of the frame time handling events,
   /// pauses while the window is inactive if asked, and resets the view if asked.
+  /// Where the host runs the frame loop (runFrameLoop in a browser) the frame
+  /// is shown when the host's call returns, and nothing waits.
   virtual void flipBackBuffer(bool waitWhileInactive, bool resetView) = 0;
+  /// Runs the frame loop: `frame` (which draws a frame and flips it) until
+  /// it returns false, then `ended` (which may delete the window). Here a
+  /// plain loop, paced by flipBackBuffer. A browser runs the loop itself
+  /// from its animation frames: each of its calls runs the frames due by
+  /// then at the cap's pace and shows the last; this then never returns.
+  virtual void runFrameLoop(bool (*frame)(), void (*ended)()) {
+    while (frame()) {
+    }
+    if (ended) ended();
+  }
   /// Handles the window's own key combinations and at most one event.
   virtual void processEvents() = 0;
   virtual bool isQuit() = 0;

@@ -23,6 +23,10 @@ bool KWindowGL::hasRectangleText = false;
 namespace {
 // The window whose handlers receive events taken outside processEvents.
 KWindowGL *gCurrentWindow = nullptr;
+// The frame loop a host runs (runFrameLoop): its window and its two steps.
+KWindowGL *gLoopWindow = nullptr;
+bool (*gLoopFrame)() = nullptr;
+void (*gLoopEnded)() = nullptr;
 // Stands for the window handle: there is one platform window.
 int gWindowToken;
 
@@ -67,6 +71,7 @@ KWindowGL::~KWindowGL() {
     gCurrentWindow = nullptr;
     KMiscTools::setEventDispatcher(nullptr);
   }
+  if (gLoopWindow == this) gLoopWindow = nullptr;
 }
 
 // ---------------------------------------------------------------- creation
@@ -309,6 +314,14 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
   }
   platform::makeContextCurrent();
   if (gamma < 1) doGammaAdjustment();
+  if (platform::hostRunsFrames()) {
+    // The host shows the frame when its call returns and paces the loop
+    // (runFrameLoop); a page in the background is not called at all.
+    platform::swapBuffers();
+    processEvents();
+    if (resetView) setDefaultWorldView();
+    return;
+  }
   const uint64_t period = static_cast<uint64_t>(frameTime) * 1000;
   if (pacer_.period() != period) pacer_.setPeriod(period);
   // A frame whose presentation would hold the game back is not shown: the
@@ -336,6 +349,41 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
       KMiscTools::freezeTimer();
     }
   }
+}
+
+void KWindowGL::runFrameLoop(bool (*frame)(), void (*ended)()) {
+  if (!platform::hostRunsFrames()) {
+    KWindow::runFrameLoop(frame, ended);
+    return;
+  }
+  gLoopWindow = this;
+  gLoopFrame = frame;
+  gLoopEnded = ended;
+  platform::runHostFrames(&KWindowGL::hostFrames);
+}
+
+void KWindowGL::hostFrames() {
+  KWindowGL *window = gLoopWindow;
+  if (!window) return;
+  FramePacer &pacer = window->pacer_;
+  const uint64_t period = static_cast<uint64_t>(window->frameTime) * 1000;
+  if (pacer.period() != period) pacer.setPeriod(period);
+  // The frames due by the time of the call, not by the time each ends: a
+  // slow frame does not make more of them due.
+  const uint64_t now = platform::microseconds();
+  int ran = 0;
+  while (pacer.hostFrameDue(now)) {
+    pacer.hostFrameRan(now);
+    ran++;
+    if (gLoopFrame()) continue;
+    platform::hostFramesRan(ran);
+    platform::stopHostFrames();
+    gLoopWindow = nullptr;
+    if (gLoopEnded) gLoopEnded();
+    platform::hostProgramEnded();
+    return;
+  }
+  platform::hostFramesRan(ran);
 }
 
 // ---------------------------------------------------------------- size

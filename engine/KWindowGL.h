@@ -24,6 +24,7 @@ public:
   bool hasFocus() override;
   void setTitle(const char *title) override;
   void flipBackBuffer(bool waitWhileInactive, bool resetView) override;
+  void runFrameLoop(bool (*frame)(), void (*ended)()) override;
   void processEvents() override;
   bool isQuit() override;
   KWindowHandle getWindowHandle() override;
@@ -94,6 +95,8 @@ private:
   void init(bool depth);
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
+  /// The host's call of the frame loop: the frames due by now.
+  static void hostFrames();
   bool created_;
   long chosenScale_ = 0; ///< the window scale asked for; 0: the largest that fits
 };

@@ -118,7 +118,7 @@ bool keepReplay(int row, const int32_t before[10], const Recording &game, std::s
   }
   links.insert(links.begin() + row, kept);
   if (!writeLinks(links, message)) return false;
-  if (!pushedOut.file.empty()) std::remove(folderPath(pushedOut.file).c_str());
+  if (!pushedOut.file.empty()) removeKeptFile(folderPath(pushedOut.file));
   return saved;
 }
 
@@ -127,8 +127,8 @@ void forgetReplays() {
   // table has just been reset. A list that cannot be read names nothing.
   std::string message;
   for (const Link &link : listedLinks(message))
-    if (!link.file.empty()) std::remove(folderPath(link.file).c_str());
-  std::remove(folderPath(kLinksFile).c_str());
+    if (!link.file.empty()) removeKeptFile(folderPath(link.file));
+  removeKeptFile(folderPath(kLinksFile));
 }
 
 std::vector<ReplayLink> parseReplayList(const std::string &text) {

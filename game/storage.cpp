@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "KMiscTools.h"
+
 namespace {
 // Opens `path` for reading if it is a regular file. O_NONBLOCK: opening a
 // pipe with no writer would otherwise wait for one for ever.
@@ -120,6 +122,13 @@ bool replaceFile(const std::string &path, const std::string &bytes, std::string 
     ::fsync(dir);
     ::close(dir);
   }
+  KMiscTools::userFilesChanged();
+  return true;
+}
+
+bool removeKeptFile(const std::string &path) {
+  if (std::remove(path.c_str()) != 0) return false;
+  KMiscTools::userFilesChanged();
   return true;
 }
 

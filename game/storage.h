@@ -6,7 +6,8 @@
 // in its place is refused), and never more of it than such a file can hold.
 // Files the player keeps are replaced whole: written to a new temporary file
 // beside the old one, flushed, then renamed over it, so that a crash leaves
-// either the old file or the new one, never a torn one.
+// either the old file or the new one, never a torn one. Every change is then
+// handed to the host to keep (a browser writes its storage).
 
 #include <cstddef>
 #include <string>
@@ -27,6 +28,9 @@ bool fileThere(const std::string &path);
 /// file is always created anew: a file or a link already in its place is
 /// removed first, never written through.
 bool replaceFile(const std::string &path, const std::string &bytes, std::string &error);
+
+/// Removes a kept file; false when there was none or it could not be.
+bool removeKeptFile(const std::string &path);
 
 /// `text` as it can be shown on a terminal: control characters and bytes
 /// that are not UTF-8 as '?', cut to at most `maxBytes` bytes on a

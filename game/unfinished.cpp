@@ -33,7 +33,7 @@ bool keepUnfinishedGame(std::string &message) {
 
 void forgetUnfinishedGame() {
   offered.reset();
-  std::remove(unfinishedPath().c_str());
+  removeKeptFile(unfinishedPath());
 }
 
 bool unfinishedGameOnOffer(std::string &message) {

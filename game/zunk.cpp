@@ -156,21 +156,24 @@ int zunkMain(const char *replayFile) {
     // The title, which loads the sounds, is not shown before the replay.
     loadSoundsOnce();
   }
-  while (ready && zunkFrame(true)) {
-  }
-  freeZunk();
+  // The loop draws a frame, then shows it: a browser shows what the call
+  // of the loop leaves drawn, which must be a whole frame with its cursor.
+  if (ready && showFrame(true)) gamewindow->runFrameLoop([] { return doZunk() && showFrame(true); }, freeZunk);
+  else freeZunk();
   return status;
 }
 
-bool zunkFrame(bool waitWhileInactive) {
+bool showFrame(bool waitWhileInactive) {
   if (!gamewindow) return false;
   gamewindow->setDefaultWorldView();
   if (gamewindow->isQuit()) return false;
   surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(), KInput::getMouseY(),
                               false, false);
   gamewindow->flipBackBuffer(waitWhileInactive, true);
-  return doZunk();
+  return true;
 }
+
+bool zunkFrame(bool waitWhileInactive) { return showFrame(waitWhileInactive) && doZunk(); }
 
 bool initzunk() {
   // The table is read before anything can save it: a quit before the title

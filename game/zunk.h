@@ -33,6 +33,9 @@ bool initzunk();
 /// the next one drawn. False once the game ends. `waitWhileInactive` holds
 /// the game while its window has no focus.
 bool zunkFrame(bool waitWhileInactive);
+/// The first half of zunkFrame: the cursor drawn over the frame, the frame
+/// shown and paced. False once the game ends.
+bool showFrame(bool waitWhileInactive);
 /// Draws and runs the current screen for one frame (the devices read
 /// first); false once the game ends.
 bool doZunk();

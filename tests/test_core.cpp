@@ -406,6 +406,66 @@ TEST(FramePacer, DeadlinesAreAbsoluteAndALoopFarBehindStartsAfresh) {
   EXPECT_TRUE(pacer.shouldShow(200000));
 }
 
+// A host that calls the loop at its display's refreshes (a browser's
+// animation frames), with the refreshes a little late at times, as a busy
+// page's are: each call runs the frames due by the call's time.
+TEST(FramePacer, AHostsDisplayCallsRunTheGamesFramesAtTheGamesPace) {
+  const uint64_t kSeconds = 10, kStart = 5000;
+  for (uint64_t refresh : {16667u, 33333u, 8333u, 6944u}) {
+    SCOPED_TRACE(refresh);
+    FramePacer pacer;
+    pacer.setPeriod(12000);
+    int frames = 0, calls = 0, most = 0;
+    uint64_t now = kStart, last = kStart;
+    for (; now < kStart + kSeconds * 1000000; now += refresh + (calls % 7 == 3 ? 2000 : 0), calls++) {
+      last = now;
+      int run = 0;
+      while (pacer.hostFrameDue(now)) {
+        pacer.hostFrameRan(now);
+        run++;
+      }
+      frames += run;
+      most = std::max(most, run);
+    }
+    // The game's pace, whatever the display's: a frame every 12 ms of the
+    // host's time, and never more in one call than that call's share.
+    EXPECT_NEAR(frames, static_cast<double>(last - kStart) / 12000 + 1, 1);
+    EXPECT_LE(most, static_cast<int>((refresh + 2000) / 12000) + 1);
+    if (refresh < 12000) {
+      EXPECT_LT(frames, calls); // a fast display's calls run no frame at times
+    }
+  }
+}
+
+TEST(FramePacer, AHostThatStoppedCallingStartsAfreshAndNoCapRunsAFrameACall) {
+  FramePacer pacer;
+  pacer.setPeriod(12000);
+  ASSERT_TRUE(pacer.hostFrameDue(1000));
+  pacer.hostFrameRan(1000);
+  EXPECT_FALSE(pacer.hostFrameDue(12999));
+  pacer.hostFrameRan(13000);
+  // A tab in the background for ten seconds: one frame on its return, not 800.
+  const uint64_t back = 10013000;
+  int run = 0;
+  while (pacer.hostFrameDue(back)) {
+    pacer.hostFrameRan(back);
+    run++;
+  }
+  EXPECT_EQ(run, 1);
+  // A call a little late still catches up the frames that fell due.
+  run = 0;
+  while (pacer.hostFrameDue(back + 40000)) {
+    pacer.hostFrameRan(back + 40000);
+    run++;
+  }
+  EXPECT_EQ(run, 3);
+  pacer.setPeriod(0);
+  ASSERT_TRUE(pacer.hostFrameDue(back + 50000));
+  pacer.hostFrameRan(back + 50000);
+  EXPECT_FALSE(pacer.hostFrameDue(back + 50000));
+  EXPECT_TRUE(pacer.hostFrameDue(back + 50001));
+}
+
 // ------------------------------------------------------------------ languages
 
 namespace {
@@ -432,6 +492,17 @@ std::string joined(const std::vector<std::string> &tags) {
   return s;
 }
 } // namespace
+
+TEST(Languages, ABrowsersLanguagesBecomeTheGamesTags) {
+  using Tags = std::vector<std::string>;
+  EXPECT_EQ(platform::browserLanguageTags({"fr-FR", "fr", "en-US", "en"}), (Tags{"fr_FR", "fr", "en_US", "en"}));
+  // Tags are read in any case, as the standard allows.
+  EXPECT_EQ(platform::browserLanguageTags({"PT-br", "zh-cn"}), (Tags{"pt_BR", "zh_CN"}));
+  // A script, a numeric region, a private use or garbage is no tag of ours:
+  // Traditional Chinese must not read as the Simplified sheet.
+  EXPECT_EQ(platform::browserLanguageTags({"zh-Hant-TW", "es-419", "x-klingon", "", "-", "fr-", "e1"}), Tags{});
+  EXPECT_EQ(platform::browserLanguageTags({"zh-Hant-TW", "de"}), Tags{"de"});
+}
 
 TEST(Languages, TheEnvironmentIsReadAsGettextReadsIt) {
   struct Case {

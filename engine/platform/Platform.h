@@ -203,9 +203,33 @@ bool openURL(const char *url);
 /// the locale is C or POSIX), then the first of LC_ALL, LC_MESSAGES and
 /// LANG. Each is "ll" or "ll_CC" (codeset and modifier dropped); values
 /// that are not language tags are left out. The locale need not be
-/// installed on the machine.
+/// installed on the machine. In a browser: the browser's languages.
 std::vector<std::string> preferredLanguages();
 /// The first of preferredLanguages(), or empty.
 std::string preferredLocale();
+
+// ---- the host: a process on a desktop, or a page in a browser ---------------
+
+/// Whether the host runs the frame loop from its display's refreshes (a
+/// browser): the program returns to it after every call and must never wait.
+bool hostRunsFrames();
+/// Hands the frame loop to the host: `callback` is called once a display
+/// refresh until stopHostFrames(). In a browser this does not return (the
+/// program lives on in the callbacks); elsewhere it returns once stopped.
+void runHostFrames(void (*callback)());
+void stopHostFrames();
+/// A call of the host ran `frames` frames of the game: a page counts them
+/// (Module.zunkGameFrames) for whoever measures its pace.
+void hostFramesRan(int frames);
+/// The program has ended: a page says so to its player.
+void hostProgramEnded();
+/// Files in the user's folders have been written or removed: the host keeps
+/// them (a browser writes them through to its storage; a desktop's files
+/// are kept already).
+void userFilesChanged();
+/// The browser's languages (BCP 47 tags as navigator.languages gives them,
+/// most wanted first) as "ll" or "ll_CC" tags; tags of other shapes
+/// ("zh-Hant-TW", "x-klingon") are left out.
+std::vector<std::string> browserLanguageTags(const std::vector<std::string> &bcp47);
 
 } // namespace platform

@@ -24,6 +24,7 @@ void deviceCallback(void *, Uint8 *stream, int len) {
   SoundChannel::mixAll(reinterpret_cast<int16_t *>(stream), len / 4);
 }
 
+#ifndef __EMSCRIPTEN__
 // Without a device, time still passes for the channels: buffers end and
 // completion routines run as they would on a real device.
 void silentMixer() {
@@ -35,6 +36,7 @@ void silentMixer() {
     std::this_thread::sleep_until(next);
   }
 }
+#endif
 } // namespace
 
 std::recursive_mutex &soundLock() {
@@ -188,8 +190,12 @@ void SoundChannel::startOutput(Output output) {
     }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
+#ifndef __EMSCRIPTEN__
+  // A page has one thread: there, without a device, sounds are silent and
+  // simply never end.
   gSilentRunning = true;
   gSilentMixer = std::thread(silentMixer);
+#endif
 }
 
 void SoundChannel::stopOutput() {

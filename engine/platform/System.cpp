@@ -33,13 +33,24 @@ std::string envFolder(const char *var, const char *homeRelative) {
 
 } // namespace
 
+#ifdef __EMSCRIPTEN__
+// In a browser the page lays the game out as an installed one: the data in
+// share/zunk beside the program's bin, read-only to it, so that the scores
+// and replays go to the user's folder (kept in the browser's storage).
+const char *const kBrowserProgramFolder = "/zunk/bin";
+#endif
+
 std::string executableFolder() {
+#ifdef __EMSCRIPTEN__
+  return kBrowserProgramFolder;
+#else
   char *base = SDL_GetBasePath();
   if (!base) return std::string(".");
   std::string s(base);
   SDL_free(base);
   while (s.size() > 1 && s.back() == '/') s.pop_back();
   return s;
+#endif
 }
 
 std::string homeFolder() {
@@ -91,6 +102,8 @@ void messageBox(const char *heading, const char *detail) {
 
 bool openURL(const char *url) { return url && SDL_OpenURL(url) == 0; }
 
+// A browser tells its languages itself (Host.cpp).
+#ifndef __EMSCRIPTEN__
 namespace {
 // "ll", "ll_CC", or "ll_CC.codeset@modifier" as the environment writes it,
 // down to "ll" or "ll_CC"; "" for anything else (C, POSIX, garbage).
@@ -140,6 +153,8 @@ std::vector<std::string> preferredLanguages() {
   }
   return languages;
 }
+
+#endif
 
 std::string preferredLocale() {
   const std::vector<std::string> languages = preferredLanguages();

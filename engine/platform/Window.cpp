@@ -175,9 +175,16 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   // No alpha channel: blending that reads the destination's alpha reads 1.
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBuffer ? 16 : 0);
+#ifdef __EMSCRIPTEN__
+  // A browser's WebGL 1 is OpenGL ES 2.0.
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+#else
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+#endif
   SDL_Rect usable;
   const bool measured = SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0;
   int scale = largestWindowScale(width, height);
@@ -189,8 +196,15 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   gScale = 1;
   gOffsetX = gOffsetY = 0;
   gDesktopFullScreen = false;
-  gWindow = SDL_CreateWindow(title ? title : "", x, y, width * scale, height * scale,
-                             SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+#ifdef __EMSCRIPTEN__
+  // The page scales the canvas, a game pixel to a whole number of the
+  // display's where it can: the canvas holds the game at its own size.
+  scale = 1;
+  const Uint32 flags = SDL_WINDOW_OPENGL;
+#else
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
+  gWindow = SDL_CreateWindow(title ? title : "", x, y, width * scale, height * scale, flags);
   if (!gWindow) return false;
   gContext = SDL_GL_CreateContext(gWindow);
   if (!gContext) {
@@ -321,9 +335,16 @@ bool setWindowScale(int scale) {
 int windowScale() { return gScale; }
 
 int largestWindowScale(int width, int height) {
+#ifdef __EMSCRIPTEN__
+  // The page scales the canvas to the browser's window.
+  (void)width;
+  (void)height;
+  return 1;
+#else
   SDL_Rect usable;
   if (!initVideo() || width <= 0 || height <= 0 || SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
   return std::max(1, std::min(usable.w / width, usable.h / height));
+#endif
 }
 
 int selectReadBuffer(bool front) {
@@ -346,11 +367,17 @@ void endRead() {
 }
 
 bool setDesktopFullScreen(bool on) {
+#ifdef __EMSCRIPTEN__
+  // Full screen is the page's (its button, the browser's F11): a browser
+  // grants it to a click, never to a frame of the game.
+  return !on;
+#else
   if (!gWindow || !haveFramebuffers()) return false;
   if (SDL_SetWindowFullscreen(gWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
   gDesktopFullScreen = on;
   placeGameArea();
   return true;
+#endif
 }
 
 bool desktopFullScreen() { return gDesktopFullScreen; }

@@ -1,0 +1,140 @@
+// The host the program runs in: a process on a desktop, or a page in a
+// browser. A browser runs the frame loop from its animation frames and never
+// lets the program wait; it keeps the user's files in its own storage (the
+// page's script mounts and reads them before the program starts, see
+// browser-pre.js) and tells its languages itself.
+
+#include "Platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
+namespace platform {
+
+namespace {
+void (*gHostCallback)() = nullptr;
+bool gHostRunning = false;
+
+bool letters(const std::string &s, size_t low, size_t high) {
+  if (s.size() < low || s.size() > high) return false;
+  for (char c : s)
+    if (!std::isalpha(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+} // namespace
+
+std::vector<std::string> browserLanguageTags(const std::vector<std::string> &bcp47) {
+  std::vector<std::string> tags;
+  for (const std::string &entry : bcp47) {
+    const size_t dash = entry.find('-');
+    std::string language = entry.substr(0, dash);
+    const std::string region = dash == std::string::npos ? "" : entry.substr(dash + 1);
+    // A script or variant between language and region says a writing the
+    // region alone does not: such a tag is not one of ours.
+    if (!letters(language, 2, 3) || (dash != std::string::npos && !letters(region, 2, 2))) continue;
+    for (char &c : language) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string tag = language;
+    if (dash != std::string::npos) {
+      tag += '_';
+      for (char c : region) tag += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    tags.push_back(tag);
+  }
+  return tags;
+}
+
+#ifdef __EMSCRIPTEN__
+
+namespace {
+void animationFrame() {
+  if (gHostRunning && gHostCallback) gHostCallback();
+}
+
+// navigator.languages, comma-separated, into `out`; gives the text's length.
+EM_JS(int, pageLanguages, (char *out, int size), {
+  var list = navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || ""];
+  var text = list.join(",");
+  stringToUTF8(text, out, size);
+  return lengthBytesUTF8(text);
+});
+
+EM_JS(void, pageFramesRan, (int frames), {
+  Module.zunkGameFrames = (Module.zunkGameFrames || 0) + frames;
+});
+
+EM_JS(void, pageProgramEnded, (), {
+  if (Module.zunkEnded) Module.zunkEnded();
+});
+
+EM_JS(void, pageSyncUserFiles, (), {
+  if (Module.zunkSyncUserFiles) Module.zunkSyncUserFiles();
+});
+} // namespace
+
+bool hostRunsFrames() { return true; }
+
+void runHostFrames(void (*callback)()) {
+  gHostCallback = callback;
+  gHostRunning = true;
+  // At the browser's animation frames (0 frames a second: its own pace);
+  // the program's stack is given up here and it lives on in the callbacks.
+  emscripten_set_main_loop(animationFrame, 0, 1);
+}
+
+void stopHostFrames() {
+  gHostRunning = false;
+  emscripten_cancel_main_loop();
+}
+
+void hostFramesRan(int frames) { pageFramesRan(frames); }
+
+void hostProgramEnded() { pageProgramEnded(); }
+
+void userFilesChanged() { pageSyncUserFiles(); }
+
+std::vector<std::string> preferredLanguages() {
+  char text[512];
+  const int length = pageLanguages(text, sizeof text);
+  std::vector<std::string> entries;
+  // A list longer than the buffer is cut at its last whole entry.
+  std::string list(text, static_cast<size_t>(length) < sizeof text ? static_cast<size_t>(length) : 0);
+  if (list.empty() && length > 0) {
+    list = text;
+    list = list.substr(0, list.find_last_of(','));
+  }
+  for (size_t start = 0; start < list.size();) {
+    const size_t comma = std::min(list.find(',', start), list.size());
+    entries.push_back(list.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return browserLanguageTags(entries);
+}
+
+#else
+
+bool hostRunsFrames() { return false; }
+
+void runHostFrames(void (*callback)()) {
+  gHostCallback = callback;
+  gHostRunning = true;
+  while (gHostRunning) gHostCallback();
+}
+
+void stopHostFrames() { gHostRunning = false; }
+
+void hostFramesRan(int) {}
+
+void hostProgramEnded() {}
+
+// A desktop's files are kept as they are written.
+void userFilesChanged() {}
+
+#endif
+
+} // namespace platform
