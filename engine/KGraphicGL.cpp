@@ -60,9 +60,9 @@ Colour clamped(float r, float g, float b, float a) { return {clamp01(r), clamp01
 // Tiles of the opacity table: 8x8 texels.
 const int kTileShift = 3;
 // An opaque blit smaller than this joins a run of blended blits rather
-// than being drawn apart unblended: a draw call costs more than blending
-// so few pixels.
-const float kOpaquePixelsWorthACall = 64 * 64;
+// than being drawn apart unblended: a draw call costs about what blending
+// so many pixels does on a software rasteriser.
+const float kOpaquePixelsWorthACall = 128 * 128;
 
 // Where a blit's corners go: zoomed and turned by an angle about the
 // origin, then moved; nowhere else when `on` is false.

@@ -498,7 +498,9 @@ TEST_F(Graphics, OpaquePartsOfAPictureDrawWithoutBlending) {
   const uint64_t calls = batch::counts().drawCalls;
   EXPECT_TRUE(blends(0, 0, 8, 8, 1, false));
   EXPECT_EQ(batch::counts().drawCalls, calls);
-  EXPECT_FALSE(blends(16, 16, 128, 128, 1, false));
+  g.blitAlphaRectFx(16, 16, 128, 128, 0, 0, 0, 2, 1, false, false, 0, 0); // 224 by 224 on the screen
+  ASSERT_NE(batch::gathering(), nullptr);
+  EXPECT_FALSE(batch::gathering()->blending);
   EXPECT_EQ(batch::counts().drawCalls, calls + 1);
   g.setTextureQuality(true);
   EXPECT_TRUE(blends(1, 1, 8, 8, 1)); // a smooth filter samples outside the picture at the edge
