@@ -13,5 +13,5 @@ echo
 echo "== Stream refill, mixing, sprite sheet decoding"
 "$build/bench/bench_engine" --benchmark_min_time=0.2
 echo
-echo "== The whole game against SDL_Renderer drawing the same frames, under Xvfb"
-bash "$here/frame.sh" "$build/zunk" "$build/bench/reference_frame" "$here/../data"
+echo "== The whole game against two SDL_Renderer programs drawing the same frames, under Xvfb"
+bash "$here/frame.sh" "$build/zunk" "$build/bench/reference_frame" "$build/bench/reference_geometry" "$here/../data"
