@@ -5,7 +5,8 @@ set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")" && pwd)
 echo "== Sprite throughput against SDL_Renderer (offscreen OpenGL)"
-SDL_VIDEODRIVER=offscreen "$build/bench/bench_sprites" 30
+SDL_VIDEODRIVER=offscreen "$build/bench/bench_sprites" 30 5
+SDL_VIDEODRIVER=offscreen ZUNK_GL=es2 "$build/bench/bench_sprites" 30 5
 echo
 echo "== The frame cap: pace and cost of the wait (offscreen OpenGL)"
 SDL_VIDEODRIVER=offscreen "$build/bench/bench_framecap" 240

@@ -54,6 +54,7 @@ Colour gCurrentColour = {1, 1, 1, 1};
 const Colour kWhite = {1, 1, 1, 1};
 
 float clamp01(float v) { return v >= 1 ? 1.0f : v <= 0 ? 0.0f : v; }
+bool isWhite(const Colour &c) { return c.r == 1 && c.g == 1 && c.b == 1 && c.a == 1; }
 // A colour as the pipeline used it: each part within 0..1.
 Colour clamped(float r, float g, float b, float a) { return {clamp01(r), clamp01(g), clamp01(b), clamp01(a)}; }
 
@@ -555,12 +556,13 @@ batch::State KGraphicGL::plainState(bool blending) const {
   return s;
 }
 
-batch::State KGraphicGL::blitState(float x1, float y1, float x2, float y2, float alpha, float pixels) const {
+batch::State KGraphicGL::blitState(float x1, float y1, float x2, float y2, float alpha, bool white,
+                                   float pixels) const {
   const batch::State blended = plainState(true);
   // Source alpha 1 everywhere with the usual factors gives the source itself.
   const bool usual = srcBlend == GL_SRC_ALPHA && dstBlend == GL_ONE_MINUS_SRC_ALPHA;
   if (!usual || alpha < 1 || !opaqueArea(x1, y1, x2, y2)) return blended;
-  if (pixels < kOpaquePixelsWorthACall && batch::continues(blended)) return blended;
+  if (pixels < kOpaquePixelsWorthACall && batch::continues(blended, white)) return blended;
   return plainState(false);
 }
 
@@ -665,7 +667,7 @@ void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short des
                                bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
   gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, std::fabs((x2 - x1) * (y2 - y1))),
+  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))),
                   gCurrentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
                   flipX, flipY);
 }
@@ -673,7 +675,7 @@ void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short des
 void KGraphicGL::blitAlphaRect() {
   _oldBindedText = static_cast<int32_t>(textureName);
   gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(0, 0, width, height, gCurrentColour.a, width * height), gCurrentColour, Turn(),
+  wholeSourceQuad(*this, blitState(0, 0, width, height, gCurrentColour.a, isWhite(gCurrentColour), width * height), gCurrentColour, Turn(),
                   0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false,
                   false);
 }
@@ -682,7 +684,7 @@ void KGraphicGL::blitAlphaRectF(float x1, float y1, float x2, float y2, float de
                                 bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
   gCurrentColour = blitColour(*this, 1, tintAlpha);
-  sourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, std::fabs((x2 - x1) * (y2 - y1))), gCurrentColour,
+  sourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))), gCurrentColour,
              Turn(), x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
 }
 
@@ -704,7 +706,7 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
   batch::State state;
   if (color.blending) {
     colour = blitColour(*this, color.alpha, color.tintedAlpha);
-    state = blitState(x1, y1, x2, y2, colour.a, std::fabs((x2 - x1) * (y2 - y1) * zoom * zoom));
+    state = blitState(x1, y1, x2, y2, colour.a, isWhite(colour), std::fabs((x2 - x1) * (y2 - y1) * zoom * zoom));
   } else {
     state = plainState(false);
   }
@@ -764,7 +766,7 @@ void KGraphicGL::stretchAlphaRect(float x1, float y1, float x2, float y2, float 
   _oldBindedText = static_cast<int32_t>(textureName);
   const Colour colour = blitColour(*this, blend >= 0 ? blend : 1, blend * tintAlpha);
   const float X1 = destX1, Y1 = screenHeight - destY1, X2 = destX2, Y2 = screenHeight - destY2;
-  const batch::State state = blitState(x1, y1, x2, y2, colour.a, std::fabs((X2 - X1) * (Y1 - Y2)));
+  const batch::State state = blitState(x1, y1, x2, y2, colour.a, isWhite(colour), std::fabs((X2 - X1) * (Y1 - Y2)));
   float x[4], y[4], s[4], t[4];
   if (angle != 0) {
     // Turned about the destination's middle, the corners truncated first.

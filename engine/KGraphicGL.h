@@ -143,10 +143,10 @@ private:
   /// blended by its alpha mode or not at all.
   batch::State plainState(bool blending) const;
   /// The same for a blit of the source (x1, y1)-(x2, y2) of colour alpha
-  /// `alpha` covering `pixels` pixels: blending is left off where it cannot
-  /// change a pixel (an opaque part drawn opaquely with the usual factors),
-  /// unless the blit is small and joins a blended run.
-  batch::State blitState(float x1, float y1, float x2, float y2, float alpha, float pixels) const;
+  /// `alpha` (white or not) covering `pixels` pixels: blending is left off
+  /// where it cannot change a pixel (an opaque part drawn opaquely with the
+  /// usual factors), unless the blit is small and joins a blended run.
+  batch::State blitState(float x1, float y1, float x2, float y2, float alpha, bool white, float pixels) const;
   /// Records which 8x8 tiles of the picture (RGBA rows, `stride` bytes
   /// apart) hold a pixel that is not fully opaque; `opaque` marks it all
   /// opaque, null `rgba` all unknown.

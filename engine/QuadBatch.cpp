@@ -20,13 +20,16 @@ struct ProgramState {
 bool gStarted = false;
 bool gES = false;
 bool gBGRA = false;
-ProgramState gPlain, gRectangle, gColour; // reading 2D textures, rectangle textures, none
+// Reading 2D textures, rectangle textures (tinted by their corners'
+// colour, and untinted for runs whose every corner is white), and none.
+ProgramState gPlain, gPlainWhite, gRectangle, gRectangleWhite, gColour;
 GLuint gVertexBuffer = 0, gIndexBuffer = 0;
 
 // What is gathered: quads (four corners each) or lines (two ends each).
 std::vector<Vertex> gVertices;
 int gCount = 0;
 bool gLines = false;
+bool gWhite = true; // every corner gathered is white: the texture is drawn as it is
 State gState;
 
 // The view.
@@ -79,9 +82,12 @@ void applyFilter(uint32_t target, uint32_t texture, bool smooth) {
   gFilter = smooth ? 1 : 0;
 }
 
-void apply(const State &s) {
+void apply(const State &s, bool white) {
   readyBuffers();
-  ProgramState &p = !s.texture ? gColour : s.target == kRectangleTarget ? gRectangle : gPlain;
+  const bool rectangle = s.target == kRectangleTarget;
+  ProgramState &p = !s.texture ? gColour
+                    : white    ? (rectangle ? gRectangleWhite : gPlainWhite)
+                               : (rectangle ? gRectangle : gPlain);
   if (gUsed != &p) {
     glUseProgram(p.program.id);
     gUsed = &p;
@@ -114,7 +120,7 @@ void drawGathered() {
     gCounts.clears++;
   }
   if (gCount == 0) return;
-  apply(gState);
+  apply(gState, gWhite && !gLines);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(gCount * sizeof(Vertex)), gVertices.data(), GL_STREAM_DRAW);
   if (gLines) {
     glDrawArrays(GL_LINES, 0, gCount);
@@ -124,7 +130,10 @@ void drawGathered() {
   }
   gCounts.drawCalls++;
   gCount = 0;
+  gWhite = true;
 }
+
+bool isWhite(const Vertex &v) { return v.r == 1 && v.g == 1 && v.b == 1 && v.a == 1; }
 
 // Whether the quad, through the view, covers every pixel of the viewport:
 // an upright rectangle reaching past each pixel centre at the edges.
@@ -154,7 +163,7 @@ bool coversViewport(const Vertex (&c)[4]) {
 
 void forgetKnownState() {
   gUsed = nullptr;
-  for (ProgramState *p : {&gPlain, &gRectangle, &gColour}) p->viewVersion = 0;
+  for (ProgramState *p : {&gPlain, &gPlainWhite, &gRectangle, &gRectangleWhite, &gColour}) p->viewVersion = 0;
   gBound2D = gBoundRectangle = -1;
   gBlendOn = gBlendSource = gBlendDestination = -1;
   gFilteredTexture = -1;
@@ -168,9 +177,10 @@ bool start(std::string &log) {
   const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
   gES = version && std::strncmp(version, "OpenGL ES", 9) == 0;
   const shaders::Dialect dialect = gES ? shaders::Dialect::ES : shaders::Dialect::Desktop;
-  if (!shaders::build(dialect, shaders::Sampler::Texture2D, gPlain.program, log) ||
-      !shaders::build(dialect, shaders::Sampler::None, gColour.program, log)) {
-    shaders::release(gPlain.program);
+  if (!shaders::build(dialect, shaders::Sampler::Texture2D, true, gPlain.program, log) ||
+      !shaders::build(dialect, shaders::Sampler::Texture2D, false, gPlainWhite.program, log) ||
+      !shaders::build(dialect, shaders::Sampler::None, true, gColour.program, log)) {
+    for (ProgramState *p : {&gPlain, &gPlainWhite, &gColour}) shaders::release(p->program);
     return false;
   }
   const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
@@ -178,7 +188,11 @@ bool start(std::string &log) {
   if (!gES && extensions && std::strstr(extensions, "_texture_rectangle")) {
     std::string ignored;
     // Without it pictures are 2D textures of their own size.
-    shaders::build(dialect, shaders::Sampler::Rectangle, gRectangle.program, ignored);
+    if (!shaders::build(dialect, shaders::Sampler::Rectangle, true, gRectangle.program, ignored) ||
+        !shaders::build(dialect, shaders::Sampler::Rectangle, false, gRectangleWhite.program, ignored)) {
+      shaders::release(gRectangle.program);
+      shaders::release(gRectangleWhite.program);
+    }
   }
   glGenBuffers(1, &gVertexBuffer);
   glGenBuffers(1, &gIndexBuffer);
@@ -207,9 +221,7 @@ void stop() {
   if (!gStarted) return;
   gCount = 0;
   gClearOwed = false;
-  shaders::release(gPlain.program);
-  shaders::release(gRectangle.program);
-  shaders::release(gColour.program);
+  for (ProgramState *p : {&gPlain, &gPlainWhite, &gRectangle, &gRectangleWhite, &gColour}) shaders::release(p->program);
   glDeleteBuffers(1, &gVertexBuffer);
   glDeleteBuffers(1, &gIndexBuffer);
   gVertexBuffer = gIndexBuffer = 0;
@@ -232,9 +244,13 @@ void addQuad(const State &state, const Vertex (&corners)[4]) {
     gClearOwed = false;
     gCounts.clearsSkipped++;
   }
-  if (gCount > 0 && (gLines || state != gState || gCount + 4 > kMaxQuads * 4)) drawGathered();
+  // White quads and tinted ones are drawn apart: the rasteriser's fast path
+  // takes long runs of quads only without a colour to interpolate.
+  const bool white = isWhite(corners[0]) && isWhite(corners[1]) && isWhite(corners[2]) && isWhite(corners[3]);
+  if (gCount > 0 && (gLines || state != gState || white != gWhite || gCount + 4 > kMaxQuads * 4)) drawGathered();
   gState = state;
   gLines = false;
+  gWhite = white;
   std::memcpy(&gVertices[static_cast<size_t>(gCount)], corners, sizeof corners);
   gCount += 4;
 }
@@ -248,7 +264,7 @@ void addLine(const State &state, const Vertex (&ends)[2]) {
   gCount += 2;
 }
 
-bool continues(const State &state) { return gCount > 0 && !gLines && state == gState; }
+bool continues(const State &state, bool white) { return gCount > 0 && !gLines && state == gState && white == gWhite; }
 const State *gathering() { return gCount > 0 ? &gState : nullptr; }
 
 void flush() {

@@ -63,8 +63,9 @@ constexpr uint32_t kBGRA = 0x80E1;
 void addQuad(const State &state, const Vertex (&corners)[4]);
 /// A line from the first end to the second.
 void addLine(const State &state, const Vertex (&ends)[2]);
-/// Whether a quad of `state` would join the run being gathered.
-bool continues(const State &state);
+/// Whether a quad of `state`, its corners all white or not, would join the
+/// run being gathered (white quads and tinted ones run apart).
+bool continues(const State &state, bool white);
 /// The state of the run being gathered, or null when nothing is.
 const State *gathering();
 /// Draws what is gathered (and a clear still owed).

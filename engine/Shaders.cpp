@@ -8,30 +8,52 @@ namespace shaders {
 
 namespace {
 // The two dialects differ only in their first lines: the version, the ES
-// precisions, and how a rectangle texture is named and read. The colour is
-// the first varying: Mesa's software rasteriser (22.x) mixes the two up on
-// its fast path otherwise. Nothing is discarded and nothing compared, so
-// that the same fast path takes the program.
+// precisions, how a rectangle texture is named and read, and whether the
+// colour is there (TINTED). The colour is the first varying: Mesa's
+// software rasteriser (22.x) mixes the two up on its fast path otherwise.
+// Nothing is discarded and nothing compared, so that the same fast path
+// takes the program.
 const char *kVertexBody = R"(
 attribute vec2 aPosition;
 attribute vec2 aTexCoord;
-attribute vec4 aColour;
 uniform mat4 uView;
+#ifdef TINTED
+attribute vec4 aColour;
 varying vec4 vColour;
+#endif
 varying vec2 vTexCoord;
 void main() {
   vTexCoord = aTexCoord;
+#ifdef TINTED
   vColour = aColour;
+#endif
   gl_Position = uView * vec4(aPosition, 0.0, 1.0);
 }
 )";
 
 const char *kFragmentBody = R"(
 uniform PICTURE uPicture;
+#ifdef TINTED
 varying vec4 vColour;
+#endif
 varying vec2 vTexCoord;
 void main() {
+#ifdef TINTED
   gl_FragColor = READ(uPicture, vTexCoord) * vColour;
+#else
+  gl_FragColor = READ(uPicture, vTexCoord);
+#endif
+}
+)";
+
+const char *kColourVertexBody = R"(
+attribute vec2 aPosition;
+attribute vec4 aColour;
+uniform mat4 uView;
+varying vec4 vColour;
+void main() {
+  vColour = aColour;
+  gl_Position = uView * vec4(aPosition, 0.0, 1.0);
 }
 )";
 
@@ -66,15 +88,19 @@ unsigned int compile(unsigned int kind, const std::string &source, std::string &
 }
 } // namespace
 
-std::string vertexSource(Dialect dialect) { return header(dialect) + kVertexBody; }
+std::string vertexSource(Dialect dialect, Sampler sampler, bool tinted) {
+  if (sampler == Sampler::None) return header(dialect) + kColourVertexBody;
+  return header(dialect) + (tinted ? "#define TINTED\n" : "") + kVertexBody;
+}
 
-std::string fragmentSource(Dialect dialect, Sampler sampler) {
+std::string fragmentSource(Dialect dialect, Sampler sampler, bool tinted) {
   std::string s = header(dialect);
   // ES reads a texture at low precision unless told: the texels would
   // round apart from the desktop's.
   if (dialect == Dialect::ES)
     s += "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\nprecision highp sampler2D;\n"
          "#else\nprecision mediump float;\n#endif\n";
+  if (tinted) s += "#define TINTED\n";
   if (sampler == Sampler::Rectangle)
     s += "#extension GL_ARB_texture_rectangle : require\n#define PICTURE sampler2DRect\n#define READ texture2DRect\n";
   else if (sampler == Sampler::Texture2D)
@@ -84,11 +110,11 @@ std::string fragmentSource(Dialect dialect, Sampler sampler) {
   return s + kFragmentBody;
 }
 
-bool build(Dialect dialect, Sampler sampler, Program &program, std::string &log) {
+bool build(Dialect dialect, Sampler sampler, bool tinted, Program &program, std::string &log) {
   program = Program();
-  const unsigned int vertex = compile(GL_VERTEX_SHADER, vertexSource(dialect), log);
+  const unsigned int vertex = compile(GL_VERTEX_SHADER, vertexSource(dialect, sampler, tinted), log);
   if (!vertex) return false;
-  const unsigned int fragment = compile(GL_FRAGMENT_SHADER, fragmentSource(dialect, sampler), log);
+  const unsigned int fragment = compile(GL_FRAGMENT_SHADER, fragmentSource(dialect, sampler, tinted), log);
   if (!fragment) {
     glDeleteShader(vertex);
     return false;

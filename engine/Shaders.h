@@ -2,9 +2,10 @@
 
 #include <string>
 
-/// The engine's drawing program: every quad and line is a texture read
-/// times a colour (or the colour alone, for lines and filled rectangles), in
-/// the world view set as a uniform.
+/// The engine's drawing programs: every quad and line is a texture read
+/// times its corners' colour (or the colour alone, for lines and filled
+/// rectangles; or the texture alone, where every corner is white), in the
+/// world view set as a uniform.
 namespace shaders {
 
 /// Which GLSL the context speaks: 1.10 (desktop OpenGL 2.1 and later) or
@@ -18,8 +19,10 @@ enum class Sampler { Texture2D, Rectangle, None };
 /// Attribute slots, bound before linking.
 enum Attribute { kPosition = 0, kTexCoord = 1, kColour = 2 };
 
-std::string vertexSource(Dialect dialect);
-std::string fragmentSource(Dialect dialect, Sampler sampler);
+/// The sources of a program reading `sampler`, `tinted` by a colour at each
+/// corner or not (the colour-only program always is).
+std::string vertexSource(Dialect dialect, Sampler sampler, bool tinted);
+std::string fragmentSource(Dialect dialect, Sampler sampler, bool tinted);
 
 /// A linked program and where its uniforms are.
 struct Program {
@@ -30,7 +33,7 @@ struct Program {
 
 /// Compiles and links the program in the current context. On failure gives
 /// the driver's log and leaves nothing behind.
-bool build(Dialect dialect, Sampler sampler, Program &program, std::string &log);
+bool build(Dialect dialect, Sampler sampler, bool tinted, Program &program, std::string &log);
 void release(Program &program);
 
 } // namespace shaders

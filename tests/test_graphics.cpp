@@ -530,14 +530,20 @@ struct Source {
 // their stage.
 std::vector<Source> allSources() {
   std::vector<Source> all;
-  for (shaders::Dialect d : {shaders::Dialect::Desktop, shaders::Dialect::ES}) {
-    const std::string dialect = d == shaders::Dialect::ES ? "es" : "desktop";
-    all.push_back({dialect + ".vert", shaders::vertexSource(d)});
-    all.push_back({dialect + "-2d.frag", shaders::fragmentSource(d, shaders::Sampler::Texture2D)});
-    all.push_back({dialect + "-colour.frag", shaders::fragmentSource(d, shaders::Sampler::None)});
-    if (d == shaders::Dialect::Desktop)
-      all.push_back({dialect + "-rectangle.frag", shaders::fragmentSource(d, shaders::Sampler::Rectangle)});
-  }
+  for (shaders::Dialect d : {shaders::Dialect::Desktop, shaders::Dialect::ES})
+    for (shaders::Sampler sampler : {shaders::Sampler::Texture2D, shaders::Sampler::None, shaders::Sampler::Rectangle})
+      for (bool tinted : {true, false}) {
+        if ((sampler == shaders::Sampler::Rectangle && d == shaders::Dialect::ES) ||
+            (sampler == shaders::Sampler::None && !tinted))
+          continue;
+        const std::string name = std::string(d == shaders::Dialect::ES ? "es" : "desktop") +
+                                 (sampler == shaders::Sampler::Texture2D   ? "-2d"
+                                  : sampler == shaders::Sampler::Rectangle ? "-rectangle"
+                                                                            : "-colour") +
+                                 (tinted ? "-tinted" : "");
+        all.push_back({name + ".vert", shaders::vertexSource(d, sampler, tinted)});
+        all.push_back({name + ".frag", shaders::fragmentSource(d, sampler, tinted)});
+      }
   return all;
 }
 } // namespace
@@ -552,22 +558,23 @@ TEST_F(Graphics, TheShadersCompileInBothDialects) {
   if (!batch::isES()) dialects.push_back(shaders::Dialect::Desktop);
   if (speaksES) dialects.push_back(shaders::Dialect::ES);
   for (shaders::Dialect d : dialects)
-    for (shaders::Sampler sampler : {shaders::Sampler::Texture2D, shaders::Sampler::None, shaders::Sampler::Rectangle}) {
-      if (sampler == shaders::Sampler::Rectangle && (d == shaders::Dialect::ES || !batch::rectangleTextures()))
-        continue;
-      shaders::Program program;
-      std::string log;
-      EXPECT_TRUE(shaders::build(d, sampler, program, log)) << log;
-      EXPECT_NE(program.view, -1);
-      EXPECT_EQ(program.picture == -1, sampler == shaders::Sampler::None);
-      shaders::release(program);
-    }
+    for (shaders::Sampler sampler : {shaders::Sampler::Texture2D, shaders::Sampler::None, shaders::Sampler::Rectangle})
+      for (bool tinted : {true, false}) {
+        if (sampler == shaders::Sampler::Rectangle && (d == shaders::Dialect::ES || !batch::rectangleTextures()))
+          continue;
+        shaders::Program program;
+        std::string log;
+        EXPECT_TRUE(shaders::build(d, sampler, tinted, program, log)) << log;
+        EXPECT_NE(program.view, -1);
+        EXPECT_EQ(program.picture == -1, sampler == shaders::Sampler::None);
+        shaders::release(program);
+      }
   // A program that does not compile is reported with the driver's words.
   batch::forgetState();
   std::string log;
   shaders::Program broken;
   EXPECT_FALSE(shaders::build(batch::isES() ? shaders::Dialect::Desktop : shaders::Dialect::ES,
-                              shaders::Sampler::Rectangle, broken, log));
+                              shaders::Sampler::Rectangle, true, broken, log));
   EXPECT_FALSE(log.empty());
   EXPECT_EQ(broken.id, 0u);
   batch::forgetState();
