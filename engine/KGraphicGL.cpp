@@ -305,7 +305,8 @@ bool KGraphicGL::makePictureFromArray(uint32_t *pixels, long w, long h, bool tru
   videoBytes_ = 0;
   arrayTrueColor = trueColor;
   smoothFilter = _graphicQuality;
-  makeTexture(reinterpret_cast<const unsigned char *>(pixels), false, false);
+  const bool bgra = batch::bgraTextures();
+  makeTexture(bgra ? arrayAsBGRA().data() : reinterpret_cast<const unsigned char *>(pixels), bgra, false);
   // The caller may change the array and poll it in again: opacity unknown.
   measureOpacity(nullptr, 0, 0, 0);
   delete[] pixelBuffer;
@@ -922,6 +923,21 @@ void KGraphicGL::pollArray() {
   batch::bindForChange(textureTarget, textureName);
   _oldBindedText = static_cast<int32_t>(textureName);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexSubImage2D(textureTarget, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGBA,
-                  GL_UNSIGNED_BYTE, pixelArray);
+  const bool bgra = batch::bgraTextures();
+  glTexSubImage2D(textureTarget, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height),
+                  bgra ? batch::kBGRA : GL_RGBA, GL_UNSIGNED_BYTE,
+                  bgra ? arrayAsBGRA().data() : reinterpret_cast<const unsigned char *>(pixelArray));
+}
+
+std::vector<unsigned char> KGraphicGL::arrayAsBGRA() const {
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<unsigned char> texels(count * 4);
+  const unsigned char *src = reinterpret_cast<const unsigned char *>(pixelArray);
+  for (size_t i = 0; i < count * 4; i += 4) {
+    texels[i] = src[i + 2];
+    texels[i + 1] = src[i + 1];
+    texels[i + 2] = src[i];
+    texels[i + 3] = src[i + 3];
+  }
+  return texels;
 }
