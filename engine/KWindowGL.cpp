@@ -229,15 +229,10 @@ void KWindowGL::doGammaAdjustment() {
   setDefaultWorldView();
   float a = 1 - gamma;
   if (a < 0) a = 0;
-  batch::State state;
-  state.blending = true;
-  state.source = GL_SRC_ALPHA;
-  state.destination = GL_ONE_MINUS_SRC_ALPHA;
-  const float w = _windowWidth, h = _windowHeight;
-  const batch::Vertex corners[4] = {
-      {0, h, 0, 0, 0, 0, 0, a}, {0, 0, 0, 0, 0, 0, 0, a}, {w, 0, 0, 0, 0, 0, 0, a}, {w, h, 0, 0, 0, 0, 0, a}};
-  batch::addQuad(state, corners);
-  KGraphicGL::_oldBindedText = -1;
+  // A black rectangle over the whole game area, alpha-blended (opaque at
+  // alpha 1 makes the same black); it leaves the colour white.
+  KGraphicGL veil;
+  veil.drawRect(0, 0, _windowWidth, _windowHeight, 0, 0, 0, a);
 }
 
 // ---------------------------------------------------------------- frames
@@ -330,7 +325,6 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
     platform::swapBuffers();
     pacer_.shown(platform::microseconds());
   }
-
   processEvents();
   if (frameTime != 0) {
     // Wait in the event queue rather than spinning a core.
