@@ -37,7 +37,7 @@ struct State {
 };
 
 /// Quads gathered at most before they are drawn.
-constexpr int kMaxQuads = 16384;
+constexpr int kMaxQuads = 4096;
 /// OpenGL's rectangle texture target, which the ES header does not name.
 constexpr uint32_t kRectangleTarget = 0x84F5;
 
