@@ -19,9 +19,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 #include <vector>

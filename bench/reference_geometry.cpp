@@ -48,8 +48,8 @@ int main(int argc, char **argv) {
   }
   const std::string data = argv[1];
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
-  SDL_Window *window = SDL_CreateWindow("Zunk reference geometry", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        kWidth, kHeight, 0);
+  SDL_Window *window =
+      SDL_CreateWindow("Zunk reference geometry", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth, kHeight, 0);
   SDL_Renderer *r = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED) : nullptr;
   SDL_Texture *sheet = r ? IMG_LoadTexture(r, (data + "/zunk.png").c_str()) : nullptr;
   SDL_Texture *cursor = r ? IMG_LoadTexture(r, (data + "/curseur.png").c_str()) : nullptr;

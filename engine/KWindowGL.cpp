@@ -244,8 +244,7 @@ void KWindowGL::setDefaultWorldView() {
 
 void KWindowGL::setWorldView(float translateX, float translateY, float rotation, float zoom, bool clearWorld) {
   const int w = _windowWidth, h = _windowHeight;
-  const Matrix4 projection =
-      Matrix4::ortho(0, static_cast<float>(w), 0, static_cast<float>(h), -100, 100);
+  const Matrix4 projection = Matrix4::ortho(0, static_cast<float>(w), 0, static_cast<float>(h), -100, 100);
   // Turned and zoomed about the middle of the game area; the translation is
   // in screen pixels whatever the zoom, and turns with the turn.
   Matrix4 view = Matrix4::identity();

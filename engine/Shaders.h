@@ -27,7 +27,7 @@ std::string fragmentSource(Dialect dialect, Sampler sampler, bool tinted);
 /// A linked program and where its uniforms are.
 struct Program {
   unsigned int id = 0;
-  int view = -1;       ///< mat4: world coordinates to clip space
+  int view = -1;    ///< mat4: world coordinates to clip space
   int picture = -1; ///< the sampler, on texture unit 0; -1 for none
 };
 
