@@ -211,7 +211,9 @@ bool start(std::string &log) {
   gVertices.assign(static_cast<size_t>(kMaxQuads) * 4, Vertex{});
   gCount = 0;
   gClearOwed = false;
+  // A fresh context: its viewport and clipping are its own, not the last one's.
   gScissorOn = false;
+  for (int &v : gViewport) v = -1;
   forgetKnownState();
   gStarted = true;
   return true;
