@@ -16,11 +16,12 @@ cd "$(dirname "$0")"
 root=$PWD
 
 packages=(build-essential cmake pkg-config clang libclang-rt-14-dev libsdl2-dev libsdl2-image-dev libvorbis-dev libogg-dev
-  libdumb1-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libpango1.0-dev gettext
+  libdumb1-dev libgl-dev libgles-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libpango1.0-dev gettext
   xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
 # The tests also run the data generator, which draws every language's words:
-# its fonts (Japanese and Chinese among them) are needed for that alone.
-test_packages=(fonts-dejavu-core fonts-noto-cjk lintian)
+# its fonts (Japanese and Chinese among them) are needed for that alone; the
+# shaders are checked by the reference GLSL compiler as well as the driver.
+test_packages=(fonts-dejavu-core fonts-noto-cjk lintian glslang-tools)
 # Building the package: dpkg-shlibdeps (its dependencies) and file (which
 # files are programs).
 package_packages=(dpkg-dev file)

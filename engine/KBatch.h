@@ -4,12 +4,14 @@ class KGraphic;
 
 /// The batch interface: it remembers one picture and passes each blit
 /// straight on to it, in call order, so it draws exactly what direct calls
-/// would. Made by KVexo::createKBatch.
+/// would. Every blit already lands in the engine's one vertex buffer and is
+/// drawn with its neighbours in runs (QuadBatch.h): a batch is what the
+/// engine does anyway. Made by KVexo::createKBatch.
 class KBatch {
 public:
   KBatch();
   ~KBatch();
-  /// Nothing to allocate: true.
+  /// Nothing to allocate (the engine's buffer serves every blit): true.
   bool allocateBuffer(long count);
   /// Draws from `picture` from now on; null keeps the previous picture.
   void beginBatch(KGraphic *picture);

@@ -23,6 +23,7 @@
 
 #include "KInput.h"
 #include "KMiscTools.h"
+#include "QuadBatch.h"
 #include "assets.h"
 #include "livegame.h"
 #include "layout.h"
@@ -267,6 +268,41 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   ASSERT_TRUE(watchReplay(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
   frames(599);
   expectShown("replay");
+}
+
+// A frame's blits are drawn in a handful of runs, not one draw call each:
+// the menu's background, its wobbling buttons and the switches come from one
+// sheet, the cursor from another. The clear under the background is never
+// done.
+TEST_P(Frames, TheMenuIsDrawnInAHandfulOfCalls) {
+  if (GetParam() != 1) GTEST_SKIP() << "the same at every scale";
+  pointAt(200, 300);
+  framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+  frames(5);
+  batch::flush();
+  const batch::Counts before = batch::counts();
+  frame();
+  const batch::Counts after = batch::counts();
+  const uint64_t calls = after.drawCalls - before.drawCalls, quads = after.quads - before.quads;
+  std::printf("the menu frame: %llu quads in %llu draw calls\n", static_cast<unsigned long long>(quads),
+              static_cast<unsigned long long>(calls));
+  EXPECT_GE(quads, 6u) << "the background, four buttons, the cursor";
+  EXPECT_LE(calls, 4u);
+  EXPECT_EQ(after.clears, before.clears);
+  EXPECT_EQ(after.clearsSkipped, before.clearsSkipped + 1);
+  // In play: the bricks, the sling's links and the score's digits join the
+  // runs of the sheet; the aiming line and a blit in another alpha mode end
+  // a run.
+  choose(0, kPlayScreen);
+  frames(5);
+  batch::flush();
+  const batch::Counts inPlay = batch::counts();
+  frame();
+  const uint64_t playCalls = batch::counts().drawCalls - inPlay.drawCalls;
+  const uint64_t playQuads = batch::counts().quads - inPlay.quads;
+  std::printf("the play frame: %llu quads in %llu draw calls\n", static_cast<unsigned long long>(playQuads),
+              static_cast<unsigned long long>(playCalls));
+  EXPECT_LE(playCalls * 2, playQuads);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, Frames, ::testing::Values(1, 2), [](const auto &info) {
