@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "KMiscTools.h"
-
 namespace {
+void (*filesChanged)() = nullptr;
+
 // Opens `path` for reading if it is a regular file. O_NONBLOCK: opening a
 // pipe with no writer would otherwise wait for one for ever.
 int openRegular(const std::string &path, std::string &error) {
@@ -81,6 +81,8 @@ bool readFileStart(const std::string &path, size_t maxBytes, std::string &bytes,
   return ok;
 }
 
+void setFilesChangedHandler(void (*handler)()) { filesChanged = handler; }
+
 bool fileThere(const std::string &path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
@@ -122,13 +124,13 @@ bool replaceFile(const std::string &path, const std::string &bytes, std::string 
     ::fsync(dir);
     ::close(dir);
   }
-  KMiscTools::userFilesChanged();
+  if (filesChanged) filesChanged();
   return true;
 }
 
 bool removeKeptFile(const std::string &path) {
   if (std::remove(path.c_str()) != 0) return false;
-  KMiscTools::userFilesChanged();
+  if (filesChanged) filesChanged();
   return true;
 }
 

@@ -7,7 +7,8 @@
 // Files the player keeps are replaced whole: written to a new temporary file
 // beside the old one, flushed, then renamed over it, so that a crash leaves
 // either the old file or the new one, never a torn one. Every change is then
-// handed to the host to keep (a browser writes its storage).
+// told to whoever keeps the files beyond the program (a browser writes its
+// storage).
 
 #include <cstddef>
 #include <string>
@@ -31,6 +32,8 @@ bool replaceFile(const std::string &path, const std::string &bytes, std::string 
 
 /// Removes a kept file; false when there was none or it could not be.
 bool removeKeptFile(const std::string &path);
+/// `handler` is called after every file replaced or removed (none: null).
+void setFilesChangedHandler(void (*handler)());
 
 /// `text` as it can be shown on a terminal: control characters and bytes
 /// that are not UTF-8 as '?', cut to at most `maxBytes` bytes on a

@@ -21,6 +21,7 @@
 #include "resume.h"
 #include "scores.h"
 #include "scoresscreen.h"
+#include "storage.h"
 #include "switches.h"
 #include "tell.h"
 #include "title.h"
@@ -176,6 +177,8 @@ bool showFrame(bool waitWhileInactive) {
 bool zunkFrame(bool waitWhileInactive) { return showFrame(waitWhileInactive) && doZunk(); }
 
 bool initzunk() {
+  // What the game keeps, the host keeps too (a browser, in its storage).
+  setFilesChangedHandler(KMiscTools::userFilesChanged);
   // The table is read before anything can save it: a quit before the title
   // has loaded the sounds must not write the defaults over the player's file.
   std::string message;
