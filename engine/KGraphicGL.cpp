@@ -1,7 +1,5 @@
 #include "KGraphicGL.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,15 +10,12 @@
 #include "KMiscTools.h"
 #include "KResource.h"
 #include "KWindowGL.h"
+#include "Matrix4.h"
+#include "OpenGL.h"
+#include "QuadBatch.h"
+#include "ShownFrame.h"
 #include "platform/PictureCodec.h"
 #include "platform/Platform.h"
-
-#ifndef GL_TEXTURE_RECTANGLE_EXT
-#define GL_TEXTURE_RECTANGLE_EXT KGraphicGL::kRectangleTexture
-#endif
-#ifndef GL_CLAMP_TO_EDGE
-#define GL_CLAMP_TO_EDGE 0x812F
-#endif
 
 int32_t KGraphicGL::_oldBindedText = -1;
 bool KGraphicGL::_graphicQuality = true;
@@ -49,6 +44,51 @@ bool isSquarePow2(int w, int h) { return w == h && w >= 4 && (w & (w - 1)) == 0;
 
 // Whole numbers of the game's coordinates are 16 bits.
 inline int toShort(float v) { return static_cast<short>(static_cast<int>(v)); }
+
+// The colour OpenGL's fixed pipeline kept between drawing calls: the blits
+// that set none draw with what the last operation left.
+struct Colour {
+  float r, g, b, a;
+};
+Colour gCurrentColour = {1, 1, 1, 1};
+const Colour kWhite = {1, 1, 1, 1};
+
+float clamp01(float v) { return v >= 1 ? 1.0f : v <= 0 ? 0.0f : v; }
+// A colour as the pipeline used it: each part within 0..1.
+Colour clamped(float r, float g, float b, float a) { return {clamp01(r), clamp01(g), clamp01(b), clamp01(a)}; }
+
+// Tiles of the opacity table: 8x8 texels.
+const int kTileShift = 3;
+// An opaque blit smaller than this joins a run of blended blits rather
+// than being drawn apart unblended: a draw call costs more than blending
+// so few pixels.
+const float kOpaquePixelsWorthACall = 64 * 64;
+
+// Where a blit's corners go: zoomed and turned by an angle about the
+// origin, then moved; nowhere else when `on` is false.
+struct Turn {
+  bool on = false;
+  float moveX = 0, moveY = 0, sine = 0, cosine = 1, zoom = 1;
+  void apply(float x, float y, float &outX, float &outY) const {
+    if (!on) {
+      outX = x;
+      outY = y;
+      return;
+    }
+    const float zx = x * zoom, zy = y * zoom;
+    outX = cosine * zx - sine * zy + moveX;
+    outY = sine * zx + cosine * zy + moveY;
+  }
+};
+Turn turned(float moveX, float moveY, float angle, float zoom) {
+  Turn p;
+  p.on = true;
+  p.moveX = moveX;
+  p.moveY = moveY;
+  p.zoom = zoom;
+  if (angle != 0) Matrix4::sinCos(angle, p.sine, p.cosine);
+  return p;
+}
 } // namespace
 
 KGraphicGL::KGraphicGL()
@@ -57,7 +97,7 @@ KGraphicGL::KGraphicGL()
       wrapAllowed(false), tintOn(false), tintRed(1), tintGreen(1), tintBlue(1), tintAlpha(1), maskData(nullptr),
       pow2SizeF(0), width(0), height(0), textureWidth(0), textureHeight(0), originX(0), originY(0), hotSpot{},
       smoothFilter(false), pixelArray(nullptr), arrayTrueColor(false), decodedWidth_(0), decodedHeight_(0),
-      maskWidth_(0), maskHeight_(0), videoBytes_(0), appliedFilter_(-1), tileColumns_(0), tileRows_(0) {
+      maskWidth_(0), maskHeight_(0), videoBytes_(0), tileColumns_(0), tileRows_(0) {
   textBuffer[0] = 0;
   if (screenWidth == 0)
     KMiscTools::messageBox("Screen Dimensions not specified, you will not see anything",
@@ -258,22 +298,15 @@ bool KGraphicGL::makePictureFromArray(uint32_t *pixels, long w, long h, bool tru
   pixelArray = pixels;
   width = static_cast<float>(w);
   height = static_cast<float>(h);
-  textureTarget = isSquarePow2(w, h) ? GL_TEXTURE_2D : GL_TEXTURE_RECTANGLE_EXT;
+  textureTarget = static_cast<int32_t>(targetFor(w, h));
   textureWidth = width;
   textureHeight = height;
-  glGenTextures(1, &textureName);
-  appliedFilter_ = -1;
   videoBytes_ = 0;
-  _oldBindedText = -1;
-  vexo_glBindTexture();
   arrayTrueColor = trueColor;
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(textureTarget, 0, trueColor ? GL_RGBA8 : GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  smoothFilter = _graphicQuality;
+  makeTexture(reinterpret_cast<const unsigned char *>(pixels), false, false);
   // The caller may change the array and poll it in again: opacity unknown.
   measureOpacity(nullptr, 0, 0, 0);
-  setTextureQuality(_graphicQuality);
-  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, GL_CLAMP);
-  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, GL_CLAMP);
   delete[] pixelBuffer;
   pixelBuffer = nullptr;
   return true;
@@ -291,13 +324,13 @@ void KGraphicGL::freePicture() {
   // read it again.
   pixelArray = nullptr;
   if (width <= 0) return;
+  batch::deletingTexture(textureName);
   glDeleteTextures(1, &textureName);
   if (static_cast<int32_t>(textureName) == _oldBindedText) _oldBindedText = -1;
   videoMemory -= videoBytes_;
   videoBytes_ = 0;
   width = 0;
   height = 0;
-  appliedFilter_ = -1;
   measureOpacity(nullptr, 0, 0, 0);
 }
 
@@ -305,6 +338,40 @@ float KGraphicGL::getWidth() { return width; }
 float KGraphicGL::getHeight() { return height; }
 
 // ---------------------------------------------------------------- textures
+
+namespace {
+// A texture build, an array picture, a grab and pollArray reset the current
+// matrix, the world view's model-view: a picture made in the middle of a
+// frame drops the world view's turn until the window sets it again.
+void resetCurrentMatrix() { batch::setView(batch::projection(), Matrix4::identity()); }
+} // namespace
+
+uint32_t KGraphicGL::targetFor(int w, int h) {
+  if (isSquarePow2(w, h)) return GL_TEXTURE_2D;
+  // Where the context has no rectangle textures (OpenGL ES, WebGL), a 2D
+  // texture of exactly the picture's size, clamped and without mipmaps,
+  // stands in: its coordinates are normalised like a square one's.
+  return batch::rectangleTextures() ? kRectangleTexture : GL_TEXTURE_2D;
+}
+
+void KGraphicGL::makeTexture(const unsigned char *texels, bool bgra, bool mayRepeat) {
+  const GLsizei tw = static_cast<GLsizei>(textureWidth), th = static_cast<GLsizei>(textureHeight);
+  glGenTextures(1, &textureName);
+  batch::bindForChange(textureTarget, textureName);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // OpenGL ES takes only unsized formats, and the same format as the
+  // texels'; every driver here gives them 8 bits a channel, as trueColor asks.
+  const GLenum format = bgra ? batch::kBGRA : GL_RGBA;
+  glTexImage2D(textureTarget, 0, batch::isES() ? format : GL_RGBA, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
+  const GLint wrap = mayRepeat && wrapAllowed && textureTarget == GL_TEXTURE_2D && isSquarePow2(tw, th)
+                         ? GL_REPEAT
+                         : GL_CLAMP_TO_EDGE;
+  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
+  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
+  // Complete at once: a filter without mipmaps.
+  batch::setFilter(textureTarget, textureName, smoothFilter);
+}
 
 bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, int &h) {
   w = h = 0;
@@ -319,6 +386,7 @@ bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, i
 }
 
 bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha) {
+  (void)trueColor; // see makeTexture
   if (!block) return false;
   int w, h;
   if (!checkBlock(block, length, w, h)) {
@@ -326,33 +394,28 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
     return false;
   }
   const int bpp = block[16];
-  glLoadIdentity();
-  glFlush();
+  resetCurrentMatrix();
   width = static_cast<float>(w);
   height = static_cast<float>(h);
   textureWidth = width;
   textureHeight = height;
   pow2Size = powerOfTwoFor(w, h);
-  glLoadIdentity();
-  glGenTextures(1, &textureName);
-  appliedFilter_ = -1;
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  textureTarget = isSquarePow2(w, h) ? GL_TEXTURE_2D : GL_TEXTURE_RECTANGLE_EXT;
-  if (textureTarget == GL_TEXTURE_2D) textureWidth = textureHeight = static_cast<float>(pow2Size);
+  textureTarget = static_cast<int32_t>(targetFor(w, h));
   originX = readLE16(block + 8);
   originY = readLE16(block + 10);
   pow2SizeF = static_cast<float>(pow2Size);
 
-  const size_t tw = static_cast<size_t>(textureWidth), th = static_cast<size_t>(textureHeight);
+  const size_t tw = static_cast<size_t>(w), th = static_cast<size_t>(h);
   pixelBuffer = new (std::nothrow) unsigned char[tw * th * 4]();
   if (!pixelBuffer) {
     delete[] block;
-    glDeleteTextures(1, &textureName);
     width = height = 0;
     return false;
   }
   const bool useMask = maskData && maskWidth_ == w && maskHeight_ == h;
   const int bytes = bpp / 8;
+  const bool bgra = batch::bgraTextures();
+  const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
   for (int j = 0; j < h; j++) {
     const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
     const unsigned char *mask = useMask ? maskData + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
@@ -364,142 +427,141 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
         if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
       } else {
         a = mask ? mask[x] : src[3];
-        if (!hasAlpha) a = 255;
       }
-      dst[0] = r;
+      // A texture without alpha reads as opaque everywhere: neither key nor
+      // mask shows.
+      if (!hasAlpha) a = 255;
+      dst[red] = r;
       dst[1] = g;
-      dst[2] = b;
+      dst[blue] = b;
       dst[3] = a;
     }
   }
   delete[] block;
-
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_RECTANGLE_EXT);
-  glEnable(textureTarget);
-  glBindTexture(textureTarget, textureName);
-  _oldBindedText = static_cast<int32_t>(textureName);
-  GLint internal = trueColor ? (hasAlpha ? GL_RGBA8 : GL_RGB8) : (hasAlpha ? GL_RGBA : GL_RGB);
-  glTexImage2D(textureTarget, 0, internal, static_cast<GLsizei>(tw), static_cast<GLsizei>(th), 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, pixelBuffer);
-  // Without an alpha channel the texture samples as opaque everywhere.
+  makeTexture(pixelBuffer, bgra, true);
   measureOpacity(pixelBuffer, tw * 4, w, h, !hasAlpha);
-  GLint wrap = textureTarget == GL_TEXTURE_2D && wrapAllowed ? GL_REPEAT : GL_CLAMP;
-  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
-  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
   delete[] pixelBuffer;
   pixelBuffer = nullptr;
   videoBytes_ = static_cast<int>(tw * th * (screenDepth / 8));
   videoMemory += videoBytes_;
-  setTextureQuality(smoothFilter);
   return true;
 }
 
-void KGraphicGL::applyFilter(bool smooth) {
-  // Each texture remembers its filter; only a change is sent to OpenGL.
-  int want = smooth ? 1 : 0;
-  if (appliedFilter_ == want) return;
-  GLint f = smooth ? GL_LINEAR : GL_NEAREST;
-  glTexParameteri(textureTarget, GL_TEXTURE_MAG_FILTER, f);
-  glTexParameteri(textureTarget, GL_TEXTURE_MIN_FILTER, f);
-  appliedFilter_ = want;
-}
-
 void KGraphicGL::setTextureQuality(bool smooth) {
+  // Taken by every blit that follows; the texture is set to it when they are drawn.
   smoothFilter = smooth;
-  if (width <= 0) return;
-  vexo_glBindTexture();
-  applyFilter(smooth);
 }
 
 void KGraphicGL::allowTextureWrap(bool allow) {
   wrapAllowed = allow;
   if (width <= 0) return;
-  vexo_glBindTexture();
-  GLint wrap = allow && textureTarget == GL_TEXTURE_2D ? GL_REPEAT : GL_CLAMP;
+  batch::bindForChange(textureTarget, textureName);
+  const bool square = isSquarePow2(static_cast<int>(textureWidth), static_cast<int>(textureHeight));
+  const GLint wrap = allow && textureTarget == GL_TEXTURE_2D && square ? GL_REPEAT : GL_CLAMP_TO_EDGE;
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
 }
 
 unsigned int KGraphicGL::vexo_glBindTexture() {
-  if (static_cast<int32_t>(textureName) == _oldBindedText) return textureName;
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_RECTANGLE_EXT);
-  glEnable(textureTarget);
-  glBindTexture(textureTarget, textureName);
+  batch::bindTexture(textureTarget, textureName);
   _oldBindedText = static_cast<int32_t>(textureName);
   return textureName;
 }
 
-namespace {
-// Blending as last sent to OpenGL, so that a run of blits sets it once:
-// -1 where unknown.
-struct BlendState {
-  int on = -1;
-  int source = -1, destination = -1;
-  int alphaTest = -1;
-};
-BlendState gBlend;
-// Tiles of the opacity table: 8x8 texels.
-const int kTileShift = 3;
-} // namespace
-
 void KGraphicGL::vexo_glUnbindTexture() {
+  batch::forgetState();
   _oldBindedText = -37;
-  gBlend = BlendState();
 }
 
 void KGraphicGL::selectTexture() {
-  glDisable(GL_TEXTURE_RECTANGLE_EXT);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, textureName);
+  // The caller draws after what the engine has gathered.
+  batch::flush();
+  batch::bindTexture(GL_TEXTURE_2D, textureName);
+  if (textureTarget == GL_TEXTURE_2D && width > 0) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
   // Recorded, so that later blits bind correctly.
   _oldBindedText = textureTarget == GL_TEXTURE_2D ? static_cast<int32_t>(textureName) : -1;
 }
 
 // ---------------------------------------------------------------- drawing
 
-// Blending with the picture's factors. Where a fragment of alpha 0 cannot
-// change the destination (source factor alpha or zero, destination factor
-// one minus alpha or one), such fragments are discarded before blending:
-// the same picture, with much less filling on a software rasteriser.
-void KGraphicGL::enableBlending() {
-  if (gBlend.on != 1) glEnable(GL_BLEND);
-  if (gBlend.source != srcBlend || gBlend.destination != dstBlend) glBlendFunc(srcBlend, dstBlend);
-  const int noOp = (srcBlend == GL_SRC_ALPHA || srcBlend == GL_ZERO) &&
-                   (dstBlend == GL_ONE_MINUS_SRC_ALPHA || dstBlend == GL_ONE);
-  if (gBlend.alphaTest != noOp) {
-    if (noOp) {
-      glEnable(GL_ALPHA_TEST);
-      glAlphaFunc(GL_GREATER, 0);
-    } else {
-      glDisable(GL_ALPHA_TEST);
-    }
+namespace {
+batch::State plainColourState(bool blending, unsigned short source, unsigned short destination) {
+  batch::State s;
+  if (blending) {
+    s.blending = true;
+    s.source = source;
+    s.destination = destination;
   }
-  gBlend.on = 1;
-  gBlend.source = srcBlend;
-  gBlend.destination = dstBlend;
-  gBlend.alphaTest = noOp;
+  return s;
 }
 
-void KGraphicGL::disableBlending() {
-  if (gBlend.on != 0) glDisable(GL_BLEND);
-  if (gBlend.alphaTest != 0) glDisable(GL_ALPHA_TEST);
-  gBlend.on = 0;
-  gBlend.alphaTest = 0;
+// The blit colour: the tint with `tintedAlpha`, or white with `alpha`.
+Colour blitColour(const KGraphicGL &g, float alpha, float tintedAlpha) {
+  return g.tintOn ? clamped(g.tintRed, g.tintGreen, g.tintBlue, tintedAlpha) : clamped(1, 1, 1, alpha);
 }
 
-void KGraphicGL::applyBlitColor(float alpha, float tintedAlpha) {
-  if (tintOn) glColor4f(tintRed, tintGreen, tintBlue, tintedAlpha);
-  else glColor4f(1, 1, 1, alpha);
+// Texture coordinates of the source rectangle's corners, in the order of
+// the quad's (top-left, bottom-left, bottom-right, top-right): texels for a
+// rectangle texture, 0..1 for a 2D one.
+void sourceCorners(const KGraphicGL &g, float x1, float y1, float x2, float y2, bool flipX, bool flipY, float (&s)[4],
+                   float (&t)[4]) {
+  float sl = flipX ? x2 : x1, sr = flipX ? x1 : x2;
+  float tt = flipY ? y2 : y1, tb = flipY ? y1 : y2;
+  if (static_cast<uint32_t>(g.textureTarget) != KGraphicGL::kRectangleTexture) {
+    sl /= g.textureWidth;
+    sr /= g.textureWidth;
+    tt /= g.textureHeight;
+    tb /= g.textureHeight;
+  }
+  s[0] = s[1] = sl;
+  s[2] = s[3] = sr;
+  t[0] = t[3] = tt;
+  t[1] = t[2] = tb;
 }
 
-void KGraphicGL::prepareBlit(float x1, float y1, float x2, float y2, float alpha, float tintedAlpha) {
-  applyBlitColor(alpha, tintedAlpha);
+void addQuad(const batch::State &state, const float (&x)[4], const float (&y)[4], const float (&s)[4],
+             const float (&t)[4], const Colour &c) {
+  batch::Vertex v[4];
+  for (int i = 0; i < 4; i++) v[i] = {x[i], y[i], s[i], t[i], c.r, c.g, c.b, c.a};
+  batch::addQuad(state, v);
+}
+
+// The textured quad of a source rectangle whose top-left corner is (X, Y)
+// in OpenGL's upward coordinates, w by h, then placed.
+void sourceQuad(const KGraphicGL &g, const batch::State &state, const Colour &c, const Turn &place, float x1,
+                float y1, float x2, float y2, float X, float Y, float w, float h, bool flipX, bool flipY) {
+  const float lx[4] = {X, X, X + w, X + w}, ly[4] = {Y, Y - h, Y - h, Y};
+  float x[4], y[4], s[4], t[4];
+  for (int i = 0; i < 4; i++) place.apply(lx[i], ly[i], x[i], y[i]);
+  sourceCorners(g, x1, y1, x2, y2, flipX, flipY, s, t);
+  addQuad(state, x, y, s, t, c);
+}
+
+// The same with whole-pixel corners: the size is truncated like the corner
+// (small whole numbers are exact as floats).
+void wholeSourceQuad(const KGraphicGL &g, const batch::State &state, const Colour &c, const Turn &place, float x1,
+                     float y1, float x2, float y2, int X, int Y, bool flipX, bool flipY) {
+  const int w = static_cast<int>(x2 - x1), h = static_cast<int>(y2 - y1);
+  sourceQuad(g, state, c, place, x1, y1, x2, y2, static_cast<float>(X), static_cast<float>(Y), static_cast<float>(w),
+             static_cast<float>(h), flipX, flipY);
+}
+} // namespace
+
+batch::State KGraphicGL::plainState(bool blending) const {
+  batch::State s = plainColourState(blending, srcBlend, dstBlend);
+  s.texture = textureName;
+  s.target = static_cast<uint32_t>(textureTarget);
+  s.smooth = smoothFilter;
+  return s;
+}
+
+batch::State KGraphicGL::blitState(float x1, float y1, float x2, float y2, float alpha, float pixels) const {
+  const batch::State blended = plainState(true);
   // Source alpha 1 everywhere with the usual factors gives the source itself.
   const bool usual = srcBlend == GL_SRC_ALPHA && dstBlend == GL_ONE_MINUS_SRC_ALPHA;
-  if (usual && (tintOn ? tintedAlpha : alpha) >= 1 && opaqueArea(x1, y1, x2, y2)) disableBlending();
-  else enableBlending();
+  if (!usual || alpha < 1 || !opaqueArea(x1, y1, x2, y2)) return blended;
+  if (pixels < kOpaquePixelsWorthACall && batch::continues(blended)) return blended;
+  return plainState(false);
 }
 
 void KGraphicGL::measureOpacity(const unsigned char *rgba, size_t stride, int w, int h, bool opaque) {
@@ -532,7 +594,7 @@ bool KGraphicGL::opaqueArea(float x1, float y1, float x2, float y2) const {
   int top = static_cast<int>(std::floor(std::min(y1, y2))), bottom = static_cast<int>(std::ceil(std::max(y1, y2)));
   // A smooth filter also samples the texels around the edge.
   if (smoothFilter) left--, top--, right++, bottom++;
-  // Texels outside the picture are transparent (or the clamp's border).
+  // Texels outside the picture are the edge's, whatever they are.
   if (left < 0 || top < 0 || right > static_cast<int>(width) || bottom > static_cast<int>(height) || left >= right ||
       top >= bottom)
     return false;
@@ -548,66 +610,13 @@ void KGraphicGL::setScreenSize(short w, short h, short depth) {
   screenWidth = w;
   screenHeight = h;
   screenDepth = depth;
-  glEnable(GL_TEXTURE_2D);
-  glShadeModel(GL_FLAT);
-}
-
-void KGraphicGL::texCoord(float s, float t) {
-  if (textureTarget == GL_TEXTURE_2D) glTexCoord2f(s / textureWidth, t / textureHeight);
-  else glTexCoord2f(s, t);
-}
-
-// One textured quad with whole-pixel corners; (X, Y) is its top-left corner
-// in OpenGL's upward coordinates.
-void KGraphicGL::GenericBlit(float x1, float y1, float x2, float y2, int X, int Y, bool flipX, bool flipY) {
-  vexo_glBindTexture();
-  // Whole pixels: the size is truncated like the corner (small whole numbers
-  // are exact as floats).
-  const int w = static_cast<int>(x2 - x1), h = static_cast<int>(y2 - y1);
-  GenericBlitF(x1, y1, x2, y2, static_cast<float>(X), static_cast<float>(Y), static_cast<float>(w),
-               static_cast<float>(h), flipX, flipY);
-}
-
-void KGraphicGL::GenericBlitF(float x1, float y1, float x2, float y2, float X, float Y, float w, float h, bool flipX,
-                              bool flipY) {
-  float sl = flipX ? x2 : x1, sr = flipX ? x1 : x2;
-  float tt = flipY ? y2 : y1, tb = flipY ? y1 : y2;
-  glBegin(GL_QUADS);
-  texCoord(sl, tt);
-  glVertex2f(X, Y);
-  texCoord(sl, tb);
-  glVertex2f(X, Y - h);
-  texCoord(sr, tb);
-  glVertex2f(X + w, Y - h);
-  texCoord(sr, tt);
-  glVertex2f(X + w, Y);
-  glEnd();
-}
-
-void KGraphicGL::genericStretchBlit(float x1, float y1, float x2, float y2, float X1, float Y1, float X2, float Y2,
-                                    bool flipX, bool flipY) {
-  vexo_glBindTexture();
-  float sl = flipX ? x2 : x1, sr = flipX ? x1 : x2;
-  float tt = flipY ? y2 : y1, tb = flipY ? y1 : y2;
-  int ix1 = static_cast<int>(X1), iy1 = static_cast<int>(Y1), ix2 = static_cast<int>(X2), iy2 = static_cast<int>(Y2);
-  glBegin(GL_QUADS);
-  texCoord(sl, tt);
-  glVertex2i(ix1, iy1);
-  texCoord(sl, tb);
-  glVertex2i(ix1, iy2);
-  texCoord(sr, tb);
-  glVertex2i(ix2, iy2);
-  texCoord(sr, tt);
-  glVertex2i(ix2, iy1);
-  glEnd();
 }
 
 void KGraphicGL::setBlitColor(float r, float g, float b, float a) {
-  auto clamp = [](float v) { return v >= 1 ? 1.0f : v <= 0 ? 0.0f : v; };
-  r = clamp(r);
-  g = clamp(g);
-  b = clamp(b);
-  a = clamp(a);
+  r = clamp01(r);
+  g = clamp01(g);
+  b = clamp01(b);
+  a = clamp01(a);
   tintOn = !(r == 1 && g == 1 && b == 1 && a == 1);
   tintRed = r;
   tintGreen = g;
@@ -641,67 +650,76 @@ void KGraphicGL::setHotSpot(short a, short b, short c, short d, short e, short f
 }
 
 void KGraphicGL::blitRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX, bool flipY) {
-  disableBlending();
-  GenericBlit(x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  wholeSourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX,
+                  toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
 }
 
 void KGraphicGL::blitRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX, bool flipY) {
-  disableBlending();
-  vexo_glBindTexture();
-  GenericBlitF(x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  sourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX, screenHeight - destY,
+             x2 - x1, y2 - y1, flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX,
                                bool flipY) {
-  setTextureQuality(smoothFilter);
-  prepareBlit(x1, y1, x2, y2, 1, tintAlpha);
-  GenericBlit(x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  gCurrentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, std::fabs((x2 - x1) * (y2 - y1))),
+                  gCurrentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
+                  flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect() {
-  prepareBlit(0, 0, width, height, 1, tintAlpha);
-  GenericBlit(0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false, false);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  gCurrentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(0, 0, width, height, gCurrentColour.a, width * height), gCurrentColour, Turn(),
+                  0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false,
+                  false);
 }
 
 void KGraphicGL::blitAlphaRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX,
                                 bool flipY) {
-  prepareBlit(x1, y1, x2, y2, 1, tintAlpha);
-  vexo_glBindTexture();
-  GenericBlitF(x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  gCurrentColour = blitColour(*this, 1, tintAlpha);
+  sourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, std::fabs((x2 - x1) * (y2 - y1))), gCurrentColour,
+             Turn(), x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
 }
 
-// The turned and zoomed family: with `fractional` the pivot offsets are not
-// truncated, with `alwaysTransform` the transform runs even at angle 0, zoom 1.
+// The turned and zoomed family: the corners turn by `angle` and zoom by
+// `zoom` about the pivot (cx, cy), measured from the source's top-left
+// corner. With `fractional` the pivot offsets are not truncated, with
+// `alwaysTransform` the pivot applies even at angle 0, zoom 1.
 void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, float destY, float angle, float zoom,
                         const FxColor &color, bool flipX, bool flipY, float cx, float cy, bool fractional,
                         bool alwaysTransform) {
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
+  _oldBindedText = static_cast<int32_t>(textureName);
   const float Y0 = fractional ? screenHeight - destY : static_cast<float>(toShort(screenHeight - destY));
   const bool transform = alwaysTransform || angle != 0 || zoom != 1;
-  if (transform) {
-    glTranslatef(destX + cx, Y0 - cy, 0);
-    if (angle != 0 || alwaysTransform) glRotatef(angle, 0, 0, 1);
-    if (zoom != 1 || alwaysTransform) glScalef(zoom, zoom, 1);
-  }
+  Turn place;
+  if (transform)
+    place = turned(destX + cx, Y0 - cy, angle != 0 || alwaysTransform ? angle : 0,
+                   zoom != 1 || alwaysTransform ? zoom : 1);
+  Colour colour = gCurrentColour;
+  batch::State state;
   if (color.blending) {
-    if (!fractional) setTextureQuality(smoothFilter);
-    prepareBlit(x1, y1, x2, y2, color.alpha, color.tintedAlpha);
+    colour = blitColour(*this, color.alpha, color.tintedAlpha);
+    state = blitState(x1, y1, x2, y2, colour.a, std::fabs((x2 - x1) * (y2 - y1) * zoom * zoom));
   } else {
-    disableBlending();
+    state = plainState(false);
   }
-  vexo_glBindTexture();
-  glPushMatrix();
   if (fractional) {
-    if (transform) GenericBlitF(x1, y1, x2, y2, -cx, cy, x2 - x1, y2 - y1, flipX, flipY);
-    else GenericBlitF(x1, y1, x2, y2, destX, Y0, x2 - x1, y2 - y1, flipX, flipY);
+    if (transform) sourceQuad(*this, state, colour, place, x1, y1, x2, y2, -cx, cy, x2 - x1, y2 - y1, flipX, flipY);
+    else sourceQuad(*this, state, colour, place, x1, y1, x2, y2, destX, Y0, x2 - x1, y2 - y1, flipX, flipY);
   } else {
-    if (transform) GenericBlit(x1, y1, x2, y2, static_cast<int>(-cx), static_cast<int>(cy), flipX, flipY);
-    else GenericBlit(x1, y1, x2, y2, static_cast<int>(destX), static_cast<int>(Y0), flipX, flipY);
+    if (transform)
+      wholeSourceQuad(*this, state, colour, place, x1, y1, x2, y2, static_cast<int>(-cx), static_cast<int>(cy), flipX,
+                      flipY);
+    else
+      wholeSourceQuad(*this, state, colour, place, x1, y1, x2, y2, static_cast<int>(destX), static_cast<int>(Y0), flipX,
+                      flipY);
   }
-  glPopMatrix();
-  if (color.blending) glColor4f(1, 1, 1, 1);
-  glPopMatrix();
+  if (color.blending) gCurrentColour = kWhite;
 }
 
 void KGraphicGL::blitAlphaRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle,
@@ -743,103 +761,92 @@ void KGraphicGL::blitAlphaRectFxCenterAdjust(float x1, float y1, float x2, float
 
 void KGraphicGL::stretchAlphaRect(float x1, float y1, float x2, float y2, float destX1, float destY1, float destX2,
                                   float destY2, float blend, float angle, bool flipX, bool flipY) {
-  prepareBlit(x1, y1, x2, y2, blend >= 0 ? blend : 1, blend * tintAlpha);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  const Colour colour = blitColour(*this, blend >= 0 ? blend : 1, blend * tintAlpha);
   const float X1 = destX1, Y1 = screenHeight - destY1, X2 = destX2, Y2 = screenHeight - destY2;
+  const batch::State state = blitState(x1, y1, x2, y2, colour.a, std::fabs((X2 - X1) * (Y1 - Y2)));
+  float x[4], y[4], s[4], t[4];
   if (angle != 0) {
+    // Turned about the destination's middle, the corners truncated first.
     const int w = static_cast<int>(X2 - X1), h = static_cast<int>(Y1 - Y2);
     const int u = w / 2, f = h / 2;
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslatef(static_cast<float>(static_cast<int>(X1) + u), static_cast<float>(static_cast<int>(Y1) - f), 0);
-    glRotatef(angle, 0, 0, 1);
-    genericStretchBlit(x1, y1, x2, y2, static_cast<float>(-u), static_cast<float>(f), static_cast<float>(w - u),
-                       static_cast<float>(f - h), flipX, flipY);
-    glPopMatrix();
+    const Turn place = turned(static_cast<float>(static_cast<int>(X1) + u),
+                                   static_cast<float>(static_cast<int>(Y1) - f), angle, 1);
+    const float lx[4] = {static_cast<float>(-u), static_cast<float>(-u), static_cast<float>(w - u),
+                         static_cast<float>(w - u)};
+    const float ly[4] = {static_cast<float>(f), static_cast<float>(f - h), static_cast<float>(f - h),
+                         static_cast<float>(f)};
+    for (int i = 0; i < 4; i++) place.apply(lx[i], ly[i], x[i], y[i]);
   } else {
-    genericStretchBlit(x1, y1, x2, y2, X1, Y1, X2, Y2, flipX, flipY);
+    const float ix1 = static_cast<float>(static_cast<int>(X1)), iy1 = static_cast<float>(static_cast<int>(Y1));
+    const float ix2 = static_cast<float>(static_cast<int>(X2)), iy2 = static_cast<float>(static_cast<int>(Y2));
+    const float lx[4] = {ix1, ix1, ix2, ix2}, ly[4] = {iy1, iy2, iy2, iy1};
+    for (int i = 0; i < 4; i++) x[i] = lx[i], y[i] = ly[i];
   }
-  glColor4f(1, 1, 1, 1);
+  sourceCorners(*this, x1, y1, x2, y2, flipX, flipY, s, t);
+  addQuad(state, x, y, s, t, colour);
+  gCurrentColour = kWhite;
 }
 
 void KGraphicGL::blitTiledRect(short destX, short destY, short w, short h, float repeat, float angle) {
-  disableBlending();
-  vexo_glBindTexture();
+  _oldBindedText = static_cast<int32_t>(textureName);
   const int hw = w / 2, hh = h / 2;
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glTranslatef(static_cast<float>(destX + hw), static_cast<float>(screenHeight - destY - hh), 0);
-  glRotatef(angle, 0, 0, 1);
-  glBegin(GL_QUADS);
-  glTexCoord2f(repeat, repeat);
-  glVertex2i(-hw, hh);
-  glTexCoord2f(repeat, 0);
-  glVertex2i(-hw, hh - h);
-  glTexCoord2f(0, 0);
-  glVertex2i(w - hw, hh - h);
-  glTexCoord2f(0, repeat);
-  glVertex2i(w - hw, hh);
-  glEnd();
-  glPopMatrix();
+  const Turn place =
+      turned(static_cast<float>(destX + hw), static_cast<float>(screenHeight - destY - hh), angle, 1);
+  const float lx[4] = {static_cast<float>(-hw), static_cast<float>(-hw), static_cast<float>(w - hw),
+                       static_cast<float>(w - hw)};
+  const float ly[4] = {static_cast<float>(hh), static_cast<float>(hh - h), static_cast<float>(hh - h),
+                       static_cast<float>(hh)};
+  // The tiles appear turned by half a turn, their coordinates as they are.
+  const float s[4] = {repeat, repeat, 0, 0}, t[4] = {repeat, 0, 0, repeat};
+  float x[4], y[4];
+  for (int i = 0; i < 4; i++) place.apply(lx[i], ly[i], x[i], y[i]);
+  addQuad(plainState(false), x, y, s, t, gCurrentColour);
 }
 
 void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, float sx3, float sy3, float sx4,
                                    float sy4, float dx1, float dy1, float dx2, float dy2, float dx3, float dy3,
                                    float dx4, float dy4) {
-  enableBlending();
-  applyBlitColor(1, tintAlpha);
-  vexo_glBindTexture();
-  glDisable(textureTarget == GL_TEXTURE_2D ? GL_TEXTURE_RECTANGLE_EXT : GL_TEXTURE_2D);
-  glEnable(textureTarget);
-  const float s[4][2] = {{sx1, sy1}, {sx2, sy2}, {sx3, sy3}, {sx4, sy4}};
-  const float d[4][2] = {{dx1, dy1}, {dx2, dy2}, {dx3, dy3}, {dx4, dy4}};
-  glBegin(GL_QUADS);
+  _oldBindedText = static_cast<int32_t>(textureName);
+  gCurrentColour = blitColour(*this, 1, tintAlpha);
+  const float sx[4] = {sx1, sx2, sx3, sx4}, sy[4] = {sy1, sy2, sy3, sy4};
+  const float dx[4] = {dx1, dx2, dx3, dx4}, dy[4] = {dy1, dy2, dy3, dy4};
+  const bool rectangle = static_cast<uint32_t>(textureTarget) == kRectangleTexture;
+  float x[4], y[4], s[4], t[4];
   for (int i = 0; i < 4; i++) {
-    texCoord(s[i][0], s[i][1]);
-    glVertex2i(static_cast<int>(d[i][0]), static_cast<int>(screenHeight - d[i][1]));
+    x[i] = static_cast<float>(static_cast<int>(dx[i]));
+    y[i] = static_cast<float>(static_cast<int>(screenHeight - dy[i]));
+    s[i] = rectangle ? sx[i] : sx[i] / textureWidth;
+    t[i] = rectangle ? sy[i] : sy[i] / textureHeight;
   }
-  glEnd();
+  addQuad(plainState(true), x, y, s, t, gCurrentColour);
 }
 
 void KGraphicGL::drawRect(float x1, float y1, float x2, float y2, float r, float g, float b, float a) {
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_RECTANGLE_EXT);
-  if (a != 1) {
-    enableBlending();
-    glColor4f(r, g, b, a);
-  } else {
-    disableBlending();
-    glColor3f(r, g, b);
-  }
-  const int X1 = static_cast<int>(x1), X2 = static_cast<int>(x2);
-  const int Y1 = static_cast<int>(screenHeight - y1), Y2 = static_cast<int>(screenHeight - y2);
-  glBegin(GL_QUADS);
-  glVertex2i(X1, Y1);
-  glVertex2i(X2, Y1);
-  glVertex2i(X2, Y2);
-  glVertex2i(X1, Y2);
-  glEnd();
+  const bool blending = a != 1;
+  const Colour colour = clamped(r, g, b, blending ? a : 1);
+  const float X1 = static_cast<float>(static_cast<int>(x1)), X2 = static_cast<float>(static_cast<int>(x2));
+  const float Y1 = static_cast<float>(static_cast<int>(screenHeight - y1));
+  const float Y2 = static_cast<float>(static_cast<int>(screenHeight - y2));
+  const float x[4] = {X1, X2, X2, X1}, y[4] = {Y1, Y1, Y2, Y2}, zero[4] = {0, 0, 0, 0};
+  addQuad(plainColourState(blending, srcBlend, dstBlend), x, y, zero, zero, colour);
   _oldBindedText = -1;
-  disableBlending();
-  glColor4f(1, 1, 1, 1);
+  gCurrentColour = kWhite;
 }
 
-void KGraphicGL::setLineWidth(short w) { glLineWidth(w); }
+void KGraphicGL::setLineWidth(short w) { batch::setLineWidth(w); }
 
 void KGraphicGL::drawLine(float x1, float y1, float x2, float y2, float r, float g, float b, float alphaStart,
                           float alphaEnd) {
-  enableBlending();
-  glShadeModel(GL_SMOOTH);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_RECTANGLE_EXT);
-  glBegin(GL_LINES);
-  glColor4f(r, g, b, alphaStart);
-  glVertex2i(toShort(x1), toShort(screenHeight - y1));
-  glColor4f(r, g, b, alphaEnd);
-  glVertex2i(toShort(x2), toShort(screenHeight - y2));
-  glEnd();
+  const Colour start = clamped(r, g, b, alphaStart), end = clamped(r, g, b, alphaEnd);
+  const batch::Vertex ends[2] = {
+      {static_cast<float>(toShort(x1)), static_cast<float>(toShort(screenHeight - y1)), 0, 0, start.r, start.g,
+       start.b, start.a},
+      {static_cast<float>(toShort(x2)), static_cast<float>(toShort(screenHeight - y2)), 0, 0, end.r, end.g, end.b,
+       end.a}};
+  batch::addLine(plainColourState(true, srcBlend, dstBlend), ends);
   _oldBindedText = -1;
-  glShadeModel(GL_FLAT);
-  glColor4f(1, 1, 1, 1);
+  gCurrentColour = kWhite;
 }
 
 void KGraphicGL::plotPixel(float x, float y, float r, float g, float b, float a) { drawLine(x, y, x + 1, y, r, g, b, a, a); }
@@ -850,7 +857,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   const int W = screenWidth, H = screenHeight;
   if (W <= 0 || H <= 0) return false;
   const unsigned int P = powerOfTwoFor(W, H);
-  const bool rect = KWindowGL::hasRectangleText;
+  const bool rect = KWindowGL::hasRectangleText && batch::rectangleTextures();
   const size_t tw = rect ? W : P, th = rect ? H : P;
   std::vector<unsigned char> readBuffer, textureBuffer;
   try {
@@ -859,42 +866,38 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   } catch (const std::bad_alloc &) {
     return false;
   }
-  const int bottom = platform::selectReadBuffer(!back);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, bottom, W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
-  platform::endRead();
+  if (back) {
+    // What is gathered belongs to the frame being read.
+    batch::flush();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
+  } else if (!shownframe::read(readBuffer) || readBuffer.size() != static_cast<size_t>(W) * H * 4) {
+    // No frame shown was kept yet (from now on every one is).
+    return false;
+  }
+  const bool bgra = batch::bgraTextures();
+  const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
   for (int y = 0; y < H; y++) {
     const unsigned char *src = &readBuffer[static_cast<size_t>(H - 1 - y) * W * 4];
     unsigned char *dst = &textureBuffer[static_cast<size_t>(y) * tw * 4];
     for (int x = 0; x < W; x++) {
       long r = src[x * 4], g = src[x * 4 + 1], b = src[x * 4 + 2];
       if (pixelCallback) pixelCallback(x, y, &r, &g, &b);
-      dst[x * 4] = static_cast<unsigned char>(r & 0xFF);
+      dst[x * 4 + red] = static_cast<unsigned char>(r & 0xFF);
       dst[x * 4 + 1] = static_cast<unsigned char>(g & 0xFF);
-      dst[x * 4 + 2] = static_cast<unsigned char>(b & 0xFF);
+      dst[x * 4 + blue] = static_cast<unsigned char>(b & 0xFF);
+      dst[x * 4 + 3] = 255; // a grab has no alpha
     }
   }
   // The texture held before is released, not leaked.
   freePicture();
-  textureTarget = rect ? GL_TEXTURE_RECTANGLE_EXT : GL_TEXTURE_2D;
+  textureTarget = static_cast<int32_t>(rect ? kRectangleTexture : GL_TEXTURE_2D);
   textureWidth = static_cast<float>(tw);
   textureHeight = static_cast<float>(th);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_RECTANGLE_EXT);
-  glEnable(textureTarget);
-  glLoadIdentity();
-  glGenTextures(1, &textureName);
-  glBindTexture(textureTarget, textureName);
-  _oldBindedText = static_cast<int32_t>(textureName);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(textureTarget, 0, GL_RGB, static_cast<GLsizei>(tw), static_cast<GLsizei>(th), 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, textureBuffer.data());
-  measureOpacity(nullptr, 0, W, H, true);
-  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, GL_CLAMP);
-  glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, GL_CLAMP);
+  resetCurrentMatrix();
   // The grab is complete at once: its filter is set here, not at the first blit.
-  appliedFilter_ = -1;
-  applyFilter(smoothFilter);
+  makeTexture(textureBuffer.data(), bgra, false);
+  measureOpacity(nullptr, 0, W, H, true);
   width = static_cast<float>(W);
   height = static_cast<float>(H);
   pow2SizeF = static_cast<float>(P);
@@ -913,12 +916,9 @@ void KGraphicGL::blitFromBackToBack(short, short, short, short, short, short) {}
 
 void KGraphicGL::pollArray() {
   if (!pixelArray || width <= 0) return;
-  glLoadIdentity();
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_RECTANGLE_EXT);
-  glEnable(textureTarget);
-  _oldBindedText = -1;
-  vexo_glBindTexture();
+  resetCurrentMatrix();
+  batch::bindForChange(textureTarget, textureName);
+  _oldBindedText = static_cast<int32_t>(textureName);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(textureTarget, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGBA,
                   GL_UNSIGNED_BYTE, pixelArray);

@@ -6,15 +6,21 @@
 
 #include "KGraphic.h"
 
+namespace batch {
+struct State;
+}
+
 /// The OpenGL picture. A picture of a square power-of-two size of at least
 /// 4 is a GL_TEXTURE_2D texture; any other size a rectangle texture of
-/// exactly its size. Loading decodes the file into a raw picture block (an
-/// 18-byte TGA-style header, then pixels B, G, R[, A], bottom row first),
-/// which buildGLTexture turns into the texture.
+/// exactly its size, or, on a context without rectangle textures (OpenGL
+/// ES, WebGL), a 2D texture of exactly its size. Loading decodes the file
+/// into a raw picture block (an 18-byte TGA-style header, then pixels B, G,
+/// R[, A], bottom row first), which buildGLTexture turns into the texture.
+/// Blits are gathered with the engine's other drawing and drawn in runs
+/// (see QuadBatch.h): what they draw is the same, in call order.
 class KGraphicGL : public KGraphic {
 public:
-  /// OpenGL's rectangle texture target (GL_TEXTURE_RECTANGLE_EXT), which
-  /// the system headers may not name.
+  /// OpenGL's rectangle texture target, which the ES headers do not name.
   static constexpr unsigned int kRectangleTexture = 0x84F5;
   KGraphicGL();
   ~KGraphicGL() override;
@@ -82,10 +88,11 @@ public:
   /// at least 24 bits per pixel, a positive size, and (for 24 and 32 bits)
   /// every pixel the header promises. Gives the size.
   static bool checkBlock(const unsigned char *block, size_t length, int &width, int &height);
-  /// Binds the texture unless the bound-texture cache says it is bound.
+  /// Binds the texture (on unit 0) and records it in the bound-texture cache.
   unsigned int vexo_glBindTexture();
-  /// Forgets what the engine knows of OpenGL's state (the bound texture,
-  /// blending): call it after drawing with OpenGL directly.
+  /// Draws what the engine has gathered and forgets what it knows of
+  /// OpenGL's state (the bound texture, the program, blending): call it
+  /// before and after drawing with OpenGL directly.
   static void vexo_glUnbindTexture();
 
   /// Reads and decodes a picture file into a raw picture block (new[]), or null.
@@ -125,27 +132,27 @@ public:
 
 private:
   unsigned char *blockFromDecoded(size_t &length);
-  void GenericBlit(float x1, float y1, float x2, float y2, int X, int Y, bool flipX, bool flipY);
-  void GenericBlitF(float x1, float y1, float x2, float y2, float X, float Y, float w, float h, bool flipX,
-                    bool flipY);
-  void genericStretchBlit(float x1, float y1, float x2, float y2, float X1, float Y1, float X2, float Y2, bool flipX,
-                          bool flipY);
-  void texCoord(float s, float t);
-  void enableBlending();
-  static void disableBlending();
-  /// The blit colour: the tint with `tintedAlpha`, or white with `alpha`.
-  void applyBlitColor(float alpha, float tintedAlpha);
-  /// Colour and blending for a blit of the source (x1, y1)-(x2, y2): blending
-  /// is left off where it cannot change a pixel (an opaque part drawn
-  /// opaquely with the usual factors).
-  void prepareBlit(float x1, float y1, float x2, float y2, float alpha, float tintedAlpha);
+  /// The texture target for a picture of that size.
+  static uint32_t targetFor(int width, int height);
+  /// Makes the texture of textureTarget, textureWidth by textureHeight,
+  /// from texels top row first, B, G, R, A when `bgra` (see
+  /// batch::bgraTextures), else R, G, B, A; `mayRepeat` lets a square
+  /// power-of-two texture repeat when wrapping is allowed.
+  void makeTexture(const unsigned char *texels, bool bgra, bool mayRepeat);
+  /// How this picture's quads are drawn: with its texture and filter,
+  /// blended by its alpha mode or not at all.
+  batch::State plainState(bool blending) const;
+  /// The same for a blit of the source (x1, y1)-(x2, y2) of colour alpha
+  /// `alpha` covering `pixels` pixels: blending is left off where it cannot
+  /// change a pixel (an opaque part drawn opaquely with the usual factors),
+  /// unless the blit is small and joins a blended run.
+  batch::State blitState(float x1, float y1, float x2, float y2, float alpha, float pixels) const;
   /// Records which 8x8 tiles of the picture (RGBA rows, `stride` bytes
   /// apart) hold a pixel that is not fully opaque; `opaque` marks it all
   /// opaque, null `rgba` all unknown.
   void measureOpacity(const unsigned char *rgba, size_t stride, int w, int h, bool opaque = false);
   /// Whether every texel a blit of (x1, y1)-(x2, y2) may sample is opaque.
   bool opaqueArea(float x1, float y1, float x2, float y2) const;
-  void applyFilter(bool smooth);
   /// The turned and zoomed blits. The pivot (pivotX, pivotY) is measured from
   /// the source's top-left corner; with `blending` the colour has `alpha`
   /// (white) or `tintedAlpha` (the tint).
@@ -163,8 +170,7 @@ private:
   int decodedWidth_, decodedHeight_;
   // Alpha mask of loadPictureWithMask and its size.
   int maskWidth_, maskHeight_;
-  int videoBytes_;       // what this texture added to videoMemory
-  int appliedFilter_;    // filter last set on this texture: -1 unknown, 0 nearest, 1 linear
+  int videoBytes_; // what this texture added to videoMemory
   // A summed-area table over the picture's 8x8 tiles, (columns + 1) x
   // (rows + 1): how many tiles above and left of each corner hold a pixel
   // that is not fully opaque. Empty when unknown.

@@ -1,7 +1,5 @@
 #include "KWindowGL.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -11,6 +9,10 @@
 #include "KGraphicGL.h"
 #include "KInput.h"
 #include "KMiscTools.h"
+#include "Matrix4.h"
+#include "OpenGL.h"
+#include "QuadBatch.h"
+#include "ShownFrame.h"
 #include "platform/PictureCodec.h"
 #include "platform/Platform.h"
 
@@ -58,6 +60,7 @@ KWindowGL::~KWindowGL() {
   eventCallback = nullptr;
   vexoEventCallback = nullptr;
   KInput::showPointer();
+  stopDrawing();
   platform::closeWindow();
   platform::closeControllers();
   fullScreen = false;
@@ -107,6 +110,7 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
     KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
     return false;
   }
+  if (!startDrawing(width, height)) return false;
   followTheDisplay();
   KGraphicGL::setScreenSize(width, height, depth);
   detectCaps();
@@ -114,8 +118,26 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   return true;
 }
 
+bool KWindowGL::startDrawing(int width, int height) {
+  std::string log;
+  if (!batch::start(log)) {
+    // A driver that cannot build the drawing program cannot show anything.
+    KMiscTools::messageBox("could not set up OpenGL drawing", log.c_str());
+    return false;
+  }
+  shownframe::start(width, height);
+  return true;
+}
+
+void KWindowGL::stopDrawing() {
+  if (!batch::started() || !platform::makeContextCurrent()) return;
+  shownframe::stop();
+  batch::stop();
+}
+
 bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
-  if (!platform::windowOpen()) {
+  const bool opened = !platform::windowOpen();
+  if (opened) {
     if (!platform::openWindow(title, 0, 0, width, height, depthBuffer)) return false;
     created_ = true;
     platform::showWindow();
@@ -126,6 +148,7 @@ bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
     platform::setFullScreen(false, width, height, 0);
     return false;
   }
+  if (opened && !startDrawing(width, height)) return false;
   KGraphicGL::setScreenSize(width, height, depth);
   detectCaps();
   window = nullptr;
@@ -198,32 +221,27 @@ void KWindowGL::enumerateDisplays(bool (*callback)(KDisplay *)) {
 
 void KWindowGL::detectCaps() {
   const char *ext = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
-  // Mesa names the same extension ARB; all three give GL_TEXTURE_RECTANGLE.
-  if (ext && (std::strstr(ext, "GL_EXT_texture_rectangle") || std::strstr(ext, "GL_NV_texture_rectangle") ||
-              std::strstr(ext, "GL_ARB_texture_rectangle")))
+  // Mesa names the same extension ARB; all three give the rectangle target,
+  // which the engine's program reads only where it could be built for it.
+  if (ext && batch::rectangleTextures() &&
+      (std::strstr(ext, "GL_EXT_texture_rectangle") || std::strstr(ext, "GL_NV_texture_rectangle") ||
+       std::strstr(ext, "GL_ARB_texture_rectangle")))
     hasRectangleText = true;
 }
 
 void KWindowGL::doGammaAdjustment() {
   setDefaultWorldView();
-  glDisable(GL_TEXTURE_2D);
-  glDisable(KGraphicGL::kRectangleTexture);
-  glDisable(GL_ALPHA_TEST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   float a = 1 - gamma;
   if (a < 0) a = 0;
-  glColor4f(0, 0, 0, a);
-  glBegin(GL_QUADS);
-  glVertex2i(0, _windowHeight);
-  glVertex2i(_windowWidth, _windowHeight);
-  glVertex2i(_windowWidth, 0);
-  glVertex2i(0, 0);
-  glEnd();
-  glDisable(GL_BLEND);
-  glColor4f(1, 1, 1, 1);
-  // Drawn with OpenGL directly: the pictures' record of its state is stale.
-  KGraphicGL::vexo_glUnbindTexture();
+  batch::State state;
+  state.blending = true;
+  state.source = GL_SRC_ALPHA;
+  state.destination = GL_ONE_MINUS_SRC_ALPHA;
+  const float w = _windowWidth, h = _windowHeight;
+  const batch::Vertex corners[4] = {
+      {0, h, 0, 0, 0, 0, 0, a}, {0, 0, 0, 0, 0, 0, 0, a}, {w, 0, 0, 0, 0, 0, 0, a}, {w, h, 0, 0, 0, 0, 0, a}};
+  batch::addQuad(state, corners);
+  KGraphicGL::_oldBindedText = -1;
 }
 
 // ---------------------------------------------------------------- frames
@@ -235,22 +253,20 @@ void KWindowGL::setDefaultWorldView() {
 
 void KWindowGL::setWorldView(float translateX, float translateY, float rotation, float zoom, bool clearWorld) {
   const int w = _windowWidth, h = _windowHeight;
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, w, 0, h, -100, 100);
-  glMatrixMode(GL_MODELVIEW);
-  if (clearWorld) {
-    glClearColor(clearRed, clearGreen, clearBlue, clearAlpha);
-    glClear(GL_COLOR_BUFFER_BIT);
-  }
-  glLoadIdentity();
-  glTranslatef(static_cast<float>(w / 2), static_cast<float>(h / 2), 0);
-  glRotatef(rotation, 0, 0, 1);
-  glScalef(zoom, zoom, 0);
-  glTranslatef(static_cast<float>(-(w / 2)), static_cast<float>(-(h / 2)), 0);
-  if (zoom != 0) glTranslatef(translateX / zoom, translateY / zoom, 0);
+  const Matrix4 projection =
+      Matrix4::ortho(0, static_cast<float>(w), 0, static_cast<float>(h), -100, 100);
+  // Turned and zoomed about the middle of the game area; the translation is
+  // in screen pixels whatever the zoom, and turns with the turn.
+  Matrix4 view = Matrix4::identity();
+  view.translate(static_cast<float>(w / 2), static_cast<float>(h / 2), 0);
+  view.rotateZ(rotation);
+  view.scale(zoom, zoom, 0);
+  view.translate(static_cast<float>(-(w / 2)), static_cast<float>(-(h / 2)), 0);
+  if (zoom != 0) view.translate(translateX / zoom, translateY / zoom, 0);
+  batch::setView(projection, view);
+  if (clearWorld) batch::clear(clearRed, clearGreen, clearBlue, clearAlpha);
   glDisable(GL_DEPTH_TEST);
-  glViewport(0, platform::gameAreaBottom(), w, h);
+  batch::setViewport(0, platform::gameAreaBottom(), w, h);
   glDisable(GL_DITHER);
 }
 
@@ -264,10 +280,8 @@ void KWindowGL::setClearColor(float r, float g, float b, float a) {
 
 void KWindowGL::setClipping(long x1, long y1, long x2, long y2) {
   // The box's lower edge in OpenGL's upward coordinates is the game's y2.
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(static_cast<GLint>(x1), static_cast<GLint>(platform::gameAreaBottom() + _windowHeight - y2),
-            static_cast<GLsizei>(x2 - x1),
-            static_cast<GLsizei>(y2 - y1));
+  batch::setScissor(true, static_cast<int>(x1), static_cast<int>(platform::gameAreaBottom() + _windowHeight - y2),
+                    static_cast<int>(x2 - x1), static_cast<int>(y2 - y1));
 }
 
 void KWindowGL::setMaxFrameRate(long fps) {
@@ -309,14 +323,18 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
   }
   platform::makeContextCurrent();
   if (gamma < 1) doGammaAdjustment();
+  batch::flush();
+  const platform::Placement placement = platform::placeGameArea();
   const uint64_t period = static_cast<uint64_t>(frameTime) * 1000;
   if (pacer_.period() != period) pacer_.setPeriod(period);
   // A frame whose presentation would hold the game back is not shown: the
   // game keeps its own pace on a display slower than it.
   if (pacer_.shouldShow(platform::microseconds())) {
+    shownframe::present(placement);
     platform::swapBuffers();
     pacer_.shown(platform::microseconds());
   }
+
   processEvents();
   if (frameTime != 0) {
     // Wait in the event queue rather than spinning a core.
@@ -470,10 +488,10 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
   } catch (const std::bad_alloc &) {
     return false;
   }
-  const int bottom = platform::selectReadBuffer(false);
+  // What is gathered belongs to the frame being saved.
+  batch::flush();
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, bottom, W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-  platform::endRead();
+  glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   // R, G, B, A bytes become B, G, R, A.
   for (uint32_t &p : pixels) p = (p & 0xFF00FF00u) | ((p & 0xFF) << 16) | ((p >> 16) & 0xFF);
   if (width <= 0) width = W;

@@ -6,8 +6,9 @@
 #include "KWindow.h"
 
 /// The OpenGL game window on the platform layer: one window with one
-/// OpenGL context (kept across full-screen switches, so textures survive),
-/// the frame cap, and the window's event handling.
+/// OpenGL context, desktop or ES (kept across full-screen switches, so
+/// textures survive), the world view, the frame cap, and the window's event
+/// handling.
 class KWindowGL : public KWindow {
 public:
   KWindowGL();
@@ -92,6 +93,11 @@ public:
 
 private:
   void init(bool depth);
+  /// The engine's drawing in a fresh context: its program and buffers, the
+  /// texture that keeps the frame shown. False, said in a message box, when
+  /// the driver cannot build them.
+  bool startDrawing(int width, int height);
+  void stopDrawing();
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
   bool created_;

@@ -1,11 +1,13 @@
-// Real OpenGL through SDL's offscreen driver: pictures become textures and
-// blits land where they should; pixels are read back.
+// Real OpenGL through SDL's offscreen driver, on the context ZUNK_GL asks
+// for (desktop OpenGL, or OpenGL ES 2 with ZUNK_GL=es2): pictures become
+// textures and blits land where they should; pixels are read back.
 
 #include <gtest/gtest.h>
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <iterator>
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
@@ -17,6 +19,9 @@
 #include "KMiscTools.h"
 #include "KVexo.h"
 #include "KWindowGL.h"
+#include "OpenGL.h"
+#include "QuadBatch.h"
+#include "Shaders.h"
 #include "platform/PictureCodec.h"
 #include "platform/Platform.h"
 
@@ -32,6 +37,10 @@ class Graphics : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     platform::setMessageHook([](const char *, const char *) {});
+    openWindow();
+  }
+  static void openWindow() {
+    delete gWindow;
     gWindow = static_cast<KWindowGL *>(KVexo::createKWindow(K_OPENGL, false));
     ASSERT_TRUE(gWindow->createGameWindow(320, 480, -1, true, "Zunk test"));
   }
@@ -44,10 +53,10 @@ protected:
     gWindow->setClearColor(0, 0, 0, 1);
     gWindow->setWorldView(0, 0, 0, 1, true);
   }
-  // Game coordinates, y downward.
+  // Game coordinates, y downward; what is gathered is drawn first.
   Pixel at(int x, int y) {
     unsigned char p[4];
-    glReadBuffer(GL_BACK);
+    batch::flush();
     glReadPixels(x, platform::gameAreaBottom() + 480 - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
   }
@@ -137,17 +146,24 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
     b[16] = static_cast<unsigned char>(bpp);
     return std::make_pair(b, len);
   };
+  // Other sizes are rectangle textures where the context has them (desktop
+  // OpenGL), 2D textures of exactly their size elsewhere (ES).
+  const int32_t other = batch::rectangleTextures() ? KGraphicGL::kRectangleTexture : GL_TEXTURE_2D;
+  EXPECT_EQ(batch::rectangleTextures(), !batch::isES());
   KGraphicGL g;
   auto b = block(256, 256, 32);
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
   EXPECT_EQ(g.textureTarget, GL_TEXTURE_2D);
+  EXPECT_FLOAT_EQ(g.textureWidth, 256);
   b = block(320, 480, 32);
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
-  EXPECT_EQ(g.textureTarget, KGraphicGL::kRectangleTexture);
+  EXPECT_EQ(g.textureTarget, other);
   EXPECT_FLOAT_EQ(g.textureWidth, 320);
+  EXPECT_FLOAT_EQ(g.textureHeight, 480);
+  EXPECT_EQ(g.pow2Size, 512u);
   b = block(2, 2, 24);
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
-  EXPECT_EQ(g.textureTarget, KGraphicGL::kRectangleTexture);
+  EXPECT_EQ(g.textureTarget, other);
   KGraphicGL h;
   b = block(8, 8, 16);
   EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true));
@@ -250,24 +266,34 @@ TEST_F(Graphics, AGrabReplacesTheTextureItHad) {
   for (int i = 0; i < 3; i++) ASSERT_TRUE(g.grabBackBuffer(nullptr));
   EXPECT_EQ(KGraphicGL::videoMemory, once);
   g.freePicture();
+  g.grabFrontBuffer(); // asks for the frames shown to be kept
+  gWindow->flipBackBuffer(false, true);
   ASSERT_TRUE(g.grabFrontBuffer());
   EXPECT_EQ(KGraphicGL::videoMemory, once);
 }
 
 TEST_F(Graphics, TheFrontBufferHoldsTheFrameLastShown) {
-  // A frame at scale 1 is shown as drawn, with no copy: the first read finds
-  // only the window's own front buffer (on this single-buffered test surface,
-  // the frame being drawn). From then on every swap keeps the frame it shows.
+  // A frame at scale 1 is shown as drawn, with no copy, and nothing reads
+  // the front buffer (OpenGL ES has no such read): the first grab finds no
+  // frame kept, says so and leaves the picture as it was. From then on every
+  // flip keeps the frame it shows.
+  openWindow();
+  std::vector<uint32_t> red(16, 0xFF0000FFu);
   KGraphicGL first;
-  ASSERT_TRUE(first.grabFrontBuffer());
+  ASSERT_TRUE(first.makePictureFromArray(red.data(), 4, 4, true, false));
+  gWindow->flipBackBuffer(false, true);
+  EXPECT_FALSE(first.grabFrontBuffer());
+  EXPECT_FLOAT_EQ(first.getWidth(), 4);
   const int blues[3] = {0, 255, 0};
   for (int blue : blues) {
     KGraphicGL g;
+    gWindow->setWorldView(0, 0, 0, 1, true);
     g.drawRect(0, 0, 320, 480, (255 - blue) / 255.0f, 0, blue / 255.0f, 1);
-    platform::swapBuffers();
+    gWindow->flipBackBuffer(false, true);
     g.drawRect(0, 0, 320, 480, 0, 1, 0, 1); // the next frame, not shown yet
     KGraphicGL grab;
     ASSERT_TRUE(grab.grabFrontBuffer());
+    EXPECT_FLOAT_EQ(grab.getWidth(), 320);
     gWindow->setWorldView(0, 0, 0, 1, true);
     grab.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
     expectColour(at(5, 5), 255 - blue, 0, blue, "the frame last shown");
@@ -440,31 +466,223 @@ TEST_F(Graphics, FullScreenKeepsTexturesAndTheFrameCapHolds) {
 // Parts of a picture that are opaque everywhere a blit can sample are drawn
 // without blending (the same pixels, less work); a part that reaches a
 // translucent texel, or a smooth filter's neighbours of one, still blends.
+// A small opaque part joins a blended run rather than costing a draw call.
 TEST_F(Graphics, OpaquePartsOfAPictureDrawWithoutBlending) {
   Scratch scratch;
-  std::vector<unsigned char> rgba(16 * 16 * 4, 200);
+  std::vector<unsigned char> rgba(128 * 128 * 4, 200);
   for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
-  rgba[(12 * 16 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
+  rgba[(12 * 128 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
   const std::string path = scratch.dir + "/part.png";
-  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 16, 16, rgba.data()));
+  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 128, 128, rgba.data()));
   KGraphicGL g;
   ASSERT_TRUE(g.loadPicture(path.c_str(), true, true));
   g.setTextureQuality(false);
-  auto blends = [&](float x1, float y1, float x2, float y2, float alpha) {
+  // Each blit starts a run of its own unless said otherwise.
+  auto blends = [&](float x1, float y1, float x2, float y2, float alpha, bool alone = true) {
+    if (alone) batch::flush();
     g.blitAlphaRectFx(x1, y1, x2, y2, 0, 0, 0, 1, alpha, false, false, 0, 0);
-    return glIsEnabled(GL_BLEND) == GL_TRUE;
+    const batch::State *run = batch::gathering();
+    return run && run->blending;
   };
   EXPECT_FALSE(blends(0, 0, 8, 8, 1));
   EXPECT_FALSE(blends(0, 0, 16, 8, 1)); // the whole width, above the translucent tile
   EXPECT_TRUE(blends(0, 0, 8, 8, 0.5f)); // faded
   EXPECT_TRUE(blends(8, 8, 16, 16, 1));  // the translucent texel inside
-  EXPECT_TRUE(blends(0, 0, 17, 8, 1));   // past the picture's edge
+  EXPECT_TRUE(blends(0, 0, 129, 8, 1));  // past the picture's edge
   g.setAlphaMode(4);                     // additive: never the source alone
   EXPECT_TRUE(blends(0, 0, 8, 8, 1));
   g.setAlphaMode(1);
+  // After a blended blit, a small opaque one joins its run; a large one is
+  // drawn apart, unblended.
+  EXPECT_TRUE(blends(8, 8, 16, 16, 1));
+  const uint64_t calls = batch::counts().drawCalls;
+  EXPECT_TRUE(blends(0, 0, 8, 8, 1, false));
+  EXPECT_EQ(batch::counts().drawCalls, calls);
+  EXPECT_FALSE(blends(16, 16, 128, 128, 1, false));
+  EXPECT_EQ(batch::counts().drawCalls, calls + 1);
   g.setTextureQuality(true);
   EXPECT_TRUE(blends(1, 1, 8, 8, 1)); // a smooth filter samples outside the picture at the edge
   EXPECT_FALSE(blends(1, 1, 7, 7, 1));
   g.setBlitColor(1, 1, 1, 0.5f);
   EXPECT_TRUE(blends(1, 1, 7, 7, 1)); // a translucent tint
+}
+
+// The context is the kind asked for: ZUNK_GL=es2 gives OpenGL ES, and the
+// engine speaks GLSL ES to it; otherwise desktop OpenGL.
+TEST_F(Graphics, TheContextIsTheKindAskedFor) {
+  const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
+  ASSERT_NE(version, nullptr);
+  std::printf("GL_VERSION %s\n", version);
+  RecordProperty("GL_VERSION", version);
+  const bool es = std::string(version).rfind("OpenGL ES", 0) == 0;
+  EXPECT_EQ(es, platform::askedContextKind() == platform::ContextKind::ES2);
+  EXPECT_EQ(es, platform::contextKind() == platform::ContextKind::ES2);
+  EXPECT_EQ(es, batch::isES());
+}
+
+namespace {
+struct Source {
+  std::string name, text;
+};
+// Every program's shaders in both dialects, named as glslangValidator tells
+// their stage.
+std::vector<Source> allSources() {
+  std::vector<Source> all;
+  for (shaders::Dialect d : {shaders::Dialect::Desktop, shaders::Dialect::ES}) {
+    const std::string dialect = d == shaders::Dialect::ES ? "es" : "desktop";
+    all.push_back({dialect + ".vert", shaders::vertexSource(d)});
+    all.push_back({dialect + "-2d.frag", shaders::fragmentSource(d, shaders::Sampler::Texture2D)});
+    all.push_back({dialect + "-colour.frag", shaders::fragmentSource(d, shaders::Sampler::None)});
+    if (d == shaders::Dialect::Desktop)
+      all.push_back({dialect + "-rectangle.frag", shaders::fragmentSource(d, shaders::Sampler::Rectangle)});
+  }
+  return all;
+}
+} // namespace
+
+// The driver builds the program in the context's own dialect, and a desktop
+// context that also speaks GLSL ES 1.00 builds the ES one: both dialects
+// compile on the ES run and the desktop run together.
+TEST_F(Graphics, TheShadersCompileInBothDialects) {
+  const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+  const bool speaksES = batch::isES() || (extensions && std::strstr(extensions, "GL_ARB_ES2_compatibility"));
+  std::vector<shaders::Dialect> dialects;
+  if (!batch::isES()) dialects.push_back(shaders::Dialect::Desktop);
+  if (speaksES) dialects.push_back(shaders::Dialect::ES);
+  for (shaders::Dialect d : dialects)
+    for (shaders::Sampler sampler : {shaders::Sampler::Texture2D, shaders::Sampler::None, shaders::Sampler::Rectangle}) {
+      if (sampler == shaders::Sampler::Rectangle && (d == shaders::Dialect::ES || !batch::rectangleTextures()))
+        continue;
+      shaders::Program program;
+      std::string log;
+      EXPECT_TRUE(shaders::build(d, sampler, program, log)) << log;
+      EXPECT_NE(program.view, -1);
+      EXPECT_EQ(program.picture == -1, sampler == shaders::Sampler::None);
+      shaders::release(program);
+    }
+  // A program that does not compile is reported with the driver's words.
+  batch::forgetState();
+  std::string log;
+  shaders::Program broken;
+  EXPECT_FALSE(shaders::build(batch::isES() ? shaders::Dialect::Desktop : shaders::Dialect::ES,
+                              shaders::Sampler::Rectangle, broken, log));
+  EXPECT_FALSE(log.empty());
+  EXPECT_EQ(broken.id, 0u);
+  batch::forgetState();
+}
+
+// The same sources through the reference compiler, where Debian's
+// glslang-tools is installed (./zunk.sh test installs it).
+TEST(Shaders, TheReferenceCompilerTakesBothDialects) {
+  if (std::system("command -v glslangValidator >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "glslangValidator is not installed";
+  Scratch scratch;
+  for (const Source &s : allSources()) {
+    const std::string path = scratch.dir + "/" + s.name;
+    std::ofstream(path) << s.text;
+    const std::string command = "glslangValidator '" + path + "' >'" + path + ".log' 2>&1";
+    const int status = std::system(command.c_str());
+    std::ifstream logFile(path + ".log");
+    const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(status, 0) << s.name << ":\n" << s.text << log;
+  }
+}
+
+// Blits are gathered into runs but land in call order: a run ends where the
+// texture, filter or blending changes, and what a later blit covers shows
+// the later blit.
+TEST_F(Graphics, BlitsGatherIntoRunsAndKeepTheirOrder) {
+  std::vector<uint32_t> red(16, 0xFF0000FFu), green(16, 0xFF00FF00u);
+  KGraphicGL a, b;
+  ASSERT_TRUE(a.makePictureFromArray(red.data(), 4, 4, true, false));
+  ASSERT_TRUE(b.makePictureFromArray(green.data(), 4, 4, true, false));
+  a.setTextureQuality(false);
+  b.setTextureQuality(false);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  batch::flush();
+  uint64_t calls = batch::counts().drawCalls;
+  const uint64_t quads = batch::counts().quads;
+  for (int i = 0; i < 100; i++) a.blitAlphaRect(0, 0, 4, 4, static_cast<short>(i % 50 * 4), 10, false, false);
+  batch::flush();
+  EXPECT_EQ(batch::counts().drawCalls, calls + 1) << "one picture, one run";
+  EXPECT_EQ(batch::counts().quads, quads + 100);
+  // Overlapping blits of two pictures, alternating: each covers the last.
+  calls = batch::counts().drawCalls;
+  for (int i = 0; i < 4; i++) (i % 2 ? b : a).blitAlphaRect(0, 0, 4, 4, static_cast<short>(100 + i), 100, false, false);
+  expectColour(at(100, 101), 255, 0, 0, "the first blit, uncovered");
+  expectColour(at(102, 101), 255, 0, 0, "the third covers the second");
+  expectColour(at(103, 101), 0, 255, 0, "the fourth, on top");
+  expectColour(at(106, 101), 0, 255, 0, "the fourth alone");
+  EXPECT_EQ(batch::counts().drawCalls, calls + 4);
+  // One picture drawn nearest, then smooth and zoomed: each blit keeps the
+  // filter it was made with though the picture's changed since.
+  std::vector<uint32_t> checker(16);
+  for (int i = 0; i < 16; i++) checker[i] = (i % 4 + i / 4) % 2 ? 0xFFFFFFFFu : 0xFF000000u;
+  KGraphicGL c;
+  ASSERT_TRUE(c.makePictureFromArray(checker.data(), 4, 4, true, false));
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  c.setTextureQuality(false);
+  c.blitAlphaRectFx(0, 0, 4, 4, 20, 200, 0, 8, 1, false, false, 0, 0);
+  c.setTextureQuality(true);
+  c.blitAlphaRectFx(0, 0, 4, 4, 120, 200, 0, 8, 1, false, false, 0, 0);
+  c.setTextureQuality(false);
+  // Zoomed 8 about their middles, (22, 202) and (122, 202): texels 8
+  // pixels wide from x 6 and 106, y 186. Half a pixel short of the first
+  // texel edge, nearest is still the first texel (black), linear a grey.
+  const Pixel hard = at(13, 190), soft = at(113, 190);
+  EXPECT_TRUE(hard.r == 0 || hard.r == 255) << hard.r;
+  EXPECT_GT(soft.r, 40);
+  EXPECT_LT(soft.r, 215);
+}
+
+// A clear is skipped where the frame's first quad covers the whole game
+// area unblended (nobody could see it), and done otherwise.
+TEST_F(Graphics, AClearNobodySeesIsSkipped) {
+  KGraphicGL g;
+  gWindow->setClearColor(1, 0, 0, 1);
+  batch::flush();
+  const uint64_t skipped = batch::counts().clearsSkipped, clears = batch::counts().clears;
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.drawRect(0, 0, 320, 480, 0, 0, 1, 1);
+  expectColour(at(0, 0), 0, 0, 255, "covered");
+  expectColour(at(319, 479), 0, 0, 255, "covered");
+  EXPECT_EQ(batch::counts().clearsSkipped, skipped + 1);
+  EXPECT_EQ(batch::counts().clears, clears);
+  // A quad short of a pixel, a blended one, one turned away: the clear is done.
+  const float shortOf[3][4] = {{0, 0, 320, 479}, {1, 0, 320, 480}, {0, 0, 319, 480}};
+  for (const auto &r : shortOf) {
+    gWindow->setWorldView(0, 0, 0, 1, true);
+    g.drawRect(r[0], r[1], r[2], r[3], 0, 0, 1, 1);
+    const Pixel corner = r[3] < 480 ? at(5, 479) : r[0] > 0 ? at(0, 5) : at(319, 5);
+    expectColour(corner, 255, 0, 0, "cleared where the quad does not reach");
+  }
+  EXPECT_EQ(batch::counts().clears, clears + 3);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.drawRect(0, 0, 320, 480, 0, 0, 1, 0.5f);
+  expectColour(at(5, 5), 128, 0, 128, "blended over the clear");
+  gWindow->setWorldView(0, 0, 90, 1, true);
+  g.drawRect(0, 0, 320, 480, 0, 0, 1, 1);
+  expectColour(at(5, 5), 255, 0, 0, "the turned quad leaves the corners cleared");
+  EXPECT_EQ(batch::counts().clears, clears + 5);
+  EXPECT_EQ(batch::counts().clearsSkipped, skipped + 1);
+  gWindow->setClearColor(0, 0, 0, 1);
+}
+
+// A picture of no power-of-two size lands right on either kind of context:
+// a rectangle texture on the desktop, a 2D texture of its size on ES.
+TEST_F(Graphics, PicturesOfAnySizeAndTiles) {
+  // 3 by 2: red, green, blue over white, black, yellow.
+  std::vector<uint32_t> px = {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0xFFFFFFFFu, 0xFF000000u, 0xFF00FFFFu};
+  KGraphicGL g;
+  ASSERT_TRUE(g.makePictureFromArray(px.data(), 3, 2, true, false));
+  g.setTextureQuality(false);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  g.blitAlphaRect(0, 0, 3, 2, 10, 10, false, false);
+  g.blitAlphaRectFx(0, 0, 3, 2, 50, 50, 0, 4, 1, false, false, 0, 0);
+  const int expect[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0}, {255, 255, 0}};
+  for (int i = 0; i < 6; i++) {
+    expectColour(at(10 + i % 3, 10 + i / 3), expect[i][0], expect[i][1], expect[i][2], "at its size");
+    // Zoomed 4 about its middle (1.5, 1): from (46, 47), 4 by 4 a texel.
+    expectColour(at(46 + 4 * (i % 3) + 2, 47 + 4 * (i / 3) + 2), expect[i][0], expect[i][1], expect[i][2], "zoomed");
+  }
 }

@@ -63,9 +63,20 @@ std::string userDataFolder();
 
 /// Size of the main display's desktop in pixels.
 void screenSize(int &width, int &height);
-/// Opens the one window with a double-buffered OpenGL (compatibility)
-/// context of `width` by `height` game pixels at (x, y) on the screen.
+/// The kinds of OpenGL context the window can have: desktop OpenGL 2.1 or
+/// later (compatibility profile), or OpenGL ES 2.0.
+enum class ContextKind { Desktop, ES2 };
+/// The kind asked for by the environment: ZUNK_GL=es2 for ES, ZUNK_GL=gl
+/// (or nothing) for desktop OpenGL. `byName` tells whether ZUNK_GL named a
+/// kind; another value is reported on standard error and asks for desktop.
+ContextKind askedContextKind(bool *byName = nullptr);
+/// The kind of the window's context (the last one made).
+ContextKind contextKind();
+/// Opens the one window with a double-buffered OpenGL context of the kind
+/// asked for, of `width` by `height` game pixels at (x, y) on the screen.
 /// The window may be larger than the game area by a whole-number scale.
+/// Where desktop OpenGL was not asked for by name and cannot be had, ES is
+/// tried.
 bool openWindow(const char *title, int x, int y, int width, int height, bool depthBuffer);
 /// Whether the window is open.
 bool windowOpen();
@@ -89,6 +100,16 @@ bool makeContextCurrent();
 bool setSwapInterval(int interval);
 /// Microseconds between the window's display's refreshes; 0 when unknown.
 uint64_t refreshPeriod();
+/// Where the game area lies in the window now.
+struct Placement {
+  int width = 0, height = 0; ///< the window's drawable, in pixels
+  int x = 0, y = 0;          ///< the shown game area's top-left corner, y downward
+  int scale = 1;             ///< each game pixel shows as scale by scale pixels
+  int drawBottom = 0;        ///< where the game is drawn: its lowest row, counted upwards
+};
+/// Measures the window and places the game area in it: the largest whole
+/// scale that fits, centred. The mouse is mapped by the last placement.
+Placement placeGameArea();
 /// Shows the frame drawn since the last swap.
 void swapBuffers();
 /// For tests: called in every swap, once the window's own framebuffer holds
@@ -100,7 +121,7 @@ void setPresentHook(PresentHook hook);
 /// The window's size as a whole multiple of the game's: `scale` times it,
 /// or 0 for the largest multiple that fits the desktop (the default). Taken
 /// when the window opens, and at once by an open window; false for a
-/// negative scale, or an open window that cannot be scaled.
+/// negative scale, or 0 for an open window.
 bool setWindowScale(int scale);
 /// The whole-number scale the game area is shown at now.
 int windowScale();
@@ -110,11 +131,6 @@ int largestWindowScale(int width, int height);
 /// The game area's lowest row in the buffer being drawn, counted upwards:
 /// where the view and the clipping box start.
 int gameAreaBottom();
-/// Selects the frame being drawn (false) or the frame shown (true) for
-/// reading pixels; gives the game area's lowest row in it. endRead returns
-/// to the frame being drawn.
-int selectReadBuffer(bool front);
-void endRead();
 /// Full screen at the desktop's own resolution, the game scaled and
 /// letterboxed in it; false where that is not possible.
 bool setDesktopFullScreen(bool on);

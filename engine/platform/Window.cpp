@@ -1,14 +1,15 @@
 // The window and its presentation: the SDL video subsystem, the one window
-// and its OpenGL context, the game area drawn in the window and scaled to
-// its place at each swap, the frame last shown kept for reading, full
-// screen, display modes.
+// and its OpenGL context (desktop OpenGL 2.1 or later, or OpenGL ES 2.0
+// when ZUNK_GL=es2 asks for it or the desktop kind cannot be had), where
+// the game area lies in the window, full screen, display modes.
 // Owns the window's state; the input side reads it through WindowState.h.
+// No OpenGL call is made here: drawing, the scaled copy of the frame and
+// reading pixels back belong to the engine.
 
 #include "Platform.h"
 #include "WindowState.h"
 
 #include <SDL.h>
-#include <SDL_opengl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,107 +22,50 @@ namespace {
 SDL_Window *gWindow = nullptr;
 SDL_GLContext gContext = nullptr;
 bool gVideoUp = false;
-// The game draws straight into the window's back buffer, in its top-left
-// corner at its own size (the top, so that the frame lies on the window's
-// rows as on a window of the game's size: a software rasteriser may blend
-// pixels one level apart otherwise). A window of exactly that size (scale 1, no
-// margins) then shows it as drawn, with no copy. A larger window gets at
-// each swap a copy of it scaled by the largest whole number that fits and
+ContextKind gContextKind = ContextKind::Desktop;
+// The game draws into the window's back buffer, in its top-left corner at
+// its own size (the top, so that the frame lies on the window's rows as on a
+// window of the game's size: a software rasteriser may blend pixels one
+// level apart otherwise). A window of exactly that size shows it as drawn;
+// a larger one gets it scaled by the largest whole number that fits and
 // centred (letterboxed in full screen). The game never sees the scale: its
-// area, its mouse and its screenshots stay in game pixels. All drawing goes
-// to one buffer, so the pixels are the same at every scale.
+// area, its mouse and its screenshots stay in game pixels.
 int gScale = 1;
 int gOffsetX = 0, gOffsetY = 0; // the game area's top-left corner in the window
 int gGameWidth = 0, gGameHeight = 0;
-int gDrawBottom = 0; // the game area's lowest row in the window, counted upwards
-// The frame last shown, at the game's size: the scaled copy goes through
-// it, and at scale 1 it is kept only once someone has read the front buffer
-// (a window's own front buffer cannot be relied on to hold it).
-GLuint gShownFramebuffer = 0, gShownTexture = 0;
-bool gShownKept = false;   // it holds the frame last shown
-bool gKeepShown = false;   // the front buffer has been read: keep it at every swap
+int gDrawBottom = 0; // the game area's lowest row in the window's buffer, counted upwards
 bool gDesktopFullScreen = false;
 PresentHook gPresentHook = nullptr;
 int gChosenScale = 0; // the window's scale asked for; 0: the largest that fits
 
-PFNGLGENFRAMEBUFFERSPROC pGenFramebuffers;
-PFNGLBINDFRAMEBUFFERPROC pBindFramebuffer;
-PFNGLFRAMEBUFFERTEXTURE2DPROC pFramebufferTexture2D;
-PFNGLCHECKFRAMEBUFFERSTATUSPROC pCheckFramebufferStatus;
-PFNGLBLITFRAMEBUFFERPROC pBlitFramebuffer;
-PFNGLDELETEFRAMEBUFFERSPROC pDeleteFramebuffers;
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-bool makeFramebuffer(GLuint &fb, GLuint &tex, int w, int h) {
-  glGenTextures(1, &tex);
-  glBindTexture(GL_TEXTURE_2D, tex);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  pGenFramebuffers(1, &fb);
-  pBindFramebuffer(GL_FRAMEBUFFER, fb);
-  pFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, tex, 0);
-  bool ok = pCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  pBindFramebuffer(GL_FRAMEBUFFER, 0);
-  return ok;
+// The context attributes of a kind: desktop OpenGL 2.1 with the
+// compatibility profile, or OpenGL ES 2.0.
+void askFor(ContextKind kind) {
+  const bool es = kind == ContextKind::ES2;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK,
+                      es ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, es ? 0 : 1);
 }
 
-bool haveFramebuffers() { return gShownFramebuffer != 0; }
-
-void releaseFramebuffers() {
-  if (haveFramebuffers() && pDeleteFramebuffers) {
-    pBindFramebuffer(GL_FRAMEBUFFER, 0);
-    pDeleteFramebuffers(1, &gShownFramebuffer);
-    glDeleteTextures(1, &gShownTexture);
-  }
-  gShownFramebuffer = gShownTexture = 0;
-  gShownKept = gKeepShown = false;
-}
-
-// Sets up the frame kept as shown; false where the driver has no
-// framebuffer objects (the window then shows the game at its own size).
-bool setUpFramebuffers(int w, int h) {
-  pGenFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(SDL_GL_GetProcAddress("glGenFramebuffers"));
-  pBindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
-  pFramebufferTexture2D =
-      reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DPROC>(SDL_GL_GetProcAddress("glFramebufferTexture2D"));
-  pCheckFramebufferStatus =
-      reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(SDL_GL_GetProcAddress("glCheckFramebufferStatus"));
-  pBlitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBlitFramebuffer"));
-  pDeleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(SDL_GL_GetProcAddress("glDeleteFramebuffers"));
-  if (!pGenFramebuffers || !pBindFramebuffer || !pFramebufferTexture2D || !pCheckFramebufferStatus ||
-      !pBlitFramebuffer || !pDeleteFramebuffers)
-    return false;
-  gGameWidth = w;
-  gGameHeight = h;
-  if (!makeFramebuffer(gShownFramebuffer, gShownTexture, w, h)) {
-    releaseFramebuffers();
+// The window and its context of one kind; false (nothing left open) if
+// either cannot be made.
+bool createWindowAndContext(ContextKind kind, const char *title, int x, int y, int width, int height) {
+  askFor(kind);
+  gWindow = SDL_CreateWindow(title ? title : "", x, y, width, height,
+                             SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (!gWindow) return false;
+  gContext = SDL_GL_CreateContext(gWindow);
+  if (!gContext) {
+    SDL_DestroyWindow(gWindow);
+    gWindow = nullptr;
     return false;
   }
+  gContextKind = kind;
   return true;
 }
-
-// Where the game area lies in the window now: the scale and the margins.
-// Gives the window's drawable size.
-struct Size {
-  int w = 0, h = 0;
-};
-Size placeGameArea() {
-  Size drawable;
-  if (!gWindow || !haveFramebuffers()) return drawable;
-  SDL_GL_GetDrawableSize(gWindow, &drawable.w, &drawable.h);
-  const int dw = drawable.w, dh = drawable.h;
-  int s = std::min(dw / gGameWidth, dh / gGameHeight);
-  gScale = s < 1 ? 1 : s;
-  gOffsetX = (dw - gGameWidth * gScale) / 2;
-  gOffsetY = (dh - gGameHeight * gScale) / 2;
-  gDrawBottom = dh - gGameHeight;
-  return drawable;
-}
-
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 } // namespace
 
 SDL_Window *sdlWindow() { return gWindow; }
@@ -165,6 +109,20 @@ void screenSize(int &width, int &height) {
   }
 }
 
+ContextKind askedContextKind(bool *byName) {
+  const char *asked = std::getenv("ZUNK_GL");
+  if (byName) *byName = false;
+  if (!asked || !*asked) return ContextKind::Desktop;
+  if (std::strcmp(asked, "gl") == 0 || std::strcmp(asked, "es2") == 0) {
+    if (byName) *byName = true;
+    return asked[0] == 'e' ? ContextKind::ES2 : ContextKind::Desktop;
+  }
+  std::fprintf(stderr, "ZUNK_GL=%s is not a kind of context (gl or es2): desktop OpenGL is asked for\n", asked);
+  return ContextKind::Desktop;
+}
+
+ContextKind contextKind() { return gContextKind; }
+
 bool openWindow(const char *title, int x, int y, int width, int height, bool depthBuffer) {
   if (!initVideo()) return false;
   closeWindow();
@@ -175,9 +133,6 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   // No alpha channel: blending that reads the destination's alpha reads 1.
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBuffer ? 16 : 0);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
   SDL_Rect usable;
   const bool measured = SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0;
   int scale = largestWindowScale(width, height);
@@ -189,28 +144,23 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   gScale = 1;
   gOffsetX = gOffsetY = 0;
   gDesktopFullScreen = false;
-  gWindow = SDL_CreateWindow(title ? title : "", x, y, width * scale, height * scale,
-                             SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
-  if (!gWindow) return false;
-  gContext = SDL_GL_CreateContext(gWindow);
-  if (!gContext) {
-    SDL_DestroyWindow(gWindow);
-    gWindow = nullptr;
+  gGameWidth = width;
+  gGameHeight = height;
+  bool byName = false;
+  const ContextKind asked = askedContextKind(&byName);
+  // A machine without desktop OpenGL (a board, a phone) may still have ES;
+  // a kind asked for by name is that kind or nothing.
+  if (!createWindowAndContext(asked, title, x, y, width * scale, height * scale) &&
+      (byName || asked == ContextKind::ES2 ||
+       !createWindowAndContext(ContextKind::ES2, title, x, y, width * scale, height * scale)))
     return false;
-  }
-  if (setUpFramebuffers(width, height)) {
-    placeGameArea();
-  } else if (scale > 1) {
-    // Without framebuffer objects there is no scaled copy: the window keeps the game's size.
-    SDL_SetWindowSize(gWindow, width, height);
-  }
+  placeGameArea();
   return true;
 }
 
 bool windowOpen() { return gWindow != nullptr; }
 
 void closeWindow() {
-  if (gContext) releaseFramebuffers();
   if (gContext) SDL_GL_DeleteContext(gContext);
   if (gWindow) SDL_DestroyWindow(gWindow);
   gContext = nullptr;
@@ -261,47 +211,30 @@ uint64_t refreshPeriod() {
   return 1000000u / static_cast<uint64_t>(mode.refresh_rate);
 }
 
+Placement placeGameArea() {
+  Placement p;
+  if (!gWindow || gGameWidth <= 0 || gGameHeight <= 0) return p;
+  SDL_GL_GetDrawableSize(gWindow, &p.width, &p.height);
+  const int s = std::min(p.width / gGameWidth, p.height / gGameHeight);
+  gScale = s < 1 ? 1 : s;
+  gOffsetX = (p.width - gGameWidth * gScale) / 2;
+  gOffsetY = (p.height - gGameHeight * gScale) / 2;
+  gDrawBottom = p.height - gGameHeight;
+  p.x = gOffsetX;
+  p.y = gOffsetY;
+  p.scale = gScale;
+  p.drawBottom = gDrawBottom;
+  return p;
+}
+
 void swapBuffers() {
   if (!gWindow) return;
-  if (!haveFramebuffers()) {
-    SDL_GL_SwapWindow(gWindow);
-    return;
+  if (gPresentHook) {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(gWindow, &w, &h);
+    gPresentHook(w, h);
   }
-  const int w = gGameWidth, h = gGameHeight;
-  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-  glDisable(GL_SCISSOR_TEST);
-  const Size drawable = placeGameArea();
-  const int dw = drawable.w, dh = drawable.h;
-  // A window of the game's own size shows the frame as drawn.
-  const bool scaled = dw != w || dh != h;
-  if (scaled || gKeepShown) {
-    pBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
-    pBindFramebuffer(GL_DRAW_FRAMEBUFFER, gShownFramebuffer);
-    pBlitFramebuffer(0, gDrawBottom, w, gDrawBottom + h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  }
-  if (scaled) {
-    pBindFramebuffer(GL_FRAMEBUFFER, 0);
-    // Only a window larger than the scaled frame has margins to clear.
-    if (dw != w * gScale || dh != h * gScale) {
-      GLfloat clear[4];
-      glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-      glClearColor(0, 0, 0, 1);
-      glClear(GL_COLOR_BUFFER_BIT);
-      glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    }
-    // OpenGL counts rows from the bottom: the lower margin is what the upper leaves.
-    const int bottom = dh - gOffsetY - h * gScale;
-    pBindFramebuffer(GL_READ_FRAMEBUFFER, gShownFramebuffer);
-    pBlitFramebuffer(0, 0, w, h, gOffsetX, bottom, gOffsetX + w * gScale, bottom + h * gScale, GL_COLOR_BUFFER_BIT,
-                     GL_NEAREST);
-  }
-  pBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glReadBuffer(GL_BACK);
-  if (gPresentHook) gPresentHook(dw, dh);
   SDL_GL_SwapWindow(gWindow);
-  gShownKept = scaled || gKeepShown;
-  if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
 void setPresentHook(PresentHook hook) { gPresentHook = hook; }
@@ -312,7 +245,7 @@ bool setWindowScale(int scale) {
   if (scale < 0) return false;
   gChosenScale = scale;
   if (!gWindow) return true;
-  if (!haveFramebuffers() || scale < 1) return false;
+  if (scale < 1) return false;
   SDL_SetWindowSize(gWindow, gGameWidth * scale, gGameHeight * scale);
   placeGameArea();
   return true;
@@ -326,27 +259,8 @@ int largestWindowScale(int width, int height) {
   return std::max(1, std::min(usable.w / width, usable.h / height));
 }
 
-int selectReadBuffer(bool front) {
-  if (front && gShownKept) {
-    pBindFramebuffer(GL_READ_FRAMEBUFFER, gShownFramebuffer);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    return 0;
-  }
-  // Once the frame shown has been asked for, every swap keeps it; this
-  // first time the window's own front buffer is all there is.
-  if (front) gKeepShown = haveFramebuffers();
-  if (haveFramebuffers()) pBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-  glReadBuffer(front ? GL_FRONT : GL_BACK);
-  return gDrawBottom;
-}
-
-void endRead() {
-  if (haveFramebuffers()) pBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-  glReadBuffer(GL_BACK);
-}
-
 bool setDesktopFullScreen(bool on) {
-  if (!gWindow || !haveFramebuffers()) return false;
+  if (!gWindow) return false;
   if (SDL_SetWindowFullscreen(gWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
   gDesktopFullScreen = on;
   placeGameArea();
