@@ -1,5 +1,7 @@
 #include "KWindowGL.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -93,9 +95,13 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   int left = (sw - width) / 2, top = (sh - height) / 2;
   // A scale asked for may have been kept from a larger desktop: the window
-  // opens at the largest that fits this one.
-  if (chosenScale_ > 0)
-    platform::setWindowScale(static_cast<int>(std::min<long>(chosenScale_, platform::largestWindowScale(width, height))));
+  // opens at the largest that fits this one, in the steps the player takes
+  // (quarters, or whole factors at whole scaling).
+  if (chosenScale_ > 0) {
+    const double steps = platform::wholeScaling() ? 1 : 4;
+    const double fits = std::max(1.0, std::floor(platform::largestWindowScale(width, height) * steps) / steps);
+    platform::setWindowScale(std::min(chosenScale_, fits));
+  }
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
     KMiscTools::messageBox("could not create window", nullptr);
@@ -307,6 +313,9 @@ void KWindowGL::followTheDisplay() {
 }
 
 void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
+  // The frame that read the mouse and keys is done: presses too short for
+  // it to see held have been seen.
+  platform::endOfFrame();
   KGraphicGL::vexo_glUnbindTexture();
   if (mouseDisplayed) {
     setDefaultWorldView();
@@ -358,16 +367,21 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
 
 // ---------------------------------------------------------------- size
 
-bool KWindowGL::setWindowScale(long scale) {
+bool KWindowGL::setWindowScale(double scale) {
   // An open window is never made larger than the desktop; the scale asked
   // before it opens is taken as it is.
-  if (scale < 0 || (platform::windowOpen() && scale > getLargestWindowScale())) return false;
+  if (!(scale == 0 || scale >= 1) || (platform::windowOpen() && scale > getLargestWindowScale())) return false;
   chosenScale_ = scale;
-  return platform::setWindowScale(static_cast<int>(scale));
+  return platform::setWindowScale(scale);
 }
 
-long KWindowGL::getWindowScale() { return platform::windowScale(); }
-long KWindowGL::getLargestWindowScale() { return platform::largestWindowScale(_windowWidth, _windowHeight); }
+double KWindowGL::getWindowScale() { return platform::windowScale(); }
+double KWindowGL::getLargestWindowScale() { return platform::largestWindowScale(_windowWidth, _windowHeight); }
+void KWindowGL::setWholeScaling(bool whole) { platform::setWholeScaling(whole); }
+bool KWindowGL::isWholeScaling() { return platform::wholeScaling(); }
+void KWindowGL::setApplicationId(const char *applicationId, const char *windowClass) {
+  platform::setApplicationId(applicationId, windowClass);
+}
 bool KWindowGL::setDesktopFullScreen(bool on) { return platform::setDesktopFullScreen(on); }
 bool KWindowGL::isDesktopFullScreen() { return platform::desktopFullScreen(); }
 
@@ -396,7 +410,7 @@ void KWindowGL::processEvents() {
     KInput::waitForKeyRelease(K_VK_F6);
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }
-  // F11: full screen at the desktop's resolution, the game scaled and letterboxed.
+  // F11: full screen at the desktop's resolution, the game as tall as the screen.
   if (KInput::isPressed(K_VK_F11) && hasFocus()) {
     platform::setDesktopFullScreen(!platform::desktopFullScreen());
     KInput::waitForKeyRelease(K_VK_F11);

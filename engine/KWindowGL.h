@@ -44,9 +44,12 @@ public:
   void setVexoCallBack(bool (*callback)(KEvent *)) override;
   void setQuit(bool quit) override;
   void setScreenSaverInfo(long width, long height) override;
-  bool setWindowScale(long scale) override;
-  long getWindowScale() override;
-  long getLargestWindowScale() override;
+  bool setWindowScale(double scale) override;
+  double getWindowScale() override;
+  double getLargestWindowScale() override;
+  void setWholeScaling(bool whole) override;
+  bool isWholeScaling() override;
+  void setApplicationId(const char *applicationId, const char *windowClass) override;
   bool setDesktopFullScreen(bool on) override;
   bool isDesktopFullScreen() override;
 
@@ -101,5 +104,5 @@ private:
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
   bool created_;
-  long chosenScale_ = 0; ///< the window scale asked for; 0: the largest that fits
+  double chosenScale_ = 0; ///< the window scale asked for; 0: the largest whole one that fits
 };
