@@ -95,10 +95,11 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   int left = (sw - width) / 2, top = (sh - height) / 2;
   // A scale asked for may have been kept from a larger desktop: the window
-  // opens at the largest that fits this one, in the steps the player takes
-  // (quarters, or whole factors at whole scaling).
+  // opens at the largest that fits this one, in steps of its kind (a whole
+  // scale, or one at whole scaling, by whole factors; any other by quarters).
   if (chosenScale_ > 0) {
-    const double steps = platform::wholeScaling() ? 1 : 4;
+    const bool whole = platform::wholeScaling() || chosenScale_ == std::floor(chosenScale_);
+    const double steps = whole ? 1 : 4;
     const double fits = std::max(1.0, std::floor(platform::largestWindowScale(width, height) * steps) / steps);
     platform::setWindowScale(std::min(chosenScale_, fits));
   }
@@ -258,6 +259,7 @@ void KWindowGL::setDefaultWorldView() {
 }
 
 void KWindowGL::setWorldView(float translateX, float translateY, float rotation, float zoom, bool clearWorld) {
+  if (clearWorld) scaledInBuffer_ = false;
   const int w = _windowWidth, h = _windowHeight;
   const Matrix4 projection =
       Matrix4::ortho(0, static_cast<float>(w), 0, static_cast<float>(h), -100, 100);
@@ -342,6 +344,9 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
     shownframe::present(placement);
     platform::swapBuffers();
     pacer_.shown(platform::microseconds());
+    // Until the next frame is drawn, the buffer holds no game frame of its
+    // own: one scaled to the window was drawn over it.
+    scaledInBuffer_ = placement.width != _windowWidth || placement.height != _windowHeight;
   }
 
   processEvents();
@@ -504,8 +509,15 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
   }
   // What is gathered belongs to the frame being saved.
   batch::flush();
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  std::vector<unsigned char> shown;
+  if (scaledInBuffer_ && shownframe::read(shown) && shown.size() == pixels.size() * 4) {
+    // Just after a scaled frame was shown (a key seen during the flip's
+    // wait): that frame, as the game drew it.
+    std::memcpy(pixels.data(), shown.data(), shown.size());
+  } else {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  }
   // R, G, B, A bytes become B, G, R, A.
   for (uint32_t &p : pixels) p = (p & 0xFF00FF00u) | ((p & 0xFF) << 16) | ((p >> 16) & 0xFF);
   if (width <= 0) width = W;

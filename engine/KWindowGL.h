@@ -105,4 +105,7 @@ private:
   static void dispatchOneEvent();
   bool created_;
   double chosenScale_ = 0; ///< the window scale asked for; 0: the largest whole one that fits
+  /// The buffer holds the frame scaled to the window (shown, not drawn
+  /// since): a save takes the frame kept instead.
+  bool scaledInBuffer_ = false;
 };

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,31 @@ TEST_P(Scaling, EveryGamePixelShowsAsWideAsTheOthersAndSharp) {
     save("rows");
     FAIL() << "rows: " << what;
   }
+}
+
+TEST_P(Scaling, AScreenshotJustAfterTheFlipIsTheGamesOwnFrame) {
+  // Shift+F6 is often seen while the flip waits, when the buffer holds the
+  // frame scaled to the window: the picture saved is the game's frame.
+  char path[] = "/tmp/zunkshotXXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  ASSERT_TRUE(window->saveBackBuffer(path, 3, 0, 0));
+  std::FILE *f = std::fopen(path, "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<unsigned char> file(1 << 20);
+  file.resize(std::fread(file.data(), 1, file.size(), f));
+  std::fclose(f);
+  std::remove(path);
+  int w = 0, h = 0;
+  std::vector<unsigned char> saved; // A, R, G, B
+  ASSERT_TRUE(platform::decodePicture(file.data(), file.size(), "PNG", w, h, saved));
+  ASSERT_EQ(w, kW);
+  ASSERT_EQ(h, kH);
+  int differing = 0;
+  for (int y = 0; y < kH; y++)
+    for (int x = 0; x < kW; x++) differing += saved[(static_cast<size_t>(y) * kW + x) * 4 + 1] != (white(x, y) ? 255 : 0);
+  EXPECT_EQ(differing, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Factors, Scaling, ::testing::Values(1.25, 1.5, 5.0 / 3, 2.0, 2.25), [](const auto &info) {

@@ -257,7 +257,19 @@ bool setWindowScale(double scale) {
   gChosenScale = scale;
   if (!gWindow) return true;
   if (scale < 1) return false;
-  SDL_SetWindowSize(gWindow, scaled(gGameWidth, scale), scaled(gGameHeight, scale));
+  const int width = scaled(gGameWidth, scale), height = scaled(gGameHeight, scale);
+  SDL_SetWindowSize(gWindow, width, height);
+  // A window that grows keeps its top-left corner, unless that would take
+  // it past the work area's edge: then it moves back in.
+  SDL_Rect usable;
+  int x, y, top = 0, left = 0, bottom = 0, right = 0;
+  SDL_GetWindowPosition(gWindow, &x, &y);
+  if (SDL_GetWindowBordersSize(gWindow, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(gWindow), &usable) == 0) {
+    const int inX = std::max(usable.x + left, std::min(x, usable.x + usable.w - right - width));
+    const int inY = std::max(usable.y + top, std::min(y, usable.y + usable.h - bottom - height));
+    if (inX != x || inY != y) SDL_SetWindowPosition(gWindow, inX, inY);
+  }
   placeGameArea();
   return true;
 }
