@@ -15,7 +15,8 @@ packages=(build-essential cmake pkg-config clang libclang-rt-14-dev libsdl2-dev 
   xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
 # The tests also run the data generator, which draws every language's words:
 # its fonts (Japanese and Chinese among them) are needed for that alone.
-test_packages=(fonts-dejavu-core fonts-noto-cjk lintian)
+# weston runs the Wayland scenario (its X11 backend inside Xvfb).
+test_packages=(fonts-dejavu-core fonts-noto-cjk lintian weston)
 # Building the package: dpkg-shlibdeps (its dependencies) and file (which
 # files are programs).
 package_packages=(dpkg-dev file)

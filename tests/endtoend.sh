@@ -245,9 +245,22 @@ expect_window() { # size, position
 # 1. The menu, Help and Back, High scores and Back, a game with a throw that
 #    scores, two screenshots, the menu zone, then Quit: exit status 0 and a
 #    40-byte "thescores".
+# The desktop entry the program is started from: the window's X11 class is
+# its StartupWMClass, so that the desktop shows the entry's name and icon.
+desktop_entry() {
+  case ${ZUNK_INSTALLED:-} in
+  package) echo /usr/share/applications/io.github.zunk.Zunk.desktop ;;
+  '') echo "$here/../dist/io.github.zunk.Zunk.desktop" ;;
+  *) echo "$ZUNK_INSTALLED/share/applications/io.github.zunk.Zunk.desktop" ;;
+  esac
+}
 scenario_menus_and_a_game() {
   start main 1024x768 || return
   expect_window 320x480 352,144 || return
+  local class wanted
+  class=$(xprop -id "$wid" WM_CLASS | sed -n 's/.*= "\([^"]*\)", "\([^"]*\)"$/\2/p')
+  wanted=$(sed -n 's/^StartupWMClass=//p' "$(desktop_entry)")
+  [ -n "$class" ] && [ "$class" = "$wanted" ] || { fail "the window's class is '$class', the desktop entry's '$wanted'"; return; }
   wait_until "$patience" on_menu || { fail "no menu"; return; }
   hold_until 100 260 veiled || { fail "help did not veil the menu"; return; }   # HELP
   hold_until 100 420 on_menu || { fail "back did not return to the menu"; return; } # BACK
