@@ -84,7 +84,8 @@ TEST(Placement, ThePointerAtTheGameAreasCornersIsAtTheGamesCorners) {
 }
 
 TEST(Placement, EveryGamePixelIsReachedByAPointerAndMapsBackToItself) {
-  for (const auto &size : std::vector<std::pair<int, int>>{{400, 600}, {533, 800}, {560, 840}, {1280, 800}, {3840, 2160}}) {
+  const std::vector<std::pair<int, int>> sizes = {{400, 600}, {533, 800}, {560, 840}, {1280, 800}, {3840, 2160}};
+  for (const auto &size : sizes) {
     const Placement p = platform::placeGameIn(size.first, size.second, kW, kH, false);
     const double factor = static_cast<double>(p.shownWidth) / kW;
     // Across the area, each game column is under as many window columns as
@@ -134,6 +135,11 @@ TEST(Placement, WholeFactorsMapAsTheyAlwaysHaveAndPointsScaleToPixels) {
   int wx, wy;
   platform::windowPointOf(dense, 100, 200, wx, wy);
   EXPECT_EQ(std::make_pair(wx, wy), std::make_pair(100, 200));
+  // No window placed yet: points are game pixels.
+  platform::gamePixelAt(Placement(), -3.5, 17.5, gx, gy);
+  EXPECT_EQ(std::make_pair(gx, gy), std::make_pair(-4, 17));
+  platform::windowPointOf(Placement(), 5, 6, wx, wy);
+  EXPECT_EQ(std::make_pair(wx, wy), std::make_pair(5, 6));
 }
 
 // ------------------------------------------------------------ short presses

@@ -33,7 +33,8 @@ void keepShown(int width, int height) {
   glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   gShown.resize(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; y++)
-    for (int x = 0; x < width; x++) gShown[static_cast<size_t>(y) * width + x] = rgba[(static_cast<size_t>(height - 1 - y) * width + x) * 4];
+    for (int x = 0; x < width; x++)
+      gShown[static_cast<size_t>(y) * width + x] = rgba[(static_cast<size_t>(height - 1 - y) * width + x) * 4];
   gShownWidth = width;
   gShownHeight = height;
 }
@@ -88,7 +89,8 @@ protected:
   // each white game pixel gathers as much light as it has room for (none
   // lost, none doubled), each shows its own colour somewhere (sharp), and
   // between two pixels of pure colour lies at most one blended one.
-  template <class Level> bool stripesHold(int first, int count, int start, double factor, Level level, std::string &what) {
+  template <class Level>
+  bool stripesHold(int first, int count, int start, double factor, Level level, std::string &what) {
     const double kPure = 0.15;
     for (int g = first; g < first + count; g++) {
       // The window pixels that g reaches, however little.
@@ -176,7 +178,8 @@ TEST_P(Scaling, AScreenshotJustAfterTheFlipIsTheGamesOwnFrame) {
   ASSERT_EQ(h, kH);
   int differing = 0;
   for (int y = 0; y < kH; y++)
-    for (int x = 0; x < kW; x++) differing += saved[(static_cast<size_t>(y) * kW + x) * 4 + 1] != (white(x, y) ? 255 : 0);
+    for (int x = 0; x < kW; x++)
+      differing += saved[(static_cast<size_t>(y) * kW + x) * 4 + 1] != (white(x, y) ? 255 : 0);
   EXPECT_EQ(differing, 0);
 }
 

@@ -41,8 +41,12 @@ void remember(const Event &e) {
     if (gTouch.fingerDown(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true)))
       gPresses.pressed(ShortPresses::kLeftButton);
     break;
-  case Event::FingerMoved: gTouch.fingerMoved(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true)); break;
-  case Event::FingerUp: gTouch.fingerUp(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true)); break;
+  case Event::FingerMoved:
+    gTouch.fingerMoved(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
+    break;
+  case Event::FingerUp:
+    gTouch.fingerUp(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
+    break;
   default: break;
   }
 }
@@ -64,7 +68,9 @@ int watchEvent(void *, SDL_Event *ev) {
   case SDL_FINGERDOWN:
   case SDL_FINGERMOTION:
   case SDL_FINGERUP:
-    e.kind = ev->type == SDL_FINGERDOWN ? Event::FingerDown : ev->type == SDL_FINGERUP ? Event::FingerUp : Event::FingerMoved;
+    e.kind = ev->type == SDL_FINGERDOWN ? Event::FingerDown
+             : ev->type == SDL_FINGERUP ? Event::FingerUp
+                                        : Event::FingerMoved;
     e.finger = ev->tfinger.fingerId;
     e.touchX = ev->tfinger.x;
     e.touchY = ev->tfinger.y;

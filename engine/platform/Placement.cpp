@@ -22,7 +22,8 @@ Placement placeGameIn(int width, int height, int gameWidth, int gameHeight, bool
   } else {
     // The side that limits the factor is filled; the other is rounded to
     // the nearest pixel, which never exceeds the drawable.
-    const long long across = static_cast<long long>(width) * gameHeight, down = static_cast<long long>(height) * gameWidth;
+    const long long across = static_cast<long long>(width) * gameHeight;
+    const long long down = static_cast<long long>(height) * gameWidth;
     if (across <= down) {
       p.shownWidth = width;
       p.shownHeight = static_cast<int>((2 * across + gameWidth) / (2LL * gameWidth));
@@ -40,7 +41,9 @@ Placement placeGameIn(int width, int height, int gameWidth, int gameHeight, bool
 }
 
 void gamePixelAt(const Placement &p, double x, double y, int &gameX, int &gameY) {
-  gameX = gameY = 0;
+  // Nothing placed (no window): a point is a game pixel.
+  gameX = static_cast<int>(std::floor(x));
+  gameY = static_cast<int>(std::floor(y));
   if (p.shownWidth <= 0 || p.shownHeight <= 0) return;
   const double px = p.pointsWidth > 0 ? x * p.width / p.pointsWidth : x;
   const double py = p.pointsHeight > 0 ? y * p.height / p.pointsHeight : y;
@@ -49,8 +52,9 @@ void gamePixelAt(const Placement &p, double x, double y, int &gameX, int &gameY)
 }
 
 void windowPointOf(const Placement &p, int gameX, int gameY, int &x, int &y) {
-  x = y = 0;
-  if (p.gameWidth <= 0 || p.gameHeight <= 0 || p.width <= 0 || p.height <= 0) return;
+  x = gameX;
+  y = gameY;
+  if (p.shownWidth <= 0 || p.shownHeight <= 0 || p.width <= 0 || p.height <= 0) return;
   const double px = p.x + (gameX + 0.5) * p.shownWidth / p.gameWidth;
   const double py = p.y + (gameY + 0.5) * p.shownHeight / p.gameHeight;
   x = static_cast<int>(std::floor(px * p.pointsWidth / p.width));

@@ -25,7 +25,8 @@ struct Placement {
 Placement placeGameIn(int width, int height, int gameWidth, int gameHeight, bool wholeOnly);
 /// The game pixel shown at (x, y) in the window's points (a mouse at point
 /// p is at p + 0.5, the point's middle); left of or above the game area
-/// gives negative numbers, beyond it numbers past its size.
+/// gives negative numbers, beyond it numbers past its size. With nothing
+/// placed (no window), the point's own pixel.
 void gamePixelAt(const Placement &placement, double x, double y, int &gameX, int &gameY);
 /// The window point that shows the middle of game pixel (gameX, gameY).
 void windowPointOf(const Placement &placement, int gameX, int gameY, int &x, int &y);

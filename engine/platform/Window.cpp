@@ -179,6 +179,7 @@ void closeWindow() {
   if (gWindow) SDL_DestroyWindow(gWindow);
   gContext = nullptr;
   gWindow = nullptr;
+  gPlacement = Placement();
 }
 
 void setWindowTitle(const char *title) {
