@@ -620,7 +620,8 @@ scenario_full_screen_fills_the_height() {
 # 13. A 1366 by 768 laptop: the window opens at the game's size; Ctrl+Plus
 #     makes it 600 pixels tall, then 720, and no taller than the screen
 #     (within which it moves); a game plays at 1.5 times, clicks and the
-#     ball where the placement puts them.
+#     ball where the placement puts them; a window resized by its frame is
+#     filled.
 music_is() { grep -q "^music=$1" "$work/config/zunk/settings.ini" 2>/dev/null; }
 scenario_ctrl_plus_on_a_laptop() {
   start laptop 1366x768 || return
@@ -641,6 +642,13 @@ scenario_ctrl_plus_on_a_laptop() {
   before=$(area 59 457 60 20)
   throw_from_rest || return
   wait_until "$patience" score_changed "$before" || { fail "the throw did not score at 1.5"; return; }
+  # The frame dragged to 600 by 600: the game fills its height, 400 by 600
+  # in the middle, and plays there.
+  xdotool windowsize "$wid" 600 600
+  wait_until "$patience" window_is 600x600 || { fail "the window could not be resized"; return; }
+  ox=623 oy=48 scale=5 sd=4
+  wait_until "$patience" on_play || { fail "the game does not fill the resized window"; return; }
+  [ "$(screen_pixel 621 300)" = "#000000" ] || { fail "no black margin beside the game in the resized window"; return; }
   hold_until 270 465 on_menu || { fail "the menu zone did not return to the menu"; return; }
   quit_from_menu
 }
