@@ -473,6 +473,18 @@ scenario_keyboard_play_and_pause() {
 }
 veiled_play() { [ "$(pixel 5 300)" != "$play" ] && ! on_menu; }
 
+# step_window <keys> <size>: holds the keys until the window is that size,
+# then lets the game show another frame, so that it has seen the keys up
+# before the next step presses them again (two presses with no frame
+# between them are one).
+screen_changed() { [ "$(import -window root -depth 8 rgb:- 2>/dev/null | md5sum)" != "$1" ]; }
+step_window() {
+  hold_keys_until "$1" window_is "$2" || return 1
+  local screen
+  screen=$(import -window root -depth 8 rgb:- 2>/dev/null | md5sum)
+  wait_until "$patience" screen_changed "$screen"
+}
+
 # 8. Ctrl+Minus makes the window smaller by a quarter of the game's size
 #    at a time, Ctrl+Plus larger, within what fits, and the size is kept for
 #    the next start.
@@ -484,12 +496,12 @@ scenario_window_size_is_kept() {
   wait_until "$patience" on_menu || { fail "no menu"; return; }
   local size
   for size in 560x840 480x720 400x600 320x480; do
-    hold_keys_until "ctrl+minus" window_is $size || { fail "Ctrl+Minus did not make the window $size"; return; }
+    step_window ctrl+minus $size || { fail "Ctrl+Minus did not make the window $size"; return; }
   done
   wait_until "$patience" scale_kept 1 || { fail "the new size was not kept"; return; }
-  hold_keys_until "ctrl+equal" window_is 400x600 || { fail "Ctrl+Plus did not make the window 400x600"; return; }
+  step_window ctrl+equal 400x600 || { fail "Ctrl+Plus did not make the window 400x600"; return; }
   wait_until "$patience" scale_kept 1.25 || { fail "scale 1.25 was not kept"; return; }
-  hold_keys_until "ctrl+minus" window_is 320x480 || { fail "Ctrl+Minus did not make the window 320x480 again"; return; }
+  step_window ctrl+minus 320x480 || { fail "Ctrl+Minus did not make the window 320x480 again"; return; }
   # The window keeps its top-left corner as it shrinks.
   ox=640 oy=60 scale=1
   quit_from_menu || return
@@ -627,9 +639,9 @@ scenario_ctrl_plus_on_a_laptop() {
   start laptop 1366x768 || return
   expect_window 320x480 523,144 || return
   wait_until "$patience" on_menu || { fail "no menu"; return; }
-  hold_keys_until "ctrl+equal" window_is 400x600 || { fail "Ctrl+Plus did not make the window 600 pixels tall"; return; }
+  step_window ctrl+equal 400x600 || { fail "Ctrl+Plus did not make the window 600 pixels tall"; return; }
   wait_until "$patience" scale_kept 1.25 || { fail "scale 1.25 was not kept"; return; }
-  hold_keys_until "ctrl+equal" window_is 480x720 || { fail "Ctrl+Plus did not make the window 720 pixels tall"; return; }
+  step_window ctrl+equal 480x720 || { fail "Ctrl+Plus did not make the window 720 pixels tall"; return; }
   # One more would be 840 pixels tall: nothing changes. M, pressed after it,
   # says when the game has read both.
   xdotool key ctrl+equal
