@@ -20,8 +20,9 @@ packages=(build-essential cmake pkg-config clang libclang-rt-14-dev libsdl2-dev 
   xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
 # The tests also run the data generator, which draws every language's words:
 # its fonts (Japanese and Chinese among them) are needed for that alone; the
-# shaders are checked by the reference GLSL compiler as well as the driver.
-test_packages=(fonts-dejavu-core fonts-noto-cjk lintian glslang-tools)
+# shaders are checked by the reference GLSL compiler as well as the driver;
+# weston runs the Wayland scenario (its X11 backend inside Xvfb).
+test_packages=(fonts-dejavu-core fonts-noto-cjk lintian glslang-tools weston)
 # Building the package: dpkg-shlibdeps (its dependencies) and file (which
 # files are programs).
 package_packages=(dpkg-dev file)

@@ -85,15 +85,19 @@ bool KInput::isPressed(EKeyboardLayout key) {
 }
 
 void KInput::waitForKeyRelease(EKeyboardLayout key) {
+  if (key < 0 || key > K_VK_ERROR) return;
   // The platform clears its key state when the window loses focus, so this
-  // ends even if the key-up never reaches the window. A host that runs the
+  // ends even if the key-up never reaches the window. A tap already over
+  // is over for isPressed too: one press, one wait. A host that runs the
   // frames (a browser) delivers no event while the program holds it.
   if (platform::hostRunsFrames()) return;
+  const int code = KeyboardLayout[key].code;
   for (;;) {
     platform::pumpEvents();
-    if (!isPressed(key)) return;
+    if (!platform::keyHeld(code)) break;
     platform::sleepMilliseconds(1);
   }
+  platform::forgetPress(code);
 }
 
 EKeyboardLayout KInput::getVexoKey(unsigned short code) {

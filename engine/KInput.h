@@ -34,7 +34,8 @@ struct KKeyboardLayoutEntry {
 };
 
 /// Mouse, keyboard and pointer, all static, read from the platform at the
-/// moment of the call. The right button and the wheel arrive as window
+/// moment of the call (a press shorter than a frame is kept for the frame's
+/// look; a finger on the window is the mouse). The right button and the wheel arrive as window
 /// events and are kept here by the window's handler.
 class KInput {
 public:
@@ -46,14 +47,17 @@ public:
   /// Mouse position in game pixels; may lie outside the window.
   static short getMouseX();
   static short getMouseY();
-  /// Whether the left button is down now.
+  /// Whether the left button (or a finger on the window) is down now; a
+  /// click whose release came before the look reads as down until the
+  /// frame that saw it is shown.
   static bool getLeftButtonState();
   /// Whether the right button is down (from window events).
   static bool getRightButtonState();
   /// The last wheel delta, reported once: the next call gives 0.
   static short getWheelValue();
   static void setLastWheelValue(short value);
-  /// Whether `key` is down now.
+  /// Whether `key` is down now; a tap whose release came before the look
+  /// reads as down until the frame that saw it is shown.
   static bool isPressed(EKeyboardLayout key);
   /// Returns once `key` is up, following the state as the platform updates it.
   static void waitForKeyRelease(EKeyboardLayout key);

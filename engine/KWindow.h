@@ -118,19 +118,29 @@ public:
   /// Draws to a surface of the given size supplied from outside.
   virtual void setScreenSaverInfo(long width, long height) = 0;
 
-  // The game area shown larger, by a whole number, and full screen at the
-  // desktop's resolution (what F11 switches). A window without these keeps
-  // its one size.
-  /// The window's size as `scale` times the game's, or 0 for the largest
-  /// that fits the desktop (the default). Taken when the window is created,
-  /// and at once by a created window; false where it cannot be applied.
-  virtual bool setWindowScale(long scale) { return scale == 0 || scale == 1; }
-  /// The scale the game area is shown at now.
-  virtual long getWindowScale() { return 1; }
-  /// The largest scale whose window fits the desktop; 1 at least.
-  virtual long getLargestWindowScale() { return 1; }
-  /// Full screen at the desktop's resolution, the game scaled and
-  /// letterboxed; false where that is not possible.
+  // The game area shown larger, at any factor (drawn sharp) or at whole
+  // factors only, and full screen at the desktop's resolution (what F11
+  // switches). A window without these keeps its one size.
+  /// The window's size as `scale` times the game's (from 1, rounded to
+  /// whole pixels), or 0 for the largest whole multiple that fits the
+  /// desktop (the default). Taken when the window is created, and at once
+  /// by a created window; false where it cannot be applied.
+  virtual bool setWindowScale(double scale) { return scale == 0 || scale == 1; }
+  /// The factor the game area is shown at now.
+  virtual double getWindowScale() { return 1; }
+  /// The largest factor at which the window fits the desktop's work area;
+  /// 1 at least.
+  virtual double getLargestWindowScale() { return 1; }
+  /// Whole factors only: the game area at the largest whole factor that
+  /// fits the window or the screen. Off by default.
+  virtual void setWholeScaling(bool) {}
+  virtual bool isWholeScaling() { return false; }
+  /// Who the program is to the desktop: the application id (Wayland) and
+  /// the window class (X11), before the window is created.
+  virtual void setApplicationId(const char *, const char *) {}
+  /// Full screen at the desktop's resolution, the game as tall as the
+  /// screen (at whole scaling, the largest whole factor) and centred;
+  /// false where that is not possible.
   virtual bool setDesktopFullScreen(bool on) { return !on; }
   virtual bool isDesktopFullScreen() { return false; }
 };

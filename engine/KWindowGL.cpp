@@ -1,5 +1,7 @@
 #include "KWindowGL.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -98,9 +100,14 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   int left = (sw - width) / 2, top = (sh - height) / 2;
   // A scale asked for may have been kept from a larger desktop: the window
-  // opens at the largest that fits this one.
-  if (chosenScale_ > 0)
-    platform::setWindowScale(static_cast<int>(std::min<long>(chosenScale_, platform::largestWindowScale(width, height))));
+  // opens at the largest that fits this one, in steps of its kind (a whole
+  // scale, or one at whole scaling, by whole factors; any other by quarters).
+  if (chosenScale_ > 0) {
+    const bool whole = platform::wholeScaling() || chosenScale_ == std::floor(chosenScale_);
+    const double steps = whole ? 1 : 4;
+    const double fits = std::max(1.0, std::floor(platform::largestWindowScale(width, height) * steps) / steps);
+    platform::setWindowScale(std::min(chosenScale_, fits));
+  }
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
     KMiscTools::messageBox("could not create window", nullptr);
@@ -252,6 +259,7 @@ void KWindowGL::setDefaultWorldView() {
 }
 
 void KWindowGL::setWorldView(float translateX, float translateY, float rotation, float zoom, bool clearWorld) {
+  if (clearWorld) scaledInBuffer_ = false;
   const int w = _windowWidth, h = _windowHeight;
   const Matrix4 projection = Matrix4::ortho(0, static_cast<float>(w), 0, static_cast<float>(h), -100, 100);
   // Turned and zoomed about the middle of the game area; the translation is
@@ -306,6 +314,9 @@ void KWindowGL::followTheDisplay() {
 }
 
 void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
+  // The frame that read the mouse and keys is done: presses too short for
+  // it to see held have been seen.
+  platform::endOfFrame();
   KGraphicGL::vexo_glUnbindTexture();
   if (mouseDisplayed) {
     setDefaultWorldView();
@@ -341,6 +352,9 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
     shownframe::present(placement);
     platform::swapBuffers();
     pacer_.shown(platform::microseconds());
+    // Until the next frame is drawn, the buffer holds no game frame of its
+    // own: one scaled to the window was drawn over it.
+    scaledInBuffer_ = placement.width != _windowWidth || placement.height != _windowHeight;
   }
   processEvents();
   if (frameTime != 0) {
@@ -400,16 +414,21 @@ void KWindowGL::hostFrames() {
 
 // ---------------------------------------------------------------- size
 
-bool KWindowGL::setWindowScale(long scale) {
+bool KWindowGL::setWindowScale(double scale) {
   // An open window is never made larger than the desktop; the scale asked
   // before it opens is taken as it is.
-  if (scale < 0 || (platform::windowOpen() && scale > getLargestWindowScale())) return false;
+  if (!(scale == 0 || scale >= 1) || (platform::windowOpen() && scale > getLargestWindowScale())) return false;
   chosenScale_ = scale;
-  return platform::setWindowScale(static_cast<int>(scale));
+  return platform::setWindowScale(scale);
 }
 
-long KWindowGL::getWindowScale() { return platform::windowScale(); }
-long KWindowGL::getLargestWindowScale() { return platform::largestWindowScale(_windowWidth, _windowHeight); }
+double KWindowGL::getWindowScale() { return platform::windowScale(); }
+double KWindowGL::getLargestWindowScale() { return platform::largestWindowScale(_windowWidth, _windowHeight); }
+void KWindowGL::setWholeScaling(bool whole) { platform::setWholeScaling(whole); }
+bool KWindowGL::isWholeScaling() { return platform::wholeScaling(); }
+void KWindowGL::setApplicationId(const char *applicationId, const char *windowClass) {
+  platform::setApplicationId(applicationId, windowClass);
+}
 bool KWindowGL::setDesktopFullScreen(bool on) { return platform::setDesktopFullScreen(on); }
 bool KWindowGL::isDesktopFullScreen() { return platform::desktopFullScreen(); }
 
@@ -438,7 +457,7 @@ void KWindowGL::processEvents() {
     KInput::waitForKeyRelease(K_VK_F6);
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }
-  // F11: full screen at the desktop's resolution, the game scaled and letterboxed.
+  // F11: full screen at the desktop's resolution, the game as tall as the screen.
   if (KInput::isPressed(K_VK_F11) && hasFocus()) {
     platform::setDesktopFullScreen(!platform::desktopFullScreen());
     KInput::waitForKeyRelease(K_VK_F11);
@@ -532,8 +551,15 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
   }
   // What is gathered belongs to the frame being saved.
   batch::flush();
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  std::vector<unsigned char> shown;
+  if (scaledInBuffer_ && shownframe::read(shown) && shown.size() == pixels.size() * 4) {
+    // Just after a scaled frame was shown (a key seen during the flip's
+    // wait): that frame, as the game drew it.
+    std::memcpy(pixels.data(), shown.data(), shown.size());
+  } else {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  }
   // R, G, B, A bytes become B, G, R, A.
   for (uint32_t &p : pixels) p = (p & 0xFF00FF00u) | ((p & 0xFF) << 16) | ((p >> 16) & 0xFF);
   if (width <= 0) width = W;

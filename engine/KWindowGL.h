@@ -45,9 +45,12 @@ public:
   void setVexoCallBack(bool (*callback)(KEvent *)) override;
   void setQuit(bool quit) override;
   void setScreenSaverInfo(long width, long height) override;
-  bool setWindowScale(long scale) override;
-  long getWindowScale() override;
-  long getLargestWindowScale() override;
+  bool setWindowScale(double scale) override;
+  double getWindowScale() override;
+  double getLargestWindowScale() override;
+  void setWholeScaling(bool whole) override;
+  bool isWholeScaling() override;
+  void setApplicationId(const char *applicationId, const char *windowClass) override;
   bool setDesktopFullScreen(bool on) override;
   bool isDesktopFullScreen() override;
 
@@ -104,5 +107,8 @@ private:
   /// The host's call of the frame loop: the frames due by now.
   static void hostFrames();
   bool created_;
-  long chosenScale_ = 0; ///< the window scale asked for; 0: the largest that fits
+  double chosenScale_ = 0; ///< the window scale asked for; 0: the largest whole one that fits
+  /// The buffer holds the frame scaled to the window (shown, not drawn
+  /// since): a save takes the frame kept instead.
+  bool scaledInBuffer_ = false;
 };

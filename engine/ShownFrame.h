@@ -20,7 +20,10 @@ void stop();
 
 /// Just before the swap: keeps the frame drawn (at `placement.drawBottom`
 /// rows from the buffer's bottom) when it must, and draws it scaled into
-/// the window at its place when the window is larger than the game.
+/// the window at its place when the window is larger than the game: at a
+/// whole factor each game pixel a square of pixels, at any other first by
+/// nearest at the whole factor above, then smoothly down to its size, so
+/// every game pixel shows as wide as the others and stays sharp.
 void present(const platform::Placement &placement);
 /// Draws the kept frame into the window at (x, y) (y downward from the
 /// window's top), each game pixel `scale` by `scale` window pixels, after

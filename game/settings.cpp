@@ -24,13 +24,38 @@ bool readSwitch(const std::string &text, bool &value) {
   return true;
 }
 
-// A whole number from 0 to kMaxScale into `value`; false for anything else.
-bool readScale(const std::string &text, int &value) {
-  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  const int v = std::stoi(text);
-  if (v > kMaxScale) return false;
-  value = v;
+// "whole", 0, or a number from 1 to kMaxScale in quarter steps ("2",
+// "1.25", "1.5", "1.750") into `settings`; false for anything else. Read
+// digit by digit, whatever the locale's decimal mark.
+bool readScale(const std::string &text, Settings &settings) {
+  if (text == "whole") {
+    settings.wholeScaling = true;
+    settings.scale = 0;
+    return true;
+  }
+  const size_t point = text.find('.');
+  const std::string whole = text.substr(0, point), fraction = point == std::string::npos ? "" : text.substr(point + 1);
+  if (whole.empty() || whole.size() > 2 || whole.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (point != std::string::npos && (fraction.empty() || fraction.size() > 4 ||
+                                     fraction.find_first_not_of("0123456789") != std::string::npos))
+    return false;
+  // The fraction in ten-thousandths, which a quarter step divides.
+  const int tenThousandths = std::stoi((fraction + "0000").substr(0, 4));
+  if (tenThousandths % (10000 / kScaleSteps) != 0) return false;
+  const double value = std::stoi(whole) + tenThousandths / 10000.0;
+  if (value > kMaxScale || (value != 0 && value < 1)) return false;
+  settings.scale = value;
+  settings.wholeScaling = false;
   return true;
+}
+
+// A scale as readScale reads it: whole numbers as they always were written.
+std::string scaleText(const Settings &settings) {
+  if (settings.wholeScaling) return "whole";
+  const int steps = static_cast<int>(settings.scale * kScaleSteps + 0.5);
+  const int whole = steps / kScaleSteps, quarter = steps % kScaleSteps;
+  const char *const fractions[kScaleSteps] = {"", ".25", ".5", ".75"};
+  return std::to_string(whole) + fractions[quarter];
 }
 
 std::string trimmed(const std::string &s) {
@@ -62,7 +87,7 @@ Settings parseSettings(const std::string &text, std::string &garbled) {
     if (key == "music") known = readSwitch(value, settings.music);
     else if (key == "sounds") known = readSwitch(value, settings.sounds);
     else if (key == "fullscreen") known = readSwitch(value, settings.fullScreen);
-    else if (key == "scale") known = readScale(value, settings.scale);
+    else if (key == "scale") known = readScale(value, settings);
     else known = false;
     if (!known && garbled.empty()) garbled = line;
   }
@@ -91,7 +116,7 @@ bool writeSettings(const std::string &path, const Settings &settings, std::strin
     mkdir(path.substr(0, slash).c_str(), 0755);
   std::ostringstream text;
   text << kHeading << "\nmusic=" << onOff(settings.music) << "\nsounds=" << onOff(settings.sounds)
-       << "\nfullscreen=" << onOff(settings.fullScreen) << "\nscale=" << settings.scale << "\n";
+       << "\nfullscreen=" << onOff(settings.fullScreen) << "\nscale=" << scaleText(settings) << "\n";
   std::string error;
   if (replaceFile(path, text.str(), error)) return true;
   message = "the settings could not be saved to " + path + ": " + error;

@@ -1,7 +1,10 @@
 #pragma once
 
 // What the player chose, kept between runs in settings.ini: a few lines of
-// "key=value" under a [zunk] heading.
+// "key=value" under a [zunk] heading. A whole scale is written as programs
+// before quarter steps wrote it ("scale=2"); a quarter step as a decimal
+// ("scale=1.25"), which they refuse as a line they do not understand
+// rather than read as another size.
 
 #include <string>
 
@@ -9,10 +12,17 @@ struct Settings {
   bool music = true;       ///< M switches it
   bool sounds = true;      ///< S switches the sound effects
   bool fullScreen = false; ///< F11 switches it
-  int scale = 0;           ///< the window's size in game sizes; 0: the largest that fits
+  /// The window's size in game sizes, in quarter steps from 1; 0: the
+  /// largest whole one that fits.
+  double scale = 0;
+  /// Whole factors only ("scale=whole"): the window opens at the largest
+  /// whole scale that fits and steps by whole sizes; its size is not kept.
+  bool wholeScaling = false;
 };
 /// The largest window scale a settings file may ask for.
 const int kMaxScale = 16;
+/// The steps a window's scale is kept in: quarters.
+const int kScaleSteps = 4;
 
 /// $XDG_CONFIG_HOME/zunk/settings.ini, or ~/.config/zunk/settings.ini when
 /// XDG_CONFIG_HOME is unset; "" when there is no home either.

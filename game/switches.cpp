@@ -1,6 +1,7 @@
 #include "switches.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "KSound.h"
 #include "assets.h"
@@ -11,6 +12,9 @@ Settings playerSettings;
 std::string settingsFile;
 
 namespace {
+// The X11 window class: the desktop entry's StartupWMClass.
+const char *const kWindowClass = "zunk";
+
 // Whether the music is turned down now (a game paused on the screen).
 bool musicLowered = false;
 
@@ -27,8 +31,17 @@ void applySettings(bool paused) {
   KSound::setGlobalVolumes(playerSettings.music ? music : 0, playerSettings.sounds ? 100 : 0);
 }
 
+void prepareWindow() {
+  if (!gamewindow) return;
+  // The id the desktop entry is named after, and its StartupWMClass.
+  gamewindow->setApplicationId(ZUNK_APP_ID, kWindowClass);
+  gamewindow->setWholeScaling(playerSettings.wholeScaling);
+  if (playerSettings.scale > 0) gamewindow->setWindowScale(playerSettings.scale);
+}
+
 void applyWindowSettings() {
   if (!gamewindow) return;
+  gamewindow->setWholeScaling(playerSettings.wholeScaling);
   if (playerSettings.fullScreen) gamewindow->setDesktopFullScreen(true);
 }
 
@@ -55,9 +68,18 @@ void handleWindowKeys() {
                    : keyPressed(K_VK_MINUS) || keyPressed(K_VK_SUBTRACT) ? -1
                                                                          : 0;
   if (!step) return;
-  const long now = gamewindow->getWindowScale();
-  const long next = std::clamp(now + step, 1L, gamewindow->getLargestWindowScale());
-  if (next == now || !gamewindow->setWindowScale(next)) return;
-  playerSettings.scale = static_cast<int>(next);
+  // From whatever size the frame was dragged to, to the next step up or
+  // down: quarters, or whole sizes at whole scaling.
+  const double steps = gamewindow->isWholeScaling() ? 1 : kScaleSteps;
+  const double now = gamewindow->getWindowScale() * steps;
+  // A scale a hair off a step (rounded pixels) counts as on it.
+  const double kOnStep = 0.01;
+  const double largest = std::max(1.0, std::floor(gamewindow->getLargestWindowScale() * steps + kOnStep) / steps);
+  const double next = std::clamp((step > 0 ? std::floor(now + kOnStep) + 1 : std::ceil(now - kOnStep) - 1) / steps, 1.0,
+                                 largest);
+  if (std::fabs(next * steps - now) < kOnStep || !gamewindow->setWindowScale(next)) return;
+  // At whole scaling the file keeps "whole", not a size.
+  if (playerSettings.wholeScaling) return;
+  playerSettings.scale = next;
   keep();
 }

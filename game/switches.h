@@ -19,14 +19,18 @@ const int kMusicVolume = 100, kPausedMusicVolume = 35;
 /// The music and sound-effect masters as the settings say, the music lower
 /// while `paused` (kept for the switches that follow).
 void applySettings(bool paused = false);
-/// The window as the settings say, once it is open: full screen. (A kept
-/// scale the desktop has no room for is the window's: it opens at the
-/// largest that fits.)
+/// The window as the settings say, before it opens: its scale, whole
+/// scaling, who the program is to the desktop. (A kept scale the desktop
+/// has no room for is the window's: it opens at the largest that fits.)
+void prepareWindow();
+/// The window as the settings say, once it is open: whole scaling, full screen.
 void applyWindowSettings();
 /// Switches the music and/or the sound effects, and keeps the change.
 void switchSounds(bool music, bool sounds);
 /// M switches the music and S the sound effects, once per press.
 void handleSwitches();
-/// Ctrl+Plus and Ctrl+Minus make the window one step larger or smaller,
-/// within what fits the desktop; a switch to or from full screen is kept.
+/// Ctrl+Plus and Ctrl+Minus make the window one step larger or smaller (a
+/// quarter of the game's size, or a whole one at whole scaling), within
+/// what fits the desktop's work area; a switch to or from full screen is
+/// kept, and so is the window's scale (but at whole scaling).
 void handleWindowKeys();

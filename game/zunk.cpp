@@ -191,7 +191,7 @@ bool initzunk() {
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
   // The window opens no larger than the desktop; the kept scale stays in
   // the file for when the larger desktop is back.
-  if (playerSettings.scale > 0) gamewindow->setWindowScale(playerSettings.scale);
+  prepareWindow();
   if (!gamewindow->createGameWindow(kScreenWidth, kScreenHeight, -1, true, "Zunk")) {
     // Without a window nothing can be drawn: the loop ends at once.
     delete gamewindow;

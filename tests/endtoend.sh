@@ -19,6 +19,7 @@ source "$here/xserver.sh"
 root=$(mktemp -d)
 gpid=
 wm=
+compositor=
 trap 'rm -rf "$root"' EXIT
 
 stop() { # ends the game, the window manager and the X server of the scenario
@@ -29,6 +30,7 @@ stop() { # ends the game, the window manager and the X server of the scenario
     gpid=
   fi
   [ -z "$wm" ] || { kill "$wm" 2>/dev/null; wait "$wm" 2>/dev/null; wm=; }
+  [ -z "$compositor" ] || { kill "$compositor" 2>/dev/null; wait "$compositor" 2>/dev/null; compositor=; }
   stop_x
 }
 fail() {
@@ -44,9 +46,13 @@ fail() {
 }
 
 # Game pixels to screen pixels: the window's game area starts at (ox, oy) and
-# each game pixel is scale by scale screen pixels.
-ox=0 oy=0 scale=1
-at() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)); }
+# each game pixel is scale / sd screen pixels wide (sd 1 at a whole scale;
+# 5/3 on an 800-pixel-high full screen); a game pixel is looked at in its
+# middle.
+ox=0 oy=0 scale=1 sd=1
+sx() { echo $((ox + scale * (2 * $1 + 1) / (2 * sd))); }
+sy() { echo $((oy + scale * (2 * $1 + 1) / (2 * sd))); }
+at() { xdotool mousemove "$(sx "$1")" "$(sy "$2")"; }
 # hold_until <x> <y> <command...>: holds the button down at (x, y) until the
 # command succeeds. A menu button takes a press only once its doors are open,
 # which the screen does not show: holding covers that without guessing a time.
@@ -61,8 +67,10 @@ hold_until() {
 }
 colour() { grep -o '#[0-9A-F]\{6\}' | tail -1; }
 screen_pixel() { import -window root -crop 1x1+$1+$2 -depth 8 txt:- 2>/dev/null | colour; }
-pixel() { screen_pixel $((ox + scale * $1)) $((oy + scale * $2)); }
-area() { import -window root -crop $(($3 * scale))x$(($4 * scale))+$((ox + scale * $1))+$((oy + scale * $2)) -depth 8 txt:- | md5sum; }
+pixel() { screen_pixel "$(sx "$1")" "$(sy "$2")"; }
+area() {
+  import -window root -crop $(($3 * scale / sd))x$(($4 * scale / sd))+$((ox + scale * $1 / sd))+$((oy + scale * $2 / sd)) -depth 8 txt:- | md5sum
+}
 # A pixel of the sprite sheet: opaque backgrounds reach the screen unchanged.
 sheet() { convert "$datadir/zunk.png" -crop 1x1+$1+$2 -depth 8 txt:- | colour; }
 
@@ -97,7 +105,17 @@ on_menu() { [ "$(pixel 20 20)" = "$menu" ]; }
 veiled() { [ "$(pixel 20 20)" != "$menu" ]; }
 on_play() { [ "$(pixel 5 300)" = "$play" ]; }
 score_changed() { [ "$(area 59 457 60 20)" != "$1" ]; }
-has_window() { wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1); [ -n "$wid" ]; }
+has_window() {
+  if [ -n "${wayland:-}" ]; then
+    # On Wayland the game's window is a surface inside the compositor's
+    # own X window, there once the game has said who it is.
+    wid=$(xdotool search --class '^Weston Compositor$' 2>/dev/null | head -1)
+    [ -n "$wid" ] && grep -q 'set_app_id' "$work/protocol" 2>/dev/null
+  else
+    wid=$(xdotool search --pid "$gpid" --name '^Zunk$' 2>/dev/null | head -1)
+    [ -n "$wid" ]
+  fi
+}
 # The window manager has framed the window, and gives it the focus.
 managed() { xprop -id "$wid" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =; }
 full_screen() { xdotool getwindowgeometry "$wid" | grep -q 'Geometry: 1920x1080'; }
@@ -109,11 +127,18 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   work=$root/$1
   mkdir -p "$work"
   start_x "$2"
+  [ -z "${wayland:-}" ] || start_compositor || return
   # The window opens centred, at the largest whole scale that fits.
+  sd=1
   case $2 in
   1024x768) ox=352 oy=144 scale=1 ;;
+  1280x800) ox=480 oy=160 scale=1 ;;
+  1366x768) ox=523 oy=144 scale=1 ;;
   1920x1080) ox=640 oy=60 scale=2 ;;
   esac
+  # The compositor's kiosk shell gives the window the whole screen: the
+  # game fills its height, 1.6 times.
+  [ -z "${wayland:-}" ] || { ox=256 oy=0 scale=8 sd=5; }
   # An installed game writes nothing into its data folder: what it keeps is
   # in the user's data folder.
   kept=$work/user/zunk
@@ -146,19 +171,45 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
     (cd "$work" && [ -n "${ZUNK_INSTALLED:-}" ] && cd /
      # English unless the scenario says otherwise, whatever this machine's language.
      unset LANGUAGE LC_ALL LC_MESSAGES
-     LANG=${lang:-C.UTF-8} XDG_DATA_HOME=$work/user XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=${audio:-dummy} \
-       SDL_DISKAUDIOFILE=$work/audio K_MESSAGES_TO_STDERR=1 exec "$program" 2>"$work/stderr") &
+     export LANG=${lang:-C.UTF-8} XDG_DATA_HOME=$work/user XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=${audio:-dummy} \
+       SDL_DISKAUDIOFILE=$work/audio K_MESSAGES_TO_STDERR=1
+     if [ -n "${wayland:-}" ]; then
+       # SDL's Wayland driver; the client's side of the protocol is logged,
+       # and what says who the window is kept apart from the game's words.
+       export SDL_VIDEODRIVER=wayland WAYLAND_DISPLAY=$wayland WAYLAND_DEBUG=client
+       exec "$program" 2> >(awk -v protocol="$work/protocol" '/^\[ *[0-9.]+\] / {
+         if (/set_app_id|set_title|error|wl_keyboard@[0-9]+\.enter/) { print > protocol; fflush(protocol) } next }
+         { print; fflush() }' >"$work/stderr")
+     fi
+     exec "$program" 2>"$work/stderr") &
     gpid=$!
     wait_until "$patience" window_or_exit
     # A loaded X server now and then refuses the game's very first
     # connection; the game then says so and ends. That is the server's
     # doing, not the game's: the game is started again.
-    has_window || ! grep -q "no display could be reached" "$work/stderr" || ! exited "$gpid" || [ $attempt = 3 ] && break
+    has_window || ! grep -q "no display could be reached\|wayland not available" "$work/stderr" || ! exited "$gpid" ||
+      [ $attempt = 3 ] && break
     echo "endtoend: $scenario: the X server refused the game's first connection; starting it again"
     wait "$gpid" 2>/dev/null
   done
   has_window || { no_window; return 1; }
   xdotool windowfocus "$wid"
+  # The compositor gives its window's focus to the game once it has it.
+  [ -z "${wayland:-}" ] || wait_until "$patience" keyboard_focused || { fail "the game never had the keyboard's focus"; return 1; }
+}
+keyboard_focused() { grep -q 'wl_keyboard@[0-9]*\.enter' "$work/protocol" || { xdotool windowfocus "$wid"; false; }; }
+# weston on the scenario's X server (its X11 backend, drawn by pixman), its
+# kiosk shell showing one window on the whole screen; $wayland is its socket.
+compositor_up() { grep -q "kiosk-shell" "$XDG_RUNTIME_DIR/weston.log" 2>/dev/null || ! running "$compositor"; }
+start_compositor() {
+  export XDG_RUNTIME_DIR=$work/runtime
+  mkdir -p "$XDG_RUNTIME_DIR"
+  chmod 0700 "$XDG_RUNTIME_DIR"
+  weston --backend=x11-backend.so --use-pixman --shell=kiosk-shell.so --socket="$wayland" --width=1024 --height=768 \
+    --idle-time=0 --log="$XDG_RUNTIME_DIR/weston.log" >/dev/null 2>&1 &
+  compositor=$!
+  wait_until "$patience" compositor_up && running "$compositor" ||
+    { fail "weston did not start: $(tail -3 "$XDG_RUNTIME_DIR/weston.log" 2>/dev/null)"; return 1; }
 }
 finish() { # waits for the exit; checks status 0 and the scores file
   wait_until "$patience" exited "$gpid" || { fail "still running $patience s after the quit"; return 1; }
@@ -194,9 +245,22 @@ expect_window() { # size, position
 # 1. The menu, Help and Back, High scores and Back, a game with a throw that
 #    scores, two screenshots, the menu zone, then Quit: exit status 0 and a
 #    40-byte "thescores".
+# The desktop entry the program is started from: the window's X11 class is
+# its StartupWMClass, so that the desktop shows the entry's name and icon.
+desktop_entry() {
+  case ${ZUNK_INSTALLED:-} in
+  package) echo /usr/share/applications/io.github.zunk.Zunk.desktop ;;
+  '') echo "$here/../dist/io.github.zunk.Zunk.desktop" ;;
+  *) echo "$ZUNK_INSTALLED/share/applications/io.github.zunk.Zunk.desktop" ;;
+  esac
+}
 scenario_menus_and_a_game() {
   start main 1024x768 || return
   expect_window 320x480 352,144 || return
+  local class wanted
+  class=$(xprop -id "$wid" WM_CLASS | sed -n 's/.*= "\([^"]*\)", "\([^"]*\)"$/\2/p')
+  wanted=$(sed -n 's/^StartupWMClass=//p' "$(desktop_entry)")
+  [ -n "$class" ] && [ "$class" = "$wanted" ] || { fail "the window's class is '$class', the desktop entry's '$wanted'"; return; }
   wait_until "$patience" on_menu || { fail "no menu"; return; }
   hold_until 100 260 veiled || { fail "help did not veil the menu"; return; }   # HELP
   hold_until 100 420 on_menu || { fail "back did not return to the menu"; return; } # BACK
@@ -270,7 +334,8 @@ scenario_a_read_only_table_is_left_alone() {
 
 # 4. On a 1920 by 1080 screen the window opens at twice the size, sharp;
 #    the game still works in its own 320 by 480 pixels (clicks, screenshots),
-#    and F11 fills the screen with the game letterboxed.
+#    and F11 fills the screen's height with the game (2.25 times), between
+#    black margins.
 scenario_large_screen() {
   start large 1920x1080 || return
   expect_window 640x960 640,60 || return
@@ -289,9 +354,12 @@ scenario_large_screen() {
   wait_until "$patience" activated || { fail "the window manager did not activate the window"; return; }
   hold_keys_until F11 full_screen
   expect_window 1920x1080 0,0 || return
-  # The game keeps its place, letterboxed between black margins.
+  # The game as tall as the screen, 720 by 1080, between black margins.
+  ox=600 oy=0 scale=9 sd=4
   wait_until "$patience" on_play || { fail "the game is not in the middle of the full screen"; return; }
-  [ "$(screen_pixel 5 540)" = "#000000" ] || { fail "no black margin beside the game in full screen"; return; }
+  [ "$(screen_pixel 5 540)" = "#000000" ] && [ "$(screen_pixel 598 540)" = "#000000" ] ||
+    { fail "no black margin beside the game in full screen"; return; }
+  [ "$(screen_pixel 601 1079)" != "#000000" ] || { fail "the game does not reach the screen's bottom"; return; }
   hold_until 270 465 on_menu || { fail "the menu zone did not leave the game"; return; }
   quit_from_menu
 }
@@ -405,18 +473,35 @@ scenario_keyboard_play_and_pause() {
 }
 veiled_play() { [ "$(pixel 5 300)" != "$play" ] && ! on_menu; }
 
-# 8. Ctrl+Minus makes the window smaller, within what fits, and the size is
-#    kept for the next start.
-scale_kept() { grep -q "^scale=$1" "$work/config/zunk/settings.ini" 2>/dev/null; }
-window_is() { xdotool getwindowgeometry "$wid" | grep -q "Geometry: $1"; }
+# step_window <keys> <size>: holds the keys until the window is that size,
+# then lets the game show another frame, so that it has seen the keys up
+# before the next step presses them again (two presses with no frame
+# between them are one).
+screen_changed() { [ "$(import -window root -depth 8 rgb:- 2>/dev/null | md5sum)" != "$1" ]; }
+step_window() {
+  hold_keys_until "$1" window_is "$2" || return 1
+  local screen
+  screen=$(import -window root -depth 8 rgb:- 2>/dev/null | md5sum)
+  wait_until "$patience" screen_changed "$screen"
+}
+
+# 8. Ctrl+Minus makes the window smaller by a quarter of the game's size
+#    at a time, Ctrl+Plus larger, within what fits, and the size is kept for
+#    the next start.
+scale_kept() { grep -q "^scale=$1\$" "$work/config/zunk/settings.ini" 2>/dev/null; }
+window_is() { xdotool getwindowgeometry "$wid" | grep -q "Geometry: $1\$"; }
 scenario_window_size_is_kept() {
   start size 1920x1080 || return
   expect_window 640x960 640,60 || return
   wait_until "$patience" on_menu || { fail "no menu"; return; }
-  hold_keys_until "ctrl+minus" window_is 320x480 || { fail "Ctrl+Minus did not halve the window"; return; }
+  local size
+  for size in 560x840 480x720 400x600 320x480; do
+    step_window ctrl+minus $size || { fail "Ctrl+Minus did not make the window $size"; return; }
+  done
   wait_until "$patience" scale_kept 1 || { fail "the new size was not kept"; return; }
-  hold_keys_until "ctrl+equal" window_is 640x960 || { fail "Ctrl+Plus did not double the window"; return; }
-  hold_keys_until "ctrl+minus" window_is 320x480 || { fail "Ctrl+Minus did not halve the window again"; return; }
+  step_window ctrl+equal 400x600 || { fail "Ctrl+Plus did not make the window 400x600"; return; }
+  wait_until "$patience" scale_kept 1.25 || { fail "scale 1.25 was not kept"; return; }
+  step_window ctrl+minus 320x480 || { fail "Ctrl+Minus did not make the window 320x480 again"; return; }
   # The window keeps its top-left corner as it shrinks.
   ox=640 oy=60 scale=1
   quit_from_menu || return
@@ -492,12 +577,119 @@ scenario_a_damaged_sprite_sheet() {
   stop
 }
 
+# click_until <x> <y> <command...>: clicks there (press and release sent at
+# once, as a touchpad's tap-to-click sends them) until the command succeeds;
+# a click while the menu's doors still slide is clicked again.
+click_until() {
+  local deadline=$((SECONDS + patience))
+  at "$1" "$2"
+  shift 2
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    xdotool click 1
+    wait_until 2 "$@" && return 0
+  done
+}
+
+# 12. A 1280 by 800 screen (a handheld, many laptops): the window opens at
+#     the game's size; one click on PLAY starts a game; F11 fills the
+#     screen's height: the game 533 by 800 between black margins, sharp (the
+#     screen brought down to the game's size is the game's own screenshot),
+#     played at its new size.
+rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | grep -o '([0-9.e-]*)' | tr -d '()'; }
+scenario_full_screen_fills_the_height() {
+  start handheld 1280x800 || return
+  expect_window 320x480 480,160 || return
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  click_until 100 150 on_play || { fail "a click on PLAY did not start a game"; return; }
+  openbox --sm-disable >/dev/null 2>&1 &
+  wm=$!
+  wait_until "$patience" managed || { fail "the window manager did not take the window"; return; }
+  wait_until "$patience" activated || { fail "the window manager did not activate the window"; return; }
+  hold_keys_until F11 window_is 1280x800 || { fail "F11 did not fill the screen"; return; }
+  expect_window 1280x800 0,0 || return
+  ox=373 oy=0 scale=5 sd=3
+  wait_until "$patience" on_play || { fail "the game is not in the middle of the full screen"; return; }
+  [ "$(screen_pixel 372 400)" = "#000000" ] && [ "$(screen_pixel 906 400)" = "#000000" ] ||
+    { fail "no black margins beside a game 533 pixels wide"; return; }
+  [ "$(screen_pixel 380 0)" != "#000000" ] && [ "$(screen_pixel 380 799)" != "#000000" ] ||
+    { fail "the game does not reach the screen's top and bottom"; return; }
+  # Paused, the screen holds still: the game's area on it, brought down to
+  # the game's own size, is what the game drew.
+  hold_keys_until p veiled_play || { fail "P did not pause"; return; }
+  hold_keys_until "shift F6" picture_is "$kept/screenshot1.tga" 320x480 || { fail "no screenshot in full screen"; return; }
+  import -window root -crop 533x800+373+0 +repage "$work/shown.png"
+  convert "$work/shown.png" -filter box -resize '320x480!' "$work/down.png"
+  convert "$kept/screenshot1.tga" -auto-orient "$work/drawn.png"
+  local apart
+  apart=$(rmse "$work/drawn.png" "$work/down.png")
+  awk -v d="$apart" 'BEGIN { exit !(d != "" && d < 0.05) }' || { fail "the full screen is not the game's frame (RMSE ${apart:-?})"; return; }
+  hold_keys_until p on_play || { fail "P did not play on"; return; }
+  click_until 270 465 on_menu || { fail "a click on the menu zone did not leave the game"; return; }
+  quit_from_menu
+}
+
+# 13. A 1366 by 768 laptop: the window opens at the game's size; Ctrl+Plus
+#     makes it 600 pixels tall, then 720, and no taller than the screen
+#     (within which it moves); a game plays at 1.5 times, clicks and the
+#     ball where the placement puts them; a window resized by its frame is
+#     filled.
+music_is() { grep -q "^music=$1" "$work/config/zunk/settings.ini" 2>/dev/null; }
+scenario_ctrl_plus_on_a_laptop() {
+  start laptop 1366x768 || return
+  expect_window 320x480 523,144 || return
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  step_window ctrl+equal 400x600 || { fail "Ctrl+Plus did not make the window 600 pixels tall"; return; }
+  wait_until "$patience" scale_kept 1.25 || { fail "scale 1.25 was not kept"; return; }
+  step_window ctrl+equal 480x720 || { fail "Ctrl+Plus did not make the window 720 pixels tall"; return; }
+  # One more would be 840 pixels tall: nothing changes. M, pressed after it,
+  # says when the game has read both.
+  xdotool key ctrl+equal
+  hold_keys_until m music_is off || { fail "M did not switch the music"; return; }
+  window_is 480x720 && scale_kept 1.5 || { fail "the window grew past the screen: $(xdotool getwindowgeometry "$wid")"; return; }
+  expect_window 480x720 523,48 || return
+  ox=523 oy=48 scale=3 sd=2
+  click_until 100 150 on_play || { fail "a click on PLAY did not start a game at 1.5"; return; }
+  local before
+  before=$(area 59 457 60 20)
+  throw_from_rest || return
+  wait_until "$patience" score_changed "$before" || { fail "the throw did not score at 1.5"; return; }
+  # The frame dragged to 600 by 600: the game fills its height, 400 by 600
+  # in the middle, and plays there.
+  xdotool windowsize "$wid" 600 600
+  wait_until "$patience" window_is 600x600 || { fail "the window could not be resized"; return; }
+  ox=623 oy=48 scale=5 sd=4
+  wait_until "$patience" on_play || { fail "the game does not fill the resized window"; return; }
+  [ "$(screen_pixel 621 300)" = "#000000" ] || { fail "no black margin beside the game in the resized window"; return; }
+  hold_until 270 465 on_menu || { fail "the menu zone did not return to the menu"; return; }
+  quit_from_menu
+}
+
+# 14. On Wayland (weston inside the X server, SDL's Wayland driver): the
+#     window says the application's id, the menu shows, one click starts a
+#     game and a throw scores.
+scenario_wayland() {
+  wayland=zunk-wayland-$$ start wayland 1024x768 || return
+  grep -q 'set_app_id("io.github.zunk.Zunk")' "$work/protocol" ||
+    { fail "the application id said: $(grep -o 'set_app_id([^)]*)' "$work/protocol")"; return; }
+  at 300 300
+  wait_until "$patience" on_menu || { fail "no menu on Wayland"; return; }
+  click_until 100 150 on_play || { fail "a click on PLAY did not start a game on Wayland"; return; }
+  local before
+  before=$(area 59 457 60 20)
+  throw_from_rest || return
+  wait_until "$patience" score_changed "$before" || { fail "the throw did not score on Wayland"; return; }
+  hold_until 270 465 on_menu || { fail "the menu zone did not return to the menu"; return; }
+  quit_from_menu
+}
+
 passed=0
 failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
   scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart \
   scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept scenario_in_french \
-  scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet}; do
+  scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet scenario_full_screen_fills_the_height \
+  scenario_ctrl_plus_on_a_laptop scenario_wayland}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.
   if (trap stop EXIT; $scenario); then

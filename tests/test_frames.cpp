@@ -1,12 +1,15 @@
 // The whole game drawn by the real engine (SDL's offscreen driver, real
 // OpenGL) and compared pixel for pixel with frames kept in tests/frames/:
 // every screen at window scale 1, and the same frames at scale 2, where
-// each game pixel must show as a 2x2 block.
+// each game pixel must show as a 2x2 block. Then the game played through
+// SDL's own events at whole and other scales: the pointer mapped through
+// the window's placement, clicks and taps too short for a frame, touch.
 //
 // ZUNK_UPDATE_FRAMES=1 writes the frames instead of comparing them; do that
 // only for a change that means to alter what the player sees, and look at
 // every picture it writes.
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <GL/gl.h>
 #include <dirent.h>
@@ -31,6 +34,8 @@
 #include "platform/PictureCodec.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
+#include "platform/WindowState.h"
+#include "switches.h"
 #include "play.h"
 #include "zunk.h"
 
@@ -63,7 +68,8 @@ void keepShown(int width, int height) {
   gShownHeight = height;
 }
 
-class Frames : public ::testing::TestWithParam<int> {
+// The game in a window at the scale under test.
+class Frames : public ::testing::TestWithParam<double> {
 protected:
   std::string folder;
   platform::ScriptedInput input;
@@ -156,8 +162,9 @@ protected:
   // scale 1 pixel for pixel, at a larger scale each game pixel as a block.
   void expectShown(const char *name) {
     frame();
-    ASSERT_EQ(gShownWidth, kGameWidth * GetParam());
-    ASSERT_EQ(gShownHeight, kGameHeight * GetParam());
+    const int scale = static_cast<int>(GetParam());
+    ASSERT_EQ(gShownWidth, kGameWidth * scale);
+    ASSERT_EQ(gShownHeight, kGameHeight * scale);
     const std::string path = std::string(ZUNK_FRAMES_DIR) + "/" + name + ".png";
     if (std::getenv("ZUNK_UPDATE_FRAMES") && GetParam() == 1) {
       ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight,
@@ -171,7 +178,6 @@ protected:
     ASSERT_TRUE(platform::decodePicture(file.data(), file.size(), "PNG", w, h, kept)) << path;
     ASSERT_EQ(w, kGameWidth);
     ASSERT_EQ(h, kGameHeight);
-    const int scale = GetParam();
     int differing = 0, firstX = -1, firstY = -1;
     for (int y = 0; y < gShownHeight; y++)
       for (int x = 0; x < gShownWidth; x++) {
@@ -305,8 +311,175 @@ TEST_P(Frames, TheMenuIsDrawnInAHandfulOfCalls) {
   EXPECT_LE(playCalls * 2, playQuads);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, Frames, ::testing::Values(1, 2), [](const auto &info) {
-  return "x" + std::to_string(info.param);
+INSTANTIATE_TEST_SUITE_P(Scales, Frames, ::testing::Values(1.0, 2.0), [](const auto &info) {
+  return "x" + std::to_string(static_cast<int>(info.param));
+});
+
+// ------------------------------------------------------------ pointing
+
+// Presses as SDL's events bring them, and fingers placed where a game pixel
+// shows at the window's scale; the mouse's place is scripted (SDL's
+// offscreen driver has no pointer to move; the real one is moved through
+// an X server by endtoend.sh).
+class Pointing : public Frames {
+protected:
+  SDL_Event event(Uint32 type) {
+    SDL_Event e;
+    SDL_zero(e);
+    e.type = type;
+    e.common.timestamp = SDL_GetTicks();
+    return e;
+  }
+  void push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); }
+  // The mouse over game pixel (x, y), moved: it points again.
+  void mouseTo(int x, int y) {
+    pointAt(x, y);
+    SDL_Event e = event(SDL_MOUSEMOTION);
+    e.motion.windowID = SDL_GetWindowID(platform::sdlWindow());
+    push(e);
+    frame();
+    ASSERT_EQ(KInput::getMouseX(), x);
+    ASSERT_EQ(KInput::getMouseY(), y);
+  }
+  // A press and its release in one batch, as a touchpad's tap sends them:
+  // the button is up again before the game looks.
+  void click() {
+    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+      SDL_Event e = event(type);
+      e.button.windowID = SDL_GetWindowID(platform::sdlWindow());
+      e.button.button = SDL_BUTTON_LEFT;
+      e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+      e.button.clicks = 1;
+      push(e);
+    }
+  }
+  void tapKey(SDL_Scancode code) {
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+      SDL_Event e = event(type);
+      e.key.windowID = SDL_GetWindowID(platform::sdlWindow());
+      e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+      e.key.keysym.scancode = code;
+      push(e);
+    }
+  }
+  // Where game pixel (x, y) shows, from 0 to 1 across the window.
+  void across(int x, int y, float &fx, float &fy) {
+    const platform::Placement &p = platform::lastPlacement();
+    int wx, wy;
+    platform::windowPointOf(p, x, y, wx, wy);
+    fx = (wx + 0.5f) / p.pointsWidth;
+    fy = (wy + 0.5f) / p.pointsHeight;
+  }
+  // A finger as SDL's touch events bring it.
+  void finger(Uint32 type, SDL_FingerID id, int x, int y) {
+    SDL_Event e = event(type);
+    e.tfinger.touchId = 1;
+    e.tfinger.fingerId = id;
+    e.tfinger.pressure = 1;
+    e.tfinger.windowID = SDL_GetWindowID(platform::sdlWindow());
+    across(x, y, e.tfinger.x, e.tfinger.y);
+    push(e);
+  }
+  // The same finger through the platform's scripted input.
+  void scriptedFinger(platform::Event::Kind kind, int64_t id, int x, int y) {
+    platform::Event e;
+    e.kind = kind;
+    e.finger = id;
+    across(x, y, e.touchX, e.touchY);
+    platform::feedInput(e);
+  }
+  void toOpenMenu() {
+    framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+  }
+  void toPlay() {
+    toOpenMenu();
+    mouseTo(buttons[0].destX + 10, buttons[0].destY + 10);
+    click();
+    framesUntil([] { return gameState == kPlayScreen; }, "PLAY chosen by one click");
+    frames(40);
+  }
+  void toRest() {
+    framesUntil([] { return !liveGame().launched && !liveGame().grabbedBall; }, "the ball back at rest");
+    frames(20);
+  }
+};
+
+TEST_P(Pointing, AClickInOneBatchChoosesAButtonAndThrowsFromRest) {
+  toPlay();
+  using layout::kBallRest;
+  mouseTo(kBallRest.x + 5, kBallRest.y + 10);
+  click();
+  frame();
+  EXPECT_TRUE(liveGame().grabbedBall); // down for the frame that looked
+  framesUntil([] { return liveGame().launched; }, "a throw from rest");
+  toRest();
+  // The menu zone, clicked once: back to the menu.
+  mouseTo(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+  click();
+  framesUntil([] { return gameState == kMenuScreen; }, "the menu, by one click on MENU");
+}
+
+TEST_P(Pointing, KeysTappedInOneBatchCount) {
+  toOpenMenu();
+  mouseTo(20, 20); // off the buttons
+  tapKey(SDL_SCANCODE_RETURN);
+  framesUntil([] { return gameState == kPlayScreen; }, "PLAY chosen by one tap of Return");
+  frames(40);
+  tapKey(SDL_SCANCODE_SPACE);
+  framesUntil([] { return liveGame().launched; }, "a throw from rest by one tap of Space");
+  toRest();
+  tapKey(SDL_SCANCODE_P);
+  framesUntil([] { return liveGame().paused; }, "paused by one tap of P");
+  frames(5);
+  tapKey(SDL_SCANCODE_P);
+  framesUntil([] { return !liveGame().paused; }, "played on by one tap of P");
+  const bool music = playerSettings.music;
+  tapKey(SDL_SCANCODE_M);
+  framesUntil([music] { return playerSettings.music != music; }, "the music switched by one tap of M");
+}
+
+TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
+  toPlay();
+  using layout::kBallRest;
+  // SDL's own touch events: the ball grabbed, pulled and let go, while a
+  // second finger rests on the menu zone.
+  finger(SDL_FINGERDOWN, 11, kBallRest.x + 5, kBallRest.y + 10);
+  finger(SDL_FINGERDOWN, 12, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+  frame();
+  ASSERT_TRUE(liveGame().grabbedBall);
+  EXPECT_EQ(KInput::getMouseX(), kBallRest.x + 5);
+  finger(SDL_FINGERMOTION, 11, kBallRest.x - 15, kBallRest.y + 40);
+  finger(SDL_FINGERMOTION, 12, 10, 10);
+  frames(3);
+  EXPECT_EQ(KInput::getMouseX(), kBallRest.x - 15);
+  EXPECT_EQ(KInput::getMouseY(), kBallRest.y + 40);
+  finger(SDL_FINGERUP, 11, kBallRest.x - 15, kBallRest.y + 40);
+  framesUntil([] { return liveGame().launched; }, "a throw by touch");
+  const float forceX = liveGame().forceX, forceY = liveGame().forceY;
+  finger(SDL_FINGERUP, 12, 10, 10);
+  EXPECT_EQ(gameState, kPlayScreen); // the second finger left nothing
+  toRest();
+  // The same pull through the platform's scripted input: the same throw.
+  scriptedFinger(platform::Event::FingerDown, 5, kBallRest.x + 5, kBallRest.y + 10);
+  frame();
+  ASSERT_TRUE(liveGame().grabbedBall);
+  scriptedFinger(platform::Event::FingerMoved, 5, kBallRest.x - 15, kBallRest.y + 40);
+  frames(3);
+  scriptedFinger(platform::Event::FingerUp, 5, kBallRest.x - 15, kBallRest.y + 40);
+  framesUntil([] { return liveGame().launched; }, "a throw by scripted touch");
+  EXPECT_EQ(liveGame().forceX, forceX);
+  EXPECT_EQ(liveGame().forceY, forceY);
+  toRest();
+  // A tap (down and up before the game looks) on the menu zone.
+  finger(SDL_FINGERDOWN, 13, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+  finger(SDL_FINGERUP, 13, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+  framesUntil([] { return gameState == kMenuScreen; }, "the menu, by one tap on MENU");
+  // The mouse moved: it points again.
+  mouseTo(30, 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, Pointing, ::testing::Values(1.0, 5.0 / 3), [](const auto &info) {
+  return info.param == 1.0 ? std::string("x1") : std::string("x1_667");
 });
 
 } // namespace

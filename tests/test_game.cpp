@@ -725,20 +725,22 @@ TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
 // A window that can be shown up to three times the game's size, and full screen.
 class SizedWindow : public NullWindow {
 public:
-  long scale = 1;
-  bool full = false;
-  bool setWindowScale(long s) override {
-    if (s < 0 || s > 3) return false;
+  double scale = 1;
+  bool full = false, whole = false;
+  bool setWindowScale(double s) override {
+    if (s < 0 || s > 3 || (s > 0 && s < 1)) return false;
     scale = s ? s : 3;
     return true;
   }
-  long getWindowScale() override { return scale; }
-  long getLargestWindowScale() override { return 3; }
+  double getWindowScale() override { return scale; }
+  double getLargestWindowScale() override { return 3; }
+  void setWholeScaling(bool on) override { whole = on; }
+  bool isWholeScaling() override { return whole; }
   bool setDesktopFullScreen(bool on) override { return full = on, true; }
   bool isDesktopFullScreen() override { return full; }
 };
 
-TEST_F(Switches, CtrlPlusAndMinusStepTheWindowWithinTheDesktopAndFullScreenIsKept) {
+TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullScreenIsKept) {
   SizedWindow sized;
   gamewindow = &sized;
   auto tap = [&](EKeyboardLayout key, bool ctrl) {
@@ -749,28 +751,48 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowWithinTheDesktopAndFullScreenIsKep
     input.keys[KInput::KeyboardLayout[K_VK_L_CONTROL].code] = false;
     frame();
   };
-  for (int i = 0; i < 3; i++) tap(K_VK_EQUAL, true); // 2, 3, and no larger than the desktop
+  tap(K_VK_EQUAL, true);
+  EXPECT_EQ(sized.scale, 1.25);
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
+  for (int i = 0; i < 8; i++) tap(K_VK_EQUAL, true); // up to 3, and no larger than the desktop
   EXPECT_EQ(sized.scale, 3);
   EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=3\n");
   tap(K_VK_SUBTRACT, true); // the keypad's minus too
-  tap(K_VK_MINUS, true);
-  tap(K_VK_MINUS, true); // never below 1
+  EXPECT_EQ(sized.scale, 2.75);
+  for (int i = 0; i < 8; i++) tap(K_VK_MINUS, true); // never below 1
   EXPECT_EQ(sized.scale, 1);
   tap(K_VK_EQUAL, false); // without Ctrl, nothing
   EXPECT_EQ(sized.scale, 1);
+  // A frame dragged to any size steps to the quarter above or below it.
+  sized.scale = 1.37;
+  tap(K_VK_EQUAL, true);
+  EXPECT_EQ(sized.scale, 1.5);
+  sized.scale = 1.37;
+  tap(K_VK_MINUS, true);
+  EXPECT_EQ(sized.scale, 1.25);
+  // Whole scaling steps by whole sizes and keeps "whole" in the file.
+  playerSettings.wholeScaling = true;
+  applyWindowSettings();
+  EXPECT_TRUE(sized.whole);
+  tap(K_VK_EQUAL, true);
+  EXPECT_EQ(sized.scale, 2);
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
+  tap(K_VK_M, false); // any change writes the file: whole stays whole
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=whole\n");
   sized.full = true; // as F11 does in the window
   frame();
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=on\nscale=1\n");
+  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=on\nscale=whole\n");
   tap(K_VK_ADD, true); // full screen has no window size to step
-  EXPECT_EQ(sized.scale, 1);
-  // At the next start: full screen again. (A kept scale the desktop has no
-  // room for any more is the window's business: it opens at the largest
-  // that fits.)
+  EXPECT_EQ(sized.scale, 2);
+  // At the next start: full screen again, at whole scaling. (A kept scale
+  // the desktop has no room for any more is the window's business: it
+  // opens at the largest that fits.)
   SizedWindow next;
   gamewindow = &next;
   playerSettings.scale = 5;
   applyWindowSettings();
   EXPECT_TRUE(next.full);
+  EXPECT_TRUE(next.whole);
   EXPECT_EQ(playerSettings.scale, 5);
   gamewindow = &window;
 }
@@ -815,6 +837,49 @@ TEST_F(Switches, SettingsSurviveGarbageMissingFilesAndAReadOnlyFolder) {
   EXPECT_FALSE(writeSettings(folder + "/notafolder/s.ini", s, said));
   EXPECT_FALSE(writeSettings("", s, said));
   EXPECT_EQ(readSettings(path, said).music, true); // the file written before is untouched
+}
+
+TEST_F(Switches, ScalesAreKeptInQuartersWholeAsEverAndWholeScalingByName) {
+  std::string garbled;
+  const struct {
+    const char *text;
+    double scale;
+    bool whole;
+    bool understood;
+  } cases[] = {
+      {"scale=0", 0, false, true},       {"scale=2", 2, false, true},      {"scale=16", 16, false, true},
+      {"scale=1.25", 1.25, false, true}, {"scale=1.5", 1.5, false, true},  {"scale=2.750", 2.75, false, true},
+      {"scale=whole", 0, true, true},    {"scale=1.3", 0, false, false},   {"scale=0.5", 0, false, false},
+      {"scale=1,25", 0, false, false},   {"scale=16.25", 0, false, false}, {"scale=1.", 0, false, false},
+      {"scale=.5", 0, false, false},     {"scale=125", 0, false, false},   {"scale=1.2500001", 0, false, false},
+      {"scale=Whole", 0, false, false},
+  };
+  for (const auto &c : cases) {
+    const Settings s = parseSettings(c.text, garbled);
+    EXPECT_EQ(s.scale, c.scale) << c.text;
+    EXPECT_EQ(s.wholeScaling, c.whole) << c.text;
+    EXPECT_EQ(garbled.empty(), c.understood) << c.text;
+  }
+  // Written as read: whole numbers as programs before quarters wrote them,
+  // quarters as decimals whatever the locale's decimal mark.
+  const std::string path = folder + "/s.ini";
+  Settings s;
+  for (double scale : {0.0, 1.0, 1.25, 1.5, 1.75, 2.0, 15.75}) {
+    s.scale = scale;
+    ASSERT_TRUE(writeSettings(path, s, said));
+    EXPECT_EQ(readSettings(path, said).scale, scale);
+    EXPECT_EQ(said, "");
+  }
+  s.scale = 2;
+  ASSERT_TRUE(writeSettings(path, s, said));
+  EXPECT_EQ(read(path), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=2\n");
+  s.scale = 1.25;
+  ASSERT_TRUE(writeSettings(path, s, said));
+  EXPECT_EQ(read(path), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
+  s.wholeScaling = true;
+  ASSERT_TRUE(writeSettings(path, s, said));
+  EXPECT_EQ(read(path), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=whole\n");
+  EXPECT_TRUE(readSettings(path, said).wholeScaling);
 }
 
 // ------------------------------------------------------------------ language

@@ -1,8 +1,10 @@
 // Events and input: the platform's event queue translated into Events, the
-// mouse and keyboard state in game pixels, the pointer, and scripted input
-// for tests. Owns the scripted input; the window's state is read through
-// WindowState.h.
+// mouse and keyboard state in game pixels (mapped through the window's
+// placement), presses too short for a frame, touch as the mouse, the
+// pointer, and scripted input for tests. Owns the scripted input and what
+// the input remembers; the window's state is read through WindowState.h.
 
+#include "InputState.h"
 #include "Platform.h"
 #include "WindowState.h"
 
@@ -13,7 +15,87 @@ namespace platform {
 namespace {
 const ScriptedInput *gScripted = nullptr;
 AudioDeviceLost gAudioDeviceLost = nullptr;
+ShortPresses gPresses;
+TouchPointer gTouch;
+
+// A point of the window (its middle for a whole point) as a game pixel.
+void toGame(double x, double y, int &gameX, int &gameY) { gamePixelAt(lastPlacement(), x, y, gameX, gameY); }
+
+// A finger's place, from 0 to 1 across the window, in the window's points.
+double acrossPoints(float fraction, bool vertical) {
+  const Placement &p = lastPlacement();
+  return fraction * (vertical ? p.pointsHeight : p.pointsWidth);
+}
+
+// Every event the input remembers something of, from the devices or a
+// test, the moment it arrives: the device state SDL keeps changes then too.
+void remember(const Event &e) {
+  switch (e.kind) {
+  case Event::MouseDown:
+    gTouch.mouseUsed();
+    if (e.button == 1) gPresses.pressed(ShortPresses::kLeftButton);
+    break;
+  case Event::MouseMoved: gTouch.mouseUsed(); break;
+  case Event::KeyDown: gPresses.pressed(e.scancode); break;
+  case Event::FingerDown:
+    if (gTouch.fingerDown(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true)))
+      gPresses.pressed(ShortPresses::kLeftButton);
+    break;
+  case Event::FingerMoved:
+    gTouch.fingerMoved(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
+    break;
+  case Event::FingerUp:
+    gTouch.fingerUp(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
+    break;
+  default: break;
+  }
+}
+
+// Runs inside SDL as each event is queued.
+int watchEvent(void *, SDL_Event *ev) {
+  Event e;
+  switch (ev->type) {
+  case SDL_MOUSEBUTTONDOWN:
+    e.kind = Event::MouseDown;
+    e.button = ev->button.button == SDL_BUTTON_LEFT ? 1 : 0;
+    break;
+  case SDL_MOUSEMOTION: e.kind = Event::MouseMoved; break;
+  case SDL_KEYDOWN:
+    if (ev->key.repeat) return 1;
+    e.kind = Event::KeyDown;
+    e.scancode = ev->key.keysym.scancode;
+    break;
+  case SDL_FINGERDOWN:
+  case SDL_FINGERMOTION:
+  case SDL_FINGERUP:
+    e.kind = ev->type == SDL_FINGERDOWN ? Event::FingerDown
+             : ev->type == SDL_FINGERUP ? Event::FingerUp
+                                        : Event::FingerMoved;
+    e.finger = ev->tfinger.fingerId;
+    e.touchX = ev->tfinger.x;
+    e.touchY = ev->tfinger.y;
+    break;
+  default: return 1;
+  }
+  // Mouse events SDL makes of touch (when asked to) are the touch's own.
+  if ((ev->type == SDL_MOUSEBUTTONDOWN && ev->button.which == SDL_TOUCH_MOUSEID) ||
+      (ev->type == SDL_MOUSEMOTION && ev->motion.which == SDL_TOUCH_MOUSEID))
+    return 1;
+  remember(e);
+  return 1;
+}
 } // namespace
+
+void watchInput() {
+  SDL_DelEventWatch(watchEvent, nullptr);
+  SDL_AddEventWatch(watchEvent, nullptr);
+}
+
+void feedInput(const Event &event) { remember(event); }
+
+void endOfFrame() { gPresses.frameEnded(); }
+
+void forgetPress(int scancode) { gPresses.forget(scancode); }
 
 void setAudioDeviceLostHandler(AudioDeviceLost handler) { gAudioDeviceLost = handler; }
 
@@ -27,13 +109,11 @@ bool pollEvent(Event &e) {
       e.kind = ev.type == SDL_MOUSEBUTTONDOWN ? Event::MouseDown : Event::MouseUp;
       e.button = ev.button.button == SDL_BUTTON_LEFT ? 1 : ev.button.button == SDL_BUTTON_RIGHT ? 2 : 3;
       e.clicks = ev.button.clicks;
-      e.x = gameX(ev.button.x);
-      e.y = gameY(ev.button.y);
+      toGame(ev.button.x + 0.5, ev.button.y + 0.5, e.x, e.y);
       return true;
     case SDL_MOUSEMOTION:
       e.kind = Event::MouseMoved;
-      e.x = gameX(ev.motion.x);
-      e.y = gameY(ev.motion.y);
+      toGame(ev.motion.x + 0.5, ev.motion.y + 0.5, e.x, e.y);
       return true;
     case SDL_MOUSEWHEEL:
       e.kind = Event::MouseWheel;
@@ -86,6 +166,10 @@ void pumpEvents() {
 }
 
 void mousePosition(int &x, int &y) {
+  if (gTouch.pointing()) {
+    toGame(gTouch.x(), gTouch.y(), x, y);
+    return;
+  }
   if (gScripted) {
     x = gScripted->mouseX;
     y = gScripted->mouseY;
@@ -99,26 +183,27 @@ void mousePosition(int &x, int &y) {
   if (window && SDL_GetMouseFocus() == window) {
     int wx, wy;
     SDL_GetMouseState(&wx, &wy);
-    x = gameX(wx);
-    y = gameY(wy);
+    toGame(wx + 0.5, wy + 0.5, x, y);
     return;
   }
   int gx, gy, wx = 0, wy = 0;
   SDL_GetGlobalMouseState(&gx, &gy);
   if (window) SDL_GetWindowPosition(window, &wx, &wy);
-  x = gameX(gx - wx);
-  y = gameY(gy - wy);
+  toGame(gx - wx + 0.5, gy - wy + 0.5, x, y);
 }
 
 bool leftButtonDown() {
-  if (gScripted) return gScripted->leftButton;
-  if (!videoUp()) return false;
-  if (sdlWindow() && SDL_GetMouseFocus() == sdlWindow())
-    return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
-  return (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
+  bool held = false;
+  if (gTouch.pointing()) held = gTouch.held();
+  else if (gScripted) held = gScripted->leftButton;
+  else if (!videoUp()) held = false;
+  else if (sdlWindow() && SDL_GetMouseFocus() == sdlWindow())
+    held = (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
+  else held = (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
+  return gPresses.read(ShortPresses::kLeftButton, held);
 }
 
-bool keyDown(int scancode) {
+bool keyHeld(int scancode) {
   if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return false;
   if (gScripted) return scancode < 512 && gScripted->keys[scancode];
   if (!videoUp()) return false;
@@ -127,15 +212,27 @@ bool keyDown(int scancode) {
   return scancode < n && state[scancode];
 }
 
+bool keyDown(int scancode) {
+  if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return false;
+  return gPresses.read(scancode, keyHeld(scancode));
+}
+
 void showCursor(bool show) {
   if (videoUp()) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
 void warpMouse(int x, int y) {
-  if (sdlWindow()) SDL_WarpMouseInWindow(sdlWindow(), windowX(x), windowY(y));
+  int wx, wy;
+  windowPointOf(lastPlacement(), x, y, wx, wy);
+  if (sdlWindow()) SDL_WarpMouseInWindow(sdlWindow(), wx, wy);
 }
 
-void setScriptedInput(const ScriptedInput *input) { gScripted = input; }
+void setScriptedInput(const ScriptedInput *input) {
+  // A script starts from nothing pressed or touched, and so do the devices after it.
+  gScripted = input;
+  gPresses.forgetAll();
+  gTouch.reset();
+}
 
 bool windowHasFocus() {
   if (gScripted) return gScripted->focused;

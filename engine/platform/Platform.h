@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "Placement.h"
+
 namespace platform {
 
 /// One window or application event, translated from the platform's queue.
@@ -30,7 +32,10 @@ struct Event {
     WindowExposed,  ///< the window's content must be drawn again
     AppActivated,   ///< the window gained keyboard focus
     AppDeactivated, ///< the window lost keyboard focus
-    Quit            ///< the session asks the program to end
+    Quit,           ///< the session asks the program to end
+    FingerDown,     ///< a finger touched the window
+    FingerMoved,
+    FingerUp
   };
   Kind kind = None;
   int button = 0;     ///< 1 left, 2 right, 3 middle
@@ -39,6 +44,8 @@ struct Event {
   int scancode = 0;   ///< key of a key event
   char charCode = 0;  ///< character of a key event, when it has one
   int x = 0, y = 0;   ///< mouse position in game pixels
+  int64_t finger = 0; ///< which finger, of a finger event
+  float touchX = 0, touchY = 0; ///< where a finger is, from 0 to 1 across the window
 };
 
 /// A display mode of the main display.
@@ -72,11 +79,18 @@ enum class ContextKind { Desktop, ES2 };
 ContextKind askedContextKind(bool *byName = nullptr);
 /// The kind of the window's context (the last one made).
 ContextKind contextKind();
+/// Who the program is to the desktop: the application id a Wayland
+/// compositor matches with its desktop entry, and the X11 window class
+/// (the desktop entry's StartupWMClass). Taken when the video starts, so
+/// called before anything opens a window; the environment's
+/// SDL_VIDEO_WAYLAND_WMCLASS and SDL_VIDEO_X11_WMCLASS still win.
+void setApplicationId(const char *applicationId, const char *windowClass);
 /// Opens the one window with a double-buffered OpenGL context of the kind
 /// asked for, of `width` by `height` game pixels at (x, y) on the screen.
-/// The window may be larger than the game area by a whole-number scale.
-/// Where desktop OpenGL was not asked for by name and cannot be had, ES is
-/// tried.
+/// The window may be larger than the game area (see setWindowScale); the
+/// player may resize it, down to the game's size, and the game area fills
+/// it. Where desktop OpenGL was not asked for by name and cannot be had, ES
+/// is tried.
 bool openWindow(const char *title, int x, int y, int width, int height, bool depthBuffer);
 /// Whether the window is open.
 bool windowOpen();
@@ -100,15 +114,9 @@ bool makeContextCurrent();
 bool setSwapInterval(int interval);
 /// Microseconds between the window's display's refreshes; 0 when unknown.
 uint64_t refreshPeriod();
-/// Where the game area lies in the window now.
-struct Placement {
-  int width = 0, height = 0; ///< the window's drawable, in pixels
-  int x = 0, y = 0;          ///< the shown game area's top-left corner, y downward
-  int scale = 1;             ///< each game pixel shows as scale by scale pixels
-  int drawBottom = 0;        ///< where the game is drawn: its lowest row, counted upwards
-};
-/// Measures the window and places the game area in it: the largest whole
-/// scale that fits, centred. The mouse is mapped by the last placement.
+/// Measures the window and places the game area in it (placeGameIn), at
+/// any factor or, with whole scaling, at whole factors only. The mouse and
+/// touch are mapped by the last placement.
 Placement placeGameArea();
 /// Shows the frame drawn since the last swap.
 void swapBuffers();
@@ -118,21 +126,29 @@ void swapBuffers();
 /// size in pixels. Null for none.
 using PresentHook = void (*)(int width, int height);
 void setPresentHook(PresentHook hook);
-/// The window's size as a whole multiple of the game's: `scale` times it,
-/// or 0 for the largest multiple that fits the desktop (the default). Taken
-/// when the window opens, and at once by an open window; false for a
-/// negative scale, or 0 for an open window.
-bool setWindowScale(int scale);
-/// The whole-number scale the game area is shown at now.
-int windowScale();
-/// The largest whole-number scale at which a game area of `width` by
-/// `height` fits the usable desktop; 1 at least.
-int largestWindowScale(int width, int height);
+/// The window's size as `scale` times the game's (any factor from 1, its
+/// size rounded to whole pixels), or 0 for the largest whole multiple that
+/// fits the desktop (the default). Taken when the window opens, and at once
+/// by an open window; false for a scale below 1 (but 0), or 0 for an open
+/// window.
+bool setWindowScale(double scale);
+/// The factor the game area is shown at now (its height's).
+double windowScale();
+/// The largest factor at which a window of `width` by `height` game pixels
+/// fits the desktop's work area, its frame included once the window is
+/// open; 1 at least.
+double largestWindowScale(int width, int height);
+/// Whole scaling only: the game area is shown at the largest whole factor
+/// that fits the window or the screen, each game pixel a square of pixels.
+/// Off by default: any factor, drawn sharp.
+void setWholeScaling(bool whole);
+bool wholeScaling();
 /// The game area's lowest row in the buffer being drawn, counted upwards:
 /// where the view and the clipping box start.
 int gameAreaBottom();
-/// Full screen at the desktop's own resolution, the game scaled and
-/// letterboxed in it; false where that is not possible.
+/// Full screen at the desktop's own resolution, the game area as tall as
+/// the screen (whole scaling: the largest whole factor) and centred; false
+/// where that is not possible.
 bool setDesktopFullScreen(bool on);
 bool desktopFullScreen();
 /// The display modes of the main display, in the platform's order.
@@ -155,10 +171,21 @@ void setAudioDeviceLostHandler(AudioDeviceLost handler);
 
 /// The mouse position in game pixels, read now; may lie outside the window.
 void mousePosition(int &x, int &y);
-/// Whether the left mouse button is down now.
+/// Whether the left mouse button is down now, or was pressed since the
+/// last look (see endOfFrame). A finger on the window counts as the button.
 bool leftButtonDown();
-/// Whether the key of `scancode` is down now.
+/// Whether the key of `scancode` is down now, or was pressed since the
+/// last look: a tap whose release came before the look reads as down until
+/// the end of the frame that saw it.
 bool keyDown(int scancode);
+/// Whether the key of `scancode` is held down now, as the device says.
+bool keyHeld(int scancode);
+/// The press of `scancode` has been dealt with (its release waited for):
+/// it reads as held or not from now on.
+void forgetPress(int scancode);
+/// The frame's reads are done: presses they saw, and released since, read
+/// as up from now on. Called as each frame is shown.
+void endOfFrame();
 void showCursor(bool show);
 /// Moves the pointer to (x, y) in game pixels.
 void warpMouse(int x, int y);
@@ -172,6 +199,10 @@ struct ScriptedInput {
   bool focused = true;
 };
 void setScriptedInput(const ScriptedInput *input);
+/// Scripted events for tests: a mouse press or motion, a key press, a
+/// finger (touch positions from 0 to 1 across the window), taken as the
+/// same events from the devices would be, the moment they arrive.
+void feedInput(const Event &event);
 
 // ---- game controllers -------------------------------------------------------
 

@@ -12,9 +12,11 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace platform {
 
@@ -27,18 +29,19 @@ ContextKind gContextKind = ContextKind::Desktop;
 // its own size (the top, so that the frame lies on the window's rows as on a
 // window of the game's size: a software rasteriser may blend pixels one
 // level apart otherwise). A window of exactly that size shows it as drawn;
-// a larger one gets it scaled by the largest whole number that fits and
-// centred (letterboxed in full screen). The game never sees the scale: its
-// area, its mouse and its screenshots stay in game pixels.
-int gScale = 1;
-int gOffsetX = 0, gOffsetY = 0; // the game area's top-left corner in the window
+// a larger one gets it scaled to fill the window as far as its shape allows
+// and centred (letterboxed in full screen). The game never sees the scale:
+// its area, its mouse and its screenshots stay in game pixels.
+Placement gPlacement;
 int gGameWidth = 0, gGameHeight = 0;
-int gDrawBottom = 0; // the game area's lowest row in the window's buffer, counted upwards
 bool gDesktopFullScreen = false;
+bool gWholeScaling = false;
 PresentHook gPresentHook = nullptr;
-int gChosenScale = 0; // the window's scale asked for; 0: the largest that fits
+double gChosenScale = 0; // the window's scale asked for; 0: the largest whole one that fits
+std::string gApplicationId, gWindowClass;
 
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+// A window `scale` times the game's, in whole pixels.
+int scaled(int size, double scale) { return static_cast<int>(std::lround(size * scale)); }
 
 // The context attributes of a kind: desktop OpenGL 2.1 with the
 // compatibility profile, or OpenGL ES 2.0.
@@ -57,7 +60,7 @@ bool createWindowAndContext(ContextKind kind, const char *title, int x, int y, i
 #ifdef __EMSCRIPTEN__
   const Uint32 flags = SDL_WINDOW_OPENGL;
 #else
-  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
 #endif
   gWindow = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
   if (!gWindow) return false;
@@ -74,15 +77,24 @@ bool createWindowAndContext(ContextKind kind, const char *title, int x, int y, i
 
 SDL_Window *sdlWindow() { return gWindow; }
 bool videoUp() { return gVideoUp; }
-int gameX(int windowX) { return floorDiv(windowX - gOffsetX, gScale); }
-int gameY(int windowY) { return floorDiv(windowY - gOffsetY, gScale); }
-int windowX(int gameX) { return gOffsetX + gameX * gScale; }
-int windowY(int gameY) { return gOffsetY + gameY * gScale; }
+const Placement &lastPlacement() { return gPlacement; }
+
+void setApplicationId(const char *applicationId, const char *windowClass) {
+  gApplicationId = applicationId ? applicationId : "";
+  gWindowClass = windowClass ? windowClass : "";
+}
 
 bool initVideo() {
   if (gVideoUp) return true;
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Touch is read as touch (the first finger points, Input.cpp), not as
+  // the mouse events SDL would make of it.
+  SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+  // SDL reads who we are from the environment as its video starts; one set
+  // by whoever started us stays.
+  if (!gApplicationId.empty()) setenv("SDL_VIDEO_WAYLAND_WMCLASS", gApplicationId.c_str(), 0);
+  if (!gWindowClass.empty()) setenv("SDL_VIDEO_X11_WMCLASS", gWindowClass.c_str(), 0);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "video: %s\n", SDL_GetError());
     return false;
@@ -99,6 +111,7 @@ bool initVideo() {
     return false;
   }
   gVideoUp = true;
+  watchInput();
   return true;
 }
 
@@ -144,30 +157,32 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBuffer ? 16 : 0);
   SDL_Rect usable;
   const bool measured = SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0;
-  int scale = largestWindowScale(width, height);
-  if (gChosenScale > 0) scale = gChosenScale;
-  if (scale > 1 && measured) {
-    x = usable.x + (usable.w - width * scale) / 2;
-    y = usable.y + (usable.h - height * scale) / 2;
-  }
-  gScale = 1;
-  gOffsetX = gOffsetY = 0;
-  gDesktopFullScreen = false;
 #ifdef __EMSCRIPTEN__
   // The page scales the canvas, a game pixel to a whole number of the
   // display's where it can: the canvas holds the game at its own size.
-  scale = 1;
+  const double scale = 1;
+#else
+  const double scale = gChosenScale > 0 ? gChosenScale : std::floor(largestWindowScale(width, height));
 #endif
+  const int windowWidth = scaled(width, scale), windowHeight = scaled(height, scale);
+  if (scale > 1 && measured) {
+    x = usable.x + (usable.w - windowWidth) / 2;
+    y = usable.y + (usable.h - windowHeight) / 2;
+  }
+  gPlacement = Placement();
+  gDesktopFullScreen = false;
   gGameWidth = width;
   gGameHeight = height;
   bool byName = false;
   const ContextKind asked = askedContextKind(&byName);
   // A machine without desktop OpenGL (a board, a phone) may still have ES;
   // a kind asked for by name is that kind or nothing.
-  if (!createWindowAndContext(asked, title, x, y, width * scale, height * scale) &&
+  if (!createWindowAndContext(asked, title, x, y, windowWidth, windowHeight) &&
       (byName || asked == ContextKind::ES2 ||
-       !createWindowAndContext(ContextKind::ES2, title, x, y, width * scale, height * scale)))
+       !createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)))
     return false;
+  // The game is drawn at its own size in the window: it is never smaller.
+  SDL_SetWindowMinimumSize(gWindow, width, height);
   placeGameArea();
   return true;
 }
@@ -179,6 +194,7 @@ void closeWindow() {
   if (gWindow) SDL_DestroyWindow(gWindow);
   gContext = nullptr;
   gWindow = nullptr;
+  gPlacement = Placement();
 }
 
 void setWindowTitle(const char *title) {
@@ -226,19 +242,16 @@ uint64_t refreshPeriod() {
 }
 
 Placement placeGameArea() {
-  Placement p;
-  if (!gWindow || gGameWidth <= 0 || gGameHeight <= 0) return p;
-  SDL_GL_GetDrawableSize(gWindow, &p.width, &p.height);
-  const int s = std::min(p.width / gGameWidth, p.height / gGameHeight);
-  gScale = s < 1 ? 1 : s;
-  gOffsetX = (p.width - gGameWidth * gScale) / 2;
-  gOffsetY = (p.height - gGameHeight * gScale) / 2;
-  gDrawBottom = p.height - gGameHeight;
-  p.x = gOffsetX;
-  p.y = gOffsetY;
-  p.scale = gScale;
-  p.drawBottom = gDrawBottom;
-  return p;
+  if (!gWindow || gGameWidth <= 0 || gGameHeight <= 0) return Placement();
+  int width = 0, height = 0, pointsWidth = 0, pointsHeight = 0;
+  SDL_GL_GetDrawableSize(gWindow, &width, &height);
+  SDL_GetWindowSize(gWindow, &pointsWidth, &pointsHeight);
+  gPlacement = placeGameIn(width, height, gGameWidth, gGameHeight, gWholeScaling);
+  if (pointsWidth > 0 && pointsHeight > 0) {
+    gPlacement.pointsWidth = pointsWidth;
+    gPlacement.pointsHeight = pointsHeight;
+  }
+  return gPlacement;
 }
 
 void swapBuffers() {
@@ -253,21 +266,36 @@ void swapBuffers() {
 
 void setPresentHook(PresentHook hook) { gPresentHook = hook; }
 
-int gameAreaBottom() { return gDrawBottom; }
+int gameAreaBottom() { return gPlacement.drawBottom; }
 
-bool setWindowScale(int scale) {
-  if (scale < 0) return false;
+bool setWindowScale(double scale) {
+  if (!(scale == 0 || scale >= 1)) return false;
   gChosenScale = scale;
   if (!gWindow) return true;
   if (scale < 1) return false;
-  SDL_SetWindowSize(gWindow, gGameWidth * scale, gGameHeight * scale);
+  const int width = scaled(gGameWidth, scale), height = scaled(gGameHeight, scale);
+  SDL_SetWindowSize(gWindow, width, height);
+  // A window that grows keeps its top-left corner, unless that would take
+  // it past the work area's edge: then it moves back in.
+  SDL_Rect usable;
+  int x, y, top = 0, left = 0, bottom = 0, right = 0;
+  SDL_GetWindowPosition(gWindow, &x, &y);
+  if (SDL_GetWindowBordersSize(gWindow, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(gWindow), &usable) == 0) {
+    const int inX = std::max(usable.x + left, std::min(x, usable.x + usable.w - right - width));
+    const int inY = std::max(usable.y + top, std::min(y, usable.y + usable.h - bottom - height));
+    if (inX != x || inY != y) SDL_SetWindowPosition(gWindow, inX, inY);
+  }
   placeGameArea();
   return true;
 }
 
-int windowScale() { return gScale; }
+double windowScale() {
+  if (gPlacement.scale > 0 || gPlacement.gameHeight <= 0) return std::max(1, gPlacement.scale);
+  return static_cast<double>(gPlacement.shownHeight) / gPlacement.gameHeight;
+}
 
-int largestWindowScale(int width, int height) {
+double largestWindowScale(int width, int height) {
 #ifdef __EMSCRIPTEN__
   // The page scales the canvas to the browser's window.
   (void)width;
@@ -276,9 +304,21 @@ int largestWindowScale(int width, int height) {
 #else
   SDL_Rect usable;
   if (!initVideo() || width <= 0 || height <= 0 || SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
-  return std::max(1, std::min(usable.w / width, usable.h / height));
+  // An open window's frame takes its share of the work area.
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (gWindow && SDL_GetWindowBordersSize(gWindow, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  const double across = static_cast<double>(usable.w - left - right) / width;
+  const double down = static_cast<double>(usable.h - top - bottom) / height;
+  return std::max(1.0, std::min(across, down));
 #endif
 }
+
+void setWholeScaling(bool whole) {
+  gWholeScaling = whole;
+  placeGameArea();
+}
+
+bool wholeScaling() { return gWholeScaling; }
 
 bool setDesktopFullScreen(bool on) {
 #ifdef __EMSCRIPTEN__
