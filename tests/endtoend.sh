@@ -41,6 +41,13 @@ fail() {
     echo "endtoend: the game said (/tmp/endtoend-$scenario.stderr):"
     sed 's/^/  /' "$work/stderr"
   fi
+  # On Wayland: what the game and the compositor said to each other.
+  if [ -s "$work/protocol" ]; then
+    cp "$work/protocol" "/tmp/endtoend-$scenario.protocol"
+    echo "endtoend: the Wayland protocol's last lines (all in /tmp/endtoend-$scenario.protocol):"
+    tail -n 5 "$work/protocol" | sed 's/^/  /'
+  fi
+  [ ! -s "${XDG_RUNTIME_DIR:-/nonexistent}/weston.log" ] || cp "$XDG_RUNTIME_DIR/weston.log" "/tmp/endtoend-$scenario.weston.log"
   stop
   return 1
 }
