@@ -298,6 +298,10 @@ scenario_menus_and_a_game() {
   for n in 1 2; do
     hold_keys_until "shift F6" picture_is "$kept/screenshot$n.tga" 320x480 ||
       { fail "no screenshot$n.tga of 320x480"; return; }
+    # Two presses with no frame between them are one: the next waits until
+    # the game has drawn its cursor where the pointer went after the keys
+    # came up.
+    cursor_seen_at $((300 - 10 * n)) 300 || { fail "the cursor did not follow the pointer"; return; }
   done
   [ ! -e "$kept/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
   local shottop shotbottom
@@ -496,6 +500,15 @@ veiled_play() { [ "$(pixel 5 300)" != "$play" ] && ! on_menu; }
 # before the next step presses them again (two presses with no frame
 # between them are one).
 screen_changed() { [ "$(import -window root -depth 8 rgb:- 2>/dev/null | md5sum)" != "$1" ]; }
+# cursor_seen_at <x> <y>: moves the pointer there and waits until the game
+# has drawn its cursor there (it then has read every event before the move).
+area_changed() { [ "$(area "$1" "$2" 8 8)" != "$3" ]; }
+cursor_seen_at() {
+  local before
+  before=$(area "$1" "$2" 8 8)
+  at "$1" "$2"
+  wait_until "$patience" area_changed "$1" "$2" "$before"
+}
 step_window() {
   hold_keys_until "$1" window_is "$2" || return 1
   local screen
