@@ -129,18 +129,24 @@ def check_page_loads_and_runs(c):
     c.no_errors()
 
 
-def check_canvas_fills_the_viewport_sharply(c):
-    """The canvas is scaled by a whole number where it fits, centred."""
-    b = c.start("--window-size=1000,1000")
+def check_the_game_fills_the_viewport_sharply(c):
+    """The canvas is the page, its buffer a pixel for each of the display's;
+    the game lies in it as large as its shape allows, centred, whatever the
+    page's size or the display's pixel ratio (here 1 and 2)."""
+    b = c.start("--window-size=1000,800")
     c.open_game()
-    left, top, width, height = b.canvas_box()
-    ratio = b.evaluate("window.devicePixelRatio")
-    view = b.evaluate("[innerWidth, innerHeight]")
-    scale = width * ratio / 320
-    assert abs(scale - round(scale)) < 1e-6 and round(scale) >= 1, "scale %s" % scale
-    assert abs(height * ratio / 480 - scale) < 1e-6
-    assert height <= view[1] and height * (scale + 1) / scale > view[1], "not the largest scale that fits"
-    assert abs(left - (view[0] - width) / 2) <= 1
+    for ratio, size in ((1, (1000, 800)), (2, (700, 900)), (2, (200, 300))):
+        b.send("Emulation.setDeviceMetricsOverride", {"width": size[0], "height": size[1],
+                                                       "deviceScaleFactor": ratio, "mobile": False})
+        expected = min(size[0] / 320, size[1] / 480)
+        # The program fits itself to the page at its next frame.
+        b.wait_for("(() => { const g = Module.zunkGameBox, c = document.getElementById('canvas');"
+                   " return c.width === %d && c.height === %d && Math.abs(g[3] - %f) <= 1; })()"
+                   % (size[0] * ratio, size[1] * ratio, 480 * expected),
+                   "the canvas fitted to %s at a pixel ratio of %d" % (size, ratio))
+        left, top, width, height = b.game_box()
+        assert abs(width / height - 320 / 480) < 0.01, "the game's shape changed: %s" % [width, height]
+        assert abs(left - (size[0] - width) / 2) <= 1 and abs(top - (size[1] - height) / 2) <= 1, "not centred"
     c.no_errors()
 
 
@@ -214,7 +220,7 @@ def check_without_webgl_the_page_says_so(c):
     c.no_errors()
 
 
-PLATFORM = [check_page_loads_and_runs, check_canvas_fills_the_viewport_sharply,
+PLATFORM = [check_page_loads_and_runs, check_the_game_fills_the_viewport_sharply,
             check_storage_survives_reload_and_restart, check_storage_refused_is_said_once_and_the_game_plays_on,
             check_sound_starts_after_a_click, check_the_browsers_keys_are_its_own,
             check_without_webgl_the_page_says_so]

@@ -29,7 +29,7 @@ def find_browser():
 class Browser:
     """One Chromium process on a profile folder, with one page attached."""
 
-    def __init__(self, profile, args=(), width=480, height=720):
+    def __init__(self, profile, args=(), width=320, height=480):
         self.profile = profile
         command_in, self._to_browser = os.pipe()
         self._from_browser, answers_out = os.pipe()
@@ -175,14 +175,17 @@ class Browser:
         return [" ".join(str(a.get("value")) for a in e["params"].get("args", [])) for e in self.events
                 if e.get("method") == "Runtime.consoleAPICalled" and e["params"].get("type") == kind]
 
-    # ---- the canvas: game pixels to the page's
+    # ---- the game on the canvas: game pixels to the page's
 
-    def canvas_box(self):
+    def game_box(self):
+        """Where the game shows in the page (the canvas fills the page, the
+        program tells where in it the game lies): left, top, width, height."""
         return self.evaluate("(() => { const r = document.getElementById('canvas').getBoundingClientRect();"
-                             " return [r.left, r.top, r.width, r.height]; })()")
+                             " const g = Module.zunkGameBox;"
+                             " return [r.left + g[0], r.top + g[1], g[2], g[3]]; })()")
 
     def page_point(self, x, y):
-        left, top, width, height = self.canvas_box()
+        left, top, width, height = self.game_box()
         return left + (x + 0.5) * width / 320, top + (y + 0.5) * height / 480
 
     def mouse(self, kind, x, y, buttons=0):
@@ -232,8 +235,8 @@ class Browser:
         return self.evaluate("window.__lastKey !== null && !window.__lastKey.defaultPrevented")
 
     def screenshot(self):
-        """The canvas as the page shows it, at one page pixel a game pixel."""
-        left, top, width, height = self.canvas_box()
+        """The game as the page shows it, at one page pixel a game pixel."""
+        left, top, width, height = self.game_box()
         data = self.send("Page.captureScreenshot", {"format": "png", "clip": {
             "x": left, "y": top, "width": width, "height": height, "scale": 320 / width}})["data"]
         return base64.b64decode(data)
