@@ -53,6 +53,7 @@ class Browser:
         self.events = []
         threading.Thread(target=self._read, daemon=True).start()
         self.session = None
+        self.clock_held = False
         self.open_page()
 
     def _read(self):
@@ -123,6 +124,13 @@ class Browser:
         os.close(self._from_browser)
 
     # ---- the page
+
+    def hold_the_clock(self):
+        """From the next page on, the page's clock and animation frames move
+        only with zunkClock.step (clock.js)."""
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "clock.js")) as f:
+            self.send("Page.addScriptToEvaluateOnNewDocument", {"source": f.read()})
+        self.clock_held = True
 
     def navigate(self, url):
         self.events.clear()
@@ -200,14 +208,23 @@ class Browser:
         self.mouse("mousePressed", x, y, 1)
         self.mouse("mouseReleased", x, y, 0)
 
+    def between_moves(self):
+        """The time between two moves of a finger or a mouse: a game frame
+        with the clock held, else a few."""
+        if self.clock_held:
+            self.evaluate("zunkClock.step(12)")
+        else:
+            time.sleep(0.03)
+
     def drag(self, start, end, steps=8):
         self.mouse("mouseMoved", *start)
         self.mouse("mousePressed", *start, 1)
         for i in range(1, steps + 1):
+            self.between_moves()
             x = start[0] + (end[0] - start[0]) * i / steps
             y = start[1] + (end[1] - start[1]) * i / steps
             self.mouse("mouseMoved", x, y, 1)
-            time.sleep(0.03)
+        self.between_moves()
         self.mouse("mouseReleased", *end, 0)
 
     def touch_drag(self, start, end, steps=8):
@@ -217,10 +234,11 @@ class Browser:
 
         self.send("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": point(*start)})
         for i in range(1, steps + 1):
+            self.between_moves()
             x = start[0] + (end[0] - start[0]) * i / steps
             y = start[1] + (end[1] - start[1]) * i / steps
             self.send("Input.dispatchTouchEvent", {"type": "touchMove", "touchPoints": point(x, y)})
-            time.sleep(0.03)
+        self.between_moves()
         self.send("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
 
     def key(self, key, code, keycode, modifiers=0):
@@ -231,7 +249,10 @@ class Browser:
             self.send("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code, "modifiers": modifiers,
                                                  "windowsVirtualKeyCode": keycode, "nativeVirtualKeyCode": keycode})
             # Held over a few of the game's frames, as a finger holds a key.
-            time.sleep(0.1)
+            if self.clock_held:
+                self.evaluate("for (let i = 0; i < 8; i++) zunkClock.step(12)")
+            else:
+                time.sleep(0.1)
         return self.evaluate("window.__lastKey !== null && !window.__lastKey.defaultPrevented")
 
     def screenshot(self):
@@ -280,6 +301,17 @@ def read_png(data):
         rows.append([tuple(line[x * step:x * step + 3]) for x in range(width)])
         previous = line
     return width, height, rows
+
+
+def write_png(width, height, rgb):
+    """RGB bytes, rows from the top, as a PNG file's bytes."""
+    raw = b"".join(b"\0" + rgb[y * width * 3:(y + 1) * width * 3] for y in range(height))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
 def differing(rows, kept, box, kept_at=None, tolerance=64, skip=()):
