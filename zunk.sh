@@ -79,9 +79,9 @@ web() {
   echo "Built: build-web/ (./zunk.sh serve shows it)"
 }
 
-# The browser tests: the page in headless Chromium. Not part of `test` until
-# the engine draws through WebGL; `test` runs them once web_tests_ready is 1.
-web_tests_ready=0
+# The browser tests: the page in headless Chromium, in `test` as well while
+# web_tests_ready is 1.
+web_tests_ready=1
 web_test() {
   web
   python3 tests/web/checks.py build-web
