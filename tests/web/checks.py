@@ -7,7 +7,8 @@ itself played through the page.
 
 Each check starts a fresh browser on a fresh profile (a reload or a restart
 keeps the profile) against a server of BUILD-WEB on 127.0.0.1. Every wait is
-for a state with a generous deadline. Screenshots and frames that differ go
+for a state with a generous deadline; the checks that play the game hold the
+page's clock and step its frames (clock.js). Screenshots and frames that differ go
 to $ZUNK_WEB_SHOTS (a temporary folder by default). The last line is the
 tally: "N passed, N failed"."""
 
@@ -16,7 +17,6 @@ import os
 import shutil
 import sys
 import tempfile
-import time
 import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -39,9 +39,7 @@ CREDITS_BOX = (44, 456, 276, 480)  # the credit line fading in and out (kCreditA
 MENU_ZONE = (226, 449, 320, 480)   # the play's MENU button (kMenuZone)
 SCORE_DIGITS = (58, 452, 150, 478)
 BALL = (160, 330)                  # the ball at rest on its sling
-WALL_ROW = 277                     # the bottom row of bricks at a game's start
 COLUMNS = [34, 66, 98, 130, 160, 192, 224, 256, 286]
-GAME_OVER_PANEL = (60, 95, 270, 240)
 MUSIC_KEY = ("m", "KeyM", 77)
 
 
@@ -79,16 +77,6 @@ class Check:
         with open(os.path.join(SHOTS, name + ".png"), "wb") as f:
             f.write(data)
         return chromium.read_png(data)[2]
-
-    def wait_for_screen(self, name, matches, what, deadline=chromium.DEADLINE):
-        end = time.time() + deadline
-        while True:
-            rows = self.shot(name)
-            if matches(rows):
-                return rows
-            if time.time() > end:
-                raise AssertionError("waited %d s for %s (the last screen: %s/%s.png)" % (deadline, what, SHOTS, name))
-            time.sleep(0.2)
 
     def no_errors(self):
         errors = self.browser.errors()
