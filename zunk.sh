@@ -69,22 +69,19 @@ package() {
 }
 
 # The browser build, in build-web: the page, zunk.js, zunk.wasm, zunk.data.
-# ZUNK_WEB_GL_EMULATION=1 links the compiler's emulation of immediate-mode
-# OpenGL, for trying the page while the engine still draws that way.
 web() {
   local prefix
   prefix=$(bash web/libraries.sh)
   # emscripten's tools load Debian's node modules, whichever node is first.
   export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-  emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DZUNK_WEB_PREFIX="$prefix" \
-    -DZUNK_WEB_GL_EMULATION="${ZUNK_WEB_GL_EMULATION:-OFF}" >/dev/null
+  emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DZUNK_WEB_PREFIX="$prefix" >/dev/null
   cmake --build build-web -j"$(nproc)"
   echo "Built: build-web/ (./zunk.sh serve shows it)"
 }
 
-# The browser tests: the page in headless Chromium. Not part of `test` until
-# the engine draws through WebGL; `test` runs them once web_tests_ready is 1.
-web_tests_ready=0
+# The browser tests: the page in headless Chromium, in `test` as well while
+# web_tests_ready is 1.
+web_tests_ready=1
 web_test() {
   web
   python3 tests/web/checks.py build-web

@@ -99,6 +99,8 @@ void KMiscTools::setFileSource(bool inPackage) { _inPackage = inPackage; }
 
 void KMiscTools::userFilesChanged() { platform::userFilesChanged(); }
 
+bool KMiscTools::isEndedWithoutNotice() { return platform::hostRunsFrames(); }
+
 const char *KMiscTools::makeFilePath(const char *name) {
   static char builtPath[260];
   if (!name) name = "";

@@ -66,6 +66,10 @@ public:
   /// Files in the user's folders were written or removed: a host that keeps
   /// them in storage of its own (a browser) writes them through.
   static void userFilesChanged();
+  /// Whether the host may end the program without letting it run its end
+  /// (a page closed): what the program keeps only as it ends, it must save
+  /// as it changes there.
+  static bool isEndedWithoutNotice();
 
   // ---- the millisecond clock ----
 

@@ -337,9 +337,15 @@ void KWindowGL::flipBackBuffer(bool waitWhileInactive, bool resetView) {
   const platform::Placement placement = platform::placeGameArea();
   if (platform::hostRunsFrames()) {
     // The host shows the frame when its call returns and paces the loop
-    // (runFrameLoop); a page in the background is not called at all.
-    shownframe::present(placement);
-    platform::swapBuffers();
+    // (runFrameLoop); a page in the background is not called at all. Of the
+    // frames one call runs, only the last is seen: the others are not
+    // presented. A page's buffer is emptied once shown: a save after it
+    // takes the frame kept.
+    if (hostShows_) {
+      shownframe::present(placement);
+      platform::swapBuffers();
+      scaledInBuffer_ = true;
+    }
     processEvents();
     if (resetView) setDefaultWorldView();
     return;
@@ -394,6 +400,9 @@ void KWindowGL::hostFrames() {
   FramePacer &pacer = window->pacer_;
   const uint64_t period = static_cast<uint64_t>(window->frameTime) * 1000;
   if (pacer.period() != period) pacer.setPeriod(period);
+  // The host's window may have changed size since its last call: the frames
+  // of this one are drawn for its new size.
+  platform::placeGameArea();
   // The frames due by the time of the call, not by the time each ends: a
   // slow frame does not make more of them due.
   const uint64_t now = platform::microseconds();
@@ -401,6 +410,7 @@ void KWindowGL::hostFrames() {
   while (pacer.hostFrameDue(now)) {
     pacer.hostFrameRan(now);
     ran++;
+    window->hostShows_ = !pacer.hostFrameDue(now);
     if (gLoopFrame()) continue;
     platform::hostFramesRan(ran);
     platform::stopHostFrames();

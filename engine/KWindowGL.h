@@ -111,4 +111,7 @@ private:
   /// The buffer holds the frame scaled to the window (shown, not drawn
   /// since): a save takes the frame kept instead.
   bool scaledInBuffer_ = false;
+  /// In a host's call of the frame loop: the frame running is the last one
+  /// due, the one the host shows.
+  bool hostShows_ = true;
 };

@@ -87,6 +87,12 @@ void liveFrame(const PlayInput &input) {
     const int row = sendScore(events.score);
     std::string message;
     if (row >= 0 && !keepReplay(row, before, liveRecording(), message)) tell(message);
+    // A page closed never runs the program's end, where the table is saved.
+    if (row >= 0 && KMiscTools::isEndedWithoutNotice()) {
+      std::string saved;
+      saveScores(saved);
+      tell(saved);
+    }
   }
   if (events.leave) leaveForMenu();
   else if (events.restart) newLiveGame(input);

@@ -10,6 +10,10 @@
 #include "WindowState.h"
 
 #include <SDL.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#include <emscripten/html5.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +77,55 @@ bool createWindowAndContext(ContextKind kind, const char *title, int x, int y, i
   gContextKind = kind;
   return true;
 }
+#ifdef __EMSCRIPTEN__
+// The page's canvas, which SDL draws into.
+const char *const kCanvas = "#canvas";
+
+// The page gives the canvas its box; its buffer is made as many pixels as
+// the display shows there, so that the game is drawn sharp at any size, and
+// SDL's window as large as the box in CSS pixels, which SDL gives the
+// pointer's place in. A box smaller than the game gets a buffer the game
+// fits in, of the box's shape, that the browser shows smaller.
+void fitCanvas() {
+  double boxWidth = 0, boxHeight = 0;
+  if (emscripten_get_element_css_size(kCanvas, &boxWidth, &boxHeight) != EMSCRIPTEN_RESULT_SUCCESS || boxWidth < 1 ||
+      boxHeight < 1)
+    return;
+  const double ratio = emscripten_get_device_pixel_ratio();
+  double width = boxWidth * ratio, height = boxHeight * ratio;
+  const double up = std::max({1.0, gGameWidth / width, gGameHeight / height});
+  // The side that set `up` comes out as the game's, exactly.
+  const int pixelsWidth = static_cast<int>(std::ceil(width * up - 1e-6));
+  const int pixelsHeight = static_cast<int>(std::ceil(height * up - 1e-6));
+  const int pointsWidth = static_cast<int>(std::lround(boxWidth)), pointsHeight = static_cast<int>(std::lround(boxHeight));
+  int w = 0, h = 0;
+  SDL_GetWindowSize(gWindow, &w, &h);
+  // SDL sets the buffer to the window's size: the buffer's own comes after.
+  if (w != pointsWidth || h != pointsHeight) SDL_SetWindowSize(gWindow, pointsWidth, pointsHeight);
+  emscripten_get_canvas_element_size(kCanvas, &w, &h);
+  if (w != pixelsWidth || h != pixelsHeight) emscripten_set_canvas_element_size(kCanvas, pixelsWidth, pixelsHeight);
+}
+
+// Where the game shows on the canvas, in the page's units from the canvas's
+// corner, for the page (and whoever drives it) to find the game's pixels.
+EM_JS(void, pageGameBox, (double left, double top, double width, double height), {
+  Module.zunkGameBox = [ left, top, width, height ];
+});
+
+void tellGameBox(const Placement &placement) {
+  double boxWidth = 0, boxHeight = 0;
+  if (placement.width <= 0 || placement.height <= 0 ||
+      emscripten_get_element_css_size(kCanvas, &boxWidth, &boxHeight) != EMSCRIPTEN_RESULT_SUCCESS)
+    return;
+  const double across = boxWidth / placement.width, down = boxHeight / placement.height;
+  const double box[4] = {placement.x * across, placement.y * down, placement.shownWidth * across,
+                         placement.shownHeight * down};
+  static double told[4] = {-1, -1, -1, -1};
+  if (std::equal(box, box + 4, told)) return;
+  std::copy(box, box + 4, told);
+  pageGameBox(box[0], box[1], box[2], box[3]);
+}
+#endif
 } // namespace
 
 SDL_Window *sdlWindow() { return gWindow; }
@@ -158,8 +211,7 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   SDL_Rect usable;
   const bool measured = SDL_GetDisplayUsableBounds(0, &usable) == 0 && width > 0 && height > 0;
 #ifdef __EMSCRIPTEN__
-  // The page scales the canvas, a game pixel to a whole number of the
-  // display's where it can: the canvas holds the game at its own size.
+  // The canvas is fitted to the box the page gives it (placeGameArea).
   const double scale = 1;
 #else
   const double scale = gChosenScale > 0 ? gChosenScale : std::floor(largestWindowScale(width, height));
@@ -181,8 +233,11 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
       (byName || asked == ContextKind::ES2 ||
        !createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)))
     return false;
+#ifndef __EMSCRIPTEN__
   // The game is drawn at its own size in the window: it is never smaller.
+  // (A page's canvas is fitted to its box instead.)
   SDL_SetWindowMinimumSize(gWindow, width, height);
+#endif
   placeGameArea();
   return true;
 }
@@ -244,13 +299,21 @@ uint64_t refreshPeriod() {
 Placement placeGameArea() {
   if (!gWindow || gGameWidth <= 0 || gGameHeight <= 0) return Placement();
   int width = 0, height = 0, pointsWidth = 0, pointsHeight = 0;
+#ifdef __EMSCRIPTEN__
+  fitCanvas();
+  emscripten_get_canvas_element_size(kCanvas, &width, &height);
+#else
   SDL_GL_GetDrawableSize(gWindow, &width, &height);
+#endif
   SDL_GetWindowSize(gWindow, &pointsWidth, &pointsHeight);
   gPlacement = placeGameIn(width, height, gGameWidth, gGameHeight, gWholeScaling);
   if (pointsWidth > 0 && pointsHeight > 0) {
     gPlacement.pointsWidth = pointsWidth;
     gPlacement.pointsHeight = pointsHeight;
   }
+#ifdef __EMSCRIPTEN__
+  tellGameBox(gPlacement);
+#endif
   return gPlacement;
 }
 
@@ -297,7 +360,7 @@ double windowScale() {
 
 double largestWindowScale(int width, int height) {
 #ifdef __EMSCRIPTEN__
-  // The page scales the canvas to the browser's window.
+  // The canvas takes the size of the page's box for it.
   (void)width;
   (void)height;
   return 1;

@@ -11,8 +11,12 @@ Module.preRun.push(function () {
   var refused = false;
   var writing = false;
   var again = false;
-  // Completed writes, for whoever waits for one (the tests).
+  // Completed writes, and whether one is under way or asked for, for
+  // whoever waits for the files to be kept (the tests).
   Module.zunkFilesKept = 0;
+  Module.zunkFilesPending = function () {
+    return writing || again;
+  };
 
   function refuse(error) {
     if (refused) return;

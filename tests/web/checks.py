@@ -7,15 +7,16 @@ itself played through the page.
 
 Each check starts a fresh browser on a fresh profile (a reload or a restart
 keeps the profile) against a server of BUILD-WEB on 127.0.0.1. Every wait is
-for a state with a generous deadline. Screenshots and frames that differ go
+for a state with a generous deadline; the checks that play the game hold the
+page's clock and step its frames (clock.js). Screenshots and frames that differ go
 to $ZUNK_WEB_SHOTS (a temporary folder by default). The last line is the
 tally: "N passed, N failed"."""
 
+import base64
 import os
 import shutil
 import sys
 import tempfile
-import time
 import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -34,24 +35,16 @@ SETTINGS = HOME + "/.config/zunk/settings.ini"
 # Places on the game's screen (game/layout.h holds them all).
 PLAY_BUTTON = (163, 153)        # the menu's first button, kButtons[0] at (kButtonX, kButtonY[0])
 PLAY_BUTTON_BOX = (42, 130, 285, 176)
-PLAY_BUTTON_IN_SHEET = (780, 524)
 CREDITS_BOX = (44, 456, 276, 480)  # the credit line fading in and out (kCreditAt)
 MENU_ZONE = (226, 449, 320, 480)   # the play's MENU button (kMenuZone)
 SCORE_DIGITS = (58, 452, 150, 478)
-BALL = (160, 326)                  # the ball at rest on its sling
-WALL_ROW = 277                     # the bottom row of bricks at a game's start
+BALL = (160, 330)                  # the ball at rest on its sling
 COLUMNS = [34, 66, 98, 130, 160, 192, 224, 256, 286]
-GAME_OVER_PANEL = (60, 95, 270, 240)
 MUSIC_KEY = ("m", "KeyM", 77)
 
 
 def read_kept(name):
     with open(os.path.join(ROOT, "tests", "frames", name + ".png"), "rb") as f:
-        return chromium.read_png(f.read())[2]
-
-
-def read_sheet(name):
-    with open(os.path.join(ROOT, "data", name), "rb") as f:
         return chromium.read_png(f.read())[2]
 
 
@@ -85,16 +78,6 @@ class Check:
             f.write(data)
         return chromium.read_png(data)[2]
 
-    def wait_for_screen(self, name, matches, what, deadline=chromium.DEADLINE):
-        end = time.time() + deadline
-        while True:
-            rows = self.shot(name)
-            if matches(rows):
-                return rows
-            if time.time() > end:
-                raise AssertionError("waited %d s for %s (the last screen: %s/%s.png)" % (deadline, what, SHOTS, name))
-            time.sleep(0.2)
-
     def no_errors(self):
         errors = self.browser.errors()
         assert not errors, "errors on the console: %s" % errors[:5]
@@ -108,6 +91,10 @@ class Check:
 
     def wait_files_kept(self, before, what):
         self.browser.wait_for("Module.zunkFilesKept > %d" % before, what)
+
+    def wait_files_written(self, before, what):
+        """A write after `before` done, and none under way or asked for."""
+        self.browser.wait_for("Module.zunkFilesKept > %d && !Module.zunkFilesPending()" % before, what)
 
 
 def scores_of(data):
@@ -129,18 +116,24 @@ def check_page_loads_and_runs(c):
     c.no_errors()
 
 
-def check_canvas_fills_the_viewport_sharply(c):
-    """The canvas is scaled by a whole number where it fits, centred."""
-    b = c.start("--window-size=1000,1000")
+def check_the_game_fills_the_viewport_sharply(c):
+    """The canvas is the page, its buffer a pixel for each of the display's;
+    the game lies in it as large as its shape allows, centred, whatever the
+    page's size or the display's pixel ratio (here 1 and 2)."""
+    b = c.start("--window-size=1000,800")
     c.open_game()
-    left, top, width, height = b.canvas_box()
-    ratio = b.evaluate("window.devicePixelRatio")
-    view = b.evaluate("[innerWidth, innerHeight]")
-    scale = width * ratio / 320
-    assert abs(scale - round(scale)) < 1e-6 and round(scale) >= 1, "scale %s" % scale
-    assert abs(height * ratio / 480 - scale) < 1e-6
-    assert height <= view[1] and height * (scale + 1) / scale > view[1], "not the largest scale that fits"
-    assert abs(left - (view[0] - width) / 2) <= 1
+    for ratio, size in ((1, (1000, 800)), (2, (700, 900)), (2, (200, 300))):
+        b.send("Emulation.setDeviceMetricsOverride", {"width": size[0], "height": size[1],
+                                                       "deviceScaleFactor": ratio, "mobile": False})
+        expected = min(size[0] / 320, size[1] / 480)
+        # The program fits itself to the page at its next frame.
+        b.wait_for("(() => { const g = Module.zunkGameBox, c = document.getElementById('canvas');"
+                   " return c.width === %d && c.height === %d && Math.abs(g[3] - %f) <= 1; })()"
+                   % (size[0] * ratio, size[1] * ratio, 480 * expected),
+                   "the canvas fitted to %s at a pixel ratio of %d" % (size, ratio))
+        left, top, width, height = b.game_box()
+        assert abs(width / height - 320 / 480) < 0.01, "the game's shape changed: %s" % [width, height]
+        assert abs(left - (size[0] - width) / 2) <= 1 and abs(top - (size[1] - height) / 2) <= 1, "not centred"
     c.no_errors()
 
 
@@ -214,132 +207,198 @@ def check_without_webgl_the_page_says_so(c):
     c.no_errors()
 
 
-PLATFORM = [check_page_loads_and_runs, check_canvas_fills_the_viewport_sharply,
+PLATFORM = [check_page_loads_and_runs, check_the_game_fills_the_viewport_sharply,
             check_storage_survives_reload_and_restart, check_storage_refused_is_said_once_and_the_game_plays_on,
             check_sound_starts_after_a_click, check_the_browsers_keys_are_its_own,
             check_without_webgl_the_page_says_so]
 
 
-# ---- checks of the game itself: they need the engine to draw through WebGL
+# ---- checks of the game itself: the page's clock held (clock.js), so that
+# the game runs the frames the check steps, each one read back as drawn
 
-def menu_shown(rows):
-    return chromium.differing(rows, read_kept("menu"), (0, 0, 320, 480), skip=[CREDITS_BOX]) == 0
+FRAME_MS = 12  # the game's frame: 80 frames a second, in whole milliseconds
+FRAME_LIMIT = 3000  # frames to wait for a screen; only a fault needs more
+FRAME_RUN = 500  # frames run in one call into the page
+GAME_OVER_LIMIT = 20000  # frames for a game left alone to end (some 4500)
+
+
+def open_held(c, *args):
+    b = c.start(*args)
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    return b
+
+
+def keep(c, name, rows):
+    data = b"".join(bytes(v for pixel in row for v in pixel) for row in rows)
+    c.browser.evaluate("zunkClock.keep('%s', %d, '%s')" % (name, len(rows[0]), base64.b64encode(data).decode()))
+
+
+def frames(c, count):
+    c.browser.evaluate("for (let i = 0; i < %d; i++) zunkClock.step(%d)" % (count, FRAME_MS))
+
+
+def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_LIMIT, changed=False):
+    """Runs frames until the one drawn matches `rows` in `box` (at most
+    `most` pixels differ), or with `changed` until it no longer does; gives
+    how many ran. The next frame is kept in SHOTS when none did."""
+    keep(c, name, rows)
+    ran = 0
+    while ran < limit:  # in runs short enough for one answer each
+        run = min(FRAME_RUN, limit - ran)
+        more = c.browser.evaluate("zunkClock.until(%d, %d, '%s', %s, %s, %s, 64, %d, %s)" % (
+            FRAME_MS, run, name, list(box), list(at) if at else "null", [list(s) for s in skip], most,
+            "true" if changed else "false"))
+        if more > 0:
+            return ran + more
+        ran += run
+    closest = c.browser.evaluate("zunkClock.closest")
+    width, height, data = c.browser.evaluate("zunkClock.frame(%d)" % FRAME_MS)
+    path = os.path.join(SHOTS, name + ".png")
+    with open(path, "wb") as f:
+        f.write(chromium.write_png(width, height, base64.b64decode(data)))
+    raise AssertionError("%d frames ran without %s (%s pixels differed at the closest of the last %d; the last"
+                         " frame: %s)" % (limit, what, closest, FRAME_RUN, path))
 
 
 def open_menu(c):
-    c.open_game()
     c.browser.mouse("mouseMoved", 200, 300)  # where the kept frame has the cursor
-    return c.wait_for_screen("menu", menu_shown, "the menu as the desktop shows it (tests/frames/menu.png)",
-                             deadline=120)
-
-
-def play_shown(rows):
-    kept = read_kept("play")
-    return chromium.differing(rows, kept, MENU_ZONE) == 0 and chromium.differing(rows, kept, (4, 452, 56, 476)) == 0
+    # The title, then the menu: the buttons' wobble, whose phases come from
+    # rand(), comes back to the kept frame's only where rand() drew the
+    # desktop's numbers.
+    until_shown(c, "menu", read_kept("menu"), (0, 0, 320, 480), "the menu as the desktop shows it (tests/frames/menu.png)",
+                skip=[CREDITS_BOX])
 
 
 def start_play(c):
     open_menu(c)
     c.browser.click(*PLAY_BUTTON)
-    return c.wait_for_screen("play", play_shown, "the play after a click on PLAY")
+    kept = read_kept("play")
+    until_shown(c, "play-zone", kept, MENU_ZONE, "the play's MENU zone after a click on PLAY")
+    until_shown(c, "play-score", kept, (4, 452, 56, 476), "the play's score")
+    frames(c, 40)  # the play settled, as in the kept frame
 
 
 def throw_at(c, column_x, touch=False):
-    """Pulls the ball so that it lands on the bottom row at `column_x`: it
-    flies about three times as far as it is pulled, the other way."""
-    end = (BALL[0] + (BALL[0] - column_x) / 3, BALL[1] + (BALL[1] - WALL_ROW) / 3)
-    (c.browser.touch_drag if touch else c.browser.drag)(BALL, end)
+    """Grabs the ball and pulls it sideways from rest, so that it lands on
+    the bottom row near `column_x` (straight from rest: its middle)."""
+    end = (BALL[0] + (BALL[0] - column_x) / 3, BALL[1])
+    (c.browser.touch_drag if touch else c.browser.drag)(BALL, end, steps=3)
 
 
-def score_changed(start):
-    return lambda rows: chromium.differing(rows, start, SCORE_DIGITS) > 20
+def scored(c, name, what):
+    """The score counts up: its digits no longer show the score of 0."""
+    until_shown(c, name, read_kept("play"), SCORE_DIGITS, what, most=20, changed=True)
 
 
 def check_menu_matches_the_desktops(c):
-    c.start()
+    open_held(c)
     open_menu(c)
     c.no_errors()
 
 
 def check_a_click_on_play_starts_the_play(c):
-    c.start()
+    open_held(c)
     start_play(c)
     c.no_errors()
 
 
 def check_a_throw_breaks_bricks_and_scores(c):
-    c.start()
-    start = start_play(c)
+    open_held(c)
+    start_play(c)
     throw_at(c, BALL[0])
-    c.wait_for_screen("scored", score_changed(start), "the score to count up after a throw")
+    scored(c, "scored", "the score to count up after a throw")
     c.no_errors()
 
 
 def check_a_touch_throw_scores(c):
     b = c.start()
     b.send("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 1})
-    start = start_play(c)
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    start_play(c)
     throw_at(c, BALL[0], touch=True)
-    c.wait_for_screen("touch-scored", score_changed(start), "the score to count up after a touch throw")
+    scored(c, "touch-scored", "the score to count up after a touch throw")
     c.no_errors()
 
 
 def check_a_game_over_enters_the_table_and_survives_a_reload(c):
-    b = c.start()
+    b = open_held(c)
     start_play(c)
     for x in COLUMNS:  # a brick of every column: a score above the table's last
-        before = c.shot("before-throw")
         throw_at(c, x)
-        c.wait_for_screen("after-throw", lambda rows: chromium.differing(rows, before, (0, 40, 320, 300)) > 50,
-                          "the throw at %d to land" % x)
-        time.sleep(1)
-    kept = c.files_kept()
-    over = read_kept("gameover")
-    c.wait_for_screen("gameover", lambda rows: chromium.differing(rows, over, GAME_OVER_PANEL) < 500,
-                      "GAME OVER as the feeder fills the wall", deadline=900)
-    c.wait_files_kept(kept, "the table written through to storage")
+        frames(c, 120)  # the ball's flight and the bricks' fall
+    # The feeder fills the wall; at GAME OVER the score enters the table,
+    # which is written through to storage.
+    kept, ran, before = c.files_kept(), 0, scores_of(c.file(SCORES) or [])
+    while scores_of(c.file(SCORES) or []) == before:
+        assert ran < GAME_OVER_LIMIT, "%d frames ran without a score entering the table" % ran
+        frames(c, FRAME_RUN)
+        ran += FRAME_RUN
+    print("  GAME OVER within %d frames" % ran)
+    c.wait_files_written(kept, "the table written through to storage")
     table = scores_of(c.file(SCORES))
-    assert len(table) == 10 and max(table) > 5, "the game did not enter the table: %s" % table
+    assert len(table) == 10 and max(table) > 5, "the game did not enter the table: %s (before: %s)" % (table, before)
+    kept = c.files_kept()
     b.key(*MUSIC_KEY)
-    c.wait_files_kept(c.files_kept() - 1, "the settings written through")
+    c.wait_files_written(kept, "the settings written through")
     b.reload()
-    b.wait_for(STARTED, "the program to start again")
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
     assert scores_of(c.file(SCORES) or []) == table, "the table did not survive the reload"
     assert "music=off" in bytes(c.file(SETTINGS) or []).decode(), "the settings did not survive the reload"
     c.no_errors()
 
 
+# The credit line's row, where a translation may be longer, and the menu's
+# buttons with the room their wobble takes.
+CREDIT_LINE = (0, CREDITS_BOX[1], 320, 480)
+BUTTON_BOXES = [(34, 124, 293, 182), (34, 184, 293, 251), (34, 249, 293, 314), (34, 344, 293, 409)]
+
+
 def check_a_french_browser_gets_the_french_sheet(c):
-    c.start("--lang=fr-FR", "--accept-lang=fr-FR,fr")
-    c.open_game()
-    assert c.browser.evaluate("navigator.languages[0]").startswith("fr")
-    sheet = read_sheet("zunk-fr.png")
-    box = PLAY_BUTTON_BOX
-    inner = (box[0] + 6, box[1] + 6, box[2] - 6, box[3] - 6)
-    at = (PLAY_BUTTON_IN_SHEET[0] + 6, PLAY_BUTTON_IN_SHEET[1] + 6)
-    c.browser.mouse("mouseMoved", 200, 300)
-    c.wait_for_screen("french-menu", lambda rows: chromium.differing(rows, sheet, inner, kept_at=at) == 0,
-                      "the French PLAY button (data/zunk-fr.png)", deadline=120)
+    """The game frame that shows the desktop's kept menu in English shows
+    it in French: the same pixels but for the buttons' words."""
+    b = open_held(c)
+    open_menu(c)
+    kept_frame = b.evaluate("Module.zunkGameFrames")
+    b = c.restart("--lang=fr-FR", "--accept-lang=fr-FR,fr")
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    assert b.evaluate("navigator.languages[0]").startswith("fr")
+    b.mouse("mouseMoved", 200, 300)
+    keep(c, "menu", read_kept("menu"))
+    b.evaluate("while (Module.zunkGameFrames < %d - 1) zunkClock.step(%d)" % (kept_frame, FRAME_MS))
+    outside, play = b.evaluate("zunkClock.step(%d), [zunkClock.differing('menu', [0, 0, 320, 480], null, %s, 64),"
+                               " zunkClock.differing('menu', %s, null, [], 64)]"
+                               % (FRAME_MS, [list(s) for s in [CREDIT_LINE] + BUTTON_BOXES], list(PLAY_BUTTON_BOX)))
+    assert b.evaluate("Module.zunkGameFrames") == kept_frame
+    assert outside == 0, "%d pixels outside the buttons differ from the English menu" % outside
+    assert play > 300, "PLAY is in English (%d pixels differ)" % play
     c.no_errors()
 
 
-def check_the_pace_over_ten_seconds(c):
-    """80 frames a second (a frame every 12 ms) against the page's clock,
-    whatever the display's rate, over 10 s."""
-    b = c.start()
-    c.open_game()
-    first = b.evaluate("[Module.zunkGameFrames, performance.now()]")
-    time.sleep(10)
-    last = b.evaluate("[Module.zunkGameFrames, performance.now()]")
-    frames, seconds = last[0] - first[0], (last[1] - first[1]) / 1000
-    print("  pace: %d frames in %.2f s, %.1f a second" % (frames, seconds, frames / seconds))
-    assert abs(frames - seconds * 1000 / 12) <= max(3, 0.02 * seconds * 1000 / 12), "the pace did not hold"
+def check_the_pace_on_a_60_hz_display(c):
+    """Ten seconds of a 60 Hz display's animation frames run the game's
+    frames at its own pace, a frame every 12 ms (833 in 10 s): one or two a
+    display frame, so that none is shown twice and none waits."""
+    b = open_held(c)
+    frames(c, 100)
+    ran = b.evaluate("Array.from({length: 600}, () => zunkClock.step(1000 / 60))")
+    print("  pace: %d frames in 600 display frames of 1/60 s" % sum(ran))
+    assert abs(sum(ran) - 10000 / FRAME_MS) <= 1, "%d frames in 10 s" % sum(ran)
+    assert set(ran) <= {1, 2}, "display frames ran %s game frames" % sorted(set(ran))
+    # A display frame late by a third of a second (a tab in the background):
+    # the game starts afresh rather than racing through the frames missed.
+    assert b.evaluate("zunkClock.step(400)") == 1, "a stall was made up"
     c.no_errors()
 
 
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
-        check_a_french_browser_gets_the_french_sheet, check_the_pace_over_ten_seconds]
+        check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display]
 
 
 def main():

@@ -29,7 +29,7 @@ def find_browser():
 class Browser:
     """One Chromium process on a profile folder, with one page attached."""
 
-    def __init__(self, profile, args=(), width=480, height=720):
+    def __init__(self, profile, args=(), width=320, height=480):
         self.profile = profile
         command_in, self._to_browser = os.pipe()
         self._from_browser, answers_out = os.pipe()
@@ -53,6 +53,7 @@ class Browser:
         self.events = []
         threading.Thread(target=self._read, daemon=True).start()
         self.session = None
+        self.clock_held = False
         self.open_page()
 
     def _read(self):
@@ -124,6 +125,13 @@ class Browser:
 
     # ---- the page
 
+    def hold_the_clock(self):
+        """From the next page on, the page's clock and animation frames move
+        only with zunkClock.step (clock.js)."""
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "clock.js")) as f:
+            self.send("Page.addScriptToEvaluateOnNewDocument", {"source": f.read()})
+        self.clock_held = True
+
     def navigate(self, url):
         self.events.clear()
         self.send("Page.navigate", {"url": url})
@@ -175,14 +183,17 @@ class Browser:
         return [" ".join(str(a.get("value")) for a in e["params"].get("args", [])) for e in self.events
                 if e.get("method") == "Runtime.consoleAPICalled" and e["params"].get("type") == kind]
 
-    # ---- the canvas: game pixels to the page's
+    # ---- the game on the canvas: game pixels to the page's
 
-    def canvas_box(self):
+    def game_box(self):
+        """Where the game shows in the page (the canvas fills the page, the
+        program tells where in it the game lies): left, top, width, height."""
         return self.evaluate("(() => { const r = document.getElementById('canvas').getBoundingClientRect();"
-                             " return [r.left, r.top, r.width, r.height]; })()")
+                             " const g = Module.zunkGameBox;"
+                             " return [r.left + g[0], r.top + g[1], g[2], g[3]]; })()")
 
     def page_point(self, x, y):
-        left, top, width, height = self.canvas_box()
+        left, top, width, height = self.game_box()
         return left + (x + 0.5) * width / 320, top + (y + 0.5) * height / 480
 
     def mouse(self, kind, x, y, buttons=0):
@@ -197,14 +208,23 @@ class Browser:
         self.mouse("mousePressed", x, y, 1)
         self.mouse("mouseReleased", x, y, 0)
 
+    def between_moves(self):
+        """The time between two moves of a finger or a mouse: a game frame
+        with the clock held, else a few."""
+        if self.clock_held:
+            self.evaluate("zunkClock.step(12)")
+        else:
+            time.sleep(0.03)
+
     def drag(self, start, end, steps=8):
         self.mouse("mouseMoved", *start)
         self.mouse("mousePressed", *start, 1)
         for i in range(1, steps + 1):
+            self.between_moves()
             x = start[0] + (end[0] - start[0]) * i / steps
             y = start[1] + (end[1] - start[1]) * i / steps
             self.mouse("mouseMoved", x, y, 1)
-            time.sleep(0.03)
+        self.between_moves()
         self.mouse("mouseReleased", *end, 0)
 
     def touch_drag(self, start, end, steps=8):
@@ -214,10 +234,11 @@ class Browser:
 
         self.send("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": point(*start)})
         for i in range(1, steps + 1):
+            self.between_moves()
             x = start[0] + (end[0] - start[0]) * i / steps
             y = start[1] + (end[1] - start[1]) * i / steps
             self.send("Input.dispatchTouchEvent", {"type": "touchMove", "touchPoints": point(x, y)})
-            time.sleep(0.03)
+        self.between_moves()
         self.send("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
 
     def key(self, key, code, keycode, modifiers=0):
@@ -228,12 +249,15 @@ class Browser:
             self.send("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code, "modifiers": modifiers,
                                                  "windowsVirtualKeyCode": keycode, "nativeVirtualKeyCode": keycode})
             # Held over a few of the game's frames, as a finger holds a key.
-            time.sleep(0.1)
+            if self.clock_held:
+                self.evaluate("for (let i = 0; i < 8; i++) zunkClock.step(12)")
+            else:
+                time.sleep(0.1)
         return self.evaluate("window.__lastKey !== null && !window.__lastKey.defaultPrevented")
 
     def screenshot(self):
-        """The canvas as the page shows it, at one page pixel a game pixel."""
-        left, top, width, height = self.canvas_box()
+        """The game as the page shows it, at one page pixel a game pixel."""
+        left, top, width, height = self.game_box()
         data = self.send("Page.captureScreenshot", {"format": "png", "clip": {
             "x": left, "y": top, "width": width, "height": height, "scale": 320 / width}})["data"]
         return base64.b64decode(data)
@@ -277,6 +301,17 @@ def read_png(data):
         rows.append([tuple(line[x * step:x * step + 3]) for x in range(width)])
         previous = line
     return width, height, rows
+
+
+def write_png(width, height, rgb):
+    """RGB bytes, rows from the top, as a PNG file's bytes."""
+    raw = b"".join(b"\0" + rgb[y * width * 3:(y + 1) * width * 3] for y in range(height))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
 def differing(rows, kept, box, kept_at=None, tolerance=64, skip=()):
