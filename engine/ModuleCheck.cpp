@@ -83,7 +83,8 @@ bool xmFits(File &f) {
 // Scream Tracker 3: orders, then paragraph pointers to instruments and
 // patterns; every pattern has 64 rows.
 bool s3mFits(File &f) {
-  const uint32_t kInstrumentHeader = 80, kSampleKind = 1, kStereo = 2, kSixteenBits = 4;
+  const uint32_t kInstrumentHeader = 80, kEmptyKind = 0, kFirstSynthKind = 2, kLastSynthKind = 7, kStereo = 2,
+                 kSixteenBits = 4;
   const uint32_t orders = f.u16(32), instruments = f.u16(34), patterns = f.u16(36);
   // The library divides by the speed and the tempo it starts with.
   if (f.u8(49) == 0 || f.u8(50) == 0) return false;
@@ -92,7 +93,10 @@ bool s3mFits(File &f) {
     const uint64_t at = static_cast<uint64_t>(f.u16(table + 2 * i)) * 16;
     if (at == 0) continue;
     f.need(at, kInstrumentHeader);
-    if (f.u8(at) != kSampleKind) continue;
+    // Kinds 2 to 7 are synthesised, with no sample data; the library reads
+    // any other kind but an empty one as a sample, so it is checked as one.
+    const uint32_t kind = f.u8(at);
+    if (kind == kEmptyKind || (kind >= kFirstSynthKind && kind <= kLastSynthKind)) continue;
     if (!sampleRateFits(f.u32(at + 32))) return false;
     const uint64_t dataAt = ((static_cast<uint64_t>(f.u8(at + 13)) << 16) | f.u16(at + 14)) * 16;
     const uint32_t flags = f.u8(at + 31);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "KSound.h"
+#include "ModuleCheck.h"
 #include "SoundFiles.h"
 #include "modules.h"
 #include "oggwriter.h"
@@ -413,7 +414,8 @@ TEST_F(Sound, TrackerModulesOfEveryKindLoadAndPlay) {
 // claims 2 GiB in a file of a few hundred bytes (it would be allocated), a
 // pattern that runs past the end of the file, a tempo or a sample rate of 0
 // (they are divided by), a sample rate of 2^31 (the library steps for minutes),
-// a compressed stereo sample (the library cannot read one and exits).
+// a compressed stereo sample (the library cannot read one and exits), a
+// sample of 2 GB behind an instrument kind the format does not have.
 TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
   const uint32_t kHuge = 0x7FFFFFFF;
   std::string cut = modules::it();
@@ -429,6 +431,8 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
   std::string stillSample = modules::it(), slowSample = modules::s3m();
   modules::put32(stillSample, 202 + 60, 0);        // a sample rate of 0: divided by
   modules::put32(slowSample, 112 + 32, 0x80000000); // 2^31: minutes of stepping
+  std::string oddKind = modules::s3m(kHuge);
+  oddKind[112] = static_cast<char>(0x81); // no kind of its own: the library reads it as a sample
   const std::pair<const char *, std::string> lies[] = {
       {"rows.xm", modules::xm(0)},
       {"rows.it", modules::it(0)},
@@ -443,7 +447,10 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
       {"stereo.it", stereo},
       {"rate0.it", stillSample},
       {"rate2g.s3m", slowSample},
+      {"oddkind.s3m", oddKind},
   };
+  // The library would refuse it only after taking the 2 GB: the check refuses it first.
+  EXPECT_FALSE(modulecheck::fitsItsFile(reinterpret_cast<const unsigned char *>(oddKind.data()), oddKind.size()));
   for (const auto &lie : lies) {
     std::ofstream(dir + "/" + lie.first, std::ios::binary) << lie.second;
     KSound s;
