@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vorbis/vorbisfile.h>
 
+#include "SoundFormat.h"
+
 namespace platform {
 class SoundChannel;
 struct SoundCommand;
@@ -12,16 +14,6 @@ struct DUH_SIGRENDERER;
 namespace soundfiles {
 struct Pcm;
 } // namespace soundfiles
-
-/// The layout of a WAV format chunk's body.
-struct KSoundFormat {
-  uint16_t formatTag;
-  uint16_t channels;
-  uint32_t sampleRate;
-  uint32_t bytesPerSecond;
-  uint16_t blockAlign;
-  uint16_t bitsPerSample;
-};
 
 /// One sound: a sample (WAV or Ogg Vorbis, decoded whole, played on up to
 /// ten channels), a stream (Ogg Vorbis decoded while it plays through two

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "KResource.h"
-#include "KSound.h"
+#include "SoundFormat.h"
 
 namespace soundfiles {
 
