@@ -49,6 +49,7 @@ void openModuleLibrary();
 void closeModuleLibrary();
 /// Reads a module file, checks what it declares against its size, and parses
 /// it from memory as IT, XM, S3M or MOD, in that order; null when none fits.
+/// The song is not played through: its length stays unknown.
 DUH *readModule(const char *path);
 /// Renders the next block of 16-bit stereo 44100 Hz sound into `block`
 /// (cleared first); the samples per channel produced, 0 at the end.

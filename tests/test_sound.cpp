@@ -1,6 +1,7 @@
 // Sound as it would be heard: the mixer is driven by hand and its output
 // checked sample by sample.
 
+#include <dumb.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,6 +17,7 @@
 #include "KSound.h"
 #include "ModuleCheck.h"
 #include "SoundFiles.h"
+#include "SoundStreams.h"
 #include "modules.h"
 #include "oggwriter.h"
 #include "platform/SoundChannel.h"
@@ -457,6 +459,31 @@ TEST_F(Sound, ModulesThatLieAboutThemselvesAreRefused) {
     EXPECT_FALSE(s.loadModule((dir + "/" + lie.first).c_str())) << lie.first;
     EXPECT_EQ(s.module, nullptr) << lie.first;
   }
+}
+
+// A module is not played through when it is loaded: a file of a few hundred
+// bytes can declare days of song (the slowest speed and tempo, the most rows),
+// and going through them took seconds and a checkpoint every 30 s of song.
+// Such a song still plays from its start.
+TEST_F(Sound, ALongSongIsNotPlayedThroughOnLoading) {
+  std::string slow = modules::it(200);
+  slow[50] = static_cast<char>(255); // ticks a row
+  slow[51] = 32;                     // the slowest tempo: 78 ms a tick, 66 minutes of song
+  const std::string path = dir + "/slow.it";
+  std::ofstream(path, std::ios::binary) << slow;
+  soundstreams::openModuleLibrary();
+  DUH *module = soundstreams::readModule(path.c_str());
+  ASSERT_NE(module, nullptr);
+  EXPECT_LE(duh_get_length(module), 0) << "the song was played through to measure it";
+  unload_duh(module);
+  KSound s;
+  ASSERT_TRUE(s.loadModule(path.c_str()));
+  s.setVolume(100);
+  s.playModule(false);
+  bool heard = false;
+  for (int i = 0; i < 40 && !heard; i++)
+    for (int16_t v : mix(1024)) heard = heard || v != 0;
+  EXPECT_TRUE(heard);
 }
 
 // The audio thread runs completion routines while the main thread plays,
