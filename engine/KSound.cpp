@@ -39,7 +39,7 @@ KSound::KSound()
       moduleLoops(false), format(nullptr), buffer{nullptr, nullptr}, dataLength(0), formatRecord{}, vorbisFile{},
       vorbisOpen(false), channels{}, soundHeaders{nullptr, nullptr}, nextBuffer(1), stopRequested(false),
       playing(false), loop(false), memoryPosition(0), memorySize(0), memoryData(nullptr), endInBuffer_(false),
-      finishing_(false), retiredRenderer_(nullptr), rendering_(false), appliedMusicMaster_(-1) {
+      finishing_(false), retiredRenderer_(nullptr), rendering_(nullptr), appliedMusicMaster_(-1) {
   errorText[0] = 0;
   fileName[0] = 0;
   if (!SoundChannel::outputStarted()) SoundChannel::startOutput(SoundChannel::Output::Device);
@@ -560,19 +560,17 @@ void KSound::retireRenderer() {
   if (!moduleRenderer) return;
   // The renderer that is rendering right now (a loop callback stops the
   // module from inside the render) is released once the render returns.
-  if (rendering_) {
-    if (retiredRenderer_ && retiredRenderer_ != moduleRenderer) duh_end_sigrenderer(retiredRenderer_);
-    retiredRenderer_ = moduleRenderer;
-  } else {
-    duh_end_sigrenderer(moduleRenderer);
-  }
+  // Any other, such as one started by an earlier callback of the same
+  // render (a song shorter than a block ends several times in it), at once.
+  if (moduleRenderer == rendering_) retiredRenderer_ = moduleRenderer;
+  else duh_end_sigrenderer(moduleRenderer);
   moduleRenderer = nullptr;
 }
 
 long KSound::renderModule(char *block) {
-  rendering_ = true;
+  rendering_ = moduleRenderer;
   const long n = soundstreams::renderModuleBlock(moduleRenderer, block);
-  rendering_ = false;
+  rendering_ = nullptr;
   if (retiredRenderer_) {
     duh_end_sigrenderer(retiredRenderer_);
     retiredRenderer_ = nullptr;

@@ -199,7 +199,8 @@ private:
   bool finishing_;
   // A renderer replaced while it was rendering, released after the render.
   DUH_SIGRENDERER *retiredRenderer_;
-  bool rendering_;
+  // The renderer rendering now, or null.
+  DUH_SIGRENDERER *rendering_;
   // The music master this sound's level was last set with.
   int appliedMusicMaster_;
 };

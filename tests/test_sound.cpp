@@ -486,6 +486,26 @@ TEST_F(Sound, ALongSongIsNotPlayedThroughOnLoading) {
   EXPECT_TRUE(heard);
 }
 
+// A song shorter than a block (one row at the fastest speed: 10 ms) ends
+// several times within one render; each ending stops the module, and the
+// renderer still rendering must outlive them all (AddressSanitizer sees a
+// renderer released under the render). Played once, it ends; it plays again.
+TEST_F(Sound, ASongShorterThanABlockEndsSafely) {
+  std::string brief = modules::it(1);
+  brief[50] = 1;                     // one tick a row
+  brief[51] = static_cast<char>(242); // 10 ms a tick
+  const std::string path = dir + "/brief.it";
+  std::ofstream(path, std::ios::binary) << brief;
+  KSound s;
+  ASSERT_TRUE(s.loadModule(path.c_str()));
+  s.setVolume(100);
+  for (int time = 0; time < 2; time++) {
+    s.playModule(false);
+    for (int i = 0; i < 40 && s.isPlaying(); i++) mix(1024);
+    EXPECT_FALSE(s.isPlaying()) << "played " << time + 1 << " times";
+  }
+}
+
 // The audio thread runs completion routines while the main thread plays,
 // stops and changes volumes: nothing may race (ThreadSanitizer checks).
 TEST_F(Sound, TheAudioThreadAndTheMainThreadShareSafely) {
