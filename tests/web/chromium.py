@@ -53,7 +53,6 @@ class Browser:
         self.events = []
         threading.Thread(target=self._read, daemon=True).start()
         self.session = None
-        self.clock_held = False
         self.open_page()
 
     def _read(self):
@@ -100,15 +99,24 @@ class Browser:
         return answer.get("result", {})
 
     def open_page(self):
-        target = self.send("Target.createTarget", {"url": "about:blank"}, session=False)["targetId"]
-        self.session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True}, session=False)[
-            "sessionId"]
+        self.target = self.send("Target.createTarget", {"url": "about:blank"}, session=False)["targetId"]
+        self.session = self.send("Target.attachToTarget", {"targetId": self.target, "flatten": True},
+                                 session=False)["sessionId"]
+        self.clock_held = False
         for domain in ("Page", "Runtime", "Log"):
             self.send(domain + ".enable")
         # Every key press is seen first, before any script of the page, so
         # that whether its default was prevented can be read after it.
         self.send("Page.addScriptToEvaluateOnNewDocument", {"source":
                   "addEventListener('keydown', e => { window.__lastKey = e; }, true);"})
+
+    def close_page(self):
+        """Closes the page as a player closes its tab (hidden, then gone),
+        and opens a fresh one on the same profile."""
+        self.send("Target.closeTarget", {"targetId": self.target}, session=False)
+        self.session = None
+        self.events.clear()
+        self.open_page()
 
     def close(self):
         try:
