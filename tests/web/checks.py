@@ -464,10 +464,30 @@ def check_the_pace_on_a_60_hz_display(c):
     c.no_errors()
 
 
+def check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it(c):
+    """Before the player's first gesture the browser holds the sound back:
+    the title and the menu run every frame all the same (five seconds of a
+    60 Hz display's frames run five seconds of game frames), and a key (one
+    the game has no use for) starts the sound."""
+    b = open_held(c)
+    b.wait_for("(zunkClock.step(%d), !!(Module.SDL2 && Module.SDL2.audioContext))" % FRAME_MS,
+               "the audio device to open (the title loads the sounds)")
+    audio = "Module.SDL2.audioContext.state"
+    assert b.evaluate(audio) == "suspended", "the sound runs before any gesture: " + b.evaluate(audio)
+    ran = b.evaluate("Array.from({length: 300}, () => zunkClock.step(1000 / 60))")
+    print("  %d frames in 5 s with the sound held back" % sum(ran))
+    assert abs(sum(ran) - 5000 / FRAME_MS) <= 1, "%d frames in 5 s" % sum(ran)
+    assert b.evaluate(audio) == "suspended", "the sound started without a gesture"
+    b.key("x", "KeyX", 88)
+    b.wait_for("(zunkClock.step(%d), %s === 'running')" % (FRAME_MS, audio), "a key to start the sound")
+    c.no_errors()
+
+
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
         check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
-        check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display]
+        check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
+        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it]
 
 
 def main():

@@ -39,9 +39,11 @@ class Browser:
             os.dup2(command_in, 3)
             os.dup2(answers_out, 4)
 
+        # Audio waits for the page's first gesture, as on a desktop browser
+        # (the headless shell's own policy lets it play at once).
         command = [find_browser(), "--headless", "--no-sandbox", "--remote-debugging-pipe",
                    "--user-data-dir=" + profile, "--no-first-run", "--no-default-browser-check",
-                   "--autoplay-policy=user-gesture-required", "--enable-unsafe-swiftshader",
+                   "--autoplay-policy=document-user-activation-required", "--enable-unsafe-swiftshader",
                    "--window-size=%d,%d" % (width, height), *args, "about:blank"]
         self.process = subprocess.Popen(command, pass_fds=(3, 4), preexec_fn=descriptors,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
