@@ -483,11 +483,52 @@ def check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it(c):
     c.no_errors()
 
 
+# A standard-mapping gamepad of the page's own, there from its start: its
+# buttons are set by zunkPad.press(button, down), numbered as the
+# browser's standard mapping numbers them (0 A, 9 Start, 12 to 15 the D-pad).
+FAKE_GAMEPAD = """
+(() => {
+  const up = () => ({pressed: false, touched: false, value: 0});
+  const pad = {id: "Zunk check pad (STANDARD GAMEPAD)", index: 0, connected: true, mapping: "standard",
+               timestamp: 1, axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, up)};
+  navigator.getGamepads = () => [pad, null, null, null];
+  window.zunkPad = {
+    press(button, down) {
+      pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
+      pad.timestamp++;
+    },
+  };
+  addEventListener("load", () => {
+    const event = new Event("gamepadconnected");
+    Object.defineProperty(event, "gamepad", {value: pad});
+    dispatchEvent(event);
+  });
+})();
+"""
+PAD_A = 0
+
+
+def check_a_gamepad_plays(c):
+    """A gamepad the browser has (its standard mapping) plays as on the
+    desktop: on the menu, its A starts PLAY."""
+    b = c.start()
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source": FAKE_GAMEPAD})
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    open_menu(c)
+    for down in ("true", "false"):
+        b.evaluate("zunkPad.press(%d, %s)" % (PAD_A, down))
+        frames(c, 8)  # held over a few frames, as a thumb holds it
+    until_shown(c, "play-zone", read_kept("play"), MENU_ZONE, "the play's MENU zone after A on the menu")
+    c.no_errors()
+
+
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
         check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
         check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
-        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it]
+        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays]
 
 
 def main():
