@@ -77,10 +77,11 @@ EM_JS(void, pageSyncUserFiles, (), {
   if (Module.zunkSyncUserFiles) Module.zunkSyncUserFiles();
 });
 
-// A page being hidden may never run again: closing a tab hides it
-// (visibilitychange), then takes it away (pagehide); a phone's browser
-// hides it and may end it later. The program hears of each hiding once,
-// from within the event, while it can still save.
+// A page being hidden may never run again: a tab closed or reloaded is
+// taken away (pagehide) and hidden (visibilitychange), in either order; a
+// tab left for another, or a phone's browser sent to the background, is
+// hidden and may be ended later. The program hears of each hiding once,
+// from within the first of those events, while it can still save.
 EM_JS(void, pageListenForHiding, (), {
   var hidden = false;
   function hiding() {
