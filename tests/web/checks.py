@@ -483,44 +483,56 @@ def check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it(c):
     c.no_errors()
 
 
-# A standard-mapping gamepad of the page's own, there from its start: its
-# buttons are set by zunkPad.press(button, down), numbered as the
-# browser's standard mapping numbers them (0 A, 9 Start, 12 to 15 the D-pad).
+# A standard-mapping gamepad of the page's own. A browser shows a pad to a
+# page once a button of it is pressed there, with a gamepadconnected event:
+# zunkPad.plug() does that, and zunkPad.press(button, down) sets a button,
+# numbered as the standard mapping numbers them (0 A, 9 Start, 12 to 15 the
+# D-pad).
 FAKE_GAMEPAD = """
 (() => {
   const up = () => ({pressed: false, touched: false, value: 0});
   const pad = {id: "Zunk check pad (STANDARD GAMEPAD)", index: 0, connected: true, mapping: "standard",
                timestamp: 1, axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, up)};
-  navigator.getGamepads = () => [pad, null, null, null];
+  let plugged = false;
+  navigator.getGamepads = () => [plugged ? pad : null, null, null, null];
   window.zunkPad = {
+    plug() {
+      plugged = true;
+      const event = new Event("gamepadconnected");
+      Object.defineProperty(event, "gamepad", {value: pad});
+      dispatchEvent(event);
+    },
     press(button, down) {
       pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
       pad.timestamp++;
     },
   };
-  addEventListener("load", () => {
-    const event = new Event("gamepadconnected");
-    Object.defineProperty(event, "gamepad", {value: pad});
-    dispatchEvent(event);
-  });
 })();
 """
 PAD_A = 0
 
 
 def check_a_gamepad_plays(c):
-    """A gamepad the browser has (its standard mapping) plays as on the
-    desktop: on the menu, its A starts PLAY."""
+    """A gamepad the browser shows the page (its standard mapping) plays as
+    on the desktop: plugged in on the menu, its A starts PLAY, and in play
+    a tap of A throws the ball from rest."""
     b = c.start()
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source": FAKE_GAMEPAD})
     b.hold_the_clock()
     b.navigate(c.server.url)
     b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
     open_menu(c)
+    b.evaluate("zunkPad.plug()")
+    frames(c, 2)
     for down in ("true", "false"):
         b.evaluate("zunkPad.press(%d, %s)" % (PAD_A, down))
         frames(c, 8)  # held over a few frames, as a thumb holds it
     until_shown(c, "play-zone", read_kept("play"), MENU_ZONE, "the play's MENU zone after A on the menu")
+    frames(c, 40)
+    for down in ("true", "false"):
+        b.evaluate("zunkPad.press(%d, %s)" % (PAD_A, down))
+        frames(c, 2)
+    scored(c, "pad-scored", "the score to count up after a throw with A")
     c.no_errors()
 
 
