@@ -28,8 +28,12 @@ Module.preRun.push(function () {
 
   var mount = null;
   // The user's files as storage holds them, as far as the page knows: as
-  // of the last write (or the first read) that completed.
+  // of the latest write (or the first read) that completed. Writes and
+  // copies are numbered as they start (moment): one that completes late
+  // takes back nothing a later one did.
   var stored = null;
+  var storedAt = 0;
+  var moment = 0;
 
   function localFiles() {
     var files = null;
@@ -43,6 +47,7 @@ Module.preRun.push(function () {
   // The copy of the files changed since the last write that completed,
   // kept in local storage: path -> null (removed) or [mode, time, base64].
   var kJournal = "zunk-user-files";
+  var journalAt = 0;
 
   function toBase64(bytes) {
     var text = "";
@@ -55,6 +60,17 @@ Module.preRun.push(function () {
     var chars = atob(text), bytes = new Uint8Array(chars.length);
     for (var i = 0; i < chars.length; i++) bytes[i] = chars.charCodeAt(i);
     return bytes;
+  }
+
+  // A write that started at `at` has completed: storage holds `files`,
+  // and a copy made before that write started is needless.
+  function written(at, files) {
+    if (at > storedAt) {
+      stored = files;
+      storedAt = at;
+    }
+    if (at >= journalAt) forgetJournal();
+    Module.zunkFilesKept++;
   }
 
   function forgetJournal() {
@@ -74,6 +90,7 @@ Module.preRun.push(function () {
     gone.forEach(function (path) {
       journal[path] = null;
     });
+    journalAt = ++moment;
     try {
       localStorage.setItem(kJournal, JSON.stringify(journal));
     } catch (error) {
@@ -129,14 +146,12 @@ Module.preRun.push(function () {
     }
     writing = true;
     try {
-      // What this write takes: the files as they are now.
-      var files = localFiles();
+      // What this write takes: the files as they are now, or later.
+      var files = localFiles(), at = ++moment;
       FS.syncfs(false, function (error) {
         writing = false;
         if (error) return refuse(error);
-        stored = files;
-        forgetJournal();
-        Module.zunkFilesKept++;
+        written(at, files);
         if (again) {
           again = false;
           Module.zunkSyncUserFiles();
@@ -166,12 +181,11 @@ Module.preRun.push(function () {
       });
       if (!changed.length && !gone.length) return;
       keepJournal(changed, gone);
+      var at = journalAt;
       var transaction = db.transaction([IDBFS.DB_STORE_NAME], "readwrite");
       var store = transaction.objectStore(IDBFS.DB_STORE_NAME);
       transaction.oncomplete = function () {
-        stored = files;
-        forgetJournal();
-        Module.zunkFilesKept++;
+        written(at, files);
       };
       transaction.onerror = function (event) {
         event.preventDefault();
