@@ -101,6 +101,8 @@ void KMiscTools::userFilesChanged() { platform::userFilesChanged(); }
 
 bool KMiscTools::isEndedWithoutNotice() { return platform::hostRunsFrames(); }
 
+void KMiscTools::setHidingHandler(void (*handler)()) { platform::setHidingHandler(handler); }
+
 const char *KMiscTools::makeFilePath(const char *name) {
   static char builtPath[260];
   if (!name) name = "";

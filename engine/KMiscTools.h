@@ -70,6 +70,11 @@ public:
   /// (a page closed): what the program keeps only as it ends, it must save
   /// as it changes there.
   static bool isEndedWithoutNotice();
+  /// `handler` is called when the host is about to hide the program, after
+  /// which it may end it without notice (a page hidden or closed; never on
+  /// a desktop): what the program would keep at its end, it keeps there,
+  /// at once. Null for none.
+  static void setHidingHandler(void (*handler)());
 
   // ---- the millisecond clock ----
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// A game left before its end (the window closed, Ctrl+Q, the menu zone) is
-// kept, and the next PLAY offers to continue it. Continuing rebuilds the
-// game by replaying its recording in a game of its own, out of sight, and
-// goes on from the frame it was left at, paused until the player resumes.
+// A game left before its end (the window closed, Ctrl+Q, the menu zone, a
+// page hidden) is kept, and the next PLAY offers to continue it. Continuing
+// rebuilds the game by replaying its recording in a game of its own, out of
+// sight, and goes on from the frame it was left at, paused until the player
+// resumes.
 
 #include <string>
 

@@ -36,7 +36,10 @@ namespace {
 // Where the game goes once the replay being watched stops.
 int32_t screenAfterWatching = kMenuScreen;
 
-// The live game, if it is on the screen, is kept to continue.
+// The live game, if it is on the screen, is kept to continue: as the
+// program ends, as the player leaves it, and as a host that may end the
+// program without notice hides it (a page). A game that goes on after that
+// is kept again as it is left, or forgotten at its GAME OVER.
 void keepLiveGame() {
   std::string message;
   if (gameState == kPlayScreen && !watching() && !keepUnfinishedGame(message)) tell(message);
@@ -185,6 +188,7 @@ bool zunkFrame(bool waitWhileInactive) { return showFrame(waitWhileInactive) && 
 bool initzunk() {
   // What the game keeps, the host keeps too (a browser, in its storage).
   setFilesChangedHandler(KMiscTools::userFilesChanged);
+  KMiscTools::setHidingHandler(keepLiveGame);
   // The table is read before anything can save it: a quit before the title
   // has loaded the sounds must not write the defaults over the player's file.
   std::string message;
@@ -275,6 +279,7 @@ bool watchReplay(const char *path, int32_t after, std::string &error) {
 }
 
 void freeZunk() {
+  KMiscTools::setHidingHandler(nullptr);
   keepLiveGame();
   stopWatching();
   freeSounds();

@@ -20,6 +20,7 @@ namespace platform {
 namespace {
 void (*gHostCallback)() = nullptr;
 bool gHostRunning = false;
+HidingHandler gHiding = nullptr;
 
 bool letters(const std::string &s, size_t low, size_t high) {
   if (s.size() < low || s.size() > high) return false;
@@ -75,7 +76,45 @@ EM_JS(void, pageProgramEnded, (), {
 EM_JS(void, pageSyncUserFiles, (), {
   if (Module.zunkSyncUserFiles) Module.zunkSyncUserFiles();
 });
+
+// A page being hidden may never run again: a tab closed or reloaded is
+// taken away (pagehide) and hidden (visibilitychange), in either order; a
+// tab left for another, or a phone's browser sent to the background, is
+// hidden and may be ended later. The program hears of each hiding once,
+// from within the first of those events, while it can still save.
+EM_JS(void, pageListenForHiding, (), {
+  var hidden = false;
+  function hiding() {
+    if (hidden) return;
+    hidden = true;
+    _platformHostHiding();
+  }
+  document.addEventListener("visibilitychange", function() {
+    if (document.visibilityState === "hidden") hiding();
+    else hidden = false;
+  });
+  window.addEventListener("pagehide", hiding);
+  window.addEventListener("pageshow", function() { hidden = false; });
+});
+
+EM_JS(void, pageKeepUserFilesNow, (), {
+  if (Module.zunkKeepUserFilesNow) Module.zunkKeepUserFilesNow();
+});
 } // namespace
+
+// What the program saved as it is hidden is written through at once: the
+// page may be gone before a write that waits for storage could start.
+extern "C" EMSCRIPTEN_KEEPALIVE void platformHostHiding() {
+  if (gHiding) gHiding();
+  pageKeepUserFilesNow();
+}
+
+void setHidingHandler(HidingHandler handler) {
+  static bool listening = false;
+  if (!listening) pageListenForHiding();
+  listening = true;
+  gHiding = handler;
+}
 
 bool hostRunsFrames() { return true; }
 
@@ -134,6 +173,9 @@ void hostProgramEnded() {}
 
 // A desktop's files are kept as they are written.
 void userFilesChanged() {}
+
+// A desktop's program is never hidden away: its end runs.
+void setHidingHandler(HidingHandler handler) { gHiding = handler; }
 
 #endif
 

@@ -274,6 +274,13 @@ void hostProgramEnded();
 /// them (a browser writes them through to its storage; a desktop's files
 /// are kept already).
 void userFilesChanged();
+/// `handler` is called when the host is about to hide the program, after
+/// which it may end it without notice (a page hidden, closed or reloaded):
+/// once a hiding, from within the host's event. What the program saves
+/// there is written through to the host's storage at once. Never called
+/// on a desktop, whose program ends with notice. Null for none.
+using HidingHandler = void (*)();
+void setHidingHandler(HidingHandler handler);
 /// The browser's languages (BCP 47 tags as navigator.languages gives them,
 /// most wanted first) as "ll" or "ll_CC" tags; tags of other shapes
 /// ("zh-Hant-TW", "x-klingon") are left out.

@@ -31,6 +31,7 @@ STARTED = "typeof Module !== 'undefined' && Module.calledRun === true && Module.
 HOME = "/home/web_user"
 SCORES = HOME + "/.local/share/zunk/thescores"
 SETTINGS = HOME + "/.config/zunk/settings.ini"
+UNFINISHED = HOME + "/.local/share/zunk/unfinished.zunkreplay"
 
 # Places on the game's screen (game/layout.h holds them all).
 PLAY_BUTTON = (163, 153)        # the menu's first button, kButtons[0] at (kButtonX, kButtonY[0])
@@ -39,6 +40,8 @@ CREDITS_BOX = (44, 456, 276, 480)  # the credit line fading in and out (kCreditA
 MENU_ZONE = (226, 449, 320, 480)   # the play's MENU button (kMenuZone)
 SCORE_DIGITS = (58, 452, 150, 478)
 BALL = (160, 330)                  # the ball at rest on its sling
+RESUME_PANEL = (0, 180, 320, 292)  # CONTINUE and NEW GAME with the focus arrow (kResumePanelAt)
+CONTINUE_BUTTON = (160, 208)
 COLUMNS = [34, 66, 98, 130, 160, 192, 224, 256, 286]
 MUSIC_KEY = ("m", "KeyM", 77)
 
@@ -242,8 +245,10 @@ def frames(c, count):
 def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_LIMIT, changed=False):
     """Runs frames until the one drawn matches `rows` in `box` (at most
     `most` pixels differ), or with `changed` until it no longer does; gives
-    how many ran. The next frame is kept in SHOTS when none did."""
-    keep(c, name, rows)
+    how many ran. The next frame is kept in SHOTS when none did. Without
+    `rows`, the picture kept under `name` is compared."""
+    if rows is not None:
+        keep(c, name, rows)
     ran = 0
     while ran < limit:  # in runs short enough for one answer each
         run = min(FRAME_RUN, limit - ran)
@@ -290,6 +295,69 @@ def throw_at(c, column_x, touch=False):
 def scored(c, name, what):
     """The score counts up: its digits no longer show the score of 0."""
     until_shown(c, name, read_kept("play"), SCORE_DIGITS, what, most=20, changed=True)
+
+
+def this_frame(c):
+    """The next frame: its width and its RGB rows, base64 (zunkClock.keep)."""
+    width, _, data = c.browser.evaluate("zunkClock.frame(%d)" % FRAME_MS)
+    return width, data
+
+
+def hide_and_show(c):
+    """The page hidden as another tab is chosen, and shown again."""
+    for state in ("hidden", "visible"):
+        c.browser.evaluate("Object.defineProperty(document, 'visibilityState', {value: '%s', configurable: true}),"
+                           " document.dispatchEvent(new Event('visibilitychange'))" % state)
+
+
+def check_a_game_in_a_closed_page_is_kept_to_continue(c):
+    """A page closed in the middle of a game (hidden, then gone, as a tab
+    closed is) keeps the game: the next visit's PLAY offers CONTINUE, which
+    goes on with it where it was, its score the same."""
+    b = open_held(c)
+    start_play(c)
+    throw_at(c, BALL[0])
+    scored(c, "scored", "the score to count up after a throw")
+    frames(c, 200)  # the score counted up
+    left = this_frame(c)
+    assert c.file(UNFINISHED) is None, "a game was kept before it was left"
+    b.close_page()
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    assert c.file(UNFINISHED), "the game in the closed page was not kept"
+    open_menu(c)
+    b.click(*PLAY_BUTTON)
+    until_shown(c, "resume", read_kept("resume"), RESUME_PANEL, "PLAY to offer CONTINUE")
+    b.click(*CONTINUE_BUTTON)
+    b.evaluate("zunkClock.keep('left', %d, '%s')" % left)
+    until_shown(c, "left", None, SCORE_DIGITS, "the game continued with the score it had")
+    c.no_errors()
+
+
+def check_a_game_hidden_then_ended_is_not_offered(c):
+    """A game kept as its page was hidden, then played on to GAME OVER once
+    the page is back, is no game to continue: after a reload PLAY plays."""
+    b = open_held(c)
+    start_play(c)
+    throw_at(c, BALL[0])
+    frames(c, 120)
+    kept = c.files_kept()
+    hide_and_show(c)
+    c.wait_files_written(kept, "the game kept as the page was hidden")
+    assert c.file(UNFINISHED), "the game was not kept as the page was hidden"
+    ran = 0
+    while c.file(UNFINISHED) is not None:  # the wall fills: GAME OVER
+        assert ran < GAME_OVER_LIMIT, "%d frames ran without the game kept being forgotten" % ran
+        frames(c, FRAME_RUN)
+        ran += FRAME_RUN
+    until_shown(c, "gameover", read_kept("gameover"), MENU_ZONE, "GAME OVER")
+    c.wait_files_written(c.files_kept() - 1, "the game forgotten in storage")
+    b.reload()
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    assert c.file(UNFINISHED) is None, "the game ended is still kept"
+    start_play(c)
+    c.no_errors()
 
 
 def check_menu_matches_the_desktops(c):
@@ -396,9 +464,83 @@ def check_the_pace_on_a_60_hz_display(c):
     c.no_errors()
 
 
+def check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it(c):
+    """Before the player's first gesture the browser holds the sound back:
+    the title and the menu run every frame all the same (five seconds of a
+    60 Hz display's frames run five seconds of game frames), and a key (one
+    the game has no use for) starts the sound."""
+    b = open_held(c)
+    b.wait_for("(zunkClock.step(%d), !!(Module.SDL2 && Module.SDL2.audioContext))" % FRAME_MS,
+               "the audio device to open (the title loads the sounds)")
+    audio = "Module.SDL2.audioContext.state"
+    assert b.evaluate(audio) == "suspended", "the sound runs before any gesture: " + b.evaluate(audio)
+    ran = b.evaluate("Array.from({length: 300}, () => zunkClock.step(1000 / 60))")
+    print("  %d frames in 5 s with the sound held back" % sum(ran))
+    assert abs(sum(ran) - 5000 / FRAME_MS) <= 1, "%d frames in 5 s" % sum(ran)
+    assert b.evaluate(audio) == "suspended", "the sound started without a gesture"
+    b.key("x", "KeyX", 88)
+    b.wait_for("(zunkClock.step(%d), %s === 'running')" % (FRAME_MS, audio), "a key to start the sound")
+    c.no_errors()
+
+
+# A standard-mapping gamepad of the page's own. A browser shows a pad to a
+# page once a button of it is pressed there, with a gamepadconnected event:
+# zunkPad.plug() does that, and zunkPad.press(button, down) sets a button,
+# numbered as the standard mapping numbers them (0 A, 9 Start, 12 to 15 the
+# D-pad).
+FAKE_GAMEPAD = """
+(() => {
+  const up = () => ({pressed: false, touched: false, value: 0});
+  const pad = {id: "Zunk check pad (STANDARD GAMEPAD)", index: 0, connected: true, mapping: "standard",
+               timestamp: 1, axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, up)};
+  let plugged = false;
+  navigator.getGamepads = () => [plugged ? pad : null, null, null, null];
+  window.zunkPad = {
+    plug() {
+      plugged = true;
+      const event = new Event("gamepadconnected");
+      Object.defineProperty(event, "gamepad", {value: pad});
+      dispatchEvent(event);
+    },
+    press(button, down) {
+      pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
+      pad.timestamp++;
+    },
+  };
+})();
+"""
+PAD_A = 0
+
+
+def check_a_gamepad_plays(c):
+    """A gamepad the browser shows the page (its standard mapping) plays as
+    on the desktop: plugged in on the menu, its A starts PLAY, and in play
+    a tap of A throws the ball from rest."""
+    b = c.start()
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source": FAKE_GAMEPAD})
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    open_menu(c)
+    b.evaluate("zunkPad.plug()")
+    frames(c, 2)
+    for down in ("true", "false"):
+        b.evaluate("zunkPad.press(%d, %s)" % (PAD_A, down))
+        frames(c, 8)  # held over a few frames, as a thumb holds it
+    until_shown(c, "play-zone", read_kept("play"), MENU_ZONE, "the play's MENU zone after A on the menu")
+    frames(c, 40)
+    for down in ("true", "false"):
+        b.evaluate("zunkPad.press(%d, %s)" % (PAD_A, down))
+        frames(c, 2)
+    scored(c, "pad-scored", "the score to count up after a throw with A")
+    c.no_errors()
+
+
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
-        check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display]
+        check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
+        check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
+        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays]
 
 
 def main():

@@ -39,9 +39,11 @@ class Browser:
             os.dup2(command_in, 3)
             os.dup2(answers_out, 4)
 
+        # Audio waits for the page's first gesture, as on a desktop browser
+        # (the headless shell's own policy lets it play at once).
         command = [find_browser(), "--headless", "--no-sandbox", "--remote-debugging-pipe",
                    "--user-data-dir=" + profile, "--no-first-run", "--no-default-browser-check",
-                   "--autoplay-policy=user-gesture-required", "--enable-unsafe-swiftshader",
+                   "--autoplay-policy=document-user-activation-required", "--enable-unsafe-swiftshader",
                    "--window-size=%d,%d" % (width, height), *args, "about:blank"]
         self.process = subprocess.Popen(command, pass_fds=(3, 4), preexec_fn=descriptors,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -53,7 +55,6 @@ class Browser:
         self.events = []
         threading.Thread(target=self._read, daemon=True).start()
         self.session = None
-        self.clock_held = False
         self.open_page()
 
     def _read(self):
@@ -100,15 +101,24 @@ class Browser:
         return answer.get("result", {})
 
     def open_page(self):
-        target = self.send("Target.createTarget", {"url": "about:blank"}, session=False)["targetId"]
-        self.session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True}, session=False)[
-            "sessionId"]
+        self.target = self.send("Target.createTarget", {"url": "about:blank"}, session=False)["targetId"]
+        self.session = self.send("Target.attachToTarget", {"targetId": self.target, "flatten": True},
+                                 session=False)["sessionId"]
+        self.clock_held = False
         for domain in ("Page", "Runtime", "Log"):
             self.send(domain + ".enable")
         # Every key press is seen first, before any script of the page, so
         # that whether its default was prevented can be read after it.
         self.send("Page.addScriptToEvaluateOnNewDocument", {"source":
                   "addEventListener('keydown', e => { window.__lastKey = e; }, true);"})
+
+    def close_page(self):
+        """Closes the page as a player closes its tab (hidden, then gone),
+        and opens a fresh one on the same profile."""
+        self.send("Target.closeTarget", {"targetId": self.target}, session=False)
+        self.session = None
+        self.events.clear()
+        self.open_page()
 
     def close(self):
         try:
