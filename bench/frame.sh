@@ -8,6 +8,10 @@
 #   bash bench/frame.sh <zunk> <reference_frame> <reference_geometry> <data folder> [rounds]
 # ZUNK_FRAME_CONTEXTS="gl es2" names the game's contexts (both by default).
 set -u
+if [ $# -lt 4 ]; then
+  echo "usage: bash bench/frame.sh <zunk> <reference_frame> <reference_geometry> <data folder> [rounds]" >&2
+  exit 2
+fi
 zunk=$(realpath "$1")
 reference=$(realpath "$2")
 geometry=$(realpath "$3")
