@@ -50,14 +50,17 @@ protected:
   RecordingGraphic sheet;
   NullWindow window;
   platform::ScriptedInput input;
+  // The program's state: the shell's, with the recording picture and a
+  // window that opens nothing.
+  Shell shell;
 
   void SetUp() override {
     if (!platform::SoundChannel::outputStarted()) platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
     KMiscTools::initMiscTools();
     KMiscTools::setFileSource(true);
     platform::setScriptedInput(&input);
-    surf_zunk = &sheet;
-    gamewindow = &window;
+    shell.assets.surf_zunk = &sheet;
+    shell.assets.gamewindow = &window;
     std::memcpy(topScores, topScoresOld, sizeof topScores);
     startAgain();
   }
@@ -65,13 +68,13 @@ protected:
   void startAgain() {
     input = platform::ScriptedInput();
     std::srand(1);
-    resetSession();
+    resetSession(shell);
   }
   void TearDown() override {
-    freeSounds();
+    freeSounds(shell.assets.sounds);
     platform::setScriptedInput(nullptr);
-    surf_zunk = nullptr;
-    gamewindow = nullptr;
+    shell.assets.surf_zunk = nullptr;
+    shell.assets.gamewindow = nullptr;
   }
 
   // Called after every frame, when set.
@@ -79,7 +82,7 @@ protected:
 
   void frame() {
     sheet.clear();
-    ASSERT_TRUE(doZunk());
+    ASSERT_TRUE(doZunk(shell));
     if (afterEachFrame) afterEachFrame();
   }
   void frames(int n) {
@@ -116,8 +119,8 @@ protected:
 
   // Runs the title and the doors until the menu takes clicks.
   void toOpenMenu() {
-    while (gameState == kTitleScreen) frame();
-    while (lockMenu) frame();
+    while (shell.screen == kTitleScreen) frame();
+    while (shell.menu.lockMenu) frame();
   }
   void emptyWall() {
     for (auto &row : game().brickWall)

@@ -71,6 +71,7 @@ void keepShown(int width, int height) {
 // The game in a window at the scale under test.
 class Frames : public ::testing::TestWithParam<double> {
 protected:
+  Shell shell;
   std::string folder;
   platform::ScriptedInput input;
   uint64_t clock = 0;
@@ -106,14 +107,14 @@ protected:
     // cannot resize its surface later.
     ASSERT_TRUE(platform::setWindowScale(GetParam()));
     std::srand(1);
-    initzunk();
-    ASSERT_NE(gamewindow, nullptr);
+    initzunk(shell);
+    ASSERT_NE(shell.assets.gamewindow, nullptr);
     // From here on time moves by exactly one frame time a frame.
     clock = platform::microseconds();
     platform::setScriptedClock(&clock);
   }
   void TearDown() override {
-    freeZunk();
+    freeZunk(shell);
     platform::setWindowScale(0);
     platform::setPresentHook(nullptr);
     platform::setScriptedClock(nullptr);
@@ -127,7 +128,7 @@ protected:
   // One frame of the game loop, a frame time later than the last.
   void frame() {
     clock += 12500;
-    ASSERT_TRUE(zunkFrame(false));
+    ASSERT_TRUE(zunkFrame(shell, false));
   }
   void frames(int n) {
     for (int i = 0; i < n; i++) frame();
@@ -151,9 +152,9 @@ protected:
   // lets go for a frame: the buttons settle (a press on the very first
   // frame of the menu could still find the last button chosen grown).
   void choose(int button, int screen) {
-    pointAt(buttons[button].destX + 5, buttons[button].destY + 5);
+    pointAt(shell.menu.buttons[button].destX + 5, shell.menu.buttons[button].destY + 5);
     input.leftButton = true;
-    framesUntil([&] { return gameState == screen; }, "the button's screen");
+    framesUntil([&] { return shell.screen == screen; }, "the button's screen");
     input.leftButton = false;
     frame();
   }
@@ -200,7 +201,7 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   pointAt(200, 300);
   frames(150); // the title, its credit line fading in
   expectShown("title");
-  framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
   frames(20);
   expectShown("menu");
 
@@ -208,13 +209,13 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   frames(30);
   expectShown("help");
   choose(4, kMenuScreen);
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
 
   choose(1, kScoresScreen);
   frames(30);
   expectShown("scores");
   choose(4, kMenuScreen);
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
 
   choose(0, kPlayScreen);
   frames(40);
@@ -249,9 +250,9 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   // draws), the keyboard's focus moved twice by Tab: on HIGH SCORES.
   pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   input.leftButton = true;
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu");
   input.leftButton = false;
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
   tap(K_VK_TAB);
   tap(K_VK_TAB);
   expectShown("focus");
@@ -261,17 +262,17 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   frames(100);
   pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   input.leftButton = true;
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu");
   input.leftButton = false;
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
   choose(0, kResumeScreen);
   expectShown("resume");
   tap(K_VK_ESCAPE);
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
 
   // A kept game watched, under the REPLAY mark, its game at frame 600.
   std::string error;
-  ASSERT_TRUE(watchReplay(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
+  ASSERT_TRUE(watchReplay(shell, ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
   frames(599);
   expectShown("replay");
 }
@@ -283,7 +284,7 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
 TEST_P(Frames, TheMenuIsDrawnInAHandfulOfCalls) {
   if (GetParam() != 1) GTEST_SKIP() << "the same at every scale";
   pointAt(200, 300);
-  framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
   frames(5);
   batch::flush();
   const batch::Counts before = batch::counts();
@@ -389,13 +390,13 @@ protected:
     platform::feedInput(e);
   }
   void toOpenMenu() {
-    framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+    framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
   }
   void toPlay() {
     toOpenMenu();
-    mouseTo(buttons[0].destX + 10, buttons[0].destY + 10);
+    mouseTo(shell.menu.buttons[0].destX + 10, shell.menu.buttons[0].destY + 10);
     click();
-    framesUntil([] { return gameState == kPlayScreen; }, "PLAY chosen by one click");
+    framesUntil([this] { return shell.screen == kPlayScreen; }, "PLAY chosen by one click");
     frames(40);
   }
   void toRest() {
@@ -416,14 +417,14 @@ TEST_P(Pointing, AClickInOneBatchChoosesAButtonAndThrowsFromRest) {
   // The menu zone, clicked once: back to the menu.
   mouseTo(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   click();
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu, by one click on MENU");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one click on MENU");
 }
 
 TEST_P(Pointing, KeysTappedInOneBatchCount) {
   toOpenMenu();
   mouseTo(20, 20); // off the buttons
   tapKey(SDL_SCANCODE_RETURN);
-  framesUntil([] { return gameState == kPlayScreen; }, "PLAY chosen by one tap of Return");
+  framesUntil([this] { return shell.screen == kPlayScreen; }, "PLAY chosen by one tap of Return");
   frames(40);
   tapKey(SDL_SCANCODE_SPACE);
   framesUntil([] { return liveGame().launched; }, "a throw from rest by one tap of Space");
@@ -457,7 +458,7 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   framesUntil([] { return liveGame().launched; }, "a throw by touch");
   const float forceX = liveGame().forceX, forceY = liveGame().forceY;
   finger(SDL_FINGERUP, 12, 10, 10);
-  EXPECT_EQ(gameState, kPlayScreen); // the second finger left nothing
+  EXPECT_EQ(shell.screen, kPlayScreen); // the second finger left nothing
   toRest();
   // The same pull through the platform's scripted input: the same throw.
   scriptedFinger(platform::Event::FingerDown, 5, kBallRest.x + 5, kBallRest.y + 10);
@@ -473,7 +474,7 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   // A tap (down and up before the game looks) on the menu zone.
   finger(SDL_FINGERDOWN, 13, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   finger(SDL_FINGERUP, 13, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu, by one tap on MENU");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one tap on MENU");
   // The mouse moved: it points again.
   mouseTo(30, 40);
 }

@@ -48,7 +48,7 @@ float sumUntilAbove(float step, float limit, int &frames) {
 
 TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
   int noticeFrame = 0, framesToMenu = 0;
-  for (int f = 1; gameState == kTitleScreen && f < 1000; f++) {
+  for (int f = 1; shell.screen == kTitleScreen && f < 1000; f++) {
     frame();
     if (!noticeFrame && !sheet.from(22, 795).empty()) noticeFrame = f;
     framesToMenu = f;
@@ -59,7 +59,7 @@ TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
   EXPECT_GE(noticeFrame, 100);
   EXPECT_EQ(noticeFrame, expectNotice);
   EXPECT_EQ(framesToMenu, expectMenu);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   // The notice line rises to 456 and stays there on the menu.
   frame();
   auto notice = sheet.from(22, 795);
@@ -69,36 +69,36 @@ TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
 }
 
 TEST_F(Game, DoorsOpenIn89FramesAndIgnoreClicksMeanwhile) {
-  while (gameState == kTitleScreen) frame();
+  while (shell.screen == kTitleScreen) frame();
   int opened = 0;
   press(100, 150); // on PLAY, held through the doors
-  while (lockMenu) {
+  while (shell.menu.lockMenu) {
     frame();
     opened++;
-    ASSERT_EQ(selectedButton, -1);
+    ASSERT_EQ(shell.menu.selectedButton, -1);
     ASSERT_LT(opened, 200);
   }
   // The frame that finds the doors gone unlocks the menu.
   EXPECT_EQ(opened - 1, 89);
   release();
   frame();
-  EXPECT_EQ(selectedButton, -1);
+  EXPECT_EQ(shell.menu.selectedButton, -1);
 }
 
 TEST_F(Game, HitBoxesIncludeTheirEdges) {
   toOpenMenu();
   press(285, 176);
   frame();
-  EXPECT_EQ(selectedButton, 0);
+  EXPECT_EQ(shell.menu.selectedButton, 0);
   release();
   startAgain();
   toOpenMenu();
   press(286, 176);
   frame();
-  EXPECT_EQ(selectedButton, -1);
+  EXPECT_EQ(shell.menu.selectedButton, -1);
   press(42, 400); // the bottom edge of QUIT
   frame();
-  EXPECT_EQ(selectedButton, 3);
+  EXPECT_EQ(shell.menu.selectedButton, 3);
 }
 
 TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
@@ -106,15 +106,15 @@ TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
   press(100, 260); // HELP
   frame();
   release();
-  ASSERT_EQ(selectedButton, 2);
+  ASSERT_EQ(shell.menu.selectedButton, 2);
   int f = 0;
-  while (gameState == kMenuScreen) {
+  while (shell.screen == kMenuScreen) {
     frame();
     f++;
     ASSERT_LT(f, 20);
   }
   EXPECT_EQ(f, 6);
-  EXPECT_EQ(gameState, kHelpScreen);
+  EXPECT_EQ(shell.screen, kHelpScreen);
   // The help screen: the veil reaches half opacity in 25 frames; BACK is at (42, 400).
   float lastVeil = 0;
   for (int i = 0; i < 30; i++) {
@@ -128,13 +128,13 @@ TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
   EXPECT_FLOAT_EQ(lastVeil, 0.5f);
   press(42, 400);
   frame();
-  EXPECT_EQ(selectedButton, 4);
+  EXPECT_EQ(shell.menu.selectedButton, 4);
   release();
   frames(6);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   // Back on the menu the doors do not run again.
   frame();
-  EXPECT_FALSE(lockMenu);
+  EXPECT_FALSE(shell.menu.lockMenu);
 }
 
 TEST_F(Game, QuitAsksTheWindowToQuit) {
@@ -143,27 +143,27 @@ TEST_F(Game, QuitAsksTheWindowToQuit) {
   frame();
   release();
   frames(6);
-  EXPECT_EQ(gameState, kQuitting);
+  EXPECT_EQ(shell.screen, kQuitting);
   EXPECT_TRUE(window.isQuit());
-  EXPECT_FALSE(doZunk());
+  EXPECT_FALSE(doZunk(shell));
 }
 
 TEST_F(Game, CreditLineFadesInOver201Frames) {
-  resetCredits();
+  Credits credits;
   int f = 0;
-  while (creditFadeSpeed > 0) {
-    doCredits();
+  while (credits.creditFadeSpeed > 0) {
+    doCredits(credits);
     f++;
   }
   EXPECT_EQ(f, 201);
-  EXPECT_EQ(creditIndex, 1);
-  while (creditFadeSpeed < 0) doCredits();
-  EXPECT_EQ(creditIndex, 2);
+  EXPECT_EQ(credits.creditIndex, 1);
+  while (credits.creditFadeSpeed < 0) doCredits(credits);
+  EXPECT_EQ(credits.creditIndex, 2);
 }
 
 TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
   topScores[0] = 999;
-  gameState = kScoresScreen;
+  shell.screen = kScoresScreen;
   frame();
   auto dots = sheet.from(7, 868);
   EXPECT_EQ(dots.size(), 9u * 7u);
@@ -271,11 +271,10 @@ TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
   std::ofstream(folder + "/data/thescores", std::ios::binary) << mine;
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   platform::setMessageHook([](const char *, const char *) {});
-  gamewindow = nullptr;
-  surf_zunk = surf_curseur = nullptr;
-  initzunk();
-  EXPECT_EQ(gamewindow, nullptr);
-  freeZunk();
+  shell.assets = Assets();
+  initzunk(shell);
+  EXPECT_EQ(shell.assets.gamewindow, nullptr);
+  freeZunk(shell);
   platform::setMessageHook(nullptr);
   unsetenv("SDL_VIDEODRIVER");
   EXPECT_EQ(read(folder + "/data/thescores"), mine);
@@ -297,8 +296,6 @@ TEST_F(ScoreFile, WithoutADisplayTheGameEndsAtOnceWithStatus1) {
   EXPECT_FALSE(platform::initVideo());
   EXPECT_NE(testing::internal::GetCapturedStderr().find("no display"), std::string::npos);
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
-  surf_zunk = surf_curseur = nullptr;
-  gamewindow = nullptr;
   EXPECT_EQ(zunkMain(), 1);
   unsetenv("SDL_VIDEODRIVER");
   if (display) setenv("DISPLAY", savedDisplay.c_str(), 1);
@@ -351,7 +348,7 @@ TEST_F(Game, AFreshGameHasOneBottomRowAndTheFirstFeederBrickAfter81Frames) {
   }
   for (int row = 0; row < 7; row++)
     for (int col = 0; col < 9; col++) EXPECT_EQ(game().brickWall[row][col].color, -1);
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   for (int f = 1; f <= 80; f++) {
     frame();
     ASSERT_EQ(game().brickLine[0].color, -1) << f;
@@ -407,7 +404,7 @@ TEST_F(Game, GameOverOnlyWhenAFullLineFindsRowZeroOccupied) {
   game().brickWall[0][3].fall = 8; // still falling away: the drop waits
   put(3, 1, -1);
   for (sBrick &b : game().brickLine) b.color = 1;
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   frame();
   EXPECT_FALSE(game().gameover);
   emptyWall();
@@ -432,7 +429,7 @@ TEST_F(Game, TheClockHoldsTheFeederFor150SettledFrames) {
 // ------------------------------------------------------------------ the ball
 
 TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   int before = game().brickWall[7][4].color;
   ASSERT_GE(before, 0);
   press(150, 320);
@@ -458,7 +455,7 @@ TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
 }
 
 TEST_F(Game, TheBallIsHeldNoHigherThan120AndAThrowOutOfTheWallHitsNothing) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   press(150, 320);
   frame();
   press(150, 20);
@@ -615,7 +612,7 @@ TEST_F(Game, TheDisplayCountsUpOnePointEveryFourthFrame) {
 }
 
 TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   game().gScore = 50;
   game().gameover = true;
   press(100, 100);
@@ -633,11 +630,11 @@ TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
 }
 
 TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   game().gScore = 12;
   press(230, 460);
   frame();
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   release();
   frame();
   EXPECT_EQ(game().gScore, 0);
@@ -646,7 +643,7 @@ TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
 
 // A whole game played by a script until the end, its invariants checked every frame.
 TEST_F(Game, AScriptedGameKeepsItsInvariantsToTheEnd) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   game().tutorial = false;
   int lastScore = 0;
   int f = 0;
@@ -707,7 +704,7 @@ TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
   EXPECT_EQ(KSound::_masterSFXvolume, 100);
   input.keys[kKeyM] = false;
   frame();
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   input.keys[kKeyS] = true;
   frame();
   input.keys[kKeyS] = false;
@@ -742,7 +739,7 @@ public:
 
 TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullScreenIsKept) {
   SizedWindow sized;
-  gamewindow = &sized;
+  shell.assets.gamewindow = &sized;
   auto tap = [&](EKeyboardLayout key, bool ctrl) {
     input.keys[KInput::KeyboardLayout[K_VK_L_CONTROL].code] = ctrl;
     input.keys[KInput::KeyboardLayout[key].code] = true;
@@ -772,7 +769,7 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   EXPECT_EQ(sized.scale, 1.25);
   // Whole scaling steps by whole sizes and keeps "whole" in the file.
   playerSettings.wholeScaling = true;
-  applyWindowSettings();
+  applyWindowSettings(&sized);
   EXPECT_TRUE(sized.whole);
   tap(K_VK_EQUAL, true);
   EXPECT_EQ(sized.scale, 2);
@@ -788,25 +785,25 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   // the desktop has no room for any more is the window's business: it
   // opens at the largest that fits.)
   SizedWindow next;
-  gamewindow = &next;
+  shell.assets.gamewindow = &next;
   playerSettings.scale = 5;
-  applyWindowSettings();
+  applyWindowSettings(&next);
   EXPECT_TRUE(next.full);
   EXPECT_TRUE(next.whole);
   EXPECT_EQ(playerSettings.scale, 5);
-  gamewindow = &window;
+  shell.assets.gamewindow = &window;
 }
 
 TEST_F(Switches, TheGameDrawsTheSameWithTheSoundsOff) {
   // Switches change what is heard, never what is played: the same frames
   // draw the same random numbers.
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   frames(200);
   const int withSound = std::rand();
   startAgain();
   playerSettings.music = playerSettings.sounds = false;
   applySettings();
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   frames(200);
   EXPECT_EQ(std::rand(), withSound);
 }

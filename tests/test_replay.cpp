@@ -64,7 +64,7 @@ protected:
   void playScriptedGame() {
     startAgain();
     frame();                 // the menu sets the game up
-    gameState = kPlayScreen; // PLAY
+    shell.screen = kPlayScreen; // PLAY
     const int pulls[][2] = {{0, 0}, {8, 0}, {-16, 2}};
     for (const auto &p : pulls) mouseThrow(p[0], p[1]);
     // A tap of Space throws from rest; Down with Space held pulls.
@@ -115,7 +115,7 @@ TEST_F(Replays, ARecordedGameReplaysFromItsFileFrameForFrame) {
   // The play's state after each frame of the game as it is played...
   std::vector<std::string> played;
   afterEachFrame = [&] {
-    if (gameState == kPlayScreen) played.push_back(playState());
+    if (shell.screen == kPlayScreen) played.push_back(playState());
   };
   playScriptedGame();
   afterEachFrame = nullptr;
@@ -279,27 +279,27 @@ TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   ASSERT_LT(row, 9) << "the game must enter a row the screen shows";
   release();
   // The high scores: the kept row has its arrow, the others none.
-  gameState = kScoresScreen;
+  shell.screen = kScoresScreen;
   frame();
   EXPECT_EQ(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).size(), 1u);
   // A click on a row without a game does nothing.
   press(150, layout::kScoreRowsY + layout::kScoreRowStep * (row == 0 ? 1 : 0) + 5);
   frame();
-  EXPECT_FALSE(watching());
+  EXPECT_FALSE(watching(shell.watching));
   release();
   frame();
   // A click on the kept row: the game plays again, under the mark.
   press(150, layout::kScoreRowsY + layout::kScoreRowStep * row + 5);
   frame();
-  ASSERT_TRUE(watching());
-  EXPECT_EQ(gameState, kPlayScreen);
+  ASSERT_TRUE(watching(shell.watching));
+  EXPECT_EQ(shell.screen, kWatchScreen);
   frame();
   EXPECT_EQ(sheet.from(layout::kReplayMark.x1, layout::kReplayMark.y1).size(), 1u);
   // Holding the button that chose it stops nothing; the game plays to its
   // end, stays a moment, and the scores come back.
   int shown = 0;
-  while (watching() && shown++ < 100000) frame();
-  EXPECT_EQ(gameState, kScoresScreen);
+  while (watching(shell.watching) && shown++ < 100000) frame();
+  EXPECT_EQ(shell.screen, kScoresScreen);
   EXPECT_EQ(game().gScore, score);
   EXPECT_TRUE(game().gameover);
   EXPECT_GT(shown, kReplayEndFrames);
@@ -310,10 +310,10 @@ TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   frame();
   release();
   frames(30);
-  ASSERT_TRUE(watching());
+  ASSERT_TRUE(watching(shell.watching));
   tap(K_VK_ESCAPE);
-  EXPECT_FALSE(watching());
-  EXPECT_EQ(gameState, kScoresScreen);
+  EXPECT_FALSE(watching(shell.watching));
+  EXPECT_EQ(shell.screen, kScoresScreen);
 }
 
 // ------------------------------------------------------------------ continuing
@@ -324,7 +324,7 @@ protected:
   void firstPart() {
     startAgain();
     frame();
-    gameState = kPlayScreen;
+    shell.screen = kPlayScreen;
     mouseThrow(0, 0);
     mouseThrow(8, 0);
     tap(K_VK_P);
@@ -340,7 +340,7 @@ protected:
   void choosePlay() {
     toOpenMenu();
     press(100, 150);
-    for (int i = 0; i < 200 && gameState == kMenuScreen; i++) frame();
+    for (int i = 0; i < 200 && shell.screen == kMenuScreen; i++) frame();
     release();
   }
 };
@@ -359,9 +359,9 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   keepUnfinishedGame(said);
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_RETURN);
-  ASSERT_EQ(gameState, kPlayScreen);
+  ASSERT_EQ(shell.screen, kPlayScreen);
   EXPECT_TRUE(game().paused);
   EXPECT_EQ(playState(), atLeaving);
   // P plays on: from there, the same game frame for frame, random draws
@@ -391,17 +391,17 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   // Escape on the choice goes back to the menu and keeps the game...
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_ESCAPE);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   EXPECT_TRUE(std::ifstream(unfinished).good());
   // ...NEW GAME (Down, then Return) starts afresh and forgets it.
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_DOWN);
   tap(K_VK_RETURN);
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_FALSE(game().paused);
   EXPECT_EQ(game().gScore, 0);
   EXPECT_FALSE(std::ifstream(unfinished).good());
@@ -414,7 +414,7 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   ASSERT_TRUE(saveRecording(unfinished, damaged, error));
   startAgain();
   choosePlay();
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A game that ended is not kept.
   playScriptedGame();
@@ -425,11 +425,11 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   keepUnfinishedGame(said);
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   frame(); // the button that chose PLAY let go
   press(layout::kResumePanelAt.x + 100, layout::kResumePanelAt.y + 20);
   frame();
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_TRUE(game().paused);
 }
 
@@ -454,18 +454,18 @@ TEST_F(KeptReplays, WatchingAKeptGameTwiceChangesNothingKept) {
   const RandomPosition randBefore = randomPosition();
   // Watched from the row, then as --replay does, each to its end.
   for (int round = 0; round < 2; round++) {
-    gameState = kScoresScreen;
+    shell.screen = kScoresScreen;
     release();
     frame();
     press(150, layout::kScoreRowsY + layout::kScoreRowStep * 5 + 5);
     frame();
-    ASSERT_TRUE(watching()) << round;
+    ASSERT_TRUE(watching(shell.watching)) << round;
     std::string error;
     int shown = 0;
-    while (watching() && shown++ < 100000) frame();
-    ASSERT_TRUE(watchReplay(kept.c_str(), kMenuScreen, error)) << error;
-    while (watching() && shown++ < 200000) frame();
-    EXPECT_EQ(gameState, kMenuScreen);
+    while (watching(shell.watching) && shown++ < 100000) frame();
+    ASSERT_TRUE(watchReplay(shell, kept.c_str(), kMenuScreen, error)) << error;
+    while (watching(shell.watching) && shown++ < 200000) frame();
+    EXPECT_EQ(shell.screen, kMenuScreen);
   }
   // The table, its file and its links, byte for byte; the live game, its
   // hint and rand() as they were.
@@ -485,14 +485,14 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
   auto leaveByTheMenuZone = [this] {
     press(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
     frame();
-    ASSERT_EQ(gameState, kMenuScreen);
+    ASSERT_EQ(shell.screen, kMenuScreen);
     release();
   };
   firstPart();
   leaveByTheMenuZone();
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_RETURN);
   tap(K_VK_P); // plays on
   aimedThrows(400, 10);
@@ -503,9 +503,9 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
   // The next PLAY offers it again, and CONTINUE gives it back as it was left.
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_RETURN);
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_TRUE(game().paused);
   EXPECT_EQ(game().gScore, score);
   EXPECT_EQ(playState(), atLeaving);
@@ -532,10 +532,10 @@ TEST_F(Continue, TheCheckDrawsNoNumberAndNewGameStartsUnpausedAtFullMusic) {
   EXPECT_FALSE(game().paused);
   // NEW GAME: not paused, the music at its full volume.
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_DOWN);
   tap(K_VK_RETURN);
-  ASSERT_EQ(gameState, kPlayScreen);
+  ASSERT_EQ(shell.screen, kPlayScreen);
   EXPECT_FALSE(game().paused);
   EXPECT_EQ(KSound::_masterMUSICvolume, kMusicVolume);
 }
@@ -558,8 +558,8 @@ TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {
   input.mouseX = layout::kMusicIconAt.x + 5;
   input.mouseY = layout::kMusicIconAt.y + 5;
   tap(K_VK_RETURN);
-  for (int i = 0; i < 200 && gameState == kMenuScreen; i++) frame();
-  ASSERT_EQ(gameState, kResumeScreen);
+  for (int i = 0; i < 200 && shell.screen == kMenuScreen; i++) frame();
+  ASSERT_EQ(shell.screen, kResumeScreen);
   EXPECT_EQ(playerSettings.music, music);
 }
 

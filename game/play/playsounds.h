@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "assets.h"
 #include "play.h"
 
-void playSounds(const std::vector<PlaySound> &sounds);
+void playSounds(const Sounds &set, const std::vector<PlaySound> &sounds);

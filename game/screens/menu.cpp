@@ -1,14 +1,11 @@
 #include "menu.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
+#include <iterator>
 
-#include "KInput.h"
-#include "assets.h"
-#include "controls.h"
 #include "layout.h"
-#include "switches.h"
 
 using namespace layout;
 
@@ -20,7 +17,6 @@ constexpr sButton button(int32_t id, int k) {
           i16(kButtonX),   i16(kButtonY[k]),    0,   0,  1,  0,  1, 0};
 }
 
-float fadeback = 0;
 // The veil deepens by this much a frame, up to kDeepestVeil.
 const float kVeilStep = 0.02f, kDeepestVeil = 0.5f;
 // A button's wobble, and how a chosen one grows and fades.
@@ -29,57 +25,53 @@ const float kChosenGrowth = 0.2f, kChosenFade = 0.025f, kOthersFade = 0.03f, kCh
 // A random phase: 0 to 6.27, in hundredths.
 const int kPhaseSteps = 628;
 
-bool clickedAt(const Rect &picture, Place at) {
-  const int x = KInput::getMouseX(), y = KInput::getMouseY();
-  return clickPressed() && x >= at.x && x < at.x + picture.w() && y >= at.y && y < at.y + picture.h();
+bool clickedAt(const Controls &controls, const Rect &picture, Place at) {
+  const int x = controls.mouseX(), y = controls.mouseY();
+  return controls.clickPressed() && x >= at.x && x < at.x + picture.w() && y >= at.y && y < at.y + picture.h();
 }
 
-void drawAt(const Rect &picture, Place at) {
-  surf_zunk->blitAlphaRect(picture.x1, picture.y1, picture.x2, picture.y2, static_cast<short>(at.x), static_cast<short>(at.y),
-                           false, false);
+void drawAt(KGraphic &sheet, const Rect &picture, Place at) {
+  sheet.blitAlphaRect(picture.x1, picture.y1, picture.x2, picture.y2, static_cast<short>(at.x), static_cast<short>(at.y),
+                      false, false);
 }
 
 // Chooses a button as a click on it does.
-void choose(int32_t index) {
-  playSound(snd_menu);
-  selectedButton = index;
+void choose(Menu &menu, int32_t index, MenuEvents &events) {
+  events.pressed = true;
+  menu.selectedButton = index;
 }
 
 // The switches, and the focus the arrows, Tab and the D-pad move between the
 // four buttons; Return or A chooses the focused button, or PLAY.
-void menuControls() {
-  const Rect &music = playerSettings.music ? kMusicOn : kMusicOff;
-  const Rect &sounds = playerSettings.sounds ? kSoundsOn : kSoundsOff;
-  drawAt(music, kMusicIconAt);
-  drawAt(sounds, kSoundsIconAt);
-  if (selectedButton != -1 || lockMenu) return;
-  switchSounds(clickedAt(music, kMusicIconAt), clickedAt(sounds, kSoundsIconAt));
-  if (const int step = focusStep()) menuFocus = menuFocus < 0 ? (step > 0 ? 0 : 3) : (menuFocus + step + 4) % 4;
-  if (confirmPressed()) {
-    choose(menuFocus < 0 ? 0 : menuFocus);
+void menuControls(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn, MenuEvents &events) {
+  menu.shown.musicOn = musicOn;
+  menu.shown.soundsOn = soundsOn;
+  menu.shown.focusArrow = -1;
+  if (menu.selectedButton != -1 || menu.lockMenu) return;
+  events.switchMusic = clickedAt(controls, musicOn ? kMusicOn : kMusicOff, kMusicIconAt);
+  events.switchSounds = clickedAt(controls, soundsOn ? kSoundsOn : kSoundsOff, kSoundsIconAt);
+  int32_t &focus = menu.menuFocus;
+  if (const int step = controls.focusStep()) focus = focus < 0 ? (step > 0 ? 0 : 3) : (focus + step + 4) % 4;
+  if (controls.confirmPressed()) {
+    choose(menu, focus < 0 ? 0 : focus, events);
     return;
   }
-  if (menuFocus >= 0) {
-    const Rect &b = kButtons[menuFocus];
-    drawAt(kFocusArrow, {kFocusArrowX, kButtonY[menuFocus] + (b.h() - kFocusArrow.h()) / 2});
-  }
+  menu.shown.focusArrow = focus;
 }
 } // namespace
 
-sButton buttons[5] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4)};
-sButton storeButtons[5] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4)};
-int32_t selectedButton = -1;
-int32_t menuFocus = -1;
-bool lockMenu = false;
+const sButton kFirstButtons[5] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4)};
 
-void putButtonsBack() {
-  std::memcpy(buttons, storeButtons, sizeof buttons);
-  resetButtons();
+Menu::Menu() { std::copy(std::begin(kFirstButtons), std::end(kFirstButtons), buttons); }
+
+void putButtonsBack(Menu &menu) {
+  std::copy(std::begin(kFirstButtons), std::end(kFirstButtons), menu.buttons);
+  resetButtons(menu);
 }
 
-void resetButtons() {
-  fadeback = 0;
-  for (sButton &b : buttons) {
+void resetButtons(Menu &menu) {
+  menu.fadeback = 0;
+  for (sButton &b : menu.buttons) {
     b.phaseSpeed = kPhaseSpeed;
     b.destX2 = static_cast<int16_t>(b.destX + (b.srcX2 - b.srcX1));
     b.destY2 = static_cast<int16_t>(b.destY + (b.srcY2 - b.srcY1));
@@ -87,55 +79,82 @@ void resetButtons() {
   }
 }
 
-MenuChoice displayButton(long index) {
-  sButton &b = buttons[index];
-  if (selectedButton == -1) {
+void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents &events) {
+  sButton &b = menu.buttons[index];
+  MenuScene::Button &shown = menu.shown.buttons[index];
+  if (menu.selectedButton == -1) {
     b.zoom = 1;
     b.blend = 1;
   } else if (b.zoom > kChosenDone) {
     // QUIT stays chosen while the program ends.
-    if (index != kChoseQuit) selectedButton = -1;
-    resetButtons();
-    return static_cast<MenuChoice>(index);
+    if (index != kChoseQuit) menu.selectedButton = -1;
+    resetButtons(menu);
+    shown.drawn = false;
+    events.choice = static_cast<MenuChoice>(index);
+    return;
   }
-  if (index == selectedButton) {
+  if (index == menu.selectedButton) {
     b.zoom += kChosenGrowth;
     b.blend -= kChosenFade;
-  } else if (selectedButton != -1) {
+  } else if (menu.selectedButton != -1) {
     b.blend -= kOthersFade;
   }
   if (b.blend < 0) b.blend = 0;
   b.phase += b.phaseSpeed;
   if (b.phase > kFullTurn) b.phase = 0;
-  surf_zunk->setTextureQuality(true);
-  surf_zunk->blitAlphaRectFx(b.srcX1, b.srcY1, b.srcX2, b.srcY2, b.destX, b.destY, 0,
-                             static_cast<float>(b.zoom + std::cos(static_cast<double>(b.phase)) / kWobble), b.blend, false,
-                             false, 0, 0);
-  surf_zunk->setTextureQuality(false);
-  if (selectedButton == -1 && !lockMenu && KInput::getLeftButtonState()) {
-    const int x = KInput::getMouseX(), y = KInput::getMouseY();
-    if (b.destX <= x && x <= b.destX2 && b.destY <= y && y <= b.destY2) choose(static_cast<int32_t>(index));
+  shown = {true, static_cast<float>(b.zoom + std::cos(static_cast<double>(b.phase)) / kWobble), b.blend};
+  if (menu.selectedButton == -1 && !menu.lockMenu && controls.mouseHeld()) {
+    const int x = controls.mouseX(), y = controls.mouseY();
+    if (b.destX <= x && x <= b.destX2 && b.destY <= y && y <= b.destY2) choose(menu, static_cast<int32_t>(index), events);
   }
-  return kNoChoice;
 }
 
-MenuChoice doMenu() {
-  surf_zunk->blitAlphaRectFx(kMenuBackground.x1, kMenuBackground.y1, kMenuBackground.x2, kMenuBackground.y2, 0, 0, 0, 1,
-                             1, false, false, 0, 0);
+void drawButton(const Menu &menu, long index, KGraphic &sheet) {
+  const sButton &b = menu.buttons[index];
+  const MenuScene::Button &shown = menu.shown.buttons[index];
+  if (!shown.drawn) return;
+  sheet.setTextureQuality(true);
+  sheet.blitAlphaRectFx(b.srcX1, b.srcY1, b.srcX2, b.srcY2, b.destX, b.destY, 0, shown.zoom, shown.blend, false, false,
+                        0, 0);
+  sheet.setTextureQuality(false);
+}
+
+MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn) {
   // A button done leaves the others to run their frame as well.
-  MenuChoice chosen = kNoChoice;
-  for (long i = 0; i < 4; i++)
-    if (const MenuChoice c = displayButton(i); c != kNoChoice) chosen = c;
-  menuControls();
-  return chosen;
+  MenuEvents events;
+  for (long i = 0; i < 4; i++) displayButton(menu, i, controls, events);
+  menuControls(menu, controls, musicOn, soundsOn, events);
+  return events;
 }
 
-void backControls() {
-  if (selectedButton == -1 && !lockMenu && (backPressed() || confirmPressed())) choose(kChoseBack);
+void drawMenu(const Menu &menu, KGraphic &sheet) {
+  drawMenuBackground(sheet);
+  for (long i = 0; i < 4; i++) drawButton(menu, i, sheet);
+  const MenuScene &shown = menu.shown;
+  drawAt(sheet, shown.musicOn ? kMusicOn : kMusicOff, kMusicIconAt);
+  drawAt(sheet, shown.soundsOn ? kSoundsOn : kSoundsOff, kSoundsIconAt);
+  if (shown.focusArrow >= 0) {
+    const Rect &b = kButtons[shown.focusArrow];
+    drawAt(sheet, kFocusArrow, {kFocusArrowX, kButtonY[shown.focusArrow] + (b.h() - kFocusArrow.h()) / 2});
+  }
 }
 
-void drawVeil() {
-  fadeback += kVeilStep;
-  if (fadeback > kDeepestVeil) fadeback = kDeepestVeil;
-  surf_zunk->drawRect(0, 0, kScreenWidth, kScreenHeight, 0, 0, 0, fadeback);
+void drawMenuBackground(KGraphic &sheet) {
+  sheet.blitAlphaRectFx(kMenuBackground.x1, kMenuBackground.y1, kMenuBackground.x2, kMenuBackground.y2, 0, 0, 0, 1, 1,
+                        false, false, 0, 0);
+}
+
+void backControls(Menu &menu, const Controls &controls, MenuEvents &events) {
+  if (menu.selectedButton == -1 && !menu.lockMenu && (controls.backPressed() || controls.confirmPressed()))
+    choose(menu, kChoseBack, events);
+}
+
+void deepenVeil(Menu &menu) {
+  menu.fadeback += kVeilStep;
+  if (menu.fadeback > kDeepestVeil) menu.fadeback = kDeepestVeil;
+  menu.shown.veil = menu.fadeback;
+}
+
+void drawVeil(const Menu &menu, KGraphic &sheet) {
+  sheet.drawRect(0, 0, kScreenWidth, kScreenHeight, 0, 0, 0, menu.shown.veil);
 }

@@ -1,13 +1,11 @@
 #include "resume.h"
 
-#include "assets.h"
-#include "controls.h"
 #include "layout.h"
+#include "menu.h"
 
 using namespace layout;
 
 namespace {
-int focus = 0; // 0 CONTINUE, 1 NEW GAME
 const float kVeil = 0.5f;
 // The focus arrow stands this far left of the panel.
 const int kArrowGap = 20;
@@ -20,22 +18,24 @@ int halfAt(int x, int y) {
 }
 } // namespace
 
-void offerResumeChoice() { focus = 0; }
+void offerResumeChoice(ResumeScreen &screen) { screen.focus = 0; }
 
-ResumeChoice doResumeChoice() {
-  surf_zunk->blitAlphaRectFx(kMenuBackground.x1, kMenuBackground.y1, kMenuBackground.x2, kMenuBackground.y2, 0, 0, 0,
-                             1, 1, false, false, 0, 0);
-  surf_zunk->drawRect(0, 0, kScreenWidth, kScreenHeight, 0, 0, 0, kVeil);
-  surf_zunk->blitAlphaRect(kResumePanel.x1, kResumePanel.y1, kResumePanel.x2, kResumePanel.y2, kResumePanelAt.x,
-                           kResumePanelAt.y, false, false);
-  if (const int step = focusStep()) focus = (focus + step + 2) % 2;
-  const int half = kResumePanel.h() / 2;
-  surf_zunk->blitAlphaRect(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kResumePanelAt.x - kArrowGap,
-                           static_cast<short>(kResumePanelAt.y + focus * half + (half - kFocusArrow.h()) / 2), false,
-                           false);
+ResumeChoice doResumeChoice(ResumeScreen &screen, const Controls &controls) {
+  if (const int step = controls.focusStep()) screen.focus = (screen.focus + step + 2) % 2;
   int chosen = -1;
-  if (clickPressed()) chosen = halfAt(mouseX(), mouseY());
-  if (confirmPressed()) chosen = focus;
-  if (backPressed()) return kChoseMenu;
+  if (controls.clickPressed()) chosen = halfAt(controls.mouseX(), controls.mouseY());
+  if (controls.confirmPressed()) chosen = screen.focus;
+  if (controls.backPressed()) return kChoseMenu;
   return chosen == 0 ? kChoseContinue : chosen == 1 ? kChoseNewGame : kNotChosen;
+}
+
+void drawResumeChoice(const ResumeScreen &screen, KGraphic &sheet) {
+  drawMenuBackground(sheet);
+  sheet.drawRect(0, 0, kScreenWidth, kScreenHeight, 0, 0, 0, kVeil);
+  sheet.blitAlphaRect(kResumePanel.x1, kResumePanel.y1, kResumePanel.x2, kResumePanel.y2, kResumePanelAt.x,
+                      kResumePanelAt.y, false, false);
+  const int half = kResumePanel.h() / 2;
+  sheet.blitAlphaRect(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kResumePanelAt.x - kArrowGap,
+                      static_cast<short>(kResumePanelAt.y + screen.focus * half + (half - kFocusArrow.h()) / 2), false,
+                      false);
 }

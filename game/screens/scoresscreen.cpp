@@ -4,9 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "KInput.h"
-#include "assets.h"
-#include "controls.h"
 #include "keptreplays.h"
 #include "layout.h"
 #include "playview.h"
@@ -19,56 +16,58 @@ namespace {
 // The rows shown: the table's first nine.
 const int kRowsShown = 9;
 
-// Which rows have a kept game: read again only when the table or its
-// folder changes, not every frame.
-const std::vector<std::string> &keptRows() {
-  static std::vector<std::string> replays;
-  static int32_t replaysFor[10];
-  static std::string replaysFrom;
+// Which rows have a kept game, read again when the table or its folder has
+// changed.
+void readKeptRows(ScoresScreen &screen) {
   const std::string folder = replaysFolder();
-  if (replays.empty() || folder != replaysFrom || std::memcmp(replaysFor, topScores, sizeof replaysFor) != 0) {
-    std::string message;
-    replays = keptReplayPaths(message);
-    tell(message);
-    std::memcpy(replaysFor, topScores, sizeof replaysFor);
-    replaysFrom = folder;
-  }
-  return replays;
+  if (!screen.replays.empty() && folder == screen.replaysFrom &&
+      std::memcmp(screen.replaysFor, topScores, sizeof screen.replaysFor) == 0)
+    return;
+  std::string message;
+  screen.replays = keptReplayPaths(message);
+  tell(message);
+  std::memcpy(screen.replaysFor, topScores, sizeof screen.replaysFor);
+  screen.replaysFrom = folder;
 }
 } // namespace
 
-ScoresChoice showScores() {
+ScoresChoice showScores(ScoresScreen &screen, Menu &menu, const Controls &controls) {
   ScoresChoice choice;
-  surf_zunk->blitAlphaRectFx(kMenuBackground.x1, kMenuBackground.y1, kMenuBackground.x2, kMenuBackground.y2, 0, 0, 0, 1,
-                             1, false, false, 0, 0);
-  drawVeil();
-  if (KInput::isPressed(K_VK_SPACE)) {
+  deepenVeil(menu);
+  if (controls.keyHeld(K_VK_SPACE)) {
     std::memcpy(topScores, topScoresOld, sizeof topScores);
     forgetReplays();
   }
-  surf_zunk->blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
-                           kScoresTitleAt.y, false, false);
-  const std::vector<std::string> &replays = keptRows();
-  for (int r = 1; r <= kRowsShown; r++) {
-    const long y = kScoreRowsY + kScoreRowStep * (r - 1);
-    if (!replays[r - 1].empty())
-      surf_zunk->blitAlphaRectFx(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kReplayArrowX,
-                                 static_cast<short>(y + (kScoreRowStep - kFocusArrow.h()) / 2), 0, kReplayArrowZoom, 1,
-                                 false, false, 0, 0);
-    displayLeftValueAt(*surf_zunk, kScoreRankX, y, r);
-    displayValueAt(*surf_zunk, kScoreValueX, y, topScores[r - 1]);
-    for (int x = kLeaderDotsFromX; x <= kLeaderDotsToX; x += kLeaderDotStep)
-      surf_zunk->blitAlphaRect(kLeaderDot.x1, kLeaderDot.y1, kLeaderDot.x2, kLeaderDot.y2, static_cast<short>(x),
-                               static_cast<short>(y + kLeaderDotDrop), false, false);
-  }
-  choice.back = displayButton(kChoseBack);
+  readKeptRows(screen);
+  displayButton(menu, kChoseBack, controls, choice.back);
   // A click on a kept row asks for its game; the keys go back.
-  const int row = (mouseY() - kScoreRowsY) / kScoreRowStep;
-  if (clickPressed() && mouseY() >= kScoreRowsY && row < kRowsShown && mouseX() >= kReplayArrowX &&
-      mouseX() < kScoreRowRight && !replays[row].empty()) {
-    choice.watch = replays[row];
+  const int x = controls.mouseX(), y = controls.mouseY();
+  const int row = (y - kScoreRowsY) / kScoreRowStep;
+  if (controls.clickPressed() && y >= kScoreRowsY && row < kRowsShown && x >= kReplayArrowX && x < kScoreRowRight &&
+      !screen.replays[row].empty()) {
+    choice.watch = screen.replays[row];
     return choice;
   }
-  backControls();
+  backControls(menu, controls, choice.back);
   return choice;
+}
+
+void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet) {
+  drawMenuBackground(sheet);
+  drawVeil(menu, sheet);
+  sheet.blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
+                      kScoresTitleAt.y, false, false);
+  for (int r = 1; r <= kRowsShown; r++) {
+    const long y = kScoreRowsY + kScoreRowStep * (r - 1);
+    if (!screen.replays[r - 1].empty())
+      sheet.blitAlphaRectFx(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kReplayArrowX,
+                            static_cast<short>(y + (kScoreRowStep - kFocusArrow.h()) / 2), 0, kReplayArrowZoom, 1, false,
+                            false, 0, 0);
+    displayLeftValueAt(sheet, kScoreRankX, y, r);
+    displayValueAt(sheet, kScoreValueX, y, topScores[r - 1]);
+    for (int x = kLeaderDotsFromX; x <= kLeaderDotsToX; x += kLeaderDotStep)
+      sheet.blitAlphaRect(kLeaderDot.x1, kLeaderDot.y1, kLeaderDot.x2, kLeaderDot.y2, static_cast<short>(x),
+                          static_cast<short>(y + kLeaderDotDrop), false, false);
+  }
+  drawButton(menu, kChoseBack, sheet);
 }

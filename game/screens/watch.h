@@ -7,22 +7,36 @@
 // moment. Nothing the player keeps changes: not the table, not the live
 // game, not the settings.
 
-#include <string>
+#include <memory>
 
+#include "KGraphic.h"
 #include "play.h"
+#include "recording.h"
+#include "replayer.h"
 
-/// Starts watching the replay at `path`. False, with the reason in `error`,
-/// when the file cannot be played.
-bool startWatching(const std::string &path, std::string &error);
+/// The replay watched, if any: its game, how long its end has been shown,
+/// and the player's own input last frame (presses that stop it are told
+/// apart from what was already held when it began).
+struct Watching {
+  std::unique_ptr<Replay> replay;
+  int endFrames = 0;
+  PlayInput playerBefore;
+};
+
+/// Starts watching `recording` (read with loadRecording), the player's
+/// input now being `player`.
+void startWatching(Watching &watching, Recording recording, const PlayInput &player);
 /// Whether a replay is being watched.
-bool watching();
-/// One frame of the replay being watched, drawn; false once it has stopped
-/// (the player stopped it, or its end has been shown).
-bool watchFrame();
+inline bool watching(const Watching &watching) { return watching.replay != nullptr; }
+/// One frame of the replay watched, with the player's own `player` input;
+/// what the replay's game did goes to `events`. False once it has stopped
+/// (the player stopped it, or its end has been shown): nothing is watched
+/// then, and the frame shows nothing.
+bool watchFrame(Watching &watching, const PlayInput &player, PlayEvents &events);
 /// Stops watching at once.
-void stopWatching();
-/// The game being watched, or null.
-const Play *watchedGame();
+void stopWatching(Watching &watching);
+/// The game watched under the REPLAY mark; nothing when none is.
+void drawWatched(const Watching &watching, KGraphic &sheet);
 
 /// How long the end of a replay stays on the screen, in frames.
 const int kReplayEndFrames = 160;

@@ -5,19 +5,6 @@
 #include "KMiscTools.h"
 #include "KVexo.h"
 
-KWindow *gamewindow = nullptr;
-KGraphic *surf_zunk = nullptr;
-KGraphic *surf_curseur = nullptr;
-
-KSound *snd_downline = nullptr;
-KSound *snd_break[3] = {nullptr, nullptr, nullptr};
-KSound *snd_bomb = nullptr;
-KSound *snd_hammer = nullptr;
-KSound *snd_tictac = nullptr;
-KSound *snd_throw = nullptr;
-KSound *snd_menu = nullptr;
-KSound *snd_music = nullptr;
-
 namespace {
 // The clock ticks quietly; the menu's sound is loaded silent.
 const int kClockVolume = 30, kMenuVolume = 0;
@@ -34,8 +21,13 @@ KSound *loadEffect(const char *file, std::string &message) {
   return s;
 }
 
-KSound **allSounds[] = {&snd_downline, &snd_break[0], &snd_break[1], &snd_break[2], &snd_bomb,
-                        &snd_hammer,   &snd_tictac,   &snd_throw,    &snd_menu,     &snd_music};
+// Every sound of the set, to free or stop them all.
+template <class Set, class Each> void eachSound(Set &sounds, Each each) {
+  for (auto *s : {&sounds.snd_downline, &sounds.snd_break[0], &sounds.snd_break[1], &sounds.snd_break[2],
+                  &sounds.snd_bomb, &sounds.snd_hammer, &sounds.snd_tictac, &sounds.snd_throw, &sounds.snd_menu,
+                  &sounds.snd_music})
+    each(*s);
+}
 } // namespace
 
 KGraphic *loadGamePicture(const char *file, std::string &message) {
@@ -48,38 +40,41 @@ KGraphic *loadGamePicture(const char *file, std::string &message) {
   return nullptr;
 }
 
-bool loadSounds(std::string &message) {
+bool loadSounds(Sounds &sounds, std::string &message) {
   message.clear();
-  snd_downline = loadEffect("fall.ogg", message);
-  snd_break[0] = loadEffect("good1.ogg", message);
-  snd_break[1] = loadEffect("good2.ogg", message);
-  snd_break[2] = loadEffect("good3.ogg", message);
-  snd_bomb = loadEffect("bomb.ogg", message);
-  snd_hammer = loadEffect("hammer.ogg", message);
-  snd_tictac = loadEffect("clock.ogg", message);
-  snd_tictac->setVolume(kClockVolume);
-  snd_throw = loadEffect("ghoulsfire.ogg", message);
-  snd_menu = loadEffect("extralife.ogg", message);
-  snd_menu->setVolume(kMenuVolume);
-  snd_music = new KSound();
+  sounds.snd_downline = loadEffect("fall.ogg", message);
+  sounds.snd_break[0] = loadEffect("good1.ogg", message);
+  sounds.snd_break[1] = loadEffect("good2.ogg", message);
+  sounds.snd_break[2] = loadEffect("good3.ogg", message);
+  sounds.snd_bomb = loadEffect("bomb.ogg", message);
+  sounds.snd_hammer = loadEffect("hammer.ogg", message);
+  sounds.snd_tictac = loadEffect("clock.ogg", message);
+  sounds.snd_tictac->setVolume(kClockVolume);
+  sounds.snd_throw = loadEffect("ghoulsfire.ogg", message);
+  sounds.snd_menu = loadEffect("extralife.ogg", message);
+  sounds.snd_menu->setVolume(kMenuVolume);
+  sounds.snd_music = new KSound();
   const std::string music = KMiscTools::makeFilePath("monkey.ogg");
-  if (snd_music->loadStream(music.c_str())) snd_music->playStream(false);
+  if (sounds.snd_music->loadStream(music.c_str())) sounds.snd_music->playStream(false);
   else cannotLoad(message, music, "the game plays on without music");
+  sounds.loaded = true;
   return message.empty();
 }
 
-void freeSounds() {
-  for (KSound **s : allSounds) {
-    delete *s;
-    *s = nullptr;
-  }
+void freeSounds(Sounds &sounds) {
+  eachSound(sounds, [](KSound *&s) {
+    delete s;
+    s = nullptr;
+  });
+  sounds.loaded = false;
 }
 
 void playSound(KSound *sound) {
   if (sound) sound->playSample();
 }
 
-void stopEffects() {
-  for (KSound **s : allSounds)
-    if (*s && *s != snd_music) (*s)->stopSample();
+void stopEffects(const Sounds &sounds) {
+  eachSound(sounds, [&](KSound *s) {
+    if (s && s != sounds.snd_music) s->stopSample();
+  });
 }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "KSound.h"
-#include "assets.h"
 #include "controls.h"
 #include "tell.h"
 
@@ -31,18 +30,18 @@ void applySettings(bool paused) {
   KSound::setGlobalVolumes(playerSettings.music ? music : 0, playerSettings.sounds ? 100 : 0);
 }
 
-void prepareWindow() {
-  if (!gamewindow) return;
+void prepareWindow(KWindow *window) {
+  if (!window) return;
   // The id the desktop entry is named after, and its StartupWMClass.
-  gamewindow->setApplicationId(ZUNK_APP_ID, kWindowClass);
-  gamewindow->setWholeScaling(playerSettings.wholeScaling);
-  if (playerSettings.scale > 0) gamewindow->setWindowScale(playerSettings.scale);
+  window->setApplicationId(ZUNK_APP_ID, kWindowClass);
+  window->setWholeScaling(playerSettings.wholeScaling);
+  if (playerSettings.scale > 0) window->setWindowScale(playerSettings.scale);
 }
 
-void applyWindowSettings() {
-  if (!gamewindow) return;
-  gamewindow->setWholeScaling(playerSettings.wholeScaling);
-  if (playerSettings.fullScreen) gamewindow->setDesktopFullScreen(true);
+void applyWindowSettings(KWindow *window) {
+  if (!window) return;
+  window->setWholeScaling(playerSettings.wholeScaling);
+  if (playerSettings.fullScreen) window->setDesktopFullScreen(true);
 }
 
 void switchSounds(bool music, bool sounds) {
@@ -53,31 +52,33 @@ void switchSounds(bool music, bool sounds) {
   keep();
 }
 
-void handleSwitches() { switchSounds(keyPressed(K_VK_M), keyPressed(K_VK_S)); }
+void handleSwitches(const Controls &controls) {
+  switchSounds(controls.keyPressed(K_VK_M), controls.keyPressed(K_VK_S));
+}
 
-void handleWindowKeys() {
-  if (!gamewindow) return;
-  const bool fullScreen = gamewindow->isDesktopFullScreen();
+void handleWindowKeys(KWindow *window, const Controls &controls) {
+  if (!window) return;
+  const bool fullScreen = window->isDesktopFullScreen();
   if (fullScreen != playerSettings.fullScreen) {
     playerSettings.fullScreen = fullScreen;
     keep();
   }
-  const bool ctrl = KInput::isPressed(K_VK_L_CONTROL) || KInput::isPressed(K_VK_R_CONTROL);
-  const int step = !ctrl || fullScreen                                  ? 0
-                   : keyPressed(K_VK_EQUAL) || keyPressed(K_VK_ADD)     ? 1
-                   : keyPressed(K_VK_MINUS) || keyPressed(K_VK_SUBTRACT) ? -1
-                                                                         : 0;
+  const bool ctrl = controls.keyHeld(K_VK_L_CONTROL) || controls.keyHeld(K_VK_R_CONTROL);
+  const int step = !ctrl || fullScreen                                                    ? 0
+                   : controls.keyPressed(K_VK_EQUAL) || controls.keyPressed(K_VK_ADD)     ? 1
+                   : controls.keyPressed(K_VK_MINUS) || controls.keyPressed(K_VK_SUBTRACT) ? -1
+                                                                                           : 0;
   if (!step) return;
   // From whatever size the frame was dragged to, to the next step up or
   // down: quarters, or whole sizes at whole scaling.
-  const double steps = gamewindow->isWholeScaling() ? 1 : kScaleSteps;
-  const double now = gamewindow->getWindowScale() * steps;
+  const double steps = window->isWholeScaling() ? 1 : kScaleSteps;
+  const double now = window->getWindowScale() * steps;
   // A scale a hair off a step (rounded pixels) counts as on it.
   const double kOnStep = 0.01;
-  const double largest = std::max(1.0, std::floor(gamewindow->getLargestWindowScale() * steps + kOnStep) / steps);
+  const double largest = std::max(1.0, std::floor(window->getLargestWindowScale() * steps + kOnStep) / steps);
   const double next = std::clamp((step > 0 ? std::floor(now + kOnStep) + 1 : std::ceil(now - kOnStep) - 1) / steps, 1.0,
                                  largest);
-  if (std::fabs(next * steps - now) < kOnStep || !gamewindow->setWindowScale(next)) return;
+  if (std::fabs(next * steps - now) < kOnStep || !window->setWindowScale(next)) return;
   // At whole scaling the file keeps "whole", not a size.
   if (playerSettings.wholeScaling) return;
   playerSettings.scale = next;

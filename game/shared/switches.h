@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "KWindow.h"
+#include "controls.h"
 #include "settings.h"
 
 /// The player's settings, and the file they are kept in ("" keeps them
@@ -22,15 +24,15 @@ void applySettings(bool paused = false);
 /// The window as the settings say, before it opens: its scale, whole
 /// scaling, who the program is to the desktop. (A kept scale the desktop
 /// has no room for is the window's: it opens at the largest that fits.)
-void prepareWindow();
+void prepareWindow(KWindow *window);
 /// The window as the settings say, once it is open: whole scaling, full screen.
-void applyWindowSettings();
+void applyWindowSettings(KWindow *window);
 /// Switches the music and/or the sound effects, and keeps the change.
 void switchSounds(bool music, bool sounds);
 /// M switches the music and S the sound effects, once per press.
-void handleSwitches();
+void handleSwitches(const Controls &controls);
 /// Ctrl+Plus and Ctrl+Minus make the window one step larger or smaller (a
 /// quarter of the game's size, or a whole one at whole scaling), within
 /// what fits the desktop's work area; a switch to or from full screen is
 /// kept, and so is the window's scale (but at whole scaling).
-void handleWindowKeys();
+void handleWindowKeys(KWindow *window, const Controls &controls);

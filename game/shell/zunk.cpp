@@ -2,51 +2,68 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "KInput.h"
 #include "KMiscTools.h"
 #include "KVexo.h"
-#include "assets.h"
-#include "controls.h"
-#include "credits.h"
 #include "help.h"
 #include "keptreplays.h"
 #include "layout.h"
 #include "livegame.h"
-#include "menu.h"
 #include "playerwords.h"
 #include "playsounds.h"
 #include "playview.h"
 #include "recording.h"
-#include "resume.h"
 #include "scores.h"
-#include "scoresscreen.h"
 #include "storage.h"
 #include "switches.h"
 #include "tell.h"
-#include "title.h"
 #include "unfinished.h"
-#include "watch.h"
 
 using namespace layout;
 
-int32_t gameState = kTitleScreen;
-
 namespace {
-// Where the game goes once the replay being watched stops.
-int32_t screenAfterWatching = kMenuScreen;
+// The shell the engine's callbacks reach, which carry nothing of ours: the
+// frame loop a host runs (a browser, once the program's own stack is
+// gone), and the host about to hide the program. Set from initzunk to
+// freeZunk.
+Shell *running = nullptr;
 
 // The live game, if it is on the screen, is kept to continue: as the
 // program ends, as the player leaves it, and as a host that may end the
 // program without notice hides it (a page). A game that goes on after that
 // is kept again as it is left, or forgotten at its GAME OVER.
-void keepLiveGame() {
+void keepLiveGame(const Shell &shell) {
   std::string message;
-  if (gameState == kPlayScreen && !watching() && !keepUnfinishedGame(message)) tell(message);
+  if (shell.screen == kPlayScreen && !keepUnfinishedGame(message)) tell(message);
+}
+
+void stopWatching(Shell &shell) {
+  if (!watching(shell.watching)) return;
+  stopWatching(shell.watching);
+  applySettings(false);
+}
+
+// What a frame of play asks to be heard: its sounds; its pause stops the
+// effects and turns the music down (`paused`: the game now is).
+void hear(const Shell &shell, const PlayEvents &events, bool paused) {
+  playSounds(shell.assets.sounds, events.sounds);
+  if (events.paused) stopEffects(shell.assets.sounds);
+  if (events.paused || events.resumed) applySettings(paused);
+}
+
+// Leaves the play (or the choice to continue) for the menu, as the menu
+// zone does; the live game, left before its end, is kept to continue.
+void leaveForMenu(Shell &shell) {
+  keepLiveGame(shell);
+  shell.screen = kMenuScreen;
+  putButtonsBack(shell.menu);
+  shell.menu.selectedButton = -1;
 }
 
 // What a menu button does once its press has played out.
-void chosen(MenuChoice choice) {
+void chosen(Shell &shell, MenuChoice choice) {
   switch (choice) {
   case kChosePlay: {
     // PLAY offers to continue a game left unfinished, if it still replays.
@@ -54,33 +71,37 @@ void chosen(MenuChoice choice) {
     const bool offered = unfinishedGameOnOffer(message);
     tell(message);
     if (offered) {
-      offerResumeChoice();
-      gameState = kResumeScreen;
+      offerResumeChoice(shell.resume);
+      shell.screen = kResumeScreen;
     } else {
-      gameState = kPlayScreen;
+      shell.screen = kPlayScreen;
     }
     break;
   }
-  case kChoseScores: gameState = kScoresScreen; break;
-  case kChoseHelp: gameState = kHelpScreen; break;
+  case kChoseScores: shell.screen = kScoresScreen; break;
+  case kChoseHelp: shell.screen = kHelpScreen; break;
   case kChoseQuit:
-    gameState = kQuitting;
-    gamewindow->terminate();
+    shell.screen = kQuitting;
+    shell.assets.gamewindow->terminate();
     break;
-  case kChoseBack: gameState = kMenuScreen; break;
+  case kChoseBack: shell.screen = kMenuScreen; break;
   case kNoChoice: break;
   }
 }
 
-// A frame of the live game: played, drawn, heard; what it did decides the
-// rest (the table, the game kept to continue, the next screen).
-void liveFrame(const PlayInput &input) {
+// The menu's buttons and switches: the press heard, the switch switched,
+// then what a button chose.
+void menuDid(Shell &shell, const MenuEvents &events) {
+  if (events.pressed) playSound(shell.assets.sounds.snd_menu);
+  switchSounds(events.switchMusic, events.switchSounds);
+}
+
+// A frame of the live game: played and heard; what it did decides the rest
+// (the table, the game kept to continue, the next screen).
+void liveFrame(Shell &shell, const PlayInput &input) {
   const bool wasOver = liveGame().gameover;
   const PlayEvents events = playLiveFrame(input);
-  drawPlay(liveGame(), *surf_zunk);
-  playSounds(events.sounds);
-  if (events.paused) stopEffects();
-  if (events.paused || events.resumed) applySettings(liveGame().paused);
+  hear(shell, events, liveGame().paused);
   // A game that has ended is no longer one to continue.
   if (liveGame().gameover && !wasOver) forgetUnfinishedGame();
   // A game that enters the table keeps its replay beside it.
@@ -97,49 +118,132 @@ void liveFrame(const PlayInput &input) {
       tell(saved);
     }
   }
-  if (events.leave) leaveForMenu();
+  if (events.leave) leaveForMenu(shell);
   else if (events.restart) newLiveGame(input);
 }
 
-void resumeChoice(const PlayInput &input) {
-  switch (doResumeChoice()) {
-  case kChoseMenu: leaveForMenu(); break;
+void watchedFrame(Shell &shell, const PlayInput &input) {
+  PlayEvents events;
+  if (watchFrame(shell.watching, input, events)) {
+    hear(shell, events, shell.watching.replay->game().paused);
+    return;
+  }
+  // Stopped: the music as the player has it.
+  applySettings(false);
+  shell.screen = shell.afterWatching;
+}
+
+void resumeChoice(Shell &shell, const PlayInput &input) {
+  switch (doResumeChoice(shell.resume, shell.controls)) {
+  case kChoseMenu: leaveForMenu(shell); break;
   case kChoseContinue:
     if (continueUnfinishedGame()) {
       // The game as it was left, its last frame shown, paused.
-      gameState = kPlayScreen;
-      stopEffects();
+      shell.screen = kPlayScreen;
+      shell.shownContinued = true;
+      stopEffects(shell.assets.sounds);
       applySettings(true);
-      drawPlay(liveGame(), *surf_zunk);
       break;
     }
     [[fallthrough]]; // it could not be rebuilt: a new game
   case kChoseNewGame:
     forgetUnfinishedGame();
     newLiveGame(input);
-    gameState = kPlayScreen;
+    shell.screen = kPlayScreen;
     break;
   case kNotChosen: break;
   }
 }
+
+// Runs the screen of this frame, and acts on what it reports.
+void stepShell(Shell &shell) {
+  const PlayInput input = shell.controls.playInput();
+  shell.shown = shell.screen;
+  shell.shownContinued = false;
+  switch (shell.screen) {
+  case kTitleScreen: {
+    shell.menu.selectedButton = -1;
+    const TitleStep step = doTitle(shell.title);
+    if (step.noticeShown) loadSoundsOnce(shell);
+    if (step.done) shell.screen = kMenuScreen;
+    break;
+  }
+  case kMenuScreen: {
+    // Every frame of the menu sets a new game up: a game left is never
+    // picked up again (but by CONTINUE).
+    newLiveGame(input);
+    const MenuEvents events = doMenu(shell.menu, shell.controls, playerSettings.music, playerSettings.sounds);
+    menuDid(shell, events);
+    shell.menu.lockMenu = slideDoors(shell.title);
+    if (diplayCopyright(shell.title)) loadSoundsOnce(shell);
+    chosen(shell, events.choice);
+    break;
+  }
+  case kHelpScreen: {
+    const MenuEvents events = showHelp(shell.menu, shell.credits, shell.controls);
+    menuDid(shell, events);
+    chosen(shell, events.choice);
+    break;
+  }
+  case kScoresScreen: {
+    const ScoresChoice choice = showScores(shell.scores, shell.menu, shell.controls);
+    menuDid(shell, choice.back);
+    chosen(shell, choice.back.choice);
+    std::string error;
+    if (!choice.watch.empty() && !watchReplay(shell, choice.watch.c_str(), kScoresScreen, error))
+      tell(choice.watch + ": " + error);
+    break;
+  }
+  case kPlayScreen: liveFrame(shell, input); break;
+  case kWatchScreen: watchedFrame(shell, input); break;
+  case kResumeScreen: resumeChoice(shell, input); break;
+  case kQuitting: break;
+  }
+}
+
+// What the frame just run shows.
+void drawShell(const Shell &shell, KGraphic &sheet) {
+  switch (shell.shown) {
+  case kTitleScreen: drawTitle(shell.title, sheet); break;
+  case kMenuScreen:
+    drawMenu(shell.menu, sheet);
+    drawDoors(shell.title, sheet);
+    drawNotice(shell.title, sheet);
+    break;
+  case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet); break;
+  case kScoresScreen: drawScores(shell.scores, shell.menu, sheet); break;
+  case kPlayScreen: drawPlay(liveGame(), sheet); break;
+  case kWatchScreen: drawWatched(shell.watching, sheet); break;
+  case kResumeScreen:
+    drawResumeChoice(shell.resume, sheet);
+    if (shell.shownContinued) drawPlay(liveGame(), sheet);
+    break;
+  case kQuitting: break;
+  }
+}
 } // namespace
 
-void resetSession() {
-  stopWatching();
-  std::memcpy(buttons, storeButtons, sizeof buttons);
-  gameState = kTitleScreen;
+void resetSession(Shell &shell) {
+  stopWatching(shell);
   // The title loads the sounds again: those loaded are released first.
-  freeSounds();
-  resetTitle();
-  resetCredits();
-  resetButtons();
-  selectedButton = -1;
-  menuFocus = -1;
-  lockMenu = true;
-  resetControls();
+  freeSounds(shell.assets.sounds);
+  const Assets assets = shell.assets;
+  shell = Shell();
+  shell.assets = assets;
+  resetButtons(shell.menu);
   applySettings(false);
   resetLiveGame();
-  newLiveGame(playInput());
+  newLiveGame(shell.controls.playInput());
+}
+
+void loadSoundsOnce(Shell &shell) {
+  if (shell.assets.sounds.loaded) return;
+  KMiscTools::initMiscTools();
+  std::string message;
+  loadScores(message);
+  tell(message);
+  loadSounds(shell.assets.sounds, message);
+  tell(message);
 }
 
 // ------------------------------------------------------------------ program
@@ -153,42 +257,59 @@ int zunkMain(const char *replayFile) {
     tell(std::string(replayFile) + ": " + error);
     return 1;
   }
+  // Made here, freed as the loop ends: a browser runs the loop after this
+  // call has returned.
+  Shell *shell = new Shell();
   // Without a window or its pictures the game cannot run: say so to
   // whoever started it.
-  const bool ready = initzunk();
+  const bool ready = initzunk(*shell);
   const int status = ready ? 0 : 1;
   if (ready && replayFile) {
-    if (!watchReplay(replayFile, kMenuScreen, error)) {
+    if (!watchReplay(*shell, replayFile, kMenuScreen, error)) {
       tell(std::string(replayFile) + ": " + error);
-      freeZunk();
+      freeZunk(*shell);
+      delete shell;
       return 1;
     }
     // The title, which loads the sounds, is not shown before the replay.
-    loadSoundsOnce();
+    loadSoundsOnce(*shell);
   }
   // The loop draws a frame, then shows it: a browser shows what the call
   // of the loop leaves drawn, which must be a whole frame with its cursor.
-  if (ready && showFrame(true)) gamewindow->runFrameLoop([] { return doZunk() && showFrame(true); }, freeZunk);
-  else freeZunk();
+  if (ready && showFrame(*shell, true)) {
+    shell->assets.gamewindow->runFrameLoop([] { return doZunk(*running) && showFrame(*running, true); },
+                                           [] {
+                                             Shell *ended = running;
+                                             freeZunk(*ended);
+                                             delete ended;
+                                           });
+  } else {
+    freeZunk(*shell);
+    delete shell;
+  }
   return status;
 }
 
-bool showFrame(bool waitWhileInactive) {
-  if (!gamewindow) return false;
-  gamewindow->setDefaultWorldView();
-  if (gamewindow->isQuit()) return false;
-  surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(), KInput::getMouseY(),
-                              false, false);
-  gamewindow->flipBackBuffer(waitWhileInactive, true);
+bool showFrame(Shell &shell, bool waitWhileInactive) {
+  KWindow *window = shell.assets.gamewindow;
+  if (!window) return false;
+  window->setDefaultWorldView();
+  if (window->isQuit()) return false;
+  shell.assets.surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(),
+                                           KInput::getMouseY(), false, false);
+  window->flipBackBuffer(waitWhileInactive, true);
   return true;
 }
 
-bool zunkFrame(bool waitWhileInactive) { return showFrame(waitWhileInactive) && doZunk(); }
+bool zunkFrame(Shell &shell, bool waitWhileInactive) { return showFrame(shell, waitWhileInactive) && doZunk(shell); }
 
-bool initzunk() {
+bool initzunk(Shell &shell) {
   // What the game keeps, the host keeps too (a browser, in its storage).
   setFilesChangedHandler(KMiscTools::userFilesChanged);
-  KMiscTools::setHidingHandler(keepLiveGame);
+  running = &shell;
+  KMiscTools::setHidingHandler([] {
+    if (running) keepLiveGame(*running);
+  });
   // The table is read before anything can save it: a quit before the title
   // has loaded the sounds must not write the defaults over the player's file.
   std::string message;
@@ -198,98 +319,67 @@ bool initzunk() {
   if (!settingsFile.empty()) playerSettings = readSettings(settingsFile, message);
   tell(message);
   applySettings(false);
-  gamewindow = KVexo::createKWindow(K_OPENGL, false);
+  KWindow *&window = shell.assets.gamewindow;
+  window = KVexo::createKWindow(K_OPENGL, false);
   // The window opens no larger than the desktop; the kept scale stays in
   // the file for when the larger desktop is back.
-  prepareWindow();
-  if (!gamewindow->createGameWindow(kScreenWidth, kScreenHeight, -1, true, "Zunk")) {
+  prepareWindow(window);
+  if (!window->createGameWindow(kScreenWidth, kScreenHeight, -1, true, "Zunk")) {
     // Without a window nothing can be drawn: the loop ends at once.
-    delete gamewindow;
-    gamewindow = nullptr;
+    delete window;
+    window = nullptr;
     return false;
   }
-  applyWindowSettings();
-  gamewindow->setClearColor(0, 0, 0, 1);
-  gamewindow->setWorldView(0, 0, 0, 1, true);
-  gamewindow->flipBackBuffer(true, true);
-  gamewindow->setMaxFrameRate(80);
-  surf_zunk = loadGamePicture(playerSheet().c_str(), message);
+  applyWindowSettings(window);
+  window->setClearColor(0, 0, 0, 1);
+  window->setWorldView(0, 0, 0, 1, true);
+  window->flipBackBuffer(true, true);
+  window->setMaxFrameRate(80);
+  shell.assets.surf_zunk = loadGamePicture(playerSheet().c_str(), message);
   tell(message);
-  surf_curseur = loadGamePicture("curseur.png", message);
+  shell.assets.surf_curseur = loadGamePicture("curseur.png", message);
   tell(message);
-  resetSession();
-  return surf_zunk && surf_curseur;
+  resetSession(shell);
+  return shell.assets.surf_zunk && shell.assets.surf_curseur;
 }
 
-bool doZunk() {
-  if (!surf_zunk || !gamewindow || gamewindow->isQuit()) return false;
-  readControls();
-  handleSwitches();
-  handleWindowKeys();
-  gamewindow->setClearColor(0, 0, 0, 1);
-  gamewindow->setWorldView(0, 0, 0, 1, true);
-  const PlayInput input = playInput();
-  switch (gameState) {
-  case kTitleScreen:
-    selectedButton = -1;
-    if (doTitle()) gameState = kMenuScreen;
-    break;
-  case kMenuScreen: {
-    // Every frame of the menu sets a new game up: a game left is never
-    // picked up again (but by CONTINUE).
-    newLiveGame(input);
-    const MenuChoice choice = doMenu();
-    lockMenu = drawDoors();
-    diplayCopyright();
-    chosen(choice);
-    break;
-  }
-  case kHelpScreen: chosen(showHelp()); break;
-  case kScoresScreen: {
-    const ScoresChoice choice = showScores();
-    chosen(choice.back);
-    std::string error;
-    if (!choice.watch.empty() && !watchReplay(choice.watch.c_str(), kScoresScreen, error))
-      tell(choice.watch + ": " + error);
-    break;
-  }
-  case kPlayScreen:
-    if (!watching()) liveFrame(input);
-    else if (!watchFrame()) gameState = screenAfterWatching;
-    break;
-  case kResumeScreen: resumeChoice(input); break;
-  default: break;
-  }
+bool doZunk(Shell &shell) {
+  KWindow *window = shell.assets.gamewindow;
+  if (!shell.assets.surf_zunk || !window || window->isQuit()) return false;
+  shell.controls.read();
+  handleSwitches(shell.controls);
+  handleWindowKeys(window, shell.controls);
+  window->setClearColor(0, 0, 0, 1);
+  window->setWorldView(0, 0, 0, 1, true);
+  stepShell(shell);
+  drawShell(shell, *shell.assets.surf_zunk);
   return true;
 }
 
-void leaveForMenu() {
-  // A game left before its end is kept, to be continued.
-  keepLiveGame();
-  gameState = kMenuScreen;
-  putButtonsBack();
-  selectedButton = -1;
-}
-
-bool watchReplay(const char *path, int32_t after, std::string &error) {
-  if (!startWatching(path, error)) return false;
-  screenAfterWatching = after;
-  gameState = kPlayScreen;
+bool watchReplay(Shell &shell, const char *path, Screen after, std::string &error) {
+  Recording recording;
+  if (!loadRecording(path, recording, error)) return false;
+  stopWatching(shell);
+  startWatching(shell.watching, std::move(recording), shell.controls.playInput());
+  shell.afterWatching = after;
+  shell.screen = kWatchScreen;
   return true;
 }
 
-void freeZunk() {
+void freeZunk(Shell &shell) {
   KMiscTools::setHidingHandler(nullptr);
-  keepLiveGame();
-  stopWatching();
-  freeSounds();
+  if (running == &shell) running = nullptr;
+  keepLiveGame(shell);
+  stopWatching(shell);
+  freeSounds(shell.assets.sounds);
   std::string message;
   saveScores(message);
   tell(message);
-  delete surf_curseur;
-  surf_curseur = nullptr;
-  delete surf_zunk;
-  surf_zunk = nullptr;
-  delete gamewindow;
-  gamewindow = nullptr;
+  Assets &a = shell.assets;
+  delete a.surf_curseur;
+  a.surf_curseur = nullptr;
+  delete a.surf_zunk;
+  a.surf_zunk = nullptr;
+  delete a.gamewindow;
+  a.gamewindow = nullptr;
 }

@@ -8,7 +8,16 @@
 #include <cstdint>
 #include <string>
 
-/// The screen the frame loop runs: the value of gameState.
+#include "assets.h"
+#include "controls.h"
+#include "credits.h"
+#include "menu.h"
+#include "resume.h"
+#include "scoresscreen.h"
+#include "title.h"
+#include "watch.h"
+
+/// The screen the frame loop runs.
 enum Screen : int32_t {
   kTitleScreen = 0,
   kMenuScreen = 1,
@@ -17,8 +26,33 @@ enum Screen : int32_t {
   kPlayScreen = 4,
   kQuitting = 5,     ///< QUIT was chosen; the window ends the loop
   kResumeScreen = 6, ///< PLAY offers to continue the game left unfinished
+  kWatchScreen = 7,  ///< a replay watched under the REPLAY mark
 };
-extern int32_t gameState;
+
+/// Everything the game keeps from one frame to the next, but the engine's
+/// own: what it draws with and plays, the devices as last read, the screen
+/// shown, and each screen's state. A frame steps it (the screen runs, the
+/// shell acts on what it reports) and then draws it, changing nothing. A
+/// new screen or mode is a field here and a screen of its own.
+struct Shell {
+  Assets assets;
+  Controls controls;
+  /// The screen the next frame runs.
+  Screen screen = kTitleScreen;
+  /// What the last frame showed: the screen it ran (a frame that leaves a
+  /// screen shows it once more), with the game over it when CONTINUE put
+  /// it back in that frame, as it was left.
+  Screen shown = kTitleScreen;
+  bool shownContinued = false;
+  Title title;     ///< the title, the doors over the menu, the notice
+  Menu menu;       ///< the menu's buttons, BACK, the veil
+  Credits credits; ///< the help's credits line
+  ScoresScreen scores;
+  ResumeScreen resume;
+  Watching watching;
+  /// Where the game goes once the replay watched stops.
+  Screen afterWatching = kMenuScreen;
+};
 
 /// The whole program: start-up, the frame loop, shut-down. With a replay
 /// file, the game starts by playing it (then the menu). Returns 0 once the
@@ -26,31 +60,34 @@ extern int32_t gameState;
 /// the replay not read.
 int zunkMain(const char *replayFile = nullptr);
 /// Reads the table and the settings, opens the window and loads the
-/// pictures; false (and the loop must not run) when the window cannot be
-/// made or a picture cannot be loaded.
-bool initzunk();
+/// pictures into `shell`, and sets it up as the program starts; false (and
+/// the loop must not run) when the window cannot be made or a picture
+/// cannot be loaded. Until freeZunk, a host about to hide the program
+/// keeps this shell's live game.
+bool initzunk(Shell &shell);
 /// One frame of the loop: the cursor drawn, the frame shown and paced, then
 /// the next one drawn. False once the game ends. `waitWhileInactive` holds
 /// the game while its window has no focus.
-bool zunkFrame(bool waitWhileInactive);
+bool zunkFrame(Shell &shell, bool waitWhileInactive);
 /// The first half of zunkFrame: the cursor drawn over the frame, the frame
 /// shown and paced. False once the game ends.
-bool showFrame(bool waitWhileInactive);
-/// Draws and runs the current screen for one frame (the devices read
-/// first); false once the game ends.
-bool doZunk();
+bool showFrame(Shell &shell, bool waitWhileInactive);
+/// Runs the current screen for one frame (the devices read first) and draws
+/// what it shows; false once the game ends.
+bool doZunk(Shell &shell);
 /// Keeps what is to be kept (the game left unfinished, the table), then
 /// frees the sounds, the pictures and the window.
-void freeZunk();
+void freeZunk(Shell &shell);
 
-/// Leaves the play (or the choice to continue) for the menu, as the menu
-/// zone does; the live game, left before its end, is kept to continue.
-void leaveForMenu();
 /// Starts watching the replay at `path`; the screen `after` comes once it
 /// stops. False, with the reason in `error`, when it cannot be played.
-bool watchReplay(const char *path, int32_t after, std::string &error);
+bool watchReplay(Shell &shell, const char *path, Screen after, std::string &error);
+/// Loads the high scores and the sounds, unless the title's notice has
+/// already: a replay watched from the command line starts without the title.
+void loadSoundsOnce(Shell &shell);
 
-/// Everything as the program starts, but the scores and the window: the
-/// title screen, no sounds loaded yet, the buttons as first laid out, the
-/// menu locked, the hint to come, a new game (whose wall draws from rand()).
-void resetSession();
+/// Everything as the program starts, but the scores and the window and its
+/// pictures: the title screen, no sounds loaded yet, the buttons as first
+/// laid out, the menu locked, the hint to come, a new game (whose wall
+/// draws from rand()).
+void resetSession(Shell &shell);
