@@ -110,7 +110,9 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
-    KMiscTools::messageBox("could not create window", nullptr);
+    // Why, as the system said: the player (or whoever helps them) can act on it.
+    const std::string why = "could not create window: " + platform::windowError();
+    KMiscTools::messageBox(why.c_str(), nullptr);
     return false;
   }
   window = &gWindowToken;

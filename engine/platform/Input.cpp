@@ -100,6 +100,12 @@ void forgetPress(int scancode) { gPresses.forget(scancode); }
 void setAudioDeviceLostHandler(AudioDeviceLost handler) { gAudioDeviceLost = handler; }
 
 bool pollEvent(Event &e) {
+  // A signal asked the program to end: as the session's own request would.
+  if (endAsked()) {
+    e = Event();
+    e.kind = Event::Quit;
+    return true;
+  }
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     e = Event();

@@ -22,12 +22,20 @@ namespace platform {
 namespace {
 const uint64_t *gScriptedClock = nullptr;
 MessageHook gMessageHook = nullptr;
+volatile bool gModalBox = false;
 
-std::string envFolder(const char *var, const char *homeRelative) {
+// The folder an XDG variable names (only an absolute path counts, as the
+// base directory rules say), else the one below the home folder; empty, with
+// the reason in `problem`, when there is neither.
+std::string envFolder(const char *var, const char *homeRelative, std::string *problem) {
   const char *v = std::getenv(var);
   if (v && *v == '/') return v;
   std::string home = homeFolder();
-  if (home.empty()) return std::string();
+  if (home.empty()) {
+    const char *h = std::getenv("HOME");
+    if (problem) *problem = !h || !*h ? "HOME is not set" : "HOME is not an absolute path (" + std::string(h) + ")";
+    return std::string();
+  }
   return home + homeRelative;
 }
 
@@ -54,12 +62,14 @@ std::string executableFolder() {
 }
 
 std::string homeFolder() {
+  // A relative HOME would put the user's files wherever the program was
+  // started from: it is no home.
   const char *h = std::getenv("HOME");
-  return h ? std::string(h) : std::string();
+  return h && *h == '/' ? std::string(h) : std::string();
 }
 
-std::string configFolder() { return envFolder("XDG_CONFIG_HOME", "/.config"); }
-std::string userDataFolder() { return envFolder("XDG_DATA_HOME", "/.local/share"); }
+std::string configFolder() { return envFolder("XDG_CONFIG_HOME", "/.config", nullptr); }
+std::string userDataFolder(std::string *problem) { return envFolder("XDG_DATA_HOME", "/.local/share", problem); }
 
 void setScriptedClock(const uint64_t *microseconds) { gScriptedClock = microseconds; }
 
@@ -82,6 +92,8 @@ void sleepMilliseconds(int milliseconds) {
 
 void setMessageHook(MessageHook hook) { gMessageHook = hook; }
 
+bool modalBoxShown() { return gModalBox; }
+
 // Set (to anything) in the environment, message boxes go to standard error
 // even on a desktop: scripts that drive a program read them there.
 const char *const kMessagesToStderr = "K_MESSAGES_TO_STDERR";
@@ -96,7 +108,12 @@ void messageBox(const char *heading, const char *detail) {
   const char *drv = videoUp() ? SDL_GetCurrentVideoDriver() : nullptr;
   bool desktop = drv && std::string(drv) != "offscreen" && std::string(drv) != "dummy" &&
                  !std::getenv(kMessagesToStderr);
-  if (desktop && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, sdlWindow()) == 0) return;
+  if (desktop) {
+    gModalBox = true;
+    const bool shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, sdlWindow()) == 0;
+    gModalBox = false;
+    if (shown) return;
+  }
   std::fprintf(stderr, "%s%s%s\n", d, *d && *h ? ": " : "", h);
 }
 

@@ -43,6 +43,8 @@ bool gWholeScaling = false;
 PresentHook gPresentHook = nullptr;
 double gChosenScale = 0; // the window's scale asked for; 0: the largest whole one that fits
 std::string gApplicationId, gWindowClass;
+// Why the last window could not be opened, as the system said.
+std::string gWindowError;
 
 // A window `scale` times the game's, in whole pixels.
 int scaled(int size, double scale) { return static_cast<int>(std::lround(size * scale)); }
@@ -129,6 +131,7 @@ void tellGameBox(const Placement &placement) {
 } // namespace
 
 SDL_Window *sdlWindow() { return gWindow; }
+std::string windowError() { return gWindowError; }
 bool videoUp() { return gVideoUp; }
 const Placement &lastPlacement() { return gPlacement; }
 
@@ -139,6 +142,10 @@ void setApplicationId(const char *applicationId, const char *windowClass) {
 
 bool initVideo() {
   if (gVideoUp) return true;
+  // Asked to end from outside, the program ends as its close box ends it:
+  // its own handlers, not SDL's, which would not end a message box.
+  watchEndSignals();
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // Touch is read as touch (the first finger points, Input.cpp), not as
@@ -228,11 +235,18 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   bool byName = false;
   const ContextKind asked = askedContextKind(&byName);
   // A machine without desktop OpenGL (a board, a phone) may still have ES;
-  // a kind asked for by name is that kind or nothing.
-  if (!createWindowAndContext(asked, title, x, y, windowWidth, windowHeight) &&
-      (byName || asked == ContextKind::ES2 ||
-       !createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)))
-    return false;
+  // a kind asked for by name is that kind or nothing. Why each failed is
+  // kept for the player.
+  gWindowError.clear();
+  if (!createWindowAndContext(asked, title, x, y, windowWidth, windowHeight)) {
+    gWindowError = std::string(asked == ContextKind::ES2 ? "OpenGL ES: " : "OpenGL: ") + SDL_GetError();
+    if (byName || asked == ContextKind::ES2) return false;
+    if (!createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)) {
+      gWindowError += std::string("; OpenGL ES: ") + SDL_GetError();
+      return false;
+    }
+  }
+  watchDisplay();
 #ifndef __EMSCRIPTEN__
   // The game is drawn at its own size in the window: it is never smaller.
   // (A page's canvas is fitted to its box instead.)
