@@ -26,7 +26,10 @@ const char *const kReplayPrefix = "replay-";
 const char *const kUnfinishedStem = "unfinished";
 const char *const kReplaySuffix = ".zunkreplay";
 const int kRows = 10;
-// Ten lines of a score and a file name: a list larger than this is not ours.
+// A row's line each, and after them the lines of replays a change pushes
+// out of the table, kept until the table without them is: a list larger
+// than this is not ours.
+const size_t kMaxListLines = 2 * kRows;
 const size_t kMaxListBytes = 4096;
 // A replay copied from an earlier version's folder: no larger than a
 // recording can be.
@@ -74,12 +77,15 @@ bool readList(std::vector<Link> &listed, std::string &message) {
   return true;
 }
 
-bool writeList(const std::vector<Link> &links, const int32_t table[kRows], std::string &error, Cause &cause) {
+bool writeList(const std::vector<Link> &links, const int32_t table[kRows], const std::vector<Link> &pushedOut,
+               std::string &error, Cause &cause) {
   std::string text;
   // Every row says its score, a row without a replay too: a list behind its
-  // table is matched by them.
+  // table is matched by them. The replays pushed out follow, for the table
+  // as it is until the new one is written.
   for (int row = 0; row < kRows; row++)
     text += std::to_string(table[row]) + " " + (links[row].file.empty() ? "-" : links[row].file) + "\n";
+  for (const Link &link : pushedOut) text += std::to_string(link.score) + " " + link.file + "\n";
   if (replaceFile(folderPath(kLinksFile), text, error, &cause)) return true;
   error = "the replays' list could not be saved: " + error;
   return false;
@@ -152,7 +158,7 @@ bool enterPending(KeepFailure &failure) {
   const bool ok = changeRecords(
       [&](std::string &, Cause &) {
         Kept kept = readKept(lastKept, failure.note);
-        std::vector<std::string> pushedOut;
+        std::vector<Link> pushedOut;
         bool entered = false;
         for (const Recording &game : pending) {
           const int row = enterScore(kept.table, game.score);
@@ -165,7 +171,7 @@ bool enterPending(KeepFailure &failure) {
             failure.set(Unkept::kReplay, replayCause, "the game's replay could not be saved: " + why);
             link.file.clear();
           }
-          if (!kept.links.back().file.empty()) pushedOut.push_back(kept.links.back().file);
+          if (!kept.links.back().file.empty()) pushedOut.push_back(kept.links.back());
           kept.links.pop_back();
           kept.links.insert(kept.links.begin() + row, link);
         }
@@ -178,7 +184,7 @@ bool enterPending(KeepFailure &failure) {
         }
         std::string why;
         Cause whyCause = Cause::kNone;
-        if (!writeList(kept.links, kept.table, why, whyCause)) failure.set(Unkept::kReplay, whyCause, why);
+        if (!writeList(kept.links, kept.table, pushedOut, why, whyCause)) failure.set(Unkept::kReplay, whyCause, why);
         setAside(kept, failure.note);
         if (!writeTable(kept.table, why, whyCause)) {
           // The list written ahead of its table is matched to the table
@@ -191,7 +197,7 @@ bool enterPending(KeepFailure &failure) {
         std::memcpy(lastKept, kept.table, sizeof lastKept);
         pending.clear();
         // A replay pushed out goes only once the table without it is kept.
-        for (const std::string &file : pushedOut) removeOurs(folderPath(file));
+        for (const Link &link : pushedOut) removeOurs(folderPath(link.file));
         return true;
       },
       error, cause);
@@ -233,7 +239,7 @@ void adoptDataFolderTable(std::string &message) {
     closedir(dir);
   }
   Cause cause;
-  writeList(links, table, error, cause);
+  writeList(links, table, {}, error, cause);
   if (writeTable(table, error, cause))
     message = "the high scores kept in " + dataFolder + " are kept in " + replaysFolder() +
               " from now on (the files there are left as they were)";
@@ -292,6 +298,8 @@ bool keepEndedGame(const Recording &game, KeepFailure &failure) {
   pending.push_back(game);
   return enterPending(failure);
 }
+
+bool gamesPending() { return !pending.empty(); }
 
 bool keepPendingGames(KeepFailure &failure) {
   failure = KeepFailure();
@@ -374,7 +382,7 @@ bool prepareRecords(std::string &message, KeepFailure &failure) {
 std::vector<ReplayLink> parseReplayList(const std::string &text) {
   std::vector<ReplayLink> links;
   size_t start = 0;
-  while (start < text.size() && links.size() < size_t(kRows)) {
+  while (start < text.size() && links.size() < kMaxListLines) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::istringstream fields(text.substr(start, end - start));

@@ -5,10 +5,11 @@
 // table), the games left unfinished; and the command line's check of a
 // replay. The table's own file keeps its format; which replay belongs to
 // which row is in a small file of its own ("thescores.replays": one line a
-// row, the row's score and its replay's file name, or "-"), which may be
-// missing or stale: the lines are matched to the rows by their scores, in
-// order, so that a list one change behind its table (a crash between the
-// two) still gives every other row its replay.
+// row, the row's score and its replay's file name, or "-"; then the lines
+// of replays a change pushes out, until the table without them is kept),
+// which may be missing or stale: the lines are matched to the rows by their
+// scores, in order, so that a list one change ahead of its table (a crash
+// between the two) still gives every row of it its replay.
 //
 // Every change is a records transaction (storage.h): the table and the
 // list are read anew under the lock and the change merged into them, so
@@ -39,6 +40,8 @@ std::vector<std::string> keptReplayPaths(std::string &message);
 /// and at the end (keepPendingGames). False, with `failure`, when the
 /// table or the replay could not be kept.
 bool keepEndedGame(const Recording &game, KeepFailure &failure);
+/// Whether a game that ended is still to be kept.
+bool gamesPending();
 /// Games that ended and could not be kept are tried again; false while one
 /// still cannot be.
 bool keepPendingGames(KeepFailure &failure);
@@ -67,8 +70,9 @@ struct ReplayLink {
   bool scored = false;
   std::string file;
 };
-/// The list's lines (at most ten) as `text` holds them; a file name this
-/// program does not give its replays is no link.
+/// The list's lines (at most twenty: a row's each, then those of replays a
+/// change pushed out) as `text` holds them; a file name this program does
+/// not give its replays is no link.
 std::vector<ReplayLink> parseReplayList(const std::string &text);
 /// The replay of each row of `table` from the list's lines: each row takes
 /// the next line with its score, in order; a line of another score is

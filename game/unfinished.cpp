@@ -28,6 +28,13 @@ std::unique_ptr<Replay> offered;
 // for none), and the lock on it that claims it.
 std::string claimedName;
 int claimFd = -1;
+// The files of games continued here that have ended, their end not kept
+// yet (a full disk): kept, and still claimed, until it is.
+struct Claim {
+  std::string name;
+  int fd;
+};
+std::vector<Claim> endedGames;
 
 std::string pathOf(const std::string &name) { return replaysFolder() + "/" + name; }
 
@@ -97,10 +104,8 @@ void removeClaimed() {
 bool keepUnfinishedGame(KeepFailure &failure) {
   failure = KeepFailure();
   const Recording game = liveRecording();
-  if (game.ended || game.frames.empty()) {
-    forgetUnfinishedGame();
-    return true;
-  }
+  // A game that has ended was dealt with at its end (liveGameEnded).
+  if (game.ended || game.frames.empty()) return true;
   std::string error;
   Cause cause = Cause::kNone;
   const bool kept = changeRecords(
@@ -121,6 +126,33 @@ bool keepUnfinishedGame(KeepFailure &failure) {
 void forgetUnfinishedGame() {
   offered.reset();
   removeClaimed();
+}
+
+void liveGameEnded(bool endKept) {
+  offered.reset();
+  if (claimedName.empty()) return;
+  if (endKept) {
+    removeClaimed();
+    return;
+  }
+  endedGames.push_back({claimedName, claimFd});
+  claimFd = -1;
+  claimedName.clear();
+}
+
+void endedGamesKept() {
+  for (const Claim &game : endedGames) {
+    std::string error;
+    Cause cause;
+    changeRecords(
+        [&](std::string &, Cause &) {
+          removeKeptFile(pathOf(game.name));
+          return true;
+        },
+        error, cause);
+    if (game.fd >= 0) close(game.fd);
+  }
+  endedGames.clear();
 }
 
 void releaseUnfinishedGame() {

@@ -19,14 +19,19 @@
 #include "keepnotice.h"
 
 /// Keeps the live game as one to continue, unless it has ended or not
-/// begun (then the file it was continued from, if any, is forgotten):
-/// into the file it was continued from, or a new one. Called as the live
+/// begun: into the file it was continued from, or a new one. Called as the live
 /// game is left, and as a host that may end the program without notice
 /// hides it; false, with `failure`, when it could not be kept.
 bool keepUnfinishedGame(KeepFailure &failure);
 /// The game this program offered or continued is forgotten (it has ended,
 /// or NEW GAME was chosen); another copy's games are never touched.
 void forgetUnfinishedGame();
+/// The live game has ended: the file it was continued from is forgotten
+/// once its end (its score, its replay) is kept, `endKept`; until then
+/// (a full disk) the file stays, claimed, so that the game is not lost.
+void liveGameEnded(bool endKept);
+/// The ends not kept until now are kept: their games' files are forgotten.
+void endedGamesKept();
 /// This program no longer plays the game it continued or was offered (it
 /// was left for the menu): another copy may now be offered it.
 void releaseUnfinishedGame();

@@ -57,10 +57,12 @@ void keepLiveGameAsHidden() { keepLiveGame(); }
 // What the program keeps at its end: the live game, and the games that
 // ended and could not be kept until now. False when something was not kept.
 bool keepAtTheEnd() {
-  const bool live = keepLiveGame();
   KeepFailure failure;
   keepPendingGames(failure);
   tellFailure(failure);
+  // The games continued here whose ends are kept now are done with.
+  if (!gamesPending()) endedGamesKept();
+  const bool live = keepLiveGame();
   return live && !failure.failed;
 }
 
@@ -124,7 +126,7 @@ void liveFrame(const PlayInput &input) {
     KeepFailure failure;
     keepEndedGame(liveRecording(), failure);
     tellFailure(failure);
-    forgetUnfinishedGame();
+    liveGameEnded(!gamesPending());
   }
   if (events.leave) leaveForMenu();
   else if (events.restart) newLiveGame(input);

@@ -60,10 +60,10 @@ protected:
   ScratchDataFolder scratch;
 
   void SetUp() override {
-    scratch.make();
     if (!platform::SoundChannel::outputStarted()) platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
     KMiscTools::initMiscTools();
     KMiscTools::setFileSource(true);
+    scratch.make();
     platform::setScriptedInput(&input);
     surf_zunk = &sheet;
     gamewindow = &window;

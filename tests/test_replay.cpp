@@ -3,8 +3,11 @@
 // moved on; files that are not whole recordings are refused.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -506,6 +509,52 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
   EXPECT_TRUE(game().paused);
   EXPECT_EQ(game().gScore, score);
   EXPECT_EQ(playState(), atLeaving);
+}
+
+TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIsNotOffered) {
+  // A game left here...
+  firstPart();
+  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
+  releaseUnfinishedGame();
+  const std::string first = records + "/unfinished.zunkreplay", second = records + "/unfinished-2.zunkreplay";
+  const std::string firstBytes = fileBytes(first);
+  // ...and another, left by another copy of the game meanwhile: both are
+  // kept, neither written over.
+  firstPart();
+  frames(50);
+  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
+  releaseUnfinishedGame();
+  EXPECT_EQ(fileBytes(first), firstBytes);
+  ASSERT_NE(fileBytes(second), "");
+  // PLAY offers the one left last, claimed: another copy cannot have it.
+  startAgain();
+  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  const int probe = open(second.c_str(), O_RDONLY);
+  EXPECT_NE(flock(probe, LOCK_EX | LOCK_NB), 0) << "the game offered is not claimed";
+  releaseUnfinishedGame();
+  // Claimed by another copy, it is not offered: the other one is.
+  ASSERT_EQ(flock(probe, LOCK_EX | LOCK_NB), 0);
+  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  const int probeFirst = open(first.c_str(), O_RDONLY);
+  EXPECT_NE(flock(probeFirst, LOCK_EX | LOCK_NB), 0) << "the other game is not the one offered";
+  releaseUnfinishedGame();
+  close(probeFirst);
+  // With both claimed elsewhere, none is offered, and both stay.
+  const int holdFirst = open(first.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holdFirst, LOCK_EX | LOCK_NB), 0);
+  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  close(holdFirst);
+  close(probe);
+  EXPECT_TRUE(fileThere(first) && fileThere(second));
+  // A game a later version left: kept, not offered, said.
+  std::string later = firstBytes;
+  later[8] = 2;
+  std::remove(first.c_str());
+  std::remove(second.c_str());
+  std::ofstream(records + "/unfinished-3.zunkreplay", std::ios::binary) << later;
+  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  EXPECT_NE(said.find("kept by a later version"), std::string::npos) << said;
+  EXPECT_EQ(fileBytes(records + "/unfinished-3.zunkreplay"), later);
 }
 
 TEST_F(Continue, TheCheckDrawsNoNumberAndNewGameStartsUnpausedAtFullMusic) {
