@@ -300,7 +300,8 @@ long KMiscTools::FinderLaunch(long count, const char **files) {
 }
 
 void KMiscTools::messageBox(const char *explanation, const char *message) {
-  char e[256], m[256];
+  // Room for a few lines of the system's reasons.
+  char e[1024], m[256];
   std::snprintf(e, sizeof e, "%s", explanation ? explanation : "");
   std::snprintf(m, sizeof m, "%s", message ? message : "");
   platform::messageBox(e, m);

@@ -110,9 +110,11 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
-    // Why, as the system said: the player (or whoever helps them) can act on it.
-    const std::string why = "could not create window: " + platform::windowError();
-    KMiscTools::messageBox(why.c_str(), nullptr);
+    // Why, as the system said, a line for each kind of context tried: the
+    // player (or whoever helps them) can act on it.
+    std::string why = "could not create window\n" + platform::windowError();
+    for (size_t at; (at = why.find("; ")) != std::string::npos;) why.replace(at, 2, "\n");
+    KMiscTools::messageBox(why.c_str(), title);
     return false;
   }
   window = &gWindowToken;

@@ -616,6 +616,40 @@ scenario_a_damaged_sprite_sheet() {
   stop
 }
 
+# The box of the game: a window of its title (a box says not whose it is).
+has_box() { xwininfo -name Zunk >/dev/null 2>&1; }
+box_or_exit() { has_box || exited "$gpid"; }
+# 11b. Without OpenGL the window cannot be made: a box says so with the
+#      system's reason, and SIGTERM ends the program while it is shown.
+scenario_no_opengl_is_said_and_sigterm_ends_the_box() {
+  work=$root/nogl
+  mkdir -p "$work"
+  start_x 1024x768
+  cp "$zunk" "$work/zunk"
+  cp -r "$data" "$work/data"
+  local nogl=(SDL_OPENGL_LIBRARY=/nonexistent/libGL.so SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so)
+  (cd "$work" && exec env "${nogl[@]}" XDG_DATA_HOME="$work/user" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy \
+    ./zunk 2>"$work/stderr") &
+  gpid=$!
+  wait_until "$patience" box_or_exit
+  has_box || { fail "no box: $(cat "$work/stderr")"; return; }
+  kill -TERM "$gpid"
+  wait_until "$patience" exited "$gpid" || { fail "SIGTERM did not end the program while its box was shown"; return; }
+  gpid=
+  # Where boxes go to standard error: the reason, and status 1.
+  (cd "$work" && exec env "${nogl[@]}" XDG_DATA_HOME="$work/user" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy \
+    K_MESSAGES_TO_STDERR=1 ./zunk 2>"$work/stderr") &
+  gpid=$!
+  wait_until "$patience" exited "$gpid" || { fail "still running without OpenGL"; return; }
+  wait "$gpid"
+  local status=$?
+  gpid=
+  [ $status -eq 1 ] || { fail "exit status $status, not 1"; return; }
+  grep -q "could not create window" "$work/stderr" && grep -q "Failed loading /nonexistent/libGL.so" "$work/stderr" ||
+    { fail "the reason was not said"; return; }
+  stop
+}
+
 # click_until <x> <y> <command...>: clicks there (press and release sent at
 # once, as a touchpad's tap-to-click sends them) until the command succeeds;
 # a click while the menu's doors still slide is clicked again.
@@ -744,7 +778,8 @@ failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
   scenario_a_quit_at_once_keeps_the_scores scenario_an_old_table_in_the_data_folder_is_copied scenario_large_screen scenario_game_over_and_restart \
   scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept scenario_in_french \
-  scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet scenario_full_screen_fills_the_height \
+  scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet scenario_no_opengl_is_said_and_sigterm_ends_the_box \
+  scenario_full_screen_fills_the_height \
   scenario_ctrl_plus_on_a_laptop scenario_wayland}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.
