@@ -137,6 +137,20 @@ bool writeSettings(const std::string &path, const Settings &settings, std::strin
   return false;
 }
 
+void removeSettingsLeftovers(const std::string &path) {
+  if (path.empty()) return;
+  std::string error;
+  Cause cause;
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  changeKeptFiles(
+      folderOf(path),
+      [&](std::string &, Cause &) {
+        removeLeftovers(folderOf(path), [&](const std::string &kept) { return kept == name; });
+        return true;
+      },
+      error, cause);
+}
+
 bool keepSetting(const std::string &path, const std::function<void(Settings &)> &change, std::string &message,
                  Cause &cause) {
   message.clear();

@@ -269,7 +269,7 @@ bool changeKeptFiles(const std::string &folder, const std::function<bool(std::st
   return ok;
 }
 
-int removeLeftovers(const std::string &folder, bool (*ours)(const std::string &name)) {
+int removeLeftovers(const std::string &folder, const std::function<bool(const std::string &name)> &ours) {
   DIR *dir = ::opendir(folder.c_str());
   if (!dir) return 0;
   int removed = 0;

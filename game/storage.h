@@ -83,7 +83,7 @@ extern const char *const kLockFileName;
 /// earlier versions did, `<name>.tmp`) after a name `ours` accepts. Run in
 /// a transaction on the folder, so that no save in progress is touched.
 /// The number removed.
-int removeLeftovers(const std::string &folder, bool (*ours)(const std::string &name));
+int removeLeftovers(const std::string &folder, const std::function<bool(const std::string &name)> &ours);
 
 /// `text` as it can be shown on a terminal: control characters and bytes
 /// that are not UTF-8 as '?', cut to at most `maxBytes` bytes on a

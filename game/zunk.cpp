@@ -231,6 +231,7 @@ bool initzunk() {
   settingsFile = settingsPath();
   if (!settingsFile.empty()) playerSettings = readSettings(settingsFile, message);
   tell(message);
+  removeSettingsLeftovers(settingsFile);
   applySettings(false);
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
   // The window opens no larger than the desktop; the kept scale stays in

@@ -407,6 +407,13 @@ TEST_F(Records, ASettingKeepsWhatAnotherCopyKeptAndAFirstStartSaysNothing) {
   EXPECT_EQ(what, Unkept::kSetting);
   EXPECT_EQ(cause, Cause::kReadOnly);
   settingsFile.clear();
+  // What a crashed save left beside the file goes at the start; nothing else.
+  const std::string folder = file.substr(0, file.find_last_of('/'));
+  write(folder + "/settings.ini.tmpAb12Cd", "torn");
+  write(folder + "/other.ini.tmpAb12Cd", "someone else's");
+  removeSettingsLeftovers(file);
+  EXPECT_FALSE(fileThere(folder + "/settings.ini.tmpAb12Cd"));
+  EXPECT_TRUE(fileThere(folder + "/other.ini.tmpAb12Cd"));
 }
 
 TEST_F(Records, TheNoticeSaysWhatAndWhyForAFewSecondsClearOfThePlay) {
