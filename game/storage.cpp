@@ -157,11 +157,10 @@ bool replaceFile(const std::string &path, const std::string &bytes, std::string 
   std::string temp = target + kTempMark + "XXXXXX";
   const int fd = ::mkostemp(&temp[0], O_CLOEXEC);
   if (fd < 0) return failed(errno, std::strerror(errno));
-  // The new file is readable as the old one was (or as the umask says).
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
+  // The new file is readable as the old one was; a first one is the
+  // player's own (as mkstemp makes it, read and written by them alone).
   int why = 0;
-  if (::fchmod(fd, hadOne && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0666 & ~mask) != 0) why = errno;
+  if (hadOne && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0) why = errno;
   for (size_t written = 0; !why && written < bytes.size();) {
     const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
     if (n < 0 && errno == EINTR) continue;
