@@ -209,7 +209,7 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
 bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) {
   maskData = nullptr;
   freePicture();
-  if (!fileName || !maskFileName) return false;
+  if (!fileName || !maskFileName) return true;
   char name[260];
   std::snprintf(name, sizeof name, "%s", maskFileName);
   size_t length = 0;
@@ -231,9 +231,10 @@ bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileN
   // A mask that failed to load, or is not the picture's size, is not used:
   // the picture keeps its own alpha.
   maskData = maskBytes.empty() ? nullptr : maskBytes.data();
-  const bool built = buildGLTexture(block, length, trueColor, true);
+  buildGLTexture(block, length, trueColor, true);
   maskData = nullptr;
-  return built;
+  // True whatever the build gave: getWidth() is 0 when nothing was loaded.
+  return true;
 }
 
 bool KGraphicGL::loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
@@ -381,9 +382,10 @@ bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, i
   w = static_cast<int16_t>(readLE16(block + 12));
   h = static_cast<int16_t>(readLE16(block + 14));
   const int bpp = block[16];
-  // Only 24 and 32 bits a pixel can be read, and the header must not promise
-  // more pixels than the block holds.
-  if (w <= 0 || h <= 0 || (bpp != 24 && bpp != 32)) return false;
+  // Below 24 bits a pixel nothing is made. The header must not promise
+  // more pixels than the block holds, whatever their depth: a depth that is
+  // not read still sizes the texture.
+  if (w <= 0 || h <= 0 || bpp < 24) return false;
   return kHeader + static_cast<size_t>(w) * h * (bpp / 8) <= length;
 }
 
@@ -416,9 +418,12 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   }
   const bool useMask = maskData && maskWidth_ == w && maskHeight_ == h;
   const int bytes = bpp / 8;
+  // Only 24 and 32 bits a pixel are read: any other depth gives a
+  // transparent picture of its size.
+  const int rows = bpp == 24 || bpp == 32 ? h : 0;
   const bool bgra = batch::bgraTextures();
   const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
-  for (int j = 0; j < h; j++) {
+  for (int j = 0; j < rows; j++) {
     const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
     const unsigned char *mask = useMask ? maskData + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
     unsigned char *dst = pixelBuffer + static_cast<size_t>(j) * tw * 4;
@@ -476,12 +481,16 @@ void KGraphicGL::vexo_glUnbindTexture() {
 }
 
 void KGraphicGL::selectTexture() {
-  // The caller draws after what the engine has gathered.
-  batch::flush();
-  batch::bindTexture(GL_TEXTURE_2D, textureName);
-  if (textureTarget == GL_TEXTURE_2D && width > 0) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
-  // Recorded, so that later blits bind correctly.
-  _oldBindedText = textureTarget == GL_TEXTURE_2D ? static_cast<int32_t>(textureName) : -1;
+  if (width > 0 && textureTarget == GL_TEXTURE_2D) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
+  const float colour[4] = {gCurrentColour.r, gCurrentColour.g, gCurrentColour.b, gCurrentColour.a};
+  batch::handOver(static_cast<uint32_t>(textureTarget), textureName, colour);
+  // Recorded, so that the cache tells the truth; the batch binds again anyway.
+  _oldBindedText = static_cast<int32_t>(textureName);
+}
+
+void KGraphicGL::worldViewMatrix(float (&matrix)[16]) {
+  const Matrix4 view = batch::projection() * batch::modelView();
+  std::memcpy(matrix, view.m, sizeof matrix);
 }
 
 // ---------------------------------------------------------------- drawing
@@ -875,7 +884,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
   } else if (!shownframe::read(readBuffer) || readBuffer.size() != static_cast<size_t>(W) * H * 4) {
-    // No frame shown was kept yet (from now on every one is).
+    // No window: nothing is shown.
     return false;
   }
   const bool bgra = batch::bgraTextures();

@@ -86,7 +86,10 @@ public:
   void stopModule();
   void pauseModule();
   void continueModule();
-  /// Continues from `order` after the two buffers already rendered.
+  /// Continues from `order` after the two buffers already rendered. A module
+  /// playing without loop still stops at its loop point from there: the
+  /// stop is set on the new renderer too (left off, the module would play
+  /// for ever once moved).
   void setModulePosition(int order);
   /// Renders the module into a headerless 16-bit stereo 44100 Hz file, in
   /// 4096-byte blocks, at most `maxBytes` (0: up to the loop point).

@@ -585,7 +585,8 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
                   static_cast<size_t>(width) * 4);
     pixels.swap(part);
   }
-  return savePicFile(fileName, pixels.data(), width, height, format);
+  savePicFile(fileName, pixels.data(), width, height, format);
+  return true;
 }
 
 bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {
@@ -603,6 +604,7 @@ bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long w
       dst[x * 4 + 3] = src[x * 4 + 3];
     }
   }
+  KInput::showPointer();
   if (platform::encodePicture(fileName, static_cast<platform::PictureFormat>(format), static_cast<int>(width),
                               static_cast<int>(height), rgba.data())) {
     KMiscTools::messageBox("export ok", nullptr);

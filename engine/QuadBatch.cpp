@@ -7,6 +7,7 @@
 
 #include "OpenGL.h"
 #include "Shaders.h"
+#include "platform/Platform.h"
 
 namespace batch {
 
@@ -52,6 +53,17 @@ int gFilter = -1;
 bool gBuffersReady = false;
 
 Counts gCounts;
+
+// The fixed function of desktop OpenGL, which a caller's own drawing uses
+// (handOver); looked up in a desktop context only.
+const GLenum kModelViewMatrix = 0x1700, kProjectionMatrix = 0x1701;
+struct FixedFunction {
+  void (*matrixMode)(GLenum) = nullptr;
+  void (*loadMatrix)(const GLfloat *) = nullptr;
+  void (*colour)(GLfloat, GLfloat, GLfloat, GLfloat) = nullptr;
+  bool ready() const { return matrixMode && loadMatrix && colour; }
+};
+FixedFunction gFixed;
 
 long &boundOn(uint32_t target) { return target == kRectangleTarget ? gBoundRectangle : gBound2D; }
 
@@ -182,6 +194,12 @@ bool start(std::string &log) {
       !shaders::build(dialect, shaders::Sampler::None, true, gColour.program, log)) {
     for (ProgramState *p : {&gPlain, &gPlainWhite, &gColour}) shaders::release(p->program);
     return false;
+  }
+  gFixed = FixedFunction();
+  if (!gES) {
+    gFixed.matrixMode = reinterpret_cast<void (*)(GLenum)>(platform::glFunction("glMatrixMode"));
+    gFixed.loadMatrix = reinterpret_cast<void (*)(const GLfloat *)>(platform::glFunction("glLoadMatrixf"));
+    gFixed.colour = reinterpret_cast<void (*)(GLfloat, GLfloat, GLfloat, GLfloat)>(platform::glFunction("glColor4f"));
   }
   const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
   gBGRA = !gES || (extensions && std::strstr(extensions, "GL_EXT_texture_format_BGRA8888"));
@@ -360,6 +378,29 @@ void deletingTexture(uint32_t texture) {
 
 void forgetState() {
   flush();
+  forgetKnownState();
+}
+
+void handOver(uint32_t target, uint32_t texture, const float (&colour)[4]) {
+  flush();
+  glUseProgram(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glDisableVertexAttribArray(shaders::kPosition);
+  glDisableVertexAttribArray(shaders::kTexCoord);
+  glDisableVertexAttribArray(shaders::kColour);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(target, texture);
+  if (gStarted && !gES && gFixed.ready()) {
+    gFixed.matrixMode(kProjectionMatrix);
+    gFixed.loadMatrix(gProjection.m);
+    gFixed.matrixMode(kModelViewMatrix);
+    gFixed.loadMatrix(gModelView.m);
+    gFixed.colour(colour[0], colour[1], colour[2], colour[3]);
+    if (target == kRectangleTarget) glDisable(GL_TEXTURE_2D);
+    else if (rectangleTextures()) glDisable(kRectangleTarget);
+    glEnable(target);
+  }
   forgetKnownState();
 }
 

@@ -98,6 +98,14 @@ void deletingTexture(uint32_t texture);
 /// Draws what is gathered and forgets what is known of OpenGL's state, for
 /// code that draws with OpenGL directly.
 void forgetState();
+/// Hands OpenGL over to a caller's own drawing, after drawing what is
+/// gathered: no program in use, no buffer bound, the engine's attribute
+/// arrays off, `texture` bound on unit 0 on `target`. On desktop OpenGL also
+/// the fixed function the caller draws with: the world view as its
+/// projection and model-view matrices, `colour` as the current colour and
+/// `target` the one texture target enabled. The engine sets all of its own
+/// state again for its next quad.
+void handOver(uint32_t target, uint32_t texture, const float (&colour)[4]);
 
 /// What was drawn since the program started: for tests and benchmarks.
 struct Counts {

@@ -1,6 +1,7 @@
 #include "ShownFrame.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "Matrix4.h"
 #include "OpenGL.h"
@@ -13,8 +14,6 @@ namespace {
 GLuint gTexture = 0;
 GLuint gFramebuffer = 0; // for reading the texture back; made at the first read
 int gWidth = 0, gHeight = 0;
-bool gKept = false;      // the texture holds the frame last shown
-bool gKeepEvery = false; // someone read it: every frame shown is kept
 // At a factor that is not whole, the frame is first drawn by nearest at the
 // whole factor just above, into this texture, which is then drawn down to
 // its place smoothly: every game pixel as wide as every other, edges at most
@@ -114,8 +113,10 @@ bool start(int width, int height) {
   gHeight = height;
   glGenTextures(1, &gTexture);
   batch::bindForChange(GL_TEXTURE_2D, gTexture);
-  // No alpha: the window has none to copy.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  // No alpha: the window has none to copy. Black until a frame is shown, as
+  // the window is.
+  const std::vector<unsigned char> black(static_cast<size_t>(width) * height * 3, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, black.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   batch::setFilter(GL_TEXTURE_2D, gTexture, false);
@@ -130,18 +131,16 @@ void stop() {
     glDeleteTextures(1, &gTexture);
   }
   gTexture = gFramebuffer = 0;
-  gKept = gKeepEvery = false;
 }
 
 void present(const platform::Placement &p) {
-  const bool scaled = p.width != gWidth || p.height != gHeight;
-  gKept = false;
-  if (!gTexture || (!scaled && !gKeepEvery)) return;
+  if (!gTexture) return;
+  // Every frame shown is kept: what the window shows can be read at any
+  // time (OpenGL ES cannot read a window's front buffer).
   batch::flush();
   batch::bindForChange(GL_TEXTURE_2D, gTexture);
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, p.drawBottom, gWidth, gHeight);
-  gKept = true;
-  if (!scaled) return;
+  if (p.width == gWidth && p.height == gHeight) return;
   if (p.scale > 0) drawAt(p.x, p.y, p.scale, p.width, p.height);
   else drawSharp(p);
 }
@@ -154,10 +153,7 @@ void drawAt(int x, int y, int scale, int width, int height) {
 }
 
 bool read(std::vector<unsigned char> &rgba) {
-  if (!gKept) {
-    gKeepEvery = gTexture != 0;
-    return false;
-  }
+  if (!gTexture) return false;
   batch::flush();
   if (!gFramebuffer) {
     glGenFramebuffers(1, &gFramebuffer);

@@ -109,6 +109,9 @@ bool windowHasFocus();
 void windowPosition(int &x, int &y);
 /// Makes the window's context current; false if that failed.
 bool makeContextCurrent();
+/// The context's OpenGL function of that name, or null: for the calls
+/// outside the set every context has (the fixed function of desktop OpenGL).
+void *glFunction(const char *name);
 /// Whether presentation waits for the display's refresh: 0 never, 1 always,
 /// -1 unless the frame is late (adaptive). False where the driver refuses.
 bool setSwapInterval(int interval);

@@ -288,6 +288,8 @@ void windowPosition(int &x, int &y) {
 
 bool makeContextCurrent() { return gWindow && gContext && SDL_GL_MakeCurrent(gWindow, gContext) == 0; }
 
+void *glFunction(const char *name) { return gContext && name ? SDL_GL_GetProcAddress(name) : nullptr; }
+
 bool setSwapInterval(int interval) { return gContext && SDL_GL_SetSwapInterval(interval) == 0; }
 
 uint64_t refreshPeriod() {
