@@ -101,8 +101,8 @@ KGraphicGL::KGraphicGL()
       maskWidth_(0), maskHeight_(0), videoBytes_(0), tileColumns_(0), tileRows_(0) {
   textBuffer[0] = 0;
   if (screenWidth == 0)
-    KMiscTools::messageBox("Screen Dimensions not specified, you will not see anything",
-                           "KGraphicGL::SetScreenSize Not Called!");
+    KMiscTools::report(K_REPORT_ERROR, "Screen Dimensions not specified, you will not see anything",
+                       "KGraphicGL::SetScreenSize Not Called!", "a picture was made before the window");
 }
 
 KGraphicGL::~KGraphicGL() {
@@ -119,6 +119,7 @@ bool KGraphicGL::loadPicture(const char *fileName, bool trueColor, bool hasAlpha
   if (!fileName) return false;
   char name[260];
   std::snprintf(name, sizeof name, "%s", fileName);
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
   size_t length = 0;
   unsigned char *block = LoadGeneric(name, length);
   return buildGLTexture(block, length, trueColor, hasAlpha);
@@ -130,13 +131,21 @@ unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
   if (!fileName) return nullptr;
   KMiscTools::lowerDataFileName(fileName);
   KResource res;
-  if (res.open(fileName, K_RES_READ) != 0) return nullptr;
+  const char *unread = nullptr;
   int size = 0;
-  if (res.seek(K_RES_END, 0) != 0 || res.tell(size) != 0 || size <= 0) return nullptr;
-  if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) return nullptr;
+  if (res.open(fileName, K_RES_READ) != 0) unread = "no such file, or it cannot be opened";
+  else if (res.seek(K_RES_END, 0) != 0 || res.tell(size) != 0 || size <= 0) unread = "it is empty or cannot be measured";
+  else if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) unread = "it is larger than a picture file may be";
+  if (unread) {
+    KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, unread);
+    return nullptr;
+  }
   res.seek(K_RES_BEGIN, 0);
   std::vector<unsigned char> bytes(static_cast<size_t>(size));
-  if (res.read(bytes.data(), bytes.size()) != 0) return nullptr;
+  if (res.read(bytes.data(), bytes.size()) != 0) {
+    KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, "it ended before its length");
+    return nullptr;
+  }
   res.close();
   if (!LoadRamPicture(fileName, bytes.data(), bytes.size())) {
     decoded_.clear();
@@ -148,7 +157,7 @@ unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
 bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, unsigned long length) {
   decoded_.clear();
   if (!bytes || length == 0) {
-    KMiscTools::messageBox(" hImageDF == 0 ", name);
+    KMiscTools::report(K_REPORT_ERROR, " hImageDF == 0 ", name, "no bytes to decode");
     return false;
   }
   const char *type = nullptr;
@@ -156,13 +165,14 @@ bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, un
   else if (name && std::strstr(name, ".tga")) type = "TGA";
   else if (name && std::strstr(name, ".png")) type = "PNG";
   int w = 0, h = 0;
-  if (!platform::decodePicture(bytes, length, type, w, h, decoded_)) {
+  if (!platform::decodePicture(bytes, length, type, w, h, decoded_, name ? name : "")) {
     decoded_.clear();
     return false;
   }
   // The raw picture block keeps sizes in signed 16-bit words.
   if (w <= 0 || h <= 0 || w > 32767 || h > 32767) {
-    if (w > 0 && h > 0) KMiscTools::messageBox("erreur", "Impossible to create  GWorld");
+    if (w > 0 && h > 0)
+      KMiscTools::report(K_REPORT_ERROR, "erreur", "Impossible to create  GWorld", "a side is larger than 32767 pixels");
     decoded_.clear();
     return false;
   }
@@ -180,7 +190,7 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
   const size_t size = kHeader + static_cast<size_t>(w) * h * 4;
   unsigned char *block = new (std::nothrow) unsigned char[size];
   if (!block) {
-    KMiscTools::messageBox("out of memory (tmpBitmapBits)", "error");
+    KMiscTools::report(K_REPORT_ERROR, "out of memory (tmpBitmapBits)", "error", "no memory for the picture's pixels");
     decoded_.clear();
     return nullptr;
   }
@@ -227,6 +237,7 @@ bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileN
   }
   freePicture();
   std::snprintf(name, sizeof name, "%s", fileName);
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
   unsigned char *block = LoadGeneric(name, length);
   // A mask that failed to load, or is not the picture's size, is not used:
   // the picture keeps its own alpha.
@@ -240,6 +251,7 @@ bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileN
 bool KGraphicGL::loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
                                     bool hasAlpha) {
   maskData = nullptr;
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", name ? name : "");
   if (!LoadRamPicture(name, bytes, length)) return false;
   // The texture held before is released rather than leaked.
   freePicture();
@@ -256,12 +268,12 @@ unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
   std::fseek(f, 0, SEEK_END);
   long size = std::ftell(f);
   if (size <= 0) {
-    KMiscTools::messageBox("file is 0 byte", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "file is 0 byte", fileName, "an empty file holds no picture");
     std::fclose(f);
     return nullptr;
   }
   if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) {
-    KMiscTools::messageBox("Out of memory", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of memory", fileName, "it is larger than a picture file may be");
     std::fclose(f);
     return nullptr;
   }
@@ -271,14 +283,14 @@ unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
   else std::fseek(f, 0, SEEK_SET);
   unsigned char *block = new (std::nothrow) unsigned char[static_cast<size_t>(size)];
   if (!block) {
-    KMiscTools::messageBox("Out of memory", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of memory", fileName, "no memory for the file");
     std::fclose(f);
     return nullptr;
   }
   size_t got = std::fread(block, 1, static_cast<size_t>(size), f);
   std::fclose(f);
   if (got != static_cast<size_t>(size)) {
-    KMiscTools::messageBox("Out of data to read", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of data to read", fileName, "it ended before its length");
     delete[] block;
     return nullptr;
   }
@@ -394,10 +406,15 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   if (!block) return false;
   int w, h;
   if (!checkBlock(block, length, w, h)) {
+    KMiscTools::report(K_REPORT_WARNING, "Non supported Format ", textBuffer,
+                       length >= kHeader && block[16] < 24 ? "fewer than 24 bits a pixel"
+                                                           : "no size, or more pixels promised than it holds");
     delete[] block;
     return false;
   }
   const int bpp = block[16];
+  if (bpp != 24 && bpp != 32)
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", textBuffer, "its pixels' depth is not 24 or 32 bits");
   resetCurrentMatrix();
   width = static_cast<float>(w);
   height = static_cast<float>(h);
@@ -412,6 +429,7 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   const size_t tw = static_cast<size_t>(w), th = static_cast<size_t>(h);
   pixelBuffer = new (std::nothrow) unsigned char[tw * th * 4]();
   if (!pixelBuffer) {
+    KMiscTools::report(K_REPORT_WARNING, "file not found or out of memory ", textBuffer, "no memory for the texture");
     delete[] block;
     width = height = 0;
     return false;

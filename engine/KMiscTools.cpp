@@ -293,6 +293,14 @@ void KMiscTools::messageBox(const char *explanation, const char *message) {
   platform::messageBox(e, m);
 }
 
+void KMiscTools::report(EReportLevel level, const char *heading, const char *detail, const char *reason) {
+  platform::report(level, heading, detail, reason);
+}
+
+void KMiscTools::setReportHandler(KReportHandler handler) { platform::setReportHandler(handler); }
+
+KReport KMiscTools::getLastReport() { return platform::lastReport(); }
+
 std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
 
 const char *KMiscTools::getLocale() {

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "KMiscTools.h"
 #include "KResource.h"
 #include "SoundFiles.h"
 #include "SoundStreams.h"
@@ -214,6 +215,8 @@ bool KSound::loadSample(const char *path, int vol, bool lp, short count) {
   soundfiles::Pcm pcm;
   const bool decoded =
       path && (std::strstr(path, ".ogg") ? soundfiles::decodeOgg(path, pcm) : soundfiles::readWav(path, pcm));
+  bool loaded;
+  {
   SoundLock guard(soundLock());
   channelCount = count > 0 ? count : 1;
   if (channelCount > 9) channelCount = 10;
@@ -224,7 +227,11 @@ bool KSound::loadSample(const char *path, int vol, bool lp, short count) {
   loop = lp;
   volume = vol;
   playing = false;
-  return decoded && installSample(pcm);
+  loaded = decoded && installSample(pcm);
+  }
+  // Reported outside the lock: whoever receives it may play a sound.
+  if (!loaded) report("could not load sound", path, "not a WAV or Ogg Vorbis file it can play, or unreadable");
+  return loaded;
 }
 
 bool KSound::installSample(const soundfiles::Pcm &pcm) {
@@ -398,19 +405,31 @@ bool KSound::loadStream(const char *path) {
   return loadStreamFromPtr(file.empty() ? nullptr : file.data(), file.size());
 }
 
+void KSound::report(const char *heading, const char *path, const char *reason) {
+  KMiscTools::report(K_REPORT_WARNING, heading, path ? path : "", reason);
+}
+
 bool KSound::loadStreamFromPtr(const char *data, unsigned long length) {
   // The copy is made before the lock is taken.
   char *copy = data && length > 0 && length <= K_MAX_LOADED_BYTES ? new (std::nothrow) char[length] : nullptr;
   if (copy) std::memcpy(copy, data, length);
-  SoundLock guard(soundLock());
-  freeAllocatedData();
-  soundKind = 1;
-  playing = false;
-  if (!copy) return false;
-  memoryData = copy;
-  memoryPosition = 0;
-  memorySize = static_cast<uint32_t>(length);
-  return openStream();
+  bool opened = false;
+  {
+    SoundLock guard(soundLock());
+    freeAllocatedData();
+    soundKind = 1;
+    playing = false;
+    if (copy) {
+      memoryData = copy;
+      memoryPosition = 0;
+      memorySize = static_cast<uint32_t>(length);
+      opened = openStream();
+    }
+  }
+  if (!opened)
+    report("could not load stream", fileName,
+           copy ? "not an Ogg Vorbis stream of one or two channels" : "no bytes, unreadable, or too large");
+  return opened;
 }
 
 // Opens the decoder over the file held in memory and prepares the buffers.
@@ -533,6 +552,14 @@ bool KSound::loadModule(const char *path) {
     unload_duh(loaded);
     loaded = nullptr;
   }
+  const bool ready = loadModuleRendered(path, loaded, renderer);
+  if (!ready)
+    report("could not load module", path,
+           loaded ? "no memory for its buffers" : "not an IT, XM, S3M or MOD module it can play, or unreadable");
+  return ready;
+}
+
+bool KSound::loadModuleRendered(const char *path, DUH *loaded, DUH_SIGRENDERER *renderer) {
   SoundLock guard(soundLock());
   std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
   // A module loaded again releases the previous one and its renderer.

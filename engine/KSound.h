@@ -175,6 +175,10 @@ private:
   /// Renders the next 4096 bytes of the module into `block`; the bytes the
   /// renderer produced (0 at the end).
   long renderModule(char *block);
+  /// Loads the module parsed (`renderer` its renderer), under the sound lock.
+  bool loadModuleRendered(const char *path, DUH *loaded, DUH_SIGRENDERER *renderer);
+  /// Reports a load that failed (a warning), outside the sound lock.
+  static void report(const char *heading, const char *path, const char *reason);
   /// Puts a decoded sample on its channels.
   bool installSample(const soundfiles::Pcm &pcm);
   void clearStreamEnd();

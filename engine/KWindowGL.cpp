@@ -110,7 +110,7 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
-    KMiscTools::messageBox("could not create window", nullptr);
+    KMiscTools::report(K_REPORT_ERROR, "could not create window", "", platform::lastReason().c_str());
     return false;
   }
   window = &gWindowToken;
@@ -119,7 +119,7 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   setTitle(title);
   KInput::initInput(window);
   if (!platform::makeContextCurrent()) {
-    KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
+    KMiscTools::report(K_REPORT_ERROR, "SetCurrentContext failed", "openGL error", platform::lastReason().c_str());
     return false;
   }
   if (!startDrawing(width, height)) return false;
@@ -131,10 +131,9 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
 }
 
 bool KWindowGL::startDrawing(int width, int height) {
-  std::string log;
-  if (!batch::start(log)) {
+  if (!batch::start()) {
     // A driver that cannot build the drawing program cannot show anything.
-    KMiscTools::messageBox("could not set up OpenGL drawing", log.c_str());
+    KMiscTools::report(K_REPORT_ERROR, "could not set up OpenGL drawing", "", platform::lastReason().c_str());
     return false;
   }
   shownframe::start(width, height);
@@ -156,7 +155,7 @@ bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
   }
   if (!platform::setFullScreen(true, width, height, 75)) return false;
   if (!platform::makeContextCurrent()) {
-    KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
+    KMiscTools::report(K_REPORT_ERROR, "SetCurrentContext failed", "openGL error", platform::lastReason().c_str());
     platform::setFullScreen(false, width, height, 0);
     return false;
   }
@@ -591,7 +590,10 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
 
 bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {
   if (width <= 0 || height <= 0 || !fileName || !pixels) return false;
-  if (format < 0 || format > 3) return false;
+  if (format < 0 || format > 3) {
+    KMiscTools::report(K_REPORT_WARNING, "no picture format of that number (0 to 3)", fileName, "nothing is written");
+    return false;
+  }
   // Turned upside down, so that the top row of the screen is the picture's top row.
   std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
   for (long y = 0; y < height; y++) {
@@ -607,9 +609,10 @@ bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long w
   KInput::showPointer();
   if (platform::encodePicture(fileName, static_cast<platform::PictureFormat>(format), static_cast<int>(width),
                               static_cast<int>(height), rgba.data())) {
-    KMiscTools::messageBox("export ok", nullptr);
+    KMiscTools::report(K_REPORT_NOTE, "export ok", fileName, "");
     return true;
   }
-  KMiscTools::messageBox("can't do export", "GraphicsExportDoExport error -1");
+  KMiscTools::report(K_REPORT_ERROR, "can't do export", "GraphicsExportDoExport error -1",
+                     platform::lastReason().c_str());
   return false;
 }

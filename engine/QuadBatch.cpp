@@ -184,14 +184,14 @@ void forgetKnownState() {
 }
 } // namespace
 
-bool start(std::string &log) {
+bool start() {
   if (gStarted) stop();
   const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
   gES = version && std::strncmp(version, "OpenGL ES", 9) == 0;
   const shaders::Dialect dialect = gES ? shaders::Dialect::ES : shaders::Dialect::Desktop;
-  if (!shaders::build(dialect, shaders::Sampler::Texture2D, true, gPlain.program, log) ||
-      !shaders::build(dialect, shaders::Sampler::Texture2D, false, gPlainWhite.program, log) ||
-      !shaders::build(dialect, shaders::Sampler::None, true, gColour.program, log)) {
+  if (!shaders::build(dialect, shaders::Sampler::Texture2D, true, gPlain.program) ||
+      !shaders::build(dialect, shaders::Sampler::Texture2D, false, gPlainWhite.program) ||
+      !shaders::build(dialect, shaders::Sampler::None, true, gColour.program)) {
     for (ProgramState *p : {&gPlain, &gPlainWhite, &gColour}) shaders::release(p->program);
     return false;
   }
@@ -204,10 +204,9 @@ bool start(std::string &log) {
   const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
   gBGRA = !gES || (extensions && std::strstr(extensions, "GL_EXT_texture_format_BGRA8888"));
   if (!gES && extensions && std::strstr(extensions, "_texture_rectangle")) {
-    std::string ignored;
     // Without it pictures are 2D textures of their own size.
-    if (!shaders::build(dialect, shaders::Sampler::Rectangle, true, gRectangle.program, ignored) ||
-        !shaders::build(dialect, shaders::Sampler::Rectangle, false, gRectangleWhite.program, ignored)) {
+    if (!shaders::build(dialect, shaders::Sampler::Rectangle, true, gRectangle.program) ||
+        !shaders::build(dialect, shaders::Sampler::Rectangle, false, gRectangleWhite.program)) {
       shaders::release(gRectangle.program);
       shaders::release(gRectangleWhite.program);
     }

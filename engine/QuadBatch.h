@@ -41,9 +41,9 @@ constexpr int kMaxQuads = 4096;
 /// OpenGL's rectangle texture target, which the ES header does not name.
 constexpr uint32_t kRectangleTarget = 0x84F5;
 
-/// Sets up the programs and buffers in the current context; false (with
-/// the driver's words in `log`) if the program cannot be built.
-bool start(std::string &log);
+/// Sets up the programs and buffers in the current context; false (the
+/// driver's words reported) if the program cannot be built.
+bool start();
 /// Releases them; the context must still be current.
 void stop();
 bool started();

@@ -85,6 +85,33 @@ TEST(Interfaces, VirtualOperationsKeepTheirSlots) {
     }
 }
 
+// The platform layer reports through the engine's one routing: unrouted, a
+// warning is a line on standard error; routed, the handler has it all.
+TEST(Reports, ThePlatformLayerReportsAsTheEngineDoes) {
+  setenv("ZUNK_GL", "glide", 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::askedContextKind(), platform::ContextKind::Desktop);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("ZUNK_GL is not a kind of context (gl or es2): glide (desktop OpenGL is asked for)"),
+            std::string::npos)
+      << said;
+  static std::vector<std::string> routed;
+  routed.clear();
+  KMiscTools::setReportHandler([](const KReport &r) {
+    routed.push_back(std::to_string(r.level) + "|" + r.heading + "|" + r.detail + "|" + r.reason);
+  });
+  testing::internal::CaptureStderr();
+  platform::askedContextKind();
+  KMiscTools::report(K_REPORT_ERROR, "a program's own", "thing", "why");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  KMiscTools::setReportHandler(nullptr);
+  unsetenv("ZUNK_GL");
+  EXPECT_EQ(routed, (std::vector<std::string>{
+                        "1|ZUNK_GL is not a kind of context (gl or es2)|glide|desktop OpenGL is asked for",
+                        "2|a program's own|thing|why"}));
+  EXPECT_STREQ(KMiscTools::getLastReport().reason, "why");
+}
+
 TEST(List, KeepsOrderAndLeavesElementsAliveWithNullLinks) {
   Item a(1), b(2), c(3);
   {

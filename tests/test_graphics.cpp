@@ -86,6 +86,26 @@ struct Scratch {
   }
 };
 
+// Every report made while it lives, taken from the engine's routing.
+struct Reports {
+  struct Entry {
+    EReportLevel level;
+    std::string heading, detail, reason;
+  };
+  static std::vector<Entry> &entries() {
+    static std::vector<Entry> list;
+    return list;
+  }
+  Reports() {
+    entries().clear();
+    KMiscTools::setReportHandler(
+        [](const KReport &r) { entries().push_back({r.level, r.heading, r.detail, r.reason}); });
+  }
+  ~Reports() { KMiscTools::setReportHandler(nullptr); }
+  size_t size() const { return entries().size(); }
+  const Entry &at(size_t i) const { return entries().at(i); }
+};
+
 void expectColour(Pixel p, int r, int g, int b, const char *where) {
   EXPECT_NEAR(p.r, r, 8) << where;
   EXPECT_NEAR(p.g, g, 8) << where;
@@ -270,9 +290,9 @@ TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
 // not even over a file of its name. The pointer shows for the box.
 TEST_F(Graphics, SavingSaysWhatBecameOfTheFileAndShowsThePointer) {
   Scratch scratch;
-  static std::vector<std::string> boxes;
+  static std::vector<std::pair<std::string, std::string>> boxes;
   boxes.clear();
-  platform::setMessageHook([](const char *heading, const char *) { boxes.push_back(heading); });
+  platform::setMessageHook([](const char *heading, const char *detail) { boxes.push_back({heading, detail}); });
   KInput::hidePointer();
   EXPECT_TRUE(gWindow->saveBackBuffer((scratch.dir + "/a.png").c_str(), 3, 0, 0));
   EXPECT_TRUE(KInput::_cursorVisibility) << "the pointer shows after a save";
@@ -284,7 +304,45 @@ TEST_F(Graphics, SavingSaysWhatBecameOfTheFileAndShowsThePointer) {
   std::getline(kept, text);
   EXPECT_EQ(text, "the player's");
   platform::setMessageHook([](const char *, const char *) {});
-  EXPECT_EQ(boxes, (std::vector<std::string>{"export ok", "can't do export"}));
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], std::make_pair(std::string("export ok"), scratch.dir + "/a.png"));
+  // The box's own words, and below them why.
+  EXPECT_EQ(boxes[1].first, "can't do export");
+  EXPECT_EQ(boxes[1].second.rfind("GraphicsExportDoExport error -1\n", 0), 0u) << boxes[1].second;
+  EXPECT_GT(boxes[1].second.size(), std::strlen("GraphicsExportDoExport error -1\n"));
+}
+
+// Every failure is one report with a level and a reason, through the one
+// routing a program may take over: the boxes the interface shows keep their
+// words and gain the reason; a failure whose result says it is a warning.
+TEST_F(Graphics, FailuresAreReportedWithALevelAndAReason) {
+  static std::vector<std::pair<std::string, std::string>> boxes;
+  boxes.clear();
+  platform::setMessageHook([](const char *heading, const char *detail) { boxes.push_back({heading, detail}); });
+  KGraphicGL g;
+  EXPECT_FALSE(g.loadPictureFromPtr("empty.png", nullptr, 0, true, true));
+  EXPECT_FALSE(g.loadPicture("/no/such/picture.png", true, true));
+  platform::setMessageHook([](const char *, const char *) {});
+  // Unrouted: the error shows its box, the warning no box.
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], std::make_pair(std::string(" hImageDF == 0 "), std::string("empty.png\nno bytes to decode")));
+  const KReport last = KMiscTools::getLastReport();
+  EXPECT_EQ(last.level, K_REPORT_WARNING);
+  EXPECT_STREQ(last.detail, "/no/such/picture.png");
+  EXPECT_STRNE(last.reason, "");
+  // Routed, every report comes to the handler and no box shows.
+  Reports reports;
+  unsigned char text[] = "no picture here at all";
+  EXPECT_FALSE(g.loadPictureFromPtr("words.png", text, sizeof text, true, true));
+  EXPECT_FALSE(g.loadPictureFromPtr("none.png", nullptr, 0, true, true));
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports.at(0).level, K_REPORT_WARNING);
+  EXPECT_EQ(reports.at(0).heading, "could not decode picture");
+  EXPECT_EQ(reports.at(0).detail, "words.png");
+  EXPECT_FALSE(reports.at(0).reason.empty());
+  EXPECT_EQ(reports.at(1).level, K_REPORT_ERROR);
+  EXPECT_EQ(reports.at(1).heading, " hImageDF == 0 ");
+  EXPECT_TRUE(boxes.size() == 1u) << "no box while a handler takes the reports";
 }
 
 // The caller's own OpenGL after selectTexture draws in the world view with
@@ -633,19 +691,20 @@ TEST_F(Graphics, TheShadersCompileInBothDialects) {
         if (sampler == shaders::Sampler::Rectangle && (d == shaders::Dialect::ES || !batch::rectangleTextures()))
           continue;
         shaders::Program program;
-        std::string log;
-        EXPECT_TRUE(shaders::build(d, sampler, tinted, program, log)) << log;
+        EXPECT_TRUE(shaders::build(d, sampler, tinted, program)) << KMiscTools::getLastReport().reason;
         EXPECT_NE(program.view, -1);
         EXPECT_EQ(program.picture == -1, sampler == shaders::Sampler::None);
         shaders::release(program);
       }
   // A program that does not compile is reported with the driver's words.
   batch::forgetState();
-  std::string log;
+  Reports reports;
   shaders::Program broken;
   EXPECT_FALSE(shaders::build(batch::isES() ? shaders::Dialect::Desktop : shaders::Dialect::ES,
-                              shaders::Sampler::Rectangle, true, broken, log));
-  EXPECT_FALSE(log.empty());
+                              shaders::Sampler::Rectangle, true, broken));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports.at(0).level, K_REPORT_WARNING);
+  EXPECT_FALSE(reports.at(0).reason.empty());
   EXPECT_EQ(broken.id, 0u);
   batch::forgetState();
 }

@@ -1,9 +1,11 @@
 #include "PictureCodec.h"
+#include "Platform.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <cstdint>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -110,23 +112,27 @@ bool writeTGA(const char *path, int width, int height, const unsigned char *rgba
 }
 } // namespace
 
-bool decodePicture(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
+namespace {
+// Decodes into `argb`; the reason it could not, or null.
+const char *decode(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
                    std::vector<unsigned char> &argb) {
-  if (!bytes || length == 0 || length > 0x7FFFFFFF) return false;
+  if (!bytes || length == 0) return "no bytes to decode";
+  if (length > 0x7FFFFFFF) return "more bytes than a picture file may have";
   // Without a name, the content decides: PNG, JPEG and BMP are recognised.
   if (!type) type = isPNG(bytes, length) ? "PNG" : isJPEG(bytes, length) ? "JPG" : isBMP(bytes, length) ? "BMP" : nullptr;
-  if (!type || !declaredSize(type, bytes, length)) return false;
+  if (!type) return "not a PNG, JPEG or BMP picture";
+  if (!declaredSize(type, bytes, length)) return "its header declares a size the file cannot hold";
   SDL_RWops *rw = SDL_RWFromConstMem(bytes, static_cast<int>(length));
-  if (!rw) return false;
+  if (!rw) return SDL_GetError();
   SDL_Surface *s = IMG_LoadTyped_RW(rw, 1, type);
-  if (!s) return false;
+  if (!s) return IMG_GetError();
   if (s->w <= 0 || s->h <= 0 || static_cast<long long>(s->w) * s->h > kMaxPixels) {
     SDL_FreeSurface(s);
-    return false;
+    return "more pixels than a picture may have";
   }
   SDL_Surface *c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(s);
-  if (!c) return false;
+  if (!c) return SDL_GetError();
   width = c->w;
   height = c->h;
   argb.resize(static_cast<size_t>(width) * height * 4);
@@ -144,12 +150,26 @@ bool decodePicture(const unsigned char *bytes, size_t length, const char *type, 
   }
   SDL_UnlockSurface(c);
   SDL_FreeSurface(c);
-  return true;
+  return nullptr;
+}
+} // namespace
+
+bool decodePicture(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
+                   std::vector<unsigned char> &argb, const char *name) {
+  const char *reason = decode(bytes, length, type, width, height, argb);
+  if (!reason) return true;
+  report(K_REPORT_WARNING, "could not decode picture", name ? name : "", reason);
+  return false;
 }
 
 bool encodePicture(const char *path, PictureFormat format, int width, int height, const unsigned char *rgba) {
   if (!path || width <= 0 || height <= 0 || !rgba) return false;
-  if (format == PictureFormat::TGA) return writeTGA(path, width, height, rgba);
+  if (format == PictureFormat::TGA) {
+    errno = 0;
+    if (writeTGA(path, width, height, rgba)) return true;
+    report(K_REPORT_WARNING, "could not write picture", path, errno ? std::strerror(errno) : "short write");
+    return false;
+  }
   SDL_Surface *s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char *>(rgba), width, height, 32, width * 4,
                                                       SDL_PIXELFORMAT_ABGR8888);
   if (!s) return false;
@@ -161,7 +181,9 @@ bool encodePicture(const char *path, PictureFormat format, int width, int height
   default: break;
   }
   SDL_FreeSurface(s);
-  return rc == 0;
+  if (rc == 0) return true;
+  report(K_REPORT_WARNING, "could not write picture", path, SDL_GetError());
+  return false;
 }
 
 } // namespace platform

@@ -188,7 +188,10 @@ void SoundChannel::startOutput(Output output) {
       SDL_PauseAudioDevice(gDevice, 0);
       return;
     }
+    report(K_REPORT_WARNING, "sound: no audio device", "", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  } else {
+    report(K_REPORT_WARNING, "sound: no audio device", "", SDL_GetError());
   }
 #ifndef __EMSCRIPTEN__
   // A page has one thread: there, without a device, sounds are silent and

@@ -97,7 +97,7 @@ void messageBox(const char *heading, const char *detail) {
   bool desktop = drv && std::string(drv) != "offscreen" && std::string(drv) != "dummy" &&
                  !std::getenv(kMessagesToStderr);
   if (desktop && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, sdlWindow()) == 0) return;
-  std::fprintf(stderr, "%s%s%s\n", d, *d && *h ? ": " : "", h);
+  toStandardError(std::string(d) + (*d && *h ? ": " : "") + h);
 }
 
 bool openURL(const char *url) { return url && SDL_OpenURL(url) == 0; }

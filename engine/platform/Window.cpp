@@ -67,9 +67,14 @@ bool createWindowAndContext(ContextKind kind, const char *title, int x, int y, i
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
 #endif
   gWindow = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
-  if (!gWindow) return false;
+  if (!gWindow) {
+    report(K_REPORT_WARNING, "video: the window could not be made", "", SDL_GetError());
+    return false;
+  }
   gContext = SDL_GL_CreateContext(gWindow);
   if (!gContext) {
+    report(K_REPORT_WARNING, "video: no OpenGL context of this kind", kind == ContextKind::ES2 ? "OpenGL ES 2.0" : "OpenGL 2.1",
+           SDL_GetError());
     SDL_DestroyWindow(gWindow);
     gWindow = nullptr;
     return false;
@@ -149,7 +154,7 @@ bool initVideo() {
   if (!gApplicationId.empty()) setenv("SDL_VIDEO_WAYLAND_WMCLASS", gApplicationId.c_str(), 0);
   if (!gWindowClass.empty()) setenv("SDL_VIDEO_X11_WMCLASS", gWindowClass.c_str(), 0);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    std::fprintf(stderr, "video: %s\n", SDL_GetError());
+    report(K_REPORT_WARNING, "video: no display could be reached", "", SDL_GetError());
     return false;
   }
   // When no display can be reached SDL falls back to a headless driver, where
@@ -159,7 +164,8 @@ bool initVideo() {
   const char *asked = SDL_getenv("SDL_VIDEODRIVER");
   const bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
   if (headless && !(asked && std::strcmp(asked, driver) == 0)) {
-    std::fprintf(stderr, "video: no display could be reached (%s)\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "DISPLAY not set");
+    const char *display = std::getenv("DISPLAY");
+    report(K_REPORT_WARNING, "video: no display could be reached", "", display ? display : "DISPLAY not set");
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return false;
   }
@@ -192,7 +198,7 @@ ContextKind askedContextKind(bool *byName) {
     if (byName) *byName = true;
     return asked[0] == 'e' ? ContextKind::ES2 : ContextKind::Desktop;
   }
-  std::fprintf(stderr, "ZUNK_GL=%s is not a kind of context (gl or es2): desktop OpenGL is asked for\n", asked);
+  report(K_REPORT_WARNING, "ZUNK_GL is not a kind of context (gl or es2)", asked, "desktop OpenGL is asked for");
   return ContextKind::Desktop;
 }
 
@@ -286,7 +292,12 @@ void windowPosition(int &x, int &y) {
   if (gWindow) SDL_GetWindowPosition(gWindow, &x, &y);
 }
 
-bool makeContextCurrent() { return gWindow && gContext && SDL_GL_MakeCurrent(gWindow, gContext) == 0; }
+bool makeContextCurrent() {
+  if (!gWindow || !gContext) return false;
+  if (SDL_GL_MakeCurrent(gWindow, gContext) == 0) return true;
+  report(K_REPORT_WARNING, "video: the OpenGL context could not be made current", "", SDL_GetError());
+  return false;
+}
 
 void *glFunction(const char *name) { return gContext && name ? SDL_GL_GetProcAddress(name) : nullptr; }
 
