@@ -50,7 +50,11 @@ inline int toShort(float v) { return static_cast<short>(static_cast<int>(v)); }
 struct Colour {
   float r, g, b, a;
 };
-Colour gCurrentColour = {1, 1, 1, 1};
+// The pictures' shared state (beside the class-wide members).
+struct GraphicContext {
+  Colour currentColour = {1, 1, 1, 1};
+};
+GraphicContext graphic_;
 const Colour kWhite = {1, 1, 1, 1};
 
 float clamp01(float v) { return v >= 1 ? 1.0f : v <= 0 ? 0.0f : v; }
@@ -500,7 +504,7 @@ void KGraphicGL::vexo_glUnbindTexture() {
 
 void KGraphicGL::selectTexture() {
   if (width > 0 && textureTarget == GL_TEXTURE_2D) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
-  const float colour[4] = {gCurrentColour.r, gCurrentColour.g, gCurrentColour.b, gCurrentColour.a};
+  const float colour[4] = {graphic_.currentColour.r, graphic_.currentColour.g, graphic_.currentColour.b, graphic_.currentColour.a};
   batch::handOver(static_cast<uint32_t>(textureTarget), textureName, colour);
   // Recorded, so that the cache tells the truth; the batch binds again anyway.
   _oldBindedText = static_cast<int32_t>(textureName);
@@ -681,29 +685,29 @@ void KGraphicGL::setHotSpot(short a, short b, short c, short d, short e, short f
 
 void KGraphicGL::blitRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX, bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  wholeSourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX,
+  wholeSourceQuad(*this, plainState(false), graphic_.currentColour, Turn(), x1, y1, x2, y2, destX,
                   toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
 }
 
 void KGraphicGL::blitRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX, bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  sourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX, screenHeight - destY,
+  sourceQuad(*this, plainState(false), graphic_.currentColour, Turn(), x1, y1, x2, y2, destX, screenHeight - destY,
              x2 - x1, y2 - y1, flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX,
                                bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))),
-                  gCurrentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, graphic_.currentColour.a, isWhite(graphic_.currentColour), std::fabs((x2 - x1) * (y2 - y1))),
+                  graphic_.currentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
                   flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect() {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(0, 0, width, height, gCurrentColour.a, isWhite(gCurrentColour), width * height), gCurrentColour, Turn(),
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(0, 0, width, height, graphic_.currentColour.a, isWhite(graphic_.currentColour), width * height), graphic_.currentColour, Turn(),
                   0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false,
                   false);
 }
@@ -711,8 +715,8 @@ void KGraphicGL::blitAlphaRect() {
 void KGraphicGL::blitAlphaRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX,
                                 bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  sourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))), gCurrentColour,
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  sourceQuad(*this, blitState(x1, y1, x2, y2, graphic_.currentColour.a, isWhite(graphic_.currentColour), std::fabs((x2 - x1) * (y2 - y1))), graphic_.currentColour,
              Turn(), x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
 }
 
@@ -730,7 +734,7 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
   if (transform)
     place = turned(destX + cx, Y0 - cy, angle != 0 || alwaysTransform ? angle : 0,
                    zoom != 1 || alwaysTransform ? zoom : 1);
-  Colour colour = gCurrentColour;
+  Colour colour = graphic_.currentColour;
   batch::State state;
   if (color.blending) {
     colour = blitColour(*this, color.alpha, color.tintedAlpha);
@@ -749,7 +753,7 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
       wholeSourceQuad(*this, state, colour, place, x1, y1, x2, y2, static_cast<int>(destX), static_cast<int>(Y0), flipX,
                       flipY);
   }
-  if (color.blending) gCurrentColour = kWhite;
+  if (color.blending) graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::blitAlphaRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle,
@@ -815,7 +819,7 @@ void KGraphicGL::stretchAlphaRect(float x1, float y1, float x2, float y2, float 
   }
   sourceCorners(*this, x1, y1, x2, y2, flipX, flipY, s, t);
   addQuad(state, x, y, s, t, colour);
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::blitTiledRect(short destX, short destY, short w, short h, float repeat, float angle) {
@@ -831,14 +835,14 @@ void KGraphicGL::blitTiledRect(short destX, short destY, short w, short h, float
   const float s[4] = {repeat, repeat, 0, 0}, t[4] = {repeat, 0, 0, repeat};
   float x[4], y[4];
   for (int i = 0; i < 4; i++) place.apply(lx[i], ly[i], x[i], y[i]);
-  addQuad(plainState(false), x, y, s, t, gCurrentColour);
+  addQuad(plainState(false), x, y, s, t, graphic_.currentColour);
 }
 
 void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, float sx3, float sy3, float sx4,
                                    float sy4, float dx1, float dy1, float dx2, float dy2, float dx3, float dy3,
                                    float dx4, float dy4) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
   const float sx[4] = {sx1, sx2, sx3, sx4}, sy[4] = {sy1, sy2, sy3, sy4};
   const float dx[4] = {dx1, dx2, dx3, dx4}, dy[4] = {dy1, dy2, dy3, dy4};
   const bool rectangle = static_cast<uint32_t>(textureTarget) == kRectangleTexture;
@@ -849,7 +853,7 @@ void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, f
     s[i] = rectangle ? sx[i] : sx[i] / textureWidth;
     t[i] = rectangle ? sy[i] : sy[i] / textureHeight;
   }
-  addQuad(plainState(true), x, y, s, t, gCurrentColour);
+  addQuad(plainState(true), x, y, s, t, graphic_.currentColour);
 }
 
 void KGraphicGL::drawRect(float x1, float y1, float x2, float y2, float r, float g, float b, float a) {
@@ -861,7 +865,7 @@ void KGraphicGL::drawRect(float x1, float y1, float x2, float y2, float r, float
   const float x[4] = {X1, X2, X2, X1}, y[4] = {Y1, Y1, Y2, Y2}, zero[4] = {0, 0, 0, 0};
   addQuad(plainColourState(blending, srcBlend, dstBlend), x, y, zero, zero, colour);
   _oldBindedText = -1;
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::setLineWidth(short w) { batch::setLineWidth(w); }
@@ -876,7 +880,7 @@ void KGraphicGL::drawLine(float x1, float y1, float x2, float y2, float r, float
        end.a}};
   batch::addLine(plainColourState(true, srcBlend, dstBlend), ends);
   _oldBindedText = -1;
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::plotPixel(float x, float y, float r, float g, float b, float a) { drawLine(x, y, x + 1, y, r, g, b, a, a); }

@@ -17,7 +17,7 @@ struct ArchiveRelease {
       delete archive;
     }
   }
-} gArchiveRelease;
+} const archiveRelease_;
 } // namespace
 
 KResource::KResource() : file(nullptr), sharedFile(false), openMode(0), baseOffset(0), resourceSize(0) {}

@@ -1,6 +1,7 @@
 #include "KSound.h"
 
 #include <dumb.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,10 +23,11 @@ using platform::soundLock;
 int KSound::_masterMUSICvolume = 100;
 int KSound::_masterSFXvolume = 100;
 int KSound::_instanceCount = 0;
-ov_callbacks KSound::ogg_CallBacks = {KSound::ogg_Read, KSound::ogg_Seek, KSound::ogg_Close, KSound::ogg_Tell};
 
 namespace {
 const uint32_t kStreamBuffer = soundstreams::kBlockBytes;
+// The memory reader's four routines, as vorbisfile takes them.
+const ov_callbacks ogg_CallBacks = {KSound::ogg_Read, KSound::ogg_Seek, KSound::ogg_Close, KSound::ogg_Tell};
 
 SoundCommand command(uint16_t code, intptr_t param2 = 0) {
   SoundCommand c;
@@ -37,7 +39,7 @@ SoundCommand command(uint16_t code, intptr_t param2 = 0) {
 
 KSound::KSound()
     : channelCount(1), volume(80), soundKind(2), currentChannel(0), pan(0), module(nullptr), moduleRenderer(nullptr),
-      moduleLoops(false), format(nullptr), buffer{nullptr, nullptr}, dataLength(0), formatRecord{}, vorbisFile{},
+      moduleLoops(false), format(nullptr), buffer{nullptr, nullptr}, dataLength(0), formatRecord{}, vorbisFile(new OggVorbis_File()),
       vorbisOpen(false), channels{}, soundHeaders{nullptr, nullptr}, nextBuffer(1), stopRequested(false),
       playing(false), loop(false), memoryPosition(0), memorySize(0), memoryData(nullptr), endInBuffer_(false),
       finishing_(false), retiredRenderer_(nullptr), rendering_(nullptr), appliedMusicMaster_(-1) {
@@ -65,6 +67,8 @@ KSound::~KSound() {
     stopModule();
     stopStream();
     freeAllocatedData();
+    delete vorbisFile;
+    vorbisFile = nullptr;
     last = _instanceCount <= 0;
     if (last) soundstreams::closeModuleLibrary();
   }
@@ -153,7 +157,7 @@ void KSound::freeAllocatedData() {
   SoundLock guard(soundLock());
   disposeChannels();
   if (vorbisOpen) {
-    ov_clear(&vorbisFile);
+    ov_clear(vorbisFile);
     vorbisOpen = false;
   }
   // Whatever the object held before, a sample, a stream's compressed file
@@ -435,9 +439,9 @@ bool KSound::loadStreamFromPtr(const char *data, unsigned long length) {
 // Opens the decoder over the file held in memory and prepares the buffers.
 bool KSound::openStream() {
   soundKind = 1;
-  if (ov_open_callbacks(this, &vorbisFile, nullptr, 0, ogg_CallBacks) != 0) return false;
+  if (ov_open_callbacks(this, vorbisFile, nullptr, 0, ogg_CallBacks) != 0) return false;
   vorbisOpen = true;
-  vorbis_info *info = ov_info(&vorbisFile, -1);
+  vorbis_info *info = ov_info(vorbisFile, -1);
   if (!info || info->channels < 1 || info->channels > 2) {
     freeAllocatedData();
     return false;
@@ -447,7 +451,7 @@ bool KSound::openStream() {
     freeAllocatedData();
     return false;
   }
-  ov_time_seek(&vorbisFile, 0.0);
+  ov_time_seek(vorbisFile, 0.0);
   stopRequested = false;
   clearStreamEnd();
   fillBothBuffers();
@@ -463,7 +467,7 @@ void KSound::playStream(bool lp) {
   SoundLock guard(soundLock());
   if (!channels[0] || soundKind != 1) return;
   stopStream();
-  ov_time_seek(&vorbisFile, 0.0);
+  ov_time_seek(vorbisFile, 0.0);
   stopRequested = false;
   clearStreamEnd();
   loop = lp;
@@ -508,10 +512,10 @@ void KSound::fillOggBuffer(short index) {
     return;
   }
   uint32_t bytes = 0;
-  if (soundstreams::decodeOggBlock(vorbisFile, buffer[index], bytes) != soundstreams::OggBlock::End) return;
+  if (soundstreams::decodeOggBlock(*vorbisFile, buffer[index], bytes) != soundstreams::OggBlock::End) return;
   // The end of the file: a looping stream starts again at the next block; a
   // stream that does not loop plays out the part of a block it decoded.
-  if (loop) ov_time_seek(&vorbisFile, 0.0);
+  if (loop) ov_time_seek(vorbisFile, 0.0);
   else if (bytes > 0) endInBuffer_ = true;
   else stopRequested = true;
 }
@@ -529,7 +533,7 @@ size_t KSound::ogg_Read(void *destination, size_t size, size_t count, void *sour
   return soundstreams::readMemory(s->memoryData, s->memorySize, s->memoryPosition, destination, size, count);
 }
 
-int KSound::ogg_Seek(void *source, ogg_int64_t offset, int whence) {
+int KSound::ogg_Seek(void *source, int64_t offset, int whence) {
   KSound *s = static_cast<KSound *>(source);
   return s ? soundstreams::seekMemory(s->memorySize, s->memoryPosition, offset, whence) : -1;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vorbis/vorbisfile.h>
 
 #include "SoundFormat.h"
 
@@ -10,6 +10,8 @@ class SoundChannel;
 struct SoundCommand;
 } // namespace platform
 struct DUH;
+// The Ogg Vorbis decoder's state (vorbisfile's); users of KSound need not see it.
+struct OggVorbis_File;
 struct DUH_SIGRENDERER;
 namespace soundfiles {
 struct Pcm;
@@ -121,7 +123,7 @@ public:
   static void oggCallBackProcPtr(platform::SoundChannel *channel, const platform::SoundCommand &command);
   static void modCallBackProcPtr(platform::SoundChannel *channel, const platform::SoundCommand &command);
   static size_t ogg_Read(void *destination, size_t size, size_t count, void *source);
-  static int ogg_Seek(void *source, ogg_int64_t offset, int whence);
+  static int ogg_Seek(void *source, int64_t offset, int whence);
   static int ogg_Close(void *source);
   static long ogg_Tell(void *source);
 
@@ -146,7 +148,8 @@ public:
   char *buffer[2];
   uint32_t dataLength;
   KSoundFormat formatRecord;
-  OggVorbis_File vorbisFile;
+  /// The stream's decoder state, owned (made with the sound).
+  OggVorbis_File *vorbisFile;
   bool vorbisOpen;
   platform::SoundChannel *channels[10];
   Header *soundHeaders[2];
@@ -161,7 +164,6 @@ public:
   static int _masterMUSICvolume;
   static int _masterSFXvolume;
   static int _instanceCount;
-  static ov_callbacks ogg_CallBacks;
 
 private:
   void disposeChannels();

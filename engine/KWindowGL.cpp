@@ -25,14 +25,18 @@ bool KWindowGL::_quitGL = false;
 bool KWindowGL::hasRectangleText = false;
 
 namespace {
-// The window whose handlers receive events taken outside processEvents.
-KWindowGL *gCurrentWindow = nullptr;
-// The frame loop a host runs (runFrameLoop): its window and its two steps.
-KWindowGL *gLoopWindow = nullptr;
-bool (*gLoopFrame)() = nullptr;
-void (*gLoopEnded)() = nullptr;
-// Stands for the window handle: there is one platform window.
-int gWindowToken;
+// The window's state beside its object's: who receives events, and the loop a host runs.
+struct WindowGLContext {
+  // The window whose handlers receive events taken outside processEvents.
+  KWindowGL *currentWindow = nullptr;
+  // The frame loop a host runs (runFrameLoop): its window and its two steps.
+  KWindowGL *loopWindow = nullptr;
+  bool (*loopFrame)() = nullptr;
+  void (*loopEnded)() = nullptr;
+  // Stands for the window handle: there is one platform window.
+  int windowToken;
+};
+WindowGLContext windowGL_;
 
 // Scancodes of the window's own key combinations.
 const int kScanLCtrl = 224, kScanRCtrl = 228;
@@ -58,7 +62,7 @@ void KWindowGL::init(bool depth) {
   created_ = false;
   _quitGL = false;
   setMaxFrameRate(100);
-  gCurrentWindow = this;
+  windowGL_.currentWindow = this;
   KMiscTools::setEventDispatcher(&KWindowGL::dispatchOneEvent);
 }
 
@@ -72,11 +76,11 @@ KWindowGL::~KWindowGL() {
   fullScreen = false;
   _quitGL = false;
   depthBuffer = false;
-  if (gCurrentWindow == this) {
-    gCurrentWindow = nullptr;
+  if (windowGL_.currentWindow == this) {
+    windowGL_.currentWindow = nullptr;
     KMiscTools::setEventDispatcher(nullptr);
   }
-  if (gLoopWindow == this) gLoopWindow = nullptr;
+  if (windowGL_.loopWindow == this) windowGL_.loopWindow = nullptr;
 }
 
 // ---------------------------------------------------------------- creation
@@ -113,7 +117,7 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
     KMiscTools::report(K_REPORT_ERROR, "could not create window", "", platform::lastReason().c_str());
     return false;
   }
-  window = &gWindowToken;
+  window = &windowGL_.windowToken;
   created_ = true;
   platform::showWindow();
   setTitle(title);
@@ -179,7 +183,7 @@ void KWindowGL::toggleFullScreen(bool on) {
     return;
   }
   platform::setFullScreen(false, _windowWidth, _windowHeight, 0);
-  window = &gWindowToken;
+  window = &windowGL_.windowToken;
   platform::makeContextCurrent();
 }
 
@@ -387,14 +391,14 @@ void KWindowGL::runFrameLoop(bool (*frame)(), void (*ended)()) {
     KWindow::runFrameLoop(frame, ended);
     return;
   }
-  gLoopWindow = this;
-  gLoopFrame = frame;
-  gLoopEnded = ended;
+  windowGL_.loopWindow = this;
+  windowGL_.loopFrame = frame;
+  windowGL_.loopEnded = ended;
   platform::runHostFrames(&KWindowGL::hostFrames);
 }
 
 void KWindowGL::hostFrames() {
-  KWindowGL *window = gLoopWindow;
+  KWindowGL *window = windowGL_.loopWindow;
   if (!window) return;
   FramePacer &pacer = window->pacer_;
   const uint64_t period = static_cast<uint64_t>(window->frameTime) * 1000;
@@ -410,11 +414,11 @@ void KWindowGL::hostFrames() {
     pacer.hostFrameRan(now);
     ran++;
     window->hostShows_ = !pacer.hostFrameDue(now);
-    if (gLoopFrame()) continue;
+    if (windowGL_.loopFrame()) continue;
     platform::hostFramesRan(ran);
     platform::stopHostFrames();
-    gLoopWindow = nullptr;
-    if (gLoopEnded) gLoopEnded();
+    windowGL_.loopWindow = nullptr;
+    if (windowGL_.loopEnded) windowGL_.loopEnded();
     platform::hostProgramEnded();
     return;
   }
@@ -480,7 +484,7 @@ void KWindowGL::processEvents() {
 void KWindowGL::dispatchOneEvent() {
   platform::Event e;
   if (!platform::pollEvent(e)) return;
-  if (gCurrentWindow) gCurrentWindow->handleEvent(e);
+  if (windowGL_.currentWindow) windowGL_.currentWindow->handleEvent(e);
 }
 
 void KWindowGL::deliver(KEvent &event, int type) {
