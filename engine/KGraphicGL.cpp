@@ -9,7 +9,6 @@
 #include "ByteOrder.h"
 #include "KMiscTools.h"
 #include "KResource.h"
-#include "KWindowGL.h"
 #include "Matrix4.h"
 #include "OpenGL.h"
 #include "QuadBatch.h"
@@ -169,7 +168,7 @@ bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, un
   else if (name && std::strstr(name, ".tga")) type = "TGA";
   else if (name && std::strstr(name, ".png")) type = "PNG";
   int w = 0, h = 0;
-  if (!platform::decodePicture(bytes, length, type, w, h, decoded_, name ? name : "")) {
+  if (!platform::decodePictureBlock(bytes, length, type, w, h, decoded_, name ? name : "")) {
     decoded_.clear();
     return false;
   }
@@ -202,18 +201,11 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
   writeWord(block + 12, w);
   writeWord(block + 14, h);
   block[16] = 32;
-  for (int j = 0; j < h; j++) {
-    const unsigned char *src = &decoded_[static_cast<size_t>(h - 1 - j) * w * 4];
-    unsigned char *dst = block + kHeader + static_cast<size_t>(j) * w * 4;
-    for (int x = 0; x < w; x++, src += 4, dst += 4) {
-      unsigned char a = src[0], r = src[1], g = src[2], b = src[3];
-      if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
-      dst[0] = b;
-      dst[1] = g;
-      dst[2] = r;
-      dst[3] = a;
-    }
-  }
+  // The decoded pixels are in the block's order already; the key is applied.
+  std::memcpy(block + kHeader, decoded_.data(), decoded_.size());
+  if (colorKeyOn)
+    for (unsigned char *p = block + kHeader, *end = block + size; p < end; p += 4)
+      if (p[2] == colorKeyRed && p[1] == colorKeyGreen && p[0] == colorKeyBlue) p[3] = 0;
   decoded_.clear();
   decoded_.shrink_to_fit();
   length = size;
@@ -891,7 +883,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   const int W = screenWidth, H = screenHeight;
   if (W <= 0 || H <= 0) return false;
   const unsigned int P = powerOfTwoFor(W, H);
-  const bool rect = KWindowGL::hasRectangleText && batch::rectangleTextures();
+  const bool rect = batch::rectangleTexCap() && batch::rectangleTextures();
   const size_t tw = rect ? W : P, th = rect ? H : P;
   std::vector<unsigned char> readBuffer, textureBuffer;
   try {

@@ -191,7 +191,7 @@ private:
               bool alwaysTransform);
   bool grab(bool back, void (*pixelCallback)(long, long, long *, long *, long *));
 
-  // Decoded picture between LoadRamPicture and the block copy: A, R, G, B, top row first.
+  // Decoded picture between LoadRamPicture and the block copy: B, G, R, A, bottom row first.
   std::vector<unsigned char> decoded_;
   int decodedWidth_, decodedHeight_;
   // Alpha mask of loadPictureWithMask and its size.

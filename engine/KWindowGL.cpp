@@ -22,7 +22,7 @@ int16_t KWindowGL::_windowWidth = 0;
 int16_t KWindowGL::_windowHeight = 0;
 int16_t KWindowGL::_windowDepth = 0;
 bool KWindowGL::_quitGL = false;
-bool KWindowGL::hasRectangleText = false;
+bool &KWindowGL::hasRectangleText = batch::rectangleTexCap();
 
 namespace {
 // The window's state beside its object's: who receives events, and the loop a host runs.
@@ -598,21 +598,10 @@ bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long w
     KMiscTools::report(K_REPORT_WARNING, "no picture format of that number (0 to 3)", fileName, "nothing is written");
     return false;
   }
-  // Turned upside down, so that the top row of the screen is the picture's top row.
-  std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
-  for (long y = 0; y < height; y++) {
-    const unsigned char *src = reinterpret_cast<const unsigned char *>(pixels + (height - 1 - y) * width);
-    unsigned char *dst = &rgba[static_cast<size_t>(y) * width * 4];
-    for (long x = 0; x < width; x++) {
-      dst[x * 4 + 0] = src[x * 4 + 2];
-      dst[x * 4 + 1] = src[x * 4 + 1];
-      dst[x * 4 + 2] = src[x * 4 + 0];
-      dst[x * 4 + 3] = src[x * 4 + 3];
-    }
-  }
   KInput::showPointer();
+  // The codec takes the pixels in this order and turns them as its format wants.
   if (platform::encodePicture(fileName, static_cast<platform::PictureFormat>(format), static_cast<int>(width),
-                              static_cast<int>(height), rgba.data())) {
+                              static_cast<int>(height), reinterpret_cast<const unsigned char *>(pixels))) {
     KMiscTools::report(K_REPORT_NOTE, "export ok", fileName, "");
     return true;
   }

@@ -96,7 +96,9 @@ public:
 
   static int16_t _windowWidth, _windowHeight, _windowDepth;
   static bool _quitGL;
-  static bool hasRectangleText;
+  /// Rectangle textures may be used for grabs: the batch's flag (QuadBatch),
+  /// which the pictures read without knowing the window.
+  static bool &hasRectangleText;
 
 private:
   void init(bool depth);

@@ -67,6 +67,7 @@ struct BatchContext {
 
   Counts counts;
   FixedFunction fixed;
+  bool rectangleTexCap = false; // KWindowGL::hasRectangleText
 };
 BatchContext batch_;
 
@@ -259,6 +260,7 @@ void stop() {
 bool started() { return batch_.started; }
 bool isES() { return batch_.es; }
 bool rectangleTextures() { return batch_.started && batch_.rectangle.program.id != 0; }
+bool &rectangleTexCap() { return batch_.rectangleTexCap; }
 bool bgraTextures() { return batch_.started && batch_.bgra; }
 
 void addQuad(const State &state, const Vertex (&corners)[4]) {

@@ -52,6 +52,9 @@ bool isES();
 /// Whether pictures may be rectangle textures (a desktop context with the
 /// extension).
 bool rectangleTextures();
+/// Whether the window allows rectangle textures for grabs of the screen:
+/// KWindowGL::hasRectangleText names this flag, which the grabs read.
+bool &rectangleTexCap();
 /// Whether textures take texels in the order B, G, R, A (desktop OpenGL;
 /// ES with the extension): a software rasteriser draws such textures on
 /// its fast path. Where false, only R, G, B, A.

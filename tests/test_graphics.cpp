@@ -597,11 +597,12 @@ TEST_F(Graphics, FullScreenKeepsTexturesAndTheFrameCapHolds) {
 // A small opaque part joins a blended run rather than costing a draw call.
 TEST_F(Graphics, OpaquePartsOfAPictureDrawWithoutBlending) {
   Scratch scratch;
-  std::vector<unsigned char> rgba(128 * 128 * 4, 200);
-  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
-  rgba[(12 * 128 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
+  // The engine's order: B, G, R, A, bottom row first.
+  std::vector<unsigned char> bgra(128 * 128 * 4, 200);
+  for (size_t i = 3; i < bgra.size(); i += 4) bgra[i] = 255;
+  bgra[((127 - 12) * 128 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
   const std::string path = scratch.dir + "/part.png";
-  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 128, 128, rgba.data()));
+  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 128, 128, bgra.data()));
   KGraphicGL g;
   ASSERT_TRUE(g.loadPicture(path.c_str(), true, true));
   g.setTextureQuality(false);
