@@ -221,17 +221,17 @@ bool KSound::loadSample(const char *path, int vol, bool lp, short count) {
       path && (std::strstr(path, ".ogg") ? soundfiles::decodeOgg(path, pcm) : soundfiles::readWav(path, pcm));
   bool loaded;
   {
-  SoundLock guard(soundLock());
-  channelCount = count > 0 ? count : 1;
-  if (channelCount > 9) channelCount = 10;
-  currentChannel = 0;
-  std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
-  freeAllocatedData();
-  soundKind = 2;
-  loop = lp;
-  volume = vol;
-  playing = false;
-  loaded = decoded && installSample(pcm);
+    SoundLock guard(soundLock());
+    channelCount = count > 0 ? count : 1;
+    if (channelCount > 9) channelCount = 10;
+    currentChannel = 0;
+    std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
+    freeAllocatedData();
+    soundKind = 2;
+    loop = lp;
+    volume = vol;
+    playing = false;
+    loaded = decoded && installSample(pcm);
   }
   // Reported outside the lock: whoever receives it may play a sound.
   if (!loaded) report("could not load sound", path, "not a WAV or Ogg Vorbis file it can play, or unreadable");

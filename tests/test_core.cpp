@@ -41,6 +41,14 @@ template <class Operation> long slotOf(Operation operation) {
   return static_cast<long>((offset - 1) / static_cast<ptrdiff_t>(sizeof(void *)));
 }
 
+// Each operation in its place in the table (-1: a slot taken by another).
+template <size_t N> void expectInOrder(const long (&slots)[N], const char *what) {
+  for (long i = 0; i < static_cast<long>(N); i++)
+    if (slots[i] >= 0) {
+      EXPECT_EQ(slots[i], i) << what << " operation " << i;
+    }
+}
+
 // Code built against the interfaces calls their operations by slot: each
 // keeps its place, and operations added later come after the list.
 TEST(Interfaces, VirtualOperationsKeepTheirSlots) {
@@ -56,10 +64,7 @@ TEST(Interfaces, VirtualOperationsKeepTheirSlots) {
       slotOf(&KWindow::saveBackBuffer), slotOf(&KWindow::displayMouse), slotOf(&KWindow::enumerateDisplays),
       slotOf(&KWindow::setCallBack), slotOf(&KWindow::setVexoCallBack), slotOf(&KWindow::setQuit),
       slotOf(&KWindow::setScreenSaverInfo)};
-  for (long i = 0; i < static_cast<long>(std::size(window)); i++)
-    if (window[i] >= 0) {
-      EXPECT_EQ(window[i], i) << "KWindow operation " << i;
-    }
+  expectInOrder(window, "KWindow");
   const long last = static_cast<long>(std::size(window)) - 1;
   for (long added : {slotOf(&KWindow::runFrameLoop), slotOf(&KWindow::setWindowScale),
                      slotOf(&KWindow::setDesktopFullScreen), slotOf(&KWindow::isDesktopFullScreen)})
@@ -79,10 +84,7 @@ TEST(Interfaces, VirtualOperationsKeepTheirSlots) {
       slotOf(&KGraphic::grabBackBuffer), slotOf(&KGraphic::grabFrontBuffer), slotOf(&KGraphic::setColorKey),
       slotOf(&KGraphic::allowTextureWrap), slotOf(&KGraphic::setBlitColor), slotOf(&KGraphic::makePictureFromArray),
       slotOf(&KGraphic::pollArray), slotOf(&KGraphic::selectTexture), slotOf(&KGraphic::setHotSpot)};
-  for (long i = 0; i < static_cast<long>(std::size(graphic)); i++)
-    if (graphic[i] >= 0) {
-      EXPECT_EQ(graphic[i], i) << "KGraphic operation " << i;
-    }
+  expectInOrder(graphic, "KGraphic");
 }
 
 // The platform layer reports through the engine's one routing: unrouted, a
