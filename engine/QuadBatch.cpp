@@ -71,7 +71,6 @@ struct BatchContext {
 };
 BatchContext batch_;
 
-
 long &boundOn(uint32_t target) { return target == kRectangleTarget ? batch_.boundRectangle : batch_.bound2D; }
 
 void readyBuffers() {
