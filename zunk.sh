@@ -5,7 +5,9 @@
 #                       (also once under AddressSanitizer + UBSan, and the
 #                       sound and window tests under ThreadSanitizer)
 #   ./zunk.sh build     install what is missing and build
-#   ./zunk.sh package   build the Debian package zunk_<version>_<arch>.deb here
+#   ./zunk.sh package   build the Debian packages here: the game's,
+#                       zunk_<version>_<arch>.deb, and the engine's,
+#                       zunk-engine-dev_<version>_<arch>.deb
 #   ./zunk.sh web       build the browser version into build-web/ (its
 #                       libraries from Debian's sources, cached in
 #                       ~/.cache/zunk-web or $ZUNK_WEB_CACHE)
@@ -51,8 +53,9 @@ build() { # folder, extra cmake arguments...
   cmake --build "$dir" -j"$(nproc)"
 }
 
-# The package's build: as Debian builds its own (hardened, optimised, the
-# games layout), in build-package; cpack there writes the package.
+# The packages' build: as Debian builds its own (hardened, optimised, the
+# games layout), in build-package; cpack there writes the game's package and
+# the engine's.
 package() {
   local flags
   flags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
@@ -62,10 +65,10 @@ package() {
     cmake -S . -B build-package -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
     -DZUNK_INSTALL_DATADIR=share/games/zunk -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF >/dev/null
   cmake --build build-package -j"$(nproc)"
-  rm -f build-package/zunk_*.deb zunk_*.deb
+  rm -f build-package/zunk_*.deb build-package/zunk-engine-dev_*.deb zunk_*.deb zunk-engine-dev_*.deb
   (cd build-package && cpack >/dev/null)
-  cp build-package/zunk_*.deb .
-  echo "Built: $(ls zunk_*.deb)"
+  cp build-package/zunk_*.deb build-package/zunk-engine-dev_*.deb .
+  echo "Built: $(ls zunk_*.deb zunk-engine-dev_*.deb)"
 }
 
 # The browser build, in build-web: the page, zunk.js, zunk.wasm, zunk.data.
@@ -136,14 +139,15 @@ test)
     install "${web_packages[@]}"
     web_test
   fi
-  echo "== The Debian package"
+  echo "== The Debian packages"
   package
   if [ "$(id -u)" -eq 0 ]; then
     bash tests/package.sh zunk_*.deb build/tests/closewindow
+    bash tests/devpackage.sh zunk-engine-dev_*.deb .
   else
     # Installing it changes the system: that part runs as root (as in CI).
     echo "Not root: the package is checked by lintian, not installed."
-    lintian --fail-on error zunk_*.deb
+    lintian --fail-on error zunk_*.deb zunk-engine-dev_*.deb
   fi
   ;;
 *)

@@ -20,7 +20,11 @@ uint32_t KMiscTools::_t2 = 0;
 uint32_t KMiscTools::_delta = 0;
 
 namespace {
-void (*gDispatcher)() = nullptr;
+// The system tools' own state (the clock's is the class's).
+struct ToolsContext {
+  void (*dispatcher)() = nullptr;
+};
+ToolsContext tools_;
 
 void copyCut(char *dst, const std::string &src) { std::snprintf(dst, 260, "%s", src.c_str()); }
 
@@ -37,11 +41,11 @@ void K_strlower(char *text) {
 unsigned long kggetMilliseconds() { return clockReading(); }
 
 void kmProcessEvents() {
-  if (gDispatcher) gDispatcher();
+  if (tools_.dispatcher) tools_.dispatcher();
   else platform::pumpEvents();
 }
 
-void KMiscTools::setEventDispatcher(void (*dispatcher)()) { gDispatcher = dispatcher; }
+void KMiscTools::setEventDispatcher(void (*dispatcher)()) { tools_.dispatcher = dispatcher; }
 
 namespace {
 // Where an installed program's data lies, from the program's folder: the
@@ -292,6 +296,14 @@ void KMiscTools::messageBox(const char *explanation, const char *message) {
   std::snprintf(m, sizeof m, "%s", message ? message : "");
   platform::messageBox(e, m);
 }
+
+void KMiscTools::report(EReportLevel level, const char *heading, const char *detail, const char *reason) {
+  platform::report(level, heading, detail, reason);
+}
+
+void KMiscTools::setReportHandler(KReportHandler handler) { platform::setReportHandler(handler); }
+
+KReport KMiscTools::getLastReport() { return platform::lastReport(); }
 
 std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
 

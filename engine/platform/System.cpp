@@ -20,8 +20,12 @@
 namespace platform {
 
 namespace {
-const uint64_t *gScriptedClock = nullptr;
-MessageHook gMessageHook = nullptr;
+// The system services' state: the clock and the message boxes as tests set them.
+struct SystemContext {
+  const uint64_t *scriptedClock = nullptr;
+  MessageHook messageHook = nullptr;
+};
+SystemContext system_;
 
 std::string envFolder(const char *var, const char *homeRelative) {
   const char *v = std::getenv(var);
@@ -61,10 +65,10 @@ std::string homeFolder() {
 std::string configFolder() { return envFolder("XDG_CONFIG_HOME", "/.config"); }
 std::string userDataFolder() { return envFolder("XDG_DATA_HOME", "/.local/share"); }
 
-void setScriptedClock(const uint64_t *microseconds) { gScriptedClock = microseconds; }
+void setScriptedClock(const uint64_t *microseconds) { system_.scriptedClock = microseconds; }
 
 uint64_t microseconds() {
-  if (gScriptedClock) return *gScriptedClock;
+  if (system_.scriptedClock) return *system_.scriptedClock;
   using namespace std::chrono;
   return static_cast<uint64_t>(duration_cast<std::chrono::microseconds>(steady_clock::now().time_since_epoch()).count());
 }
@@ -80,7 +84,7 @@ void sleepMilliseconds(int milliseconds) {
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void setMessageHook(MessageHook hook) { gMessageHook = hook; }
+void setMessageHook(MessageHook hook) { system_.messageHook = hook; }
 
 // Set (to anything) in the environment, message boxes go to standard error
 // even on a desktop: scripts that drive a program read them there.
@@ -89,15 +93,15 @@ const char *const kMessagesToStderr = "K_MESSAGES_TO_STDERR";
 void messageBox(const char *heading, const char *detail) {
   const char *h = heading ? heading : "";
   const char *d = detail ? detail : "";
-  if (gMessageHook) {
-    gMessageHook(h, d);
+  if (system_.messageHook) {
+    system_.messageHook(h, d);
     return;
   }
   const char *drv = videoUp() ? SDL_GetCurrentVideoDriver() : nullptr;
   bool desktop = drv && std::string(drv) != "offscreen" && std::string(drv) != "dummy" &&
                  !std::getenv(kMessagesToStderr);
   if (desktop && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, sdlWindow()) == 0) return;
-  std::fprintf(stderr, "%s%s%s\n", d, *d && *h ? ": " : "", h);
+  toStandardError(std::string(d) + (*d && *h ? ": " : "") + h);
 }
 
 bool openURL(const char *url) { return url && SDL_OpenURL(url) == 0; }
