@@ -72,7 +72,7 @@ def main():
     build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build-web")
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10
     sizes(build)
-    server = serve.start(build)
+    server = serve.start(os.path.join(build, "site"))
     try:
         firsts = [visit(server)[0] for _ in range(VISITS)]
         print("first frame after navigation: median %.0f ms (of %d visits: %s)" % (

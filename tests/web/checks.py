@@ -53,7 +53,7 @@ def read_kept(name):
 
 class Check:
     def __init__(self, build):
-        self.server = serve.start(build)
+        self.server = serve.start(os.path.join(build, "site"))
         self.profile = tempfile.mkdtemp(prefix="zunk-web-profile-")
         self.browser = None
 
