@@ -46,7 +46,7 @@ THEME_COLOUR = "#336bcc"
 # A twin is kept only where gzip saves this share of the bytes at least.
 WORTH_COMPRESSING = 0.05
 # The page's words: tr("...") in web/page.js, as xgettext reads them.
-PAGE_WORD = re.compile(r'\btr\("((?:[^"\\]|\\.)*)"\)')
+PAGE_WORD = re.compile(r'\btr\("((?:[^"\\]|\\.)*)"[,)]')
 
 
 def sha256(data):

@@ -126,8 +126,8 @@
   }
   if (!hasWebGL()) {
     canvas.hidden = true;
-    sayForGood(tr("Zunk cannot run in this browser: it draws with WebGL, which this browser does not have or has " +
-                  "switched off. Switch on hardware acceleration in its settings, or open this page in another browser."));
+    // TRANSLATORS: the page's note where the browser has no WebGL: the game cannot start.
+    sayForGood(tr("Zunk cannot run in this browser: it draws with WebGL, which this browser does not have or has switched off. Switch on hardware acceleration in its settings, or open this page in another browser."));
     return;
   }
 
@@ -165,6 +165,7 @@
     var room = Math.max(width - box.width, height - kHeight * box.scale) / 2;
     fullscreen.hidden = !document.fullscreenEnabled || room < kButtonRoom;
   }
+  // TRANSLATORS: the page's full-screen button, as its tooltip says it.
   fullscreen.title = tr("Full screen");
   fullscreen.setAttribute("aria-label", fullscreen.title);
   window.addEventListener("resize", placeButton);
@@ -197,6 +198,7 @@
   // ---- the program's files, fetched at once
 
   function couldNotLoad(what) {
+    // TRANSLATORS: the page's note when a file of the game could not be fetched; %s is its name (zunk.data).
     sayForGood(tr("Zunk could not load %s. Check the connection and reload the page.", what));
   }
 
@@ -250,6 +252,8 @@
         FS.writeFile(kDataFolder + "/zunk-" + sheetLanguage.toLowerCase() + ".png", new Uint8Array(bytes));
       }).catch(function (error) {
         console.warn(String(error));
+        // TRANSLATORS: the page's note when the picture of the game's words in the player's language could
+        // not be fetched; %s is the file's name.
         say(tr("Zunk could not load its words in your language (%s): it shows them in English.", sheet));
       }).then(function () {
         removeRunDependency("zunk-sheet");
@@ -259,17 +263,20 @@
       started();
     },
     zunkStorageRefused: function () {
-      say(tr("This browser keeps nothing for Zunk here (a private window?): your scores and settings last " +
-             "until the page is closed."));
+      // TRANSLATORS: the page's note when the browser refuses to keep anything for the page.
+      say(tr("This browser keeps nothing for Zunk here (a private window?): your scores and settings last until the page is closed."));
     },
     zunkStorageLate: function () {
-      say(tr("The browser's storage did not answer in time: Zunk started without your scores and keeps nothing " +
-             "from this visit. Reload the page to try again."));
+      // TRANSLATORS: the page's note when the browser's storage is so slow that the game started without
+      // what it keeps there (the scores, the settings), and keeps nothing of this visit.
+      say(tr("The browser's storage did not answer in time: Zunk started without your scores and keeps nothing from this visit. Reload the page to try again."));
     },
     zunkEnded: function () {
+      // TRANSLATORS: the page's note after the game has quit.
       sayForGood(tr("Zunk has ended. Reload the page to play again."));
     },
     onAbort: function (what) {
+      // TRANSLATORS: the page's note when the game stopped on a fault; %s is the browser's words for it.
       sayForGood(tr("Zunk stopped: %s", String(what)));
     }
   };
@@ -299,6 +306,7 @@
     } catch (error) {
       return; // no local storage: nothing to compare with
     }
+    // TRANSLATORS: the page's note at the first start of a new version; %s is the version (1.0.1).
     if (before && before !== site.build) say(tr("Zunk has been updated to version %s.", site.version));
   }
 

@@ -618,6 +618,20 @@ def go_offline(c):
     c.server.server_close()
 
 
+def check_the_page_speaks_the_players_language(c):
+    """A French browser: the page's own words are French too (its note,
+    its full-screen button)."""
+    b = c.start("--lang=fr-FR", "--accept-lang=fr-FR,fr", "--window-size=1000,600")
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source":
+           "IDBFactory.prototype.open = function () { throw new DOMException('refused', 'SecurityError'); };"})
+    c.open_game()
+    b.wait_for(NOTE_SHOWN, "the note")
+    said = b.evaluate(NOTE_TEXT)
+    assert said.startswith("Ce navigateur ne garde rien pour Zunk"), said
+    assert b.evaluate("document.getElementById('fullscreen').title") == "Plein écran"
+    c.no_errors()
+
+
 def check_after_one_visit_the_game_plays_offline(c):
     """One visit, then the network off and the server gone: the page, the
     program and its data come from the worker's cache; the menu is the
@@ -895,7 +909,7 @@ def check_quit_as_the_first_press_throws_nothing(c):
     c.no_errors()
 
 
-SITE = [check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
+SITE = [check_the_page_speaks_the_players_language, check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
         check_storage_that_never_answers_lets_the_game_start, check_storage_that_answers_late_is_not_overwritten,
         check_a_note_covers_no_control_and_goes, check_the_full_screen_control_is_drawn,
         check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_data_says_so,
