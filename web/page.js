@@ -74,6 +74,7 @@
   }
 
   function placeNote() {
+    if (document.body.classList.contains("stopped")) return;
     var box = gameBox();
     if (box.left >= kMarginForNote) {
       note.style.left = "8px";
@@ -259,8 +260,12 @@
         removeRunDependency("zunk-sheet");
       });
     }],
+    // Once the game runs (its first frame drawn): what may wait till then.
     onRuntimeInitialized: function () {
-      started();
+      (function whenRunning() {
+        if (Module.zunkGameFrames > 0) started();
+        else requestAnimationFrame(whenRunning);
+      })();
     },
     zunkStorageRefused: function () {
       // TRANSLATORS: the page's note when the browser refuses to keep anything for the page.

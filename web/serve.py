@@ -129,12 +129,36 @@ class Handler(http.server.BaseHTTPRequestHandler):
             # The reader went away, or the file did in a rebuild.
             self.close_connection = True
 
+    def setup(self):
+        super().setup()
+        self.wfile = Counted(self.wfile, self.server)
+
+    def log_request(self, code="-", size="-"):
+        # A request line that could not be read has no method or target.
+        self.server.count(0, (self.command, getattr(self, "path", None), int(code)))
+
     def log_message(self, format, *args):
         pass
 
 
+class Counted:
+    """A connection's writer that counts the bytes it sends into its server."""
+
+    def __init__(self, writer, server):
+        self.writer, self.server = writer, server
+
+    def write(self, data):
+        self.server.count(len(data))
+        return self.writer.write(data)
+
+    def __getattr__(self, name):
+        return getattr(self.writer, name)
+
+
 class Server(http.server.ThreadingHTTPServer):
-    """A site's server; `url` is its address."""
+    """A site's server; `url` is its address. It counts what it answered
+    (`answered`: method, target, status) and the bytes it sent (`sent`,
+    headers too), for whoever measures a visit."""
 
     daemon_threads = True
 
@@ -146,6 +170,9 @@ class Server(http.server.ThreadingHTTPServer):
         if not 0 <= port <= 65535:
             raise Refused("%d is no port: a number from 1 to 65535, or 0 for any free one" % port)
         self.root = os.path.realpath(folder)
+        self.sent = 0
+        self.answered = []
+        self._counting = threading.Lock()
         try:
             super().__init__(("127.0.0.1", port), Handler)
         except OSError as e:
@@ -154,6 +181,12 @@ class Server(http.server.ThreadingHTTPServer):
                     port, port + 1)) from None
             raise Refused("cannot listen on port %d: %s" % (port, e.strerror)) from None
         self.url = "http://127.0.0.1:%d/" % self.server_address[1]
+
+    def count(self, sent, answered=None):
+        with self._counting:
+            self.sent += sent
+            if answered:
+                self.answered.append(answered)
 
     def inside(self, path):
         """Whether `path` is a file within the folder, links followed."""

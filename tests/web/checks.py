@@ -632,14 +632,30 @@ def check_the_page_speaks_the_players_language(c):
     c.no_errors()
 
 
+FIRST_VISIT_BYTES = 2500000  # over the wire, the worker's copy included
+
+
 def check_after_one_visit_the_game_plays_offline(c):
-    """One visit, then the network off and the server gone: the page, the
+    """A first visit takes under 2.5 MB over the wire, the worker's copy
+    included; a second asks for nothing but the worker (whether there is a
+    new build). Then the network off and the server gone: the page, the
     program and its data come from the worker's cache; the menu is the
     desktop's and a throw scores."""
     b = open_offline_ready(c)
     build = site_table(c.site)["build"]
     assert b.evaluate(CACHES) == ["zunk-" + build], b.evaluate(CACHES)
+    print("  first visit: %d bytes over the wire" % c.server.sent)
+    assert c.server.sent < FIRST_VISIT_BYTES, "a first visit took %d bytes" % c.server.sent
     url = c.server.url
+    asked = len(c.server.answered)
+    b.navigate(url)
+    c.browser.wait_for(STARTED + " && " + KEPT_OFFLINE, "the program to start again")
+    # All the page fetches it has by now; the worker's check follows the navigation.
+    end = chromium.time.time() + chromium.DEADLINE
+    while not any(a[1] == "/sw.js" for a in c.server.answered[asked:]) and chromium.time.time() < end:
+        chromium.time.sleep(0.1)
+    second = c.server.answered[asked:]
+    assert [a[1] for a in second] == ["/sw.js"], "a second visit asked for %s" % second
     go_offline(c)
     b.hold_the_clock()
     b.navigate(url)
