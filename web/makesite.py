@@ -85,7 +85,7 @@ def page_words(source, build):
     return words
 
 
-def manifest(build, version):
+def manifest(build):
     """The web app's manifest: its names and description in every language
     the translated metainfo gives them."""
     component = ElementTree.parse(os.path.join(build, APP_ID + ".metainfo.xml")).getroot()
@@ -104,9 +104,9 @@ def manifest(build, version):
             entry["description"] = summaries[language]
         translations[language.replace("_", "-")] = entry
     return {
-        "id": "./", "start_url": "./", "scope": "./",
+        "start_url": "./", "scope": "./",
         "name": names[None], "short_name": names[None], "description": summaries[None],
-        "lang": "en", "dir": "ltr", "version": version,
+        "lang": "en", "dir": "ltr",
         "display": "standalone", "orientation": "portrait",
         "background_color": "#000000", "theme_color": THEME_COLOUR,
         "categories": ["games"],
@@ -132,7 +132,7 @@ def make_site(source, build, site, version):
     for language, data in sheets(source).items():
         sheet_names[language] = "sheets/zunk-%s.%s.png" % (language, sha256(data)[:16])
         files[sheet_names[language]] = data
-    files["zunk.webmanifest"] = (json.dumps(manifest(build, version), ensure_ascii=False, indent=1) + "\n").encode()
+    files["zunk.webmanifest"] = (json.dumps(manifest(build), ensure_ascii=False, indent=1) + "\n").encode()
 
     with open(os.path.join(source, "web", "index.html"), encoding="utf-8") as f:
         page = f.read()

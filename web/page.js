@@ -87,9 +87,13 @@
     }
   }
 
+  // Everything said, for whoever looks back (the checks).
+  var said = window.zunkSaid = [];
+
   // A line the player should read, for a few seconds; it takes no click
   // (the game's own controls stay reachable beneath it).
   function say(text) {
+    said.push(text);
     var line = document.createElement("span");
     line.textContent = text;
     note.appendChild(line);
@@ -103,6 +107,7 @@
 
   // What ends the game, or keeps it from starting: in the middle, for good.
   function sayForGood(text) {
+    said.push(text);
     document.body.classList.add("stopped");
     note.textContent = text;
     note.removeAttribute("style");

@@ -169,6 +169,8 @@ self.addEventListener("message", function (event) {
   }
 });
 
+// A file that is not kept and cannot be (the host has another build, whose
+// worker is on its way) comes from the network as it is, kept by no one.
 self.addEventListener("fetch", function (event) {
   if (event.request.method !== "GET") return;
   var name = nameOf(event.request.url);
@@ -176,6 +178,6 @@ self.addEventListener("fetch", function (event) {
   event.respondWith(caches.open(kCache).then(function (cache) {
     return keepOnce(cache, name);
   }).catch(function () {
-    return Response.error();
+    return fetch(event.request);
   }));
 });

@@ -188,15 +188,15 @@ def check_storage_refused_is_said_once_and_the_game_plays_on(c):
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source":
            "IDBFactory.prototype.open = function () { throw new DOMException('refused', 'SecurityError'); };"})
     c.open_game()
-    b.wait_for("!document.getElementById('note').hidden", "the page to say storage is refused")
-    said = b.evaluate("document.getElementById('note').textContent")
+    b.wait_for("zunkSaid.length > 0", "the page to say storage is refused")
+    said = b.evaluate("zunkSaid[0]")
     assert "keeps nothing" in said, said
     b.key(*MUSIC_KEY)
     b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
                " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
     frames = b.evaluate("Module.zunkGameFrames")
     b.wait_for("Module.zunkGameFrames > %d + 80" % frames, "the game to play on")
-    assert b.evaluate("document.getElementById('note').textContent") == said, "said more than once"
+    assert b.evaluate("zunkSaid") == [said], "said more than once: %s" % b.evaluate("zunkSaid")
     c.no_errors()
 
 
@@ -571,6 +571,7 @@ GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, 
 
 NOTE_SHOWN = "!document.getElementById('note').hidden"
 NOTE_TEXT = "document.getElementById('note').textContent"
+SAID = "zunkSaid"  # everything the page said, though its note be gone
 KEPT_OFFLINE = "Module.zunkKeptOffline === true"
 CACHES = "caches.keys()"
 SWITCHES = (246, 4, 316, 40)  # the menu's music and sound switches (kMusicIconAt, kSoundsIconAt)
@@ -625,14 +626,27 @@ def check_the_page_speaks_the_players_language(c):
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source":
            "IDBFactory.prototype.open = function () { throw new DOMException('refused', 'SecurityError'); };"})
     c.open_game()
-    b.wait_for(NOTE_SHOWN, "the note")
-    said = b.evaluate(NOTE_TEXT)
+    said = b.wait_for(SAID + "[0]", "the note")
     assert said.startswith("Ce navigateur ne garde rien pour Zunk"), said
     assert b.evaluate("document.getElementById('fullscreen').title") == "Plein écran"
     c.no_errors()
 
 
 FIRST_VISIT_BYTES = 2500000  # over the wire, the worker's copy included
+
+
+def check_the_page_installs_as_an_app(c):
+    """The browser finds the page installable (its manifest, icons and
+    worker), the manifest naming it in the player's language."""
+    b = open_offline_ready(c, "--lang=fr-FR", "--accept-lang=fr-FR,fr")
+    manifest = b.send("Page.getAppManifest")
+    assert not manifest.get("errors"), manifest.get("errors")
+    errors = b.send("Page.getInstallabilityErrors")["installabilityErrors"]
+    assert not errors, errors
+    parsed = json.loads(manifest["data"])
+    assert parsed["display"] == "standalone" and parsed["orientation"] == "portrait", parsed
+    assert parsed["translations"]["fr"]["description"].startswith("Lance une balle"), parsed["translations"]["fr"]
+    c.no_errors()
 
 
 def check_after_one_visit_the_game_plays_offline(c):
@@ -682,7 +696,7 @@ def check_a_new_build_replaces_the_old_whole(c):
     c.serve(live)
     url = c.server.url
     b = open_offline_ready(c, "--lang=fr-FR", "--accept-lang=fr-FR,fr")
-    assert b.evaluate(NOTE_SHOWN) is False, b.evaluate(NOTE_TEXT)
+    assert b.evaluate(SAID) == [], b.evaluate(SAID)
     shutil.rmtree(live)
     shutil.copytree(second, live)
     b.navigate(url)
@@ -691,7 +705,7 @@ def check_a_new_build_replaces_the_old_whole(c):
     # The second's worker has taken over (the page had started) and forgot the first.
     b.wait_for("caches.keys().then((k) => k.length === 1 && k[0] === 'zunk-%s')" % second_build,
                "the second build's worker to keep its files and take over")
-    assert b.evaluate(NOTE_SHOWN) is False, "said before the new build runs: " + b.evaluate(NOTE_TEXT)
+    assert b.evaluate(SAID) == [], "said before the new build runs: %s" % b.evaluate(SAID)
     kept = b.evaluate("""(async () => {
       const cache = await caches.open('zunk-%s'), found = {};
       for (const request of await cache.keys()) {
@@ -708,12 +722,11 @@ def check_a_new_build_replaces_the_old_whole(c):
     b.navigate(url)
     b.wait_for(STARTED, "the second build to start")
     assert b.evaluate("zunkSite.build") == second_build
-    b.wait_for(NOTE_SHOWN, "the page to say it was updated")
-    said = b.evaluate(NOTE_TEXT)
+    said = b.wait_for(SAID + "[0]", "the page to say it was updated")
     assert "9.9.9-check" in said, said
     b.navigate(url)
     b.wait_for(STARTED, "the second build to start again")
-    assert b.evaluate(NOTE_SHOWN) is False, "said twice: " + b.evaluate(NOTE_TEXT)
+    assert b.evaluate(SAID) == [], "said twice: %s" % b.evaluate(SAID)
     go_offline(c)
     b.navigate(url)
     b.wait_for(STARTED, "the second build to start offline")
@@ -728,8 +741,7 @@ def check_storage_that_never_answers_lets_the_game_start(c):
     b = c.start()
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source": NEVER_OPENS})
     c.open_game()
-    b.wait_for(NOTE_SHOWN, "the page to say storage is late")
-    said = b.evaluate(NOTE_TEXT)
+    said = b.wait_for(SAID + "[0]", "the page to say storage is late")
     assert "did not answer in time" in said, said
     b.key(*MUSIC_KEY)
     b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
@@ -749,7 +761,7 @@ def check_storage_that_answers_late_is_not_overwritten(c):
     b = c.restart()
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source": ANSWERS_LATE})
     c.open_game()
-    b.wait_for(NOTE_SHOWN, "the page to say storage is late")
+    b.wait_for(SAID + "[0]", "the page to say storage is late")
     assert "music=off" not in bytes(c.file(SETTINGS) or []).decode(), "storage was read after all"
     b.key(*MUSIC_KEY)  # music off, then on again: music=on in the visit's settings
     b.key(*MUSIC_KEY)
@@ -788,18 +800,22 @@ def check_a_note_covers_no_control_and_goes(c):
         b = c.start("--window-size=%d,%d" % size) if c.browser is None else c.restart("--window-size=%d,%d" % size)
         b.send("Page.addScriptToEvaluateOnNewDocument", {"source":
                "IDBFactory.prototype.open = function () { throw new DOMException('refused', 'SecurityError'); };"})
-        c.open_game()
+        # The note is placed by the page's size alone: it is measured as
+        # soon as it shows, the game's controls once the game runs.
+        b.navigate(c.server.url)
         b.wait_for(NOTE_SHOWN, "the note")
         note = b.evaluate("(() => { const r = document.getElementById('note').getBoundingClientRect();"
                           " return [r.left, r.top, r.right, r.bottom]; })()")
-        data = b.send("Page.captureScreenshot", {"format": "png"})["data"]
-        with open(os.path.join(SHOTS, name + ".png"), "wb") as f:
-            f.write(base64.b64decode(data))
+        middle = ((note[0] + note[2]) / 2, (note[1] + note[3]) / 2)
+        assert b.evaluate("document.elementFromPoint(%f, %f).id" % middle) == "canvas", "the note takes presses"
+        b.wait_for(STARTED, "the program to start and run its first frame")
+        if b.evaluate(NOTE_SHOWN):
+            data = b.send("Page.captureScreenshot", {"format": "png"})["data"]
+            with open(os.path.join(SHOTS, name + ".png"), "wb") as f:
+                f.write(base64.b64decode(data))
         for control in (SWITCHES, MENU_ZONE, SCORE_DIGITS):
             assert not overlap(note, page_rect(b, control)), "the note %s covers %s at %s" % (note, control, size)
         assert note[2] - note[0] >= 150, "a note too narrow to read: %s" % note
-        middle = ((note[0] + note[2]) / 2, (note[1] + note[3]) / 2)
-        assert b.evaluate("document.elementFromPoint(%f, %f).id" % middle) == "canvas", "the note takes presses"
         b.wait_for("document.getElementById('note').hidden", "the note to go", deadline=60)
         c.no_errors()
 
@@ -925,7 +941,8 @@ def check_quit_as_the_first_press_throws_nothing(c):
     c.no_errors()
 
 
-SITE = [check_the_page_speaks_the_players_language, check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
+SITE = [check_the_page_speaks_the_players_language, check_the_page_installs_as_an_app,
+        check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
         check_storage_that_never_answers_lets_the_game_start, check_storage_that_answers_late_is_not_overwritten,
         check_a_note_covers_no_control_and_goes, check_the_full_screen_control_is_drawn,
         check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_data_says_so,
