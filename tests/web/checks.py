@@ -636,16 +636,20 @@ FIRST_VISIT_BYTES = 2500000  # over the wire, the worker's copy included
 
 
 def check_the_page_installs_as_an_app(c):
-    """The browser finds the page installable (its manifest, icons and
-    worker), the manifest naming it in the player's language."""
+    """The manifest the browser reads: without errors, a standalone portrait
+    app with its names in the player's language, and icons of 192 and 512
+    pixels that are there, at their size."""
     b = open_offline_ready(c, "--lang=fr-FR", "--accept-lang=fr-FR,fr")
     manifest = b.send("Page.getAppManifest")
-    assert not manifest.get("errors"), manifest.get("errors")
-    errors = b.send("Page.getInstallabilityErrors")["installabilityErrors"]
-    assert not errors, errors
+    assert manifest["url"].endswith("/zunk.webmanifest") and not manifest.get("errors"), manifest
     parsed = json.loads(manifest["data"])
-    assert parsed["display"] == "standalone" and parsed["orientation"] == "portrait", parsed
+    assert (parsed["name"], parsed["display"], parsed["orientation"]) == ("Zunk", "standalone", "portrait"), parsed
     assert parsed["translations"]["fr"]["description"].startswith("Lance une balle"), parsed["translations"]["fr"]
+    for icon in parsed["icons"]:
+        size = b.evaluate("fetch('%s').then((r) => r.blob()).then(createImageBitmap).then((i) => [i.width, i.height])"
+                          % icon["src"])
+        assert "%dx%d" % tuple(size) == icon["sizes"], (icon, size)
+    assert sorted(icon["sizes"] for icon in parsed["icons"]) == ["192x192", "512x512"]
     c.no_errors()
 
 
