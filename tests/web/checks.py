@@ -33,6 +33,9 @@ import serve  # noqa: E402
 
 SHOTS = os.environ.get("ZUNK_WEB_SHOTS") or tempfile.mkdtemp(prefix="zunk-web-shots-")
 STARTED = "typeof Module !== 'undefined' && Module.calledRun === true && Module.zunkGameFrames > 0"
+# What a page that did not start had got to.
+PAGE_STATE = ("[document.readyState, typeof Module !== 'undefined' && [Module.calledRun, Module.zunkGameFrames],"
+              " window.zunkSaid]")
 HOME = "/home/web_user"
 SCORES = HOME + "/.local/share/zunk/thescores"
 SETTINGS = HOME + "/.config/zunk/settings.ini"
@@ -96,7 +99,11 @@ class Check:
 
     def open_game(self):
         self.browser.navigate(self.server.url)
-        self.browser.wait_for(STARTED, "the program to start and run its first frame")
+        try:
+            self.browser.wait_for(STARTED, "the program to start and run its first frame")
+        except AssertionError as e:
+            raise AssertionError("%s (the page: %s; asked: %s)" % (e, self.browser.evaluate(PAGE_STATE),
+                                                                   self.server.answered)) from None
 
     def shot(self, name):
         data = self.browser.screenshot()
