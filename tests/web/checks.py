@@ -915,22 +915,46 @@ def embedded_keyboard(c, outer_url):
     c.no_errors()
 
 
-def check_a_page_that_cannot_load_its_data_says_so(c):
-    """zunk.data missing from the host: the page says so, and nothing is
-    thrown."""
-    folder = c.copy_site("no-data")
-    for name in ("zunk.data", "zunk.data.gz"):
-        if os.path.exists(os.path.join(folder, name)):
-            os.remove(os.path.join(folder, name))
+def without(c, names):
+    """A copy of the site without `names` (and their twins), served."""
+    folder = c.copy_site("without-" + names[0].replace("/", "-"))
+    for name in names:
+        for path in (os.path.join(folder, name), os.path.join(folder, name + ".gz")):
+            if os.path.exists(path):
+                os.remove(path)
     c.serve(folder)
-    b = c.start()
-    b.navigate(c.server.url)
-    b.wait_for(NOTE_SHOWN, "the page to say what is missing")
-    said = b.evaluate(NOTE_TEXT)
-    assert "zunk.data" in said, said
-    # The browser's own line for the 404 is the only one.
-    errors = [e for e in b.errors() if not e.startswith("log: Failed to load resource: the server responded with "
-                                                          "a status of 404")]
+
+
+def errors_but_the_404(b):
+    """The console's errors, but for the browser's own line for a 404."""
+    return [e for e in b.errors() if not e.startswith("log: Failed to load resource: the server responded with "
+                                                       "a status of 404")]
+
+
+def check_a_page_that_cannot_load_its_files_says_so(c):
+    """zunk.data, zunk.wasm or zunk.js missing from the host: the page says
+    which, and nothing is thrown."""
+    for name in ("zunk.data", "zunk.wasm", "zunk.js"):
+        without(c, [name])
+        b = c.start() if c.browser is None else c.restart()
+        b.navigate(c.server.url)
+        said = b.wait_for(SAID + "[0]", "the page to say %s is missing" % name)
+        assert name in said and b.evaluate(NOTE_SHOWN), said
+        errors = errors_but_the_404(b)
+        assert not errors, "errors on the console: %s" % errors[:5]
+
+
+def check_without_its_sheet_the_game_plays_in_english(c):
+    """A French player whose sheet the host lacks: the page says so, and
+    the game plays, in English."""
+    sheet = [name for name in site_table(c.site)["files"] if name.startswith("sheets/zunk-fr.")]
+    without(c, sheet)
+    b = c.start("--lang=fr-FR", "--accept-lang=fr-FR,fr")
+    c.open_game()
+    said = b.evaluate(SAID + "[0]")
+    assert said and sheet[0] in said, said
+    assert c.file("/zunk/share/zunk/zunk-fr.png") is None
+    errors = errors_but_the_404(b)
     assert not errors, "errors on the console: %s" % errors[:5]
 
 
@@ -956,7 +980,8 @@ SITE = [check_the_page_speaks_the_players_language, check_the_page_installs_as_a
         check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
         check_storage_that_never_answers_lets_the_game_start, check_storage_that_answers_late_is_not_overwritten,
         check_a_note_covers_no_control_and_goes, check_the_full_screen_control_is_drawn,
-        check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_data_says_so,
+        check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_files_says_so,
+        check_without_its_sheet_the_game_plays_in_english,
         check_quit_as_the_first_press_throws_nothing]
 
 
