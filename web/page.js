@@ -13,7 +13,7 @@
   var kSwitchesWidth = 80;
   var kMarginForNote = 200;
   var kNoteSeconds = 8;
-  var kDataFolder = "/zunk/share/zunk";
+  var kDataFolder = "/zunk/share/zunk"; // where CMakeLists.txt packs the data
   var canvas = document.getElementById("canvas");
   var note = document.getElementById("note");
   var fullscreen = document.getElementById("fullscreen");

@@ -155,6 +155,13 @@ class Served(unittest.TestCase):
 class Refusals(unittest.TestCase):
     """Each refusal is one line on standard error and status 1."""
 
+    def setUp(self):
+        # A folder with a page: a site as far as starting goes.
+        self.scratch = tempfile.mkdtemp(prefix="zunk-serve-")
+        self.addCleanup(shutil.rmtree, self.scratch)
+        with open(os.path.join(self.scratch, "index.html"), "w") as f:
+            f.write("<!doctype html>")
+
     def refused(self, result, words):
         self.assertEqual(result.returncode, 1, result.stderr)
         self.assertEqual(len(result.stderr.strip().splitlines()), 1, result.stderr)
@@ -162,41 +169,26 @@ class Refusals(unittest.TestCase):
         self.assertNotIn("Traceback", result.stderr)
 
     def test_a_folder_that_is_not_there_or_no_site(self):
-        scratch = tempfile.mkdtemp(prefix="zunk-serve-")
-        try:
-            self.refused(run_serve(os.path.join(scratch, "missing"), "0"), "is no folder")
-            self.refused(run_serve(scratch, "0"), "holds no index.html")
-        finally:
-            shutil.rmtree(scratch)
+        self.refused(run_serve(os.path.join(self.scratch, "missing"), "0"), "is no folder")
+        os.remove(os.path.join(self.scratch, "index.html"))
+        self.refused(run_serve(self.scratch, "0"), "holds no index.html")
 
     def test_ports_that_cannot_be_had(self):
-        scratch = tempfile.mkdtemp(prefix="zunk-serve-")
-        try:
-            with open(os.path.join(scratch, "index.html"), "w") as f:
-                f.write("<!doctype html>")
-            for port in ("eighty", "70000", "-1", "8080.5"):
-                self.refused(run_serve(scratch, port), "is no port")
-            with socket.socket() as taken:
-                taken.bind(("127.0.0.1", 0))
-                taken.listen()
-                port = taken.getsockname()[1]
-                self.refused(run_serve(scratch, str(port)), "port %d is in use" % port)
-        finally:
-            shutil.rmtree(scratch)
+        for port in ("eighty", "70000", "-1", "8080.5"):
+            self.refused(run_serve(self.scratch, port), "is no port")
+        with socket.socket() as taken:
+            taken.bind(("127.0.0.1", 0))
+            taken.listen()
+            port = taken.getsockname()[1]
+            self.refused(run_serve(self.scratch, str(port)), "port %d is in use" % port)
 
     def test_ctrl_c_ends_it_quietly(self):
-        scratch = tempfile.mkdtemp(prefix="zunk-serve-")
-        try:
-            with open(os.path.join(scratch, "index.html"), "w") as f:
-                f.write("<!doctype html>")
-            server = subprocess.Popen([sys.executable, SERVE, scratch, "0"], stdout=subprocess.PIPE,
-                                      stderr=subprocess.PIPE, text=True)
-            self.assertIn("Zunk is served at http://127.0.0.1:", server.stdout.readline())
-            server.send_signal(2)
-            _, errors = server.communicate(timeout=DEADLINE)
-            self.assertEqual((server.returncode, errors), (0, ""))
-        finally:
-            shutil.rmtree(scratch)
+        server = subprocess.Popen([sys.executable, SERVE, self.scratch, "0"], stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, text=True)
+        self.assertIn("Zunk is served at http://127.0.0.1:", server.stdout.readline())
+        server.send_signal(2)
+        _, errors = server.communicate(timeout=DEADLINE)
+        self.assertEqual((server.returncode, errors), (0, ""))
 
 
 if __name__ == "__main__":
