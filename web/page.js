@@ -215,10 +215,15 @@
     });
   }
 
+  // Compiled as it arrives where the host names it application/wasm; from
+  // the whole of it where the host names it otherwise.
   var wasm = fetch("zunk.wasm", { credentials: "same-origin" }).then(function (response) {
     if (!response.ok) throw new Error("zunk.wasm: " + response.status);
-    return WebAssembly.compileStreaming ? WebAssembly.compileStreaming(response)
-      : response.arrayBuffer().then(function (bytes) { return WebAssembly.compile(bytes); });
+    var whole = response.clone();
+    function compileWhole() {
+      return whole.arrayBuffer().then(function (bytes) { return WebAssembly.compile(bytes); });
+    }
+    return WebAssembly.compileStreaming ? WebAssembly.compileStreaming(response).catch(compileWhole) : compileWhole();
   });
   var data = fetchBytes("zunk.data");
   var sheetBytes = sheet ? fetchBytes(sheet) : Promise.resolve(null);
@@ -330,15 +335,18 @@
     workers.register("sw.js", { updateViaCache: "none" }).then(function (registration) {
       // A worker of a newer build takes over once this page has all it
       // needs (now): the next visit is that build, whole.
-      function takeOver(worker) {
-        if (worker) worker.postMessage({ type: "take-over" });
-      }
-      takeOver(registration.waiting);
-      registration.addEventListener("updatefound", function () {
-        var worker = registration.installing;
+      // One may be waiting already, or installing since this visit began.
+      function takeOverOnceInstalled(worker) {
+        if (!worker) return;
+        if (worker.state === "installed") return worker.postMessage({ type: "take-over" });
         worker.addEventListener("statechange", function () {
-          if (worker.state === "installed" && workers.controller) takeOver(worker);
+          if (worker.state === "installed") worker.postMessage({ type: "take-over" });
         });
+      }
+      takeOverOnceInstalled(registration.waiting);
+      takeOverOnceInstalled(registration.installing);
+      registration.addEventListener("updatefound", function () {
+        takeOverOnceInstalled(registration.installing);
       });
       return workers.ready;
     }).then(function (registration) {

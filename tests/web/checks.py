@@ -103,7 +103,7 @@ class Check:
             self.browser.wait_for(STARTED, "the program to start and run its first frame")
         except AssertionError as e:
             raise AssertionError("%s (the page: %s; asked: %s)" % (e, self.browser.evaluate(PAGE_STATE),
-                                                                   self.server.answered)) from None
+                                                                   getattr(self.server, "answered", "?"))) from None
 
     def shot(self, name):
         data = self.browser.screenshot()
@@ -861,6 +861,34 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+class PlainHost(QuietHandler):
+    """A static host that knows nothing of the site: no gzip, the wasm and
+    the manifest as bytes of no particular type."""
+    TYPES = {".html": "text/html", ".js": "text/javascript", ".png": "image/png"}
+
+    def guess_type(self, path):
+        return self.TYPES.get(os.path.splitext(path)[1], "application/octet-stream")
+
+
+def serve_plainly(folder):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(PlainHost, directory=folder))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    server.url = "http://127.0.0.1:%d/" % server.server_address[1]
+    return server
+
+
+def check_the_site_plays_from_a_plain_static_host(c):
+    """The site as it is on a host that knows nothing of it (Python's own
+    static server, every unknown type as bytes): the game starts and the
+    worker keeps it for offline play."""
+    c.server.shutdown()
+    c.server.server_close()
+    c.server = serve_plainly(c.site)
+    b = open_offline_ready(c)
+    assert b.evaluate("zunkSite.build") == site_table(c.site)["build"]
+    c.no_errors()
+
+
 def check_a_click_gives_the_keyboard_to_the_game_in_a_frame(c):
     """The page in another page's frame, the keyboard on that page: a
     click on the game gives the game the keys (M switches the music)."""
@@ -870,10 +898,9 @@ def check_a_click_gives_the_keyboard_to_the_game_in_a_frame(c):
         f.write("<!doctype html><input id=outer><iframe src='%s' style='width:320px;height:480px;border:0'>"
                 "</iframe>" % c.server.url)
     # Another server's page: another origin (its port), as an embedding site is.
-    outer = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=folder))
-    threading.Thread(target=outer.serve_forever, daemon=True).start()
+    outer = serve_plainly(folder)
     try:
-        embedded_keyboard(c, "http://127.0.0.1:%d/" % outer.server_address[1])
+        embedded_keyboard(c, outer.url)
     finally:
         outer.shutdown()
         outer.server_close()
@@ -982,7 +1009,7 @@ SITE = [check_the_page_speaks_the_players_language, check_the_page_installs_as_a
         check_a_note_covers_no_control_and_goes, check_the_full_screen_control_is_drawn,
         check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_files_says_so,
         check_without_its_sheet_the_game_plays_in_english,
-        check_quit_as_the_first_press_throws_nothing]
+        check_quit_as_the_first_press_throws_nothing, check_the_site_plays_from_a_plain_static_host]
 
 
 def main():
