@@ -9,7 +9,6 @@
 #include "ByteOrder.h"
 #include "KMiscTools.h"
 #include "KResource.h"
-#include "KWindowGL.h"
 #include "Matrix4.h"
 #include "OpenGL.h"
 #include "QuadBatch.h"
@@ -51,7 +50,11 @@ inline int toShort(float v) { return static_cast<short>(static_cast<int>(v)); }
 struct Colour {
   float r, g, b, a;
 };
-Colour gCurrentColour = {1, 1, 1, 1};
+// The pictures' shared state (beside the class-wide members).
+struct GraphicContext {
+  Colour currentColour = {1, 1, 1, 1};
+};
+GraphicContext graphic_;
 const Colour kWhite = {1, 1, 1, 1};
 
 float clamp01(float v) { return v >= 1 ? 1.0f : v <= 0 ? 0.0f : v; }
@@ -102,8 +105,8 @@ KGraphicGL::KGraphicGL()
       maskWidth_(0), maskHeight_(0), videoBytes_(0), tileColumns_(0), tileRows_(0) {
   textBuffer[0] = 0;
   if (screenWidth == 0)
-    KMiscTools::messageBox("Screen Dimensions not specified, you will not see anything",
-                           "KGraphicGL::SetScreenSize Not Called!");
+    KMiscTools::report(K_REPORT_ERROR, "Screen Dimensions not specified, you will not see anything",
+                       "KGraphicGL::SetScreenSize Not Called!", "a picture was made before the window");
 }
 
 KGraphicGL::~KGraphicGL() {
@@ -120,6 +123,7 @@ bool KGraphicGL::loadPicture(const char *fileName, bool trueColor, bool hasAlpha
   if (!fileName) return false;
   char name[260];
   std::snprintf(name, sizeof name, "%s", fileName);
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
   size_t length = 0;
   unsigned char *block = LoadGeneric(name, length);
   return buildGLTexture(block, length, trueColor, hasAlpha);
@@ -131,13 +135,21 @@ unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
   if (!fileName) return nullptr;
   KMiscTools::lowerDataFileName(fileName);
   KResource res;
-  if (res.open(fileName, K_RES_READ) != 0) return nullptr;
+  const char *unread = nullptr;
   int size = 0;
-  if (res.seek(K_RES_END, 0) != 0 || res.tell(size) != 0 || size <= 0) return nullptr;
-  if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) return nullptr;
+  if (res.open(fileName, K_RES_READ) != 0) unread = "no such file, or it cannot be opened";
+  else if (res.seek(K_RES_END, 0) != 0 || res.tell(size) != 0 || size <= 0) unread = "it is empty or cannot be measured";
+  else if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) unread = "it is larger than a picture file may be";
+  if (unread) {
+    KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, unread);
+    return nullptr;
+  }
   res.seek(K_RES_BEGIN, 0);
   std::vector<unsigned char> bytes(static_cast<size_t>(size));
-  if (res.read(bytes.data(), bytes.size()) != 0) return nullptr;
+  if (res.read(bytes.data(), bytes.size()) != 0) {
+    KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, "it ended before its length");
+    return nullptr;
+  }
   res.close();
   if (!LoadRamPicture(fileName, bytes.data(), bytes.size())) {
     decoded_.clear();
@@ -149,7 +161,7 @@ unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
 bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, unsigned long length) {
   decoded_.clear();
   if (!bytes || length == 0) {
-    KMiscTools::messageBox(" hImageDF == 0 ", name);
+    KMiscTools::report(K_REPORT_ERROR, " hImageDF == 0 ", name, "no bytes to decode");
     return false;
   }
   const char *type = nullptr;
@@ -157,13 +169,14 @@ bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, un
   else if (name && std::strstr(name, ".tga")) type = "TGA";
   else if (name && std::strstr(name, ".png")) type = "PNG";
   int w = 0, h = 0;
-  if (!platform::decodePicture(bytes, length, type, w, h, decoded_)) {
+  if (!platform::decodePictureBlock(bytes, length, type, w, h, decoded_, name ? name : "")) {
     decoded_.clear();
     return false;
   }
   // The raw picture block keeps sizes in signed 16-bit words.
   if (w <= 0 || h <= 0 || w > 32767 || h > 32767) {
-    if (w > 0 && h > 0) KMiscTools::messageBox("erreur", "Impossible to create  GWorld");
+    if (w > 0 && h > 0)
+      KMiscTools::report(K_REPORT_ERROR, "erreur", "Impossible to create  GWorld", "a side is larger than 32767 pixels");
     decoded_.clear();
     return false;
   }
@@ -181,7 +194,7 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
   const size_t size = kHeader + static_cast<size_t>(w) * h * 4;
   unsigned char *block = new (std::nothrow) unsigned char[size];
   if (!block) {
-    KMiscTools::messageBox("out of memory (tmpBitmapBits)", "error");
+    KMiscTools::report(K_REPORT_ERROR, "out of memory (tmpBitmapBits)", "error", "no memory for the picture's pixels");
     decoded_.clear();
     return nullptr;
   }
@@ -189,18 +202,11 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
   writeWord(block + 12, w);
   writeWord(block + 14, h);
   block[16] = 32;
-  for (int j = 0; j < h; j++) {
-    const unsigned char *src = &decoded_[static_cast<size_t>(h - 1 - j) * w * 4];
-    unsigned char *dst = block + kHeader + static_cast<size_t>(j) * w * 4;
-    for (int x = 0; x < w; x++, src += 4, dst += 4) {
-      unsigned char a = src[0], r = src[1], g = src[2], b = src[3];
-      if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
-      dst[0] = b;
-      dst[1] = g;
-      dst[2] = r;
-      dst[3] = a;
-    }
-  }
+  // The decoded pixels are in the block's order already; the key is applied.
+  std::memcpy(block + kHeader, decoded_.data(), decoded_.size());
+  if (colorKeyOn)
+    for (unsigned char *p = block + kHeader, *end = block + size; p < end; p += 4)
+      if (p[2] == colorKeyRed && p[1] == colorKeyGreen && p[0] == colorKeyBlue) p[3] = 0;
   decoded_.clear();
   decoded_.shrink_to_fit();
   length = size;
@@ -210,7 +216,7 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
 bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) {
   maskData = nullptr;
   freePicture();
-  if (!fileName || !maskFileName) return false;
+  if (!fileName || !maskFileName) return true;
   char name[260];
   std::snprintf(name, sizeof name, "%s", maskFileName);
   size_t length = 0;
@@ -228,18 +234,21 @@ bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileN
   }
   freePicture();
   std::snprintf(name, sizeof name, "%s", fileName);
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
   unsigned char *block = LoadGeneric(name, length);
   // A mask that failed to load, or is not the picture's size, is not used:
   // the picture keeps its own alpha.
   maskData = maskBytes.empty() ? nullptr : maskBytes.data();
-  const bool built = buildGLTexture(block, length, trueColor, true);
+  buildGLTexture(block, length, trueColor, true);
   maskData = nullptr;
-  return built;
+  // True whatever the build gave: getWidth() is 0 when nothing was loaded.
+  return true;
 }
 
 bool KGraphicGL::loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
                                     bool hasAlpha) {
   maskData = nullptr;
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", name ? name : "");
   if (!LoadRamPicture(name, bytes, length)) return false;
   // The texture held before is released rather than leaked.
   freePicture();
@@ -256,12 +265,12 @@ unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
   std::fseek(f, 0, SEEK_END);
   long size = std::ftell(f);
   if (size <= 0) {
-    KMiscTools::messageBox("file is 0 byte", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "file is 0 byte", fileName, "an empty file holds no picture");
     std::fclose(f);
     return nullptr;
   }
   if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) {
-    KMiscTools::messageBox("Out of memory", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of memory", fileName, "it is larger than a picture file may be");
     std::fclose(f);
     return nullptr;
   }
@@ -271,14 +280,14 @@ unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
   else std::fseek(f, 0, SEEK_SET);
   unsigned char *block = new (std::nothrow) unsigned char[static_cast<size_t>(size)];
   if (!block) {
-    KMiscTools::messageBox("Out of memory", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of memory", fileName, "no memory for the file");
     std::fclose(f);
     return nullptr;
   }
   size_t got = std::fread(block, 1, static_cast<size_t>(size), f);
   std::fclose(f);
   if (got != static_cast<size_t>(size)) {
-    KMiscTools::messageBox("Out of data to read", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of data to read", fileName, "it ended before its length");
     delete[] block;
     return nullptr;
   }
@@ -385,9 +394,10 @@ bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, i
   w = static_cast<int16_t>(readLE16(block + 12));
   h = static_cast<int16_t>(readLE16(block + 14));
   const int bpp = block[16];
-  // Only 24 and 32 bits a pixel can be read, and the header must not promise
-  // more pixels than the block holds.
-  if (w <= 0 || h <= 0 || (bpp != 24 && bpp != 32)) return false;
+  // Below 24 bits a pixel nothing is made. The header must not promise
+  // more pixels than the block holds, whatever their depth: a depth that is
+  // not read still sizes the texture.
+  if (w <= 0 || h <= 0 || bpp < 24) return false;
   return kHeader + static_cast<size_t>(w) * h * (bpp / 8) <= length;
 }
 
@@ -396,10 +406,15 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   if (!block) return false;
   int w, h;
   if (!checkBlock(block, length, w, h)) {
+    KMiscTools::report(K_REPORT_WARNING, "Non supported Format ", textBuffer,
+                       length >= kHeader && block[16] < 24 ? "fewer than 24 bits a pixel"
+                                                           : "no size, or more pixels promised than it holds");
     delete[] block;
     return false;
   }
   const int bpp = block[16];
+  if (bpp != 24 && bpp != 32)
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", textBuffer, "its pixels' depth is not 24 or 32 bits");
   resetCurrentMatrix();
   width = static_cast<float>(w);
   height = static_cast<float>(h);
@@ -414,15 +429,19 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   const size_t tw = static_cast<size_t>(w), th = static_cast<size_t>(h);
   pixelBuffer = new (std::nothrow) unsigned char[tw * th * 4]();
   if (!pixelBuffer) {
+    KMiscTools::report(K_REPORT_WARNING, "file not found or out of memory ", textBuffer, "no memory for the texture");
     delete[] block;
     width = height = 0;
     return false;
   }
   const bool useMask = maskData && maskWidth_ == w && maskHeight_ == h;
   const int bytes = bpp / 8;
+  // Only 24 and 32 bits a pixel are read: any other depth gives a
+  // transparent picture of its size.
+  const int rows = bpp == 24 || bpp == 32 ? h : 0;
   const bool bgra = batch::bgraTextures();
   const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
-  for (int j = 0; j < h; j++) {
+  for (int j = 0; j < rows; j++) {
     const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
     const unsigned char *mask = useMask ? maskData + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
     unsigned char *dst = pixelBuffer + static_cast<size_t>(j) * tw * 4;
@@ -480,12 +499,16 @@ void KGraphicGL::vexo_glUnbindTexture() {
 }
 
 void KGraphicGL::selectTexture() {
-  // The caller draws after what the engine has gathered.
-  batch::flush();
-  batch::bindTexture(GL_TEXTURE_2D, textureName);
-  if (textureTarget == GL_TEXTURE_2D && width > 0) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
-  // Recorded, so that later blits bind correctly.
-  _oldBindedText = textureTarget == GL_TEXTURE_2D ? static_cast<int32_t>(textureName) : -1;
+  if (width > 0 && textureTarget == GL_TEXTURE_2D) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
+  const float colour[4] = {graphic_.currentColour.r, graphic_.currentColour.g, graphic_.currentColour.b, graphic_.currentColour.a};
+  batch::handOver(static_cast<uint32_t>(textureTarget), textureName, colour);
+  // Recorded, so that the cache tells the truth; the batch binds again anyway.
+  _oldBindedText = static_cast<int32_t>(textureName);
+}
+
+void KGraphicGL::worldViewMatrix(float (&matrix)[16]) {
+  const Matrix4 view = batch::projection() * batch::modelView();
+  std::memcpy(matrix, view.m, sizeof matrix);
 }
 
 // ---------------------------------------------------------------- drawing
@@ -658,29 +681,29 @@ void KGraphicGL::setHotSpot(short a, short b, short c, short d, short e, short f
 
 void KGraphicGL::blitRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX, bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  wholeSourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX,
+  wholeSourceQuad(*this, plainState(false), graphic_.currentColour, Turn(), x1, y1, x2, y2, destX,
                   toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
 }
 
 void KGraphicGL::blitRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX, bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  sourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX, screenHeight - destY,
+  sourceQuad(*this, plainState(false), graphic_.currentColour, Turn(), x1, y1, x2, y2, destX, screenHeight - destY,
              x2 - x1, y2 - y1, flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX,
                                bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))),
-                  gCurrentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, graphic_.currentColour.a, isWhite(graphic_.currentColour), std::fabs((x2 - x1) * (y2 - y1))),
+                  graphic_.currentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
                   flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect() {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(0, 0, width, height, gCurrentColour.a, isWhite(gCurrentColour), width * height), gCurrentColour, Turn(),
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(0, 0, width, height, graphic_.currentColour.a, isWhite(graphic_.currentColour), width * height), graphic_.currentColour, Turn(),
                   0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false,
                   false);
 }
@@ -688,8 +711,8 @@ void KGraphicGL::blitAlphaRect() {
 void KGraphicGL::blitAlphaRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX,
                                 bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  sourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))), gCurrentColour,
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  sourceQuad(*this, blitState(x1, y1, x2, y2, graphic_.currentColour.a, isWhite(graphic_.currentColour), std::fabs((x2 - x1) * (y2 - y1))), graphic_.currentColour,
              Turn(), x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
 }
 
@@ -707,7 +730,7 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
   if (transform)
     place = turned(destX + cx, Y0 - cy, angle != 0 || alwaysTransform ? angle : 0,
                    zoom != 1 || alwaysTransform ? zoom : 1);
-  Colour colour = gCurrentColour;
+  Colour colour = graphic_.currentColour;
   batch::State state;
   if (color.blending) {
     colour = blitColour(*this, color.alpha, color.tintedAlpha);
@@ -726,7 +749,7 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
       wholeSourceQuad(*this, state, colour, place, x1, y1, x2, y2, static_cast<int>(destX), static_cast<int>(Y0), flipX,
                       flipY);
   }
-  if (color.blending) gCurrentColour = kWhite;
+  if (color.blending) graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::blitAlphaRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle,
@@ -792,7 +815,7 @@ void KGraphicGL::stretchAlphaRect(float x1, float y1, float x2, float y2, float 
   }
   sourceCorners(*this, x1, y1, x2, y2, flipX, flipY, s, t);
   addQuad(state, x, y, s, t, colour);
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::blitTiledRect(short destX, short destY, short w, short h, float repeat, float angle) {
@@ -808,14 +831,14 @@ void KGraphicGL::blitTiledRect(short destX, short destY, short w, short h, float
   const float s[4] = {repeat, repeat, 0, 0}, t[4] = {repeat, 0, 0, repeat};
   float x[4], y[4];
   for (int i = 0; i < 4; i++) place.apply(lx[i], ly[i], x[i], y[i]);
-  addQuad(plainState(false), x, y, s, t, gCurrentColour);
+  addQuad(plainState(false), x, y, s, t, graphic_.currentColour);
 }
 
 void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, float sx3, float sy3, float sx4,
                                    float sy4, float dx1, float dy1, float dx2, float dy2, float dx3, float dy3,
                                    float dx4, float dy4) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
   const float sx[4] = {sx1, sx2, sx3, sx4}, sy[4] = {sy1, sy2, sy3, sy4};
   const float dx[4] = {dx1, dx2, dx3, dx4}, dy[4] = {dy1, dy2, dy3, dy4};
   const bool rectangle = static_cast<uint32_t>(textureTarget) == kRectangleTexture;
@@ -826,7 +849,7 @@ void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, f
     s[i] = rectangle ? sx[i] : sx[i] / textureWidth;
     t[i] = rectangle ? sy[i] : sy[i] / textureHeight;
   }
-  addQuad(plainState(true), x, y, s, t, gCurrentColour);
+  addQuad(plainState(true), x, y, s, t, graphic_.currentColour);
 }
 
 void KGraphicGL::drawRect(float x1, float y1, float x2, float y2, float r, float g, float b, float a) {
@@ -838,7 +861,7 @@ void KGraphicGL::drawRect(float x1, float y1, float x2, float y2, float r, float
   const float x[4] = {X1, X2, X2, X1}, y[4] = {Y1, Y1, Y2, Y2}, zero[4] = {0, 0, 0, 0};
   addQuad(plainColourState(blending, srcBlend, dstBlend), x, y, zero, zero, colour);
   _oldBindedText = -1;
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::setLineWidth(short w) { batch::setLineWidth(w); }
@@ -853,7 +876,7 @@ void KGraphicGL::drawLine(float x1, float y1, float x2, float y2, float r, float
        end.a}};
   batch::addLine(plainColourState(true, srcBlend, dstBlend), ends);
   _oldBindedText = -1;
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::plotPixel(float x, float y, float r, float g, float b, float a) { drawLine(x, y, x + 1, y, r, g, b, a, a); }
@@ -864,7 +887,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   const int W = screenWidth, H = screenHeight;
   if (W <= 0 || H <= 0) return false;
   const unsigned int P = powerOfTwoFor(W, H);
-  const bool rect = KWindowGL::hasRectangleText && batch::rectangleTextures();
+  const bool rect = batch::rectangleTexCap() && batch::rectangleTextures();
   const size_t tw = rect ? W : P, th = rect ? H : P;
   std::vector<unsigned char> readBuffer, textureBuffer;
   try {
@@ -879,7 +902,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
   } else if (!shownframe::read(readBuffer) || readBuffer.size() != static_cast<size_t>(W) * H * 4) {
-    // No frame shown was kept yet (from now on every one is).
+    // No window: nothing is shown.
     return false;
   }
   const bool bgra = batch::bgraTextures();

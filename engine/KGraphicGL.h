@@ -25,6 +25,9 @@ public:
   KGraphicGL();
   ~KGraphicGL() override;
 
+  /// True whatever was loaded: getWidth() is 0 when the picture was not. A
+  /// mask that does not load or is not the picture's size is not used (its
+  /// pixels would be read past its end): the picture keeps its own alpha.
   bool loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) override;
   bool loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
                           bool hasAlpha) override;
@@ -67,6 +70,19 @@ public:
   void setBlitColor(float r, float g, float b, float a) override;
   bool makePictureFromArray(uint32_t *pixels, long width, long height, bool trueColor, bool byteSwap) override;
   void pollArray() override;
+  /// Leaves OpenGL ready for the caller's own drawing with this picture,
+  /// after the engine has drawn what it gathered. On desktop OpenGL: the
+  /// fixed function, no program in use, the world view's projection and
+  /// model-view matrices loaded (coordinates as the game's with y upward:
+  /// (x, screenHeight - y)), the colour the last blit left current, and the
+  /// texture bound and enabled on its own target: GL_TEXTURE_2D for a square
+  /// power-of-two picture (coordinates 0..1), the rectangle target for the
+  /// others (coordinates in texels; binding them on GL_TEXTURE_2D, as the
+  /// operation once did, fails). On OpenGL ES and WebGL, which have no fixed
+  /// function: no program in use, no buffer bound, the texture bound on
+  /// unit 0 on GL_TEXTURE_2D; the caller draws with a program of its own,
+  /// with worldViewMatrix() for the view. The engine's next blit sets its
+  /// own state again.
   void selectTexture() override;
   void setHotSpot(short, short, short, short, short, short) override;
 
@@ -77,16 +93,23 @@ public:
                                    float zoom, float blend, bool centerAcross, bool centerDown);
   void blitFromBackToBack(short, short, short, short, short, short);
 
+  /// The world view as one matrix, column-major: the game's coordinates
+  /// with y upward (x, screenHeight - y) to OpenGL's clip space. For a
+  /// caller's own program after selectTexture.
+  static void worldViewMatrix(float (&matrix)[16]);
   /// Size of the drawing surface; y is converted by screenHeight - y.
   static void setScreenSize(short width, short height, short depth);
 
   /// Turns a raw picture block of `length` bytes into this picture's
-  /// texture and frees the block (allocated with new[]). A block whose
-  /// header promises more pixels than it holds is refused.
+  /// texture and frees the block (allocated with new[]). Pixels of 24 or 32
+  /// bits are read; a block of any other depth of 24 or more gives a
+  /// transparent texture of its size (and true), one below 24 bits nothing
+  /// (false). A block whose header promises more pixels than it holds is
+  /// refused: a hostile header does not size an allocation.
   bool buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha);
   /// Whether a raw picture block of `length` bytes is whole: a header of
-  /// at least 24 bits per pixel, a positive size, and (for 24 and 32 bits)
-  /// every pixel the header promises. Gives the size.
+  /// at least 24 bits per pixel, a positive size, and every pixel the
+  /// header promises. Gives the size.
   static bool checkBlock(const unsigned char *block, size_t length, int &width, int &height);
   /// Binds the texture (on unit 0) and records it in the bound-texture cache.
   unsigned int vexo_glBindTexture();
@@ -168,7 +191,7 @@ private:
               bool alwaysTransform);
   bool grab(bool back, void (*pixelCallback)(long, long, long *, long *, long *));
 
-  // Decoded picture between LoadRamPicture and the block copy: A, R, G, B, top row first.
+  // Decoded picture between LoadRamPicture and the block copy: B, G, R, A, bottom row first.
   std::vector<unsigned char> decoded_;
   int decodedWidth_, decodedHeight_;
   // Alpha mask of loadPictureWithMask and its size.

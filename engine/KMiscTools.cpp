@@ -21,7 +21,12 @@ uint32_t KMiscTools::_t2 = 0;
 uint32_t KMiscTools::_delta = 0;
 
 namespace {
-void (*gDispatcher)() = nullptr;
+// The system tools' own state (the clock's is the class's).
+struct ToolsContext {
+  void (*dispatcher)() = nullptr;
+  std::string userDataProblem; // why the last getUserDataFolder() gave none
+};
+ToolsContext tools_;
 
 void copyCut(char *dst, const std::string &src) { std::snprintf(dst, 260, "%s", src.c_str()); }
 
@@ -38,11 +43,11 @@ void K_strlower(char *text) {
 unsigned long kggetMilliseconds() { return clockReading(); }
 
 void kmProcessEvents() {
-  if (gDispatcher) gDispatcher();
+  if (tools_.dispatcher) tools_.dispatcher();
   else platform::pumpEvents();
 }
 
-void KMiscTools::setEventDispatcher(void (*dispatcher)()) { gDispatcher = dispatcher; }
+void KMiscTools::setEventDispatcher(void (*dispatcher)()) { tools_.dispatcher = dispatcher; }
 
 namespace {
 // Where an installed program's data lies, from the program's folder: the
@@ -146,14 +151,10 @@ const char *KMiscTools::getPreferencesFolder() {
   return folderName.empty() ? nullptr : folderName.c_str();
 }
 
-namespace {
-std::string gUserDataProblem;
-}
-
 const char *KMiscTools::getUserDataFolder() {
   static std::string folderName;
-  gUserDataProblem.clear();
-  const std::string base = platform::userDataFolder(&gUserDataProblem);
+  tools_.userDataProblem.clear();
+  const std::string base = platform::userDataFolder(&tools_.userDataProblem);
   if (base.empty()) return nullptr;
   // Make every missing folder of the path; the first that cannot be made
   // says why.
@@ -167,14 +168,14 @@ const char *KMiscTools::getUserDataFolder() {
   struct stat st;
   const bool there = stat(full.c_str(), &st) == 0;
   if (!there || !S_ISDIR(st.st_mode)) {
-    gUserDataProblem = !made.empty() ? made : full + ": " + (there ? "not a folder" : std::strerror(errno));
+    tools_.userDataProblem = !made.empty() ? made : full + ": " + (there ? "not a folder" : std::strerror(errno));
     return nullptr;
   }
   folderName = full;
   return folderName.c_str();
 }
 
-const char *KMiscTools::getUserDataFolderProblem() { return gUserDataProblem.c_str(); }
+const char *KMiscTools::getUserDataFolderProblem() { return tools_.userDataProblem.c_str(); }
 
 bool KMiscTools::isDataFolderInstalled() {
   findFolders();
@@ -306,6 +307,14 @@ void KMiscTools::messageBox(const char *explanation, const char *message) {
   std::snprintf(m, sizeof m, "%s", message ? message : "");
   platform::messageBox(e, m);
 }
+
+void KMiscTools::report(EReportLevel level, const char *heading, const char *detail, const char *reason) {
+  platform::report(level, heading, detail, reason);
+}
+
+void KMiscTools::setReportHandler(KReportHandler handler) { platform::setReportHandler(handler); }
+
+KReport KMiscTools::getLastReport() { return platform::lastReport(); }
 
 std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "KReport.h"
+
 /// Lower-cases a zero-terminated text in place; a null pointer is ignored.
 void K_strlower(char *text);
 
@@ -115,6 +117,18 @@ public:
   static long FinderLaunch(long count, const char **files);
   /// A modal box whose main text is `message` and explanation `explanation`.
   static void messageBox(const char *explanation, const char *message);
+
+  // ---- reports ----
+
+  /// Reports a failure (KReport.h): the one way the engine, its platform
+  /// layer included, says what went wrong and why. By default an error or a
+  /// note shows a message box (heading; detail and reason below), a warning
+  /// is a line on standard error; a handler takes them all instead.
+  static void report(EReportLevel level, const char *heading, const char *detail, const char *reason);
+  /// Routes every report to `handler` (null: by level again).
+  static void setReportHandler(KReportHandler handler);
+  /// The last report made, whoever received it; empty texts before any.
+  static KReport getLastReport();
   /// The user's locale as language_REGION (or language alone), read from
   /// the environment as gettext reads it; empty for C, POSIX or none.
   static const char *getLocale();

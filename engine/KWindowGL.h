@@ -25,7 +25,6 @@ public:
   bool hasFocus() override;
   void setTitle(const char *title) override;
   void flipBackBuffer(bool waitWhileInactive, bool resetView) override;
-  void runFrameLoop(bool (*frame)(), void (*ended)()) override;
   void processEvents() override;
   bool isQuit() override;
   KWindowHandle getWindowHandle() override;
@@ -45,6 +44,7 @@ public:
   void setVexoCallBack(bool (*callback)(KEvent *)) override;
   void setQuit(bool quit) override;
   void setScreenSaverInfo(long width, long height) override;
+  void runFrameLoop(bool (*frame)(), void (*ended)()) override;
   bool setWindowScale(double scale) override;
   double getWindowScale() override;
   double getLargestWindowScale() override;
@@ -60,8 +60,11 @@ public:
   /// top-left corner is (x1, y1) in game coordinates.
   void setClipping(long x1, long y1, long x2, long y2);
   /// Writes `pixels` (rows bottom-up, bytes B, G, R, A, `width` by
-  /// `height`) to `fileName` as BMP (0), JPEG (1), TGA (2) or PNG (3);
-  /// false when nothing was written.
+  /// `height`) to `fileName` as BMP (0), JPEG (1), TGA (2) or PNG (3), shows
+  /// the system pointer (the message box that follows needs it) and says
+  /// "export ok" or "can't do export" in a message box; false when nothing
+  /// was written. An unknown format writes nothing: the file of that name,
+  /// if there is one, is not emptied for nothing.
   bool savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format);
 
   /// Reads the OpenGL extensions; rectangle textures switch hasRectangleText on.
@@ -93,7 +96,9 @@ public:
 
   static int16_t _windowWidth, _windowHeight, _windowDepth;
   static bool _quitGL;
-  static bool hasRectangleText;
+  /// Rectangle textures may be used for grabs: the batch's flag (QuadBatch),
+  /// which the pictures read without knowing the window.
+  static bool &hasRectangleText;
 
 private:
   void init(bool depth);

@@ -169,7 +169,7 @@ protected:
     const std::string path = std::string(ZUNK_FRAMES_DIR) + "/" + name + ".png";
     if (std::getenv("ZUNK_UPDATE_FRAMES") && GetParam() == 1) {
       ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight,
-                                          gShown.data()));
+                                          gShown.data(), platform::PixelOrder::TopDownRGBA));
       return;
     }
     std::ifstream in(path, std::ios::binary);
@@ -190,7 +190,7 @@ protected:
       }
     if (differing) {
       const std::string saved = folder + "/../zunk-frame-" + name + "-x" + std::to_string(scale) + ".png";
-      platform::encodePicture(saved.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight, gShown.data());
+      platform::encodePicture(saved.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight, gShown.data(), platform::PixelOrder::TopDownRGBA);
       ADD_FAILURE() << name << " at scale " << scale << ": " << differing << " pixels differ, the first at (" << firstX
                     << ", " << firstY << "); the frame shown is in " << saved;
     }

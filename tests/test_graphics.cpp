@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KGraphicGL.h"
+#include "KInput.h"
 #include "KMiscTools.h"
 #include "KVexo.h"
 #include "KWindowGL.h"
@@ -83,6 +84,26 @@ struct Scratch {
     std::string cmd = "rm -rf '" + dir + "'";
     if (std::system(cmd.c_str()) != 0) std::perror("rm");
   }
+};
+
+// Every report made while it lives, taken from the engine's routing.
+struct Reports {
+  struct Entry {
+    EReportLevel level;
+    std::string heading, detail, reason;
+  };
+  static std::vector<Entry> &entries() {
+    static std::vector<Entry> list;
+    return list;
+  }
+  Reports() {
+    entries().clear();
+    KMiscTools::setReportHandler(
+        [](const KReport &r) { entries().push_back({r.level, r.heading, r.detail, r.reason}); });
+  }
+  ~Reports() { KMiscTools::setReportHandler(nullptr); }
+  size_t size() const { return entries().size(); }
+  const Entry &at(size_t i) const { return entries().at(i); }
 };
 
 void expectColour(Pixel p, int r, int g, int b, const char *where) {
@@ -186,6 +207,15 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
   b = block(8, 8, 32);
   b.first[12] = 200;
   EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true));
+  // A depth of 24 or more that is not read gives a transparent picture of
+  // its size.
+  b = block(8, 8, 40);
+  std::fill(b.first + 18, b.first + b.second, 0xFF);
+  ASSERT_TRUE(h.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_FLOAT_EQ(h.getWidth(), 8);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  h.blitAlphaRect(0, 0, 8, 8, 20, 20, false, false);
+  expectColour(at(23, 23), 0, 0, 0, "a 40-bit block draws transparent");
 }
 
 TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
@@ -215,8 +245,9 @@ TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
   masked.blitAlphaRect(0, 0, 2, 1, 40, 40, false, false);
   expectColour(at(40, 40), 0, 0, 0, "masked out");
   expectColour(at(41, 40), 255, 255, 0, "kept by the mask");
-  // A picture that does not load is reported, mask or no mask.
-  EXPECT_FALSE(masked.loadPictureWithMask((dir + "/none.png").c_str(), (dir + "/mask.png").c_str(), true));
+  // Loading with a mask is true whatever loaded: the size tells.
+  EXPECT_TRUE(masked.loadPictureWithMask((dir + "/none.png").c_str(), (dir + "/mask.png").c_str(), true));
+  EXPECT_FLOAT_EQ(masked.getWidth(), 0);
   KGraphicGL missing;
   EXPECT_FALSE(missing.loadPicture((dir + "/none.png").c_str(), true, true));
   EXPECT_FLOAT_EQ(missing.getWidth(), 0);
@@ -257,11 +288,111 @@ TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
     expectColour(at(5, 400), 0, 0, 0, names[f]);
     g.drawRect(0, 0, 320, 10, 1, 0, 0, 1);
   }
-  // Nothing written is reported as a failure: an unknown format, a folder
-  // that does not exist.
-  EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/bad").c_str(), 9, 0, 0));
-  EXPECT_FALSE(KMiscTools::fileExists((dir + "/bad").c_str()));
-  EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/no/such/folder/a.png").c_str(), 3, 0, 0));
+}
+
+// A save is false only when its pixels cannot be had; a file that cannot be
+// written is told in a message box, and an unknown format writes nothing,
+// not even over a file of its name. The pointer shows for the box.
+TEST_F(Graphics, SavingSaysWhatBecameOfTheFileAndShowsThePointer) {
+  Scratch scratch;
+  static std::vector<std::pair<std::string, std::string>> boxes;
+  boxes.clear();
+  platform::setMessageHook([](const char *heading, const char *detail) { boxes.push_back({heading, detail}); });
+  KInput::hidePointer();
+  EXPECT_TRUE(gWindow->saveBackBuffer((scratch.dir + "/a.png").c_str(), 3, 0, 0));
+  EXPECT_TRUE(KInput::_cursorVisibility) << "the pointer shows after a save";
+  EXPECT_TRUE(gWindow->saveBackBuffer((scratch.dir + "/no/such/folder/a.png").c_str(), 3, 0, 0));
+  std::ofstream(scratch.dir + "/kept") << "the player's";
+  EXPECT_TRUE(gWindow->saveBackBuffer((scratch.dir + "/kept").c_str(), 9, 0, 0));
+  std::ifstream kept(scratch.dir + "/kept");
+  std::string text;
+  std::getline(kept, text);
+  EXPECT_EQ(text, "the player's");
+  platform::setMessageHook([](const char *, const char *) {});
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], std::make_pair(std::string("export ok"), scratch.dir + "/a.png"));
+  // The box's own words, and below them why.
+  EXPECT_EQ(boxes[1].first, "can't do export");
+  EXPECT_EQ(boxes[1].second.rfind("GraphicsExportDoExport error -1\n", 0), 0u) << boxes[1].second;
+  EXPECT_GT(boxes[1].second.size(), std::strlen("GraphicsExportDoExport error -1\n"));
+}
+
+// Every failure is one report with a level and a reason, through the one
+// routing a program may take over: the boxes the interface shows keep their
+// words and gain the reason; a failure whose result says it is a warning.
+TEST_F(Graphics, FailuresAreReportedWithALevelAndAReason) {
+  static std::vector<std::pair<std::string, std::string>> boxes;
+  boxes.clear();
+  platform::setMessageHook([](const char *heading, const char *detail) { boxes.push_back({heading, detail}); });
+  KGraphicGL g;
+  EXPECT_FALSE(g.loadPictureFromPtr("empty.png", nullptr, 0, true, true));
+  EXPECT_FALSE(g.loadPicture("/no/such/picture.png", true, true));
+  platform::setMessageHook([](const char *, const char *) {});
+  // Unrouted: the error shows its box, the warning no box.
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], std::make_pair(std::string(" hImageDF == 0 "), std::string("empty.png\nno bytes to decode")));
+  const KReport last = KMiscTools::getLastReport();
+  EXPECT_EQ(last.level, K_REPORT_WARNING);
+  EXPECT_STREQ(last.detail, "/no/such/picture.png");
+  EXPECT_STRNE(last.reason, "");
+  // Routed, every report comes to the handler and no box shows.
+  Reports reports;
+  unsigned char text[] = "no picture here at all";
+  EXPECT_FALSE(g.loadPictureFromPtr("words.png", text, sizeof text, true, true));
+  EXPECT_FALSE(g.loadPictureFromPtr("none.png", nullptr, 0, true, true));
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports.at(0).level, K_REPORT_WARNING);
+  EXPECT_EQ(reports.at(0).heading, "could not decode picture");
+  EXPECT_EQ(reports.at(0).detail, "words.png");
+  EXPECT_FALSE(reports.at(0).reason.empty());
+  EXPECT_EQ(reports.at(1).level, K_REPORT_ERROR);
+  EXPECT_EQ(reports.at(1).heading, " hImageDF == 0 ");
+  EXPECT_TRUE(boxes.size() == 1u) << "no box while a handler takes the reports";
+}
+
+// The caller's own OpenGL after selectTexture draws in the world view with
+// the colour the last blit left, and the engine's next blit draws as ever.
+TEST_F(Graphics, ACallersOwnQuadAfterSelectTextureDrawsInTheWorldView) {
+  KGraphicGL g;
+  std::vector<uint32_t> white(16, 0xFFFFFFFFu);
+  ASSERT_TRUE(g.makePictureFromArray(white.data(), 4, 4, true, false));
+  g.setBlitColor(1, 0, 0, 1);
+  g.blitAlphaRect(0, 0, 4, 4, 300, 0, false, false); // leaves red current
+  g.setBlitColor(1, 1, 1, 1);
+  gWindow->setWorldView(20, 10, 0, 1, false); // 20 pixels right, 10 up
+  g.selectTexture();
+  GLint program = -1, bound = -1;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(program, 0);
+  EXPECT_EQ(static_cast<unsigned>(bound), g.textureName);
+  if (!batch::isES()) {
+    // The fixed function: a quad over the game's (10, 30)-(30, 50), y upward.
+    using Begin = void (*)(GLenum);
+    using End = void (*)();
+    using Pair = void (*)(GLfloat, GLfloat);
+    auto begin = reinterpret_cast<Begin>(platform::glFunction("glBegin"));
+    auto end = reinterpret_cast<End>(platform::glFunction("glEnd"));
+    auto texCoord = reinterpret_cast<Pair>(platform::glFunction("glTexCoord2f"));
+    auto vertex = reinterpret_cast<Pair>(platform::glFunction("glVertex2f"));
+    ASSERT_TRUE(begin && end && texCoord && vertex);
+    const GLenum kQuads = 0x0007;
+    begin(kQuads);
+    texCoord(0, 0), vertex(10, 480 - 30);
+    texCoord(0, 1), vertex(10, 480 - 50);
+    texCoord(1, 1), vertex(30, 480 - 50);
+    texCoord(1, 0), vertex(30, 480 - 30);
+    end();
+    expectColour(at(40, 30), 255, 0, 0, "the caller's quad, moved by the view, in the current colour");
+    expectColour(at(15, 45), 0, 0, 0, "not where it would be without the view");
+  } else {
+    float view[16];
+    KGraphicGL::worldViewMatrix(view);
+    EXPECT_FLOAT_EQ(view[12], -1 + 2 * 20.0f / 320) << "the view moves 20 pixels right";
+  }
+  gWindow->setDefaultWorldView();
+  g.blitAlphaRect(0, 0, 4, 4, 100, 100, false, false);
+  expectColour(at(101, 101), 255, 255, 255, "the engine's next blit");
 }
 
 TEST_F(Graphics, AGrabReplacesTheTextureItHad) {
@@ -271,24 +402,17 @@ TEST_F(Graphics, AGrabReplacesTheTextureItHad) {
   for (int i = 0; i < 3; i++) ASSERT_TRUE(g.grabBackBuffer(nullptr));
   EXPECT_EQ(KGraphicGL::videoMemory, once);
   g.freePicture();
-  g.grabFrontBuffer(); // asks for the frames shown to be kept
+  ASSERT_TRUE(g.grabFrontBuffer());
   gWindow->flipBackBuffer(false, true);
   ASSERT_TRUE(g.grabFrontBuffer());
   EXPECT_EQ(KGraphicGL::videoMemory, once);
 }
 
 TEST_F(Graphics, TheFrontBufferHoldsTheFrameLastShown) {
-  // A frame at scale 1 is shown as drawn, with no copy, and nothing reads
-  // the front buffer (OpenGL ES has no such read): the first grab finds no
-  // frame kept, says so and leaves the picture as it was. From then on every
-  // flip keeps the frame it shows.
+  // Every frame shown is kept (OpenGL ES cannot read a window's front
+  // buffer): the first grab of a fresh window at scale 1 finds the frame
+  // last shown, and so does every one after it.
   openWindow();
-  std::vector<uint32_t> red(16, 0xFF0000FFu);
-  KGraphicGL first;
-  ASSERT_TRUE(first.makePictureFromArray(red.data(), 4, 4, true, false));
-  gWindow->flipBackBuffer(false, true);
-  EXPECT_FALSE(first.grabFrontBuffer());
-  EXPECT_FLOAT_EQ(first.getWidth(), 4);
   const int blues[3] = {0, 255, 0};
   for (int blue : blues) {
     KGraphicGL g;
@@ -478,11 +602,12 @@ TEST_F(Graphics, FullScreenKeepsTexturesAndTheFrameCapHolds) {
 // A small opaque part joins a blended run rather than costing a draw call.
 TEST_F(Graphics, OpaquePartsOfAPictureDrawWithoutBlending) {
   Scratch scratch;
-  std::vector<unsigned char> rgba(128 * 128 * 4, 200);
-  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
-  rgba[(12 * 128 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
+  // The engine's order: B, G, R, A, bottom row first.
+  std::vector<unsigned char> bgra(128 * 128 * 4, 200);
+  for (size_t i = 3; i < bgra.size(); i += 4) bgra[i] = 255;
+  bgra[((127 - 12) * 128 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
   const std::string path = scratch.dir + "/part.png";
-  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 128, 128, rgba.data()));
+  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 128, 128, bgra.data()));
   KGraphicGL g;
   ASSERT_TRUE(g.loadPicture(path.c_str(), true, true));
   g.setTextureQuality(false);
@@ -572,19 +697,20 @@ TEST_F(Graphics, TheShadersCompileInBothDialects) {
         if (sampler == shaders::Sampler::Rectangle && (d == shaders::Dialect::ES || !batch::rectangleTextures()))
           continue;
         shaders::Program program;
-        std::string log;
-        EXPECT_TRUE(shaders::build(d, sampler, tinted, program, log)) << log;
+        EXPECT_TRUE(shaders::build(d, sampler, tinted, program)) << KMiscTools::getLastReport().reason;
         EXPECT_NE(program.view, -1);
         EXPECT_EQ(program.picture == -1, sampler == shaders::Sampler::None);
         shaders::release(program);
       }
   // A program that does not compile is reported with the driver's words.
   batch::forgetState();
-  std::string log;
+  Reports reports;
   shaders::Program broken;
   EXPECT_FALSE(shaders::build(batch::isES() ? shaders::Dialect::Desktop : shaders::Dialect::ES,
-                              shaders::Sampler::Rectangle, true, broken, log));
-  EXPECT_FALSE(log.empty());
+                              shaders::Sampler::Rectangle, true, broken));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports.at(0).level, K_REPORT_WARNING);
+  EXPECT_FALSE(reports.at(0).reason.empty());
   EXPECT_EQ(broken.id, 0u);
   batch::forgetState();
 }

@@ -21,8 +21,13 @@
 namespace platform {
 
 namespace {
-volatile std::sig_atomic_t gEndSignal = 0;
-DisplayLostHandler gDisplayLost = nullptr;
+// The ending's state: the signal that asked for the end (set by its
+// handler), and the program's handler of a lost display.
+struct EndingContext {
+  volatile std::sig_atomic_t endSignal = 0;
+  DisplayLostHandler displayLost = nullptr;
+};
+EndingContext ending_;
 
 #if !defined(__EMSCRIPTEN__)
 const int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
@@ -35,7 +40,7 @@ void onEndSignal(int signal) {
     std::raise(signal);
     return;
   }
-  gEndSignal = signal;
+  ending_.endSignal = signal;
 }
 
 // Xlib's handlers, found in the library SDL loaded (no link of our own to
@@ -59,7 +64,7 @@ using XIOErrorHandler = int (*)(void *display);
   if (going) std::_Exit(1);
   going = true;
   std::fprintf(stderr, "video: the display was lost (%s)\n", why);
-  const int status = gDisplayLost ? gDisplayLost() : 1;
+  const int status = ending_.displayLost ? ending_.displayLost() : 1;
   std::fflush(stderr);
   std::fflush(stdout);
   std::_Exit(status);
@@ -92,15 +97,15 @@ void watchEndSignals() {
 #endif
 }
 
-int endSignal() { return gEndSignal; }
+int endSignal() { return ending_.endSignal; }
 
 bool endAsked() {
-  if (!gEndSignal) return false;
-  gEndSignal = 0;
+  if (!ending_.endSignal) return false;
+  ending_.endSignal = 0;
   return true;
 }
 
-void setDisplayLostHandler(DisplayLostHandler handler) { gDisplayLost = handler; }
+void setDisplayLostHandler(DisplayLostHandler handler) { ending_.displayLost = handler; }
 
 void watchDisplay() {
 #if !defined(__EMSCRIPTEN__)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "KReport.h"
 #include "Placement.h"
 
 namespace platform {
@@ -113,6 +114,9 @@ bool windowHasFocus();
 void windowPosition(int &x, int &y);
 /// Makes the window's context current; false if that failed.
 bool makeContextCurrent();
+/// The context's OpenGL function of that name, or null: for the calls
+/// outside the set every context has (the fixed function of desktop OpenGL).
+void *glFunction(const char *name);
 /// Whether presentation waits for the display's refresh: 0 never, 1 always,
 /// -1 unless the frame is late (adaptive). False where the driver refuses.
 bool setSwapInterval(int interval);
@@ -279,6 +283,25 @@ void setDisplayLostHandler(DisplayLostHandler handler);
 /// Starts watching the window's display for its loss (X11: its connection's
 /// errors); called as the window opens.
 void watchDisplay();
+
+// ---- reports ----------------------------------------------------------------
+
+/// Reports a failure of the engine or of this layer (KReport.h): to the
+/// handler set, else by its level: a message box (heading; detail and
+/// reason) for a note or an error, a line on standard error for a warning.
+/// The one way the engine says what went wrong; KMiscTools::report is its
+/// door in the engine's interface. Any thread.
+void report(EReportLevel level, const char *heading, const char *detail, const char *reason);
+/// Null: reports are routed by their level.
+void setReportHandler(KReportHandler handler);
+/// The last report made, whoever received it (empty texts before any).
+KReport lastReport();
+/// The reason of the last report: what a caller reporting the same
+/// failure again, in its own words, gives as its reason.
+std::string lastReason();
+/// Writes a line to standard error: where reports and message boxes go
+/// with no display to show them.
+void toStandardError(const std::string &line);
 
 // ---- the host: a process on a desktop, or a page in a browser ---------------
 
