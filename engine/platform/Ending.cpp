@@ -63,7 +63,7 @@ using XIOErrorHandler = int (*)(void *display);
   // The handler itself may meet the lost display again.
   if (going) std::_Exit(1);
   going = true;
-  std::fprintf(stderr, "video: the display was lost (%s)\n", why);
+  report(K_REPORT_WARNING, "video: the display was lost", "", why);
   const int status = ending_.displayLost ? ending_.displayLost() : 1;
   std::fflush(stderr);
   std::fflush(stdout);
