@@ -336,7 +336,14 @@ bool makeContextCurrent() {
   return false;
 }
 
-bool contextLost() { return window_.contextLost; }
+bool contextLost() {
+#ifdef __EMSCRIPTEN__
+  // Lost from the moment it is, though the page hears of it a task later.
+  const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_get_current_context();
+  if (context && emscripten_is_webgl_context_lost(context)) return true;
+#endif
+  return window_.contextLost;
+}
 
 void setContextRenewedHandler(ContextRenewedHandler handler) { window_.contextRenewed = handler; }
 
