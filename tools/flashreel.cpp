@@ -266,6 +266,13 @@ int groupSize(const Play &g, int col, int row, std::vector<char> &seen) {
   }
   return n;
 }
+// The shell's frames as they go by: the screen of the last, and the live
+// game's effects.
+struct ShellWatch {
+  int32_t lastScreen = -1;
+  PlayWatcher watcher;
+  PlayFacts facts;
+} shell;
 } // namespace
 
 Stage::Stage(const std::string &dataFolder) {
@@ -278,6 +285,7 @@ Stage::Stage(const std::string &dataFolder) {
     return;
   }
   folder_ = tmpl;
+  shell = ShellWatch();
   // The game reads its data through links and keeps its files beside them.
   mkdir((folder_ + "/data").c_str(), 0755);
   DIR *dir = opendir(dataFolder.c_str());
@@ -328,9 +336,7 @@ Stage::~Stage() {
 }
 
 void Stage::shellFrame(const FrameSink *sink) {
-  static int32_t lastScreen = -1;
-  static PlayWatcher watcher;
-  static PlayFacts facts;
+  int32_t &lastScreen = shell.lastScreen;
   const int32_t screen = gameState;
   const Play before = liveGame();
   clock += kFrameMicroseconds;
@@ -339,7 +345,7 @@ void Stage::shellFrame(const FrameSink *sink) {
   if (screen != lastScreen || gameState != screen) {
     areas.push_back(whole(kScreenChange));
   } else if (screen == kPlayScreen) {
-    areas = watcher.areas(before, liveGame(), nullptr, facts);
+    areas = shell.watcher.areas(before, liveGame(), nullptr, shell.facts);
   } else {
     areas.push_back(whole(screenEffect(screen)));
   }
