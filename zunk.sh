@@ -10,8 +10,10 @@
 #                       zunk-engine-dev_<version>_<arch>.deb
 #   ./zunk.sh web       build the browser version into build-web/ (its
 #                       libraries from Debian's sources, cached in
-#                       ~/.cache/zunk-web or $ZUNK_WEB_CACHE)
-#   ./zunk.sh serve     serve build-web/ on 127.0.0.1 and print the address
+#                       ~/.cache/zunk-web or $ZUNK_WEB_CACHE); the site to
+#                       put on any static host is build-web/site/
+#   ./zunk.sh serve     serve build-web/site/ on 127.0.0.1 and print the
+#                       address (port 8080, or $ZUNK_WEB_PORT)
 #   ./zunk.sh web-test  build the browser version and test it in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -71,7 +73,9 @@ package() {
   echo "Built: $(ls zunk_*.deb zunk-engine-dev_*.deb)"
 }
 
-# The browser build, in build-web: the page, zunk.js, zunk.wasm, zunk.data.
+# The browser build, in build-web; the site (the page, zunk.js, zunk.wasm,
+# zunk.data, the sheets, the manifest, the service worker, gzip twins) in
+# build-web/site.
 web() {
   local prefix
   prefix=$(bash web/libraries.sh)
@@ -79,7 +83,7 @@ web() {
   export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
   emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DZUNK_WEB_PREFIX="$prefix" >/dev/null
   cmake --build build-web -j"$(nproc)"
-  echo "Built: build-web/ (./zunk.sh serve shows it)"
+  echo "Built: build-web/site/ (./zunk.sh serve shows it)"
 }
 
 # The browser tests: the page in headless Chromium, in `test` as well while
@@ -96,8 +100,8 @@ web)
   web
   ;;
 serve)
-  [ -f build-web/index.html ] || { echo "Nothing to serve: ./zunk.sh web builds build-web/ first" >&2; exit 1; }
-  exec python3 web/serve.py build-web "${ZUNK_WEB_PORT:-8080}"
+  [ -f build-web/site/index.html ] || { echo "Nothing to serve: ./zunk.sh web builds build-web/site/ first" >&2; exit 1; }
+  exec python3 web/serve.py build-web/site "${ZUNK_WEB_PORT:-8080}"
   ;;
 web-test)
   install "${web_packages[@]}"

@@ -1003,7 +1003,7 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
 
 bool makeIcons(const std::string &folder) {
   bool ok = true;
-  for (int size : {64, 128, 256}) {
+  for (int size : {64, 128, 192, 256, 512}) {
     cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
     cairo_t *c = cairo_create(s);
     cairo_scale(c, size / 64.0, size / 64.0);
