@@ -15,6 +15,7 @@
 #include "flashmeter.h"
 #include "flashreel.h"
 #include "recording.h"
+#include "replayer.h"
 
 using namespace flashes;
 
@@ -60,6 +61,30 @@ TEST(FlashMeter, FourFlashesASecondFailAndThreePass) {
   EXPECT_EQ(slow.everything().mostFlashesASecond, 3);
   EXPECT_EQ(slow.everything().largestFailingArea, 0);
   EXPECT_TRUE(withinGuideline(slow, slow.everything()));
+
+  Meter justOver = meterOf();
+  alternate(justOver, black, white, 13, 240); // 7 changes in 79 frames
+  EXPECT_EQ(justOver.everything().mostFlashesASecond, 3.5);
+  EXPECT_FALSE(withinGuideline(justOver, justOver.everything()));
+}
+
+TEST(FlashMeter, WhatMovesAcrossAPixelChangesIt) {
+  // A white bar crossing a black screen once: each pixel it passes goes
+  // up and down once.
+  Meter once = meterOf();
+  for (int x = -10; x <= Picture::kWidth; x++)
+    once.add(
+        Picture(0, 0, 0).paint(std::max(0, x), 0, std::min(Picture::kWidth, x + 10), 30, 255, 255, 255).rgba.data(),
+        {});
+  EXPECT_EQ(once.everything().mostFlashesASecond, 1);
+  // Swept back and forth four times a second, it flashes past the guideline.
+  Meter sweeping = meterOf();
+  for (int i = 0; i < 240; i++) {
+    const int step = i % 20, x = (step < 10 ? step : 20 - step) * 3;
+    sweeping.add(Picture(0, 0, 0).paint(x, 0, x + 10, 30, 255, 255, 255).rgba.data(), {});
+  }
+  EXPECT_GT(sweeping.everything().mostFlashesASecond, 3);
+  EXPECT_FALSE(withinGuideline(sweeping, sweeping.everything()));
 }
 
 TEST(FlashMeter, SmallChangesBrightChangesAndFadesAreNotFlashes) {
@@ -184,6 +209,8 @@ TEST(GameFlashes, EveryStoredReplayKeepsToTheGuideline) {
     EXPECT_TRUE(same) << path;
     EXPECT_EQ(meter.frames(), static_cast<int>(recording.frames.size())) << path;
     expectWithinGuideline(meter, path);
+    // Each effect's figures are its own: hardly a change was drawn by none.
+    EXPECT_LT(meter.unattributed().transitions, meter.everything().transitions / 1000) << path;
     // One of them shows every effect of the play, so that none goes
     // unmeasured.
     bool all = facts.rowClears > 0 && facts.litFrames > 0 && facts.pausedFrames > 0 && facts.gameOverFrames > 80;
@@ -193,6 +220,23 @@ TEST(GameFlashes, EveryStoredReplayKeepsToTheGuideline) {
     everyEffect = everyEffect || all;
   }
   EXPECT_TRUE(everyEffect) << "no stored replay shows every bonus, a row clear, a pause and GAME OVER";
+}
+
+// The scripted player that recorded the replay showing every effect: its
+// game throws at every kind of bonus, pauses and ends, and replays as it
+// was played.
+TEST(GameFlashes, TheScriptedPlayerShowsEveryBonusAndGameOver) {
+  Stage stage(ZUNK_DATA_DIR);
+  ASSERT_TRUE(stage.ready()) << stage.error();
+  PlayFacts facts;
+  const Recording recording = stage.recordGame(1, 12000, &facts);
+  EXPECT_TRUE(recording.ended);
+  for (int kind = kBomb; kind <= kRowClear; kind++) EXPECT_GT(facts.bonuses[kind], 0) << "bonus " << kind;
+  EXPECT_GT(facts.pausedFrames, 0);
+  EXPECT_GT(facts.gameOverFrames, 80);
+  Replay replay(recording);
+  EXPECT_TRUE(replay.playToEnd());
+  EXPECT_TRUE(replay.same());
 }
 
 TEST(GameFlashes, TheScreensAroundThePlayKeepToTheGuideline) {

@@ -426,7 +426,7 @@ bool Stage::playRecording(const Recording &recording, const FrameSink &sink, Pla
   return replay.same();
 }
 
-Recording Stage::recordGame(unsigned seed, int mostFrames) {
+Recording Stage::recordGame(unsigned seed, int mostFrames, PlayFacts *shownFacts) {
   std::srand(seed);
   std::mt19937 player(seed); // the player's own choices: not the game's rand()
   resetSession();
@@ -531,6 +531,7 @@ Recording Stage::recordGame(unsigned seed, int mostFrames) {
     watcher.areas(before, liveGame(), nullptr, facts);
   }
   input.leftButton = false;
+  if (shownFacts) *shownFacts = facts;
   return liveRecording();
 }
 

@@ -87,8 +87,9 @@ public:
   /// the mouse, from the title on: it aims at bonuses of every kind, pauses
   /// once, and once every kind has been released (or `mostFrames` have
   /// gone) lets the wall fill up to GAME OVER, which it watches for two
-  /// seconds. rand() is seeded with `seed`. The game's recording.
-  Recording recordGame(unsigned seed, int mostFrames);
+  /// seconds. rand() is seeded with `seed`. The game's recording, and in
+  /// `facts` what it showed (a bomb or a hammer told by its brick hit).
+  Recording recordGame(unsigned seed, int mostFrames, PlayFacts *facts = nullptr);
 
 private:
   // One frame of the shell, shown; its pixels and effects to `sink`.
