@@ -52,6 +52,7 @@ struct Colour {
 // The pictures' shared state (beside the class-wide members).
 struct GraphicContext {
   Colour currentColour = {1, 1, 1, 1};
+  KGraphicGL *pictures = nullptr; // every picture, newest first (remakeTextures)
 };
 GraphicContext graphic_;
 const Colour kWhite = {1, 1, 1, 1};
@@ -103,6 +104,9 @@ KGraphicGL::KGraphicGL()
       smoothFilter(false), pixelArray(nullptr), arrayTrueColor(false), decodedWidth_(0), decodedHeight_(0),
       maskWidth_(0), maskHeight_(0), videoBytes_(0), tileColumns_(0), tileRows_(0) {
   textBuffer[0] = 0;
+  next_ = graphic_.pictures;
+  if (next_) next_->previous_ = this;
+  graphic_.pictures = this;
   if (screenWidth == 0)
     KMiscTools::report(K_REPORT_ERROR, "Screen Dimensions not specified, you will not see anything",
                        "KGraphicGL::SetScreenSize Not Called!", "a picture was made before the window");
@@ -112,6 +116,9 @@ KGraphicGL::~KGraphicGL() {
   delete[] pixelBuffer;
   pixelBuffer = nullptr;
   freePicture();
+  if (previous_) previous_->next_ = next_;
+  else graphic_.pictures = next_;
+  if (next_) next_->previous_ = previous_;
 }
 
 // ---------------------------------------------------------------- loading
@@ -125,13 +132,21 @@ bool KGraphicGL::loadPicture(const char *fileName, bool trueColor, bool hasAlpha
   std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
   size_t length = 0;
   unsigned char *block = LoadGeneric(name, length);
-  return buildGLTexture(block, length, trueColor, hasAlpha);
+  (void)trueColor; // see makeTexture
+  if (!buildTexture(block, length, hasAlpha, Source::File)) return false;
+  sourceFile_ = fileName;
+  return true;
 }
 
 unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
-  decoded_.clear();
   length = 0;
-  if (!fileName) return nullptr;
+  if (!decodeFile(fileName)) return nullptr;
+  return blockFromDecoded(length, colourKey());
+}
+
+bool KGraphicGL::decodeFile(char *fileName) {
+  decoded_.clear();
+  if (!fileName) return false;
   KMiscTools::lowerDataFileName(fileName);
   KResource res;
   const char *unread = nullptr;
@@ -141,20 +156,20 @@ unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
   else if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) unread = "it is larger than a picture file may be";
   if (unread) {
     KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, unread);
-    return nullptr;
+    return false;
   }
   res.seek(K_RES_BEGIN, 0);
   std::vector<unsigned char> bytes(static_cast<size_t>(size));
   if (res.read(bytes.data(), bytes.size()) != 0) {
     KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, "it ended before its length");
-    return nullptr;
+    return false;
   }
   res.close();
   if (!LoadRamPicture(fileName, bytes.data(), bytes.size())) {
     decoded_.clear();
-    return nullptr;
+    return false;
   }
-  return blockFromDecoded(length);
+  return true;
 }
 
 bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, unsigned long length) {
@@ -186,7 +201,7 @@ bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, un
 
 // Copies the decoded picture into a raw picture block, bottom row first,
 // applying the colour key; the decoded pixels are released.
-unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
+unsigned char *KGraphicGL::blockFromDecoded(size_t &length, const ColourKey &key) {
   length = 0;
   if (decoded_.empty()) return nullptr;
   const int w = decodedWidth_, h = decodedHeight_;
@@ -203,42 +218,51 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
   block[16] = 32;
   // The decoded pixels are in the block's order already; the key is applied.
   std::memcpy(block + kHeader, decoded_.data(), decoded_.size());
-  if (colorKeyOn)
+  if (key.on)
     for (unsigned char *p = block + kHeader, *end = block + size; p < end; p += 4)
-      if (p[2] == colorKeyRed && p[1] == colorKeyGreen && p[0] == colorKeyBlue) p[3] = 0;
+      if (p[2] == key.red && p[1] == key.green && p[0] == key.blue) p[3] = 0;
   decoded_.clear();
   decoded_.shrink_to_fit();
   length = size;
   return block;
 }
 
-bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) {
-  maskData = nullptr;
-  freePicture();
-  if (!fileName || !maskFileName) return true;
+std::vector<unsigned char> KGraphicGL::readMask(const char *maskFileName, int &maskWidth, int &maskHeight) {
+  maskWidth = maskHeight = 0;
   char name[260];
   std::snprintf(name, sizeof name, "%s", maskFileName);
   size_t length = 0;
   unsigned char *mask = LoadGeneric(name, length);
-  std::vector<unsigned char> maskBytes;
-  if (mask) {
-    maskWidth_ = readLE16(mask + 12);
-    maskHeight_ = readLE16(mask + 14);
-    maskBytes.resize(static_cast<size_t>(maskWidth_) * maskHeight_);
-    for (int j = 0; j < maskHeight_; j++)
-      for (int x = 0; x < maskWidth_; x++)
-        maskBytes[x + static_cast<size_t>(maskWidth_) * j] =
-            mask[kHeader + (static_cast<size_t>(j) * maskWidth_ + x) * 4];
-    delete[] mask;
-  }
+  std::vector<unsigned char> bytes;
+  if (!mask) return bytes;
+  maskWidth = readLE16(mask + 12);
+  maskHeight = readLE16(mask + 14);
+  bytes.resize(static_cast<size_t>(maskWidth) * maskHeight);
+  for (int j = 0; j < maskHeight; j++)
+    for (int x = 0; x < maskWidth; x++)
+      bytes[x + static_cast<size_t>(maskWidth) * j] = mask[kHeader + (static_cast<size_t>(j) * maskWidth + x) * 4];
+  delete[] mask;
+  return bytes;
+}
+
+bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) {
+  (void)trueColor; // see makeTexture
+  maskData = nullptr;
   freePicture();
+  if (!fileName || !maskFileName) return true;
+  std::vector<unsigned char> maskBytes = readMask(maskFileName, maskWidth_, maskHeight_);
+  char name[260];
   std::snprintf(name, sizeof name, "%s", fileName);
   std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
+  size_t length = 0;
   unsigned char *block = LoadGeneric(name, length);
   // A mask that failed to load, or is not the picture's size, is not used:
   // the picture keeps its own alpha.
   maskData = maskBytes.empty() ? nullptr : maskBytes.data();
-  buildGLTexture(block, length, trueColor, true);
+  if (buildTexture(block, length, true, Source::File)) {
+    sourceFile_ = fileName;
+    sourceMask_ = maskFileName;
+  }
   maskData = nullptr;
   // True whatever the build gave: getWidth() is 0 when nothing was loaded.
   return true;
@@ -252,8 +276,19 @@ bool KGraphicGL::loadPictureFromPtr(const char *name, unsigned char *bytes, unsi
   // The texture held before is released rather than leaked.
   freePicture();
   size_t blockLength = 0;
-  unsigned char *block = blockFromDecoded(blockLength);
-  return buildGLTexture(block, blockLength, trueColor, hasAlpha);
+  unsigned char *block = blockFromDecoded(blockLength, colourKey());
+  (void)trueColor; // see makeTexture
+  if (!buildTexture(block, blockLength, hasAlpha, Source::Bytes)) return false;
+  // The caller's bytes are the caller's: a copy is kept to decode again.
+  try {
+    sourceBytes_.assign(bytes, bytes + length);
+    sourceFile_ = name ? name : "";
+  } catch (const std::bad_alloc &) {
+    source_ = Source::None;
+    KMiscTools::report(K_REPORT_WARNING, "picture not kept to be made again", textBuffer,
+                       "no memory for a copy of its bytes: it is drawn transparent if the drawing context is lost");
+  }
+  return true;
 }
 
 unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
@@ -306,6 +341,7 @@ bool KGraphicGL::makePictureFromArray(uint32_t *pixels, long w, long h, bool tru
   }
   freePicture();
   pixelArray = pixels;
+  source_ = Source::Array;
   width = static_cast<float>(w);
   height = static_cast<float>(h);
   textureTarget = static_cast<int32_t>(targetFor(w, h));
@@ -334,6 +370,10 @@ void KGraphicGL::freePicture() {
   // The caller's array belongs to the picture replaced: pollArray must not
   // read it again.
   pixelArray = nullptr;
+  source_ = Source::None;
+  sourceFile_.clear();
+  sourceMask_.clear();
+  std::vector<unsigned char>().swap(sourceBytes_);
   if (width <= 0) return;
   batch::deletingTexture(textureName);
   glDeleteTextures(1, &textureName);
@@ -365,7 +405,12 @@ uint32_t KGraphicGL::targetFor(int w, int h) {
   return batch::rectangleTextures() ? kRectangleTexture : GL_TEXTURE_2D;
 }
 
-void KGraphicGL::makeTexture(const unsigned char *texels, bool bgra, bool mayRepeat) {
+bool KGraphicGL::canRepeat() const {
+  return wrapAllowed && textureTarget == GL_TEXTURE_2D &&
+         isSquarePow2(static_cast<int>(textureWidth), static_cast<int>(textureHeight));
+}
+
+void KGraphicGL::makeTexture(const unsigned char *texels, bool bgra, bool repeat) {
   const GLsizei tw = static_cast<GLsizei>(textureWidth), th = static_cast<GLsizei>(textureHeight);
   glGenTextures(1, &textureName);
   batch::bindForChange(textureTarget, textureName);
@@ -375,9 +420,8 @@ void KGraphicGL::makeTexture(const unsigned char *texels, bool bgra, bool mayRep
   // texels'; every driver here gives them 8 bits a channel, as trueColor asks.
   const GLenum format = bgra ? batch::kBGRA : GL_RGBA;
   glTexImage2D(textureTarget, 0, batch::isES() ? format : GL_RGBA, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
-  const GLint wrap = mayRepeat && wrapAllowed && textureTarget == GL_TEXTURE_2D && isSquarePow2(tw, th)
-                         ? GL_REPEAT
-                         : GL_CLAMP_TO_EDGE;
+  const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+  repeats_ = repeat;
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
   // Complete at once: a filter without mipmaps.
@@ -399,6 +443,42 @@ bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, i
 
 bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha) {
   (void)trueColor; // see makeTexture
+  return buildTexture(block, length, hasAlpha, Source::Texels);
+}
+
+void KGraphicGL::fillTexels(const unsigned char *block, int w, int h, const unsigned char *maskBytes, bool hasAlpha,
+                            const ColourKey &key, bool bgra, unsigned char *texels) {
+  const int bpp = block[16];
+  if (bpp != 24 && bpp != 32) {
+    std::memset(texels, 0, static_cast<size_t>(w) * h * 4);
+    return;
+  }
+  const int bytes = bpp / 8;
+  const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
+  for (int j = 0; j < h; j++) {
+    const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
+    const unsigned char *mask = maskBytes ? maskBytes + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
+    unsigned char *dst = texels + static_cast<size_t>(j) * w * 4;
+    for (int x = 0; x < w; x++, src += bytes, dst += 4) {
+      unsigned char b = src[0], g = src[1], r = src[2], a;
+      if (bytes == 3) {
+        a = mask ? mask[x] : 255;
+        if (key.on && r == key.red && g == key.green && b == key.blue) a = 0;
+      } else {
+        a = mask ? mask[x] : src[3];
+      }
+      // A texture without alpha reads as opaque everywhere: neither key nor
+      // mask shows.
+      if (!hasAlpha) a = 255;
+      dst[red] = r;
+      dst[1] = g;
+      dst[blue] = b;
+      dst[3] = a;
+    }
+  }
+}
+
+bool KGraphicGL::buildTexture(unsigned char *block, size_t length, bool hasAlpha, Source source) {
   if (!block) return false;
   int w, h;
   if (!checkBlock(block, length, w, h)) {
@@ -431,36 +511,26 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
     return false;
   }
   const bool useMask = maskData && maskWidth_ == w && maskHeight_ == h;
-  const int bytes = bpp / 8;
+  const bool bgra = batch::bgraTextures();
   // Only 24 and 32 bits a pixel are read: any other depth gives a
   // transparent picture of its size.
-  const int rows = bpp == 24 || bpp == 32 ? h : 0;
-  const bool bgra = batch::bgraTextures();
-  const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
-  for (int j = 0; j < rows; j++) {
-    const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
-    const unsigned char *mask = useMask ? maskData + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
-    unsigned char *dst = pixelBuffer + static_cast<size_t>(j) * tw * 4;
-    for (int x = 0; x < w; x++, src += bytes, dst += 4) {
-      unsigned char b = src[0], g = src[1], r = src[2], a;
-      if (bytes == 3) {
-        a = mask ? mask[x] : 255;
-        if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
-      } else {
-        a = mask ? mask[x] : src[3];
-      }
-      // A texture without alpha reads as opaque everywhere: neither key nor
-      // mask shows.
-      if (!hasAlpha) a = 255;
-      dst[red] = r;
-      dst[1] = g;
-      dst[blue] = b;
-      dst[3] = a;
+  fillTexels(block, w, h, useMask ? maskData : nullptr, hasAlpha, colourKey(), bgra, pixelBuffer);
+  delete[] block;
+  makeTexture(pixelBuffer, bgra, canRepeat());
+  measureOpacity(pixelBuffer, tw * 4, w, h, !hasAlpha);
+  source_ = source;
+  sourceAlpha_ = hasAlpha;
+  sourceKey_ = colourKey();
+  if (source == Source::Texels) {
+    // Nothing but these texels could make the texture again.
+    try {
+      sourceBytes_.assign(pixelBuffer, pixelBuffer + tw * th * 4);
+    } catch (const std::bad_alloc &) {
+      source_ = Source::None;
+      KMiscTools::report(K_REPORT_WARNING, "picture not kept to be made again", textBuffer,
+                         "no memory for a copy of its texels: it is drawn transparent if the drawing context is lost");
     }
   }
-  delete[] block;
-  makeTexture(pixelBuffer, bgra, true);
-  measureOpacity(pixelBuffer, tw * 4, w, h, !hasAlpha);
   delete[] pixelBuffer;
   pixelBuffer = nullptr;
   videoBytes_ = static_cast<int>(tw * th * (screenDepth / 8));
@@ -477,8 +547,8 @@ void KGraphicGL::allowTextureWrap(bool allow) {
   wrapAllowed = allow;
   if (width <= 0) return;
   batch::bindForChange(textureTarget, textureName);
-  const bool square = isSquarePow2(static_cast<int>(textureWidth), static_cast<int>(textureHeight));
-  const GLint wrap = allow && textureTarget == GL_TEXTURE_2D && square ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+  repeats_ = canRepeat();
+  const GLint wrap = repeats_ ? GL_REPEAT : GL_CLAMP_TO_EDGE;
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
 }
@@ -924,6 +994,9 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   // The grab is complete at once: its filter is set here, not at the first blit.
   makeTexture(textureBuffer.data(), bgra, false);
   measureOpacity(nullptr, 0, W, H, true);
+  // Nothing but these texels could make the texture again.
+  source_ = Source::Texels;
+  sourceBytes_.swap(textureBuffer);
   width = static_cast<float>(W);
   height = static_cast<float>(H);
   pow2SizeF = static_cast<float>(P);
@@ -962,5 +1035,85 @@ std::vector<unsigned char> KGraphicGL::arrayAsBGRA() const {
     texels[i + 2] = src[i];
     texels[i + 3] = src[i + 3];
   }
+  return texels;
+}
+
+// ---------------------------------------------------------------- a context given back
+
+void KGraphicGL::remakeTextures() {
+  _oldBindedText = -1;
+  for (KGraphicGL *g = graphic_.pictures; g; g = g->next_) g->remakeTexture();
+}
+
+void KGraphicGL::remakeTexture() {
+  // The old name means nothing in the new context.
+  textureName = 0;
+  if (width <= 0) return;
+  const bool bgra = batch::bgraTextures();
+  std::vector<unsigned char> texels;
+  const unsigned char *from = nullptr;
+  switch (source_) {
+  case Source::File:
+  case Source::Bytes:
+    texels = texelsAgain();
+    // The file may have changed since: its opacity is measured again.
+    if (!texels.empty()) {
+      measureOpacity(texels.data(), static_cast<size_t>(width) * 4, static_cast<int>(width), static_cast<int>(height),
+                     !sourceAlpha_);
+      from = texels.data();
+    }
+    break;
+  case Source::Array:
+    if (bgra) texels = arrayAsBGRA();
+    from = bgra ? texels.data() : reinterpret_cast<const unsigned char *>(pixelArray);
+    break;
+  case Source::Texels:
+    from = sourceBytes_.data();
+    break;
+  case Source::None:
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", textBuffer,
+                       "nothing was kept to make it again when the drawing context came back");
+    break;
+  }
+  if (!from) {
+    texels.assign(static_cast<size_t>(textureWidth) * static_cast<size_t>(textureHeight) * 4, 0);
+    measureOpacity(nullptr, 0, 0, 0);
+    from = texels.data();
+  }
+  makeTexture(from, bgra, repeats_);
+}
+
+std::vector<unsigned char> KGraphicGL::texelsAgain() {
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  bool decoded;
+  if (source_ == Source::File) {
+    char name[260];
+    std::snprintf(name, sizeof name, "%s", sourceFile_.c_str());
+    decoded = decodeFile(name);
+  } else {
+    decoded = LoadRamPicture(sourceFile_.c_str(), sourceBytes_.data(), sourceBytes_.size());
+  }
+  size_t length = 0;
+  unsigned char *block = decoded ? blockFromDecoded(length, sourceKey_) : nullptr;
+  int blockWidth = 0, blockHeight = 0;
+  std::vector<unsigned char> texels;
+  if (!checkBlock(block, length, blockWidth, blockHeight) || blockWidth != w || blockHeight != h) {
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", sourceFile_.c_str(),
+                       decoded ? "its file has another size now" : "its file could not be read again");
+    delete[] block;
+    return texels;
+  }
+  int maskWidth = 0, maskHeight = 0;
+  const std::vector<unsigned char> mask =
+      sourceMask_.empty() ? std::vector<unsigned char>() : readMask(sourceMask_.c_str(), maskWidth, maskHeight);
+  const bool useMask = !mask.empty() && maskWidth == w && maskHeight == h;
+  try {
+    texels.resize(static_cast<size_t>(w) * h * 4);
+    fillTexels(block, w, h, useMask ? mask.data() : nullptr, sourceAlpha_, sourceKey_, batch::bgraTextures(),
+               texels.data());
+  } catch (const std::bad_alloc &) {
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", sourceFile_.c_str(), "no memory for its texels");
+  }
+  delete[] block;
   return texels;
 }

@@ -79,6 +79,7 @@ KWindowGL::~KWindowGL() {
   if (windowGL_.currentWindow == this) {
     windowGL_.currentWindow = nullptr;
     KMiscTools::setEventDispatcher(nullptr);
+    platform::setContextRenewedHandler(nullptr);
   }
   if (windowGL_.loopWindow == this) windowGL_.loopWindow = nullptr;
 }
@@ -127,6 +128,7 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
     return false;
   }
   if (!startDrawing(width, height)) return false;
+  platform::setContextRenewedHandler(&KWindowGL::contextRenewed);
   followTheDisplay();
   KGraphicGL::setScreenSize(width, height, depth);
   detectCaps();
@@ -150,6 +152,21 @@ void KWindowGL::stopDrawing() {
   batch::stop();
 }
 
+bool KWindowGL::renewDrawing() {
+  if (!batch::renew()) {
+    KMiscTools::report(K_REPORT_ERROR, "could not set up OpenGL drawing", "", platform::lastReason().c_str());
+    return false;
+  }
+  shownframe::renew();
+  KGraphicGL::remakeTextures();
+  detectCaps();
+  return true;
+}
+
+void KWindowGL::contextRenewed() {
+  if (windowGL_.currentWindow) windowGL_.currentWindow->renewDrawing();
+}
+
 bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
   const bool opened = !platform::windowOpen();
   if (opened) {
@@ -164,6 +181,7 @@ bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
     return false;
   }
   if (opened && !startDrawing(width, height)) return false;
+  if (opened) platform::setContextRenewedHandler(&KWindowGL::contextRenewed);
   KGraphicGL::setScreenSize(width, height, depth);
   detectCaps();
   window = nullptr;
@@ -400,6 +418,9 @@ void KWindowGL::runFrameLoop(bool (*frame)(), void (*ended)()) {
 void KWindowGL::hostFrames() {
   KWindowGL *window = windowGL_.loopWindow;
   if (!window) return;
+  // Without its context the game waits, as a page in the background does:
+  // a frame drawn now would never be seen.
+  if (platform::contextLost()) return;
   FramePacer &pacer = window->pacer_;
   const uint64_t period = static_cast<uint64_t>(window->frameTime) * 1000;
   if (pacer.period() != period) pacer.setPeriod(period);

@@ -8,7 +8,10 @@
 /// The OpenGL game window on the platform layer: one window with one
 /// OpenGL context, desktop or ES (kept across full-screen switches, so
 /// textures survive), the world view, the frame cap, and the window's event
-/// handling.
+/// handling. A context taken away by a browser (WebGL's context loss) holds
+/// the frame loop the host runs, as a page in the background does, until it
+/// comes back; then everything the engine draws with is made again, and the
+/// game goes on from the frame it had reached.
 class KWindowGL : public KWindow {
 public:
   KWindowGL();
@@ -107,6 +110,12 @@ private:
   /// the driver cannot build them.
   bool startDrawing(int width, int height);
   void stopDrawing();
+  /// The context came back without the engine's objects (a browser gave
+  /// back the WebGL context it took): the program and buffers, the texture
+  /// of the frame shown and every picture's texture made again. False, said
+  /// in a message box, when the driver cannot build them.
+  bool renewDrawing();
+  static void contextRenewed();
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
   /// The host's call of the frame loop: the frames due by now.

@@ -52,6 +52,7 @@ struct BatchContext {
   int viewport[4] = {0, 0, 0, 0};
   bool scissorOn = false;
   int scissor[4] = {0, 0, 0, 0};
+  float lineWidth = 1;
   // A clear asked for and not yet done.
   bool clearOwed = false;
   float clearColour[4] = {0, 0, 0, 1};
@@ -256,6 +257,23 @@ void stop() {
   batch_.started = false;
 }
 
+bool renew() {
+  // The old context's names mean nothing in this one: forgotten, not deleted.
+  for (ProgramState *p : {&batch_.plain, &batch_.plainWhite, &batch_.rectangle, &batch_.rectangleWhite, &batch_.colour})
+    p->program = shaders::Program();
+  batch_.vertexBuffer = batch_.indexBuffer = 0;
+  batch_.started = false;
+  int viewport[4], scissor[4];
+  std::memcpy(viewport, batch_.viewport, sizeof viewport);
+  std::memcpy(scissor, batch_.scissor, sizeof scissor);
+  const bool scissorOn = batch_.scissorOn;
+  if (!start()) return false;
+  if (viewport[2] >= 0) setViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+  if (scissorOn) setScissor(true, scissor[0], scissor[1], scissor[2], scissor[3]);
+  if (batch_.lineWidth != 1) glLineWidth(batch_.lineWidth);
+  return true;
+}
+
 bool started() { return batch_.started; }
 bool isES() { return batch_.es; }
 bool rectangleTextures() { return batch_.started && batch_.rectangle.program.id != 0; }
@@ -356,6 +374,7 @@ void clear(float r, float g, float b, float a) {
 void setLineWidth(float width) {
   flush();
   glLineWidth(width);
+  batch_.lineWidth = width;
 }
 
 void bindTexture(uint32_t target, uint32_t texture) {

@@ -46,6 +46,11 @@ constexpr uint32_t kRectangleTarget = 0x84F5;
 bool start();
 /// Releases them; the context must still be current.
 void stop();
+/// The context's objects are gone (a lost context given back, or a new one
+/// in its place): makes the programs and buffers again without deleting
+/// the old ones, and sets the viewport, the clipping box and the line width
+/// in it as they were. False, as start(), if the program cannot be built.
+bool renew();
 bool started();
 /// Whether the context is OpenGL ES (or WebGL), whose shaders are GLSL ES.
 bool isES();

@@ -137,6 +137,13 @@ void stop() {
   shown_.texture = shown_.framebuffer = 0;
 }
 
+bool renew() {
+  // The old context's names mean nothing in this one: forgotten, not deleted.
+  shown_.texture = shown_.framebuffer = shown_.large = shown_.largeFramebuffer = 0;
+  shown_.largeFactor = 0;
+  return start(shown_.width, shown_.height);
+}
+
 void present(const platform::Placement &p) {
   if (!shown_.texture) return;
   // Every frame shown is kept: what the window shows can be read at any

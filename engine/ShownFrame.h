@@ -17,6 +17,10 @@ namespace shownframe {
 /// Makes the texture, in the window's fresh context.
 bool start(int width, int height);
 void stop();
+/// The context's objects are gone (a lost context given back, or a new one
+/// in its place): makes the texture again, black until the next frame is
+/// shown, without deleting the old one.
+bool renew();
 
 /// Just before the swap: keeps the frame drawn (at `placement.drawBottom`
 /// rows from the buffer's bottom), and draws it scaled into

@@ -825,3 +825,127 @@ TEST_F(Graphics, PicturesOfAnySizeAndTiles) {
     expectColour(at(46 + 4 * (i % 3) + 2, 47 + 4 * (i / 3) + 2), expect[i][0], expect[i][1], expect[i][2], "zoomed");
   }
 }
+
+// A context that comes back empty (a browser's WebGL context lost and given
+// back; here a new context in the old one's place): every picture makes its
+// texture again from what it was made of, and draws what it drew before,
+// pixel for pixel; the clipping box holds; a picture whose file has gone
+// since is said and drawn transparent; the frame shown is black until the
+// next one is shown.
+TEST_F(Graphics, EveryPictureIsMadeAgainInAContextThatCameBackEmpty) {
+  Scratch scratch;
+  // 8 by 8, every texel its own colour, one of them the colour key, the
+  // bottom row translucent; then 6 by 5 opaque, and a mask of the first's size.
+  std::vector<unsigned char> eight(8 * 8 * 4), six(6 * 5 * 4), mask(8 * 8 * 4);
+  for (int i = 0; i < 64; i++) {
+    const unsigned char v[4] = {static_cast<unsigned char>(i * 4), static_cast<unsigned char>(255 - i * 3),
+                                static_cast<unsigned char>(i * 13), static_cast<unsigned char>(i < 8 ? 128 : 255)};
+    std::memcpy(&eight[i * 4], v, 4);
+    std::memset(&mask[i * 4], i % 3 ? 255 : 0, 4);
+  }
+  eight[20 * 4] = 10, eight[20 * 4 + 1] = 20, eight[20 * 4 + 2] = 30;
+  for (int i = 0; i < 30; i++) {
+    const unsigned char v[4] = {static_cast<unsigned char>(200 - i * 5), static_cast<unsigned char>(i * 8), 90, 255};
+    std::memcpy(&six[i * 4], v, 4);
+  }
+  const std::string sheet = scratch.dir + "/sheet.png", masks = scratch.dir + "/mask.png",
+                    gone = scratch.dir + "/gone.png";
+  using platform::PictureFormat;
+  ASSERT_TRUE(platform::encodePicture(sheet.c_str(), PictureFormat::PNG, 8, 8, eight.data()));
+  ASSERT_TRUE(platform::encodePicture(masks.c_str(), PictureFormat::PNG, 8, 8, mask.data()));
+  ASSERT_TRUE(platform::encodePicture(gone.c_str(), PictureFormat::PNG, 8, 8, eight.data()));
+  std::ifstream in(scratch.dir + "/sheet.png", std::ios::binary);
+  std::vector<unsigned char> encoded((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_TRUE(platform::encodePicture((scratch.dir + "/six.tga").c_str(), PictureFormat::TGA, 6, 5, six.data()));
+  std::ifstream tga(scratch.dir + "/six.tga", std::ios::binary);
+  std::vector<unsigned char> sixBytes((std::istreambuf_iterator<char>(tga)), std::istreambuf_iterator<char>());
+
+  KGraphicGL file, masked, bytes, array, grab, block, lost, empty;
+  file.setColorKey(true, 30, 20, 10);
+  ASSERT_TRUE(file.loadPicture(sheet.c_str(), true, true));
+  file.setColorKey(false, 0, 0, 0); // the key of the load is kept, not the one after
+  file.allowTextureWrap(true);
+  masked.loadPictureWithMask(sheet.c_str(), masks.c_str(), true);
+  ASSERT_FLOAT_EQ(masked.getWidth(), 8);
+  ASSERT_TRUE(bytes.loadPictureFromPtr("six.tga", sixBytes.data(), sixBytes.size(), true, true));
+  std::fill(sixBytes.begin(), sixBytes.end(), 0); // the caller's bytes are the caller's
+  std::vector<uint32_t> quarters = quadrants(16);
+  ASSERT_TRUE(array.makePictureFromArray(quarters.data(), 16, 16, true, false));
+  quarters[0] = 0xFF808080u; // changed and polled in: the array as it is now
+  array.pollArray();
+  std::vector<unsigned char> raw(18 + 3 * 2 * 3, 0); // 3 by 2, 24 bits, made directly
+  raw[12] = 3, raw[14] = 2, raw[16] = 24;
+  for (size_t i = 18; i < raw.size(); i++) raw[i] = static_cast<unsigned char>(i * 37);
+  unsigned char *rawBlock = new unsigned char[raw.size()];
+  std::memcpy(rawBlock, raw.data(), raw.size());
+  ASSERT_TRUE(block.buildGLTexture(rawBlock, raw.size(), true, true));
+  ASSERT_TRUE(lost.loadPicture(gone.c_str(), true, true));
+  ASSERT_EQ(std::remove(gone.c_str()), 0);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  file.drawRect(0, 0, 40, 40, 0.9f, 0.3f, 0.1f, 1);
+  ASSERT_TRUE(grab.grabBackBuffer(nullptr));
+
+  auto scene = [&](bool withLost) {
+    gWindow->setWorldView(0, 0, 0, 1, true);
+    file.blitAlphaRect(0, 0, 8, 8, 10, 60, false, false);
+    file.setTextureQuality(true);
+    file.blitAlphaRectFx(0, 0, 8, 8, 60, 60, 30, 5, 1, false, false, 0, 0);
+    file.setTextureQuality(false);
+    file.blitTiledRect(100, 60, 48, 48, 3, 0); // wrapping: the tile three times across
+    masked.blitAlphaRect(0, 0, 8, 8, 10, 120, false, false);
+    bytes.blitAlphaRectFx(0, 0, 6, 5, 40, 120, 0, 3, 1, false, false, 0, 0);
+    array.blitAlphaRect(0, 0, 16, 16, 10, 160, false, false);
+    grab.blitAlphaRect(0, 0, 60, 60, 40, 160, false, false);
+    block.blitAlphaRectFx(0, 0, 3, 2, 120, 160, 0, 4, 1, false, false, 0, 0);
+    empty.blitAlphaRect(0, 0, 8, 8, 10, 240, false, false);
+    if (withLost) lost.blitAlphaRectFx(0, 0, 8, 8, 10, 300, 0, 4, 1, false, false, 0, 0);
+    std::vector<unsigned char> pixels(320 * 480 * 4);
+    batch::flush();
+    glReadPixels(0, platform::gameAreaBottom(), 320, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+  };
+  const std::vector<unsigned char> before = scene(false);
+  expectColour(at(14, 65), 0, 0, 0, "the key's texel is transparent");
+  expectColour(at(15, 65), 17, 192, 84, "its neighbour is not");
+  expectColour(at(22, 300), 0, 0, 0, "nothing there yet");
+  scene(true);
+  EXPECT_NE(at(22, 302).g, 0) << "the picture whose file goes is drawn before it goes";
+  gWindow->flipBackBuffer(false, true);
+
+  Reports reports;
+  ASSERT_TRUE(platform::renewContext());
+  KGraphicGL shown;
+  ASSERT_TRUE(shown.grabFrontBuffer());
+  gWindow->setClearColor(0, 0, 1, 1);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  shown.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
+  expectColour(at(12, 62), 0, 0, 0, "the frame shown is black until the next is shown");
+  gWindow->setClearColor(0, 0, 0, 1);
+  const std::vector<unsigned char> after = scene(false);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  size_t differing = 0;
+  for (size_t i = 0; i < before.size(); i++) differing += before[i] != after[i];
+  EXPECT_EQ(differing, 0u) << "bytes of the frame differ from the one drawn before the context came back";
+
+  scene(true);
+  expectColour(at(22, 302), 0, 0, 0, "a picture whose file is gone is transparent");
+  ASSERT_EQ(reports.size(), 2u); // the file not read, then what became of the picture
+  EXPECT_EQ(reports.at(1).heading, "picture drawn transparent");
+  EXPECT_EQ(reports.at(1).reason, "its file could not be read again");
+
+  // The clipping box set before the context went holds in the new one.
+  gWindow->setClipping(0, 0, 100, 100);
+  ASSERT_TRUE(platform::renewContext());
+  array.drawRect(0, 0, 320, 480, 1, 1, 1, 1);
+  expectColour(at(50, 50), 255, 255, 255, "inside the box");
+  expectColour(at(150, 150), 0, 0, 0, "outside the box");
+  batch::setScissor(false, 0, 0, 0, 0);
+  gWindow->flipBackBuffer(false, true);
+  ASSERT_TRUE(shown.grabFrontBuffer());
+  gWindow->setClearColor(0, 0, 1, 1);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  shown.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
+  expectColour(at(50, 50), 255, 255, 255, "the frame shown after");
+  expectColour(at(150, 150), 0, 0, 0, "the frame shown after");
+  gWindow->setClearColor(0, 0, 0, 1);
+}

@@ -110,6 +110,23 @@ bool windowHasFocus();
 void windowPosition(int &x, int &y);
 /// Makes the window's context current; false if that failed.
 bool makeContextCurrent();
+/// Whether the window's context is lost: a browser took its WebGL context
+/// away (a driver reset, too many contexts) and may give it back. Nothing
+/// drawn meanwhile is seen, and none of the objects made in it is left.
+bool contextLost();
+/// Called when the window's context has come back empty, current: a
+/// browser gave back the WebGL context it had taken (the page's refusal of
+/// the loss asked it to), or renewContext replaced it. Whoever drew in it
+/// makes its textures, buffers and programs again: none of the old ones is
+/// there, and none may be deleted. Null for none.
+using ContextRenewedHandler = void (*)();
+void setContextRenewedHandler(ContextRenewedHandler handler);
+/// A new context of the same kind takes the place of the window's, which
+/// goes with every object in it, as a lost context comes back; made
+/// current, then the handler is called. For tests of what must survive a
+/// loss. False (the old context kept) where none can be made, and in a
+/// browser, whose context is the page's.
+bool renewContext();
 /// The context's OpenGL function of that name, or null: for the calls
 /// outside the set every context has (the fixed function of desktop OpenGL).
 void *glFunction(const char *name);

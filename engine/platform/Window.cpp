@@ -43,10 +43,16 @@ struct WindowContext {
   bool desktopFullScreen = false;
   bool wholeScaling = false;
   PresentHook presentHook = nullptr;
+  // The context taken away (a browser's WebGL), and who makes its objects
+  // again when it comes back; the swap interval a new context is given.
+  bool contextLost = false;
+  ContextRenewedHandler contextRenewed = nullptr;
+  int swapInterval = 0;
   double chosenScale = 0; // the window's scale asked for; 0: the largest whole one that fits
   std::string applicationId, windowClass;
 #ifdef __EMSCRIPTEN__
   double toldGameBox[4] = {-1, -1, -1, -1}; // where the page was last told the game shows
+  bool hearsContextLoss = false;
 #endif
 };
 WindowContext window_;
@@ -123,6 +129,27 @@ void fitCanvas() {
 EM_JS(void, pageGameBox, (double left, double top, double width, double height), {
   Module.zunkGameBox = [ left, top, width, height ];
 });
+
+// A browser gives a WebGL context it took away back only to a page that
+// refused the loss (prevented its default), as this one does; until then
+// nothing drawn is seen. Once back it holds none of the old objects.
+EM_BOOL contextLostInPage(int, const void *, void *) {
+  window_.contextLost = true;
+  return EM_TRUE;
+}
+
+EM_BOOL contextRestoredInPage(int, const void *, void *) {
+  window_.contextLost = false;
+  if (window_.contextRenewed) window_.contextRenewed();
+  return EM_TRUE;
+}
+
+void hearContextLoss() {
+  if (window_.hearsContextLoss) return;
+  window_.hearsContextLoss = true;
+  emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_FALSE, contextLostInPage);
+  emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_FALSE, contextRestoredInPage);
+}
 
 void tellGameBox(const Placement &placement) {
   double boxWidth = 0, boxHeight = 0;
@@ -246,7 +273,9 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
       (byName || asked == ContextKind::ES2 ||
        !createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)))
     return false;
-#ifndef __EMSCRIPTEN__
+#ifdef __EMSCRIPTEN__
+  hearContextLoss();
+#else
   // The game is drawn at its own size in the window: it is never smaller.
   // (A page's canvas is fitted to its box instead.)
   SDL_SetWindowMinimumSize(window_.window, width, height);
@@ -263,6 +292,7 @@ void closeWindow() {
   window_.context = nullptr;
   window_.window = nullptr;
   window_.placement = Placement();
+  window_.contextLost = false;
 }
 
 void setWindowTitle(const char *title) {
@@ -306,9 +336,47 @@ bool makeContextCurrent() {
   return false;
 }
 
+bool contextLost() {
+#ifdef __EMSCRIPTEN__
+  // Lost from the moment it is, though the page hears of it a task later.
+  const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_get_current_context();
+  if (context && emscripten_is_webgl_context_lost(context)) return true;
+#endif
+  return window_.contextLost;
+}
+
+void setContextRenewedHandler(ContextRenewedHandler handler) { window_.contextRenewed = handler; }
+
+bool renewContext() {
+#ifdef __EMSCRIPTEN__
+  return false;
+#else
+  if (!window_.window || !window_.context) return false;
+  // Made as the old one was, sharing nothing with it.
+  askFor(window_.contextKind);
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  SDL_GLContext fresh = SDL_GL_CreateContext(window_.window);
+  if (!fresh) {
+    report(K_REPORT_WARNING, "video: no new OpenGL context", "the old one is kept", SDL_GetError());
+    makeContextCurrent();
+    return false;
+  }
+  SDL_GL_DeleteContext(window_.context);
+  window_.context = fresh;
+  if (!makeContextCurrent()) return false;
+  SDL_GL_SetSwapInterval(window_.swapInterval);
+  if (window_.contextRenewed) window_.contextRenewed();
+  return true;
+#endif
+}
+
 void *glFunction(const char *name) { return window_.context && name ? SDL_GL_GetProcAddress(name) : nullptr; }
 
-bool setSwapInterval(int interval) { return window_.context && SDL_GL_SetSwapInterval(interval) == 0; }
+bool setSwapInterval(int interval) {
+  if (!window_.context || SDL_GL_SetSwapInterval(interval) != 0) return false;
+  window_.swapInterval = interval;
+  return true;
+}
 
 uint64_t refreshPeriod() {
   SDL_DisplayMode mode;

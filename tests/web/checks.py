@@ -89,6 +89,14 @@ class Check:
         self.browser.close()
         return self.start(*args)
 
+    def start_afresh(self, *args):
+        """A new browser on a new, empty profile: a first visit again."""
+        if self.browser:
+            self.browser.close()
+        shutil.rmtree(self.profile, ignore_errors=True)
+        self.profile = tempfile.mkdtemp(prefix="zunk-web-profile-")
+        return self.start(*args)
+
     def close(self):
         if self.browser:
             self.browser.close()
@@ -566,11 +574,87 @@ def check_a_gamepad_plays(c):
     c.no_errors()
 
 
+# The canvas's WebGL context taken away and given back, as a browser does
+# when its graphics reset or it has too many contexts; the check listens
+# after the page, so it sees whether the page refused the loss.
+LOSE_CONTEXT = """(() => {
+  const canvas = document.getElementById('canvas');
+  window.zunkLoss = {lost: null, restored: false, extension: Module.ctx.getExtension('WEBGL_lose_context')};
+  canvas.addEventListener('webglcontextlost', (e) => { zunkLoss.lost = {refused: e.defaultPrevented}; });
+  canvas.addEventListener('webglcontextrestored', () => { zunkLoss.restored = true; });
+  zunkLoss.extension.loseContext();
+  return true;
+})()"""
+LOSS_AFTER_THROW = 60  # game frames from the throw to the loss: the ball in flight
+LOST_DISPLAY_FRAMES = 30  # half a second of a 60 Hz display's frames without the context
+COMPARED_FRAMES = 150  # frames after it, compared with the same game's without a loss
+
+
+def game_until_loss(c):
+    """A fresh visit's game: PLAY, a throw, and its frames up to the
+    moment of the loss; gives the frame count then."""
+    b = c.start_afresh()
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    start_play(c)
+    throw_at(c, BALL[0])
+    frames(c, LOSS_AFTER_THROW)
+    return b.evaluate("Module.zunkGameFrames")
+
+
+def next_frames(c):
+    """The next frame's pixels (width, RGB base64), and the digests of the
+    frames after it, each with its number."""
+    first = c.browser.evaluate("zunkClock.step(%d), zunkClock.drawn()" % FRAME_MS)
+    digests = c.browser.evaluate("Array.from({length: %d}, () => (zunkClock.step(%d),"
+                                 " [Module.zunkGameFrames, zunkClock.digest()]))" % (COMPARED_FRAMES, FRAME_MS))
+    return first, digests
+
+
+def check_a_lost_webgl_context_comes_back_drawing_the_same_game(c):
+    """The WebGL context lost in the middle of a throw and given back
+    (WEBGL_lose_context): the page refuses the loss, so that the browser
+    gives it back; no frame runs while it is away (as in a hidden page);
+    and the frames after it are, pixel for pixel, the frames the same game
+    draws without the loss, every picture's texture made again. Nothing is
+    thrown."""
+    at = game_until_loss(c)
+    unlost_first, unlost = next_frames(c)
+    c.no_errors()
+
+    assert game_until_loss(c) == at, "the second game did not reach the same frame"
+    b = c.browser
+    b.evaluate(LOSE_CONTEXT)
+    lost = b.wait_for("zunkLoss.lost", "the page to hear of the loss")
+    assert lost["refused"], "the page let the context go: the browser will not give it back"
+    ran = b.evaluate("Array.from({length: %d}, () => zunkClock.step(1000 / 60))" % LOST_DISPLAY_FRAMES)
+    assert sum(ran) == 0, "frames ran without a context: %s" % ran
+    b.evaluate("zunkLoss.extension.restoreContext()")
+    b.wait_for("zunkLoss.restored", "the browser to give the context back")
+    first, after = next_frames(c)
+    width, _, data = first
+    assert b.evaluate("Module.zunkGameFrames") == at + 1 + COMPARED_FRAMES, "the game skipped or repeated frames"
+    b.evaluate("zunkClock.keep('unlost', %d, '%s')" % (unlost_first[0], unlost_first[2]))
+    if first != unlost_first:
+        differing = b.evaluate("zunkClock.differing('unlost', [0, 0, 320, 480], null, [], 0)")
+        path = os.path.join(SHOTS, "context-restored.png")
+        with open(path, "wb") as f:
+            f.write(chromium.write_png(width, 480, base64.b64decode(data)))
+        raise AssertionError("the first frame after the context came back differs from the same game's without the"
+                             " loss in %d pixels: %s" % (differing, path))
+    mismatched = [n for (n, d), (m, e) in zip(after, unlost) if (n, d) != (m, e)]
+    assert not mismatched, "frames %s differ from the same game's without the loss" % mismatched[:10]
+    print("  %d frames after the context came back, the same as without the loss" % (1 + len(after)))
+    c.no_errors()
+
+
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
         check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
         check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
-        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays]
+        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays,
+        check_a_lost_webgl_context_comes_back_drawing_the_same_game]
 
 
 # ---- checks of the site and the page around the game: offline, a new
