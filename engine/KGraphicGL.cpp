@@ -40,6 +40,7 @@ unsigned int powerOfTwoFor(int w, int h) {
 }
 
 bool isSquarePow2(int w, int h) { return w == h && w >= 4 && (w & (w - 1)) == 0; }
+bool isPow2Sides(int w, int h) { return w >= 4 && h >= 4 && (w & (w - 1)) == 0 && (h & (h - 1)) == 0; }
 
 // Whole numbers of the game's coordinates are 16 bits.
 inline int toShort(float v) { return static_cast<short>(static_cast<int>(v)); }
@@ -398,7 +399,10 @@ void resetCurrentMatrix() { batch::setView(batch::projection(), Matrix4::identit
 } // namespace
 
 uint32_t KGraphicGL::targetFor(int w, int h) {
-  if (isSquarePow2(w, h)) return GL_TEXTURE_2D;
+  // Sides of powers of two make a 2D texture, square or not (a sheet twice
+  // as tall as wide): read through normalised coordinates, a smooth blit
+  // from it gives the same pixels as from a square one, and as on ES.
+  if (isPow2Sides(w, h)) return GL_TEXTURE_2D;
   // Where the context has no rectangle textures (OpenGL ES, WebGL), a 2D
   // texture of exactly the picture's size, clamped and without mipmaps,
   // stands in: its coordinates are normalised like a square one's.

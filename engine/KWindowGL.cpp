@@ -115,7 +115,12 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
-    KMiscTools::report(K_REPORT_ERROR, "could not create window", "", platform::lastReason().c_str());
+    // Why, as the system said for each kind of context tried, a line each:
+    // the player (or whoever helps them) can act on it.
+    std::string why = platform::windowError();
+    for (size_t at; (at = why.find("; ")) != std::string::npos;) why.replace(at, 2, "\n");
+    KMiscTools::report(K_REPORT_ERROR, "could not create window", "",
+                       why.empty() ? platform::lastReason().c_str() : why.c_str());
     return false;
   }
   window = &windowGL_.windowToken;

@@ -7,6 +7,7 @@
 #include "KInput.h"
 #include "assets.h"
 #include "controls.h"
+#include "keepnotice.h"
 #include "keptreplays.h"
 #include "layout.h"
 #include "playview.h"
@@ -18,6 +19,34 @@ using namespace layout;
 namespace {
 // The rows shown: the table's first nine.
 const int kRowsShown = 9;
+// Space held this long (a second of frames) resets the table; let go
+// earlier, nothing changes. Held on after a reset, it does not reset again.
+const int kResetHoldFrames = 80;
+int spaceHeld = 0;
+
+// The bar that fills while Space is held: its frame, then how far it is.
+void drawResetBar(int held) {
+  const Rect &bar = kResetBar;
+  surf_zunk->drawRect(static_cast<float>(bar.x1 - 1), static_cast<float>(bar.y1 - 1), static_cast<float>(bar.x2 + 1),
+                      static_cast<float>(bar.y2 + 1), 0, 0, 0, 0.6f);
+  const float filled = bar.x1 + static_cast<float>(bar.w()) * held / kResetHoldFrames;
+  surf_zunk->drawRect(static_cast<float>(bar.x1), static_cast<float>(bar.y1), filled, static_cast<float>(bar.y2), 1,
+                      0.85f, 0.35f, 1);
+}
+
+// Space held, counted; the reset once it has been held long enough.
+void resetWhenHeld() {
+  if (!KInput::isPressed(K_VK_SPACE)) {
+    spaceHeld = 0;
+    return;
+  }
+  if (spaceHeld >= kResetHoldFrames) return; // the reset is done: Space must be let go first
+  drawResetBar(++spaceHeld);
+  if (spaceHeld < kResetHoldFrames) return;
+  KeepFailure failure;
+  resetTable(failure);
+  tellFailure(failure);
+}
 
 // Which rows have a kept game: read again only when the table or its
 // folder changes, not every frame.
@@ -42,10 +71,6 @@ ScoresChoice showScores() {
   surf_zunk->blitAlphaRectFx(kMenuBackground.x1, kMenuBackground.y1, kMenuBackground.x2, kMenuBackground.y2, 0, 0, 0, 1,
                              1, false, false, 0, 0);
   drawVeil();
-  if (KInput::isPressed(K_VK_SPACE)) {
-    std::memcpy(topScores, topScoresOld, sizeof topScores);
-    forgetReplays();
-  }
   surf_zunk->blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
                            kScoresTitleAt.y, false, false);
   const std::vector<std::string> &replays = keptRows();
@@ -61,6 +86,7 @@ ScoresChoice showScores() {
       surf_zunk->blitAlphaRect(kLeaderDot.x1, kLeaderDot.y1, kLeaderDot.x2, kLeaderDot.y2, static_cast<short>(x),
                                static_cast<short>(y + kLeaderDotDrop), false, false);
   }
+  resetWhenHeld();
   choice.back = displayButton(kChoseBack);
   // A click on a kept row asks for its game; the keys go back.
   const int row = (mouseY() - kScoreRowsY) / kScoreRowStep;

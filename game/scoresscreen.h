@@ -2,8 +2,9 @@
 
 // The high-score screen: the table's nine first rows over the veiled menu,
 // a small arrow before each row whose game was kept, and BACK. Space held
-// resets the table (and forgets its replays); a click on a kept row asks to
-// watch its game.
+// for a second resets the table, as a bar fills (let go earlier, nothing
+// changes): the reset is kept at once, and only then are its rows'
+// replays deleted. A click on a kept row asks to watch its game.
 
 #include <string>
 

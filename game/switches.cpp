@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "KSound.h"
 #include "assets.h"
 #include "controls.h"
+#include "keepnotice.h"
 #include "tell.h"
 
 Settings playerSettings;
@@ -18,9 +20,14 @@ const char *const kWindowClass = "zunk";
 // Whether the music is turned down now (a game paused on the screen).
 bool musicLowered = false;
 
-void keep() {
+// Keeps one switch's change; the switch works in this run all the same, and
+// the notice says that it was not kept.
+void keep(const std::function<void(Settings &)> &change) {
+  KeepFailure failure;
   std::string message;
-  if (!settingsFile.empty() && !writeSettings(settingsFile, playerSettings, message)) tell(message);
+  Cause cause;
+  if (!keepSetting(settingsFile, change, message, cause)) failure.set(Unkept::kSetting, cause, message);
+  tellFailure(failure);
 }
 } // namespace
 
@@ -50,7 +57,11 @@ void switchSounds(bool music, bool sounds) {
   if (sounds) playerSettings.sounds = !playerSettings.sounds;
   if (!music && !sounds) return;
   applySettings(musicLowered);
-  keep();
+  const Settings now = playerSettings;
+  keep([&](Settings &kept) {
+    if (music) kept.music = now.music;
+    if (sounds) kept.sounds = now.sounds;
+  });
 }
 
 void handleSwitches() { switchSounds(keyPressed(K_VK_M), keyPressed(K_VK_S)); }
@@ -60,7 +71,7 @@ void handleWindowKeys() {
   const bool fullScreen = gamewindow->isDesktopFullScreen();
   if (fullScreen != playerSettings.fullScreen) {
     playerSettings.fullScreen = fullScreen;
-    keep();
+    keep([&](Settings &kept) { kept.fullScreen = fullScreen; });
   }
   const bool ctrl = KInput::isPressed(K_VK_L_CONTROL) || KInput::isPressed(K_VK_R_CONTROL);
   const int step = !ctrl || fullScreen                                  ? 0
@@ -81,5 +92,8 @@ void handleWindowKeys() {
   // At whole scaling the file keeps "whole", not a size.
   if (playerSettings.wholeScaling) return;
   playerSettings.scale = next;
-  keep();
+  keep([&](Settings &kept) {
+    kept.scale = next;
+    kept.wholeScaling = false;
+  });
 }

@@ -5,7 +5,7 @@
 #include "KMiscTools.h"
 #include "assets.h"
 #include "layout.h"
-#include "scores.h"
+#include "keptreplays.h"
 #include "tell.h"
 
 using namespace layout;
@@ -33,7 +33,7 @@ void loadSoundsOnce() {
   if (soundloaded) return;
   KMiscTools::initMiscTools();
   std::string message;
-  loadScores(message);
+  reloadTable(message);
   tell(message);
   loadSounds(message);
   tell(message);

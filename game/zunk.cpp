@@ -10,6 +10,7 @@
 #include "controls.h"
 #include "credits.h"
 #include "help.h"
+#include "keepnotice.h"
 #include "keptreplays.h"
 #include "layout.h"
 #include "livegame.h"
@@ -35,14 +36,42 @@ int32_t gameState = kTitleScreen;
 namespace {
 // Where the game goes once the replay being watched stops.
 int32_t screenAfterWatching = kMenuScreen;
+// What the program's end could not keep: its exit status is then 1.
+bool endNotKept = false;
+// The live game's end has been kept (the table, its replay): once a game.
+bool endKept = false;
 
 // The live game, if it is on the screen, is kept to continue: as the
 // program ends, as the player leaves it, and as a host that may end the
 // program without notice hides it (a page). A game that goes on after that
-// is kept again as it is left, or forgotten at its GAME OVER.
-void keepLiveGame() {
-  std::string message;
-  if (gameState == kPlayScreen && !watching() && !keepUnfinishedGame(message)) tell(message);
+// is kept again as it is left, or forgotten at its GAME OVER. False when
+// it could not be kept.
+bool keepLiveGame() {
+  KeepFailure failure;
+  if (gameState == kPlayScreen && !watching()) keepUnfinishedGame(failure);
+  tellFailure(failure);
+  return !failure.failed;
+}
+void keepLiveGameAsHidden() { keepLiveGame(); }
+
+// What the program keeps at its end: the live game, and the games that
+// ended and could not be kept until now. False when something was not kept.
+bool keepAtTheEnd() {
+  KeepFailure failure;
+  keepPendingGames(failure);
+  tellFailure(failure);
+  // The games continued here whose ends are kept now are done with.
+  if (!gamesPending()) endedGamesKept();
+  const bool live = keepLiveGame();
+  return live && !failure.failed;
+}
+
+// The display is gone (its connection broken, the window destroyed): the
+// program can show nothing more and ends at once, keeping what it keeps at
+// its end. Its exit status.
+int displayLost() {
+  tell("the display was lost: the game ends, and a game in progress is kept to continue");
+  return keepAtTheEnd() ? 0 : 1;
 }
 
 // What a menu button does once its press has played out.
@@ -61,7 +90,14 @@ void chosen(MenuChoice choice) {
     }
     break;
   }
-  case kChoseScores: gameState = kScoresScreen; break;
+  case kChoseScores: {
+    // Another copy of the game may have changed the table.
+    std::string message;
+    reloadTable(message);
+    tell(message);
+    gameState = kScoresScreen;
+    break;
+  }
   case kChoseHelp: gameState = kHelpScreen; break;
   case kChoseQuit:
     gameState = kQuitting;
@@ -75,27 +111,22 @@ void chosen(MenuChoice choice) {
 // A frame of the live game: played, drawn, heard; what it did decides the
 // rest (the table, the game kept to continue, the next screen).
 void liveFrame(const PlayInput &input) {
-  const bool wasOver = liveGame().gameover;
   const PlayEvents events = playLiveFrame(input);
   drawPlay(liveGame(), *surf_zunk);
   playSounds(events.sounds);
   if (events.paused) stopEffects();
   if (events.paused || events.resumed) applySettings(liveGame().paused);
-  // A game that has ended is no longer one to continue.
-  if (liveGame().gameover && !wasOver) forgetUnfinishedGame();
-  // A game that enters the table keeps its replay beside it.
-  if (events.scoreOffered) {
-    int32_t before[10];
-    std::memcpy(before, topScores, sizeof before);
-    const int row = sendScore(events.score);
-    std::string message;
-    if (row >= 0 && !keepReplay(row, before, liveRecording(), message)) tell(message);
-    // A page closed never runs the program's end, where the table is saved.
-    if (row >= 0 && KMiscTools::isEndedWithoutNotice()) {
-      std::string saved;
-      saveScores(saved);
-      tell(saved);
-    }
+  // A game that has just ended enters the table with its replay, kept
+  // before the frame that shows GAME OVER is (its score is final in the
+  // frame that ends it, where the play offers it only in the next); only
+  // then is the game it was continued from forgotten.
+  if (!liveGame().gameover) endKept = false;
+  else if (!endKept) {
+    endKept = true;
+    KeepFailure failure;
+    keepEndedGame(liveRecording(), failure);
+    tellFailure(failure);
+    liveGameEnded(!gamesPending());
   }
   if (events.leave) leaveForMenu();
   else if (events.restart) newLiveGame(input);
@@ -137,6 +168,7 @@ void resetSession() {
   menuFocus = -1;
   lockMenu = true;
   resetControls();
+  resetKeepNotice();
   applySettings(false);
   resetLiveGame();
   newLiveGame(playInput());
@@ -170,7 +202,7 @@ int zunkMain(const char *replayFile) {
   // of the loop leaves drawn, which must be a whole frame with its cursor.
   if (ready && showFrame(true)) gamewindow->runFrameLoop([] { return doZunk() && showFrame(true); }, freeZunk);
   else freeZunk();
-  return status;
+  return endNotKept ? 1 : status;
 }
 
 bool showFrame(bool waitWhileInactive) {
@@ -188,15 +220,18 @@ bool zunkFrame(bool waitWhileInactive) { return showFrame(waitWhileInactive) && 
 bool initzunk() {
   // What the game keeps, the host keeps too (a browser, in its storage).
   setFilesChangedHandler(KMiscTools::userFilesChanged);
-  KMiscTools::setHidingHandler(keepLiveGame);
-  // The table is read before anything can save it: a quit before the title
-  // has loaded the sounds must not write the defaults over the player's file.
+  KMiscTools::setHidingHandler(keepLiveGameAsHidden);
+  KMiscTools::setDisplayLostHandler(displayLost);
+  // The records' folder is tidied and the table read before anything can
+  // change it.
   std::string message;
-  loadScores(message);
+  KeepFailure noFolder;
+  prepareRecords(message, noFolder);
   tell(message);
   settingsFile = settingsPath();
   if (!settingsFile.empty()) playerSettings = readSettings(settingsFile, message);
   tell(message);
+  removeSettingsLeftovers(settingsFile);
   applySettings(false);
   gamewindow = KVexo::createKWindow(K_OPENGL, false);
   // The window opens no larger than the desktop; the kept scale stays in
@@ -218,6 +253,8 @@ bool initzunk() {
   surf_curseur = loadGamePicture("curseur.png", message);
   tell(message);
   resetSession();
+  // Said once, on the screen too: the game plays on, keeping nothing.
+  tellFailure(noFolder);
   return surf_zunk && surf_curseur;
 }
 
@@ -260,12 +297,15 @@ bool doZunk() {
   case kResumeScreen: resumeChoice(input); break;
   default: break;
   }
+  drawKeepNotice(gameState == kPlayScreen);
   return true;
 }
 
 void leaveForMenu() {
-  // A game left before its end is kept, to be continued.
+  // A game left before its end is kept, to be continued; another copy of
+  // the game may now be offered it.
   keepLiveGame();
+  releaseUnfinishedGame();
   gameState = kMenuScreen;
   putButtonsBack();
   selectedButton = -1;
@@ -280,12 +320,10 @@ bool watchReplay(const char *path, int32_t after, std::string &error) {
 
 void freeZunk() {
   KMiscTools::setHidingHandler(nullptr);
-  keepLiveGame();
+  KMiscTools::setDisplayLostHandler(nullptr);
+  endNotKept = !keepAtTheEnd();
   stopWatching();
   freeSounds();
-  std::string message;
-  saveScores(message);
-  tell(message);
   delete surf_curseur;
   surf_curseur = nullptr;
   delete surf_zunk;

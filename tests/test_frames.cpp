@@ -28,6 +28,7 @@
 #include "KMiscTools.h"
 #include "QuadBatch.h"
 #include "assets.h"
+#include "keepnotice.h"
 #include "livegame.h"
 #include "layout.h"
 #include "menu.h"
@@ -274,6 +275,12 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   ASSERT_TRUE(watchReplay(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
   frames(599);
   expectShown("replay");
+
+  // The notice of what could not be kept, over the play: the high scores,
+  // the disk full.
+  showKeepNotice(Unkept::kScores, Cause::kDiskFull);
+  frame();
+  expectShown("notkept");
 }
 
 // A frame's blits are drawn in a handful of runs, not one draw call each:

@@ -176,6 +176,11 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
   EXPECT_EQ(g.textureTarget, GL_TEXTURE_2D);
   EXPECT_FLOAT_EQ(g.textureWidth, 256);
+  // Sides of powers of two, not square: a 2D texture too.
+  b = block(64, 128, 32);
+  ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_EQ(g.textureTarget, GL_TEXTURE_2D);
+  EXPECT_FLOAT_EQ(g.textureHeight, 128);
   b = block(320, 480, 32);
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
   EXPECT_EQ(g.textureTarget, other);

@@ -105,6 +105,12 @@ void forgetPress(int scancode) { input_.presses.forget(scancode); }
 void setAudioDeviceLostHandler(AudioDeviceLost handler) { input_.audioDeviceLost = handler; }
 
 bool pollEvent(Event &e) {
+  // A signal asked the program to end: as the session's own request would.
+  if (endAsked()) {
+    e = Event();
+    e.kind = Event::Quit;
+    return true;
+  }
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     e = Event();

@@ -60,12 +60,13 @@ struct DisplayMode {
 bool initVideo();
 /// Full path of the folder holding the executable, without a trailing '/'.
 std::string executableFolder();
-/// The user's home folder, or empty.
+/// The user's home folder ($HOME, when it is an absolute path), or empty.
 std::string homeFolder();
 /// The user's configuration folder ($XDG_CONFIG_HOME or ~/.config), or empty.
 std::string configFolder();
-/// The user's data folder ($XDG_DATA_HOME or ~/.local/share), or empty.
-std::string userDataFolder();
+/// The user's data folder ($XDG_DATA_HOME or ~/.local/share), or empty,
+/// with the reason in `problem` (HOME not set, or not absolute).
+std::string userDataFolder(std::string *problem = nullptr);
 
 // ---- the window -----------------------------------------------------------
 
@@ -93,6 +94,9 @@ void setApplicationId(const char *applicationId, const char *windowClass);
 /// it. Where desktop OpenGL was not asked for by name and cannot be had, ES
 /// is tried.
 bool openWindow(const char *title, int x, int y, int width, int height, bool depthBuffer);
+/// Why the last openWindow failed, as the system said (for each kind of
+/// context tried).
+std::string windowError();
 /// Whether the window is open.
 bool windowOpen();
 /// Closes the window and its context.
@@ -275,6 +279,27 @@ bool openURL(const char *url);
 std::vector<std::string> preferredLanguages();
 /// The first of preferredLanguages(), or empty.
 std::string preferredLocale();
+
+// ---- ending from outside ------------------------------------------------------
+
+/// The signals that ask a program to end (SIGTERM, SIGINT, SIGHUP as its
+/// terminal closes, SIGQUIT) end this one as its close box does: pollEvent
+/// gives a Quit event, and the program runs its end. While a modal message
+/// box is shown they end it at once, as the system would. Set up as the
+/// video starts; safe to call more than once.
+void watchEndSignals();
+/// The signal that asked the program to end (0 for none).
+int endSignal();
+/// The display is lost (its connection broken, the window destroyed by
+/// another program): the program can show nothing more, and is ended right
+/// after the handler, with the status it returns. What the program keeps
+/// at its end, it keeps there; it must not touch the window. Null: none
+/// (the program ends with status 1).
+using DisplayLostHandler = int (*)();
+void setDisplayLostHandler(DisplayLostHandler handler);
+/// Starts watching the window's display for its loss (X11: its connection's
+/// errors); called as the window opens.
+void watchDisplay();
 
 // ---- reports ----------------------------------------------------------------
 

@@ -50,6 +50,8 @@ struct WindowContext {
   int swapInterval = 0;
   double chosenScale = 0; // the window's scale asked for; 0: the largest whole one that fits
   std::string applicationId, windowClass;
+  // Why the last window could not be opened, as the system said.
+  std::string windowError;
 #ifdef __EMSCRIPTEN__
   double toldGameBox[4] = {-1, -1, -1, -1}; // where the page was last told the game shows
   bool hearsContextLoss = false;
@@ -168,6 +170,7 @@ void tellGameBox(const Placement &placement) {
 } // namespace
 
 SDL_Window *sdlWindow() { return window_.window; }
+std::string windowError() { return window_.windowError; }
 bool videoUp() { return window_.videoUp; }
 const Placement &lastPlacement() { return window_.placement; }
 
@@ -178,6 +181,10 @@ void setApplicationId(const char *applicationId, const char *windowClass) {
 
 bool initVideo() {
   if (window_.videoUp) return true;
+  // Asked to end from outside, the program ends as its close box ends it:
+  // its own handlers, not SDL's, which would not end a message box.
+  watchEndSignals();
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // Touch is read as touch (the first finger points, Input.cpp), not as
@@ -268,11 +275,18 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   bool byName = false;
   const ContextKind asked = askedContextKind(&byName);
   // A machine without desktop OpenGL (a board, a phone) may still have ES;
-  // a kind asked for by name is that kind or nothing.
-  if (!createWindowAndContext(asked, title, x, y, windowWidth, windowHeight) &&
-      (byName || asked == ContextKind::ES2 ||
-       !createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)))
-    return false;
+  // a kind asked for by name is that kind or nothing. Why each failed is
+  // kept for the player.
+  window_.windowError.clear();
+  if (!createWindowAndContext(asked, title, x, y, windowWidth, windowHeight)) {
+    window_.windowError = std::string(asked == ContextKind::ES2 ? "OpenGL ES: " : "OpenGL: ") + SDL_GetError();
+    if (byName || asked == ContextKind::ES2) return false;
+    if (!createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)) {
+      window_.windowError += std::string("; OpenGL ES: ") + SDL_GetError();
+      return false;
+    }
+  }
+  watchDisplay();
 #ifdef __EMSCRIPTEN__
   hearContextLoss();
 #else
