@@ -5,11 +5,15 @@
 #                       (also once under AddressSanitizer + UBSan, and the
 #                       sound and window tests under ThreadSanitizer)
 #   ./zunk.sh build     install what is missing and build
-#   ./zunk.sh package   build the Debian package zunk_<version>_<arch>.deb here
+#   ./zunk.sh package   build the Debian packages here: the game's,
+#                       zunk_<version>_<arch>.deb, and the engine's,
+#                       zunk-engine-dev_<version>_<arch>.deb
 #   ./zunk.sh web       build the browser version into build-web/ (its
 #                       libraries from Debian's sources, cached in
-#                       ~/.cache/zunk-web or $ZUNK_WEB_CACHE)
-#   ./zunk.sh serve     serve build-web/ on 127.0.0.1 and print the address
+#                       ~/.cache/zunk-web or $ZUNK_WEB_CACHE); the site to
+#                       put on any static host is build-web/site/
+#   ./zunk.sh serve     serve build-web/site/ on 127.0.0.1 and print the
+#                       address (port 8080, or $ZUNK_WEB_PORT)
 #   ./zunk.sh web-test  build the browser version and test it in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -51,8 +55,9 @@ build() { # folder, extra cmake arguments...
   cmake --build "$dir" -j"$(nproc)"
 }
 
-# The package's build: as Debian builds its own (hardened, optimised, the
-# games layout), in build-package; cpack there writes the package.
+# The packages' build: as Debian builds its own (hardened, optimised, the
+# games layout), in build-package; cpack there writes the game's package and
+# the engine's.
 package() {
   local flags
   flags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
@@ -62,13 +67,15 @@ package() {
     cmake -S . -B build-package -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
     -DZUNK_INSTALL_DATADIR=share/games/zunk -DZUNK_TESTS=OFF -DZUNK_BENCH=OFF -DZUNK_TOOLS=OFF >/dev/null
   cmake --build build-package -j"$(nproc)"
-  rm -f build-package/zunk_*.deb zunk_*.deb
+  rm -f build-package/zunk_*.deb build-package/zunk-engine-dev_*.deb zunk_*.deb zunk-engine-dev_*.deb
   (cd build-package && cpack >/dev/null)
-  cp build-package/zunk_*.deb .
-  echo "Built: $(ls zunk_*.deb)"
+  cp build-package/zunk_*.deb build-package/zunk-engine-dev_*.deb .
+  echo "Built: $(ls zunk_*.deb zunk-engine-dev_*.deb)"
 }
 
-# The browser build, in build-web: the page, zunk.js, zunk.wasm, zunk.data.
+# The browser build, in build-web; the site (the page, zunk.js, zunk.wasm,
+# zunk.data, the sheets, the manifest, the service worker, gzip twins) in
+# build-web/site.
 web() {
   local prefix
   prefix=$(bash web/libraries.sh)
@@ -76,7 +83,7 @@ web() {
   export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
   emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DZUNK_WEB_PREFIX="$prefix" >/dev/null
   cmake --build build-web -j"$(nproc)"
-  echo "Built: build-web/ (./zunk.sh serve shows it)"
+  echo "Built: build-web/site/ (./zunk.sh serve shows it)"
 }
 
 # The browser tests: the page in headless Chromium, in `test` as well while
@@ -93,8 +100,8 @@ web)
   web
   ;;
 serve)
-  [ -f build-web/index.html ] || { echo "Nothing to serve: ./zunk.sh web builds build-web/ first" >&2; exit 1; }
-  exec python3 web/serve.py build-web "${ZUNK_WEB_PORT:-8080}"
+  [ -f build-web/site/index.html ] || { echo "Nothing to serve: ./zunk.sh web builds build-web/site/ first" >&2; exit 1; }
+  exec python3 web/serve.py build-web/site "${ZUNK_WEB_PORT:-8080}"
   ;;
 web-test)
   install "${web_packages[@]}"
@@ -136,14 +143,15 @@ test)
     install "${web_packages[@]}"
     web_test
   fi
-  echo "== The Debian package"
+  echo "== The Debian packages"
   package
   if [ "$(id -u)" -eq 0 ]; then
     bash tests/package.sh zunk_*.deb build/tests/closewindow
+    bash tests/devpackage.sh zunk-engine-dev_*.deb .
   else
     # Installing it changes the system: that part runs as root (as in CI).
     echo "Not root: the package is checked by lintian, not installed."
-    lintian --fail-on error zunk_*.deb
+    lintian --fail-on error zunk_*.deb zunk-engine-dev_*.deb
   fi
   ;;
 *)

@@ -197,7 +197,7 @@ int main(int argc, char **argv) {
   if (!mkdtemp(folder)) return 1;
   const std::string sheetPath = std::string(folder) + "/sheet.png";
   const std::vector<unsigned char> sheet = makeSheet();
-  if (!platform::encodePicture(sheetPath.c_str(), platform::PictureFormat::PNG, kSheet, kSheet, sheet.data())) return 1;
+  if (!platform::encodePicture(sheetPath.c_str(), platform::PictureFormat::PNG, kSheet, kSheet, sheet.data(), platform::PixelOrder::TopDownRGBA)) return 1;
   KMiscTools::initMiscTools();
   SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");

@@ -11,7 +11,8 @@
 class KGraphic {
 public:
   virtual ~KGraphic();
-  /// Loads a picture whose alpha is the brightness of a mask picture of the same size.
+  /// Loads a picture whose alpha is the brightness of a mask picture of the
+  /// same size. True whatever was loaded: getWidth() tells.
   virtual bool loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) = 0;
   /// Loads an encoded picture held in memory; `name` picks the decoder by its extension.
   virtual bool loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
@@ -73,6 +74,9 @@ public:
                                     bool byteSwap) = 0;
   /// Uploads the array of makePictureFromArray again.
   virtual void pollArray() = 0;
+  /// Binds the picture's texture for the caller's own OpenGL drawing, in the
+  /// world view, with the current colour (KGraphicGL says what each kind of
+  /// context gives).
   virtual void selectTexture() = 0;
   virtual void setHotSpot(short, short, short, short, short, short) = 0;
 };

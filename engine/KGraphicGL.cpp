@@ -9,7 +9,6 @@
 #include "ByteOrder.h"
 #include "KMiscTools.h"
 #include "KResource.h"
-#include "KWindowGL.h"
 #include "Matrix4.h"
 #include "OpenGL.h"
 #include "QuadBatch.h"
@@ -41,6 +40,7 @@ unsigned int powerOfTwoFor(int w, int h) {
 }
 
 bool isSquarePow2(int w, int h) { return w == h && w >= 4 && (w & (w - 1)) == 0; }
+bool isPow2Sides(int w, int h) { return w >= 4 && h >= 4 && (w & (w - 1)) == 0 && (h & (h - 1)) == 0; }
 
 // Whole numbers of the game's coordinates are 16 bits.
 inline int toShort(float v) { return static_cast<short>(static_cast<int>(v)); }
@@ -50,7 +50,12 @@ inline int toShort(float v) { return static_cast<short>(static_cast<int>(v)); }
 struct Colour {
   float r, g, b, a;
 };
-Colour gCurrentColour = {1, 1, 1, 1};
+// The pictures' shared state (beside the class-wide members).
+struct GraphicContext {
+  Colour currentColour = {1, 1, 1, 1};
+  KGraphicGL *pictures = nullptr; // every picture, newest first (remakeTextures)
+};
+GraphicContext graphic_;
 const Colour kWhite = {1, 1, 1, 1};
 
 float clamp01(float v) { return v >= 1 ? 1.0f : v <= 0 ? 0.0f : v; }
@@ -100,15 +105,21 @@ KGraphicGL::KGraphicGL()
       smoothFilter(false), pixelArray(nullptr), arrayTrueColor(false), decodedWidth_(0), decodedHeight_(0),
       maskWidth_(0), maskHeight_(0), videoBytes_(0), tileColumns_(0), tileRows_(0) {
   textBuffer[0] = 0;
+  next_ = graphic_.pictures;
+  if (next_) next_->previous_ = this;
+  graphic_.pictures = this;
   if (screenWidth == 0)
-    KMiscTools::messageBox("Screen Dimensions not specified, you will not see anything",
-                           "KGraphicGL::SetScreenSize Not Called!");
+    KMiscTools::report(K_REPORT_ERROR, "Screen Dimensions not specified, you will not see anything",
+                       "KGraphicGL::SetScreenSize Not Called!", "a picture was made before the window");
 }
 
 KGraphicGL::~KGraphicGL() {
   delete[] pixelBuffer;
   pixelBuffer = nullptr;
   freePicture();
+  if (previous_) previous_->next_ = next_;
+  else graphic_.pictures = next_;
+  if (next_) next_->previous_ = previous_;
 }
 
 // ---------------------------------------------------------------- loading
@@ -119,36 +130,53 @@ bool KGraphicGL::loadPicture(const char *fileName, bool trueColor, bool hasAlpha
   if (!fileName) return false;
   char name[260];
   std::snprintf(name, sizeof name, "%s", fileName);
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
   size_t length = 0;
   unsigned char *block = LoadGeneric(name, length);
-  return buildGLTexture(block, length, trueColor, hasAlpha);
+  (void)trueColor; // see makeTexture
+  if (!buildTexture(block, length, hasAlpha, Source::File)) return false;
+  sourceFile_ = fileName;
+  return true;
 }
 
 unsigned char *KGraphicGL::LoadGeneric(char *fileName, size_t &length) {
-  decoded_.clear();
   length = 0;
-  if (!fileName) return nullptr;
+  if (!decodeFile(fileName)) return nullptr;
+  return blockFromDecoded(length, colourKey());
+}
+
+bool KGraphicGL::decodeFile(char *fileName) {
+  decoded_.clear();
+  if (!fileName) return false;
   KMiscTools::lowerDataFileName(fileName);
   KResource res;
-  if (res.open(fileName, K_RES_READ) != 0) return nullptr;
+  const char *unread = nullptr;
   int size = 0;
-  if (res.seek(K_RES_END, 0) != 0 || res.tell(size) != 0 || size <= 0) return nullptr;
-  if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) return nullptr;
+  if (res.open(fileName, K_RES_READ) != 0) unread = "no such file, or it cannot be opened";
+  else if (res.seek(K_RES_END, 0) != 0 || res.tell(size) != 0 || size <= 0) unread = "it is empty or cannot be measured";
+  else if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) unread = "it is larger than a picture file may be";
+  if (unread) {
+    KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, unread);
+    return false;
+  }
   res.seek(K_RES_BEGIN, 0);
   std::vector<unsigned char> bytes(static_cast<size_t>(size));
-  if (res.read(bytes.data(), bytes.size()) != 0) return nullptr;
+  if (res.read(bytes.data(), bytes.size()) != 0) {
+    KMiscTools::report(K_REPORT_WARNING, "could not read picture", fileName, "it ended before its length");
+    return false;
+  }
   res.close();
   if (!LoadRamPicture(fileName, bytes.data(), bytes.size())) {
     decoded_.clear();
-    return nullptr;
+    return false;
   }
-  return blockFromDecoded(length);
+  return true;
 }
 
 bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, unsigned long length) {
   decoded_.clear();
   if (!bytes || length == 0) {
-    KMiscTools::messageBox(" hImageDF == 0 ", name);
+    KMiscTools::report(K_REPORT_ERROR, " hImageDF == 0 ", name, "no bytes to decode");
     return false;
   }
   const char *type = nullptr;
@@ -156,13 +184,14 @@ bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, un
   else if (name && std::strstr(name, ".tga")) type = "TGA";
   else if (name && std::strstr(name, ".png")) type = "PNG";
   int w = 0, h = 0;
-  if (!platform::decodePicture(bytes, length, type, w, h, decoded_)) {
+  if (!platform::decodePictureBlock(bytes, length, type, w, h, decoded_, name ? name : "")) {
     decoded_.clear();
     return false;
   }
   // The raw picture block keeps sizes in signed 16-bit words.
   if (w <= 0 || h <= 0 || w > 32767 || h > 32767) {
-    if (w > 0 && h > 0) KMiscTools::messageBox("erreur", "Impossible to create  GWorld");
+    if (w > 0 && h > 0)
+      KMiscTools::report(K_REPORT_ERROR, "erreur", "Impossible to create  GWorld", "a side is larger than 32767 pixels");
     decoded_.clear();
     return false;
   }
@@ -173,14 +202,14 @@ bool KGraphicGL::LoadRamPicture(const char *name, const unsigned char *bytes, un
 
 // Copies the decoded picture into a raw picture block, bottom row first,
 // applying the colour key; the decoded pixels are released.
-unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
+unsigned char *KGraphicGL::blockFromDecoded(size_t &length, const ColourKey &key) {
   length = 0;
   if (decoded_.empty()) return nullptr;
   const int w = decodedWidth_, h = decodedHeight_;
   const size_t size = kHeader + static_cast<size_t>(w) * h * 4;
   unsigned char *block = new (std::nothrow) unsigned char[size];
   if (!block) {
-    KMiscTools::messageBox("out of memory (tmpBitmapBits)", "error");
+    KMiscTools::report(K_REPORT_ERROR, "out of memory (tmpBitmapBits)", "error", "no memory for the picture's pixels");
     decoded_.clear();
     return nullptr;
   }
@@ -188,63 +217,79 @@ unsigned char *KGraphicGL::blockFromDecoded(size_t &length) {
   writeWord(block + 12, w);
   writeWord(block + 14, h);
   block[16] = 32;
-  for (int j = 0; j < h; j++) {
-    const unsigned char *src = &decoded_[static_cast<size_t>(h - 1 - j) * w * 4];
-    unsigned char *dst = block + kHeader + static_cast<size_t>(j) * w * 4;
-    for (int x = 0; x < w; x++, src += 4, dst += 4) {
-      unsigned char a = src[0], r = src[1], g = src[2], b = src[3];
-      if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
-      dst[0] = b;
-      dst[1] = g;
-      dst[2] = r;
-      dst[3] = a;
-    }
-  }
+  // The decoded pixels are in the block's order already; the key is applied.
+  std::memcpy(block + kHeader, decoded_.data(), decoded_.size());
+  if (key.on)
+    for (unsigned char *p = block + kHeader, *end = block + size; p < end; p += 4)
+      if (p[2] == key.red && p[1] == key.green && p[0] == key.blue) p[3] = 0;
   decoded_.clear();
   decoded_.shrink_to_fit();
   length = size;
   return block;
 }
 
-bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) {
-  maskData = nullptr;
-  freePicture();
-  if (!fileName || !maskFileName) return false;
+std::vector<unsigned char> KGraphicGL::readMask(const char *maskFileName, int &maskWidth, int &maskHeight) {
+  maskWidth = maskHeight = 0;
   char name[260];
   std::snprintf(name, sizeof name, "%s", maskFileName);
   size_t length = 0;
   unsigned char *mask = LoadGeneric(name, length);
-  std::vector<unsigned char> maskBytes;
-  if (mask) {
-    maskWidth_ = readLE16(mask + 12);
-    maskHeight_ = readLE16(mask + 14);
-    maskBytes.resize(static_cast<size_t>(maskWidth_) * maskHeight_);
-    for (int j = 0; j < maskHeight_; j++)
-      for (int x = 0; x < maskWidth_; x++)
-        maskBytes[x + static_cast<size_t>(maskWidth_) * j] =
-            mask[kHeader + (static_cast<size_t>(j) * maskWidth_ + x) * 4];
-    delete[] mask;
-  }
+  std::vector<unsigned char> bytes;
+  if (!mask) return bytes;
+  maskWidth = readLE16(mask + 12);
+  maskHeight = readLE16(mask + 14);
+  bytes.resize(static_cast<size_t>(maskWidth) * maskHeight);
+  for (int j = 0; j < maskHeight; j++)
+    for (int x = 0; x < maskWidth; x++)
+      bytes[x + static_cast<size_t>(maskWidth) * j] = mask[kHeader + (static_cast<size_t>(j) * maskWidth + x) * 4];
+  delete[] mask;
+  return bytes;
+}
+
+bool KGraphicGL::loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) {
+  (void)trueColor; // see makeTexture
+  maskData = nullptr;
   freePicture();
+  if (!fileName || !maskFileName) return true;
+  std::vector<unsigned char> maskBytes = readMask(maskFileName, maskWidth_, maskHeight_);
+  char name[260];
   std::snprintf(name, sizeof name, "%s", fileName);
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", fileName);
+  size_t length = 0;
   unsigned char *block = LoadGeneric(name, length);
   // A mask that failed to load, or is not the picture's size, is not used:
   // the picture keeps its own alpha.
   maskData = maskBytes.empty() ? nullptr : maskBytes.data();
-  const bool built = buildGLTexture(block, length, trueColor, true);
+  if (buildTexture(block, length, true, Source::File)) {
+    sourceFile_ = fileName;
+    sourceMask_ = maskFileName;
+  }
   maskData = nullptr;
-  return built;
+  // True whatever the build gave: getWidth() is 0 when nothing was loaded.
+  return true;
 }
 
 bool KGraphicGL::loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
                                     bool hasAlpha) {
   maskData = nullptr;
+  std::snprintf(textBuffer, sizeof textBuffer, "%s", name ? name : "");
   if (!LoadRamPicture(name, bytes, length)) return false;
   // The texture held before is released rather than leaked.
   freePicture();
   size_t blockLength = 0;
-  unsigned char *block = blockFromDecoded(blockLength);
-  return buildGLTexture(block, blockLength, trueColor, hasAlpha);
+  unsigned char *block = blockFromDecoded(blockLength, colourKey());
+  (void)trueColor; // see makeTexture
+  if (!buildTexture(block, blockLength, hasAlpha, Source::Bytes)) return false;
+  // The caller's bytes are the caller's: a copy is kept to decode again.
+  try {
+    sourceBytes_.assign(bytes, bytes + length);
+    sourceFile_ = name ? name : "";
+  } catch (const std::bad_alloc &) {
+    source_ = Source::None;
+    KMiscTools::report(K_REPORT_WARNING, "picture not kept to be made again", textBuffer,
+                       "no memory for a copy of its bytes: it is drawn transparent if the drawing context is lost");
+  }
+  return true;
 }
 
 unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
@@ -255,12 +300,12 @@ unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
   std::fseek(f, 0, SEEK_END);
   long size = std::ftell(f);
   if (size <= 0) {
-    KMiscTools::messageBox("file is 0 byte", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "file is 0 byte", fileName, "an empty file holds no picture");
     std::fclose(f);
     return nullptr;
   }
   if (static_cast<unsigned long>(size) > K_MAX_LOADED_BYTES) {
-    KMiscTools::messageBox("Out of memory", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of memory", fileName, "it is larger than a picture file may be");
     std::fclose(f);
     return nullptr;
   }
@@ -270,14 +315,14 @@ unsigned char *KGraphicGL::LoadTGA(const char *fileName, size_t &length) {
   else std::fseek(f, 0, SEEK_SET);
   unsigned char *block = new (std::nothrow) unsigned char[static_cast<size_t>(size)];
   if (!block) {
-    KMiscTools::messageBox("Out of memory", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of memory", fileName, "no memory for the file");
     std::fclose(f);
     return nullptr;
   }
   size_t got = std::fread(block, 1, static_cast<size_t>(size), f);
   std::fclose(f);
   if (got != static_cast<size_t>(size)) {
-    KMiscTools::messageBox("Out of data to read", fileName);
+    KMiscTools::report(K_REPORT_ERROR, "Out of data to read", fileName, "it ended before its length");
     delete[] block;
     return nullptr;
   }
@@ -297,6 +342,7 @@ bool KGraphicGL::makePictureFromArray(uint32_t *pixels, long w, long h, bool tru
   }
   freePicture();
   pixelArray = pixels;
+  source_ = Source::Array;
   width = static_cast<float>(w);
   height = static_cast<float>(h);
   textureTarget = static_cast<int32_t>(targetFor(w, h));
@@ -325,6 +371,10 @@ void KGraphicGL::freePicture() {
   // The caller's array belongs to the picture replaced: pollArray must not
   // read it again.
   pixelArray = nullptr;
+  source_ = Source::None;
+  sourceFile_.clear();
+  sourceMask_.clear();
+  std::vector<unsigned char>().swap(sourceBytes_);
   if (width <= 0) return;
   batch::deletingTexture(textureName);
   glDeleteTextures(1, &textureName);
@@ -349,14 +399,22 @@ void resetCurrentMatrix() { batch::setView(batch::projection(), Matrix4::identit
 } // namespace
 
 uint32_t KGraphicGL::targetFor(int w, int h) {
-  if (isSquarePow2(w, h)) return GL_TEXTURE_2D;
+  // Sides of powers of two make a 2D texture, square or not (a sheet twice
+  // as tall as wide): read through normalised coordinates, a smooth blit
+  // from it gives the same pixels as from a square one, and as on ES.
+  if (isPow2Sides(w, h)) return GL_TEXTURE_2D;
   // Where the context has no rectangle textures (OpenGL ES, WebGL), a 2D
   // texture of exactly the picture's size, clamped and without mipmaps,
   // stands in: its coordinates are normalised like a square one's.
   return batch::rectangleTextures() ? kRectangleTexture : GL_TEXTURE_2D;
 }
 
-void KGraphicGL::makeTexture(const unsigned char *texels, bool bgra, bool mayRepeat) {
+bool KGraphicGL::canRepeat() const {
+  return wrapAllowed && textureTarget == GL_TEXTURE_2D &&
+         isSquarePow2(static_cast<int>(textureWidth), static_cast<int>(textureHeight));
+}
+
+void KGraphicGL::makeTexture(const unsigned char *texels, bool bgra, bool repeat) {
   const GLsizei tw = static_cast<GLsizei>(textureWidth), th = static_cast<GLsizei>(textureHeight);
   glGenTextures(1, &textureName);
   batch::bindForChange(textureTarget, textureName);
@@ -366,9 +424,8 @@ void KGraphicGL::makeTexture(const unsigned char *texels, bool bgra, bool mayRep
   // texels'; every driver here gives them 8 bits a channel, as trueColor asks.
   const GLenum format = bgra ? batch::kBGRA : GL_RGBA;
   glTexImage2D(textureTarget, 0, batch::isES() ? format : GL_RGBA, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
-  const GLint wrap = mayRepeat && wrapAllowed && textureTarget == GL_TEXTURE_2D && isSquarePow2(tw, th)
-                         ? GL_REPEAT
-                         : GL_CLAMP_TO_EDGE;
+  const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+  repeats_ = repeat;
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
   // Complete at once: a filter without mipmaps.
@@ -381,21 +438,63 @@ bool KGraphicGL::checkBlock(const unsigned char *block, size_t length, int &w, i
   w = static_cast<int16_t>(readLE16(block + 12));
   h = static_cast<int16_t>(readLE16(block + 14));
   const int bpp = block[16];
-  // Only 24 and 32 bits a pixel can be read, and the header must not promise
-  // more pixels than the block holds.
-  if (w <= 0 || h <= 0 || (bpp != 24 && bpp != 32)) return false;
+  // Below 24 bits a pixel nothing is made. The header must not promise
+  // more pixels than the block holds, whatever their depth: a depth that is
+  // not read still sizes the texture.
+  if (w <= 0 || h <= 0 || bpp < 24) return false;
   return kHeader + static_cast<size_t>(w) * h * (bpp / 8) <= length;
 }
 
 bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha) {
   (void)trueColor; // see makeTexture
+  return buildTexture(block, length, hasAlpha, Source::Texels);
+}
+
+void KGraphicGL::fillTexels(const unsigned char *block, int w, int h, const unsigned char *maskBytes, bool hasAlpha,
+                            const ColourKey &key, bool bgra, unsigned char *texels) {
+  const int bpp = block[16];
+  if (bpp != 24 && bpp != 32) {
+    std::memset(texels, 0, static_cast<size_t>(w) * h * 4);
+    return;
+  }
+  const int bytes = bpp / 8;
+  const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
+  for (int j = 0; j < h; j++) {
+    const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
+    const unsigned char *mask = maskBytes ? maskBytes + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
+    unsigned char *dst = texels + static_cast<size_t>(j) * w * 4;
+    for (int x = 0; x < w; x++, src += bytes, dst += 4) {
+      unsigned char b = src[0], g = src[1], r = src[2], a;
+      if (bytes == 3) {
+        a = mask ? mask[x] : 255;
+        if (key.on && r == key.red && g == key.green && b == key.blue) a = 0;
+      } else {
+        a = mask ? mask[x] : src[3];
+      }
+      // A texture without alpha reads as opaque everywhere: neither key nor
+      // mask shows.
+      if (!hasAlpha) a = 255;
+      dst[red] = r;
+      dst[1] = g;
+      dst[blue] = b;
+      dst[3] = a;
+    }
+  }
+}
+
+bool KGraphicGL::buildTexture(unsigned char *block, size_t length, bool hasAlpha, Source source) {
   if (!block) return false;
   int w, h;
   if (!checkBlock(block, length, w, h)) {
+    KMiscTools::report(K_REPORT_WARNING, "Non supported Format ", textBuffer,
+                       length >= kHeader && block[16] < 24 ? "fewer than 24 bits a pixel"
+                                                           : "no size, or more pixels promised than it holds");
     delete[] block;
     return false;
   }
   const int bpp = block[16];
+  if (bpp != 24 && bpp != 32)
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", textBuffer, "its pixels' depth is not 24 or 32 bits");
   resetCurrentMatrix();
   width = static_cast<float>(w);
   height = static_cast<float>(h);
@@ -410,38 +509,32 @@ bool KGraphicGL::buildGLTexture(unsigned char *block, size_t length, bool trueCo
   const size_t tw = static_cast<size_t>(w), th = static_cast<size_t>(h);
   pixelBuffer = new (std::nothrow) unsigned char[tw * th * 4]();
   if (!pixelBuffer) {
+    KMiscTools::report(K_REPORT_WARNING, "file not found or out of memory ", textBuffer, "no memory for the texture");
     delete[] block;
     width = height = 0;
     return false;
   }
   const bool useMask = maskData && maskWidth_ == w && maskHeight_ == h;
-  const int bytes = bpp / 8;
   const bool bgra = batch::bgraTextures();
-  const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
-  for (int j = 0; j < h; j++) {
-    const unsigned char *src = block + kHeader + static_cast<size_t>(h - 1 - j) * w * bytes;
-    const unsigned char *mask = useMask ? maskData + static_cast<size_t>(w) * (h - 1 - j) : nullptr;
-    unsigned char *dst = pixelBuffer + static_cast<size_t>(j) * tw * 4;
-    for (int x = 0; x < w; x++, src += bytes, dst += 4) {
-      unsigned char b = src[0], g = src[1], r = src[2], a;
-      if (bytes == 3) {
-        a = mask ? mask[x] : 255;
-        if (colorKeyOn && r == colorKeyRed && g == colorKeyGreen && b == colorKeyBlue) a = 0;
-      } else {
-        a = mask ? mask[x] : src[3];
-      }
-      // A texture without alpha reads as opaque everywhere: neither key nor
-      // mask shows.
-      if (!hasAlpha) a = 255;
-      dst[red] = r;
-      dst[1] = g;
-      dst[blue] = b;
-      dst[3] = a;
+  // Only 24 and 32 bits a pixel are read: any other depth gives a
+  // transparent picture of its size.
+  fillTexels(block, w, h, useMask ? maskData : nullptr, hasAlpha, colourKey(), bgra, pixelBuffer);
+  delete[] block;
+  makeTexture(pixelBuffer, bgra, canRepeat());
+  measureOpacity(pixelBuffer, tw * 4, w, h, !hasAlpha);
+  source_ = source;
+  sourceAlpha_ = hasAlpha;
+  sourceKey_ = colourKey();
+  if (source == Source::Texels) {
+    // Nothing but these texels could make the texture again.
+    try {
+      sourceBytes_.assign(pixelBuffer, pixelBuffer + tw * th * 4);
+    } catch (const std::bad_alloc &) {
+      source_ = Source::None;
+      KMiscTools::report(K_REPORT_WARNING, "picture not kept to be made again", textBuffer,
+                         "no memory for a copy of its texels: it is drawn transparent if the drawing context is lost");
     }
   }
-  delete[] block;
-  makeTexture(pixelBuffer, bgra, true);
-  measureOpacity(pixelBuffer, tw * 4, w, h, !hasAlpha);
   delete[] pixelBuffer;
   pixelBuffer = nullptr;
   videoBytes_ = static_cast<int>(tw * th * (screenDepth / 8));
@@ -458,8 +551,8 @@ void KGraphicGL::allowTextureWrap(bool allow) {
   wrapAllowed = allow;
   if (width <= 0) return;
   batch::bindForChange(textureTarget, textureName);
-  const bool square = isSquarePow2(static_cast<int>(textureWidth), static_cast<int>(textureHeight));
-  const GLint wrap = allow && textureTarget == GL_TEXTURE_2D && square ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+  repeats_ = canRepeat();
+  const GLint wrap = repeats_ ? GL_REPEAT : GL_CLAMP_TO_EDGE;
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_S, wrap);
   glTexParameteri(textureTarget, GL_TEXTURE_WRAP_T, wrap);
 }
@@ -476,12 +569,16 @@ void KGraphicGL::vexo_glUnbindTexture() {
 }
 
 void KGraphicGL::selectTexture() {
-  // The caller draws after what the engine has gathered.
-  batch::flush();
-  batch::bindTexture(GL_TEXTURE_2D, textureName);
-  if (textureTarget == GL_TEXTURE_2D && width > 0) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
-  // Recorded, so that later blits bind correctly.
-  _oldBindedText = textureTarget == GL_TEXTURE_2D ? static_cast<int32_t>(textureName) : -1;
+  if (width > 0 && textureTarget == GL_TEXTURE_2D) batch::setFilter(GL_TEXTURE_2D, textureName, smoothFilter);
+  const float colour[4] = {graphic_.currentColour.r, graphic_.currentColour.g, graphic_.currentColour.b, graphic_.currentColour.a};
+  batch::handOver(static_cast<uint32_t>(textureTarget), textureName, colour);
+  // Recorded, so that the cache tells the truth; the batch binds again anyway.
+  _oldBindedText = static_cast<int32_t>(textureName);
+}
+
+void KGraphicGL::worldViewMatrix(float (&matrix)[16]) {
+  const Matrix4 view = batch::projection() * batch::modelView();
+  std::memcpy(matrix, view.m, sizeof matrix);
 }
 
 // ---------------------------------------------------------------- drawing
@@ -654,29 +751,29 @@ void KGraphicGL::setHotSpot(short a, short b, short c, short d, short e, short f
 
 void KGraphicGL::blitRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX, bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  wholeSourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX,
+  wholeSourceQuad(*this, plainState(false), graphic_.currentColour, Turn(), x1, y1, x2, y2, destX,
                   toShort(static_cast<float>(screenHeight - destY)), flipX, flipY);
 }
 
 void KGraphicGL::blitRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX, bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  sourceQuad(*this, plainState(false), gCurrentColour, Turn(), x1, y1, x2, y2, destX, screenHeight - destY,
+  sourceQuad(*this, plainState(false), graphic_.currentColour, Turn(), x1, y1, x2, y2, destX, screenHeight - destY,
              x2 - x1, y2 - y1, flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect(float x1, float y1, float x2, float y2, short destX, short destY, bool flipX,
                                bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))),
-                  gCurrentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(x1, y1, x2, y2, graphic_.currentColour.a, isWhite(graphic_.currentColour), std::fabs((x2 - x1) * (y2 - y1))),
+                  graphic_.currentColour, Turn(), x1, y1, x2, y2, destX, toShort(static_cast<float>(screenHeight - destY)),
                   flipX, flipY);
 }
 
 void KGraphicGL::blitAlphaRect() {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  wholeSourceQuad(*this, blitState(0, 0, width, height, gCurrentColour.a, isWhite(gCurrentColour), width * height), gCurrentColour, Turn(),
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  wholeSourceQuad(*this, blitState(0, 0, width, height, graphic_.currentColour.a, isWhite(graphic_.currentColour), width * height), graphic_.currentColour, Turn(),
                   0, 0, width, height, static_cast<int>(originX), screenHeight - static_cast<int>(originY), false,
                   false);
 }
@@ -684,8 +781,8 @@ void KGraphicGL::blitAlphaRect() {
 void KGraphicGL::blitAlphaRectF(float x1, float y1, float x2, float y2, float destX, float destY, bool flipX,
                                 bool flipY) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
-  sourceQuad(*this, blitState(x1, y1, x2, y2, gCurrentColour.a, isWhite(gCurrentColour), std::fabs((x2 - x1) * (y2 - y1))), gCurrentColour,
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
+  sourceQuad(*this, blitState(x1, y1, x2, y2, graphic_.currentColour.a, isWhite(graphic_.currentColour), std::fabs((x2 - x1) * (y2 - y1))), graphic_.currentColour,
              Turn(), x1, y1, x2, y2, destX, screenHeight - destY, x2 - x1, y2 - y1, flipX, flipY);
 }
 
@@ -703,7 +800,7 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
   if (transform)
     place = turned(destX + cx, Y0 - cy, angle != 0 || alwaysTransform ? angle : 0,
                    zoom != 1 || alwaysTransform ? zoom : 1);
-  Colour colour = gCurrentColour;
+  Colour colour = graphic_.currentColour;
   batch::State state;
   if (color.blending) {
     colour = blitColour(*this, color.alpha, color.tintedAlpha);
@@ -722,7 +819,7 @@ void KGraphicGL::blitFx(float x1, float y1, float x2, float y2, float destX, flo
       wholeSourceQuad(*this, state, colour, place, x1, y1, x2, y2, static_cast<int>(destX), static_cast<int>(Y0), flipX,
                       flipY);
   }
-  if (color.blending) gCurrentColour = kWhite;
+  if (color.blending) graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::blitAlphaRectFx(float x1, float y1, float x2, float y2, short destX, short destY, float angle,
@@ -788,7 +885,7 @@ void KGraphicGL::stretchAlphaRect(float x1, float y1, float x2, float y2, float 
   }
   sourceCorners(*this, x1, y1, x2, y2, flipX, flipY, s, t);
   addQuad(state, x, y, s, t, colour);
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::blitTiledRect(short destX, short destY, short w, short h, float repeat, float angle) {
@@ -804,14 +901,14 @@ void KGraphicGL::blitTiledRect(short destX, short destY, short w, short h, float
   const float s[4] = {repeat, repeat, 0, 0}, t[4] = {repeat, 0, 0, repeat};
   float x[4], y[4];
   for (int i = 0; i < 4; i++) place.apply(lx[i], ly[i], x[i], y[i]);
-  addQuad(plainState(false), x, y, s, t, gCurrentColour);
+  addQuad(plainState(false), x, y, s, t, graphic_.currentColour);
 }
 
 void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, float sx3, float sy3, float sx4,
                                    float sy4, float dx1, float dy1, float dx2, float dy2, float dx3, float dy3,
                                    float dx4, float dy4) {
   _oldBindedText = static_cast<int32_t>(textureName);
-  gCurrentColour = blitColour(*this, 1, tintAlpha);
+  graphic_.currentColour = blitColour(*this, 1, tintAlpha);
   const float sx[4] = {sx1, sx2, sx3, sx4}, sy[4] = {sy1, sy2, sy3, sy4};
   const float dx[4] = {dx1, dx2, dx3, dx4}, dy[4] = {dy1, dy2, dy3, dy4};
   const bool rectangle = static_cast<uint32_t>(textureTarget) == kRectangleTexture;
@@ -822,7 +919,7 @@ void KGraphicGL::blitArbitraryQuad(float sx1, float sy1, float sx2, float sy2, f
     s[i] = rectangle ? sx[i] : sx[i] / textureWidth;
     t[i] = rectangle ? sy[i] : sy[i] / textureHeight;
   }
-  addQuad(plainState(true), x, y, s, t, gCurrentColour);
+  addQuad(plainState(true), x, y, s, t, graphic_.currentColour);
 }
 
 void KGraphicGL::drawRect(float x1, float y1, float x2, float y2, float r, float g, float b, float a) {
@@ -834,7 +931,7 @@ void KGraphicGL::drawRect(float x1, float y1, float x2, float y2, float r, float
   const float x[4] = {X1, X2, X2, X1}, y[4] = {Y1, Y1, Y2, Y2}, zero[4] = {0, 0, 0, 0};
   addQuad(plainColourState(blending, srcBlend, dstBlend), x, y, zero, zero, colour);
   _oldBindedText = -1;
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::setLineWidth(short w) { batch::setLineWidth(w); }
@@ -849,7 +946,7 @@ void KGraphicGL::drawLine(float x1, float y1, float x2, float y2, float r, float
        end.a}};
   batch::addLine(plainColourState(true, srcBlend, dstBlend), ends);
   _oldBindedText = -1;
-  gCurrentColour = kWhite;
+  graphic_.currentColour = kWhite;
 }
 
 void KGraphicGL::plotPixel(float x, float y, float r, float g, float b, float a) { drawLine(x, y, x + 1, y, r, g, b, a, a); }
@@ -860,7 +957,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   const int W = screenWidth, H = screenHeight;
   if (W <= 0 || H <= 0) return false;
   const unsigned int P = powerOfTwoFor(W, H);
-  const bool rect = KWindowGL::hasRectangleText && batch::rectangleTextures();
+  const bool rect = batch::rectangleTexCap() && batch::rectangleTextures();
   const size_t tw = rect ? W : P, th = rect ? H : P;
   std::vector<unsigned char> readBuffer, textureBuffer;
   try {
@@ -875,7 +972,7 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, platform::gameAreaBottom(), W, H, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer.data());
   } else if (!shownframe::read(readBuffer) || readBuffer.size() != static_cast<size_t>(W) * H * 4) {
-    // No frame shown was kept yet (from now on every one is).
+    // No window: nothing is shown.
     return false;
   }
   const bool bgra = batch::bgraTextures();
@@ -901,6 +998,9 @@ bool KGraphicGL::grab(bool back, void (*pixelCallback)(long, long, long *, long 
   // The grab is complete at once: its filter is set here, not at the first blit.
   makeTexture(textureBuffer.data(), bgra, false);
   measureOpacity(nullptr, 0, W, H, true);
+  // Nothing but these texels could make the texture again.
+  source_ = Source::Texels;
+  sourceBytes_.swap(textureBuffer);
   width = static_cast<float>(W);
   height = static_cast<float>(H);
   pow2SizeF = static_cast<float>(P);
@@ -939,5 +1039,85 @@ std::vector<unsigned char> KGraphicGL::arrayAsBGRA() const {
     texels[i + 2] = src[i];
     texels[i + 3] = src[i + 3];
   }
+  return texels;
+}
+
+// ---------------------------------------------------------------- a context given back
+
+void KGraphicGL::remakeTextures() {
+  _oldBindedText = -1;
+  for (KGraphicGL *g = graphic_.pictures; g; g = g->next_) g->remakeTexture();
+}
+
+void KGraphicGL::remakeTexture() {
+  // The old name means nothing in the new context.
+  textureName = 0;
+  if (width <= 0) return;
+  const bool bgra = batch::bgraTextures();
+  std::vector<unsigned char> texels;
+  const unsigned char *from = nullptr;
+  switch (source_) {
+  case Source::File:
+  case Source::Bytes:
+    texels = texelsAgain();
+    // The file may have changed since: its opacity is measured again.
+    if (!texels.empty()) {
+      measureOpacity(texels.data(), static_cast<size_t>(width) * 4, static_cast<int>(width), static_cast<int>(height),
+                     !sourceAlpha_);
+      from = texels.data();
+    }
+    break;
+  case Source::Array:
+    if (bgra) texels = arrayAsBGRA();
+    from = bgra ? texels.data() : reinterpret_cast<const unsigned char *>(pixelArray);
+    break;
+  case Source::Texels:
+    from = sourceBytes_.data();
+    break;
+  case Source::None:
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", textBuffer,
+                       "nothing was kept to make it again when the drawing context came back");
+    break;
+  }
+  if (!from) {
+    texels.assign(static_cast<size_t>(textureWidth) * static_cast<size_t>(textureHeight) * 4, 0);
+    measureOpacity(nullptr, 0, 0, 0);
+    from = texels.data();
+  }
+  makeTexture(from, bgra, repeats_);
+}
+
+std::vector<unsigned char> KGraphicGL::texelsAgain() {
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  bool decoded;
+  if (source_ == Source::File) {
+    char name[260];
+    std::snprintf(name, sizeof name, "%s", sourceFile_.c_str());
+    decoded = decodeFile(name);
+  } else {
+    decoded = LoadRamPicture(sourceFile_.c_str(), sourceBytes_.data(), sourceBytes_.size());
+  }
+  size_t length = 0;
+  unsigned char *block = decoded ? blockFromDecoded(length, sourceKey_) : nullptr;
+  int blockWidth = 0, blockHeight = 0;
+  std::vector<unsigned char> texels;
+  if (!checkBlock(block, length, blockWidth, blockHeight) || blockWidth != w || blockHeight != h) {
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", sourceFile_.c_str(),
+                       decoded ? "its file has another size now" : "its file could not be read again");
+    delete[] block;
+    return texels;
+  }
+  int maskWidth = 0, maskHeight = 0;
+  const std::vector<unsigned char> mask =
+      sourceMask_.empty() ? std::vector<unsigned char>() : readMask(sourceMask_.c_str(), maskWidth, maskHeight);
+  const bool useMask = !mask.empty() && maskWidth == w && maskHeight == h;
+  try {
+    texels.resize(static_cast<size_t>(w) * h * 4);
+    fillTexels(block, w, h, useMask ? mask.data() : nullptr, sourceAlpha_, sourceKey_, batch::bgraTextures(),
+               texels.data());
+  } catch (const std::bad_alloc &) {
+    KMiscTools::report(K_REPORT_WARNING, "picture drawn transparent", sourceFile_.c_str(), "no memory for its texels");
+  }
+  delete[] block;
   return texels;
 }

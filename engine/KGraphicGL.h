@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "KGraphic.h"
@@ -18,13 +19,27 @@ struct State;
 /// R[, A], bottom row first), which buildGLTexture turns into the texture.
 /// Blits are gathered with the engine's other drawing and drawn in runs
 /// (see QuadBatch.h): what they draw is the same, in call order.
+///
+/// A context can lose its textures (a browser takes its WebGL context away
+/// and gives it back empty): every picture can make its texture again
+/// (remakeTextures). What it keeps for that is what it was made from: a
+/// file's name (and its mask's), read and decoded again; a copy of the
+/// encoded bytes of loadPictureFromPtr; the caller's array, which it reads
+/// already; and the texels themselves only for a grab and a block built
+/// directly by buildGLTexture, which nothing else could give again.
 class KGraphicGL : public KGraphic {
 public:
   /// OpenGL's rectangle texture target, which the ES headers do not name.
   static constexpr unsigned int kRectangleTexture = 0x84F5;
   KGraphicGL();
   ~KGraphicGL() override;
+  /// A picture owns its texture: it is not copied.
+  KGraphicGL(const KGraphicGL &) = delete;
+  KGraphicGL &operator=(const KGraphicGL &) = delete;
 
+  /// True whatever was loaded: getWidth() is 0 when the picture was not. A
+  /// mask that does not load or is not the picture's size is not used (its
+  /// pixels would be read past its end): the picture keeps its own alpha.
   bool loadPictureWithMask(const char *fileName, const char *maskFileName, bool trueColor) override;
   bool loadPictureFromPtr(const char *name, unsigned char *bytes, unsigned long length, bool trueColor,
                           bool hasAlpha) override;
@@ -67,6 +82,19 @@ public:
   void setBlitColor(float r, float g, float b, float a) override;
   bool makePictureFromArray(uint32_t *pixels, long width, long height, bool trueColor, bool byteSwap) override;
   void pollArray() override;
+  /// Leaves OpenGL ready for the caller's own drawing with this picture,
+  /// after the engine has drawn what it gathered. On desktop OpenGL: the
+  /// fixed function, no program in use, the world view's projection and
+  /// model-view matrices loaded (coordinates as the game's with y upward:
+  /// (x, screenHeight - y)), the colour the last blit left current, and the
+  /// texture bound and enabled on its own target: GL_TEXTURE_2D for a square
+  /// power-of-two picture (coordinates 0..1), the rectangle target for the
+  /// others (coordinates in texels; binding them on GL_TEXTURE_2D, as the
+  /// operation once did, fails). On OpenGL ES and WebGL, which have no fixed
+  /// function: no program in use, no buffer bound, the texture bound on
+  /// unit 0 on GL_TEXTURE_2D; the caller draws with a program of its own,
+  /// with worldViewMatrix() for the view. The engine's next blit sets its
+  /// own state again.
   void selectTexture() override;
   void setHotSpot(short, short, short, short, short, short) override;
 
@@ -77,16 +105,29 @@ public:
                                    float zoom, float blend, bool centerAcross, bool centerDown);
   void blitFromBackToBack(short, short, short, short, short, short);
 
+  /// The world view as one matrix, column-major: the game's coordinates
+  /// with y upward (x, screenHeight - y) to OpenGL's clip space. For a
+  /// caller's own program after selectTexture.
+  static void worldViewMatrix(float (&matrix)[16]);
   /// Size of the drawing surface; y is converted by screenHeight - y.
   static void setScreenSize(short width, short height, short depth);
+  /// Makes every picture's texture again, in a context that holds none of
+  /// the old one's objects (the window calls it when its context comes
+  /// back, see platform::setContextRenewedHandler), with the filter and
+  /// wrapping it had. A picture whose file cannot be read again, or has
+  /// another size now, is reported and drawn transparent.
+  static void remakeTextures();
 
   /// Turns a raw picture block of `length` bytes into this picture's
-  /// texture and frees the block (allocated with new[]). A block whose
-  /// header promises more pixels than it holds is refused.
+  /// texture and frees the block (allocated with new[]). Pixels of 24 or 32
+  /// bits are read; a block of any other depth of 24 or more gives a
+  /// transparent texture of its size (and true), one below 24 bits nothing
+  /// (false). A block whose header promises more pixels than it holds is
+  /// refused: a hostile header does not size an allocation.
   bool buildGLTexture(unsigned char *block, size_t length, bool trueColor, bool hasAlpha);
   /// Whether a raw picture block of `length` bytes is whole: a header of
-  /// at least 24 bits per pixel, a positive size, and (for 24 and 32 bits)
-  /// every pixel the header promises. Gives the size.
+  /// at least 24 bits per pixel, a positive size, and every pixel the
+  /// header promises. Gives the size.
   static bool checkBlock(const unsigned char *block, size_t length, int &width, int &height);
   /// Binds the texture (on unit 0) and records it in the bound-texture cache.
   unsigned int vexo_glBindTexture();
@@ -131,14 +172,51 @@ public:
   static int16_t screenWidth, screenHeight;
 
 private:
-  unsigned char *blockFromDecoded(size_t &length);
+  /// What the texture is made from, to make it again (remakeTextures).
+  enum class Source {
+    None,
+    File,   ///< sourceFile_, masked by sourceMask_ when it is named
+    Bytes,  ///< the encoded picture in sourceBytes_, its decoder chosen by sourceFile_
+    Array,  ///< the caller's pixelArray
+    Texels, ///< the texels as made, in sourceBytes_
+  };
+  /// A colour whose pixels are made transparent as a picture is loaded.
+  struct ColourKey {
+    bool on;
+    unsigned char red, green, blue;
+  };
+  ColourKey colourKey() const { return {colorKeyOn, colorKeyRed, colorKeyGreen, colorKeyBlue}; }
+  /// Reads and decodes a picture file into decoded_; false (reported) when it cannot.
+  bool decodeFile(char *fileName);
+  /// The decoded picture as a raw picture block (new[]), `key` applied.
+  unsigned char *blockFromDecoded(size_t &length, const ColourKey &key);
+  /// A mask file's brightness, a byte a pixel, bottom row first, and its
+  /// size; empty when it cannot be read.
+  std::vector<unsigned char> readMask(const char *maskFileName, int &maskWidth, int &maskHeight);
+  /// The texels of a whole raw picture block of `width` by `height` (top row
+  /// first, B, G, R, A when `bgra`, else R, G, B, A), its alpha taken from
+  /// `mask` (a byte a pixel, bottom row first) when given, else from the
+  /// block (a 24-bit block: opaque but where `key` is), or opaque throughout
+  /// without `hasAlpha`. A depth other than 24 or 32 bits gives zeros.
+  static void fillTexels(const unsigned char *block, int width, int height, const unsigned char *mask,
+                         bool hasAlpha, const ColourKey &key, bool bgra, unsigned char *texels);
+  /// buildGLTexture, the texture's source recorded as `source`: the
+  /// texels are kept for Texels; the loaders record the rest themselves.
+  bool buildTexture(unsigned char *block, size_t length, bool hasAlpha, Source source);
+  /// A file or bytes picture's texels again, or empty (reported) when its
+  /// source no longer gives a picture of its size.
+  std::vector<unsigned char> texelsAgain();
+  void remakeTexture();
   /// The texture target for a picture of that size.
   static uint32_t targetFor(int width, int height);
   /// Makes the texture of textureTarget, textureWidth by textureHeight,
   /// from texels top row first, B, G, R, A when `bgra` (see
-  /// batch::bgraTextures), else R, G, B, A; `mayRepeat` lets a square
-  /// power-of-two texture repeat when wrapping is allowed.
-  void makeTexture(const unsigned char *texels, bool bgra, bool mayRepeat);
+  /// batch::bgraTextures), else R, G, B, A; repeating (wrapping) or
+  /// clamped to its edges.
+  void makeTexture(const unsigned char *texels, bool bgra, bool repeat);
+  /// Whether wrapping is allowed and the texture can repeat (a square
+  /// power-of-two 2D texture).
+  bool canRepeat() const;
   /// The caller's array (R, G, B, A) as texels B, G, R, A, for a context
   /// that draws those faster.
   std::vector<unsigned char> arrayAsBGRA() const;
@@ -168,7 +246,7 @@ private:
               bool alwaysTransform);
   bool grab(bool back, void (*pixelCallback)(long, long, long *, long *, long *));
 
-  // Decoded picture between LoadRamPicture and the block copy: A, R, G, B, top row first.
+  // Decoded picture between LoadRamPicture and the block copy: B, G, R, A, bottom row first.
   std::vector<unsigned char> decoded_;
   int decodedWidth_, decodedHeight_;
   // Alpha mask of loadPictureWithMask and its size.
@@ -179,4 +257,13 @@ private:
   // that is not fully opaque. Empty when unknown.
   std::vector<uint32_t> translucentTiles_;
   int tileColumns_, tileRows_;
+  // What the texture is made from, and how it was made.
+  Source source_ = Source::None;
+  std::string sourceFile_, sourceMask_;
+  std::vector<unsigned char> sourceBytes_;
+  bool sourceAlpha_ = true; // the load's hasAlpha
+  ColourKey sourceKey_ = {false, 0, 0, 0}; // the colour key at the load
+  bool repeats_ = false; // the texture wraps rather than clamps
+  // Every picture, for remakeTextures.
+  KGraphicGL *previous_ = nullptr, *next_ = nullptr;
 };

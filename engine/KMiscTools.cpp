@@ -1,6 +1,7 @@
 #include "KMiscTools.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -20,7 +21,12 @@ uint32_t KMiscTools::_t2 = 0;
 uint32_t KMiscTools::_delta = 0;
 
 namespace {
-void (*gDispatcher)() = nullptr;
+// The system tools' own state (the clock's is the class's).
+struct ToolsContext {
+  void (*dispatcher)() = nullptr;
+  std::string userDataProblem; // why the last getUserDataFolder() gave none
+};
+ToolsContext tools_;
 
 void copyCut(char *dst, const std::string &src) { std::snprintf(dst, 260, "%s", src.c_str()); }
 
@@ -37,11 +43,11 @@ void K_strlower(char *text) {
 unsigned long kggetMilliseconds() { return clockReading(); }
 
 void kmProcessEvents() {
-  if (gDispatcher) gDispatcher();
+  if (tools_.dispatcher) tools_.dispatcher();
   else platform::pumpEvents();
 }
 
-void KMiscTools::setEventDispatcher(void (*dispatcher)()) { gDispatcher = dispatcher; }
+void KMiscTools::setEventDispatcher(void (*dispatcher)()) { tools_.dispatcher = dispatcher; }
 
 namespace {
 // Where an installed program's data lies, from the program's folder: the
@@ -103,6 +109,8 @@ bool KMiscTools::isEndedWithoutNotice() { return platform::hostRunsFrames(); }
 
 void KMiscTools::setHidingHandler(void (*handler)()) { platform::setHidingHandler(handler); }
 
+void KMiscTools::setDisplayLostHandler(int (*handler)()) { platform::setDisplayLostHandler(handler); }
+
 const char *KMiscTools::makeFilePath(const char *name) {
   static char builtPath[260];
   if (!name) name = "";
@@ -129,40 +137,45 @@ void KMiscTools::cleanPath(char *path) {
     if (*path == '\\' || *path == ':') *path = '/';
 }
 
+// The folders' texts are kept whole, however long: a path cut short names
+// another file.
 const char *KMiscTools::getUserFolder() {
-  static char folderName[520];
-  std::string h = platform::homeFolder();
-  if (h.empty()) return nullptr;
-  std::snprintf(folderName, sizeof folderName, "%s", h.c_str());
-  return folderName;
+  static std::string folderName;
+  folderName = platform::homeFolder();
+  return folderName.empty() ? nullptr : folderName.c_str();
 }
 
 const char *KMiscTools::getPreferencesFolder() {
-  static char folderName[520];
-  std::string h = platform::configFolder();
-  if (h.empty()) return nullptr;
-  std::snprintf(folderName, sizeof folderName, "%s", h.c_str());
-  return folderName;
+  static std::string folderName;
+  folderName = platform::configFolder();
+  return folderName.empty() ? nullptr : folderName.c_str();
 }
 
 const char *KMiscTools::getUserDataFolder() {
-  static char folderName[520];
-  std::string base = platform::userDataFolder();
+  static std::string folderName;
+  tools_.userDataProblem.clear();
+  const std::string base = platform::userDataFolder(&tools_.userDataProblem);
   if (base.empty()) return nullptr;
-  // Make every missing folder of the path.
-  std::string path;
-  std::string full = base + "/zunk";
+  // Make every missing folder of the path; the first that cannot be made
+  // says why.
+  const std::string full = base + "/zunk";
+  std::string made;
   for (size_t i = 1; i <= full.size(); i++) {
-    if (i == full.size() || full[i] == '/') {
-      path = full.substr(0, i);
-      mkdir(path.c_str(), 0755);
-    }
+    if (i < full.size() && full[i] != '/') continue;
+    const std::string path = full.substr(0, i);
+    if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST && made.empty()) made = path + ": " + std::strerror(errno);
   }
   struct stat st;
-  if (stat(full.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
-  std::snprintf(folderName, sizeof folderName, "%s", full.c_str());
-  return folderName;
+  const bool there = stat(full.c_str(), &st) == 0;
+  if (!there || !S_ISDIR(st.st_mode)) {
+    tools_.userDataProblem = !made.empty() ? made : full + ": " + (there ? "not a folder" : std::strerror(errno));
+    return nullptr;
+  }
+  folderName = full;
+  return folderName.c_str();
 }
+
+const char *KMiscTools::getUserDataFolderProblem() { return tools_.userDataProblem.c_str(); }
 
 bool KMiscTools::isDataFolderInstalled() {
   findFolders();
@@ -172,16 +185,17 @@ bool KMiscTools::isDataFolderInstalled() {
 }
 
 const char *KMiscTools::makeWritableFilePath(const char *name) {
-  static char writable[520];
-  std::string path = makeFilePath(name);
-  const std::string folder = path.substr(0, path.find_last_of('/'));
+  static std::string writable;
+  writable = makeFilePath(name);
+  const std::string folder = writable.substr(0, writable.find_last_of('/'));
   // An installed data folder belongs to the system, even for a user who
-  // could write it (root): what the program writes goes to the user's.
+  // could write it (root): what the program writes goes to the user's, or
+  // nowhere.
   if (isDataFolderInstalled() || access(folder.c_str(), W_OK) != 0) {
-    if (const char *user = getUserDataFolder()) path = std::string(user) + "/" + name;
+    const char *user = getUserDataFolder();
+    writable = user ? std::string(user) + "/" + name : isDataFolderInstalled() ? "" : writable;
   }
-  std::snprintf(writable, sizeof writable, "%s", path.c_str());
-  return writable;
+  return writable.c_str();
 }
 
 void KMiscTools::enumerateFolder(char *folder, bool (*callback)(char *, bool, void *), void *userData) {
@@ -287,11 +301,20 @@ long KMiscTools::FinderLaunch(long count, const char **files) {
 }
 
 void KMiscTools::messageBox(const char *explanation, const char *message) {
-  char e[256], m[256];
+  // Room for a few lines of the system's reasons.
+  char e[1024], m[256];
   std::snprintf(e, sizeof e, "%s", explanation ? explanation : "");
   std::snprintf(m, sizeof m, "%s", message ? message : "");
   platform::messageBox(e, m);
 }
+
+void KMiscTools::report(EReportLevel level, const char *heading, const char *detail, const char *reason) {
+  platform::report(level, heading, detail, reason);
+}
+
+void KMiscTools::setReportHandler(KReportHandler handler) { platform::setReportHandler(handler); }
+
+KReport KMiscTools::getLastReport() { return platform::lastReport(); }
 
 std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
 

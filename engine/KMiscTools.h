@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "KReport.h"
+
 /// Lower-cases a zero-terminated text in place; a null pointer is ignored.
 void K_strlower(char *text);
 
@@ -40,20 +42,26 @@ public:
   static void lowerDataFileName(char *path);
   /// Replaces every backslash and ':' by '/' in place.
   static void cleanPath(char *path);
-  /// The user's home folder, or null.
+  /// The user's home folder (HOME, when absolute), or null. Folders' texts
+  /// are whole, however long.
   static const char *getUserFolder();
   /// The user's configuration folder, or null.
   static const char *getPreferencesFolder();
-  /// The folder where this program keeps the user's own files (created on
-  /// demand), or null when it cannot be made.
+  /// The folder where this program keeps the user's own files
+  /// ($XDG_DATA_HOME/zunk, else ~/.local/share/zunk; created on demand, its
+  /// path whole however long), or null when there is none or it cannot be
+  /// made: getUserDataFolderProblem() then says why.
   static const char *getUserDataFolder();
+  /// Why the last getUserDataFolder() gave none ("HOME is not set", a
+  /// folder of the path that could not be made and the system's reason).
+  static const char *getUserDataFolderProblem();
   /// Whether the data folder is an installed program's (share/games/zunk or
   /// share/zunk beside the program's folder), not a build tree's "data".
   static bool isDataFolderInstalled();
-  /// Where the program writes its data file `name`: the data folder when it
-  /// can be written and is not an installed one, else the user's data
-  /// folder; the data folder's path when neither can be had. Cut to 519
-  /// characters.
+  /// Where the program writes its data file `name` (a screenshot): the data
+  /// folder when it can be written and is not an installed one, else the
+  /// user's data folder; "" when neither can be had (an installed data
+  /// folder is never written).
   static const char *makeWritableFilePath(const char *name);
   /// Calls `callback` for each entry of `folder` (which should end in '/'),
   /// "." excluded, ".." included, in the system's order, until it returns false.
@@ -75,6 +83,12 @@ public:
   /// a desktop): what the program would keep at its end, it keeps there,
   /// at once. Null for none.
   static void setHidingHandler(void (*handler)());
+  /// `handler` is called when the window's display is lost (its connection
+  /// broken, the window destroyed by another program): nothing can be shown
+  /// any more, and the program is ended right after it, with the exit
+  /// status it returns. What the program would keep at its end, it keeps
+  /// there, without touching the window. Null for none (status 1).
+  static void setDisplayLostHandler(int (*handler)());
 
   // ---- the millisecond clock ----
 
@@ -103,6 +117,18 @@ public:
   static long FinderLaunch(long count, const char **files);
   /// A modal box whose main text is `message` and explanation `explanation`.
   static void messageBox(const char *explanation, const char *message);
+
+  // ---- reports ----
+
+  /// Reports a failure (KReport.h): the one way the engine, its platform
+  /// layer included, says what went wrong and why. By default an error or a
+  /// note shows a message box (heading; detail and reason below), a warning
+  /// is a line on standard error; a handler takes them all instead.
+  static void report(EReportLevel level, const char *heading, const char *detail, const char *reason);
+  /// Routes every report to `handler` (null: by level again).
+  static void setReportHandler(KReportHandler handler);
+  /// The last report made, whoever received it; empty texts before any.
+  static KReport getLastReport();
   /// The user's locale as language_REGION (or language alone), read from
   /// the environment as gettext reads it; empty for C, POSIX or none.
   static const char *getLocale();

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "KMiscTools.h"
-#include "KResourceArchive.h"
 
 KList<KResource> KResource::_lArchives;
 
@@ -17,7 +16,7 @@ struct ArchiveRelease {
       delete archive;
     }
   }
-} gArchiveRelease;
+} const archiveRelease_;
 } // namespace
 
 KResource::KResource() : file(nullptr), sharedFile(false), openMode(0), baseOffset(0), resourceSize(0) {}
@@ -103,17 +102,6 @@ void KResource::close() {
   openMode = 0;
   baseOffset = 0;
   resourceSize = 0;
-}
-
-int KResource::addArchive(const char *path) {
-  KResourceArchive *archive = new KResourceArchive();
-  int rc = archive->open(path);
-  if (rc != 0) {
-    delete archive;
-    return rc;
-  }
-  _lArchives.append(archive);
-  return 0;
 }
 
 int KResource::openResource(const char *, KResource *) { return 100; }

@@ -46,6 +46,7 @@ public:
   void close();
 
   /// Registers the tar archive at `path`; it is searched by every later open.
+  /// (Defined with KResourceArchive, which it makes.)
   static int addArchive(const char *path);
   /// Searches this resource for a member called `name` and opens it into
   /// `resource`. A plain resource holds none: 100.

@@ -50,3 +50,16 @@ int KResourceArchive::openResource(const char *name, KResource *resource) {
     if (std::fseek(file, skip, SEEK_CUR) != 0) return 106;
   }
 }
+
+// A resource's archives are made here: the archive knows the resource it
+// is, the resource never the archive.
+int KResource::addArchive(const char *path) {
+  KResourceArchive *archive = new KResourceArchive();
+  int rc = archive->open(path);
+  if (rc != 0) {
+    delete archive;
+    return rc;
+  }
+  _lArchives.append(archive);
+  return 0;
+}

@@ -1,6 +1,7 @@
 #include "KSound.h"
 
 #include <dumb.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "KMiscTools.h"
 #include "KResource.h"
 #include "SoundFiles.h"
 #include "SoundStreams.h"
@@ -21,10 +23,11 @@ using platform::soundLock;
 int KSound::_masterMUSICvolume = 100;
 int KSound::_masterSFXvolume = 100;
 int KSound::_instanceCount = 0;
-ov_callbacks KSound::ogg_CallBacks = {KSound::ogg_Read, KSound::ogg_Seek, KSound::ogg_Close, KSound::ogg_Tell};
 
 namespace {
 const uint32_t kStreamBuffer = soundstreams::kBlockBytes;
+// The memory reader's four routines, as vorbisfile takes them.
+const ov_callbacks ogg_CallBacks = {KSound::ogg_Read, KSound::ogg_Seek, KSound::ogg_Close, KSound::ogg_Tell};
 
 SoundCommand command(uint16_t code, intptr_t param2 = 0) {
   SoundCommand c;
@@ -36,7 +39,7 @@ SoundCommand command(uint16_t code, intptr_t param2 = 0) {
 
 KSound::KSound()
     : channelCount(1), volume(80), soundKind(2), currentChannel(0), pan(0), module(nullptr), moduleRenderer(nullptr),
-      moduleLoops(false), format(nullptr), buffer{nullptr, nullptr}, dataLength(0), formatRecord{}, vorbisFile{},
+      moduleLoops(false), format(nullptr), buffer{nullptr, nullptr}, dataLength(0), formatRecord{}, vorbisFile(new OggVorbis_File()),
       vorbisOpen(false), channels{}, soundHeaders{nullptr, nullptr}, nextBuffer(1), stopRequested(false),
       playing(false), loop(false), memoryPosition(0), memorySize(0), memoryData(nullptr), endInBuffer_(false),
       finishing_(false), retiredRenderer_(nullptr), rendering_(nullptr), appliedMusicMaster_(-1) {
@@ -64,6 +67,8 @@ KSound::~KSound() {
     stopModule();
     stopStream();
     freeAllocatedData();
+    delete vorbisFile;
+    vorbisFile = nullptr;
     last = _instanceCount <= 0;
     if (last) soundstreams::closeModuleLibrary();
   }
@@ -152,7 +157,7 @@ void KSound::freeAllocatedData() {
   SoundLock guard(soundLock());
   disposeChannels();
   if (vorbisOpen) {
-    ov_clear(&vorbisFile);
+    ov_clear(vorbisFile);
     vorbisOpen = false;
   }
   // Whatever the object held before, a sample, a stream's compressed file
@@ -214,17 +219,23 @@ bool KSound::loadSample(const char *path, int vol, bool lp, short count) {
   soundfiles::Pcm pcm;
   const bool decoded =
       path && (std::strstr(path, ".ogg") ? soundfiles::decodeOgg(path, pcm) : soundfiles::readWav(path, pcm));
-  SoundLock guard(soundLock());
-  channelCount = count > 0 ? count : 1;
-  if (channelCount > 9) channelCount = 10;
-  currentChannel = 0;
-  std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
-  freeAllocatedData();
-  soundKind = 2;
-  loop = lp;
-  volume = vol;
-  playing = false;
-  return decoded && installSample(pcm);
+  bool loaded;
+  {
+    SoundLock guard(soundLock());
+    channelCount = count > 0 ? count : 1;
+    if (channelCount > 9) channelCount = 10;
+    currentChannel = 0;
+    std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
+    freeAllocatedData();
+    soundKind = 2;
+    loop = lp;
+    volume = vol;
+    playing = false;
+    loaded = decoded && installSample(pcm);
+  }
+  // Reported outside the lock: whoever receives it may play a sound.
+  if (!loaded) report("could not load sound", path, "not a WAV or Ogg Vorbis file it can play, or unreadable");
+  return loaded;
 }
 
 bool KSound::installSample(const soundfiles::Pcm &pcm) {
@@ -398,27 +409,39 @@ bool KSound::loadStream(const char *path) {
   return loadStreamFromPtr(file.empty() ? nullptr : file.data(), file.size());
 }
 
+void KSound::report(const char *heading, const char *path, const char *reason) {
+  KMiscTools::report(K_REPORT_WARNING, heading, path ? path : "", reason);
+}
+
 bool KSound::loadStreamFromPtr(const char *data, unsigned long length) {
   // The copy is made before the lock is taken.
   char *copy = data && length > 0 && length <= K_MAX_LOADED_BYTES ? new (std::nothrow) char[length] : nullptr;
   if (copy) std::memcpy(copy, data, length);
-  SoundLock guard(soundLock());
-  freeAllocatedData();
-  soundKind = 1;
-  playing = false;
-  if (!copy) return false;
-  memoryData = copy;
-  memoryPosition = 0;
-  memorySize = static_cast<uint32_t>(length);
-  return openStream();
+  bool opened = false;
+  {
+    SoundLock guard(soundLock());
+    freeAllocatedData();
+    soundKind = 1;
+    playing = false;
+    if (copy) {
+      memoryData = copy;
+      memoryPosition = 0;
+      memorySize = static_cast<uint32_t>(length);
+      opened = openStream();
+    }
+  }
+  if (!opened)
+    report("could not load stream", fileName,
+           copy ? "not an Ogg Vorbis stream of one or two channels" : "no bytes, unreadable, or too large");
+  return opened;
 }
 
 // Opens the decoder over the file held in memory and prepares the buffers.
 bool KSound::openStream() {
   soundKind = 1;
-  if (ov_open_callbacks(this, &vorbisFile, nullptr, 0, ogg_CallBacks) != 0) return false;
+  if (ov_open_callbacks(this, vorbisFile, nullptr, 0, ogg_CallBacks) != 0) return false;
   vorbisOpen = true;
-  vorbis_info *info = ov_info(&vorbisFile, -1);
+  vorbis_info *info = ov_info(vorbisFile, -1);
   if (!info || info->channels < 1 || info->channels > 2) {
     freeAllocatedData();
     return false;
@@ -428,7 +451,7 @@ bool KSound::openStream() {
     freeAllocatedData();
     return false;
   }
-  ov_time_seek(&vorbisFile, 0.0);
+  ov_time_seek(vorbisFile, 0.0);
   stopRequested = false;
   clearStreamEnd();
   fillBothBuffers();
@@ -444,7 +467,7 @@ void KSound::playStream(bool lp) {
   SoundLock guard(soundLock());
   if (!channels[0] || soundKind != 1) return;
   stopStream();
-  ov_time_seek(&vorbisFile, 0.0);
+  ov_time_seek(vorbisFile, 0.0);
   stopRequested = false;
   clearStreamEnd();
   loop = lp;
@@ -489,10 +512,10 @@ void KSound::fillOggBuffer(short index) {
     return;
   }
   uint32_t bytes = 0;
-  if (soundstreams::decodeOggBlock(vorbisFile, buffer[index], bytes) != soundstreams::OggBlock::End) return;
+  if (soundstreams::decodeOggBlock(*vorbisFile, buffer[index], bytes) != soundstreams::OggBlock::End) return;
   // The end of the file: a looping stream starts again at the next block; a
   // stream that does not loop plays out the part of a block it decoded.
-  if (loop) ov_time_seek(&vorbisFile, 0.0);
+  if (loop) ov_time_seek(vorbisFile, 0.0);
   else if (bytes > 0) endInBuffer_ = true;
   else stopRequested = true;
 }
@@ -510,7 +533,7 @@ size_t KSound::ogg_Read(void *destination, size_t size, size_t count, void *sour
   return soundstreams::readMemory(s->memoryData, s->memorySize, s->memoryPosition, destination, size, count);
 }
 
-int KSound::ogg_Seek(void *source, ogg_int64_t offset, int whence) {
+int KSound::ogg_Seek(void *source, int64_t offset, int whence) {
   KSound *s = static_cast<KSound *>(source);
   return s ? soundstreams::seekMemory(s->memorySize, s->memoryPosition, offset, whence) : -1;
 }
@@ -533,6 +556,14 @@ bool KSound::loadModule(const char *path) {
     unload_duh(loaded);
     loaded = nullptr;
   }
+  const bool ready = loadModuleRendered(path, loaded, renderer);
+  if (!ready)
+    report("could not load module", path,
+           loaded ? "no memory for its buffers" : "not an IT, XM, S3M or MOD module it can play, or unreadable");
+  return ready;
+}
+
+bool KSound::loadModuleRendered(const char *path, DUH *loaded, DUH_SIGRENDERER *renderer) {
   SoundLock guard(soundLock());
   std::snprintf(fileName, sizeof fileName, "%s", path ? path : "");
   // A module loaded again releases the previous one and its renderer.

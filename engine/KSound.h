@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vorbis/vorbisfile.h>
 
 #include "SoundFormat.h"
 
@@ -10,6 +10,8 @@ class SoundChannel;
 struct SoundCommand;
 } // namespace platform
 struct DUH;
+// The Ogg Vorbis decoder's state (vorbisfile's); users of KSound need not see it.
+struct OggVorbis_File;
 struct DUH_SIGRENDERER;
 namespace soundfiles {
 struct Pcm;
@@ -86,7 +88,10 @@ public:
   void stopModule();
   void pauseModule();
   void continueModule();
-  /// Continues from `order` after the two buffers already rendered.
+  /// Continues from `order` after the two buffers already rendered. A module
+  /// playing without loop still stops at its loop point from there: the
+  /// stop is set on the new renderer too (left off, the module would play
+  /// for ever once moved).
   void setModulePosition(int order);
   /// Renders the module into a headerless 16-bit stereo 44100 Hz file, in
   /// 4096-byte blocks, at most `maxBytes` (0: up to the loop point).
@@ -118,7 +123,7 @@ public:
   static void oggCallBackProcPtr(platform::SoundChannel *channel, const platform::SoundCommand &command);
   static void modCallBackProcPtr(platform::SoundChannel *channel, const platform::SoundCommand &command);
   static size_t ogg_Read(void *destination, size_t size, size_t count, void *source);
-  static int ogg_Seek(void *source, ogg_int64_t offset, int whence);
+  static int ogg_Seek(void *source, int64_t offset, int whence);
   static int ogg_Close(void *source);
   static long ogg_Tell(void *source);
 
@@ -143,7 +148,8 @@ public:
   char *buffer[2];
   uint32_t dataLength;
   KSoundFormat formatRecord;
-  OggVorbis_File vorbisFile;
+  /// The stream's decoder state, owned (made with the sound).
+  OggVorbis_File *vorbisFile;
   bool vorbisOpen;
   platform::SoundChannel *channels[10];
   Header *soundHeaders[2];
@@ -158,7 +164,6 @@ public:
   static int _masterMUSICvolume;
   static int _masterSFXvolume;
   static int _instanceCount;
-  static ov_callbacks ogg_CallBacks;
 
 private:
   void disposeChannels();
@@ -172,6 +177,10 @@ private:
   /// Renders the next 4096 bytes of the module into `block`; the bytes the
   /// renderer produced (0 at the end).
   long renderModule(char *block);
+  /// Loads the module parsed (`renderer` its renderer), under the sound lock.
+  bool loadModuleRendered(const char *path, DUH *loaded, DUH_SIGRENDERER *renderer);
+  /// Reports a load that failed (a warning), outside the sound lock.
+  static void report(const char *heading, const char *path, const char *reason);
   /// Puts a decoded sample on its channels.
   bool installSample(const soundfiles::Pcm &pcm);
   void clearStreamEnd();

@@ -78,16 +78,6 @@ public:
   /// Where the host runs the frame loop (runFrameLoop in a browser) the frame
   /// is shown when the host's call returns, and nothing waits.
   virtual void flipBackBuffer(bool waitWhileInactive, bool resetView) = 0;
-  /// Runs the frame loop: `frame` (which draws a frame and flips it) until
-  /// it returns false, then `ended` (which may delete the window). Here a
-  /// plain loop, paced by flipBackBuffer. A browser runs the loop itself
-  /// from its animation frames: each of its calls runs the frames due by
-  /// then at the cap's pace and shows the last; this then never returns.
-  virtual void runFrameLoop(bool (*frame)(), void (*ended)()) {
-    while (frame()) {
-    }
-    if (ended) ended();
-  }
   /// Handles the window's own key combinations and at most one event.
   virtual void processEvents() = 0;
   virtual bool isQuit() = 0;
@@ -104,8 +94,10 @@ public:
   virtual void restore() = 0;
   virtual void minimize() = 0;
   /// Saves the back buffer: format 0 BMP, 1 JPEG, 2 TGA, 3 PNG; sizes of 0
-  /// or less mean the window's. False when nothing was written (no memory,
-  /// an unknown format, a file that could not be written).
+  /// or less mean the window's. False only when the pixels cannot be
+  /// allocated: a file that could not be written is told in a message box
+  /// ("can't do export"), as success is ("export ok"). An unknown format
+  /// writes nothing and leaves a file of that name as it was.
   virtual bool saveBackBuffer(const char *fileName, long format, long width, long height) = 0;
   virtual void displayMouse(bool on) = 0;
   /// Reports the main display's modes until the callback returns false.
@@ -117,6 +109,18 @@ public:
   virtual void setQuit(bool quit) = 0;
   /// Draws to a surface of the given size supplied from outside.
   virtual void setScreenSaverInfo(long width, long height) = 0;
+
+  // Added to the operations above, after them, so that their slots stay.
+  /// Runs the frame loop: `frame` (which draws a frame and flips it) until
+  /// it returns false, then `ended` (which may delete the window). Here a
+  /// plain loop, paced by flipBackBuffer. A browser runs the loop itself
+  /// from its animation frames: each of its calls runs the frames due by
+  /// then at the cap's pace and shows the last; this then never returns.
+  virtual void runFrameLoop(bool (*frame)(), void (*ended)()) {
+    while (frame()) {
+    }
+    if (ended) ended();
+  }
 
   // The game area shown larger, at any factor (drawn sharp) or at whole
   // factors only, and full screen at the desktop's resolution (what F11

@@ -22,17 +22,21 @@ int16_t KWindowGL::_windowWidth = 0;
 int16_t KWindowGL::_windowHeight = 0;
 int16_t KWindowGL::_windowDepth = 0;
 bool KWindowGL::_quitGL = false;
-bool KWindowGL::hasRectangleText = false;
+bool &KWindowGL::hasRectangleText = batch::rectangleTexCap();
 
 namespace {
-// The window whose handlers receive events taken outside processEvents.
-KWindowGL *gCurrentWindow = nullptr;
-// The frame loop a host runs (runFrameLoop): its window and its two steps.
-KWindowGL *gLoopWindow = nullptr;
-bool (*gLoopFrame)() = nullptr;
-void (*gLoopEnded)() = nullptr;
-// Stands for the window handle: there is one platform window.
-int gWindowToken;
+// The window's state beside its object's: who receives events, and the loop a host runs.
+struct WindowGLContext {
+  // The window whose handlers receive events taken outside processEvents.
+  KWindowGL *currentWindow = nullptr;
+  // The frame loop a host runs (runFrameLoop): its window and its two steps.
+  KWindowGL *loopWindow = nullptr;
+  bool (*loopFrame)() = nullptr;
+  void (*loopEnded)() = nullptr;
+  // Stands for the window handle: there is one platform window.
+  int windowToken;
+};
+WindowGLContext windowGL_;
 
 // Scancodes of the window's own key combinations.
 const int kScanLCtrl = 224, kScanRCtrl = 228;
@@ -58,7 +62,7 @@ void KWindowGL::init(bool depth) {
   created_ = false;
   _quitGL = false;
   setMaxFrameRate(100);
-  gCurrentWindow = this;
+  windowGL_.currentWindow = this;
   KMiscTools::setEventDispatcher(&KWindowGL::dispatchOneEvent);
 }
 
@@ -72,11 +76,12 @@ KWindowGL::~KWindowGL() {
   fullScreen = false;
   _quitGL = false;
   depthBuffer = false;
-  if (gCurrentWindow == this) {
-    gCurrentWindow = nullptr;
+  if (windowGL_.currentWindow == this) {
+    windowGL_.currentWindow = nullptr;
     KMiscTools::setEventDispatcher(nullptr);
+    platform::setContextRenewedHandler(nullptr);
   }
-  if (gLoopWindow == this) gLoopWindow = nullptr;
+  if (windowGL_.loopWindow == this) windowGL_.loopWindow = nullptr;
 }
 
 // ---------------------------------------------------------------- creation
@@ -110,19 +115,25 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
   }
   // No screen to measure is no display to open a window on.
   if (sw <= 0 || sh <= 0 || !platform::openWindow(title, left, top, width, height, depthBuffer)) {
-    KMiscTools::messageBox("could not create window", nullptr);
+    // Why, as the system said for each kind of context tried, a line each:
+    // the player (or whoever helps them) can act on it.
+    std::string why = platform::windowError();
+    for (size_t at; (at = why.find("; ")) != std::string::npos;) why.replace(at, 2, "\n");
+    KMiscTools::report(K_REPORT_ERROR, "could not create window", "",
+                       why.empty() ? platform::lastReason().c_str() : why.c_str());
     return false;
   }
-  window = &gWindowToken;
+  window = &windowGL_.windowToken;
   created_ = true;
   platform::showWindow();
   setTitle(title);
   KInput::initInput(window);
   if (!platform::makeContextCurrent()) {
-    KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
+    KMiscTools::report(K_REPORT_ERROR, "SetCurrentContext failed", "openGL error", platform::lastReason().c_str());
     return false;
   }
   if (!startDrawing(width, height)) return false;
+  platform::setContextRenewedHandler(&KWindowGL::contextRenewed);
   followTheDisplay();
   KGraphicGL::setScreenSize(width, height, depth);
   detectCaps();
@@ -131,10 +142,9 @@ bool KWindowGL::createGameWindow(short width, short height, short depth, bool wi
 }
 
 bool KWindowGL::startDrawing(int width, int height) {
-  std::string log;
-  if (!batch::start(log)) {
+  if (!batch::start()) {
     // A driver that cannot build the drawing program cannot show anything.
-    KMiscTools::messageBox("could not set up OpenGL drawing", log.c_str());
+    KMiscTools::report(K_REPORT_ERROR, "could not set up OpenGL drawing", "", platform::lastReason().c_str());
     return false;
   }
   shownframe::start(width, height);
@@ -147,6 +157,21 @@ void KWindowGL::stopDrawing() {
   batch::stop();
 }
 
+bool KWindowGL::renewDrawing() {
+  if (!batch::renew()) {
+    KMiscTools::report(K_REPORT_ERROR, "could not set up OpenGL drawing", "", platform::lastReason().c_str());
+    return false;
+  }
+  shownframe::renew();
+  KGraphicGL::remakeTextures();
+  detectCaps();
+  return true;
+}
+
+void KWindowGL::contextRenewed() {
+  if (windowGL_.currentWindow) windowGL_.currentWindow->renewDrawing();
+}
+
 bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
   const bool opened = !platform::windowOpen();
   if (opened) {
@@ -156,11 +181,12 @@ bool KWindowGL::SwitchToResolution(short width, short height, short depth) {
   }
   if (!platform::setFullScreen(true, width, height, 75)) return false;
   if (!platform::makeContextCurrent()) {
-    KMiscTools::messageBox("SetCurrentContext failed", "openGL error");
+    KMiscTools::report(K_REPORT_ERROR, "SetCurrentContext failed", "openGL error", platform::lastReason().c_str());
     platform::setFullScreen(false, width, height, 0);
     return false;
   }
   if (opened && !startDrawing(width, height)) return false;
+  if (opened) platform::setContextRenewedHandler(&KWindowGL::contextRenewed);
   KGraphicGL::setScreenSize(width, height, depth);
   detectCaps();
   window = nullptr;
@@ -180,7 +206,7 @@ void KWindowGL::toggleFullScreen(bool on) {
     return;
   }
   platform::setFullScreen(false, _windowWidth, _windowHeight, 0);
-  window = &gWindowToken;
+  window = &windowGL_.windowToken;
   platform::makeContextCurrent();
 }
 
@@ -388,15 +414,18 @@ void KWindowGL::runFrameLoop(bool (*frame)(), void (*ended)()) {
     KWindow::runFrameLoop(frame, ended);
     return;
   }
-  gLoopWindow = this;
-  gLoopFrame = frame;
-  gLoopEnded = ended;
+  windowGL_.loopWindow = this;
+  windowGL_.loopFrame = frame;
+  windowGL_.loopEnded = ended;
   platform::runHostFrames(&KWindowGL::hostFrames);
 }
 
 void KWindowGL::hostFrames() {
-  KWindowGL *window = gLoopWindow;
+  KWindowGL *window = windowGL_.loopWindow;
   if (!window) return;
+  // Without its context the game waits, as a page in the background does:
+  // a frame drawn now would never be seen.
+  if (platform::contextLost()) return;
   FramePacer &pacer = window->pacer_;
   const uint64_t period = static_cast<uint64_t>(window->frameTime) * 1000;
   if (pacer.period() != period) pacer.setPeriod(period);
@@ -411,11 +440,11 @@ void KWindowGL::hostFrames() {
     pacer.hostFrameRan(now);
     ran++;
     window->hostShows_ = !pacer.hostFrameDue(now);
-    if (gLoopFrame()) continue;
+    if (windowGL_.loopFrame()) continue;
     platform::hostFramesRan(ran);
     platform::stopHostFrames();
-    gLoopWindow = nullptr;
-    if (gLoopEnded) gLoopEnded();
+    windowGL_.loopWindow = nullptr;
+    if (windowGL_.loopEnded) windowGL_.loopEnded();
     platform::hostProgramEnded();
     return;
   }
@@ -481,7 +510,7 @@ void KWindowGL::processEvents() {
 void KWindowGL::dispatchOneEvent() {
   platform::Event e;
   if (!platform::pollEvent(e)) return;
-  if (gCurrentWindow) gCurrentWindow->handleEvent(e);
+  if (windowGL_.currentWindow) windowGL_.currentWindow->handleEvent(e);
 }
 
 void KWindowGL::deliver(KEvent &event, int type) {
@@ -585,29 +614,24 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
                   static_cast<size_t>(width) * 4);
     pixels.swap(part);
   }
-  return savePicFile(fileName, pixels.data(), width, height, format);
+  savePicFile(fileName, pixels.data(), width, height, format);
+  return true;
 }
 
 bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {
   if (width <= 0 || height <= 0 || !fileName || !pixels) return false;
-  if (format < 0 || format > 3) return false;
-  // Turned upside down, so that the top row of the screen is the picture's top row.
-  std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
-  for (long y = 0; y < height; y++) {
-    const unsigned char *src = reinterpret_cast<const unsigned char *>(pixels + (height - 1 - y) * width);
-    unsigned char *dst = &rgba[static_cast<size_t>(y) * width * 4];
-    for (long x = 0; x < width; x++) {
-      dst[x * 4 + 0] = src[x * 4 + 2];
-      dst[x * 4 + 1] = src[x * 4 + 1];
-      dst[x * 4 + 2] = src[x * 4 + 0];
-      dst[x * 4 + 3] = src[x * 4 + 3];
-    }
+  if (format < 0 || format > 3) {
+    KMiscTools::report(K_REPORT_WARNING, "no picture format of that number (0 to 3)", fileName, "nothing is written");
+    return false;
   }
+  KInput::showPointer();
+  // The codec takes the pixels in this order and turns them as its format wants.
   if (platform::encodePicture(fileName, static_cast<platform::PictureFormat>(format), static_cast<int>(width),
-                              static_cast<int>(height), rgba.data())) {
-    KMiscTools::messageBox("export ok", nullptr);
+                              static_cast<int>(height), reinterpret_cast<const unsigned char *>(pixels))) {
+    KMiscTools::report(K_REPORT_NOTE, "export ok", fileName, "");
     return true;
   }
-  KMiscTools::messageBox("can't do export", "GraphicsExportDoExport error -1");
+  KMiscTools::report(K_REPORT_ERROR, "can't do export", "GraphicsExportDoExport error -1",
+                     platform::lastReason().c_str());
   return false;
 }

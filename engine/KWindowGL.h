@@ -8,7 +8,10 @@
 /// The OpenGL game window on the platform layer: one window with one
 /// OpenGL context, desktop or ES (kept across full-screen switches, so
 /// textures survive), the world view, the frame cap, and the window's event
-/// handling.
+/// handling. A context taken away by a browser (WebGL's context loss) holds
+/// the frame loop the host runs, as a page in the background does, until it
+/// comes back; then everything the engine draws with is made again, and the
+/// game goes on from the frame it had reached.
 class KWindowGL : public KWindow {
 public:
   KWindowGL();
@@ -25,7 +28,6 @@ public:
   bool hasFocus() override;
   void setTitle(const char *title) override;
   void flipBackBuffer(bool waitWhileInactive, bool resetView) override;
-  void runFrameLoop(bool (*frame)(), void (*ended)()) override;
   void processEvents() override;
   bool isQuit() override;
   KWindowHandle getWindowHandle() override;
@@ -45,6 +47,7 @@ public:
   void setVexoCallBack(bool (*callback)(KEvent *)) override;
   void setQuit(bool quit) override;
   void setScreenSaverInfo(long width, long height) override;
+  void runFrameLoop(bool (*frame)(), void (*ended)()) override;
   bool setWindowScale(double scale) override;
   double getWindowScale() override;
   double getLargestWindowScale() override;
@@ -60,8 +63,11 @@ public:
   /// top-left corner is (x1, y1) in game coordinates.
   void setClipping(long x1, long y1, long x2, long y2);
   /// Writes `pixels` (rows bottom-up, bytes B, G, R, A, `width` by
-  /// `height`) to `fileName` as BMP (0), JPEG (1), TGA (2) or PNG (3);
-  /// false when nothing was written.
+  /// `height`) to `fileName` as BMP (0), JPEG (1), TGA (2) or PNG (3), shows
+  /// the system pointer (the message box that follows needs it) and says
+  /// "export ok" or "can't do export" in a message box; false when nothing
+  /// was written. An unknown format writes nothing: the file of that name,
+  /// if there is one, is not emptied for nothing.
   bool savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format);
 
   /// Reads the OpenGL extensions; rectangle textures switch hasRectangleText on.
@@ -93,7 +99,9 @@ public:
 
   static int16_t _windowWidth, _windowHeight, _windowDepth;
   static bool _quitGL;
-  static bool hasRectangleText;
+  /// Rectangle textures may be used for grabs: the batch's flag (QuadBatch),
+  /// which the pictures read without knowing the window.
+  static bool &hasRectangleText;
 
 private:
   void init(bool depth);
@@ -102,6 +110,12 @@ private:
   /// the driver cannot build them.
   bool startDrawing(int width, int height);
   void stopDrawing();
+  /// The context came back without the engine's objects (a browser gave
+  /// back the WebGL context it took): the program and buffers, the texture
+  /// of the frame shown and every picture's texture made again. False, said
+  /// in a message box, when the driver cannot build them.
+  bool renewDrawing();
+  static void contextRenewed();
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
   /// The host's call of the frame loop: the frames due by now.

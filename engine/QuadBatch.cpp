@@ -7,6 +7,7 @@
 
 #include "OpenGL.h"
 #include "Shaders.h"
+#include "platform/Platform.h"
 
 namespace batch {
 
@@ -17,48 +18,66 @@ struct ProgramState {
   uint64_t viewVersion = 0;
 };
 
-bool gStarted = false;
-bool gES = false;
-bool gBGRA = false;
-// Reading 2D textures, rectangle textures (tinted by their corners'
-// colour, and untinted for runs whose every corner is white), and none.
-ProgramState gPlain, gPlainWhite, gRectangle, gRectangleWhite, gColour;
-GLuint gVertexBuffer = 0, gIndexBuffer = 0;
+// The fixed function of desktop OpenGL, which a caller's own drawing uses
+// (handOver); looked up in a desktop context only.
+const GLenum kModelViewMatrix = 0x1700, kProjectionMatrix = 0x1701;
+struct FixedFunction {
+  void (*matrixMode)(GLenum) = nullptr;
+  void (*loadMatrix)(const GLfloat *) = nullptr;
+  void (*colour)(GLfloat, GLfloat, GLfloat, GLfloat) = nullptr;
+  bool ready() const { return matrixMode && loadMatrix && colour; }
+};
 
-// What is gathered: quads (four corners each) or lines (two ends each).
-std::vector<Vertex> gVertices;
-int gCount = 0;
-bool gLines = false;
-bool gWhite = true; // every corner gathered is white: the texture is drawn as it is
-State gState;
+// The batch's state: what it has gathered, the view, and what it knows of
+// OpenGL's state.
+struct BatchContext {
+  bool started = false;
+  bool es = false;
+  bool bgra = false;
+  // Reading 2D textures, rectangle textures (tinted by their corners'
+  // colour, and untinted for runs whose every corner is white), and none.
+  ProgramState plain, plainWhite, rectangle, rectangleWhite, colour;
+  GLuint vertexBuffer = 0, indexBuffer = 0;
 
-// The view.
-Matrix4 gProjection = Matrix4::identity(), gModelView = Matrix4::identity(), gView = Matrix4::identity();
-uint64_t gViewVersion = 1;
-int gViewport[4] = {0, 0, 0, 0};
-bool gScissorOn = false;
-int gScissor[4] = {0, 0, 0, 0};
-// A clear asked for and not yet done.
-bool gClearOwed = false;
-float gClearColour[4] = {0, 0, 0, 1};
+  // What is gathered: quads (four corners each) or lines (two ends each).
+  std::vector<Vertex> vertices;
+  int count = 0;
+  bool lines = false;
+  bool white = true; // every corner gathered is white: the texture is drawn as it is
+  State state;
 
-// OpenGL's state as last set here; -1 where unknown.
-const ProgramState *gUsed = nullptr;
-long gBound2D = -1, gBoundRectangle = -1;
-int gBlendOn = -1;
-int gBlendSource = -1, gBlendDestination = -1;
-long gFilteredTexture = -1;
-int gFilter = -1;
-bool gBuffersReady = false;
+  // The view.
+  Matrix4 projection = Matrix4::identity(), modelView = Matrix4::identity(), view = Matrix4::identity();
+  uint64_t viewVersion = 1;
+  int viewport[4] = {0, 0, 0, 0};
+  bool scissorOn = false;
+  int scissor[4] = {0, 0, 0, 0};
+  float lineWidth = 1;
+  // A clear asked for and not yet done.
+  bool clearOwed = false;
+  float clearColour[4] = {0, 0, 0, 1};
 
-Counts gCounts;
+  // OpenGL's state as last set here; -1 where unknown.
+  const ProgramState *used = nullptr;
+  long bound2D = -1, boundRectangle = -1;
+  int blendOn = -1;
+  int blendSource = -1, blendDestination = -1;
+  long filteredTexture = -1;
+  int filter = -1;
+  bool buffersReady = false;
 
-long &boundOn(uint32_t target) { return target == kRectangleTarget ? gBoundRectangle : gBound2D; }
+  Counts counts;
+  FixedFunction fixed;
+  bool rectangleTexCap = false; // KWindowGL::hasRectangleText
+};
+BatchContext batch_;
+
+long &boundOn(uint32_t target) { return target == kRectangleTarget ? batch_.boundRectangle : batch_.bound2D; }
 
 void readyBuffers() {
-  if (gBuffersReady) return;
-  glBindBuffer(GL_ARRAY_BUFFER, gVertexBuffer);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gIndexBuffer);
+  if (batch_.buffersReady) return;
+  glBindBuffer(GL_ARRAY_BUFFER, batch_.vertexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch_.indexBuffer);
   const GLsizei stride = sizeof(Vertex);
   glVertexAttribPointer(shaders::kPosition, 2, GL_FLOAT, GL_FALSE, stride,
                         reinterpret_cast<const void *>(offsetof(Vertex, x)));
@@ -70,67 +89,67 @@ void readyBuffers() {
   glEnableVertexAttribArray(shaders::kTexCoord);
   glEnableVertexAttribArray(shaders::kColour);
   glActiveTexture(GL_TEXTURE0);
-  gBuffersReady = true;
+  batch_.buffersReady = true;
 }
 
 void applyFilter(uint32_t target, uint32_t texture, bool smooth) {
-  if (gFilteredTexture == static_cast<long>(texture) && gFilter == (smooth ? 1 : 0)) return;
+  if (batch_.filteredTexture == static_cast<long>(texture) && batch_.filter == (smooth ? 1 : 0)) return;
   const GLint f = smooth ? GL_LINEAR : GL_NEAREST;
   glTexParameteri(target, GL_TEXTURE_MIN_FILTER, f);
   glTexParameteri(target, GL_TEXTURE_MAG_FILTER, f);
-  gFilteredTexture = texture;
-  gFilter = smooth ? 1 : 0;
+  batch_.filteredTexture = texture;
+  batch_.filter = smooth ? 1 : 0;
 }
 
 void apply(const State &s, bool white) {
   readyBuffers();
   const bool rectangle = s.target == kRectangleTarget;
-  ProgramState &p = !s.texture ? gColour
-                    : white    ? (rectangle ? gRectangleWhite : gPlainWhite)
-                               : (rectangle ? gRectangle : gPlain);
-  if (gUsed != &p) {
+  ProgramState &p = !s.texture ? batch_.colour
+                    : white    ? (rectangle ? batch_.rectangleWhite : batch_.plainWhite)
+                               : (rectangle ? batch_.rectangle : batch_.plain);
+  if (batch_.used != &p) {
     glUseProgram(p.program.id);
-    gUsed = &p;
+    batch_.used = &p;
   }
-  if (p.viewVersion != gViewVersion) {
-    glUniformMatrix4fv(p.program.view, 1, GL_FALSE, gView.m);
-    p.viewVersion = gViewVersion;
+  if (p.viewVersion != batch_.viewVersion) {
+    glUniformMatrix4fv(p.program.view, 1, GL_FALSE, batch_.view.m);
+    p.viewVersion = batch_.viewVersion;
   }
   if (s.texture) {
     bindTexture(s.target, s.texture);
     applyFilter(s.target, s.texture, s.smooth);
   }
   if (s.blending) {
-    if (gBlendOn != 1) glEnable(GL_BLEND);
-    if (gBlendSource != s.source || gBlendDestination != s.destination) glBlendFunc(s.source, s.destination);
-    gBlendOn = 1;
-    gBlendSource = s.source;
-    gBlendDestination = s.destination;
-  } else if (gBlendOn != 0) {
+    if (batch_.blendOn != 1) glEnable(GL_BLEND);
+    if (batch_.blendSource != s.source || batch_.blendDestination != s.destination) glBlendFunc(s.source, s.destination);
+    batch_.blendOn = 1;
+    batch_.blendSource = s.source;
+    batch_.blendDestination = s.destination;
+  } else if (batch_.blendOn != 0) {
     glDisable(GL_BLEND);
-    gBlendOn = 0;
+    batch_.blendOn = 0;
   }
 }
 
 void drawGathered() {
-  if (gClearOwed) {
-    glClearColor(gClearColour[0], gClearColour[1], gClearColour[2], gClearColour[3]);
+  if (batch_.clearOwed) {
+    glClearColor(batch_.clearColour[0], batch_.clearColour[1], batch_.clearColour[2], batch_.clearColour[3]);
     glClear(GL_COLOR_BUFFER_BIT);
-    gClearOwed = false;
-    gCounts.clears++;
+    batch_.clearOwed = false;
+    batch_.counts.clears++;
   }
-  if (gCount == 0) return;
-  apply(gState, gWhite && !gLines);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(gCount * sizeof(Vertex)), gVertices.data(), GL_STREAM_DRAW);
-  if (gLines) {
-    glDrawArrays(GL_LINES, 0, gCount);
+  if (batch_.count == 0) return;
+  apply(batch_.state, batch_.white && !batch_.lines);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch_.count * sizeof(Vertex)), batch_.vertices.data(), GL_STREAM_DRAW);
+  if (batch_.lines) {
+    glDrawArrays(GL_LINES, 0, batch_.count);
   } else {
-    glDrawElements(GL_TRIANGLES, gCount / 4 * 6, GL_UNSIGNED_SHORT, nullptr);
-    gCounts.quads += static_cast<uint64_t>(gCount / 4);
+    glDrawElements(GL_TRIANGLES, batch_.count / 4 * 6, GL_UNSIGNED_SHORT, nullptr);
+    batch_.counts.quads += static_cast<uint64_t>(batch_.count / 4);
   }
-  gCounts.drawCalls++;
-  gCount = 0;
-  gWhite = true;
+  batch_.counts.drawCalls++;
+  batch_.count = 0;
+  batch_.white = true;
 }
 
 bool isWhite(const Vertex &v) { return v.r == 1 && v.g == 1 && v.b == 1 && v.a == 1; }
@@ -141,9 +160,9 @@ bool coversViewport(const Vertex (&c)[4]) {
   float x[4], y[4];
   for (int i = 0; i < 4; i++) {
     float cx, cy;
-    gView.apply(c[i].x, c[i].y, cx, cy);
-    x[i] = (cx + 1) * 0.5f * static_cast<float>(gViewport[2]);
-    y[i] = (cy + 1) * 0.5f * static_cast<float>(gViewport[3]);
+    batch_.view.apply(c[i].x, c[i].y, cx, cy);
+    x[i] = (cx + 1) * 0.5f * static_cast<float>(batch_.viewport[2]);
+    y[i] = (cy + 1) * 0.5f * static_cast<float>(batch_.viewport[3]);
   }
   // Top-left, bottom-left, bottom-right, top-right: upright when the sides
   // share their x and y, whichever way it was turned.
@@ -158,44 +177,49 @@ bool coversViewport(const Vertex (&c)[4]) {
     top = std::max(top, y[i]);
   }
   const float margin = 0.25f; // well inside the outermost pixel centres
-  return left <= margin && bottom <= margin && right >= gViewport[2] - margin && top >= gViewport[3] - margin;
+  return left <= margin && bottom <= margin && right >= batch_.viewport[2] - margin && top >= batch_.viewport[3] - margin;
 }
 
 void forgetKnownState() {
-  gUsed = nullptr;
-  for (ProgramState *p : {&gPlain, &gPlainWhite, &gRectangle, &gRectangleWhite, &gColour}) p->viewVersion = 0;
-  gBound2D = gBoundRectangle = -1;
-  gBlendOn = gBlendSource = gBlendDestination = -1;
-  gFilteredTexture = -1;
-  gFilter = -1;
-  gBuffersReady = false;
+  batch_.used = nullptr;
+  for (ProgramState *p : {&batch_.plain, &batch_.plainWhite, &batch_.rectangle, &batch_.rectangleWhite, &batch_.colour}) p->viewVersion = 0;
+  batch_.bound2D = batch_.boundRectangle = -1;
+  batch_.blendOn = batch_.blendSource = batch_.blendDestination = -1;
+  batch_.filteredTexture = -1;
+  batch_.filter = -1;
+  batch_.buffersReady = false;
 }
 } // namespace
 
-bool start(std::string &log) {
-  if (gStarted) stop();
+bool start() {
+  if (batch_.started) stop();
   const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
-  gES = version && std::strncmp(version, "OpenGL ES", 9) == 0;
-  const shaders::Dialect dialect = gES ? shaders::Dialect::ES : shaders::Dialect::Desktop;
-  if (!shaders::build(dialect, shaders::Sampler::Texture2D, true, gPlain.program, log) ||
-      !shaders::build(dialect, shaders::Sampler::Texture2D, false, gPlainWhite.program, log) ||
-      !shaders::build(dialect, shaders::Sampler::None, true, gColour.program, log)) {
-    for (ProgramState *p : {&gPlain, &gPlainWhite, &gColour}) shaders::release(p->program);
+  batch_.es = version && std::strncmp(version, "OpenGL ES", 9) == 0;
+  const shaders::Dialect dialect = batch_.es ? shaders::Dialect::ES : shaders::Dialect::Desktop;
+  if (!shaders::build(dialect, shaders::Sampler::Texture2D, true, batch_.plain.program) ||
+      !shaders::build(dialect, shaders::Sampler::Texture2D, false, batch_.plainWhite.program) ||
+      !shaders::build(dialect, shaders::Sampler::None, true, batch_.colour.program)) {
+    for (ProgramState *p : {&batch_.plain, &batch_.plainWhite, &batch_.colour}) shaders::release(p->program);
     return false;
   }
+  batch_.fixed = FixedFunction();
+  if (!batch_.es) {
+    batch_.fixed.matrixMode = reinterpret_cast<void (*)(GLenum)>(platform::glFunction("glMatrixMode"));
+    batch_.fixed.loadMatrix = reinterpret_cast<void (*)(const GLfloat *)>(platform::glFunction("glLoadMatrixf"));
+    batch_.fixed.colour = reinterpret_cast<void (*)(GLfloat, GLfloat, GLfloat, GLfloat)>(platform::glFunction("glColor4f"));
+  }
   const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
-  gBGRA = !gES || (extensions && std::strstr(extensions, "GL_EXT_texture_format_BGRA8888"));
-  if (!gES && extensions && std::strstr(extensions, "_texture_rectangle")) {
-    std::string ignored;
+  batch_.bgra = !batch_.es || (extensions && std::strstr(extensions, "GL_EXT_texture_format_BGRA8888"));
+  if (!batch_.es && extensions && std::strstr(extensions, "_texture_rectangle")) {
     // Without it pictures are 2D textures of their own size.
-    if (!shaders::build(dialect, shaders::Sampler::Rectangle, true, gRectangle.program, ignored) ||
-        !shaders::build(dialect, shaders::Sampler::Rectangle, false, gRectangleWhite.program, ignored)) {
-      shaders::release(gRectangle.program);
-      shaders::release(gRectangleWhite.program);
+    if (!shaders::build(dialect, shaders::Sampler::Rectangle, true, batch_.rectangle.program) ||
+        !shaders::build(dialect, shaders::Sampler::Rectangle, false, batch_.rectangleWhite.program)) {
+      shaders::release(batch_.rectangle.program);
+      shaders::release(batch_.rectangleWhite.program);
     }
   }
-  glGenBuffers(1, &gVertexBuffer);
-  glGenBuffers(1, &gIndexBuffer);
+  glGenBuffers(1, &batch_.vertexBuffer);
+  glGenBuffers(1, &batch_.indexBuffer);
   // Every quad is two triangles sharing the diagonal from its second corner
   // to its fourth, as OpenGL split its quads.
   std::vector<uint16_t> indices(static_cast<size_t>(kMaxQuads) * 6);
@@ -205,133 +229,152 @@ bool start(std::string &log) {
                              static_cast<uint16_t>(v + 1), static_cast<uint16_t>(v + 2), static_cast<uint16_t>(v + 3)};
     std::memcpy(&indices[static_cast<size_t>(q) * 6], six, sizeof six);
   }
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gIndexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch_.indexBuffer);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)), indices.data(),
                GL_STATIC_DRAW);
-  gVertices.assign(static_cast<size_t>(kMaxQuads) * 4, Vertex{});
-  gCount = 0;
-  gClearOwed = false;
+  batch_.vertices.assign(static_cast<size_t>(kMaxQuads) * 4, Vertex{});
+  batch_.count = 0;
+  batch_.clearOwed = false;
   // A fresh context: its viewport and clipping are its own, not the last one's.
-  gScissorOn = false;
-  for (int &v : gViewport) v = -1;
+  batch_.scissorOn = false;
+  for (int &v : batch_.viewport) v = -1;
   forgetKnownState();
-  gStarted = true;
+  batch_.started = true;
   return true;
 }
 
 void stop() {
-  if (!gStarted) return;
-  gCount = 0;
-  gClearOwed = false;
-  for (ProgramState *p : {&gPlain, &gPlainWhite, &gRectangle, &gRectangleWhite, &gColour}) shaders::release(p->program);
-  glDeleteBuffers(1, &gVertexBuffer);
-  glDeleteBuffers(1, &gIndexBuffer);
-  gVertexBuffer = gIndexBuffer = 0;
-  gVertices.clear();
-  gVertices.shrink_to_fit();
+  if (!batch_.started) return;
+  batch_.count = 0;
+  batch_.clearOwed = false;
+  for (ProgramState *p : {&batch_.plain, &batch_.plainWhite, &batch_.rectangle, &batch_.rectangleWhite, &batch_.colour}) shaders::release(p->program);
+  glDeleteBuffers(1, &batch_.vertexBuffer);
+  glDeleteBuffers(1, &batch_.indexBuffer);
+  batch_.vertexBuffer = batch_.indexBuffer = 0;
+  batch_.vertices.clear();
+  batch_.vertices.shrink_to_fit();
   forgetKnownState();
-  gStarted = false;
+  batch_.started = false;
 }
 
-bool started() { return gStarted; }
-bool isES() { return gES; }
-bool rectangleTextures() { return gStarted && gRectangle.program.id != 0; }
-bool bgraTextures() { return gStarted && gBGRA; }
+bool renew() {
+  // The old context's names mean nothing in this one: forgotten, not deleted.
+  for (ProgramState *p : {&batch_.plain, &batch_.plainWhite, &batch_.rectangle, &batch_.rectangleWhite, &batch_.colour})
+    p->program = shaders::Program();
+  batch_.vertexBuffer = batch_.indexBuffer = 0;
+  batch_.started = false;
+  int viewport[4], scissor[4];
+  std::memcpy(viewport, batch_.viewport, sizeof viewport);
+  std::memcpy(scissor, batch_.scissor, sizeof scissor);
+  const bool scissorOn = batch_.scissorOn;
+  if (!start()) return false;
+  if (viewport[2] >= 0) setViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+  if (scissorOn) setScissor(true, scissor[0], scissor[1], scissor[2], scissor[3]);
+  if (batch_.lineWidth != 1) glLineWidth(batch_.lineWidth);
+  return true;
+}
+
+bool started() { return batch_.started; }
+bool isES() { return batch_.es; }
+bool rectangleTextures() { return batch_.started && batch_.rectangle.program.id != 0; }
+bool &rectangleTexCap() { return batch_.rectangleTexCap; }
+bool bgraTextures() { return batch_.started && batch_.bgra; }
 
 void addQuad(const State &state, const Vertex (&corners)[4]) {
-  if (!gStarted) return;
+  if (!batch_.started) return;
   // The first quad after a clear, drawn unblended over the whole viewport,
   // hides whatever the clear would have left.
-  if (gClearOwed && gCount == 0 && !state.blending && coversViewport(corners)) {
-    gClearOwed = false;
-    gCounts.clearsSkipped++;
+  if (batch_.clearOwed && batch_.count == 0 && !state.blending && coversViewport(corners)) {
+    batch_.clearOwed = false;
+    batch_.counts.clearsSkipped++;
   }
   // White quads and tinted ones are drawn apart: the rasteriser's fast path
   // takes long runs of quads only without a colour to interpolate.
   const bool white = isWhite(corners[0]) && isWhite(corners[1]) && isWhite(corners[2]) && isWhite(corners[3]);
-  if (gCount > 0 && (gLines || state != gState || white != gWhite || gCount + 4 > kMaxQuads * 4)) drawGathered();
-  gState = state;
-  gLines = false;
-  gWhite = white;
-  std::memcpy(&gVertices[static_cast<size_t>(gCount)], corners, sizeof corners);
-  gCount += 4;
+  if (batch_.count > 0 && (batch_.lines || state != batch_.state || white != batch_.white || batch_.count + 4 > kMaxQuads * 4)) drawGathered();
+  batch_.state = state;
+  batch_.lines = false;
+  batch_.white = white;
+  std::memcpy(&batch_.vertices[static_cast<size_t>(batch_.count)], corners, sizeof corners);
+  batch_.count += 4;
 }
 
 void addLine(const State &state, const Vertex (&ends)[2]) {
-  if (!gStarted) return;
-  if (gCount > 0 && (!gLines || state != gState || gCount + 2 > kMaxQuads * 4)) drawGathered();
-  gState = state;
-  gLines = true;
-  std::memcpy(&gVertices[static_cast<size_t>(gCount)], ends, sizeof ends);
-  gCount += 2;
+  if (!batch_.started) return;
+  if (batch_.count > 0 && (!batch_.lines || state != batch_.state || batch_.count + 2 > kMaxQuads * 4)) drawGathered();
+  batch_.state = state;
+  batch_.lines = true;
+  std::memcpy(&batch_.vertices[static_cast<size_t>(batch_.count)], ends, sizeof ends);
+  batch_.count += 2;
 }
 
-bool continues(const State &state, bool white) { return gCount > 0 && !gLines && state == gState && white == gWhite; }
-const State *gathering() { return gCount > 0 ? &gState : nullptr; }
+bool continues(const State &state, bool white) { return batch_.count > 0 && !batch_.lines && state == batch_.state && white == batch_.white; }
+const State *gathering() { return batch_.count > 0 ? &batch_.state : nullptr; }
 
 void flush() {
-  if (gStarted) drawGathered();
+  if (batch_.started) drawGathered();
 }
 
 void setView(const Matrix4 &projection, const Matrix4 &modelView) {
-  if (std::memcmp(projection.m, gProjection.m, sizeof gProjection.m) == 0 &&
-      std::memcmp(modelView.m, gModelView.m, sizeof gModelView.m) == 0)
+  if (std::memcmp(projection.m, batch_.projection.m, sizeof batch_.projection.m) == 0 &&
+      std::memcmp(modelView.m, batch_.modelView.m, sizeof batch_.modelView.m) == 0)
     return;
   flush();
-  gProjection = projection;
-  gModelView = modelView;
-  gView = projection * modelView;
-  gViewVersion++;
+  batch_.projection = projection;
+  batch_.modelView = modelView;
+  batch_.view = projection * modelView;
+  batch_.viewVersion++;
 }
 
-const Matrix4 &projection() { return gProjection; }
-const Matrix4 &modelView() { return gModelView; }
+const Matrix4 &projection() { return batch_.projection; }
+const Matrix4 &modelView() { return batch_.modelView; }
 
 void setViewport(int x, int y, int width, int height) {
-  if (gViewport[0] == x && gViewport[1] == y && gViewport[2] == width && gViewport[3] == height) return;
+  if (batch_.viewport[0] == x && batch_.viewport[1] == y && batch_.viewport[2] == width && batch_.viewport[3] == height) return;
   flush();
   glViewport(x, y, width, height);
-  gViewport[0] = x;
-  gViewport[1] = y;
-  gViewport[2] = width;
-  gViewport[3] = height;
+  batch_.viewport[0] = x;
+  batch_.viewport[1] = y;
+  batch_.viewport[2] = width;
+  batch_.viewport[3] = height;
 }
 
-void viewport(int (&box)[4]) { std::memcpy(box, gViewport, sizeof box); }
+void viewport(int (&box)[4]) { std::memcpy(box, batch_.viewport, sizeof box); }
 
 void setScissor(bool on, int x, int y, int width, int height) {
   flush();
   if (on) {
     glEnable(GL_SCISSOR_TEST);
     glScissor(x, y, width, height);
-    gScissor[0] = x;
-    gScissor[1] = y;
-    gScissor[2] = width;
-    gScissor[3] = height;
+    batch_.scissor[0] = x;
+    batch_.scissor[1] = y;
+    batch_.scissor[2] = width;
+    batch_.scissor[3] = height;
   } else {
     glDisable(GL_SCISSOR_TEST);
   }
-  gScissorOn = on;
+  batch_.scissorOn = on;
 }
 
 bool scissor(int (&box)[4]) {
-  std::memcpy(box, gScissor, sizeof box);
-  return gScissorOn;
+  std::memcpy(box, batch_.scissor, sizeof box);
+  return batch_.scissorOn;
 }
 
 void clear(float r, float g, float b, float a) {
   flush();
-  gClearOwed = true;
-  gClearColour[0] = r;
-  gClearColour[1] = g;
-  gClearColour[2] = b;
-  gClearColour[3] = a;
-  if (!gStarted) drawGathered();
+  batch_.clearOwed = true;
+  batch_.clearColour[0] = r;
+  batch_.clearColour[1] = g;
+  batch_.clearColour[2] = b;
+  batch_.clearColour[3] = a;
+  if (!batch_.started) drawGathered();
 }
 
 void setLineWidth(float width) {
   flush();
   glLineWidth(width);
+  batch_.lineWidth = width;
 }
 
 void bindTexture(uint32_t target, uint32_t texture) {
@@ -342,7 +385,7 @@ void bindTexture(uint32_t target, uint32_t texture) {
 }
 
 void bindForChange(uint32_t target, uint32_t texture) {
-  if (gCount > 0 && gState.texture == texture) flush();
+  if (batch_.count > 0 && batch_.state.texture == texture) flush();
   bindTexture(target, texture);
 }
 
@@ -352,10 +395,10 @@ void setFilter(uint32_t target, uint32_t texture, bool smooth) {
 }
 
 void deletingTexture(uint32_t texture) {
-  if (gCount > 0 && gState.texture == texture) flush();
-  if (gFilteredTexture == static_cast<long>(texture)) gFilteredTexture = -1;
-  if (gBound2D == static_cast<long>(texture)) gBound2D = -1;
-  if (gBoundRectangle == static_cast<long>(texture)) gBoundRectangle = -1;
+  if (batch_.count > 0 && batch_.state.texture == texture) flush();
+  if (batch_.filteredTexture == static_cast<long>(texture)) batch_.filteredTexture = -1;
+  if (batch_.bound2D == static_cast<long>(texture)) batch_.bound2D = -1;
+  if (batch_.boundRectangle == static_cast<long>(texture)) batch_.boundRectangle = -1;
 }
 
 void forgetState() {
@@ -363,6 +406,29 @@ void forgetState() {
   forgetKnownState();
 }
 
-const Counts &counts() { return gCounts; }
+void handOver(uint32_t target, uint32_t texture, const float (&colour)[4]) {
+  flush();
+  glUseProgram(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glDisableVertexAttribArray(shaders::kPosition);
+  glDisableVertexAttribArray(shaders::kTexCoord);
+  glDisableVertexAttribArray(shaders::kColour);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(target, texture);
+  if (batch_.started && !batch_.es && batch_.fixed.ready()) {
+    batch_.fixed.matrixMode(kProjectionMatrix);
+    batch_.fixed.loadMatrix(batch_.projection.m);
+    batch_.fixed.matrixMode(kModelViewMatrix);
+    batch_.fixed.loadMatrix(batch_.modelView.m);
+    batch_.fixed.colour(colour[0], colour[1], colour[2], colour[3]);
+    if (target == kRectangleTarget) glDisable(GL_TEXTURE_2D);
+    else if (rectangleTextures()) glDisable(kRectangleTarget);
+    glEnable(target);
+  }
+  forgetKnownState();
+}
+
+const Counts &counts() { return batch_.counts; }
 
 } // namespace batch

@@ -41,17 +41,25 @@ constexpr int kMaxQuads = 4096;
 /// OpenGL's rectangle texture target, which the ES header does not name.
 constexpr uint32_t kRectangleTarget = 0x84F5;
 
-/// Sets up the programs and buffers in the current context; false (with
-/// the driver's words in `log`) if the program cannot be built.
-bool start(std::string &log);
+/// Sets up the programs and buffers in the current context; false (the
+/// driver's words reported) if the program cannot be built.
+bool start();
 /// Releases them; the context must still be current.
 void stop();
+/// The context's objects are gone (a lost context given back, or a new one
+/// in its place): makes the programs and buffers again without deleting
+/// the old ones, and sets the viewport, the clipping box and the line width
+/// in it as they were. False, as start(), if the program cannot be built.
+bool renew();
 bool started();
 /// Whether the context is OpenGL ES (or WebGL), whose shaders are GLSL ES.
 bool isES();
 /// Whether pictures may be rectangle textures (a desktop context with the
 /// extension).
 bool rectangleTextures();
+/// Whether the window allows rectangle textures for grabs of the screen:
+/// KWindowGL::hasRectangleText names this flag, which the grabs read.
+bool &rectangleTexCap();
 /// Whether textures take texels in the order B, G, R, A (desktop OpenGL;
 /// ES with the extension): a software rasteriser draws such textures on
 /// its fast path. Where false, only R, G, B, A.
@@ -98,6 +106,14 @@ void deletingTexture(uint32_t texture);
 /// Draws what is gathered and forgets what is known of OpenGL's state, for
 /// code that draws with OpenGL directly.
 void forgetState();
+/// Hands OpenGL over to a caller's own drawing, after drawing what is
+/// gathered: no program in use, no buffer bound, the engine's attribute
+/// arrays off, `texture` bound on unit 0 on `target`. On desktop OpenGL also
+/// the fixed function the caller draws with: the world view as its
+/// projection and model-view matrices, `colour` as the current colour and
+/// `target` the one texture target enabled. The engine sets all of its own
+/// state again for its next quad.
+void handOver(uint32_t target, uint32_t texture, const float (&colour)[4]);
 
 /// What was drawn since the program started: for tests and benchmarks.
 struct Counts {

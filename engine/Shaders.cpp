@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "OpenGL.h"
+#include "platform/Platform.h"
 
 namespace shaders {
 
@@ -69,7 +70,7 @@ std::string header(Dialect dialect) { return dialect == Dialect::ES ? "#version 
 unsigned int compile(unsigned int kind, const std::string &source, std::string &log) {
   const unsigned int shader = glCreateShader(kind);
   if (!shader) {
-    log = "no shader object";
+    log = "the driver made no shader object";
     return 0;
   }
   const char *text = source.c_str();
@@ -86,6 +87,7 @@ unsigned int compile(unsigned int kind, const std::string &source, std::string &
   glDeleteShader(shader);
   return 0;
 }
+
 } // namespace
 
 std::string vertexSource(Dialect dialect, Sampler sampler, bool tinted) {
@@ -110,14 +112,25 @@ std::string fragmentSource(Dialect dialect, Sampler sampler, bool tinted) {
   return s + kFragmentBody;
 }
 
-bool build(Dialect dialect, Sampler sampler, bool tinted, Program &program, std::string &log) {
+namespace {
+// The driver's words on a program that did not build, reported.
+bool failed(Dialect dialect, Sampler sampler, const std::string &log) {
+  const char *kind = sampler == Sampler::Rectangle ? "rectangle textures" : sampler == Sampler::None ? "colour" : "2D textures";
+  const std::string what = std::string(dialect == Dialect::ES ? "GLSL ES 1.00, " : "GLSL 1.10, ") + kind;
+  platform::report(K_REPORT_WARNING, "a drawing program did not build", what.c_str(), log.c_str());
+  return false;
+}
+} // namespace
+
+bool build(Dialect dialect, Sampler sampler, bool tinted, Program &program) {
   program = Program();
+  std::string log;
   const unsigned int vertex = compile(GL_VERTEX_SHADER, vertexSource(dialect, sampler, tinted), log);
-  if (!vertex) return false;
+  if (!vertex) return failed(dialect, sampler, log);
   const unsigned int fragment = compile(GL_FRAGMENT_SHADER, fragmentSource(dialect, sampler, tinted), log);
   if (!fragment) {
     glDeleteShader(vertex);
-    return false;
+    return failed(dialect, sampler, log);
   }
   const unsigned int id = glCreateProgram();
   glAttachShader(id, vertex);
@@ -138,7 +151,7 @@ bool build(Dialect dialect, Sampler sampler, bool tinted, Program &program, std:
     glGetProgramInfoLog(id, static_cast<GLsizei>(text.size()), nullptr, text.data());
     log = std::string("link: ") + text.data();
     glDeleteProgram(id);
-    return false;
+    return failed(dialect, sampler, log);
   }
   program.id = id;
   program.view = glGetUniformLocation(id, "uView");

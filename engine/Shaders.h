@@ -31,9 +31,9 @@ struct Program {
   int picture = -1; ///< the sampler, on texture unit 0; -1 for none
 };
 
-/// Compiles and links the program in the current context. On failure gives
-/// the driver's log and leaves nothing behind.
-bool build(Dialect dialect, Sampler sampler, bool tinted, Program &program, std::string &log);
+/// Compiles and links the program in the current context. On failure
+/// reports the driver's words (a warning) and leaves nothing behind.
+bool build(Dialect dialect, Sampler sampler, bool tinted, Program &program);
 void release(Program &program);
 
 } // namespace shaders

@@ -1,6 +1,7 @@
 #include "ShownFrame.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "Matrix4.h"
 #include "OpenGL.h"
@@ -10,49 +11,51 @@
 namespace shownframe {
 
 namespace {
-GLuint gTexture = 0;
-GLuint gFramebuffer = 0; // for reading the texture back; made at the first read
-int gWidth = 0, gHeight = 0;
-bool gKept = false;      // the texture holds the frame last shown
-bool gKeepEvery = false; // someone read it: every frame shown is kept
-// At a factor that is not whole, the frame is first drawn by nearest at the
-// whole factor just above, into this texture, which is then drawn down to
-// its place smoothly: every game pixel as wide as every other, edges at most
-// one blended pixel wide ("sharp bilinear").
-GLuint gLarge = 0, gLargeFramebuffer = 0;
-int gLargeFactor = 0;
+// The frame shown's state: its texture and the large one of a sharp scale.
+struct ShownFrameContext {
+  GLuint texture = 0;
+  GLuint framebuffer = 0; // for reading the texture back; made at the first read
+  int width = 0, height = 0;
+  // At a factor that is not whole, the frame is first drawn by nearest at the
+  // whole factor just above, into this texture, which is then drawn down to
+  // its place smoothly: every game pixel as wide as every other, edges at most
+  // one blended pixel wide ("sharp bilinear").
+  GLuint large = 0, largeFramebuffer = 0;
+  int largeFactor = 0;
+};
+ShownFrameContext shown_;
 
 void stopLarge() {
-  if (gLargeFramebuffer) glDeleteFramebuffers(1, &gLargeFramebuffer);
-  if (gLarge) {
-    batch::deletingTexture(gLarge);
-    glDeleteTextures(1, &gLarge);
+  if (shown_.largeFramebuffer) glDeleteFramebuffers(1, &shown_.largeFramebuffer);
+  if (shown_.large) {
+    batch::deletingTexture(shown_.large);
+    glDeleteTextures(1, &shown_.large);
   }
-  gLarge = gLargeFramebuffer = 0;
-  gLargeFactor = 0;
+  shown_.large = shown_.largeFramebuffer = 0;
+  shown_.largeFactor = 0;
 }
 
 // The large texture at `factor` times the frame, ready to draw into; false
 // where the driver cannot draw into a texture of that size.
 bool largeAt(int factor) {
-  if (gLarge && gLargeFactor == factor) return true;
+  if (shown_.large && shown_.largeFactor == factor) return true;
   stopLarge();
-  glGenTextures(1, &gLarge);
-  batch::bindForChange(GL_TEXTURE_2D, gLarge);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, gWidth * factor, gHeight * factor, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glGenTextures(1, &shown_.large);
+  batch::bindForChange(GL_TEXTURE_2D, shown_.large);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, shown_.width * factor, shown_.height * factor, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  batch::setFilter(GL_TEXTURE_2D, gLarge, true);
-  glGenFramebuffers(1, &gLargeFramebuffer);
-  glBindFramebuffer(GL_FRAMEBUFFER, gLargeFramebuffer);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gLarge, 0);
+  batch::setFilter(GL_TEXTURE_2D, shown_.large, true);
+  glGenFramebuffers(1, &shown_.largeFramebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, shown_.largeFramebuffer);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, shown_.large, 0);
   const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   if (!complete || glGetError() != GL_NO_ERROR) {
     stopLarge();
     return false;
   }
-  gLargeFactor = factor;
+  shown_.largeFactor = factor;
   return true;
 }
 
@@ -92,85 +95,89 @@ void drawTexture(GLuint texture, bool smooth, float left, float top, float right
 void drawSharp(const platform::Placement &p) {
   const float left = static_cast<float>(p.x), top = static_cast<float>(p.y);
   const float right = left + static_cast<float>(p.shownWidth), bottom = top + static_cast<float>(p.shownHeight);
-  const int factor = std::max((p.shownWidth + gWidth - 1) / gWidth, (p.shownHeight + gHeight - 1) / gHeight);
+  const int factor = std::max((p.shownWidth + shown_.width - 1) / shown_.width, (p.shownHeight + shown_.height - 1) / shown_.height);
   if (!largeAt(factor)) {
     // No texture to draw into: smooth all the way, soft but whole.
-    drawTexture(gTexture, true, left, top, right, bottom, p.width, p.height);
+    drawTexture(shown_.texture, true, left, top, right, bottom, p.width, p.height);
     return;
   }
-  const int largeWidth = gWidth * factor, largeHeight = gHeight * factor;
+  const int largeWidth = shown_.width * factor, largeHeight = shown_.height * factor;
   batch::flush();
-  glBindFramebuffer(GL_FRAMEBUFFER, gLargeFramebuffer);
-  drawTexture(gTexture, false, 0, 0, static_cast<float>(largeWidth), static_cast<float>(largeHeight), largeWidth,
+  glBindFramebuffer(GL_FRAMEBUFFER, shown_.largeFramebuffer);
+  drawTexture(shown_.texture, false, 0, 0, static_cast<float>(largeWidth), static_cast<float>(largeHeight), largeWidth,
               largeHeight);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  drawTexture(gLarge, true, left, top, right, bottom, p.width, p.height);
+  drawTexture(shown_.large, true, left, top, right, bottom, p.width, p.height);
 }
 } // namespace
 
 bool start(int width, int height) {
   stop();
-  gWidth = width;
-  gHeight = height;
-  glGenTextures(1, &gTexture);
-  batch::bindForChange(GL_TEXTURE_2D, gTexture);
-  // No alpha: the window has none to copy.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  shown_.width = width;
+  shown_.height = height;
+  glGenTextures(1, &shown_.texture);
+  batch::bindForChange(GL_TEXTURE_2D, shown_.texture);
+  // No alpha: the window has none to copy. Black until a frame is shown, as
+  // the window is.
+  const std::vector<unsigned char> black(static_cast<size_t>(width) * height * 3, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, black.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  batch::setFilter(GL_TEXTURE_2D, gTexture, false);
+  batch::setFilter(GL_TEXTURE_2D, shown_.texture, false);
   return glGetError() == GL_NO_ERROR;
 }
 
 void stop() {
   stopLarge();
-  if (gFramebuffer) glDeleteFramebuffers(1, &gFramebuffer);
-  if (gTexture) {
-    batch::deletingTexture(gTexture);
-    glDeleteTextures(1, &gTexture);
+  if (shown_.framebuffer) glDeleteFramebuffers(1, &shown_.framebuffer);
+  if (shown_.texture) {
+    batch::deletingTexture(shown_.texture);
+    glDeleteTextures(1, &shown_.texture);
   }
-  gTexture = gFramebuffer = 0;
-  gKept = gKeepEvery = false;
+  shown_.texture = shown_.framebuffer = 0;
+}
+
+bool renew() {
+  // The old context's names mean nothing in this one: forgotten, not deleted.
+  shown_.texture = shown_.framebuffer = shown_.large = shown_.largeFramebuffer = 0;
+  shown_.largeFactor = 0;
+  return start(shown_.width, shown_.height);
 }
 
 void present(const platform::Placement &p) {
-  const bool scaled = p.width != gWidth || p.height != gHeight;
-  gKept = false;
-  if (!gTexture || (!scaled && !gKeepEvery)) return;
+  if (!shown_.texture) return;
+  // Every frame shown is kept: what the window shows can be read at any
+  // time (OpenGL ES cannot read a window's front buffer).
   batch::flush();
-  batch::bindForChange(GL_TEXTURE_2D, gTexture);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, p.drawBottom, gWidth, gHeight);
-  gKept = true;
-  if (!scaled) return;
+  batch::bindForChange(GL_TEXTURE_2D, shown_.texture);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, p.drawBottom, shown_.width, shown_.height);
+  if (p.width == shown_.width && p.height == shown_.height) return;
   if (p.scale > 0) drawAt(p.x, p.y, p.scale, p.width, p.height);
   else drawSharp(p);
 }
 
 void drawAt(int x, int y, int scale, int width, int height) {
-  if (!gTexture) return;
+  if (!shown_.texture) return;
   const float left = static_cast<float>(x), top = static_cast<float>(y);
-  drawTexture(gTexture, false, left, top, left + static_cast<float>(gWidth * scale),
-              top + static_cast<float>(gHeight * scale), width, height);
+  drawTexture(shown_.texture, false, left, top, left + static_cast<float>(shown_.width * scale),
+              top + static_cast<float>(shown_.height * scale), width, height);
 }
 
 bool read(std::vector<unsigned char> &rgba) {
-  if (!gKept) {
-    gKeepEvery = gTexture != 0;
-    return false;
-  }
+  if (!shown_.texture) return false;
   batch::flush();
-  if (!gFramebuffer) {
-    glGenFramebuffers(1, &gFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, gFramebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gTexture, 0);
+  if (!shown_.framebuffer) {
+    glGenFramebuffers(1, &shown_.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, shown_.framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, shown_.texture, 0);
   } else {
-    glBindFramebuffer(GL_FRAMEBUFFER, gFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, shown_.framebuffer);
   }
   const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   if (complete) {
-    rgba.resize(static_cast<size_t>(gWidth) * gHeight * 4);
+    rgba.resize(static_cast<size_t>(shown_.width) * shown_.height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, gWidth, gHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glReadPixels(0, 0, shown_.width, shown_.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   }
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   return complete;

@@ -10,11 +10,15 @@
 
 namespace soundfiles {
 namespace {
-void (*gDecodeHook)() = nullptr;
+// The readers' state.
+struct SoundFilesContext {
+  void (*decodeHook)() = nullptr;
+};
+SoundFilesContext soundFiles_;
 
 } // namespace
 
-void setDecodeHook(void (*hook)()) { gDecodeHook = hook; }
+void setDecodeHook(void (*hook)()) { soundFiles_.decodeHook = hook; }
 
 bool readWholeFile(const char *path, std::vector<char> &bytes) {
   bytes.clear();
@@ -99,9 +103,9 @@ bool decodeOgg(const char *path, Pcm &pcm, size_t ceiling) {
     const long n = ov_read(&vf, pcm.bytes.data() + at, static_cast<int>(kChunk), 0, 2, 1, &bitstream);
     pcm.bytes.resize(at + (n > 0 ? static_cast<size_t>(n) : 0));
     if (n <= 0) break;
-    if (!hooked && gDecodeHook) {
+    if (!hooked && soundFiles_.decodeHook) {
       hooked = true;
-      gDecodeHook();
+      soundFiles_.decodeHook();
     }
   }
   ov_clear(&vf);

@@ -16,7 +16,11 @@ namespace {
 const float kModuleDelta = 65536.0f / 44100.0f;
 // Voices mixed at once, as many as a module may use.
 const int kModuleVoices = 64;
-bool gModuleLibraryUp = false;
+// The decoders' state.
+struct StreamsContext {
+  bool moduleLibraryUp = false;
+};
+StreamsContext streams_;
 } // namespace
 
 size_t readMemory(const char *data, uint32_t length, uint32_t &position, void *destination, size_t size,
@@ -63,16 +67,16 @@ OggBlock decodeOggBlock(OggVorbis_File &file, char *block, uint32_t &bytes) {
 }
 
 void openModuleLibrary() {
-  if (gModuleLibraryUp) return;
+  if (streams_.moduleLibraryUp) return;
   dumb_register_stdfiles();
   dumb_it_max_to_mix = kModuleVoices;
-  gModuleLibraryUp = true;
+  streams_.moduleLibraryUp = true;
 }
 
 void closeModuleLibrary() {
-  if (!gModuleLibraryUp) return;
+  if (!streams_.moduleLibraryUp) return;
   dumb_exit();
-  gModuleLibraryUp = false;
+  streams_.moduleLibraryUp = false;
 }
 
 DUH *readModule(const char *path) {

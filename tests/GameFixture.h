@@ -26,9 +26,12 @@
 #include "scores.h"
 #include "menu.h"
 #include "zunk.h"
+#include "keptreplays.h"
+#include "unfinished.h"
 
-// A data folder of the test's own, where the game keeps its files (the
-// scores, the replays), removed with everything in it.
+// A program folder of the test's own, its data folder in "data", and a
+// user's data folder in "user" (XDG_DATA_HOME), where the game keeps its
+// records in "user/zunk" (records()); removed with everything in it.
 struct ScratchDataFolder {
   std::string folder;
   void make() {
@@ -37,9 +40,12 @@ struct ScratchDataFolder {
     mkdir((folder + "/data").c_str(), 0755);
     std::snprintf(KMiscTools::currentAppPath, 260, "%s", folder.c_str());
     std::snprintf(KMiscTools::_resourcePath, 260, "%s", "data");
+    setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
   }
+  std::string records() const { return folder + "/user/zunk"; }
   void remove() {
-    EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(std::system(("chmod -R u+w '" + folder + "' 2>/dev/null; rm -rf '" + folder + "'").c_str()), 0);
     KMiscTools::currentFilePath[0] = 0;
     KMiscTools::initMiscTools();
   }
@@ -53,15 +59,22 @@ protected:
   // The program's state: the shell's, with the recording picture and a
   // window that opens nothing.
   Shell shell;
+  // Where the game keeps what it keeps: never the user's own folders.
+  ScratchDataFolder scratch;
 
   void SetUp() override {
     if (!platform::SoundChannel::outputStarted()) platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
     KMiscTools::initMiscTools();
     KMiscTools::setFileSource(true);
+    scratch.make();
     platform::setScriptedInput(&input);
     shell.assets.surf_zunk = &sheet;
     shell.assets.gamewindow = &window;
     std::memcpy(topScores, topScoresOld, sizeof topScores);
+    // The records as the program finds them as it starts.
+    KeepFailure failure;
+    releaseUnfinishedGame();
+    prepareRecords(said, failure);
     startAgain();
   }
   // The program as it starts, with the same random draws each time.
@@ -75,6 +88,7 @@ protected:
     platform::setScriptedInput(nullptr);
     shell.assets.surf_zunk = nullptr;
     shell.assets.gamewindow = nullptr;
+    scratch.remove();
   }
 
   // Called after every frame, when set.
@@ -115,6 +129,7 @@ protected:
   PlayEvents ruled;
   // What the game's readers and savers said.
   std::string said;
+  KeepFailure failed;
   PlayRules rules() { return PlayRules(game(), noInput, randDraws, ruled); }
 
   // Runs the title and the doors until the menu takes clicks.

@@ -27,7 +27,7 @@ public:
   bool loadPicture(const char *, bool, bool) override { return true; }
   bool grabBackBuffer(void (*)(long, long, long *, long *, long *)) override { return true; }
   float getWidth() override { return 1024; }
-  float getHeight() override { return 1024; }
+  float getHeight() override { return 2048; }
   void drawRect(float x1, float y1, float x2, float y2, float, float, float, float a) override;
   void drawLine(float x1, float y1, float x2, float y2, float, float, float, float a, float) override;
   void blitAlphaRect(float x1, float y1, float x2, float y2, short destX, short destY, bool, bool) override;

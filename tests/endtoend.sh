@@ -156,9 +156,10 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
   # The compositor's kiosk shell gives the window the whole screen: the
   # game fills its height, 1.6 times.
   [ -z "${wayland:-}" ] || { ox=256 oy=0 scale=8 sd=5; }
-  # An installed game writes nothing into its data folder: what it keeps is
-  # in the user's data folder.
+  # What the game keeps is in the user's data folder, never its own; an
+  # installed game's screenshots go there too, a build tree's into its data.
   kept=$work/user/zunk
+  shots=$kept
   if [ "${ZUNK_INSTALLED:-}" = package ]; then
     datadir=/usr/share/games/zunk
     program=/usr/games/zunk
@@ -173,7 +174,7 @@ start() { # <name> <screen size>: a fresh copy of the game in its own folder on 
     # The compiled catalogues lie beside the program in a build tree.
     [ ! -d "$(dirname "$zunk")/locale" ] || cp -r "$(dirname "$zunk")/locale" "$work/locale"
     datadir=$work/data
-    kept=$datadir
+    shots=$datadir
     program=./zunk
   fi
   rm -f "$kept/thescores"
@@ -229,15 +230,17 @@ start_compositor() {
   wait_until "$patience" compositor_up && running "$compositor" ||
     { fail "weston did not start: $(tail -3 "$XDG_RUNTIME_DIR/weston.log" 2>/dev/null)"; return 1; }
 }
-finish() { # waits for the exit; checks status 0 and the scores file
+finish() { # waits for the exit; checks status 0, a scores file (if any) whole, nothing in the data folder
   wait_until "$patience" exited "$gpid" || { fail "still running $patience s after the quit"; return 1; }
   wait "$gpid"
   local status=$?
   gpid=
   [ $status -eq 0 ] || { fail "exit status $status"; return 1; }
   local size
-  size=$(stat -c %s "$kept/thescores" 2>/dev/null)
-  [ "$size" = 40 ] || { fail "thescores is '${size:-missing}' bytes"; return 1; }
+  size=$(stat -c %s "$kept/thescores" 2>/dev/null || echo 40)
+  [ "$size" = 40 ] || { fail "thescores is '$size' bytes"; return 1; }
+  [ ! -e "$datadir/thescores.replays" ] && [ -z "$(ls "$datadir" | grep '\.zunkreplay$\|\.tmp')" ] &&
+    { [ ! -e "$datadir/thescores" ] || [ -n "${data_table:-}" ]; } || { fail "the game wrote into its data folder: $(ls "$datadir")"; return 1; }
   stop
 }
 quit_from_menu() { hold_until 100 370 exited "$gpid"; finish; }
@@ -296,17 +299,17 @@ scenario_menus_and_a_game() {
   bottom=$(pixel 5 470)
   local n
   for n in 1 2; do
-    hold_keys_until "shift F6" picture_is "$kept/screenshot$n.tga" 320x480 ||
+    hold_keys_until "shift F6" picture_is "$shots/screenshot$n.tga" 320x480 ||
       { fail "no screenshot$n.tga of 320x480"; return; }
     # Two presses with no frame between them are one: the next waits until
     # the game has drawn its cursor where the pointer went after the keys
     # came up.
     cursor_seen_at $((300 - 10 * n)) 300 || { fail "the cursor did not follow the pointer"; return; }
   done
-  [ ! -e "$kept/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
+  [ ! -e "$shots/screenshot3.tga" ] || { fail "one press wrote more than one screenshot"; return; }
   local shottop shotbottom
-  shottop=$(convert "$kept/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | colour)
-  shotbottom=$(convert "$kept/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | colour)
+  shottop=$(convert "$shots/screenshot1.tga" -auto-orient -crop 1x1+5+1 -depth 8 txt:- | colour)
+  shotbottom=$(convert "$shots/screenshot1.tga" -auto-orient -crop 1x1+5+470 -depth 8 txt:- | colour)
   [ "$shottop" = "$top" ] && [ "$shotbottom" = "$bottom" ] ||
     { fail "screenshot not upright: $shottop/$shotbottom against $top/$bottom"; return; }
   grep -q "export ok" "$work/stderr" || { fail "no 'export ok'"; return; }
@@ -330,28 +333,33 @@ scenario_ctrl_q_on_the_title() {
 }
 
 # 3b. The player's own table survives a quit at once, before the title has
-#     read it; one the player made read-only is left as it is, and the
-#     scores go to the user's data folder.
+#     read it. A table an earlier version kept in the data folder (here
+#     read-only) is copied to the user's data folder, where the scores go
+#     from then on, and is left as it is.
 own_scores() { # ten scores of the player's, 100 to 91, best first
   local i
-  for i in $(seq 100 -1 91); do printf "\\x$(printf %02x $i)\\x00\\x00\\x00"; done >"$datadir/thescores"
-  cp "$datadir/thescores" "$work/mine"
+  mkdir -p "$kept"
+  for i in $(seq 100 -1 91); do printf "\\x$(printf %02x $i)\\x00\\x00\\x00"; done >"$kept/thescores"
+  cp "$kept/thescores" "$work/mine"
 }
-read_only_scores() { own_scores; chmod 0444 "$datadir/thescores"; }
+read_only_scores() {
+  own_scores
+  mv "$kept/thescores" "$datadir/thescores"
+  chmod 0444 "$datadir/thescores"
+}
 scenario_a_quit_at_once_keeps_the_scores() {
   scores_setup=own_scores start early 1024x768 || return
   hold_keys_until "ctrl q" exited "$gpid"
   finish || return
-  cmp -s "$datadir/thescores" "$work/mine" || { fail "the player's scores were written over"; return; }
+  cmp -s "$kept/thescores" "$work/mine" || { fail "the player's scores were written over"; return; }
 }
-scenario_a_read_only_table_is_left_alone() {
-  scores_setup=read_only_scores start readonly 1024x768 || return
+scenario_an_old_table_in_the_data_folder_is_copied() {
+  data_table=1 scores_setup=read_only_scores start oldtable 1024x768 || return
   wait_until "$patience" on_menu || { fail "no menu"; return; }
   hold_until 100 370 exited "$gpid" # QUIT
-  finish || return
-  cmp -s "$datadir/thescores" "$work/mine" || { fail "the read-only table was replaced"; return; }
-  grep -q "read-only" "$work/stderr" || { fail "the game did not say the table is read-only"; return; }
-  cmp -s "$work/user/zunk/thescores" "$work/mine" || { fail "the scores are not in the user's data folder"; return; }
+  data_table=1 finish || return
+  cmp -s "$datadir/thescores" "$work/mine" || { fail "the old table was changed"; return; }
+  cmp -s "$kept/thescores" "$work/mine" || { fail "the scores are not in the user's data folder"; return; }
 }
 
 # 4. On a 1920 by 1080 screen the window opens at twice the size, sharp;
@@ -367,7 +375,7 @@ scenario_large_screen() {
   block=$(import -window root -crop 2x2+$((640 + 2 * 150))+$((60 + 2 * 60)) -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | sort -u | wc -l)
   [ "$block" = 1 ] || { fail "a game pixel is not one 2x2 block"; return; }
   hold_until 100 150 on_play || { fail "play did not start"; return; }
-  hold_keys_until "shift F6" picture_is "$kept/screenshot1.tga" 320x480 ||
+  hold_keys_until "shift F6" picture_is "$shots/screenshot1.tga" 320x480 ||
     { fail "no screenshot of 320x480 on a large screen"; return; }
   # Full screen is the window manager's business: one comes in now.
   openbox --sm-disable >/dev/null 2>&1 &
@@ -608,6 +616,40 @@ scenario_a_damaged_sprite_sheet() {
   stop
 }
 
+# The box of the game: the only window it can make.
+has_box() { xwininfo -root -children 2>/dev/null | grep -q '^ *0x'; }
+box_or_exit() { has_box || exited "$gpid"; }
+# 11b. Without OpenGL the window cannot be made: a box says so with the
+#      system's reason, and SIGTERM ends the program while it is shown.
+scenario_no_opengl_is_said_and_sigterm_ends_the_box() {
+  work=$root/nogl
+  mkdir -p "$work"
+  start_x 1024x768
+  cp "$zunk" "$work/zunk"
+  cp -r "$data" "$work/data"
+  local nogl=(SDL_OPENGL_LIBRARY=/nonexistent/libGL.so SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so)
+  (cd "$work" && exec env "${nogl[@]}" XDG_DATA_HOME="$work/user" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy \
+    ./zunk 2>"$work/stderr") &
+  gpid=$!
+  wait_until "$patience" box_or_exit
+  has_box || { fail "no box: $(cat "$work/stderr")"; return; }
+  kill -TERM "$gpid"
+  wait_until "$patience" exited "$gpid" || { fail "SIGTERM did not end the program while its box was shown"; return; }
+  gpid=
+  # Where boxes go to standard error: the reason, and status 1.
+  (cd "$work" && exec env "${nogl[@]}" XDG_DATA_HOME="$work/user" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy \
+    K_MESSAGES_TO_STDERR=1 ./zunk 2>"$work/stderr") &
+  gpid=$!
+  wait_until "$patience" exited "$gpid" || { fail "still running without OpenGL"; return; }
+  wait "$gpid"
+  local status=$?
+  gpid=
+  [ $status -eq 1 ] || { fail "exit status $status, not 1"; return; }
+  grep -q "could not create window" "$work/stderr" && grep -q "Failed loading /nonexistent/libGL.so" "$work/stderr" ||
+    { fail "the reason was not said"; return; }
+  stop
+}
+
 # click_until <x> <y> <command...>: clicks there (press and release sent at
 # once, as a touchpad's tap-to-click sends them) until the command succeeds;
 # a click while the menu's doors still slide is clicked again.
@@ -648,10 +690,10 @@ scenario_full_screen_fills_the_height() {
   # Paused, the screen holds still: the game's area on it, brought down to
   # the game's own size, is what the game drew.
   hold_keys_until p veiled_play || { fail "P did not pause"; return; }
-  hold_keys_until "shift F6" picture_is "$kept/screenshot1.tga" 320x480 || { fail "no screenshot in full screen"; return; }
+  hold_keys_until "shift F6" picture_is "$shots/screenshot1.tga" 320x480 || { fail "no screenshot in full screen"; return; }
   import -window root -crop 533x800+373+0 +repage "$work/shown.png"
   convert "$work/shown.png" -filter box -resize '320x480!' "$work/down.png"
-  convert "$kept/screenshot1.tga" -auto-orient "$work/drawn.png"
+  convert "$shots/screenshot1.tga" -auto-orient "$work/drawn.png"
   local apart
   apart=$(rmse "$work/drawn.png" "$work/down.png")
   awk -v d="$apart" 'BEGIN { exit !(d != "" && d < 0.05) }' || { fail "the full screen is not the game's frame (RMSE ${apart:-?})"; return; }
@@ -734,9 +776,10 @@ scenario_wayland() {
 passed=0
 failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
-  scenario_a_quit_at_once_keeps_the_scores scenario_a_read_only_table_is_left_alone scenario_large_screen scenario_game_over_and_restart \
+  scenario_a_quit_at_once_keeps_the_scores scenario_an_old_table_in_the_data_folder_is_copied scenario_large_screen scenario_game_over_and_restart \
   scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept scenario_in_french \
-  scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet scenario_full_screen_fills_the_height \
+  scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet scenario_no_opengl_is_said_and_sigterm_ends_the_box \
+  scenario_full_screen_fills_the_height \
   scenario_ctrl_plus_on_a_laptop scenario_wayland}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.

@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "FramePacer.h"
+#include "KGraphic.h"
 #include "KList.h"
 #include "KMiscTools.h"
 #include "KResource.h"
 #include "KResourceArchive.h"
+#include "KWindow.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -28,6 +30,89 @@ struct Item : public KObjectListable {
   int value;
   explicit Item(int v) : value(v) {}
 };
+
+// The slot of a virtual operation in its class's table, as the Itanium C++
+// ABI (every compiler on this platform) stores it in a pointer to the
+// operation: one more than the slot's byte offset.
+template <class Operation> long slotOf(Operation operation) {
+  static_assert(sizeof operation == 2 * sizeof(ptrdiff_t), "a pointer to a member function is two words");
+  ptrdiff_t offset;
+  std::memcpy(&offset, &operation, sizeof offset);
+  return static_cast<long>((offset - 1) / static_cast<ptrdiff_t>(sizeof(void *)));
+}
+
+// Each operation in its place in the table (-1: a slot taken by another).
+template <size_t N> void expectInOrder(const long (&slots)[N], const char *what) {
+  for (long i = 0; i < static_cast<long>(N); i++)
+    if (slots[i] >= 0) {
+      EXPECT_EQ(slots[i], i) << what << " operation " << i;
+    }
+}
+
+// Code built against the interfaces calls their operations by slot: each
+// keeps its place, and operations added later come after the list.
+TEST(Interfaces, VirtualOperationsKeepTheirSlots) {
+  const long window[] = {
+      slotOf(&KWindow::setDefaultWorldView), slotOf(&KWindow::setWorldView), slotOf(&KWindow::setClearColor),
+      -1, -1, // the destructor's two entries
+      slotOf(&KWindow::createGameWindow), slotOf(&KWindow::terminate), slotOf(&KWindow::toggleFullScreen),
+      slotOf(&KWindow::hasFocus), slotOf(&KWindow::setTitle), slotOf(&KWindow::flipBackBuffer),
+      slotOf(&KWindow::processEvents), slotOf(&KWindow::isQuit), slotOf(&KWindow::getWindowHandle),
+      slotOf(&KWindow::setMaxFrameRate), slotOf(&KWindow::getRectangleTexCap), slotOf(&KWindow::getAccelerationCap),
+      slotOf(&KWindow::setRectangleTexCap), slotOf(&KWindow::setGamma), slotOf(&KWindow::getWindowWidth),
+      slotOf(&KWindow::getWindowHeight), slotOf(&KWindow::restore), slotOf(&KWindow::minimize),
+      slotOf(&KWindow::saveBackBuffer), slotOf(&KWindow::displayMouse), slotOf(&KWindow::enumerateDisplays),
+      slotOf(&KWindow::setCallBack), slotOf(&KWindow::setVexoCallBack), slotOf(&KWindow::setQuit),
+      slotOf(&KWindow::setScreenSaverInfo)};
+  expectInOrder(window, "KWindow");
+  const long last = static_cast<long>(std::size(window)) - 1;
+  for (long added : {slotOf(&KWindow::runFrameLoop), slotOf(&KWindow::setWindowScale),
+                     slotOf(&KWindow::setDesktopFullScreen), slotOf(&KWindow::isDesktopFullScreen)})
+    EXPECT_GT(added, last);
+  using Mode = void (KGraphic::*)(long);
+  using Factors = void (KGraphic::*)(long, long);
+  const long graphic[] = {
+      -1, -1, slotOf(&KGraphic::loadPictureWithMask), slotOf(&KGraphic::loadPictureFromPtr),
+      slotOf(&KGraphic::loadPicture), slotOf(&KGraphic::freePicture), slotOf(&KGraphic::getWidth),
+      slotOf(&KGraphic::getHeight), slotOf(&KGraphic::setTextureQuality), slotOf(&KGraphic::drawRect),
+      slotOf(&KGraphic::setLineWidth), slotOf(&KGraphic::drawLine), slotOf(&KGraphic::plotPixel),
+      slotOf(&KGraphic::blitRect), slotOf(&KGraphic::blitRectFx), slotOf(&KGraphic::blitAlphaRect),
+      slotOf(&KGraphic::blitAlphaRectFx), slotOf(&KGraphic::blitTiledRect), slotOf(&KGraphic::blitArbitraryQuad),
+      slotOf(&KGraphic::blitRectF), slotOf(&KGraphic::blitRectFxF), slotOf(&KGraphic::blitAlphaRectF),
+      slotOf(&KGraphic::blitAlphaRectFxF), slotOf(static_cast<Mode>(&KGraphic::setAlphaMode)),
+      slotOf(static_cast<Factors>(&KGraphic::setAlphaMode)), slotOf(&KGraphic::stretchAlphaRect),
+      slotOf(&KGraphic::grabBackBuffer), slotOf(&KGraphic::grabFrontBuffer), slotOf(&KGraphic::setColorKey),
+      slotOf(&KGraphic::allowTextureWrap), slotOf(&KGraphic::setBlitColor), slotOf(&KGraphic::makePictureFromArray),
+      slotOf(&KGraphic::pollArray), slotOf(&KGraphic::selectTexture), slotOf(&KGraphic::setHotSpot)};
+  expectInOrder(graphic, "KGraphic");
+}
+
+// The platform layer reports through the engine's one routing: unrouted, a
+// warning is a line on standard error; routed, the handler has it all.
+TEST(Reports, ThePlatformLayerReportsAsTheEngineDoes) {
+  setenv("ZUNK_GL", "glide", 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::askedContextKind(), platform::ContextKind::Desktop);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("ZUNK_GL is not a kind of context (gl or es2): glide (desktop OpenGL is asked for)"),
+            std::string::npos)
+      << said;
+  static std::vector<std::string> routed;
+  routed.clear();
+  KMiscTools::setReportHandler([](const KReport &r) {
+    routed.push_back(std::to_string(r.level) + "|" + r.heading + "|" + r.detail + "|" + r.reason);
+  });
+  testing::internal::CaptureStderr();
+  platform::askedContextKind();
+  KMiscTools::report(K_REPORT_ERROR, "a program's own", "thing", "why");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  KMiscTools::setReportHandler(nullptr);
+  unsetenv("ZUNK_GL");
+  EXPECT_EQ(routed, (std::vector<std::string>{
+                        "1|ZUNK_GL is not a kind of context (gl or es2)|glide|desktop OpenGL is asked for",
+                        "2|a program's own|thing|why"}));
+  EXPECT_STREQ(KMiscTools::getLastReport().reason, "why");
+}
 
 TEST(List, KeepsOrderAndLeavesElementsAliveWithNullLinks) {
   Item a(1), b(2), c(3);

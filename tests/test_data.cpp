@@ -57,6 +57,8 @@ std::vector<layout::Rect> drawnPictures() {
   for (int f = 0; f < 4; f++) rects.push_back(cloud(f));
   for (int d = 0; d < 10; d++) rects.push_back(digit(d));
   for (const auto &c : kCreditRows) rects.push_back({kCreditX1, c[0], kCreditX2, c[1]});
+  for (int i = 0; i < kUnkeptWhats; i++) rects.push_back(unkeptWhat(i));
+  for (int i = 0; i < kUnkeptWhys; i++) rects.push_back(unkeptWhy(i));
   return rects;
 }
 
@@ -98,6 +100,8 @@ TEST_P(Sheet, HasEveryPictureWhereTheGameLooks) {
   EXPECT_EQ(s.visible(kTopFrame.x1, kTopFrame.y1, kTopFrame.x2, kTopFrame.y1 + 4), kTopFrame.w() * 4);
   // The strip shared by the help panel and the buttons is clear.
   EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
+  // Below the notices' band the sheet is kept clear for pictures to come.
+  EXPECT_EQ(s.visible(0, kUnkeptBandY + 128, kSheetWidth, kSheetHeight), 0);
 }
 
 TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {
@@ -117,7 +121,7 @@ TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {
   for (int k = 0; k <= kLastHardBrick; k++) EXPECT_TRUE(same(brick(k))) << "brick " << k;
   for (const Rect &r : {kMenuBackground, kTopFrame, kFlyingBall, kMusicOff, kFocusArrow}) EXPECT_TRUE(same(r));
   // ...and those with words are not: a sheet in English under another name fails.
-  for (const Rect &r : {kButtons[0], kButtons[4], kHelpPanel, kPausePanel, kGameOverTop})
+  for (const Rect &r : {kButtons[0], kButtons[4], kHelpPanel, kPausePanel, kGameOverTop, unkeptWhat(0), unkeptWhy(2)})
     EXPECT_FALSE(same(r)) << "(" << r.x1 << ", " << r.y1 << ") is the English picture";
 }
 

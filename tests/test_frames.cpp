@@ -28,6 +28,7 @@
 #include "KMiscTools.h"
 #include "QuadBatch.h"
 #include "assets.h"
+#include "keepnotice.h"
 #include "livegame.h"
 #include "layout.h"
 #include "menu.h"
@@ -169,7 +170,7 @@ protected:
     const std::string path = std::string(ZUNK_FRAMES_DIR) + "/" + name + ".png";
     if (std::getenv("ZUNK_UPDATE_FRAMES") && GetParam() == 1) {
       ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight,
-                                          gShown.data()));
+                                          gShown.data(), platform::PixelOrder::TopDownRGBA));
       return;
     }
     std::ifstream in(path, std::ios::binary);
@@ -190,7 +191,7 @@ protected:
       }
     if (differing) {
       const std::string saved = folder + "/../zunk-frame-" + name + "-x" + std::to_string(scale) + ".png";
-      platform::encodePicture(saved.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight, gShown.data());
+      platform::encodePicture(saved.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight, gShown.data(), platform::PixelOrder::TopDownRGBA);
       ADD_FAILURE() << name << " at scale " << scale << ": " << differing << " pixels differ, the first at (" << firstX
                     << ", " << firstY << "); the frame shown is in " << saved;
     }
@@ -275,6 +276,12 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   ASSERT_TRUE(watchReplay(shell, ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
   frames(599);
   expectShown("replay");
+
+  // The notice of what could not be kept, over the play: the high scores,
+  // the disk full.
+  showKeepNotice(Unkept::kScores, Cause::kDiskFull);
+  frame();
+  expectShown("notkept");
 }
 
 // A frame's blits are drawn in a handful of runs, not one draw call each:

@@ -25,6 +25,7 @@
 #include "play.h"
 #include "playview.h"
 #include "language.h"
+#include "layout.h"
 #include "playerwords.h"
 #include "platform/Platform.h"
 #include "platform/SoundChannel.h"
@@ -176,10 +177,22 @@ TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
   ASSERT_GE(nines.size(), 3u);
   EXPECT_EQ(nines[0].destX, 210);
   EXPECT_EQ(nines[1].destX, 201);
+  // Space held for less than a second changes nothing; a bar fills.
   input.keys[44] = true; // space
-  frame();
+  frames(79);
+  EXPECT_EQ(topScores[0], 999);
+  EXPECT_EQ(sheet.from(layout::kResetBar.x1, layout::kResetBar.y1).size(), 1u); // its filling
   input.keys[44] = false;
+  frame();
+  EXPECT_EQ(topScores[0], 999);
+  // Held for a whole second, it resets the table, kept at once.
+  input.keys[44] = true;
+  frames(80);
   EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
+  int32_t kept[10];
+  EXPECT_EQ(readTable(kept, said), TableFound::kRead);
+  EXPECT_EQ(0, std::memcmp(kept, topScoresOld, sizeof kept));
+  input.keys[44] = false;
 }
 
 // ------------------------------------------------------------------ high scores
@@ -212,16 +225,11 @@ TEST_F(Game, ScoresEnterTheTableAtTheirPlaceAndAGameOffersItsOnce) {
 
 class ScoreFile : public Game {
 protected:
-  ScratchDataFolder scratch;
-  std::string folder;
+  std::string folder, table;
   void SetUp() override {
     Game::SetUp();
-    scratch.make();
     folder = scratch.folder;
-  }
-  void TearDown() override {
-    scratch.remove();
-    Game::TearDown();
+    table = scratch.records() + "/thescores";
   }
   std::string read(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -232,12 +240,13 @@ protected:
 TEST_F(ScoreFile, SavedAsFortyLittleEndianBytesAndReadBack) {
   topScores[0] = 0x01020304;
   topScores[9] = -2;
-  saveScores(said);
-  std::string bytes = read(folder + "/data/thescores");
+  std::string error;
+  Cause cause;
+  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  std::string bytes = read(table);
   ASSERT_EQ(bytes.size(), 40u);
   EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
   EXPECT_EQ(bytes.substr(36, 4), std::string("\xfe\xff\xff\xff", 4));
-  EXPECT_FALSE(KMiscTools::fileExists((folder + "/data/thescores.tmp").c_str()));
   std::memcpy(topScores, topScoresOld, sizeof topScores);
   loadScores(said);
   EXPECT_EQ(topScores[0], 0x01020304);
@@ -245,22 +254,10 @@ TEST_F(ScoreFile, SavedAsFortyLittleEndianBytesAndReadBack) {
 }
 
 TEST_F(ScoreFile, AShortFileFillsOnlyTheEntriesItCoversWhole) {
-  std::ofstream(folder + "/data/thescores", std::ios::binary).write("\x63\x00\x00\x00\x07\x00", 6);
+  std::ofstream(table, std::ios::binary).write("\x63\x00\x00\x00\x07\x00", 6);
   loadScores(said);
   EXPECT_EQ(topScores[0], 99);
   EXPECT_EQ(topScores[1], 25);
-}
-
-TEST_F(ScoreFile, AnUnwritableDataFolderKeepsScoresInTheUserFolder) {
-  std::snprintf(KMiscTools::_resourcePath, 260, "%s", "no-such-folder");
-  setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
-  topScores[0] = 77;
-  saveScores(said);
-  EXPECT_EQ(read(folder + "/user/zunk/thescores").size(), 40u);
-  topScores[0] = 1;
-  loadScores(said);
-  EXPECT_EQ(topScores[0], 77);
-  unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
@@ -268,7 +265,7 @@ TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
   // once, long before the title would have read the scores.
   std::string mine("\x2a\x00\x00\x00", 4);
   for (int i = 1; i < 10; i++) mine += std::string("\x01\x00\x00\x00", 4);
-  std::ofstream(folder + "/data/thescores", std::ios::binary) << mine;
+  std::ofstream(table, std::ios::binary) << mine;
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   platform::setMessageHook([](const char *, const char *) {});
   shell.assets = Assets();
@@ -277,7 +274,7 @@ TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
   freeZunk(shell);
   platform::setMessageHook(nullptr);
   unsetenv("SDL_VIDEODRIVER");
-  EXPECT_EQ(read(folder + "/data/thescores"), mine);
+  EXPECT_EQ(read(table), mine);
   EXPECT_EQ(topScores[0], 42);
 }
 
@@ -285,7 +282,6 @@ TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
 // rather than running invisibly in a headless stand-in waiting for a focus
 // that never comes.
 TEST_F(ScoreFile, WithoutADisplayTheGameEndsAtOnceWithStatus1) {
-  setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
   platform::setMessageHook([](const char *, const char *) {});
   const char *display = getenv("DISPLAY");
   const std::string savedDisplay = display ? display : "";
@@ -301,42 +297,6 @@ TEST_F(ScoreFile, WithoutADisplayTheGameEndsAtOnceWithStatus1) {
   if (display) setenv("DISPLAY", savedDisplay.c_str(), 1);
   else unsetenv("DISPLAY");
   platform::setMessageHook(nullptr);
-  unsetenv("XDG_DATA_HOME");
-}
-
-TEST_F(ScoreFile, AReadOnlyTableIsLeftAloneAndTheScoresGoToTheUserFolder) {
-  const std::string file = folder + "/data/thescores";
-  std::ofstream(file, std::ios::binary).write("\x63\x00\x00\x00", 4);
-  chmod(file.c_str(), 0444);
-  setenv("XDG_DATA_HOME", (folder + "/user").c_str(), 1);
-  loadScores(said); // the read-only table is where the scores start
-  EXPECT_EQ(topScores[0], 99);
-  topScores[0] = 123;
-  EXPECT_TRUE(saveScores(said));
-  EXPECT_NE(said.find("read-only"), std::string::npos) << said;
-  EXPECT_EQ(read(file), std::string("\x63\x00\x00\x00", 4));
-  EXPECT_EQ(read(folder + "/user/zunk/thescores").substr(0, 4), std::string("\x7b\x00\x00\x00", 4));
-  topScores[0] = 1;
-  loadScores(said); // from now on the user's table is the one read
-  EXPECT_EQ(topScores[0], 123);
-
-  // With no user folder to turn to, nothing is written and the caller is told.
-  unsetenv("XDG_DATA_HOME");
-  const char *home = getenv("HOME");
-  std::string savedHome = home ? home : "";
-  unsetenv("HOME");
-  EXPECT_FALSE(saveScores(said));
-  EXPECT_NE(said.find("not saved"), std::string::npos) << said;
-  EXPECT_EQ(read(file), std::string("\x63\x00\x00\x00", 4));
-  if (home) setenv("HOME", savedHome.c_str(), 1);
-}
-
-TEST_F(ScoreFile, AFailedSaveIsReported) {
-  // The temporary file cannot be made: a folder stands in its way.
-  mkdir((folder + "/data/thescores.tmp").c_str(), 0755);
-  EXPECT_FALSE(saveScores(said));
-  EXPECT_NE(said.find("could not be saved"), std::string::npos) << said;
-  EXPECT_FALSE(KMiscTools::fileExists((folder + "/data/thescores").c_str()));
 }
 
 // ------------------------------------------------------------------ the wall
@@ -767,13 +727,15 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   sized.scale = 1.37;
   tap(K_VK_MINUS, true);
   EXPECT_EQ(sized.scale, 1.25);
-  // Whole scaling steps by whole sizes and keeps "whole" in the file.
-  playerSettings.wholeScaling = true;
+  // Whole scaling (the player's "scale=whole") steps by whole sizes and
+  // keeps "whole" in the file: a change keeps what the file says of the rest.
+  std::ofstream(settingsFile) << "[zunk]\nscale=whole\n";
+  playerSettings = readSettings(settingsFile, said);
   applyWindowSettings(&sized);
   EXPECT_TRUE(sized.whole);
   tap(K_VK_EQUAL, true);
   EXPECT_EQ(sized.scale, 2);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
+  EXPECT_EQ(read(settingsFile), "[zunk]\nscale=whole\n");
   tap(K_VK_M, false); // any change writes the file: whole stays whole
   EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=whole\n");
   sized.full = true; // as F11 does in the window

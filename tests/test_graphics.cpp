@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KGraphicGL.h"
+#include "KInput.h"
 #include "KMiscTools.h"
 #include "KVexo.h"
 #include "KWindowGL.h"
@@ -83,6 +84,26 @@ struct Scratch {
     std::string cmd = "rm -rf '" + dir + "'";
     if (std::system(cmd.c_str()) != 0) std::perror("rm");
   }
+};
+
+// Every report made while it lives, taken from the engine's routing.
+struct Reports {
+  struct Entry {
+    EReportLevel level;
+    std::string heading, detail, reason;
+  };
+  static std::vector<Entry> &entries() {
+    static std::vector<Entry> list;
+    return list;
+  }
+  Reports() {
+    entries().clear();
+    KMiscTools::setReportHandler(
+        [](const KReport &r) { entries().push_back({r.level, r.heading, r.detail, r.reason}); });
+  }
+  ~Reports() { KMiscTools::setReportHandler(nullptr); }
+  size_t size() const { return entries().size(); }
+  const Entry &at(size_t i) const { return entries().at(i); }
 };
 
 void expectColour(Pixel p, int r, int g, int b, const char *where) {
@@ -155,6 +176,11 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
   EXPECT_EQ(g.textureTarget, GL_TEXTURE_2D);
   EXPECT_FLOAT_EQ(g.textureWidth, 256);
+  // Sides of powers of two, not square: a 2D texture too.
+  b = block(64, 128, 32);
+  ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_EQ(g.textureTarget, GL_TEXTURE_2D);
+  EXPECT_FLOAT_EQ(g.textureHeight, 128);
   b = block(320, 480, 32);
   ASSERT_TRUE(g.buildGLTexture(b.first, b.second, true, true));
   EXPECT_EQ(g.textureTarget, other);
@@ -181,6 +207,15 @@ TEST_F(Graphics, TextureKindsFollowThePictureSize) {
   b = block(8, 8, 32);
   b.first[12] = 200;
   EXPECT_FALSE(h.buildGLTexture(b.first, b.second, true, true));
+  // A depth of 24 or more that is not read gives a transparent picture of
+  // its size.
+  b = block(8, 8, 40);
+  std::fill(b.first + 18, b.first + b.second, 0xFF);
+  ASSERT_TRUE(h.buildGLTexture(b.first, b.second, true, true));
+  EXPECT_FLOAT_EQ(h.getWidth(), 8);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  h.blitAlphaRect(0, 0, 8, 8, 20, 20, false, false);
+  expectColour(at(23, 23), 0, 0, 0, "a 40-bit block draws transparent");
 }
 
 TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
@@ -210,8 +245,9 @@ TEST_F(Graphics, PicturesLoadFromFilesWithTheirColourKey) {
   masked.blitAlphaRect(0, 0, 2, 1, 40, 40, false, false);
   expectColour(at(40, 40), 0, 0, 0, "masked out");
   expectColour(at(41, 40), 255, 255, 0, "kept by the mask");
-  // A picture that does not load is reported, mask or no mask.
-  EXPECT_FALSE(masked.loadPictureWithMask((dir + "/none.png").c_str(), (dir + "/mask.png").c_str(), true));
+  // Loading with a mask is true whatever loaded: the size tells.
+  EXPECT_TRUE(masked.loadPictureWithMask((dir + "/none.png").c_str(), (dir + "/mask.png").c_str(), true));
+  EXPECT_FLOAT_EQ(masked.getWidth(), 0);
   KGraphicGL missing;
   EXPECT_FALSE(missing.loadPicture((dir + "/none.png").c_str(), true, true));
   EXPECT_FLOAT_EQ(missing.getWidth(), 0);
@@ -252,11 +288,111 @@ TEST_F(Graphics, EverySavedFormatReadsBackWithTheTopRowOnTop) {
     expectColour(at(5, 400), 0, 0, 0, names[f]);
     g.drawRect(0, 0, 320, 10, 1, 0, 0, 1);
   }
-  // Nothing written is reported as a failure: an unknown format, a folder
-  // that does not exist.
-  EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/bad").c_str(), 9, 0, 0));
-  EXPECT_FALSE(KMiscTools::fileExists((dir + "/bad").c_str()));
-  EXPECT_FALSE(gWindow->saveBackBuffer((dir + "/no/such/folder/a.png").c_str(), 3, 0, 0));
+}
+
+// A save is false only when its pixels cannot be had; a file that cannot be
+// written is told in a message box, and an unknown format writes nothing,
+// not even over a file of its name. The pointer shows for the box.
+TEST_F(Graphics, SavingSaysWhatBecameOfTheFileAndShowsThePointer) {
+  Scratch scratch;
+  static std::vector<std::pair<std::string, std::string>> boxes;
+  boxes.clear();
+  platform::setMessageHook([](const char *heading, const char *detail) { boxes.push_back({heading, detail}); });
+  KInput::hidePointer();
+  EXPECT_TRUE(gWindow->saveBackBuffer((scratch.dir + "/a.png").c_str(), 3, 0, 0));
+  EXPECT_TRUE(KInput::_cursorVisibility) << "the pointer shows after a save";
+  EXPECT_TRUE(gWindow->saveBackBuffer((scratch.dir + "/no/such/folder/a.png").c_str(), 3, 0, 0));
+  std::ofstream(scratch.dir + "/kept") << "the player's";
+  EXPECT_TRUE(gWindow->saveBackBuffer((scratch.dir + "/kept").c_str(), 9, 0, 0));
+  std::ifstream kept(scratch.dir + "/kept");
+  std::string text;
+  std::getline(kept, text);
+  EXPECT_EQ(text, "the player's");
+  platform::setMessageHook([](const char *, const char *) {});
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], std::make_pair(std::string("export ok"), scratch.dir + "/a.png"));
+  // The box's own words, and below them why.
+  EXPECT_EQ(boxes[1].first, "can't do export");
+  EXPECT_EQ(boxes[1].second.rfind("GraphicsExportDoExport error -1\n", 0), 0u) << boxes[1].second;
+  EXPECT_GT(boxes[1].second.size(), std::strlen("GraphicsExportDoExport error -1\n"));
+}
+
+// Every failure is one report with a level and a reason, through the one
+// routing a program may take over: the boxes the interface shows keep their
+// words and gain the reason; a failure whose result says it is a warning.
+TEST_F(Graphics, FailuresAreReportedWithALevelAndAReason) {
+  static std::vector<std::pair<std::string, std::string>> boxes;
+  boxes.clear();
+  platform::setMessageHook([](const char *heading, const char *detail) { boxes.push_back({heading, detail}); });
+  KGraphicGL g;
+  EXPECT_FALSE(g.loadPictureFromPtr("empty.png", nullptr, 0, true, true));
+  EXPECT_FALSE(g.loadPicture("/no/such/picture.png", true, true));
+  platform::setMessageHook([](const char *, const char *) {});
+  // Unrouted: the error shows its box, the warning no box.
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], std::make_pair(std::string(" hImageDF == 0 "), std::string("empty.png\nno bytes to decode")));
+  const KReport last = KMiscTools::getLastReport();
+  EXPECT_EQ(last.level, K_REPORT_WARNING);
+  EXPECT_STREQ(last.detail, "/no/such/picture.png");
+  EXPECT_STRNE(last.reason, "");
+  // Routed, every report comes to the handler and no box shows.
+  Reports reports;
+  unsigned char text[] = "no picture here at all";
+  EXPECT_FALSE(g.loadPictureFromPtr("words.png", text, sizeof text, true, true));
+  EXPECT_FALSE(g.loadPictureFromPtr("none.png", nullptr, 0, true, true));
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports.at(0).level, K_REPORT_WARNING);
+  EXPECT_EQ(reports.at(0).heading, "could not decode picture");
+  EXPECT_EQ(reports.at(0).detail, "words.png");
+  EXPECT_FALSE(reports.at(0).reason.empty());
+  EXPECT_EQ(reports.at(1).level, K_REPORT_ERROR);
+  EXPECT_EQ(reports.at(1).heading, " hImageDF == 0 ");
+  EXPECT_TRUE(boxes.size() == 1u) << "no box while a handler takes the reports";
+}
+
+// The caller's own OpenGL after selectTexture draws in the world view with
+// the colour the last blit left, and the engine's next blit draws as ever.
+TEST_F(Graphics, ACallersOwnQuadAfterSelectTextureDrawsInTheWorldView) {
+  KGraphicGL g;
+  std::vector<uint32_t> white(16, 0xFFFFFFFFu);
+  ASSERT_TRUE(g.makePictureFromArray(white.data(), 4, 4, true, false));
+  g.setBlitColor(1, 0, 0, 1);
+  g.blitAlphaRect(0, 0, 4, 4, 300, 0, false, false); // leaves red current
+  g.setBlitColor(1, 1, 1, 1);
+  gWindow->setWorldView(20, 10, 0, 1, false); // 20 pixels right, 10 up
+  g.selectTexture();
+  GLint program = -1, bound = -1;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(program, 0);
+  EXPECT_EQ(static_cast<unsigned>(bound), g.textureName);
+  if (!batch::isES()) {
+    // The fixed function: a quad over the game's (10, 30)-(30, 50), y upward.
+    using Begin = void (*)(GLenum);
+    using End = void (*)();
+    using Pair = void (*)(GLfloat, GLfloat);
+    auto begin = reinterpret_cast<Begin>(platform::glFunction("glBegin"));
+    auto end = reinterpret_cast<End>(platform::glFunction("glEnd"));
+    auto texCoord = reinterpret_cast<Pair>(platform::glFunction("glTexCoord2f"));
+    auto vertex = reinterpret_cast<Pair>(platform::glFunction("glVertex2f"));
+    ASSERT_TRUE(begin && end && texCoord && vertex);
+    const GLenum kQuads = 0x0007;
+    begin(kQuads);
+    texCoord(0, 0), vertex(10, 480 - 30);
+    texCoord(0, 1), vertex(10, 480 - 50);
+    texCoord(1, 1), vertex(30, 480 - 50);
+    texCoord(1, 0), vertex(30, 480 - 30);
+    end();
+    expectColour(at(40, 30), 255, 0, 0, "the caller's quad, moved by the view, in the current colour");
+    expectColour(at(15, 45), 0, 0, 0, "not where it would be without the view");
+  } else {
+    float view[16];
+    KGraphicGL::worldViewMatrix(view);
+    EXPECT_FLOAT_EQ(view[12], -1 + 2 * 20.0f / 320) << "the view moves 20 pixels right";
+  }
+  gWindow->setDefaultWorldView();
+  g.blitAlphaRect(0, 0, 4, 4, 100, 100, false, false);
+  expectColour(at(101, 101), 255, 255, 255, "the engine's next blit");
 }
 
 TEST_F(Graphics, AGrabReplacesTheTextureItHad) {
@@ -266,24 +402,17 @@ TEST_F(Graphics, AGrabReplacesTheTextureItHad) {
   for (int i = 0; i < 3; i++) ASSERT_TRUE(g.grabBackBuffer(nullptr));
   EXPECT_EQ(KGraphicGL::videoMemory, once);
   g.freePicture();
-  g.grabFrontBuffer(); // asks for the frames shown to be kept
+  ASSERT_TRUE(g.grabFrontBuffer());
   gWindow->flipBackBuffer(false, true);
   ASSERT_TRUE(g.grabFrontBuffer());
   EXPECT_EQ(KGraphicGL::videoMemory, once);
 }
 
 TEST_F(Graphics, TheFrontBufferHoldsTheFrameLastShown) {
-  // A frame at scale 1 is shown as drawn, with no copy, and nothing reads
-  // the front buffer (OpenGL ES has no such read): the first grab finds no
-  // frame kept, says so and leaves the picture as it was. From then on every
-  // flip keeps the frame it shows.
+  // Every frame shown is kept (OpenGL ES cannot read a window's front
+  // buffer): the first grab of a fresh window at scale 1 finds the frame
+  // last shown, and so does every one after it.
   openWindow();
-  std::vector<uint32_t> red(16, 0xFF0000FFu);
-  KGraphicGL first;
-  ASSERT_TRUE(first.makePictureFromArray(red.data(), 4, 4, true, false));
-  gWindow->flipBackBuffer(false, true);
-  EXPECT_FALSE(first.grabFrontBuffer());
-  EXPECT_FLOAT_EQ(first.getWidth(), 4);
   const int blues[3] = {0, 255, 0};
   for (int blue : blues) {
     KGraphicGL g;
@@ -473,11 +602,12 @@ TEST_F(Graphics, FullScreenKeepsTexturesAndTheFrameCapHolds) {
 // A small opaque part joins a blended run rather than costing a draw call.
 TEST_F(Graphics, OpaquePartsOfAPictureDrawWithoutBlending) {
   Scratch scratch;
-  std::vector<unsigned char> rgba(128 * 128 * 4, 200);
-  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
-  rgba[(12 * 128 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
+  // The engine's order: B, G, R, A, bottom row first.
+  std::vector<unsigned char> bgra(128 * 128 * 4, 200);
+  for (size_t i = 3; i < bgra.size(); i += 4) bgra[i] = 255;
+  bgra[((127 - 12) * 128 + 12) * 4 + 3] = 128; // one translucent texel at (12, 12)
   const std::string path = scratch.dir + "/part.png";
-  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 128, 128, rgba.data()));
+  ASSERT_TRUE(platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, 128, 128, bgra.data()));
   KGraphicGL g;
   ASSERT_TRUE(g.loadPicture(path.c_str(), true, true));
   g.setTextureQuality(false);
@@ -567,19 +697,20 @@ TEST_F(Graphics, TheShadersCompileInBothDialects) {
         if (sampler == shaders::Sampler::Rectangle && (d == shaders::Dialect::ES || !batch::rectangleTextures()))
           continue;
         shaders::Program program;
-        std::string log;
-        EXPECT_TRUE(shaders::build(d, sampler, tinted, program, log)) << log;
+        EXPECT_TRUE(shaders::build(d, sampler, tinted, program)) << KMiscTools::getLastReport().reason;
         EXPECT_NE(program.view, -1);
         EXPECT_EQ(program.picture == -1, sampler == shaders::Sampler::None);
         shaders::release(program);
       }
   // A program that does not compile is reported with the driver's words.
   batch::forgetState();
-  std::string log;
+  Reports reports;
   shaders::Program broken;
   EXPECT_FALSE(shaders::build(batch::isES() ? shaders::Dialect::Desktop : shaders::Dialect::ES,
-                              shaders::Sampler::Rectangle, true, broken, log));
-  EXPECT_FALSE(log.empty());
+                              shaders::Sampler::Rectangle, true, broken));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports.at(0).level, K_REPORT_WARNING);
+  EXPECT_FALSE(reports.at(0).reason.empty());
   EXPECT_EQ(broken.id, 0u);
   batch::forgetState();
 }
@@ -698,4 +829,128 @@ TEST_F(Graphics, PicturesOfAnySizeAndTiles) {
     // Zoomed 4 about its middle (1.5, 1): from (46, 47), 4 by 4 a texel.
     expectColour(at(46 + 4 * (i % 3) + 2, 47 + 4 * (i / 3) + 2), expect[i][0], expect[i][1], expect[i][2], "zoomed");
   }
+}
+
+// A context that comes back empty (a browser's WebGL context lost and given
+// back; here a new context in the old one's place): every picture makes its
+// texture again from what it was made of, and draws what it drew before,
+// pixel for pixel; the clipping box holds; a picture whose file has gone
+// since is said and drawn transparent; the frame shown is black until the
+// next one is shown.
+TEST_F(Graphics, EveryPictureIsMadeAgainInAContextThatCameBackEmpty) {
+  Scratch scratch;
+  // 8 by 8, every texel its own colour, one of them the colour key, the
+  // bottom row translucent; then 6 by 5 opaque, and a mask of the first's size.
+  std::vector<unsigned char> eight(8 * 8 * 4), six(6 * 5 * 4), mask(8 * 8 * 4);
+  for (int i = 0; i < 64; i++) {
+    const unsigned char v[4] = {static_cast<unsigned char>(i * 4), static_cast<unsigned char>(255 - i * 3),
+                                static_cast<unsigned char>(i * 13), static_cast<unsigned char>(i < 8 ? 128 : 255)};
+    std::memcpy(&eight[i * 4], v, 4);
+    std::memset(&mask[i * 4], i % 3 ? 255 : 0, 4);
+  }
+  eight[20 * 4] = 10, eight[20 * 4 + 1] = 20, eight[20 * 4 + 2] = 30;
+  for (int i = 0; i < 30; i++) {
+    const unsigned char v[4] = {static_cast<unsigned char>(200 - i * 5), static_cast<unsigned char>(i * 8), 90, 255};
+    std::memcpy(&six[i * 4], v, 4);
+  }
+  const std::string sheet = scratch.dir + "/sheet.png", masks = scratch.dir + "/mask.png",
+                    gone = scratch.dir + "/gone.png";
+  using platform::PictureFormat;
+  ASSERT_TRUE(platform::encodePicture(sheet.c_str(), PictureFormat::PNG, 8, 8, eight.data()));
+  ASSERT_TRUE(platform::encodePicture(masks.c_str(), PictureFormat::PNG, 8, 8, mask.data()));
+  ASSERT_TRUE(platform::encodePicture(gone.c_str(), PictureFormat::PNG, 8, 8, eight.data()));
+  std::ifstream in(scratch.dir + "/sheet.png", std::ios::binary);
+  std::vector<unsigned char> encoded((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_TRUE(platform::encodePicture((scratch.dir + "/six.tga").c_str(), PictureFormat::TGA, 6, 5, six.data()));
+  std::ifstream tga(scratch.dir + "/six.tga", std::ios::binary);
+  std::vector<unsigned char> sixBytes((std::istreambuf_iterator<char>(tga)), std::istreambuf_iterator<char>());
+
+  KGraphicGL file, masked, bytes, array, grab, block, lost, empty;
+  file.setColorKey(true, 30, 20, 10);
+  ASSERT_TRUE(file.loadPicture(sheet.c_str(), true, true));
+  file.setColorKey(false, 0, 0, 0); // the key of the load is kept, not the one after
+  file.allowTextureWrap(true);
+  masked.loadPictureWithMask(sheet.c_str(), masks.c_str(), true);
+  ASSERT_FLOAT_EQ(masked.getWidth(), 8);
+  ASSERT_TRUE(bytes.loadPictureFromPtr("six.tga", sixBytes.data(), sixBytes.size(), true, true));
+  std::fill(sixBytes.begin(), sixBytes.end(), 0); // the caller's bytes are the caller's
+  std::vector<uint32_t> quarters = quadrants(16);
+  ASSERT_TRUE(array.makePictureFromArray(quarters.data(), 16, 16, true, false));
+  quarters[0] = 0xFF808080u; // changed and polled in: the array as it is now
+  array.pollArray();
+  std::vector<unsigned char> raw(18 + 3 * 2 * 3, 0); // 3 by 2, 24 bits, made directly
+  raw[12] = 3, raw[14] = 2, raw[16] = 24;
+  for (size_t i = 18; i < raw.size(); i++) raw[i] = static_cast<unsigned char>(i * 37);
+  unsigned char *rawBlock = new unsigned char[raw.size()];
+  std::memcpy(rawBlock, raw.data(), raw.size());
+  ASSERT_TRUE(block.buildGLTexture(rawBlock, raw.size(), true, true));
+  ASSERT_TRUE(lost.loadPicture(gone.c_str(), true, true));
+  ASSERT_EQ(std::remove(gone.c_str()), 0);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  file.drawRect(0, 0, 40, 40, 0.9f, 0.3f, 0.1f, 1);
+  ASSERT_TRUE(grab.grabBackBuffer(nullptr));
+
+  auto scene = [&](bool withLost) {
+    gWindow->setWorldView(0, 0, 0, 1, true);
+    file.blitAlphaRect(0, 0, 8, 8, 10, 60, false, false);
+    file.setTextureQuality(true);
+    file.blitAlphaRectFx(0, 0, 8, 8, 60, 60, 30, 5, 1, false, false, 0, 0);
+    file.setTextureQuality(false);
+    file.blitTiledRect(100, 60, 48, 48, 3, 0); // wrapping: the tile three times across
+    masked.blitAlphaRect(0, 0, 8, 8, 10, 120, false, false);
+    bytes.blitAlphaRectFx(0, 0, 6, 5, 40, 120, 0, 3, 1, false, false, 0, 0);
+    array.blitAlphaRect(0, 0, 16, 16, 10, 160, false, false);
+    grab.blitAlphaRect(0, 0, 60, 60, 40, 160, false, false);
+    block.blitAlphaRectFx(0, 0, 3, 2, 120, 160, 0, 4, 1, false, false, 0, 0);
+    empty.blitAlphaRect(0, 0, 8, 8, 10, 240, false, false);
+    if (withLost) lost.blitAlphaRectFx(0, 0, 8, 8, 10, 300, 0, 4, 1, false, false, 0, 0);
+    std::vector<unsigned char> pixels(320 * 480 * 4);
+    batch::flush();
+    glReadPixels(0, platform::gameAreaBottom(), 320, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+  };
+  const std::vector<unsigned char> before = scene(false);
+  expectColour(at(14, 65), 0, 0, 0, "the key's texel is transparent");
+  expectColour(at(15, 65), 17, 192, 84, "its neighbour is not");
+  expectColour(at(22, 300), 0, 0, 0, "nothing there yet");
+  scene(true);
+  EXPECT_NE(at(22, 302).g, 0) << "the picture whose file goes is drawn before it goes";
+  gWindow->flipBackBuffer(false, true);
+
+  Reports reports;
+  ASSERT_TRUE(platform::renewContext());
+  KGraphicGL shown;
+  ASSERT_TRUE(shown.grabFrontBuffer());
+  gWindow->setClearColor(0, 0, 1, 1);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  shown.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
+  expectColour(at(12, 62), 0, 0, 0, "the frame shown is black until the next is shown");
+  gWindow->setClearColor(0, 0, 0, 1);
+  const std::vector<unsigned char> after = scene(false);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  size_t differing = 0;
+  for (size_t i = 0; i < before.size(); i++) differing += before[i] != after[i];
+  EXPECT_EQ(differing, 0u) << "bytes of the frame differ from the one drawn before the context came back";
+
+  scene(true);
+  expectColour(at(22, 302), 0, 0, 0, "a picture whose file is gone is transparent");
+  ASSERT_EQ(reports.size(), 2u); // the file not read, then what became of the picture
+  EXPECT_EQ(reports.at(1).heading, "picture drawn transparent");
+  EXPECT_EQ(reports.at(1).reason, "its file could not be read again");
+
+  // The clipping box set before the context went holds in the new one.
+  gWindow->setClipping(0, 0, 100, 100);
+  ASSERT_TRUE(platform::renewContext());
+  array.drawRect(0, 0, 320, 480, 1, 1, 1, 1);
+  expectColour(at(50, 50), 255, 255, 255, "inside the box");
+  expectColour(at(150, 150), 0, 0, 0, "outside the box");
+  batch::setScissor(false, 0, 0, 0, 0);
+  gWindow->flipBackBuffer(false, true);
+  ASSERT_TRUE(shown.grabFrontBuffer());
+  gWindow->setClearColor(0, 0, 1, 1);
+  gWindow->setWorldView(0, 0, 0, 1, true);
+  shown.blitAlphaRect(0, 0, 320, 480, 0, 0, false, false);
+  expectColour(at(50, 50), 255, 255, 255, "the frame shown after");
+  expectColour(at(150, 150), 0, 0, 0, "the frame shown after");
+  gWindow->setClearColor(0, 0, 0, 1);
 }

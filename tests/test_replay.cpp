@@ -3,8 +3,11 @@
 // moved on; files that are not whole recordings are refused.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -196,20 +199,18 @@ TEST_F(Replays, AGameThatIsNotTheRecordedOneIsFound) {
 // The same, with the table and the replays in a scratch data folder.
 class KeptReplays : public Replays {
 protected:
-  ScratchDataFolder scratch;
-  std::string folder;
+  std::string folder, records;
   void SetUp() override {
     Replays::SetUp();
-    scratch.make();
     folder = scratch.folder;
+    records = scratch.records();
   }
   void TearDown() override {
-    scratch.remove();
     Replays::TearDown();
   }
   int files() {
     int n = 0;
-    DIR *dir = opendir((folder + "/data").c_str());
+    DIR *dir = opendir(records.c_str());
     while (dirent *e = readdir(dir)) n += std::string(e->d_name).find(".zunkreplay") != std::string::npos;
     closedir(dir);
     return n;
@@ -224,16 +225,13 @@ protected:
     return r;
   }
   // Enters `score` into the table as the game does, and keeps its replay.
-  void enter(int32_t score) {
-    int32_t before[10];
-    std::memcpy(before, topScores, sizeof before);
-    game().scoreSent = false; // a new game's score
-    sendScore(score);
-    for (int row = 0; row < 10; row++)
-      if (topScores[row] != before[row]) {
-        keepReplay(row, before, recordingOf(score), said);
-        return;
-      }
+  void enter(int32_t score) { EXPECT_TRUE(keepEndedGame(recordingOf(score), failed)) << failed.message; }
+  // `table` as the player's kept table, read as the game starts.
+  void keepTable(const int32_t table[10]) {
+    std::string error;
+    Cause cause;
+    ASSERT_TRUE(writeTable(table, error, cause)) << error;
+    ASSERT_TRUE(prepareRecords(said, failed));
   }
   int32_t scoreOfRow(int row) {
     Recording r;
@@ -245,7 +243,7 @@ protected:
 TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
   // A table the scripted game's score enters.
   const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
-  std::memcpy(topScores, table, sizeof topScores);
+  keepTable(table);
   playScriptedGame();
   ASSERT_TRUE(game().gameover);
   // The game entered the table: its row has a replay, which replays, from
@@ -271,7 +269,7 @@ TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
 
 TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
-  std::memcpy(topScores, table, sizeof topScores);
+  keepTable(table);
   playScriptedGame();
   const int32_t score = game().gScore;
   int row = 0;
@@ -356,7 +354,7 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   // Left there (the window closed), then, in a program started afresh, PLAY
   // offers to continue it; Return continues, paused where it was left.
   firstPart();
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   startAgain();
   choosePlay();
   ASSERT_EQ(shell.screen, kResumeScreen);
@@ -376,18 +374,18 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   for (size_t i = 0; i < continued.size(); i++) differ += continued[i] != neverLeft[i];
   EXPECT_EQ(differ, 0u);
   // Left again, it is kept again, the whole game in one recording.
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   Recording kept;
   std::string error;
-  ASSERT_TRUE(loadRecording(folder + "/data/unfinished.zunkreplay", kept, error)) << error;
+  ASSERT_TRUE(loadRecording(records + "/unfinished.zunkreplay", kept, error)) << error;
   startAgain();
   EXPECT_TRUE(replayed(kept));
 }
 
 TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
-  const std::string unfinished = folder + "/data/unfinished.zunkreplay";
+  const std::string unfinished = records + "/unfinished.zunkreplay";
   firstPart();
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   // Escape on the choice goes back to the menu and keeps the game...
   startAgain();
   choosePlay();
@@ -418,11 +416,11 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A game that ended is not kept.
   playScriptedGame();
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A click on CONTINUE continues.
   firstPart();
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   startAgain();
   choosePlay();
   ASSERT_EQ(shell.screen, kResumeScreen);
@@ -442,11 +440,13 @@ TEST_F(KeptReplays, WatchingAKeptGameTwiceChangesNothingKept) {
   // The table with a kept game of 27 in row 5, as the program keeps it.
   const int32_t table[10] = {900, 800, 700, 600, 500, 27, 8, 6, 4, 2};
   std::memcpy(topScores, table, sizeof topScores);
-  const std::string kept = folder + "/data/replay-1765000000-27.zunkreplay";
+  const std::string kept = records + "/replay-1765000000-27.zunkreplay";
   std::ofstream(kept, std::ios::binary) << fileBytes(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay");
-  std::ofstream(folder + "/data/thescores.replays") << "900 -\n-\n-\n-\n-\n27 replay-1765000000-27.zunkreplay\n-\n-\n-\n-\n";
-  ASSERT_TRUE(saveScores(said));
-  const std::string tableFile = fileBytes(folder + "/data/thescores"), list = fileBytes(folder + "/data/thescores.replays");
+  std::ofstream(records + "/thescores.replays") << "900 -\n-\n-\n-\n-\n27 replay-1765000000-27.zunkreplay\n-\n-\n-\n-\n";
+  std::string error;
+  Cause cause;
+  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  const std::string tableFile = fileBytes(records + "/thescores"), list = fileBytes(records + "/thescores.replays");
   ASSERT_EQ(replayOfRow(5), kept);
   toOpenMenu();
   const std::string liveBefore = playState();
@@ -470,9 +470,9 @@ TEST_F(KeptReplays, WatchingAKeptGameTwiceChangesNothingKept) {
   // The table, its file and its links, byte for byte; the live game, its
   // hint and rand() as they were.
   EXPECT_EQ(0, std::memcmp(topScores, table, sizeof table));
-  ASSERT_TRUE(saveScores(said));
-  EXPECT_EQ(fileBytes(folder + "/data/thescores"), tableFile);
-  EXPECT_EQ(fileBytes(folder + "/data/thescores.replays"), list);
+  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  EXPECT_EQ(fileBytes(records + "/thescores"), tableFile);
+  EXPECT_EQ(fileBytes(records + "/thescores.replays"), list);
   EXPECT_EQ(replayOfRow(5), kept);
   EXPECT_EQ(game().tutorial, hintBefore);
   EXPECT_TRUE(randomPosition() == randBefore) << "watching drew random numbers";
@@ -511,15 +511,61 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
   EXPECT_EQ(playState(), atLeaving);
 }
 
+TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIsNotOffered) {
+  // A game left here...
+  firstPart();
+  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
+  releaseUnfinishedGame();
+  const std::string first = records + "/unfinished.zunkreplay", second = records + "/unfinished-2.zunkreplay";
+  const std::string firstBytes = fileBytes(first);
+  // ...and another, left by another copy of the game meanwhile: both are
+  // kept, neither written over.
+  firstPart();
+  frames(50);
+  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
+  releaseUnfinishedGame();
+  EXPECT_EQ(fileBytes(first), firstBytes);
+  ASSERT_NE(fileBytes(second), "");
+  // PLAY offers the one left last, claimed: another copy cannot have it.
+  startAgain();
+  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  const int probe = open(second.c_str(), O_RDONLY);
+  EXPECT_NE(flock(probe, LOCK_EX | LOCK_NB), 0) << "the game offered is not claimed";
+  releaseUnfinishedGame();
+  // Claimed by another copy, it is not offered: the other one is.
+  ASSERT_EQ(flock(probe, LOCK_EX | LOCK_NB), 0);
+  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  const int probeFirst = open(first.c_str(), O_RDONLY);
+  EXPECT_NE(flock(probeFirst, LOCK_EX | LOCK_NB), 0) << "the other game is not the one offered";
+  releaseUnfinishedGame();
+  close(probeFirst);
+  // With both claimed elsewhere, none is offered, and both stay.
+  const int holdFirst = open(first.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holdFirst, LOCK_EX | LOCK_NB), 0);
+  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  close(holdFirst);
+  close(probe);
+  EXPECT_TRUE(fileThere(first) && fileThere(second));
+  // A game a later version left: kept, not offered, said.
+  std::string later = firstBytes;
+  later[8] = 2;
+  std::remove(first.c_str());
+  std::remove(second.c_str());
+  std::ofstream(records + "/unfinished-3.zunkreplay", std::ios::binary) << later;
+  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  EXPECT_NE(said.find("kept by a later version"), std::string::npos) << said;
+  EXPECT_EQ(fileBytes(records + "/unfinished-3.zunkreplay"), later);
+}
+
 TEST_F(Continue, TheCheckDrawsNoNumberAndNewGameStartsUnpausedAtFullMusic) {
   // A continued game left while paused (the window closed).
   firstPart();
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   startAgain();
   choosePlay();
   tap(K_VK_RETURN);
   ASSERT_TRUE(game().paused);
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   // The check of the next PLAY draws nothing from rand() and leaves the live
   // game as the menu set it up.
   startAgain();
@@ -547,7 +593,7 @@ TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {
   frame();
   press(10, 200);
   frame();
-  keepUnfinishedGame(said);
+  keepUnfinishedGame(failed);
   release();
   // PLAY by Return, the pointer resting on the music switch: the frame that
   // checks the game (and replays its click) reads only the player's own
@@ -565,7 +611,7 @@ TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {
 
 TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
   const int32_t table[10] = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
-  std::memcpy(topScores, table, sizeof topScores);
+  keepTable(table);
   for (int32_t s : {95, 85, 75, 65, 55, 45, 35, 25, 15, 12}) enter(s);
   EXPECT_EQ(files(), 10);
   for (int row = 0; row < 10; row++) EXPECT_EQ(scoreOfRow(row), topScores[row]) << row;
@@ -580,15 +626,14 @@ TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
   enter(1);
   EXPECT_EQ(files(), 10);
   // The table reset with Space: every replay goes, and no row has one.
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
-  forgetReplays();
+  EXPECT_TRUE(resetTable(failed));
   EXPECT_EQ(files(), 0);
   for (int row = 0; row < 10; row++) EXPECT_EQ(replayOfRow(row), "");
 }
 
 TEST_F(KeptReplays, AMissingStaleOrHostileListIsNoHarm) {
   const int32_t table[10] = {100, 90, 80, 70, 60, 50, 40, 30, 20, 10};
-  std::memcpy(topScores, table, sizeof topScores);
+  keepTable(table);
   enter(95);
   ASSERT_FALSE(replayOfRow(1).empty());
   // The table's scores changed behind the list's back: the row has none.
@@ -599,16 +644,18 @@ TEST_F(KeptReplays, AMissingStaleOrHostileListIsNoHarm) {
   std::remove(replayOfRow(1).c_str());
   EXPECT_EQ(replayOfRow(1), "");
   // Lines naming other files are not read, nor deleted.
-  std::ofstream(folder + "/data/keep.txt") << "x";
-  std::ofstream(folder + "/data/thescores.replays") << "100 ../keep.txt\n95 keep.txt\n90 /etc/passwd\n";
+  std::ofstream(records + "/keep.txt") << "x";
+  std::ofstream(records + "/thescores.replays") << "100 ../keep.txt\n95 keep.txt\n90 /etc/passwd\n";
   EXPECT_EQ(replayOfRow(0), "");
-  forgetReplays();
-  EXPECT_TRUE(std::ifstream(folder + "/data/keep.txt").good());
+  // Neither the tidying at the start nor a reset deletes them.
+  EXPECT_TRUE(prepareRecords(said, failed));
+  EXPECT_TRUE(resetTable(failed));
+  EXPECT_TRUE(std::ifstream(records + "/keep.txt").good());
   // No list at all.
-  std::remove((folder + "/data/thescores.replays").c_str());
+  std::remove((records + "/thescores.replays").c_str());
   EXPECT_EQ(replayOfRow(0), "");
   enter(97);
-  EXPECT_EQ(scoreOfRow(1), 97);
+  EXPECT_EQ(scoreOfRow(0), 97);
 }
 
 TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {

@@ -79,7 +79,7 @@ protected:
       std::memset(&rgba[i * 4], gShown[i], 3);
       rgba[i * 4 + 3] = 255;
     }
-    platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight, rgba.data());
+    platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, gShownWidth, gShownHeight, rgba.data(), platform::PixelOrder::TopDownRGBA);
     ADD_FAILURE() << what << " at " << GetParam() << ": the frame shown is in " << path;
   }
 

@@ -826,6 +826,40 @@ void drawTextPieces(cairo_t *c) {
   }
 }
 
+// Text in `r`, across by its ink against the box's right edge (`right`) or
+// its left one, up and down by its line, centred.
+void alignedText(cairo_t *c, const char *t, Rect r, bool right, double size, Colour k) {
+  const double margin = 1;
+  PangoLayout *l = fitted(c, t, size, false, {r.w() - 2 * margin, double(r.h())});
+  const Extents ink = extentsOf(l, false), line = extentsOf(l, true);
+  const double x = right ? r.x2 - margin - ink.w - ink.x : r.x1 + margin - ink.x;
+  show(c, l, x, r.y1 + r.h() / 2.0 - line.h / 2 - line.y, k);
+  g_object_unref(l);
+}
+
+// TRANSLATORS: a notice across the top of the screen for a few seconds when
+// something the player keeps could not be saved: what was not kept (one of
+// these), then why (one of the texts below), as one line: "Replay not
+// kept: disk full". Each ends with the colon that leads to the why. Room:
+// about 30 characters at a small size. "Unfinished game": a game left before
+// its end, to be continued later; "Nothing is kept": no score, replay or
+// game is saved in this whole run.
+const char *const kUnkeptWhatWords[kUnkeptWhats] = {N_("High scores not kept:"), N_("Replay not kept:"),
+                                                    N_("Setting not kept:"), N_("Unfinished game not kept:"),
+                                                    N_("Nothing is kept:")};
+// TRANSLATORS: why it was not kept, after one of the texts above: the disk
+// is full; the file or its folder is read-only; there is no folder for the
+// player's own files (no home folder); any other error of the file system.
+// Room: about 22 characters.
+const char *const kUnkeptWhyWords[kUnkeptWhys] = {N_("disk full"), N_("read-only"), N_("no user folder"),
+                                                  N_("file error")};
+
+void drawUnkept(cairo_t *c) {
+  for (int i = 0; i < kUnkeptWhats; i++) alignedText(c, tr(kUnkeptWhatWords[i]), unkeptWhat(i), true, 11, {1, 1, 1});
+  for (int i = 0; i < kUnkeptWhys; i++)
+    alignedText(c, tr(kUnkeptWhyWords[i]), unkeptWhy(i), false, 11, {1, 0.85, 0.45});
+}
+
 bool writeCursor(const std::string &path) {
   cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 20, 28);
   cairo_t *c = cairo_create(s);
@@ -880,6 +914,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawSmallPieces(c);
   drawGameOver(c);
   drawTextPieces(c);
+  drawUnkept(c);
   cairo_destroy(c);
   bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
@@ -995,6 +1030,22 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, kResumePanel, kResumePanelAt.x, kResumePanelAt.y);
   ok &= save(screen, outFolder + "/resume.png");
 
+  // The notice of what could not be kept over the play, each what with
+  // the longest why, and each why below it over the menu.
+  put(c, sheet, kPlayBackground, 0, 0);
+  put(c, sheet, kTopFrame, 0, 0);
+  for (int i = 0; i < kUnkeptWhats; i++) {
+    const int y = i == 0 ? kKeepNoticePlayY : kKeepNoticeY + (kKeepNoticeHeight + 2) * i;
+    cairo_rectangle(c, 0, y, kScreenWidth, kKeepNoticeHeight);
+    cairo_set_source_rgb(c, 0.07, 0.05, 0.12);
+    cairo_fill(c);
+    const Rect what = unkeptWhat(i), why = unkeptWhy(i % kUnkeptWhys);
+    const int top = y + (kKeepNoticeHeight - kUnkeptRowHeight) / 2;
+    put(c, sheet, what, kKeepNoticeJoin - what.w(), top);
+    put(c, sheet, why, kKeepNoticeJoin + kKeepNoticeGap, top);
+  }
+  ok &= save(screen, outFolder + "/notkept.png");
+
   cairo_destroy(c);
   cairo_surface_destroy(screen);
   cairo_surface_destroy(sheet);
@@ -1003,7 +1054,7 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
 
 bool makeIcons(const std::string &folder) {
   bool ok = true;
-  for (int size : {64, 128, 256}) {
+  for (int size : {64, 128, 192, 256, 512}) {
     cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
     cairo_t *c = cairo_create(s);
     cairo_scale(c, size / 64.0, size / 64.0);

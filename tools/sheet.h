@@ -22,7 +22,8 @@ struct TextFit {
 bool makeSheet(const std::string &path, const char *language, const Catalogue *words, std::vector<TextFit> &fits);
 /// Draws the cursor into `folder` (curseur.png).
 bool makeCursor(const std::string &folder);
-/// Draws the program's icon at 64, 128 and 256 pixels into `folder` (zunk-N.png).
+/// Draws the program's icon at 64, 128 and 256 pixels (the desktop's) and 192
+/// and 512 (the page's, as an installed web app) into `folder` (zunk-N.png).
 bool makeIcons(const std::string &folder);
 /// Composes the game's screens from the sheet at `sheetPath` into PNG files in `outFolder`.
 bool makePreviews(const std::string &sheetPath, const std::string &outFolder);

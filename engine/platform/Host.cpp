@@ -18,9 +18,13 @@
 namespace platform {
 
 namespace {
-void (*gHostCallback)() = nullptr;
-bool gHostRunning = false;
-HidingHandler gHiding = nullptr;
+// The host's state: the frame loop it runs, and who hears of a hiding.
+struct HostContext {
+  void (*hostCallback)() = nullptr;
+  bool hostRunning = false;
+  HidingHandler hiding = nullptr;
+};
+HostContext host_;
 
 bool letters(const std::string &s, size_t low, size_t high) {
   if (s.size() < low || s.size() > high) return false;
@@ -54,7 +58,7 @@ std::vector<std::string> browserLanguageTags(const std::vector<std::string> &bcp
 
 namespace {
 void animationFrame() {
-  if (gHostRunning && gHostCallback) gHostCallback();
+  if (host_.hostRunning && host_.hostCallback) host_.hostCallback();
 }
 
 // navigator.languages, comma-separated, into `out`; gives the text's length.
@@ -105,7 +109,7 @@ EM_JS(void, pageKeepUserFilesNow, (), {
 // What the program saved as it is hidden is written through at once: the
 // page may be gone before a write that waits for storage could start.
 extern "C" EMSCRIPTEN_KEEPALIVE void platformHostHiding() {
-  if (gHiding) gHiding();
+  if (host_.hiding) host_.hiding();
   pageKeepUserFilesNow();
 }
 
@@ -113,21 +117,21 @@ void setHidingHandler(HidingHandler handler) {
   static bool listening = false;
   if (!listening) pageListenForHiding();
   listening = true;
-  gHiding = handler;
+  host_.hiding = handler;
 }
 
 bool hostRunsFrames() { return true; }
 
 void runHostFrames(void (*callback)()) {
-  gHostCallback = callback;
-  gHostRunning = true;
+  host_.hostCallback = callback;
+  host_.hostRunning = true;
   // At the browser's animation frames (0 frames a second: its own pace);
   // the program's stack is given up here and it lives on in the callbacks.
   emscripten_set_main_loop(animationFrame, 0, 1);
 }
 
 void stopHostFrames() {
-  gHostRunning = false;
+  host_.hostRunning = false;
   emscripten_cancel_main_loop();
 }
 
@@ -160,12 +164,12 @@ std::vector<std::string> preferredLanguages() {
 bool hostRunsFrames() { return false; }
 
 void runHostFrames(void (*callback)()) {
-  gHostCallback = callback;
-  gHostRunning = true;
-  while (gHostRunning) gHostCallback();
+  host_.hostCallback = callback;
+  host_.hostRunning = true;
+  while (host_.hostRunning) host_.hostCallback();
 }
 
-void stopHostFrames() { gHostRunning = false; }
+void stopHostFrames() { host_.hostRunning = false; }
 
 void hostFramesRan(int) {}
 
@@ -175,7 +179,7 @@ void hostProgramEnded() {}
 void userFilesChanged() {}
 
 // A desktop's program is never hidden away: its end runs.
-void setHidingHandler(HidingHandler handler) { gHiding = handler; }
+void setHidingHandler(HidingHandler handler) { host_.hiding = handler; }
 
 #endif
 

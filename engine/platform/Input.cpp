@@ -13,10 +13,15 @@
 namespace platform {
 
 namespace {
-const ScriptedInput *gScripted = nullptr;
-AudioDeviceLost gAudioDeviceLost = nullptr;
-ShortPresses gPresses;
-TouchPointer gTouch;
+// The input's state: the script standing in for the devices, and what the
+// input remembers between events and reads.
+struct InputContext {
+  const ScriptedInput *scripted = nullptr;
+  AudioDeviceLost audioDeviceLost = nullptr;
+  ShortPresses presses;
+  TouchPointer touch;
+};
+InputContext input_;
 
 // A point of the window (its middle for a whole point) as a game pixel.
 void toGame(double x, double y, int &gameX, int &gameY) { gamePixelAt(lastPlacement(), x, y, gameX, gameY); }
@@ -32,20 +37,20 @@ double acrossPoints(float fraction, bool vertical) {
 void remember(const Event &e) {
   switch (e.kind) {
   case Event::MouseDown:
-    gTouch.mouseUsed();
-    if (e.button == 1) gPresses.pressed(ShortPresses::kLeftButton);
+    input_.touch.mouseUsed();
+    if (e.button == 1) input_.presses.pressed(ShortPresses::kLeftButton);
     break;
-  case Event::MouseMoved: gTouch.mouseUsed(); break;
-  case Event::KeyDown: gPresses.pressed(e.scancode); break;
+  case Event::MouseMoved: input_.touch.mouseUsed(); break;
+  case Event::KeyDown: input_.presses.pressed(e.scancode); break;
   case Event::FingerDown:
-    if (gTouch.fingerDown(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true)))
-      gPresses.pressed(ShortPresses::kLeftButton);
+    if (input_.touch.fingerDown(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true)))
+      input_.presses.pressed(ShortPresses::kLeftButton);
     break;
   case Event::FingerMoved:
-    gTouch.fingerMoved(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
+    input_.touch.fingerMoved(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
     break;
   case Event::FingerUp:
-    gTouch.fingerUp(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
+    input_.touch.fingerUp(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true));
     break;
   default: break;
   }
@@ -93,13 +98,19 @@ void watchInput() {
 
 void feedInput(const Event &event) { remember(event); }
 
-void endOfFrame() { gPresses.frameEnded(); }
+void endOfFrame() { input_.presses.frameEnded(); }
 
-void forgetPress(int scancode) { gPresses.forget(scancode); }
+void forgetPress(int scancode) { input_.presses.forget(scancode); }
 
-void setAudioDeviceLostHandler(AudioDeviceLost handler) { gAudioDeviceLost = handler; }
+void setAudioDeviceLostHandler(AudioDeviceLost handler) { input_.audioDeviceLost = handler; }
 
 bool pollEvent(Event &e) {
+  // A signal asked the program to end: as the session's own request would.
+  if (endAsked()) {
+    e = Event();
+    e.kind = Event::Quit;
+    return true;
+  }
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     e = Event();
@@ -134,7 +145,7 @@ bool pollEvent(Event &e) {
       return true;
     case SDL_AUDIODEVICEREMOVED:
       // The sound side reopens whichever device is now the default.
-      if (!ev.adevice.iscapture && gAudioDeviceLost) gAudioDeviceLost(ev.adevice.which);
+      if (!ev.adevice.iscapture && input_.audioDeviceLost) input_.audioDeviceLost(ev.adevice.which);
       break;
     case SDL_WINDOWEVENT:
       switch (ev.window.event) {
@@ -166,13 +177,13 @@ void pumpEvents() {
 }
 
 void mousePosition(int &x, int &y) {
-  if (gTouch.pointing()) {
-    toGame(gTouch.x(), gTouch.y(), x, y);
+  if (input_.touch.pointing()) {
+    toGame(input_.touch.x(), input_.touch.y(), x, y);
     return;
   }
-  if (gScripted) {
-    x = gScripted->mouseX;
-    y = gScripted->mouseY;
+  if (input_.scripted) {
+    x = input_.scripted->mouseX;
+    y = input_.scripted->mouseY;
     return;
   }
   x = y = 0;
@@ -194,18 +205,18 @@ void mousePosition(int &x, int &y) {
 
 bool leftButtonDown() {
   bool held = false;
-  if (gTouch.pointing()) held = gTouch.held();
-  else if (gScripted) held = gScripted->leftButton;
+  if (input_.touch.pointing()) held = input_.touch.held();
+  else if (input_.scripted) held = input_.scripted->leftButton;
   else if (!videoUp()) held = false;
   else if (sdlWindow() && SDL_GetMouseFocus() == sdlWindow())
     held = (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
   else held = (SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
-  return gPresses.read(ShortPresses::kLeftButton, held);
+  return input_.presses.read(ShortPresses::kLeftButton, held);
 }
 
 bool keyHeld(int scancode) {
   if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return false;
-  if (gScripted) return scancode < 512 && gScripted->keys[scancode];
+  if (input_.scripted) return scancode < 512 && input_.scripted->keys[scancode];
   if (!videoUp()) return false;
   int n = 0;
   const Uint8 *state = SDL_GetKeyboardState(&n);
@@ -214,7 +225,7 @@ bool keyHeld(int scancode) {
 
 bool keyDown(int scancode) {
   if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return false;
-  return gPresses.read(scancode, keyHeld(scancode));
+  return input_.presses.read(scancode, keyHeld(scancode));
 }
 
 void showCursor(bool show) {
@@ -229,13 +240,13 @@ void warpMouse(int x, int y) {
 
 void setScriptedInput(const ScriptedInput *input) {
   // A script starts from nothing pressed or touched, and so do the devices after it.
-  gScripted = input;
-  gPresses.forgetAll();
-  gTouch.reset();
+  input_.scripted = input;
+  input_.presses.forgetAll();
+  input_.touch.reset();
 }
 
 bool windowHasFocus() {
-  if (gScripted) return gScripted->focused;
+  if (input_.scripted) return input_.scripted->focused;
   SDL_Window *window = sdlWindow();
   return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }

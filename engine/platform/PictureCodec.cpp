@@ -1,9 +1,11 @@
 #include "PictureCodec.h"
+#include "Platform.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <cstdint>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -83,7 +85,29 @@ bool declaredSize(const char *type, const unsigned char *b, size_t n) {
   return (b[2] & 8) ? need <= body * 128 : need <= body;
 }
 
-bool writeTGA(const char *path, int width, int height, const unsigned char *rgba) {
+// The one place where pixels change order between the engine's (B, G, R, A,
+// bottom row first: a raw picture block's, and a TGA file's) and the
+// codec's (top row first, A, R, G, B when `argb`, else R, G, B, A). Either
+// way: the rows turn over and the bytes of each pixel are put in place.
+void reorder(const unsigned char *from, unsigned char *to, int width, int height, bool toEngine, bool argb) {
+  // Where red, green, blue and alpha sit in the codec's pixel.
+  const int r = argb ? 1 : 0, g = argb ? 2 : 1, b = argb ? 3 : 2, a = argb ? 0 : 3;
+  const size_t stride = static_cast<size_t>(width) * 4;
+  for (int y = 0; y < height; y++) {
+    const unsigned char *src = from + static_cast<size_t>(height - 1 - y) * stride;
+    unsigned char *dst = to + static_cast<size_t>(y) * stride;
+    for (int x = 0; x < width; x++, src += 4, dst += 4) {
+      if (toEngine) {
+        dst[0] = src[b], dst[1] = src[g], dst[2] = src[r], dst[3] = src[a];
+      } else {
+        dst[r] = src[2], dst[g] = src[1], dst[b] = src[0], dst[a] = src[3];
+      }
+    }
+  }
+}
+
+// A TGA file keeps the engine's order: the pixels are written as they are.
+bool writeTGA(const char *path, int width, int height, const unsigned char *bgra) {
   FILE *f = std::fopen(path, "wb");
   if (!f) return false;
   unsigned char header[18] = {};
@@ -94,39 +118,33 @@ bool writeTGA(const char *path, int width, int height, const unsigned char *rgba
   header[15] = (height >> 8) & 0xFF;
   header[16] = 32;
   header[17] = 8; // eight alpha bits, rows stored bottom up
-  bool ok = std::fwrite(header, 1, 18, f) == 18;
-  std::vector<unsigned char> row(static_cast<size_t>(width) * 4);
-  for (int y = height - 1; ok && y >= 0; y--) {
-    const unsigned char *src = rgba + static_cast<size_t>(y) * width * 4;
-    for (int x = 0; x < width; x++) {
-      row[x * 4 + 0] = src[x * 4 + 2];
-      row[x * 4 + 1] = src[x * 4 + 1];
-      row[x * 4 + 2] = src[x * 4 + 0];
-      row[x * 4 + 3] = src[x * 4 + 3];
-    }
-    ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
-  }
+  const size_t size = static_cast<size_t>(width) * height * 4;
+  const bool ok = std::fwrite(header, 1, 18, f) == 18 && std::fwrite(bgra, 1, size, f) == size;
   return std::fclose(f) == 0 && ok;
 }
 } // namespace
 
-bool decodePicture(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
+namespace {
+// Decodes into `argb`; the reason it could not, or null.
+const char *decode(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
                    std::vector<unsigned char> &argb) {
-  if (!bytes || length == 0 || length > 0x7FFFFFFF) return false;
+  if (!bytes || length == 0) return "no bytes to decode";
+  if (length > 0x7FFFFFFF) return "more bytes than a picture file may have";
   // Without a name, the content decides: PNG, JPEG and BMP are recognised.
   if (!type) type = isPNG(bytes, length) ? "PNG" : isJPEG(bytes, length) ? "JPG" : isBMP(bytes, length) ? "BMP" : nullptr;
-  if (!type || !declaredSize(type, bytes, length)) return false;
+  if (!type) return "not a PNG, JPEG or BMP picture";
+  if (!declaredSize(type, bytes, length)) return "its header declares a size the file cannot hold";
   SDL_RWops *rw = SDL_RWFromConstMem(bytes, static_cast<int>(length));
-  if (!rw) return false;
+  if (!rw) return SDL_GetError();
   SDL_Surface *s = IMG_LoadTyped_RW(rw, 1, type);
-  if (!s) return false;
+  if (!s) return IMG_GetError();
   if (s->w <= 0 || s->h <= 0 || static_cast<long long>(s->w) * s->h > kMaxPixels) {
     SDL_FreeSurface(s);
-    return false;
+    return "more pixels than a picture may have";
   }
   SDL_Surface *c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(s);
-  if (!c) return false;
+  if (!c) return SDL_GetError();
   width = c->w;
   height = c->h;
   argb.resize(static_cast<size_t>(width) * height * 4);
@@ -144,13 +162,45 @@ bool decodePicture(const unsigned char *bytes, size_t length, const char *type, 
   }
   SDL_UnlockSurface(c);
   SDL_FreeSurface(c);
+  return nullptr;
+}
+} // namespace
+
+bool decodePicture(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
+                   std::vector<unsigned char> &argb, const char *name) {
+  const char *reason = decode(bytes, length, type, width, height, argb);
+  if (!reason) return true;
+  report(K_REPORT_WARNING, "could not decode picture", name ? name : "", reason);
+  return false;
+}
+
+bool decodePictureBlock(const unsigned char *bytes, size_t length, const char *type, int &width, int &height,
+                        std::vector<unsigned char> &bgra, const char *name) {
+  std::vector<unsigned char> argb;
+  if (!decodePicture(bytes, length, type, width, height, argb, name)) return false;
+  bgra.resize(argb.size());
+  reorder(argb.data(), bgra.data(), width, height, true, true);
   return true;
 }
 
-bool encodePicture(const char *path, PictureFormat format, int width, int height, const unsigned char *rgba) {
-  if (!path || width <= 0 || height <= 0 || !rgba) return false;
-  if (format == PictureFormat::TGA) return writeTGA(path, width, height, rgba);
-  SDL_Surface *s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char *>(rgba), width, height, 32, width * 4,
+bool encodePicture(const char *path, PictureFormat format, int width, int height, const unsigned char *pixels,
+                   PixelOrder order) {
+  if (!path || width <= 0 || height <= 0 || !pixels) return false;
+  // A TGA file keeps the engine's order, the image library's surfaces the other.
+  const bool engineOrder = format == PictureFormat::TGA;
+  std::vector<unsigned char> turned;
+  if (engineOrder != (order == PixelOrder::Engine)) {
+    turned.resize(static_cast<size_t>(width) * height * 4);
+    reorder(pixels, turned.data(), width, height, engineOrder, false);
+    pixels = turned.data();
+  }
+  if (format == PictureFormat::TGA) {
+    errno = 0;
+    if (writeTGA(path, width, height, pixels)) return true;
+    report(K_REPORT_WARNING, "could not write picture", path, errno ? std::strerror(errno) : "short write");
+    return false;
+  }
+  SDL_Surface *s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char *>(pixels), width, height, 32, width * 4,
                                                       SDL_PIXELFORMAT_ABGR8888);
   if (!s) return false;
   int rc = -1;
@@ -161,7 +211,9 @@ bool encodePicture(const char *path, PictureFormat format, int width, int height
   default: break;
   }
   SDL_FreeSurface(s);
-  return rc == 0;
+  if (rc == 0) return true;
+  report(K_REPORT_WARNING, "could not write picture", path, SDL_GetError());
+  return false;
 }
 
 } // namespace platform

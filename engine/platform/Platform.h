@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "KReport.h"
 #include "Placement.h"
 
 namespace platform {
@@ -59,12 +60,13 @@ struct DisplayMode {
 bool initVideo();
 /// Full path of the folder holding the executable, without a trailing '/'.
 std::string executableFolder();
-/// The user's home folder, or empty.
+/// The user's home folder ($HOME, when it is an absolute path), or empty.
 std::string homeFolder();
 /// The user's configuration folder ($XDG_CONFIG_HOME or ~/.config), or empty.
 std::string configFolder();
-/// The user's data folder ($XDG_DATA_HOME or ~/.local/share), or empty.
-std::string userDataFolder();
+/// The user's data folder ($XDG_DATA_HOME or ~/.local/share), or empty,
+/// with the reason in `problem` (HOME not set, or not absolute).
+std::string userDataFolder(std::string *problem = nullptr);
 
 // ---- the window -----------------------------------------------------------
 
@@ -92,6 +94,9 @@ void setApplicationId(const char *applicationId, const char *windowClass);
 /// it. Where desktop OpenGL was not asked for by name and cannot be had, ES
 /// is tried.
 bool openWindow(const char *title, int x, int y, int width, int height, bool depthBuffer);
+/// Why the last openWindow failed, as the system said (for each kind of
+/// context tried).
+std::string windowError();
 /// Whether the window is open.
 bool windowOpen();
 /// Closes the window and its context.
@@ -109,6 +114,26 @@ bool windowHasFocus();
 void windowPosition(int &x, int &y);
 /// Makes the window's context current; false if that failed.
 bool makeContextCurrent();
+/// Whether the window's context is lost: a browser took its WebGL context
+/// away (a driver reset, too many contexts) and may give it back. Nothing
+/// drawn meanwhile is seen, and none of the objects made in it is left.
+bool contextLost();
+/// Called when the window's context has come back empty, current: a
+/// browser gave back the WebGL context it had taken (the page's refusal of
+/// the loss asked it to), or renewContext replaced it. Whoever drew in it
+/// makes its textures, buffers and programs again: none of the old ones is
+/// there, and none may be deleted. Null for none.
+using ContextRenewedHandler = void (*)();
+void setContextRenewedHandler(ContextRenewedHandler handler);
+/// A new context of the same kind takes the place of the window's, which
+/// goes with every object in it, as a lost context comes back; made
+/// current, then the handler is called. For tests of what must survive a
+/// loss. False (the old context kept) where none can be made, and in a
+/// browser, whose context is the page's.
+bool renewContext();
+/// The context's OpenGL function of that name, or null: for the calls
+/// outside the set every context has (the fixed function of desktop OpenGL).
+void *glFunction(const char *name);
 /// Whether presentation waits for the display's refresh: 0 never, 1 always,
 /// -1 unless the frame is late (adaptive). False where the driver refuses.
 bool setSwapInterval(int interval);
@@ -254,6 +279,46 @@ bool openURL(const char *url);
 std::vector<std::string> preferredLanguages();
 /// The first of preferredLanguages(), or empty.
 std::string preferredLocale();
+
+// ---- ending from outside ------------------------------------------------------
+
+/// The signals that ask a program to end (SIGTERM, SIGINT, SIGHUP as its
+/// terminal closes, SIGQUIT) end this one as its close box does: pollEvent
+/// gives a Quit event, and the program runs its end. While a modal message
+/// box is shown they end it at once, as the system would. Set up as the
+/// video starts; safe to call more than once.
+void watchEndSignals();
+/// The signal that asked the program to end (0 for none).
+int endSignal();
+/// The display is lost (its connection broken, the window destroyed by
+/// another program): the program can show nothing more, and is ended right
+/// after the handler, with the status it returns. What the program keeps
+/// at its end, it keeps there; it must not touch the window. Null: none
+/// (the program ends with status 1).
+using DisplayLostHandler = int (*)();
+void setDisplayLostHandler(DisplayLostHandler handler);
+/// Starts watching the window's display for its loss (X11: its connection's
+/// errors); called as the window opens.
+void watchDisplay();
+
+// ---- reports ----------------------------------------------------------------
+
+/// Reports a failure of the engine or of this layer (KReport.h): to the
+/// handler set, else by its level: a message box (heading; detail and
+/// reason) for a note or an error, a line on standard error for a warning.
+/// The one way the engine says what went wrong; KMiscTools::report is its
+/// door in the engine's interface. Any thread.
+void report(EReportLevel level, const char *heading, const char *detail, const char *reason);
+/// Null: reports are routed by their level.
+void setReportHandler(KReportHandler handler);
+/// The last report made, whoever received it (empty texts before any).
+KReport lastReport();
+/// The reason of the last report: what a caller reporting the same
+/// failure again, in its own words, gives as its reason.
+std::string lastReason();
+/// Writes a line to standard error: where reports and message boxes go
+/// with no display to show them.
+void toStandardError(const std::string &line);
 
 // ---- the host: a process on a desktop, or a page in a browser ---------------
 

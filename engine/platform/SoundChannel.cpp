@@ -13,12 +13,16 @@ namespace platform {
 
 namespace {
 const int kOutputRate = 44100;
-SoundChannel *gLive = nullptr;
-SDL_AudioDeviceID gDevice = 0;
-std::thread gSilentMixer;
-std::atomic<bool> gSilentRunning{false};
-bool gStarted = false;
-bool gManual = false;
+// The output's state: the device, the channels live on it, the silent mixer.
+struct OutputContext {
+  SoundChannel *live = nullptr;
+  SDL_AudioDeviceID device = 0;
+  std::thread silentMixer;
+  std::atomic<bool> silentRunning{false};
+  bool started = false;
+  bool manual = false;
+};
+OutputContext output_;
 
 void deviceCallback(void *, Uint8 *stream, int len) {
   SoundChannel::mixAll(reinterpret_cast<int16_t *>(stream), len / 4);
@@ -30,7 +34,7 @@ void deviceCallback(void *, Uint8 *stream, int len) {
 void silentMixer() {
   std::vector<int16_t> scratch(441 * 2);
   auto next = std::chrono::steady_clock::now();
-  while (gSilentRunning.load()) {
+  while (output_.silentRunning.load()) {
     SoundChannel::mixAll(scratch.data(), 441);
     next += std::chrono::milliseconds(10);
     std::this_thread::sleep_until(next);
@@ -46,15 +50,15 @@ std::recursive_mutex &soundLock() {
 
 SoundChannel::SoundChannel(CompletionRoutine routine) : routine_(routine) {
   SoundLock guard(soundLock());
-  nextLive_ = gLive;
-  if (gLive) gLive->prevLive_ = this;
-  gLive = this;
+  nextLive_ = output_.live;
+  if (output_.live) output_.live->prevLive_ = this;
+  output_.live = this;
 }
 
 SoundChannel::~SoundChannel() {
   SoundLock guard(soundLock());
   if (prevLive_) prevLive_->nextLive_ = nextLive_;
-  else gLive = nextLive_;
+  else output_.live = nextLive_;
   if (nextLive_) nextLive_->prevLive_ = prevLive_;
 }
 
@@ -158,10 +162,10 @@ void SoundChannel::mixAll(int16_t *out, int frames) {
     SoundLock guard(soundLock());
     // A completion routine may create or dispose of channels: walk a copy.
     live.clear();
-    for (SoundChannel *c = gLive; c; c = c->nextLive_) live.push_back(c);
+    for (SoundChannel *c = output_.live; c; c = c->nextLive_) live.push_back(c);
     for (SoundChannel *c : live) {
       bool stillLive = false;
-      for (SoundChannel *d = gLive; d; d = d->nextLive_)
+      for (SoundChannel *d = output_.live; d; d = d->nextLive_)
         if (d == c) stillLive = true;
       if (stillLive) c->mixInto(acc.data(), frames);
     }
@@ -171,9 +175,9 @@ void SoundChannel::mixAll(int16_t *out, int frames) {
 
 void SoundChannel::startOutput(Output output) {
   stopOutput();
-  gStarted = true;
-  gManual = output == Output::Manual;
-  if (gManual) return;
+  output_.started = true;
+  output_.manual = output == Output::Manual;
+  if (output_.manual) return;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     SDL_AudioSpec want{}, have{};
     want.freq = kOutputRate;
@@ -181,41 +185,44 @@ void SoundChannel::startOutput(Output output) {
     want.channels = 2;
     want.samples = 1024;
     want.callback = deviceCallback;
-    gDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (gDevice) {
+    output_.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (output_.device) {
       // A device that goes away is replaced by whichever is the default now.
       setAudioDeviceLostHandler(&SoundChannel::deviceLost);
-      SDL_PauseAudioDevice(gDevice, 0);
+      SDL_PauseAudioDevice(output_.device, 0);
       return;
     }
+    report(K_REPORT_WARNING, "sound: no audio device", "", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  } else {
+    report(K_REPORT_WARNING, "sound: no audio device", "", SDL_GetError());
   }
 #ifndef __EMSCRIPTEN__
   // A page has one thread: there, without a device, sounds are silent and
   // simply never end.
-  gSilentRunning = true;
-  gSilentMixer = std::thread(silentMixer);
+  output_.silentRunning = true;
+  output_.silentMixer = std::thread(silentMixer);
 #endif
 }
 
 void SoundChannel::stopOutput() {
-  if (gDevice) {
-    SDL_CloseAudioDevice(gDevice);
-    gDevice = 0;
+  if (output_.device) {
+    SDL_CloseAudioDevice(output_.device);
+    output_.device = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
-  if (gSilentRunning.exchange(false) && gSilentMixer.joinable()) gSilentMixer.join();
-  gStarted = false;
-  gManual = false;
+  if (output_.silentRunning.exchange(false) && output_.silentMixer.joinable()) output_.silentMixer.join();
+  output_.started = false;
+  output_.manual = false;
 }
 
-bool SoundChannel::hasDevice() { return gDevice != 0; }
-bool SoundChannel::outputStarted() { return gStarted; }
-bool SoundChannel::manualOutput() { return gManual; }
-uint32_t SoundChannel::deviceId() { return gDevice; }
+bool SoundChannel::hasDevice() { return output_.device != 0; }
+bool SoundChannel::outputStarted() { return output_.started; }
+bool SoundChannel::manualOutput() { return output_.manual; }
+uint32_t SoundChannel::deviceId() { return output_.device; }
 
 void SoundChannel::deviceLost(uint32_t id) {
-  if (!gDevice || id != gDevice) return;
+  if (!output_.device || id != output_.device) return;
   stopOutput();
   startOutput(Output::Device);
 }

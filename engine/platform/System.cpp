@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,14 +21,27 @@
 namespace platform {
 
 namespace {
-const uint64_t *gScriptedClock = nullptr;
-MessageHook gMessageHook = nullptr;
+// The system services' state: the clock and the message boxes as tests set
+// them, and whether a modal box is shown (read by a signal's handler).
+struct SystemContext {
+  const uint64_t *scriptedClock = nullptr;
+  MessageHook messageHook = nullptr;
+  volatile std::sig_atomic_t modalBox = 0;
+};
+SystemContext system_;
 
-std::string envFolder(const char *var, const char *homeRelative) {
+// The folder an XDG variable names (only an absolute path counts, as the
+// base directory rules say), else the one below the home folder; empty, with
+// the reason in `problem`, when there is neither.
+std::string envFolder(const char *var, const char *homeRelative, std::string *problem) {
   const char *v = std::getenv(var);
   if (v && *v == '/') return v;
   std::string home = homeFolder();
-  if (home.empty()) return std::string();
+  if (home.empty()) {
+    const char *h = std::getenv("HOME");
+    if (problem) *problem = !h || !*h ? "HOME is not set" : "HOME is not an absolute path (" + std::string(h) + ")";
+    return std::string();
+  }
   return home + homeRelative;
 }
 
@@ -54,17 +68,19 @@ std::string executableFolder() {
 }
 
 std::string homeFolder() {
+  // A relative HOME would put the user's files wherever the program was
+  // started from: it is no home.
   const char *h = std::getenv("HOME");
-  return h ? std::string(h) : std::string();
+  return h && *h == '/' ? std::string(h) : std::string();
 }
 
-std::string configFolder() { return envFolder("XDG_CONFIG_HOME", "/.config"); }
-std::string userDataFolder() { return envFolder("XDG_DATA_HOME", "/.local/share"); }
+std::string configFolder() { return envFolder("XDG_CONFIG_HOME", "/.config", nullptr); }
+std::string userDataFolder(std::string *problem) { return envFolder("XDG_DATA_HOME", "/.local/share", problem); }
 
-void setScriptedClock(const uint64_t *microseconds) { gScriptedClock = microseconds; }
+void setScriptedClock(const uint64_t *microseconds) { system_.scriptedClock = microseconds; }
 
 uint64_t microseconds() {
-  if (gScriptedClock) return *gScriptedClock;
+  if (system_.scriptedClock) return *system_.scriptedClock;
   using namespace std::chrono;
   return static_cast<uint64_t>(duration_cast<std::chrono::microseconds>(steady_clock::now().time_since_epoch()).count());
 }
@@ -80,7 +96,9 @@ void sleepMilliseconds(int milliseconds) {
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void setMessageHook(MessageHook hook) { gMessageHook = hook; }
+void setMessageHook(MessageHook hook) { system_.messageHook = hook; }
+
+bool modalBoxShown() { return system_.modalBox != 0; }
 
 // Set (to anything) in the environment, message boxes go to standard error
 // even on a desktop: scripts that drive a program read them there.
@@ -89,15 +107,20 @@ const char *const kMessagesToStderr = "K_MESSAGES_TO_STDERR";
 void messageBox(const char *heading, const char *detail) {
   const char *h = heading ? heading : "";
   const char *d = detail ? detail : "";
-  if (gMessageHook) {
-    gMessageHook(h, d);
+  if (system_.messageHook) {
+    system_.messageHook(h, d);
     return;
   }
   const char *drv = videoUp() ? SDL_GetCurrentVideoDriver() : nullptr;
   bool desktop = drv && std::string(drv) != "offscreen" && std::string(drv) != "dummy" &&
                  !std::getenv(kMessagesToStderr);
-  if (desktop && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, sdlWindow()) == 0) return;
-  std::fprintf(stderr, "%s%s%s\n", d, *d && *h ? ": " : "", h);
+  if (desktop) {
+    system_.modalBox = 1;
+    const bool shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, d, h, sdlWindow()) == 0;
+    system_.modalBox = 0;
+    if (shown) return;
+  }
+  toStandardError(std::string(d) + (*d && *h ? ": " : "") + h);
 }
 
 bool openURL(const char *url) { return url && SDL_OpenURL(url) == 0; }

@@ -25,24 +25,39 @@
 namespace platform {
 
 namespace {
-SDL_Window *gWindow = nullptr;
-SDL_GLContext gContext = nullptr;
-bool gVideoUp = false;
-ContextKind gContextKind = ContextKind::Desktop;
-// The game draws into the window's back buffer, in its top-left corner at
-// its own size (the top, so that the frame lies on the window's rows as on a
-// window of the game's size: a software rasteriser may blend pixels one
-// level apart otherwise). A window of exactly that size shows it as drawn;
-// a larger one gets it scaled to fill the window as far as its shape allows
-// and centred (letterboxed in full screen). The game never sees the scale:
-// its area, its mouse and its screenshots stay in game pixels.
-Placement gPlacement;
-int gGameWidth = 0, gGameHeight = 0;
-bool gDesktopFullScreen = false;
-bool gWholeScaling = false;
-PresentHook gPresentHook = nullptr;
-double gChosenScale = 0; // the window's scale asked for; 0: the largest whole one that fits
-std::string gApplicationId, gWindowClass;
+// The window's state: the one window, its context and where the game lies in it.
+struct WindowContext {
+  SDL_Window *window = nullptr;
+  SDL_GLContext context = nullptr;
+  bool videoUp = false;
+  ContextKind contextKind = ContextKind::Desktop;
+  // The game draws into the window's back buffer, in its top-left corner at
+  // its own size (the top, so that the frame lies on the window's rows as on a
+  // window of the game's size: a software rasteriser may blend pixels one
+  // level apart otherwise). A window of exactly that size shows it as drawn;
+  // a larger one gets it scaled to fill the window as far as its shape allows
+  // and centred (letterboxed in full screen). The game never sees the scale:
+  // its area, its mouse and its screenshots stay in game pixels.
+  Placement placement;
+  int gameWidth = 0, gameHeight = 0;
+  bool desktopFullScreen = false;
+  bool wholeScaling = false;
+  PresentHook presentHook = nullptr;
+  // The context taken away (a browser's WebGL), and who makes its objects
+  // again when it comes back; the swap interval a new context is given.
+  bool contextLost = false;
+  ContextRenewedHandler contextRenewed = nullptr;
+  int swapInterval = 0;
+  double chosenScale = 0; // the window's scale asked for; 0: the largest whole one that fits
+  std::string applicationId, windowClass;
+  // Why the last window could not be opened, as the system said.
+  std::string windowError;
+#ifdef __EMSCRIPTEN__
+  double toldGameBox[4] = {-1, -1, -1, -1}; // where the page was last told the game shows
+  bool hearsContextLoss = false;
+#endif
+};
+WindowContext window_;
 
 // A window `scale` times the game's, in whole pixels.
 int scaled(int size, double scale) { return static_cast<int>(std::lround(size * scale)); }
@@ -66,15 +81,20 @@ bool createWindowAndContext(ContextKind kind, const char *title, int x, int y, i
 #else
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
 #endif
-  gWindow = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
-  if (!gWindow) return false;
-  gContext = SDL_GL_CreateContext(gWindow);
-  if (!gContext) {
-    SDL_DestroyWindow(gWindow);
-    gWindow = nullptr;
+  window_.window = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
+  if (!window_.window) {
+    report(K_REPORT_WARNING, "video: the window could not be made", "", SDL_GetError());
     return false;
   }
-  gContextKind = kind;
+  window_.context = SDL_GL_CreateContext(window_.window);
+  if (!window_.context) {
+    report(K_REPORT_WARNING, "video: no OpenGL context of this kind", kind == ContextKind::ES2 ? "OpenGL ES 2.0" : "OpenGL 2.1",
+           SDL_GetError());
+    SDL_DestroyWindow(window_.window);
+    window_.window = nullptr;
+    return false;
+  }
+  window_.contextKind = kind;
   return true;
 }
 #ifdef __EMSCRIPTEN__
@@ -93,15 +113,15 @@ void fitCanvas() {
     return;
   const double ratio = emscripten_get_device_pixel_ratio();
   double width = boxWidth * ratio, height = boxHeight * ratio;
-  const double up = std::max({1.0, gGameWidth / width, gGameHeight / height});
+  const double up = std::max({1.0, window_.gameWidth / width, window_.gameHeight / height});
   // The side that set `up` comes out as the game's, exactly.
   const int pixelsWidth = static_cast<int>(std::ceil(width * up - 1e-6));
   const int pixelsHeight = static_cast<int>(std::ceil(height * up - 1e-6));
   const int pointsWidth = static_cast<int>(std::lround(boxWidth)), pointsHeight = static_cast<int>(std::lround(boxHeight));
   int w = 0, h = 0;
-  SDL_GetWindowSize(gWindow, &w, &h);
+  SDL_GetWindowSize(window_.window, &w, &h);
   // SDL sets the buffer to the window's size: the buffer's own comes after.
-  if (w != pointsWidth || h != pointsHeight) SDL_SetWindowSize(gWindow, pointsWidth, pointsHeight);
+  if (w != pointsWidth || h != pointsHeight) SDL_SetWindowSize(window_.window, pointsWidth, pointsHeight);
   emscripten_get_canvas_element_size(kCanvas, &w, &h);
   if (w != pixelsWidth || h != pixelsHeight) emscripten_set_canvas_element_size(kCanvas, pixelsWidth, pixelsHeight);
 }
@@ -112,6 +132,27 @@ EM_JS(void, pageGameBox, (double left, double top, double width, double height),
   Module.zunkGameBox = [ left, top, width, height ];
 });
 
+// A browser gives a WebGL context it took away back only to a page that
+// refused the loss (prevented its default), as this one does; until then
+// nothing drawn is seen. Once back it holds none of the old objects.
+EM_BOOL contextLostInPage(int, const void *, void *) {
+  window_.contextLost = true;
+  return EM_TRUE;
+}
+
+EM_BOOL contextRestoredInPage(int, const void *, void *) {
+  window_.contextLost = false;
+  if (window_.contextRenewed) window_.contextRenewed();
+  return EM_TRUE;
+}
+
+void hearContextLoss() {
+  if (window_.hearsContextLoss) return;
+  window_.hearsContextLoss = true;
+  emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_FALSE, contextLostInPage);
+  emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_FALSE, contextRestoredInPage);
+}
+
 void tellGameBox(const Placement &placement) {
   double boxWidth = 0, boxHeight = 0;
   if (placement.width <= 0 || placement.height <= 0 ||
@@ -120,7 +161,7 @@ void tellGameBox(const Placement &placement) {
   const double across = boxWidth / placement.width, down = boxHeight / placement.height;
   const double box[4] = {placement.x * across, placement.y * down, placement.shownWidth * across,
                          placement.shownHeight * down};
-  static double told[4] = {-1, -1, -1, -1};
+  double *told = window_.toldGameBox;
   if (std::equal(box, box + 4, told)) return;
   std::copy(box, box + 4, told);
   pageGameBox(box[0], box[1], box[2], box[3]);
@@ -128,17 +169,22 @@ void tellGameBox(const Placement &placement) {
 #endif
 } // namespace
 
-SDL_Window *sdlWindow() { return gWindow; }
-bool videoUp() { return gVideoUp; }
-const Placement &lastPlacement() { return gPlacement; }
+SDL_Window *sdlWindow() { return window_.window; }
+std::string windowError() { return window_.windowError; }
+bool videoUp() { return window_.videoUp; }
+const Placement &lastPlacement() { return window_.placement; }
 
 void setApplicationId(const char *applicationId, const char *windowClass) {
-  gApplicationId = applicationId ? applicationId : "";
-  gWindowClass = windowClass ? windowClass : "";
+  window_.applicationId = applicationId ? applicationId : "";
+  window_.windowClass = windowClass ? windowClass : "";
 }
 
 bool initVideo() {
-  if (gVideoUp) return true;
+  if (window_.videoUp) return true;
+  // Asked to end from outside, the program ends as its close box ends it:
+  // its own handlers, not SDL's, which would not end a message box.
+  watchEndSignals();
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // Touch is read as touch (the first finger points, Input.cpp), not as
@@ -146,10 +192,10 @@ bool initVideo() {
   SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
   // SDL reads who we are from the environment as its video starts; one set
   // by whoever started us stays.
-  if (!gApplicationId.empty()) setenv("SDL_VIDEO_WAYLAND_WMCLASS", gApplicationId.c_str(), 0);
-  if (!gWindowClass.empty()) setenv("SDL_VIDEO_X11_WMCLASS", gWindowClass.c_str(), 0);
+  if (!window_.applicationId.empty()) setenv("SDL_VIDEO_WAYLAND_WMCLASS", window_.applicationId.c_str(), 0);
+  if (!window_.windowClass.empty()) setenv("SDL_VIDEO_X11_WMCLASS", window_.windowClass.c_str(), 0);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    std::fprintf(stderr, "video: %s\n", SDL_GetError());
+    report(K_REPORT_WARNING, "video: no display could be reached", "", SDL_GetError());
     return false;
   }
   // When no display can be reached SDL falls back to a headless driver, where
@@ -159,11 +205,12 @@ bool initVideo() {
   const char *asked = SDL_getenv("SDL_VIDEODRIVER");
   const bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
   if (headless && !(asked && std::strcmp(asked, driver) == 0)) {
-    std::fprintf(stderr, "video: no display could be reached (%s)\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "DISPLAY not set");
+    const char *display = std::getenv("DISPLAY");
+    report(K_REPORT_WARNING, "video: no display could be reached", "", display ? display : "DISPLAY not set");
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return false;
   }
-  gVideoUp = true;
+  window_.videoUp = true;
   watchInput();
   return true;
 }
@@ -192,11 +239,11 @@ ContextKind askedContextKind(bool *byName) {
     if (byName) *byName = true;
     return asked[0] == 'e' ? ContextKind::ES2 : ContextKind::Desktop;
   }
-  std::fprintf(stderr, "ZUNK_GL=%s is not a kind of context (gl or es2): desktop OpenGL is asked for\n", asked);
+  report(K_REPORT_WARNING, "ZUNK_GL is not a kind of context (gl or es2)", asked, "desktop OpenGL is asked for");
   return ContextKind::Desktop;
 }
 
-ContextKind contextKind() { return gContextKind; }
+ContextKind contextKind() { return window_.contextKind; }
 
 bool openWindow(const char *title, int x, int y, int width, int height, bool depthBuffer) {
   if (!initVideo()) return false;
@@ -214,148 +261,203 @@ bool openWindow(const char *title, int x, int y, int width, int height, bool dep
   // The canvas is fitted to the box the page gives it (placeGameArea).
   const double scale = 1;
 #else
-  const double scale = gChosenScale > 0 ? gChosenScale : std::floor(largestWindowScale(width, height));
+  const double scale = window_.chosenScale > 0 ? window_.chosenScale : std::floor(largestWindowScale(width, height));
 #endif
   const int windowWidth = scaled(width, scale), windowHeight = scaled(height, scale);
   if (scale > 1 && measured) {
     x = usable.x + (usable.w - windowWidth) / 2;
     y = usable.y + (usable.h - windowHeight) / 2;
   }
-  gPlacement = Placement();
-  gDesktopFullScreen = false;
-  gGameWidth = width;
-  gGameHeight = height;
+  window_.placement = Placement();
+  window_.desktopFullScreen = false;
+  window_.gameWidth = width;
+  window_.gameHeight = height;
   bool byName = false;
   const ContextKind asked = askedContextKind(&byName);
   // A machine without desktop OpenGL (a board, a phone) may still have ES;
-  // a kind asked for by name is that kind or nothing.
-  if (!createWindowAndContext(asked, title, x, y, windowWidth, windowHeight) &&
-      (byName || asked == ContextKind::ES2 ||
-       !createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)))
-    return false;
-#ifndef __EMSCRIPTEN__
+  // a kind asked for by name is that kind or nothing. Why each failed is
+  // kept for the player.
+  window_.windowError.clear();
+  if (!createWindowAndContext(asked, title, x, y, windowWidth, windowHeight)) {
+    window_.windowError = std::string(asked == ContextKind::ES2 ? "OpenGL ES: " : "OpenGL: ") + SDL_GetError();
+    if (byName || asked == ContextKind::ES2) return false;
+    if (!createWindowAndContext(ContextKind::ES2, title, x, y, windowWidth, windowHeight)) {
+      window_.windowError += std::string("; OpenGL ES: ") + SDL_GetError();
+      return false;
+    }
+  }
+  watchDisplay();
+#ifdef __EMSCRIPTEN__
+  hearContextLoss();
+#else
   // The game is drawn at its own size in the window: it is never smaller.
   // (A page's canvas is fitted to its box instead.)
-  SDL_SetWindowMinimumSize(gWindow, width, height);
+  SDL_SetWindowMinimumSize(window_.window, width, height);
 #endif
   placeGameArea();
   return true;
 }
 
-bool windowOpen() { return gWindow != nullptr; }
+bool windowOpen() { return window_.window != nullptr; }
 
 void closeWindow() {
-  if (gContext) SDL_GL_DeleteContext(gContext);
-  if (gWindow) SDL_DestroyWindow(gWindow);
-  gContext = nullptr;
-  gWindow = nullptr;
-  gPlacement = Placement();
+  if (window_.context) SDL_GL_DeleteContext(window_.context);
+  if (window_.window) SDL_DestroyWindow(window_.window);
+  window_.context = nullptr;
+  window_.window = nullptr;
+  window_.placement = Placement();
+  window_.contextLost = false;
 }
 
 void setWindowTitle(const char *title) {
-  if (gWindow) SDL_SetWindowTitle(gWindow, title ? title : "");
+  if (window_.window) SDL_SetWindowTitle(window_.window, title ? title : "");
 }
 
 void showWindow() {
-  if (!gWindow) return;
-  SDL_ShowWindow(gWindow);
-  SDL_RaiseWindow(gWindow);
+  if (!window_.window) return;
+  SDL_ShowWindow(window_.window);
+  SDL_RaiseWindow(window_.window);
 }
 
 void minimizeWindow() {
-  if (gWindow) SDL_MinimizeWindow(gWindow);
+  if (window_.window) SDL_MinimizeWindow(window_.window);
 }
 
 void restoreWindow() {
-  if (gWindow) SDL_RestoreWindow(gWindow);
+  if (window_.window) SDL_RestoreWindow(window_.window);
 }
 
 bool setFullScreen(bool on, int width, int height, int refreshRate) {
-  if (!gWindow) return false;
-  if (!on) return SDL_SetWindowFullscreen(gWindow, 0) == 0;
+  if (!window_.window) return false;
+  if (!on) return SDL_SetWindowFullscreen(window_.window, 0) == 0;
   SDL_DisplayMode want{}, got{};
   want.w = width;
   want.h = height;
   want.refresh_rate = refreshRate;
-  if (SDL_GetClosestDisplayMode(0, &want, &got)) SDL_SetWindowDisplayMode(gWindow, &got);
-  return SDL_SetWindowFullscreen(gWindow, SDL_WINDOW_FULLSCREEN) == 0;
+  if (SDL_GetClosestDisplayMode(0, &want, &got)) SDL_SetWindowDisplayMode(window_.window, &got);
+  return SDL_SetWindowFullscreen(window_.window, SDL_WINDOW_FULLSCREEN) == 0;
 }
 
 void windowPosition(int &x, int &y) {
   x = y = 0;
-  if (gWindow) SDL_GetWindowPosition(gWindow, &x, &y);
+  if (window_.window) SDL_GetWindowPosition(window_.window, &x, &y);
 }
 
-bool makeContextCurrent() { return gWindow && gContext && SDL_GL_MakeCurrent(gWindow, gContext) == 0; }
+bool makeContextCurrent() {
+  if (!window_.window || !window_.context) return false;
+  if (SDL_GL_MakeCurrent(window_.window, window_.context) == 0) return true;
+  report(K_REPORT_WARNING, "video: the OpenGL context could not be made current", "", SDL_GetError());
+  return false;
+}
 
-bool setSwapInterval(int interval) { return gContext && SDL_GL_SetSwapInterval(interval) == 0; }
+bool contextLost() {
+#ifdef __EMSCRIPTEN__
+  // Lost from the moment it is, though the page hears of it a task later.
+  const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_get_current_context();
+  if (context && emscripten_is_webgl_context_lost(context)) return true;
+#endif
+  return window_.contextLost;
+}
+
+void setContextRenewedHandler(ContextRenewedHandler handler) { window_.contextRenewed = handler; }
+
+bool renewContext() {
+#ifdef __EMSCRIPTEN__
+  return false;
+#else
+  if (!window_.window || !window_.context) return false;
+  // Made as the old one was, sharing nothing with it.
+  askFor(window_.contextKind);
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  SDL_GLContext fresh = SDL_GL_CreateContext(window_.window);
+  if (!fresh) {
+    report(K_REPORT_WARNING, "video: no new OpenGL context", "the old one is kept", SDL_GetError());
+    makeContextCurrent();
+    return false;
+  }
+  SDL_GL_DeleteContext(window_.context);
+  window_.context = fresh;
+  if (!makeContextCurrent()) return false;
+  SDL_GL_SetSwapInterval(window_.swapInterval);
+  if (window_.contextRenewed) window_.contextRenewed();
+  return true;
+#endif
+}
+
+void *glFunction(const char *name) { return window_.context && name ? SDL_GL_GetProcAddress(name) : nullptr; }
+
+bool setSwapInterval(int interval) {
+  if (!window_.context || SDL_GL_SetSwapInterval(interval) != 0) return false;
+  window_.swapInterval = interval;
+  return true;
+}
 
 uint64_t refreshPeriod() {
   SDL_DisplayMode mode;
-  if (!gWindow || SDL_GetWindowDisplayMode(gWindow, &mode) != 0 || mode.refresh_rate <= 0) return 0;
+  if (!window_.window || SDL_GetWindowDisplayMode(window_.window, &mode) != 0 || mode.refresh_rate <= 0) return 0;
   return 1000000u / static_cast<uint64_t>(mode.refresh_rate);
 }
 
 Placement placeGameArea() {
-  if (!gWindow || gGameWidth <= 0 || gGameHeight <= 0) return Placement();
+  if (!window_.window || window_.gameWidth <= 0 || window_.gameHeight <= 0) return Placement();
   int width = 0, height = 0, pointsWidth = 0, pointsHeight = 0;
 #ifdef __EMSCRIPTEN__
   fitCanvas();
   emscripten_get_canvas_element_size(kCanvas, &width, &height);
 #else
-  SDL_GL_GetDrawableSize(gWindow, &width, &height);
+  SDL_GL_GetDrawableSize(window_.window, &width, &height);
 #endif
-  SDL_GetWindowSize(gWindow, &pointsWidth, &pointsHeight);
-  gPlacement = placeGameIn(width, height, gGameWidth, gGameHeight, gWholeScaling);
+  SDL_GetWindowSize(window_.window, &pointsWidth, &pointsHeight);
+  window_.placement = placeGameIn(width, height, window_.gameWidth, window_.gameHeight, window_.wholeScaling);
   if (pointsWidth > 0 && pointsHeight > 0) {
-    gPlacement.pointsWidth = pointsWidth;
-    gPlacement.pointsHeight = pointsHeight;
+    window_.placement.pointsWidth = pointsWidth;
+    window_.placement.pointsHeight = pointsHeight;
   }
 #ifdef __EMSCRIPTEN__
-  tellGameBox(gPlacement);
+  tellGameBox(window_.placement);
 #endif
-  return gPlacement;
+  return window_.placement;
 }
 
 void swapBuffers() {
-  if (!gWindow) return;
-  if (gPresentHook) {
+  if (!window_.window) return;
+  if (window_.presentHook) {
     int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(gWindow, &w, &h);
-    gPresentHook(w, h);
+    SDL_GL_GetDrawableSize(window_.window, &w, &h);
+    window_.presentHook(w, h);
   }
-  SDL_GL_SwapWindow(gWindow);
+  SDL_GL_SwapWindow(window_.window);
 }
 
-void setPresentHook(PresentHook hook) { gPresentHook = hook; }
+void setPresentHook(PresentHook hook) { window_.presentHook = hook; }
 
-int gameAreaBottom() { return gPlacement.drawBottom; }
+int gameAreaBottom() { return window_.placement.drawBottom; }
 
 bool setWindowScale(double scale) {
   if (!(scale == 0 || scale >= 1)) return false;
-  gChosenScale = scale;
-  if (!gWindow) return true;
+  window_.chosenScale = scale;
+  if (!window_.window) return true;
   if (scale < 1) return false;
-  const int width = scaled(gGameWidth, scale), height = scaled(gGameHeight, scale);
-  SDL_SetWindowSize(gWindow, width, height);
+  const int width = scaled(window_.gameWidth, scale), height = scaled(window_.gameHeight, scale);
+  SDL_SetWindowSize(window_.window, width, height);
   // A window that grows keeps its top-left corner, unless that would take
   // it past the work area's edge: then it moves back in.
   SDL_Rect usable;
   int x, y, top = 0, left = 0, bottom = 0, right = 0;
-  SDL_GetWindowPosition(gWindow, &x, &y);
-  if (SDL_GetWindowBordersSize(gWindow, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
-  if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(gWindow), &usable) == 0) {
+  SDL_GetWindowPosition(window_.window, &x, &y);
+  if (SDL_GetWindowBordersSize(window_.window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_.window), &usable) == 0) {
     const int inX = std::max(usable.x + left, std::min(x, usable.x + usable.w - right - width));
     const int inY = std::max(usable.y + top, std::min(y, usable.y + usable.h - bottom - height));
-    if (inX != x || inY != y) SDL_SetWindowPosition(gWindow, inX, inY);
+    if (inX != x || inY != y) SDL_SetWindowPosition(window_.window, inX, inY);
   }
   placeGameArea();
   return true;
 }
 
 double windowScale() {
-  if (gPlacement.scale > 0 || gPlacement.gameHeight <= 0) return std::max(1, gPlacement.scale);
-  return static_cast<double>(gPlacement.shownHeight) / gPlacement.gameHeight;
+  if (window_.placement.scale > 0 || window_.placement.gameHeight <= 0) return std::max(1, window_.placement.scale);
+  return static_cast<double>(window_.placement.shownHeight) / window_.placement.gameHeight;
 }
 
 double largestWindowScale(int width, int height) {
@@ -369,7 +471,7 @@ double largestWindowScale(int width, int height) {
   if (!initVideo() || width <= 0 || height <= 0 || SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
   // An open window's frame takes its share of the work area.
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (gWindow && SDL_GetWindowBordersSize(gWindow, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  if (window_.window && SDL_GetWindowBordersSize(window_.window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
   const double across = static_cast<double>(usable.w - left - right) / width;
   const double down = static_cast<double>(usable.h - top - bottom) / height;
   return std::max(1.0, std::min(across, down));
@@ -377,11 +479,11 @@ double largestWindowScale(int width, int height) {
 }
 
 void setWholeScaling(bool whole) {
-  gWholeScaling = whole;
+  window_.wholeScaling = whole;
   placeGameArea();
 }
 
-bool wholeScaling() { return gWholeScaling; }
+bool wholeScaling() { return window_.wholeScaling; }
 
 bool setDesktopFullScreen(bool on) {
 #ifdef __EMSCRIPTEN__
@@ -389,15 +491,15 @@ bool setDesktopFullScreen(bool on) {
   // grants it to a click, never to a frame of the game.
   return !on;
 #else
-  if (!gWindow) return false;
-  if (SDL_SetWindowFullscreen(gWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
-  gDesktopFullScreen = on;
+  if (!window_.window) return false;
+  if (SDL_SetWindowFullscreen(window_.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+  window_.desktopFullScreen = on;
   placeGameArea();
   return true;
 #endif
 }
 
-bool desktopFullScreen() { return gDesktopFullScreen; }
+bool desktopFullScreen() { return window_.desktopFullScreen; }
 
 std::vector<DisplayMode> displayModes() {
   std::vector<DisplayMode> modes;

@@ -4,7 +4,8 @@
 // browser's IndexedDB: read before the program starts, written through after
 // every save (userFilesChanged). Where the browser refuses the storage (a
 // private window), the page is told once and the game plays on, keeping its
-// files for the visit only.
+// files for the visit only. Storage that is late (see kStorageWait) is
+// dropped for the visit, which is said as well.
 //
 // A page being hidden may be closed at the end of that event, and a browser
 // drops the IndexedDB writes a closing page asked for. So as the program is
@@ -207,6 +208,12 @@ Module.preRun.push(function () {
     }
   };
 
+  // Storage that does not answer within a second is late: the program
+  // starts without it and this visit writes nothing to it, so that a table
+  // that never saw the stored one cannot replace it; an answer that comes
+  // after that is dropped (read by hand rather than by FS.syncfs, which
+  // would put it in place under the running program).
+  var kStorageWait = 1000;
   FS.mkdirTree(home);
   mount = FS.mount(IDBFS, {}, home).mount;
   addRunDependency("zunk-user-files");
@@ -220,13 +227,20 @@ Module.preRun.push(function () {
     if (replayJournal() && !refused) Module.zunkSyncUserFiles();
     removeRunDependency("zunk-user-files");
   }
+  function late() {
+    if (read) return;
+    refused = true;
+    if (Module.zunkStorageLate) Module.zunkStorageLate();
+    done();
+  }
   try {
-    FS.syncfs(true, done);
+    IDBFS.getRemoteSet(mount, function (error, remote) {
+      if (read) return;
+      if (error) return done(error);
+      IDBFS.reconcile(remote, localFiles(), done);
+    });
   } catch (error) {
     done(error);
   }
-  // Storage that never answers is storage refused: the game starts anyway.
-  setTimeout(function () {
-    done("the browser's storage did not answer");
-  }, 10000);
+  setTimeout(late, kStorageWait);
 });

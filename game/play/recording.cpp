@@ -271,8 +271,14 @@ bool loadRecording(const std::string &path, Recording &r, std::string &error) {
   return readFile(path, kMaxFileSize, bytes, error) && decodeRecording(bytes, r, error);
 }
 
-bool saveRecording(const std::string &path, const Recording &r, std::string &error) {
-  return replaceFile(path, encodeRecording(r), error);
+bool saveRecording(const std::string &path, const Recording &r, std::string &error, Cause *cause) {
+  return replaceFile(path, encodeRecording(r), error, cause);
+}
+
+bool fromLaterVersion(const std::string &path) {
+  std::string bytes, error;
+  return readFileStart(path, kHeaderSize, bytes, error) && bytes.size() >= 10 &&
+         std::memcmp(bytes.data(), kMagic, sizeof kMagic) == 0 && half(bytes, 8) > kReplayVersion;
 }
 
 RandomPosition randomPosition() {

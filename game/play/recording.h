@@ -12,6 +12,7 @@
 
 #include "play.h"
 #include "playinput.h"
+#include "storage.h"
 
 /// What a new game does not set up itself and a replay must start from:
 /// the score display's pace, the game-over wobble, the last throw's force
@@ -71,4 +72,7 @@ bool decodeRecording(const std::string &bytes, Recording &recording, std::string
 bool playableValues(const Recording &recording, std::string &error);
 /// The same, from a file, written whole or not at all.
 bool loadRecording(const std::string &path, Recording &recording, std::string &error);
-bool saveRecording(const std::string &path, const Recording &recording, std::string &error);
+bool saveRecording(const std::string &path, const Recording &recording, std::string &error, Cause *cause = nullptr);
+/// Whether the file at `path` is a replay of a version later than this
+/// program's: one it cannot play, and must not take for damaged.
+bool fromLaterVersion(const std::string &path);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "keepnotice.h"
 #include "keptreplays.h"
 #include "layout.h"
 #include "playview.h"
@@ -15,6 +16,34 @@ using namespace layout;
 namespace {
 // The rows shown: the table's first nine.
 const int kRowsShown = 9;
+// Space held this long (a second of frames) resets the table; let go
+// earlier, nothing changes. Held on after a reset, it does not reset again.
+const int kResetHoldFrames = 80;
+
+// Space held, counted; the reset once it has been held long enough.
+void resetWhenHeld(ScoresScreen &screen, const Controls &controls) {
+  screen.shown.held = 0;
+  if (!controls.keyHeld(K_VK_SPACE)) {
+    screen.spaceHeld = 0;
+    return;
+  }
+  if (screen.spaceHeld >= kResetHoldFrames) return; // the reset is done: Space must be let go first
+  screen.shown.held = ++screen.spaceHeld;
+  if (screen.spaceHeld < kResetHoldFrames) return;
+  KeepFailure failure;
+  resetTable(failure);
+  tellFailure(failure);
+}
+
+// The bar that fills while Space is held: its frame, then how far it is.
+void drawResetBar(int held, KGraphic &sheet) {
+  const Rect &bar = kResetBar;
+  sheet.drawRect(static_cast<float>(bar.x1 - 1), static_cast<float>(bar.y1 - 1), static_cast<float>(bar.x2 + 1),
+                 static_cast<float>(bar.y2 + 1), 0, 0, 0, 0.6f);
+  const float filled = bar.x1 + static_cast<float>(bar.w()) * held / kResetHoldFrames;
+  sheet.drawRect(static_cast<float>(bar.x1), static_cast<float>(bar.y1), filled, static_cast<float>(bar.y2), 1, 0.85f,
+                 0.35f, 1);
+}
 
 // Which rows have a kept game, read again when the table or its folder has
 // changed.
@@ -34,11 +63,9 @@ void readKeptRows(ScoresScreen &screen) {
 ScoresChoice showScores(ScoresScreen &screen, Menu &menu, const Controls &controls) {
   ScoresChoice choice;
   deepenVeil(menu);
-  if (controls.keyHeld(K_VK_SPACE)) {
-    std::memcpy(topScores, topScoresOld, sizeof topScores);
-    forgetReplays();
-  }
   readKeptRows(screen);
+  std::memcpy(screen.shown.scores, topScores, sizeof screen.shown.scores);
+  resetWhenHeld(screen, controls);
   displayButton(menu, kChoseBack, controls, choice.back);
   // A click on a kept row asks for its game; the keys go back.
   const int x = controls.mouseX(), y = controls.mouseY();
@@ -64,10 +91,11 @@ void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet) {
                             static_cast<short>(y + (kScoreRowStep - kFocusArrow.h()) / 2), 0, kReplayArrowZoom, 1, false,
                             false, 0, 0);
     displayLeftValueAt(sheet, kScoreRankX, y, r);
-    displayValueAt(sheet, kScoreValueX, y, topScores[r - 1]);
+    displayValueAt(sheet, kScoreValueX, y, screen.shown.scores[r - 1]);
     for (int x = kLeaderDotsFromX; x <= kLeaderDotsToX; x += kLeaderDotStep)
       sheet.blitAlphaRect(kLeaderDot.x1, kLeaderDot.y1, kLeaderDot.x2, kLeaderDot.y2, static_cast<short>(x),
                           static_cast<short>(y + kLeaderDotDrop), false, false);
   }
+  if (screen.shown.held) drawResetBar(screen.shown.held, sheet);
   drawButton(menu, kChoseBack, sheet);
 }

@@ -16,7 +16,9 @@ struct Place {
   int x, y;
 };
 
-constexpr int kSheetWidth = 1024, kSheetHeight = 1024;
+/// The sheet: its first 1024 rows hold the game's pictures; below them, bands
+/// for what came later (the rows y 1152 to 2047 are kept for pictures to come).
+constexpr int kSheetWidth = 1024, kSheetHeight = 2048;
 /// The game area, in its own pixels.
 constexpr int kScreenWidth = 320, kScreenHeight = 480;
 
@@ -52,6 +54,23 @@ constexpr Rect kReplayMark{235, 768, 425, 802};
 /// Offered by PLAY when a game was left unfinished: CONTINUE above, NEW GAME
 /// below, each half of the panel a button.
 constexpr Rect kResumePanel{490, 562, 770, 672};
+
+// ---- the sheet: what could not be kept (the band y 1024 to 1151) ---------------
+/// The notice's two halves, one row each: what was not kept (in the order
+/// of Unkept: the high scores, a replay, a setting, the unfinished game,
+/// nothing at all), its words ending at the right of its box; and why (in
+/// the order of Cause, from the disk full on), its words starting at the
+/// left of its box. The two meet on the screen at kKeepNoticeJoin.
+constexpr int kUnkeptBandY = 1024, kUnkeptRowHeight = 16;
+constexpr int kUnkeptWhatWidth = 176, kUnkeptWhyX = 512, kUnkeptWhyWidth = 136;
+constexpr Rect unkeptWhat(int i) {
+  return {0, kUnkeptBandY + kUnkeptRowHeight * i, kUnkeptWhatWidth, kUnkeptBandY + kUnkeptRowHeight * (i + 1)};
+}
+constexpr Rect unkeptWhy(int i) {
+  return {kUnkeptWhyX, kUnkeptBandY + kUnkeptRowHeight * i, kUnkeptWhyX + kUnkeptWhyWidth,
+          kUnkeptBandY + kUnkeptRowHeight * (i + 1)};
+}
+constexpr int kUnkeptWhats = 5, kUnkeptWhys = 4;
 
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
@@ -104,6 +123,14 @@ constexpr int kFocusArrowX = 14;
 constexpr Place kPausePanelAt{(320 - kPausePanel.w()) / 2, 170};
 constexpr Place kReplayMarkAt{(320 - kReplayMark.w()) / 2, 58};
 constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
+/// The notice of what could not be kept: a strip across the screen, over
+/// the play on the top frame (clear of the wall, the ball and the sling,
+/// SCORE and MENU), over the other screens just below the switches; what
+/// ends at kKeepNoticeJoin and why starts kKeepNoticeGap after it.
+constexpr int kKeepNoticePlayY = 11, kKeepNoticeY = 40, kKeepNoticeHeight = 18;
+constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
+/// The bar that fills while Space is held on the high scores, to reset them.
+constexpr Rect kResetBar{60, 370, 260, 376};
 /// The high-score rows, and the small arrow before a row whose game was kept.
 constexpr int kScoreRowsY = 160, kScoreRowStep = 22;
 constexpr int kReplayArrowX = 70;

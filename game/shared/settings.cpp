@@ -97,6 +97,8 @@ Settings parseSettings(const std::string &text, std::string &garbled) {
 Settings readSettings(const std::string &path, std::string &message) {
   message.clear();
   std::string text, error, garbled;
+  // None yet (a first start) is no problem to tell.
+  if (!fileThere(path)) return Settings();
   if (!readFile(path, kMaxSettingsBytes, text, error)) {
     message = "no settings read from " + path + " (" + error + "): the defaults are used";
     return Settings();
@@ -108,17 +110,68 @@ Settings readSettings(const std::string &path, std::string &message) {
   return settings;
 }
 
-bool writeSettings(const std::string &path, const Settings &settings, std::string &message) {
-  message.clear();
-  if (path.empty()) return false;
-  // Every missing folder of the path.
-  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-    mkdir(path.substr(0, slash).c_str(), 0755);
+namespace {
+std::string settingsText(const Settings &settings) {
   std::ostringstream text;
   text << kHeading << "\nmusic=" << onOff(settings.music) << "\nsounds=" << onOff(settings.sounds)
        << "\nfullscreen=" << onOff(settings.fullScreen) << "\nscale=" << scaleText(settings) << "\n";
+  return text.str();
+}
+
+// Every missing folder of the path.
+void makeFolders(const std::string &path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    mkdir(path.substr(0, slash).c_str(), 0755);
+}
+
+std::string folderOf(const std::string &path) { return path.substr(0, path.find_last_of('/')); }
+} // namespace
+
+bool writeSettings(const std::string &path, const Settings &settings, std::string &message) {
+  message.clear();
+  if (path.empty()) return false;
+  makeFolders(path);
   std::string error;
-  if (replaceFile(path, text.str(), error)) return true;
+  if (replaceFile(path, settingsText(settings), error)) return true;
   message = "the settings could not be saved to " + path + ": " + error;
   return false;
+}
+
+void removeSettingsLeftovers(const std::string &path) {
+  if (path.empty()) return;
+  std::string error;
+  Cause cause;
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  changeKeptFiles(
+      folderOf(path),
+      [&](std::string &, Cause &) {
+        removeLeftovers(folderOf(path), [&](const std::string &kept) { return kept == name; });
+        return true;
+      },
+      error, cause);
+}
+
+bool keepSetting(const std::string &path, const std::function<void(Settings &)> &change, std::string &message,
+                 Cause &cause) {
+  message.clear();
+  cause = Cause::kNone;
+  if (path.empty()) {
+    message = "the settings cannot be kept: there is no home folder";
+    cause = Cause::kNoUserFolder;
+    return false;
+  }
+  makeFolders(path);
+  std::string error;
+  const bool kept = changeKeptFiles(
+      folderOf(path),
+      [&](std::string &why, Cause &whyCause) {
+        // What another copy of the game switched meanwhile stays as it is.
+        std::string said;
+        Settings settings = readSettings(path, said);
+        change(settings);
+        return replaceFile(path, settingsText(settings), why, &whyCause);
+      },
+      error, cause);
+  if (!kept) message = "the settings could not be saved to " + path + ": " + error;
+  return kept;
 }

@@ -6,7 +6,10 @@
 // ("scale=1.25"), which they refuse as a line they do not understand
 // rather than read as another size.
 
+#include <functional>
 #include <string>
+
+#include "storage.h"
 
 struct Settings {
   bool music = true;       ///< M switches it
@@ -37,3 +40,12 @@ Settings parseSettings(const std::string &text, std::string &garbled);
 /// Keeps the settings in `path`, making its folder; false, with the reason
 /// in `message`, when they could not be written.
 bool writeSettings(const std::string &path, const Settings &settings, std::string &message);
+/// Removes the temporary files a crashed save of `path` left beside it (in
+/// a transaction on its folder), as the program starts.
+void removeSettingsLeftovers(const std::string &path);
+/// Keeps one change of the settings in `path`, in a transaction on its
+/// folder: the file is read anew, `change` made to what it holds (what
+/// another copy of the game kept stays), and written. False, with the
+/// reason in `message` and `cause`, when it could not be kept.
+bool keepSetting(const std::string &path, const std::function<void(Settings &)> &change, std::string &message,
+                 Cause &cause);

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "KSound.h"
 #include "controls.h"
+#include "keepnotice.h"
 #include "tell.h"
 
 Settings playerSettings;
@@ -17,9 +19,14 @@ const char *const kWindowClass = "zunk";
 // Whether the music is turned down now (a game paused on the screen).
 bool musicLowered = false;
 
-void keep() {
+// Keeps one switch's change; the switch works in this run all the same, and
+// the notice says that it was not kept.
+void keep(const std::function<void(Settings &)> &change) {
+  KeepFailure failure;
   std::string message;
-  if (!settingsFile.empty() && !writeSettings(settingsFile, playerSettings, message)) tell(message);
+  Cause cause;
+  if (!keepSetting(settingsFile, change, message, cause)) failure.set(Unkept::kSetting, cause, message);
+  tellFailure(failure);
 }
 } // namespace
 
@@ -49,7 +56,11 @@ void switchSounds(bool music, bool sounds) {
   if (sounds) playerSettings.sounds = !playerSettings.sounds;
   if (!music && !sounds) return;
   applySettings(musicLowered);
-  keep();
+  const Settings now = playerSettings;
+  keep([&](Settings &kept) {
+    if (music) kept.music = now.music;
+    if (sounds) kept.sounds = now.sounds;
+  });
 }
 
 void handleSwitches(const Controls &controls) {
@@ -61,7 +72,7 @@ void handleWindowKeys(KWindow *window, const Controls &controls) {
   const bool fullScreen = window->isDesktopFullScreen();
   if (fullScreen != playerSettings.fullScreen) {
     playerSettings.fullScreen = fullScreen;
-    keep();
+    keep([&](Settings &kept) { kept.fullScreen = fullScreen; });
   }
   const bool ctrl = controls.keyHeld(K_VK_L_CONTROL) || controls.keyHeld(K_VK_R_CONTROL);
   const int step = !ctrl || fullScreen                                                    ? 0
@@ -82,5 +93,8 @@ void handleWindowKeys(KWindow *window, const Controls &controls) {
   // At whole scaling the file keeps "whole", not a size.
   if (playerSettings.wholeScaling) return;
   playerSettings.scale = next;
-  keep();
+  keep([&](Settings &kept) {
+    kept.scale = next;
+    kept.wholeScaling = false;
+  });
 }

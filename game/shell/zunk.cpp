@@ -8,6 +8,7 @@
 #include "KMiscTools.h"
 #include "KVexo.h"
 #include "help.h"
+#include "keepnotice.h"
 #include "keptreplays.h"
 #include "layout.h"
 #include "livegame.h"
@@ -33,10 +34,25 @@ Shell *running = nullptr;
 // The live game, if it is on the screen, is kept to continue: as the
 // program ends, as the player leaves it, and as a host that may end the
 // program without notice hides it (a page). A game that goes on after that
-// is kept again as it is left, or forgotten at its GAME OVER.
-void keepLiveGame(const Shell &shell) {
-  std::string message;
-  if (shell.screen == kPlayScreen && !keepUnfinishedGame(message)) tell(message);
+// is kept again as it is left, or forgotten at its GAME OVER. False when
+// it could not be kept.
+bool keepLiveGame(const Shell &shell) {
+  KeepFailure failure;
+  if (shell.screen == kPlayScreen) keepUnfinishedGame(failure);
+  tellFailure(failure);
+  return !failure.failed;
+}
+
+// What the program keeps at its end: the live game, and the games that
+// ended and could not be kept until now. False when something was not kept.
+bool keepAtTheEnd(Shell &shell) {
+  KeepFailure failure;
+  keepPendingGames(failure);
+  tellFailure(failure);
+  // The games continued here whose ends are kept now are done with.
+  if (!gamesPending()) endedGamesKept();
+  const bool live = keepLiveGame(shell);
+  return live && !failure.failed;
 }
 
 void stopWatching(Shell &shell) {
@@ -57,6 +73,8 @@ void hear(const Shell &shell, const PlayEvents &events, bool paused) {
 // zone does; the live game, left before its end, is kept to continue.
 void leaveForMenu(Shell &shell) {
   keepLiveGame(shell);
+  // Another copy of the game may now be offered it.
+  releaseUnfinishedGame();
   shell.screen = kMenuScreen;
   putButtonsBack(shell.menu);
   shell.menu.selectedButton = -1;
@@ -78,7 +96,14 @@ void chosen(Shell &shell, MenuChoice choice) {
     }
     break;
   }
-  case kChoseScores: shell.screen = kScoresScreen; break;
+  case kChoseScores: {
+    // Another copy of the game may have changed the table.
+    std::string message;
+    reloadTable(message);
+    tell(message);
+    shell.screen = kScoresScreen;
+    break;
+  }
   case kChoseHelp: shell.screen = kHelpScreen; break;
   case kChoseQuit:
     shell.screen = kQuitting;
@@ -99,24 +124,19 @@ void menuDid(Shell &shell, const MenuEvents &events) {
 // A frame of the live game: played and heard; what it did decides the rest
 // (the table, the game kept to continue, the next screen).
 void liveFrame(Shell &shell, const PlayInput &input) {
-  const bool wasOver = liveGame().gameover;
   const PlayEvents events = playLiveFrame(input);
   hear(shell, events, liveGame().paused);
-  // A game that has ended is no longer one to continue.
-  if (liveGame().gameover && !wasOver) forgetUnfinishedGame();
-  // A game that enters the table keeps its replay beside it.
-  if (events.scoreOffered) {
-    int32_t before[10];
-    std::memcpy(before, topScores, sizeof before);
-    const int row = sendScore(events.score);
-    std::string message;
-    if (row >= 0 && !keepReplay(row, before, liveRecording(), message)) tell(message);
-    // A page closed never runs the program's end, where the table is saved.
-    if (row >= 0 && KMiscTools::isEndedWithoutNotice()) {
-      std::string saved;
-      saveScores(saved);
-      tell(saved);
-    }
+  // A game that has just ended enters the table with its replay, kept
+  // before the frame that shows GAME OVER is (its score is final in the
+  // frame that ends it, where the play offers it only in the next); only
+  // then is the game it was continued from forgotten.
+  if (!liveGame().gameover) shell.endKept = false;
+  else if (!shell.endKept) {
+    shell.endKept = true;
+    KeepFailure failure;
+    keepEndedGame(liveRecording(), failure);
+    tellFailure(failure);
+    liveGameEnded(!gamesPending());
   }
   if (events.leave) leaveForMenu(shell);
   else if (events.restart) newLiveGame(input);
@@ -231,6 +251,7 @@ void resetSession(Shell &shell) {
   shell = Shell();
   shell.assets = assets;
   resetButtons(shell.menu);
+  resetKeepNotice();
   applySettings(false);
   resetLiveGame();
   newLiveGame(shell.controls.playInput());
@@ -240,7 +261,7 @@ void loadSoundsOnce(Shell &shell) {
   if (shell.assets.sounds.loaded) return;
   KMiscTools::initMiscTools();
   std::string message;
-  loadScores(message);
+  reloadTable(message);
   tell(message);
   loadSounds(shell.assets.sounds, message);
   tell(message);
@@ -257,8 +278,8 @@ int zunkMain(const char *replayFile) {
     tell(std::string(replayFile) + ": " + error);
     return 1;
   }
-  // Made here, freed as the loop ends: a browser runs the loop after this
-  // call has returned.
+  // Not on this call's stack: a browser runs the loop after the stack is
+  // given up.
   Shell *shell = new Shell();
   // Without a window or its pictures the game cannot run: say so to
   // whoever started it.
@@ -276,18 +297,14 @@ int zunkMain(const char *replayFile) {
   }
   // The loop draws a frame, then shows it: a browser shows what the call
   // of the loop leaves drawn, which must be a whole frame with its cursor.
-  if (ready && showFrame(*shell, true)) {
+  if (ready && showFrame(*shell, true))
     shell->assets.gamewindow->runFrameLoop([] { return doZunk(*running) && showFrame(*running, true); },
-                                           [] {
-                                             Shell *ended = running;
-                                             freeZunk(*ended);
-                                             delete ended;
-                                           });
-  } else {
-    freeZunk(*shell);
-    delete shell;
-  }
-  return status;
+                                           [] { freeZunk(*running); });
+  else freeZunk(*shell);
+  // Here once the loop has ended on a desktop; a browser's never returns.
+  const int end = shell->endNotKept ? 1 : status;
+  delete shell;
+  return end;
 }
 
 bool showFrame(Shell &shell, bool waitWhileInactive) {
@@ -310,14 +327,23 @@ bool initzunk(Shell &shell) {
   KMiscTools::setHidingHandler([] {
     if (running) keepLiveGame(*running);
   });
-  // The table is read before anything can save it: a quit before the title
-  // has loaded the sounds must not write the defaults over the player's file.
+  // The display is gone (its connection broken, the window destroyed): the
+  // program can show nothing more and ends at once, keeping what it keeps
+  // at its end. Its exit status.
+  KMiscTools::setDisplayLostHandler([] {
+    tell("the display was lost: the game ends, and a game in progress is kept to continue");
+    return running && keepAtTheEnd(*running) ? 0 : 1;
+  });
+  // The records' folder is tidied and the table read before anything can
+  // change it.
   std::string message;
-  loadScores(message);
+  KeepFailure noFolder;
+  prepareRecords(message, noFolder);
   tell(message);
   settingsFile = settingsPath();
   if (!settingsFile.empty()) playerSettings = readSettings(settingsFile, message);
   tell(message);
+  removeSettingsLeftovers(settingsFile);
   applySettings(false);
   KWindow *&window = shell.assets.gamewindow;
   window = KVexo::createKWindow(K_OPENGL, false);
@@ -340,6 +366,8 @@ bool initzunk(Shell &shell) {
   shell.assets.surf_curseur = loadGamePicture("curseur.png", message);
   tell(message);
   resetSession(shell);
+  // Said once, on the screen too: the game plays on, keeping nothing.
+  tellFailure(noFolder);
   return shell.assets.surf_zunk && shell.assets.surf_curseur;
 }
 
@@ -353,6 +381,7 @@ bool doZunk(Shell &shell) {
   window->setWorldView(0, 0, 0, 1, true);
   stepShell(shell);
   drawShell(shell, *shell.assets.surf_zunk);
+  drawKeepNotice(shell.screen == kPlayScreen || shell.screen == kWatchScreen, *shell.assets.surf_zunk);
   return true;
 }
 
@@ -368,13 +397,11 @@ bool watchReplay(Shell &shell, const char *path, Screen after, std::string &erro
 
 void freeZunk(Shell &shell) {
   KMiscTools::setHidingHandler(nullptr);
+  KMiscTools::setDisplayLostHandler(nullptr);
+  shell.endNotKept = !keepAtTheEnd(shell);
   if (running == &shell) running = nullptr;
-  keepLiveGame(shell);
   stopWatching(shell);
   freeSounds(shell.assets.sounds);
-  std::string message;
-  saveScores(message);
-  tell(message);
   Assets &a = shell.assets;
   delete a.surf_curseur;
   a.surf_curseur = nullptr;

@@ -52,6 +52,10 @@ struct Shell {
   Watching watching;
   /// Where the game goes once the replay watched stops.
   Screen afterWatching = kMenuScreen;
+  /// The live game's end has been kept (the table, its replay): once a game.
+  bool endKept = false;
+  /// What the program's end could not keep: its exit status is then 1.
+  bool endNotKept = false;
 };
 
 /// The whole program: start-up, the frame loop, shut-down. With a replay

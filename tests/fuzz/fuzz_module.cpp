@@ -10,6 +10,7 @@
 #include "FuzzFile.h"
 #include "KSound.h"
 #include "platform/SoundChannel.h"
+#include "QuietReports.h"
 
 namespace {
 void stamp(std::string &m, size_t at, const char *signature) {
@@ -20,6 +21,7 @@ void stamp(std::string &m, size_t at, const char *signature) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  keepReportsQuiet();
   if (!platform::SoundChannel::outputStarted())
     platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
   std::string m(reinterpret_cast<const char *>(data), size);

@@ -3,9 +3,11 @@
 
 #include "KSound.h"
 #include "platform/SoundChannel.h"
+#include "QuietReports.h"
 
 // Ogg Vorbis held in memory, decoded as a stream while it plays.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  keepReportsQuiet();
   if (!platform::SoundChannel::outputStarted())
     platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
   KSound sound;

@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -10,20 +11,19 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static bool ready = false;
   if (!ready) {
+    // The records' folder: /tmp/zunkfuzz-scores/zunk.
+    setenv("XDG_DATA_HOME", "/tmp/zunkfuzz-scores", 1);
     KMiscTools::initMiscTools();
-    std::snprintf(KMiscTools::currentAppPath, 260, "/tmp");
-    std::snprintf(KMiscTools::_resourcePath, 260, "zunkfuzz-scores");
-    KMiscTools::setFileSource(true);
-    KMiscTools::createDirectory("/tmp/zunkfuzz-scores");
     ready = true;
   }
-  FILE *f = std::fopen(scoresPath(), "wb");
+  FILE *f = std::fopen(scoresPath().c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
   std::memcpy(topScores, topScoresOld, sizeof topScores);
   std::string said;
+  Cause cause;
   loadScores(said);
-  saveScores(said);
+  writeTable(topScores, said, cause);
   return 0;
 }

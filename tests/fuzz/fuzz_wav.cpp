@@ -4,8 +4,10 @@
 #include "FuzzFile.h"
 #include "KSound.h"
 #include "platform/SoundChannel.h"
+#include "QuietReports.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  keepReportsQuiet();
   if (!platform::SoundChannel::outputStarted())
     platform::SoundChannel::startOutput(platform::SoundChannel::Output::Manual);
   std::string path = fuzzFile(data, size, ".wav");

@@ -13,10 +13,15 @@ to $ZUNK_WEB_SHOTS (a temporary folder by default). The last line is the
 tally: "N passed, N failed"."""
 
 import base64
+import functools
+import http.server
+import json
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
+import threading
 import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -28,6 +33,9 @@ import serve  # noqa: E402
 
 SHOTS = os.environ.get("ZUNK_WEB_SHOTS") or tempfile.mkdtemp(prefix="zunk-web-shots-")
 STARTED = "typeof Module !== 'undefined' && Module.calledRun === true && Module.zunkGameFrames > 0"
+# What a page that did not start had got to.
+PAGE_STATE = ("[document.readyState, typeof Module !== 'undefined' && [Module.calledRun, Module.zunkGameFrames],"
+              " window.zunkSaid]")
 HOME = "/home/web_user"
 SCORES = HOME + "/.local/share/zunk/thescores"
 SETTINGS = HOME + "/.config/zunk/settings.ini"
@@ -53,9 +61,25 @@ def read_kept(name):
 
 class Check:
     def __init__(self, build):
-        self.server = serve.start(build)
+        self.build = build
+        self.site = os.path.join(build, "site")
+        self.server = serve.start(self.site)
         self.profile = tempfile.mkdtemp(prefix="zunk-web-profile-")
+        self.scratch = tempfile.mkdtemp(prefix="zunk-web-sites-")
         self.browser = None
+
+    def serve(self, folder):
+        """The server of `folder` in place of the build's site (its port
+        is another: a page of the site before is of another origin)."""
+        self.server.shutdown()
+        self.server.server_close()
+        self.server = serve.start(folder)
+
+    def copy_site(self, name):
+        """A copy of the build's site to change, in the check's scratch folder."""
+        folder = os.path.join(self.scratch, name)
+        shutil.copytree(self.site, folder)
+        return folder
 
     def start(self, *args):
         self.browser = chromium.Browser(self.profile, args)
@@ -65,15 +89,29 @@ class Check:
         self.browser.close()
         return self.start(*args)
 
+    def start_afresh(self, *args):
+        """A new browser on a new, empty profile: a first visit again."""
+        if self.browser:
+            self.browser.close()
+        shutil.rmtree(self.profile, ignore_errors=True)
+        self.profile = tempfile.mkdtemp(prefix="zunk-web-profile-")
+        return self.start(*args)
+
     def close(self):
         if self.browser:
             self.browser.close()
         self.server.shutdown()
+        self.server.server_close()
         shutil.rmtree(self.profile, ignore_errors=True)
+        shutil.rmtree(self.scratch, ignore_errors=True)
 
     def open_game(self):
         self.browser.navigate(self.server.url)
-        self.browser.wait_for(STARTED, "the program to start and run its first frame")
+        try:
+            self.browser.wait_for(STARTED, "the program to start and run its first frame")
+        except AssertionError as e:
+            raise AssertionError("%s (the page: %s; asked: %s)" % (e, self.browser.evaluate(PAGE_STATE),
+                                                                   getattr(self.server, "answered", "?"))) from None
 
     def shot(self, name):
         data = self.browser.screenshot()
@@ -165,15 +203,15 @@ def check_storage_refused_is_said_once_and_the_game_plays_on(c):
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source":
            "IDBFactory.prototype.open = function () { throw new DOMException('refused', 'SecurityError'); };"})
     c.open_game()
-    b.wait_for("!document.getElementById('note').hidden", "the page to say storage is refused")
-    said = b.evaluate("document.getElementById('note').textContent")
+    b.wait_for("zunkSaid.length > 0", "the page to say storage is refused")
+    said = b.evaluate("zunkSaid[0]")
     assert "keeps nothing" in said, said
     b.key(*MUSIC_KEY)
     b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
                " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
     frames = b.evaluate("Module.zunkGameFrames")
     b.wait_for("Module.zunkGameFrames > %d + 80" % frames, "the game to play on")
-    assert b.evaluate("document.getElementById('note').textContent") == said, "said more than once"
+    assert b.evaluate("zunkSaid") == [said], "said more than once: %s" % b.evaluate("zunkSaid")
     c.no_errors()
 
 
@@ -536,11 +574,526 @@ def check_a_gamepad_plays(c):
     c.no_errors()
 
 
+# The canvas's WebGL context taken away and given back, as a browser does
+# when its graphics reset or it has too many contexts; the check listens
+# after the page, so it sees whether the page refused the loss.
+LOSE_CONTEXT = """(() => {
+  const canvas = document.getElementById('canvas');
+  window.zunkLoss = {lost: null, restored: false, extension: Module.ctx.getExtension('WEBGL_lose_context')};
+  canvas.addEventListener('webglcontextlost', (e) => { zunkLoss.lost = {refused: e.defaultPrevented}; });
+  canvas.addEventListener('webglcontextrestored', () => { zunkLoss.restored = true; });
+  zunkLoss.extension.loseContext();
+  return true;
+})()"""
+LOSS_AFTER_THROW = 60  # game frames from the throw to the loss: the ball in flight
+LOST_DISPLAY_FRAMES = 30  # half a second of a 60 Hz display's frames without the context
+COMPARED_FRAMES = 150  # frames after it, compared with the same game's without a loss
+
+
+def game_until_loss(c):
+    """A fresh visit's game: PLAY, a throw, and its frames up to the
+    moment of the loss; gives the frame count then."""
+    b = c.start_afresh()
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    start_play(c)
+    throw_at(c, BALL[0])
+    frames(c, LOSS_AFTER_THROW)
+    return b.evaluate("Module.zunkGameFrames")
+
+
+def next_frames(c):
+    """The next frame's pixels (width, RGB base64), and the digests of the
+    frames after it, each with its number."""
+    first = c.browser.evaluate("zunkClock.step(%d), zunkClock.drawn()" % FRAME_MS)
+    digests = c.browser.evaluate("Array.from({length: %d}, () => (zunkClock.step(%d),"
+                                 " [Module.zunkGameFrames, zunkClock.digest()]))" % (COMPARED_FRAMES, FRAME_MS))
+    return first, digests
+
+
+def check_a_lost_webgl_context_comes_back_drawing_the_same_game(c):
+    """The WebGL context lost in the middle of a throw and given back
+    (WEBGL_lose_context): the page refuses the loss, so that the browser
+    gives it back; no frame runs while it is away (as in a hidden page);
+    and the frames after it are, pixel for pixel, the frames the same game
+    draws without the loss, every picture's texture made again. Nothing is
+    thrown."""
+    at = game_until_loss(c)
+    unlost_first, unlost = next_frames(c)
+    c.no_errors()
+
+    assert game_until_loss(c) == at, "the second game did not reach the same frame"
+    b = c.browser
+    b.evaluate(LOSE_CONTEXT)
+    lost = b.wait_for("zunkLoss.lost", "the page to hear of the loss")
+    assert lost["refused"], "the page let the context go: the browser will not give it back"
+    ran = b.evaluate("Array.from({length: %d}, () => zunkClock.step(1000 / 60))" % LOST_DISPLAY_FRAMES)
+    assert sum(ran) == 0, "frames ran without a context: %s" % ran
+    b.evaluate("zunkLoss.extension.restoreContext()")
+    b.wait_for("zunkLoss.restored", "the browser to give the context back")
+    first, after = next_frames(c)
+    width, _, data = first
+    assert b.evaluate("Module.zunkGameFrames") == at + 1 + COMPARED_FRAMES, "the game skipped or repeated frames"
+    b.evaluate("zunkClock.keep('unlost', %d, '%s')" % (unlost_first[0], unlost_first[2]))
+    if first != unlost_first:
+        differing = b.evaluate("zunkClock.differing('unlost', [0, 0, 320, 480], null, [], 0)")
+        path = os.path.join(SHOTS, "context-restored.png")
+        with open(path, "wb") as f:
+            f.write(chromium.write_png(width, 480, base64.b64decode(data)))
+        raise AssertionError("the first frame after the context came back differs from the same game's without the"
+                             " loss in %d pixels: %s" % (differing, path))
+    mismatched = [n for (n, d), (m, e) in zip(after, unlost) if (n, d) != (m, e)]
+    assert not mismatched, "frames %s differ from the same game's without the loss" % mismatched[:10]
+    print("  %d frames after the context came back, the same as without the loss" % (1 + len(after)))
+    c.no_errors()
+
+
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
         check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
         check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
-        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays]
+        check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays,
+        check_a_lost_webgl_context_comes_back_drawing_the_same_game]
+
+
+# ---- checks of the site and the page around the game: offline, a new
+# build, storage late, what the page says and where, its own controls
+
+NOTE_SHOWN = "!document.getElementById('note').hidden"
+NOTE_TEXT = "document.getElementById('note').textContent"
+SAID = "zunkSaid"  # everything the page said, though its note be gone
+KEPT_OFFLINE = "Module.zunkKeptOffline === true"
+CACHES = "caches.keys()"
+SWITCHES = (246, 4, 316, 40)  # the menu's music and sound switches (kMusicIconAt, kSoundsIconAt)
+QUIT_BUTTON = (163, 375)  # the menu's fourth button (kButtonY[3])
+NEVER_OPENS = "IDBFactory.prototype.open = function () { return {}; };"
+# IndexedDB that answers, but only once window.__storageAnswers is called
+# (a check calls it when the game has started without it).
+ANSWERS_LATE = """
+(() => {
+  const open = IDBFactory.prototype.open, waiting = [];
+  window.__storageAnswers = () => { waiting.splice(0).forEach((go) => go()); return true; };
+  IDBFactory.prototype.open = function (...args) {
+    const factory = this, late = {};
+    waiting.push(() => {
+      const request = open.apply(factory, args);
+      request.onupgradeneeded = (e) => late.onupgradeneeded && late.onupgradeneeded(e);
+      request.onsuccess = (e) => { late.result = request.result; if (late.onsuccess) late.onsuccess(e); };
+      request.onerror = (e) => late.onerror && late.onerror(e);
+    });
+    return late;
+  };
+})();
+"""
+
+
+def site_table(folder):
+    """The build's name and its files' hashes, as its worker holds them."""
+    with open(os.path.join(folder, "sw.js"), encoding="utf-8") as f:
+        text = f.read()
+    return json.loads(text[text.index("var kSite = ") + len("var kSite = "):text.index(";\nvar kCache")])
+
+
+def open_offline_ready(c, *args):
+    b = c.start(*args)
+    c.open_game()
+    b.wait_for(KEPT_OFFLINE, "the service worker to keep the build")
+    return b
+
+
+def go_offline(c):
+    """The page's network cut, and the server gone: nothing but the
+    worker's cache can answer."""
+    c.browser.offline()
+    c.server.shutdown()
+    c.server.server_close()
+
+
+def check_the_page_speaks_the_players_language(c):
+    """A French browser: the page's own words are French too (its note,
+    its full-screen button)."""
+    b = c.start("--lang=fr-FR", "--accept-lang=fr-FR,fr", "--window-size=1000,600")
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source":
+           "IDBFactory.prototype.open = function () { throw new DOMException('refused', 'SecurityError'); };"})
+    c.open_game()
+    said = b.wait_for(SAID + "[0]", "the note")
+    assert said.startswith("Ce navigateur ne garde rien pour Zunk"), said
+    assert b.evaluate("document.getElementById('fullscreen').title") == "Plein écran"
+    c.no_errors()
+
+
+FIRST_VISIT_BYTES = 2500000  # over the wire, the worker's copy included
+
+
+def check_the_page_installs_as_an_app(c):
+    """The manifest the browser reads: without errors, a standalone portrait
+    app with its names in the player's language, and icons of 192 and 512
+    pixels that are there, at their size."""
+    b = open_offline_ready(c, "--lang=fr-FR", "--accept-lang=fr-FR,fr")
+    manifest = b.send("Page.getAppManifest")
+    assert manifest["url"].endswith("/zunk.webmanifest") and not manifest.get("errors"), manifest
+    parsed = json.loads(manifest["data"])
+    assert (parsed["name"], parsed["display"], parsed["orientation"]) == ("Zunk", "standalone", "portrait"), parsed
+    assert parsed["translations"]["fr"]["description"].startswith("Lance une balle"), parsed["translations"]["fr"]
+    for icon in parsed["icons"]:
+        size = b.evaluate("fetch('%s').then((r) => r.blob()).then(createImageBitmap).then((i) => [i.width, i.height])"
+                          % icon["src"])
+        assert "%dx%d" % tuple(size) == icon["sizes"], (icon, size)
+    assert sorted(icon["sizes"] for icon in parsed["icons"]) == ["192x192", "512x512"]
+    c.no_errors()
+
+
+def check_after_one_visit_the_game_plays_offline(c):
+    """A first visit takes under 2.5 MB over the wire, the worker's copy
+    included; a second asks for nothing but the worker (whether there is a
+    new build). Then the network off and the server gone: the page, the
+    program and its data come from the worker's cache; the menu is the
+    desktop's and a throw scores."""
+    b = open_offline_ready(c)
+    build = site_table(c.site)["build"]
+    assert b.evaluate(CACHES) == ["zunk-" + build], b.evaluate(CACHES)
+    print("  first visit: %d bytes over the wire" % c.server.sent)
+    assert c.server.sent < FIRST_VISIT_BYTES, "a first visit took %d bytes" % c.server.sent
+    url = c.server.url
+    asked = len(c.server.answered)
+    b.navigate(url)
+    c.browser.wait_for(STARTED + " && " + KEPT_OFFLINE, "the program to start again")
+    # All the page fetches it has by now; the worker's check follows the navigation.
+    end = chromium.time.time() + chromium.DEADLINE
+    while not any(a[1] == "/sw.js" for a in c.server.answered[asked:]) and chromium.time.time() < end:
+        chromium.time.sleep(0.1)
+    second = c.server.answered[asked:]
+    assert [a[1] for a in second] == ["/sw.js"], "a second visit asked for %s" % second
+    go_offline(c)
+    b.hold_the_clock()
+    b.navigate(url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start offline")
+    assert b.evaluate("zunkSite.build") == build
+    start_play(c)
+    throw_at(c, BALL[0])
+    scored(c, "offline-scored", "the score to count up after a throw offline")
+    c.no_errors()
+
+
+def check_a_new_build_replaces_the_old_whole(c):
+    """A second build (another version) on the host: the next visit still
+    plays the first, whole, from its cache, while the new worker keeps the
+    second's files (and the French sheet the player had); the visit after
+    plays the second, whole, says so once, and the first is forgotten. It
+    then plays offline."""
+    live = c.copy_site("live")
+    second = os.path.join(c.scratch, "second")
+    subprocess.run([sys.executable, os.path.join(ROOT, "web", "makesite.py"), ROOT, c.build, second, "9.9.9-check"],
+                   check=True, stdout=subprocess.DEVNULL)
+    first_build, second_build = site_table(live)["build"], site_table(second)["build"]
+    assert first_build != second_build
+    c.serve(live)
+    url = c.server.url
+    b = open_offline_ready(c, "--lang=fr-FR", "--accept-lang=fr-FR,fr")
+    assert b.evaluate(SAID) == [], b.evaluate(SAID)
+    shutil.rmtree(live)
+    shutil.copytree(second, live)
+    b.navigate(url)
+    b.wait_for(STARTED, "the program to start again")
+    assert b.evaluate("zunkSite.build") == first_build, "the page of the second build came before its worker"
+    # The second's worker has taken over (the page had started) and forgot the first.
+    b.wait_for("caches.keys().then((k) => k.length === 1 && k[0] === 'zunk-%s')" % second_build,
+               "the second build's worker to keep its files and take over")
+    assert b.evaluate(SAID) == [], "said before the new build runs: %s" % b.evaluate(SAID)
+    kept = b.evaluate("""(async () => {
+      const cache = await caches.open('zunk-%s'), found = {};
+      for (const request of await cache.keys()) {
+        const bytes = await (await cache.match(request)).arrayBuffer();
+        const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
+        found[new URL(request.url).pathname.slice(1) || 'index.html'] =
+          Array.from(digest, (x) => x.toString(16).padStart(2, '0')).join('');
+      }
+      return found;
+    })()""" % second_build)
+    table = site_table(second)["files"]
+    assert all(table.get(name) == digest for name, digest in kept.items()), "a file of another build was kept"
+    assert any(name.startswith("sheets/zunk-fr.") for name in kept), "the player's sheet was not carried over"
+    b.navigate(url)
+    b.wait_for(STARTED, "the second build to start")
+    assert b.evaluate("zunkSite.build") == second_build
+    said = b.wait_for(SAID + "[0]", "the page to say it was updated")
+    assert "9.9.9-check" in said, said
+    b.navigate(url)
+    b.wait_for(STARTED, "the second build to start again")
+    assert b.evaluate(SAID) == [], "said twice: %s" % b.evaluate(SAID)
+    go_offline(c)
+    b.navigate(url)
+    b.wait_for(STARTED, "the second build to start offline")
+    assert b.evaluate("zunkSite.build") == second_build
+    assert c.file("/zunk/share/zunk/zunk-fr.png"), "the French sheet is not there offline"
+    c.no_errors()
+
+
+def check_storage_that_never_answers_lets_the_game_start(c):
+    """IndexedDB that never answers: the game starts all the same, the
+    page says storage is late, and the note is gone a few seconds later."""
+    b = c.start()
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source": NEVER_OPENS})
+    c.open_game()
+    said = b.wait_for(SAID + "[0]", "the page to say storage is late")
+    assert "did not answer in time" in said, said
+    b.key(*MUSIC_KEY)
+    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
+               " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
+    b.wait_for("document.getElementById('note').hidden", "the note to go")
+    c.no_errors()
+
+
+def check_storage_that_answers_late_is_not_overwritten(c):
+    """Storage that answers only after the game has started without it:
+    what the visit changes is not written over what storage holds."""
+    b = c.start()
+    c.open_game()
+    kept = c.files_kept()
+    b.key(*MUSIC_KEY)
+    c.wait_files_written(kept, "the settings written through")
+    b = c.restart()
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source": ANSWERS_LATE})
+    c.open_game()
+    b.wait_for(SAID + "[0]", "the page to say storage is late")
+    assert "music=off" not in bytes(c.file(SETTINGS) or []).decode(), "storage was read after all"
+    b.key(*MUSIC_KEY)  # music off, then on again: music=on in the visit's settings
+    b.key(*MUSIC_KEY)
+    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=on'); }"
+               " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
+    b.evaluate("window.__storageAnswers()")
+    frames = b.evaluate("Module.zunkGameFrames")
+    b.wait_for("Module.zunkGameFrames > %d + 80" % frames, "the game to play on")
+    assert "music=on" in bytes(c.file(SETTINGS) or []).decode(), "the late answer was put in place"
+    b.key(*MUSIC_KEY)
+    b.key(*MUSIC_KEY)
+    c.no_errors()
+    b = c.restart()
+    c.open_game()
+    assert "music=off" in bytes(c.file(SETTINGS) or []).decode(), "the late visit wrote over the stored settings"
+    c.no_errors()
+
+
+def page_rect(b, box):
+    """A box of the game's (x1, y1, x2, y2) in the page's pixels."""
+    left, top, width, height = b.game_box()
+    sx, sy = width / 320, height / 480
+    return (left + box[0] * sx, top + box[1] * sy, left + box[2] * sx, top + box[3] * sy)
+
+
+def overlap(a, b):
+    return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+
+def check_a_note_covers_no_control_and_goes(c):
+    """A note (here: storage refused) lies where it covers none of the
+    game's controls (the switches, MENU, the score), on a phone's page and
+    beside the game on a wide one; a press on it reaches the game, and it
+    is gone a few seconds later."""
+    for size, name in (((360, 640), "note-phone"), ((1000, 600), "note-wide")):
+        b = c.start("--window-size=%d,%d" % size) if c.browser is None else c.restart("--window-size=%d,%d" % size)
+        b.send("Page.addScriptToEvaluateOnNewDocument", {"source":
+               "IDBFactory.prototype.open = function () { throw new DOMException('refused', 'SecurityError'); };"})
+        # The note is placed by the page's size alone: it is measured as
+        # soon as it shows, the game's controls once the game runs.
+        b.navigate(c.server.url)
+        b.wait_for(NOTE_SHOWN, "the note")
+        note = b.evaluate("(() => { const r = document.getElementById('note').getBoundingClientRect();"
+                          " return [r.left, r.top, r.right, r.bottom]; })()")
+        middle = ((note[0] + note[2]) / 2, (note[1] + note[3]) / 2)
+        assert b.evaluate("document.elementFromPoint(%f, %f).id" % middle) == "canvas", "the note takes presses"
+        b.wait_for(STARTED, "the program to start and run its first frame")
+        if b.evaluate(NOTE_SHOWN):
+            data = b.send("Page.captureScreenshot", {"format": "png"})["data"]
+            with open(os.path.join(SHOTS, name + ".png"), "wb") as f:
+                f.write(base64.b64decode(data))
+        for control in (SWITCHES, MENU_ZONE, SCORE_DIGITS):
+            assert not overlap(note, page_rect(b, control)), "the note %s covers %s at %s" % (note, control, size)
+        assert note[2] - note[0] >= 150, "a note too narrow to read: %s" % note
+        b.wait_for("document.getElementById('note').hidden", "the note to go", deadline=60)
+        c.no_errors()
+
+
+def check_the_full_screen_control_is_drawn(c):
+    """The full-screen control, where the margins leave it room, is our
+    own drawing: four white corners, nothing in the middle."""
+    b = c.start("--window-size=1000,600")
+    c.open_game()
+    assert b.evaluate("!document.getElementById('fullscreen').hidden"), "no full-screen control beside the game"
+    box = b.evaluate("(() => { const r = document.getElementById('fullscreen').getBoundingClientRect();"
+                     " return [r.left, r.top, r.width, r.height]; })()")
+    data = base64.b64decode(b.send("Page.captureScreenshot", {"format": "png", "clip": {
+        "x": box[0], "y": box[1], "width": box[2], "height": box[3], "scale": 1}})["data"])
+    with open(os.path.join(SHOTS, "fullscreen-control.png"), "wb") as f:
+        f.write(data)
+    width, height, rows = chromium.read_png(data)
+
+    def bright(x1, y1, x2, y2):
+        return sum(1 for y in range(y1, y2) for x in range(x1, x2) if min(rows[y][x]) > 150)
+
+    q = width // 4
+    corners = [bright(0, 0, q + 4, q + 4), bright(width - q - 4, 0, width, q + 4),
+               bright(0, height - q - 4, q + 4, height), bright(width - q - 4, height - q - 4, width, height)]
+    assert all(n >= 12 for n in corners), "corners not drawn: %s bright pixels" % corners
+    assert bright(q + 4, q + 4, width - q - 4, height - q - 4) == 0, "something in the middle"
+    c.no_errors()
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, format, *args):
+        pass
+
+
+class PlainHost(QuietHandler):
+    """A static host that knows nothing of the site: no gzip, the wasm and
+    the manifest as bytes of no particular type."""
+    TYPES = {".html": "text/html", ".js": "text/javascript", ".png": "image/png"}
+
+    def guess_type(self, path):
+        return self.TYPES.get(os.path.splitext(path)[1], "application/octet-stream")
+
+
+def serve_plainly(folder):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(PlainHost, directory=folder))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    server.url = "http://127.0.0.1:%d/" % server.server_address[1]
+    return server
+
+
+def check_the_site_plays_from_a_plain_static_host(c):
+    """The site as it is on a host that knows nothing of it (Python's own
+    static server, every unknown type as bytes): the game starts and the
+    worker keeps it for offline play."""
+    c.server.shutdown()
+    c.server.server_close()
+    c.server = serve_plainly(c.site)
+    b = open_offline_ready(c)
+    assert b.evaluate("zunkSite.build") == site_table(c.site)["build"]
+    c.no_errors()
+
+
+def check_a_click_gives_the_keyboard_to_the_game_in_a_frame(c):
+    """The page in another page's frame, the keyboard on that page: a
+    click on the game gives the game the keys (M switches the music)."""
+    folder = os.path.join(c.scratch, "embedding")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "index.html"), "w") as f:
+        f.write("<!doctype html><input id=outer><iframe src='%s' style='width:320px;height:480px;border:0'>"
+                "</iframe>" % c.server.url)
+    # Another server's page: another origin (its port), as an embedding site is.
+    outer = serve_plainly(folder)
+    try:
+        embedded_keyboard(c, outer.url)
+    finally:
+        outer.shutdown()
+        outer.server_close()
+
+
+def embedded_keyboard(c, outer_url):
+    b = c.start()
+    origin = c.server.url.rstrip("/")
+    b.navigate(outer_url)
+    b.wait_for("!!document.querySelector('iframe')", "the frame")
+
+    def started_in_frame():
+        context = b.frame_context(origin)
+        try:
+            return context if context is not None and b.evaluate(STARTED, context) else None
+        except RuntimeError:  # a context gone as the frame loads
+            return None
+
+    end = chromium.time.time() + chromium.DEADLINE
+    context = started_in_frame()
+    while context is None and chromium.time.time() < end:
+        chromium.time.sleep(0.1)
+        context = started_in_frame()
+    assert context is not None, "the game in the frame did not start"
+    b.evaluate("document.getElementById('outer').focus()")
+    assert b.evaluate("document.activeElement.id") == "outer"
+    assert not b.evaluate("document.hasFocus()", context), "the frame has the keyboard already"
+    frame = b.evaluate("(() => { const r = document.querySelector('iframe').getBoundingClientRect();"
+                       " return [r.left, r.top]; })()")
+    for kind, buttons in (("mousePressed", 1), ("mouseReleased", 0)):
+        b.send("Input.dispatchMouseEvent", {"type": kind, "x": frame[0] + 160, "y": frame[1] + 60,
+                                            "button": "left", "buttons": buttons, "clickCount": 1})
+    b.wait_for("document.hasFocus()", "the frame to get the keyboard", context=context)
+    before = b.evaluate("Module.zunkFilesKept", context)
+    b.key(*MUSIC_KEY)
+    b.wait_for("Module.zunkFilesKept > %d" % before, "the music switch saved", context=context)
+    settings = b.evaluate("new TextDecoder().decode(FS.readFile('%s'))" % SETTINGS, context)
+    assert "music=off" in settings, settings
+    c.no_errors()
+
+
+def without(c, names):
+    """A copy of the site without `names` (and their twins), served."""
+    folder = c.copy_site("without-" + names[0].replace("/", "-"))
+    for name in names:
+        for path in (os.path.join(folder, name), os.path.join(folder, name + ".gz")):
+            if os.path.exists(path):
+                os.remove(path)
+    c.serve(folder)
+
+
+def errors_but_the_404(b):
+    """The console's errors, but for the browser's own line for a 404."""
+    return [e for e in b.errors() if not e.startswith("log: Failed to load resource: the server responded with "
+                                                       "a status of 404")]
+
+
+def check_a_page_that_cannot_load_its_files_says_so(c):
+    """zunk.data, zunk.wasm or zunk.js missing from the host: the page says
+    which, and nothing is thrown."""
+    for name in ("zunk.data", "zunk.wasm", "zunk.js"):
+        without(c, [name])
+        b = c.start() if c.browser is None else c.restart()
+        b.navigate(c.server.url)
+        said = b.wait_for(SAID + "[0]", "the page to say %s is missing" % name)
+        assert name in said and b.evaluate(NOTE_SHOWN), said
+        errors = errors_but_the_404(b)
+        assert not errors, "errors on the console: %s" % errors[:5]
+
+
+def check_without_its_sheet_the_game_plays_in_english(c):
+    """A French player whose sheet the host lacks: the page says so, and
+    the game plays, in English."""
+    sheet = [name for name in site_table(c.site)["files"] if name.startswith("sheets/zunk-fr.")]
+    without(c, sheet)
+    b = c.start("--lang=fr-FR", "--accept-lang=fr-FR,fr")
+    c.open_game()
+    said = b.evaluate(SAID + "[0]")
+    assert said and sheet[0] in said, said
+    assert c.file("/zunk/share/zunk/zunk-fr.png") is None
+    errors = errors_but_the_404(b)
+    assert not errors, "errors on the console: %s" % errors[:5]
+
+
+def check_quit_as_the_first_press_throws_nothing(c):
+    """QUIT pressed as the page's first gesture (which also asks for the
+    sound): the program ends, the page says so, and the sound's resume,
+    cut short by its closing, throws nothing."""
+    b = open_held(c)
+    open_menu(c)
+    b.click(*QUIT_BUTTON)
+    for _ in range(200):
+        frames(c, 10)
+        if b.evaluate(NOTE_SHOWN):
+            break
+    b.wait_for(NOTE_SHOWN, "the page to say the game has ended")
+    b.wait_for("!Module.SDL2 || !Module.SDL2.audioContext || Module.SDL2.audioContext.state === 'closed'",
+               "the sound closed")
+    b.evaluate("new Promise((done) => setTimeout(done, 500))")  # a rejection is reported a task later
+    c.no_errors()
+
+
+SITE = [check_the_page_speaks_the_players_language, check_the_page_installs_as_an_app,
+        check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
+        check_storage_that_never_answers_lets_the_game_start, check_storage_that_answers_late_is_not_overwritten,
+        check_a_note_covers_no_control_and_goes, check_the_full_screen_control_is_drawn,
+        check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_files_says_so,
+        check_without_its_sheet_the_game_plays_in_english,
+        check_quit_as_the_first_press_throws_nothing, check_the_site_plays_from_a_plain_static_host]
 
 
 def main():
@@ -548,7 +1101,7 @@ def main():
         print(__doc__)
         return 2
     build, wanted = sys.argv[1], sys.argv[2:]
-    checks = [f for f in PLATFORM + GAME if not wanted or any(w in f.__name__ for w in wanted)]
+    checks = [f for f in PLATFORM + GAME + SITE if not wanted or any(w in f.__name__ for w in wanted)]
     passed = failed = 0
     for check in checks:
         c = Check(build)

@@ -154,18 +154,37 @@ class Browser:
         self.wait_for("window.__replaced === undefined && document.readyState === 'complete'",
                       "the page to load again")
 
-    def evaluate(self, expression):
-        result = self.send("Runtime.evaluate", {"expression": expression, "returnByValue": True,
-                                                "awaitPromise": True})
+    def evaluate(self, expression, context=None):
+        """The expression's value in the page, or in the frame whose
+        execution context is `context` (frame_context)."""
+        params = {"expression": expression, "returnByValue": True, "awaitPromise": True}
+        if context is not None:
+            params["contextId"] = context
+        result = self.send("Runtime.evaluate", params)
         if "exceptionDetails" in result:
             raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"].get("text")))
         return result["result"].get("value")
 
-    def wait_for(self, expression, what, deadline=DEADLINE):
+    def frame_context(self, origin):
+        """The latest execution context of a page of `origin` in a frame."""
+        for event in reversed(list(self.events)):
+            if event.get("method") == "Runtime.executionContextCreated":
+                context = event["params"]["context"]
+                if context.get("origin") == origin and context.get("auxData", {}).get("isDefault"):
+                    return context["id"]
+        return None
+
+    def offline(self, on=True):
+        """The page's network cut (or back)."""
+        self.send("Network.enable")
+        self.send("Network.emulateNetworkConditions", {"offline": on, "latency": 0, "downloadThroughput": -1,
+                                                        "uploadThroughput": -1})
+
+    def wait_for(self, expression, what, deadline=DEADLINE, context=None):
         end = time.time() + deadline
         while True:
             try:
-                value = self.evaluate(expression)
+                value = self.evaluate(expression, context)
             except RuntimeError:  # a page being replaced answers nothing
                 value = None
             if value:

@@ -88,11 +88,22 @@
     // The next frame, RGB base64, for a check's record of a failure.
     frame(frameTime) {
       this.step(frameTime);
+      return this.drawn();
+    },
+    // The frame just drawn, RGB base64.
+    drawn() {
       const frame = gamePixels();
       let text = "";
       for (let i = 0; i < frame.rgb.length; i += 0x8000)
         text += String.fromCharCode.apply(null, frame.rgb.subarray(i, i + 0x8000));
       return [frame.width, frame.height, btoa(text)];
+    },
+    // The frame just drawn as one number (FNV-1a over its RGB bytes), to
+    // compare many frames with another page's.
+    digest() {
+      let hash = 0x811c9dc5;
+      for (const byte of gamePixels().rgb) hash = Math.imul(hash ^ byte, 0x01000193);
+      return hash >>> 0;
     },
   };
 })();
