@@ -233,14 +233,14 @@ TEST_F(Controls, TheMenuTakesArrowsTabAndReturnAndTheSwitchesTakeClicks) {
   frames(5);
   release();
   frame();
-  EXPECT_FALSE(playerSettings.music);
+  EXPECT_FALSE(shell.switches.playerSettings.music);
   EXPECT_FALSE(sheet.from(layout::kMusicOff.x1, layout::kMusicOff.y1).empty());
   press(layout::kSoundsIconAt.x + 5, layout::kSoundsIconAt.y + 5);
   frame();
   release();
   frame();
-  EXPECT_FALSE(playerSettings.sounds);
-  switchSounds(true, true);
+  EXPECT_FALSE(shell.switches.playerSettings.sounds);
+  switchSounds(shell.switches, true, true, failed);
   // Return with no focus (a new session) starts a game.
   startAgain();
   toOpenMenu();

@@ -279,7 +279,7 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
 
   // The notice of what could not be kept, over the play: the high scores,
   // the disk full.
-  showKeepNotice(Unkept::kScores, Cause::kDiskFull);
+  showKeepNotice(shell.notice, Unkept::kScores, Cause::kDiskFull);
   frame();
   expectShown("notkept");
 }
@@ -441,9 +441,9 @@ TEST_P(Pointing, KeysTappedInOneBatchCount) {
   frames(5);
   tapKey(SDL_SCANCODE_P);
   framesUntil([] { return !liveGame().paused; }, "played on by one tap of P");
-  const bool music = playerSettings.music;
+  const bool music = shell.switches.playerSettings.music;
   tapKey(SDL_SCANCODE_M);
-  framesUntil([music] { return playerSettings.music != music; }, "the music switched by one tap of M");
+  framesUntil([this, music] { return shell.switches.playerSettings.music != music; }, "the music switched by one tap of M");
 }
 
 TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {

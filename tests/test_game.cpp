@@ -642,14 +642,14 @@ class Switches : public ScoreFile {
 protected:
   void SetUp() override {
     ScoreFile::SetUp();
-    settingsFile = folder + "/config/zunk/settings.ini";
-    playerSettings = Settings();
-    applySettings();
+    shell.switches.settingsFile = folder + "/config/zunk/settings.ini";
+    shell.switches.playerSettings = Settings();
+    applySettings(shell.switches);
   }
   void TearDown() override {
-    settingsFile.clear();
-    playerSettings = Settings();
-    applySettings();
+    shell.switches.settingsFile.clear();
+    shell.switches.playerSettings = Settings();
+    applySettings(shell.switches);
     ScoreFile::TearDown();
   }
   static const int kKeyM = 16, kKeyS = 22; // scancodes
@@ -659,7 +659,7 @@ TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
   toOpenMenu();
   input.keys[kKeyM] = true;
   frames(5); // held: one switch
-  EXPECT_FALSE(playerSettings.music);
+  EXPECT_FALSE(shell.switches.playerSettings.music);
   EXPECT_EQ(KSound::_masterMUSICvolume, 0);
   EXPECT_EQ(KSound::_masterSFXvolume, 100);
   input.keys[kKeyM] = false;
@@ -669,14 +669,14 @@ TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
   frame();
   input.keys[kKeyS] = false;
   frame();
-  EXPECT_FALSE(playerSettings.sounds);
+  EXPECT_FALSE(shell.switches.playerSettings.sounds);
   EXPECT_EQ(KSound::_masterSFXvolume, 0);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=off\nfullscreen=off\nscale=0\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=off\nsounds=off\nfullscreen=off\nscale=0\n");
   input.keys[kKeyM] = true; // and back on
   frame();
-  EXPECT_TRUE(playerSettings.music);
+  EXPECT_TRUE(shell.switches.playerSettings.music);
   EXPECT_EQ(KSound::_masterMUSICvolume, 100);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=off\nfullscreen=off\nscale=0\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=off\nfullscreen=off\nscale=0\n");
 }
 
 // A window that can be shown up to three times the game's size, and full screen.
@@ -710,10 +710,10 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   };
   tap(K_VK_EQUAL, true);
   EXPECT_EQ(sized.scale, 1.25);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
   for (int i = 0; i < 8; i++) tap(K_VK_EQUAL, true); // up to 3, and no larger than the desktop
   EXPECT_EQ(sized.scale, 3);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=3\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=3\n");
   tap(K_VK_SUBTRACT, true); // the keypad's minus too
   EXPECT_EQ(sized.scale, 2.75);
   for (int i = 0; i < 8; i++) tap(K_VK_MINUS, true); // never below 1
@@ -729,18 +729,18 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   EXPECT_EQ(sized.scale, 1.25);
   // Whole scaling (the player's "scale=whole") steps by whole sizes and
   // keeps "whole" in the file: a change keeps what the file says of the rest.
-  std::ofstream(settingsFile) << "[zunk]\nscale=whole\n";
-  playerSettings = readSettings(settingsFile, said);
-  applyWindowSettings(&sized);
+  std::ofstream(shell.switches.settingsFile) << "[zunk]\nscale=whole\n";
+  shell.switches.playerSettings = readSettings(shell.switches.settingsFile, said);
+  applyWindowSettings(shell.switches, &sized);
   EXPECT_TRUE(sized.whole);
   tap(K_VK_EQUAL, true);
   EXPECT_EQ(sized.scale, 2);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nscale=whole\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nscale=whole\n");
   tap(K_VK_M, false); // any change writes the file: whole stays whole
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=whole\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=whole\n");
   sized.full = true; // as F11 does in the window
   frame();
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=on\nscale=whole\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=on\nscale=whole\n");
   tap(K_VK_ADD, true); // full screen has no window size to step
   EXPECT_EQ(sized.scale, 2);
   // At the next start: full screen again, at whole scaling. (A kept scale
@@ -748,11 +748,11 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   // opens at the largest that fits.)
   SizedWindow next;
   shell.assets.gamewindow = &next;
-  playerSettings.scale = 5;
-  applyWindowSettings(&next);
+  shell.switches.playerSettings.scale = 5;
+  applyWindowSettings(shell.switches, &next);
   EXPECT_TRUE(next.full);
   EXPECT_TRUE(next.whole);
-  EXPECT_EQ(playerSettings.scale, 5);
+  EXPECT_EQ(shell.switches.playerSettings.scale, 5);
   shell.assets.gamewindow = &window;
 }
 
@@ -763,8 +763,8 @@ TEST_F(Switches, TheGameDrawsTheSameWithTheSoundsOff) {
   frames(200);
   const int withSound = std::rand();
   startAgain();
-  playerSettings.music = playerSettings.sounds = false;
-  applySettings();
+  shell.switches.playerSettings.music = shell.switches.playerSettings.sounds = false;
+  applySettings(shell.switches);
   shell.screen = kPlayScreen;
   frames(200);
   EXPECT_EQ(std::rand(), withSound);

@@ -387,26 +387,32 @@ TEST(Saving, ATransactionWaitsForAnotherProgramsLock) {
 TEST_F(Records, ASettingKeepsWhatAnotherCopyKeptAndAFirstStartSaysNothing) {
   const std::string file = scratch.folder + "/config/zunk/settings.ini";
   // No file yet: the defaults, and no word of it.
-  playerSettings = readSettings(file, said);
+  shell.switches.playerSettings = readSettings(file, said);
   EXPECT_EQ(said, "");
-  settingsFile = file;
-  switchSounds(false, true); // S: the sound effects off
+  shell.switches.settingsFile = file;
+  switchSounds(shell.switches, false, true, failed); // S: the sound effects off
   EXPECT_EQ(contents(file), "[zunk]\nmusic=on\nsounds=off\nfullscreen=off\nscale=0\n");
   // Another copy switched the music off meanwhile: it stays off.
   write(file, "[zunk]\nmusic=off\nsounds=off\n");
-  switchSounds(false, true);
+  switchSounds(shell.switches, false, true, failed);
   EXPECT_EQ(contents(file), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=0\n");
   Unkept what;
   Cause cause;
-  EXPECT_FALSE(keepNoticeShown(what, cause));
-  // A setting that cannot be kept: the switch works, and the notice says so.
+  EXPECT_FALSE(keepNoticeShown(shell.notice, what, cause));
+  // A setting that cannot be kept: the switch works, and says so; switched
+  // by its key, the notice says so.
   chmod(file.c_str(), 0444);
-  switchSounds(true, false);
-  EXPECT_FALSE(playerSettings.music);
-  ASSERT_TRUE(keepNoticeShown(what, cause));
+  switchSounds(shell.switches, true, false, failed);
+  EXPECT_FALSE(shell.switches.playerSettings.music);
+  EXPECT_TRUE(failed.failed);
+  EXPECT_EQ(failed.what, Unkept::kSetting);
+  EXPECT_FALSE(keepNoticeShown(shell.notice, what, cause));
+  tap(K_VK_M);
+  EXPECT_TRUE(shell.switches.playerSettings.music);
+  ASSERT_TRUE(keepNoticeShown(shell.notice, what, cause));
   EXPECT_EQ(what, Unkept::kSetting);
   EXPECT_EQ(cause, Cause::kReadOnly);
-  settingsFile.clear();
+  shell.switches.settingsFile.clear();
   // What a crashed save left beside the file goes at the start; nothing else.
   const std::string folder = file.substr(0, file.find_last_of('/'));
   write(folder + "/settings.ini.tmpAb12Cd", "torn");
@@ -421,7 +427,7 @@ TEST_F(Records, TheNoticeSaysWhatAndWhyForAFewSecondsClearOfThePlay) {
   KeepFailure f;
   f.set(Unkept::kReplay, Cause::kDiskFull, "the game's replay could not be saved: No space left on device");
   testing::internal::CaptureStderr();
-  tellFailure(f);
+  tellFailure(shell.notice, f);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("zunk: the game's replay could not be saved"), std::string::npos);
   shell.screen = kPlayScreen;
   frame();
@@ -441,7 +447,7 @@ TEST_F(Records, TheNoticeSaysWhatAndWhyForAFewSecondsClearOfThePlay) {
   frame();
   EXPECT_EQ(sheet.from(unkeptWhat(1).x1, unkeptWhat(1).y1).size(), 0u);
   // Over the menu, below the switches.
-  showKeepNotice(Unkept::kNothing, Cause::kNoUserFolder);
+  showKeepNotice(shell.notice, Unkept::kNothing, Cause::kNoUserFolder);
   shell.screen = kMenuScreen;
   frame();
   const auto nothing = sheet.from(unkeptWhat(4).x1, unkeptWhat(4).y1);

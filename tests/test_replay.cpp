@@ -599,14 +599,14 @@ TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {
   // checks the game (and replays its click) reads only the player's own
   // input, and the switch stays as it was.
   startAgain();
-  const bool music = playerSettings.music;
+  const bool music = shell.switches.playerSettings.music;
   toOpenMenu();
   input.mouseX = layout::kMusicIconAt.x + 5;
   input.mouseY = layout::kMusicIconAt.y + 5;
   tap(K_VK_RETURN);
   for (int i = 0; i < 200 && shell.screen == kMenuScreen; i++) frame();
   ASSERT_EQ(shell.screen, kResumeScreen);
-  EXPECT_EQ(playerSettings.music, music);
+  EXPECT_EQ(shell.switches.playerSettings.music, music);
 }
 
 TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {

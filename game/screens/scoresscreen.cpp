@@ -21,7 +21,7 @@ const int kRowsShown = 9;
 const int kResetHoldFrames = 80;
 
 // Space held, counted; the reset once it has been held long enough.
-void resetWhenHeld(ScoresScreen &screen, const Controls &controls) {
+void resetWhenHeld(ScoresScreen &screen, const Controls &controls, KeepFailure &failure) {
   screen.shown.held = 0;
   if (!controls.keyHeld(K_VK_SPACE)) {
     screen.spaceHeld = 0;
@@ -30,9 +30,7 @@ void resetWhenHeld(ScoresScreen &screen, const Controls &controls) {
   if (screen.spaceHeld >= kResetHoldFrames) return; // the reset is done: Space must be let go first
   screen.shown.held = ++screen.spaceHeld;
   if (screen.spaceHeld < kResetHoldFrames) return;
-  KeepFailure failure;
   resetTable(failure);
-  tellFailure(failure);
 }
 
 // The bar that fills while Space is held: its frame, then how far it is.
@@ -65,7 +63,7 @@ ScoresChoice showScores(ScoresScreen &screen, Menu &menu, const Controls &contro
   deepenVeil(menu);
   readKeptRows(screen);
   std::memcpy(screen.shown.scores, topScores, sizeof screen.shown.scores);
-  resetWhenHeld(screen, controls);
+  resetWhenHeld(screen, controls, choice.failure);
   displayButton(menu, kChoseBack, controls, choice.back);
   // A click on a kept row asks for its game; the keys go back.
   const int x = controls.mouseX(), y = controls.mouseY();

@@ -12,6 +12,7 @@
 
 #include "KGraphic.h"
 #include "controls.h"
+#include "keepnotice.h"
 #include "menu.h"
 
 /// Which rows have a kept game, and the table and the folder that was read
@@ -34,6 +35,7 @@ struct ScoresScreen {
 struct ScoresChoice {
   MenuEvents back;   ///< BACK: its choice is kChoseBack once it has played out
   std::string watch; ///< a kept row clicked: its game's replay, to watch
+  KeepFailure failure; ///< the table reset, but not kept
 };
 /// One frame of the high-score screen.
 ScoresChoice showScores(ScoresScreen &screen, Menu &menu, const Controls &controls);

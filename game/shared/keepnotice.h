@@ -4,8 +4,8 @@
 // unfinished, or nothing at all for want of a user folder) is told twice:
 // its line on standard error, with the reason in full, and a one-line
 // notice on the screen for a few seconds, what and why in the player's
-// words. The savers only report a KeepFailure; the shell and the screens
-// that called them tell it.
+// words. The savers only report a KeepFailure; the screens report it on,
+// and the shell tells it.
 
 #include <cstdint>
 #include <string>
@@ -35,19 +35,27 @@ struct KeepFailure {
   }
 };
 
+/// The notice on the screen: what it says, for how many more frames, and
+/// whether and where the last frame drew it. One value, the shell's.
+struct KeepNotice {
+  Unkept what = Unkept::kScores;
+  Cause cause = Cause::kNone;
+  int framesLeft = 0;
+  bool shown = false, overPlay = false;
+};
+
 /// Tells `failure`: its note, and if it is a failure its line on standard
-/// error and the notice on the screen.
-void tellFailure(const KeepFailure &failure);
+/// error and `notice` on the screen.
+void tellFailure(KeepNotice &notice, const KeepFailure &failure);
 /// Shows the notice of `what` and `cause` for a few seconds (a later one
 /// takes its place).
-void showKeepNotice(Unkept what, Cause cause);
-/// Draws the notice, if one is shown, and counts its frame: over the play
-/// it stands on the top frame, clear of the wall, the ball and the sling,
-/// SCORE and MENU; over the other screens below the switches.
-void drawKeepNotice(bool overPlay, KGraphic &sheet);
+void showKeepNotice(KeepNotice &notice, Unkept what, Cause cause);
+/// A frame of the notice, if one is shown: counted, and drawn over the play
+/// (`overPlay`: on the top frame, clear of the wall, the ball and the sling,
+/// SCORE and MENU) or over the other screens (below the switches).
+void countKeepNotice(KeepNotice &notice, bool overPlay);
+void drawKeepNotice(const KeepNotice &notice, KGraphic &sheet);
 /// Whether a notice is shown, and which.
-bool keepNoticeShown(Unkept &what, Cause &cause);
-/// No notice shown, as the program starts.
-void resetKeepNotice();
+bool keepNoticeShown(const KeepNotice &notice, Unkept &what, Cause &cause);
 /// How long a notice stays: four seconds of frames.
 const int kKeepNoticeFrames = 320;

@@ -7,72 +7,71 @@
 #include "KSound.h"
 #include "controls.h"
 #include "keepnotice.h"
-#include "tell.h"
-
-Settings playerSettings;
-std::string settingsFile;
 
 namespace {
 // The X11 window class: the desktop entry's StartupWMClass.
 const char *const kWindowClass = "zunk";
 
-// Whether the music is turned down now (a game paused on the screen).
-bool musicLowered = false;
-
 // Keeps one switch's change; the switch works in this run all the same, and
-// the notice says that it was not kept.
-void keep(const std::function<void(Settings &)> &change) {
-  KeepFailure failure;
+// `failure` says that it was not kept.
+void keep(const Switchboard &switches, const std::function<void(Settings &)> &change, KeepFailure &failure) {
   std::string message;
   Cause cause;
-  if (!keepSetting(settingsFile, change, message, cause)) failure.set(Unkept::kSetting, cause, message);
-  tellFailure(failure);
+  if (!keepSetting(switches.settingsFile, change, message, cause)) failure.set(Unkept::kSetting, cause, message);
 }
 } // namespace
 
-void applySettings(bool paused) {
-  musicLowered = paused;
+void applySettings(Switchboard &switches, bool paused) {
+  switches.musicLowered = paused;
+  const Settings &playerSettings = switches.playerSettings;
   // A switched-off sound keeps playing silently: switched on, it goes on.
   const int music = paused ? kPausedMusicVolume : kMusicVolume;
   KSound::setGlobalVolumes(playerSettings.music ? music : 0, playerSettings.sounds ? 100 : 0);
 }
 
-void prepareWindow(KWindow *window) {
+void prepareWindow(const Switchboard &switches, KWindow *window) {
   if (!window) return;
+  const Settings &playerSettings = switches.playerSettings;
   // The id the desktop entry is named after, and its StartupWMClass.
   window->setApplicationId(ZUNK_APP_ID, kWindowClass);
   window->setWholeScaling(playerSettings.wholeScaling);
   if (playerSettings.scale > 0) window->setWindowScale(playerSettings.scale);
 }
 
-void applyWindowSettings(KWindow *window) {
+void applyWindowSettings(const Switchboard &switches, KWindow *window) {
   if (!window) return;
+  const Settings &playerSettings = switches.playerSettings;
   window->setWholeScaling(playerSettings.wholeScaling);
   if (playerSettings.fullScreen) window->setDesktopFullScreen(true);
 }
 
-void switchSounds(bool music, bool sounds) {
+void switchSounds(Switchboard &switches, bool music, bool sounds, KeepFailure &failure) {
+  Settings &playerSettings = switches.playerSettings;
   if (music) playerSettings.music = !playerSettings.music;
   if (sounds) playerSettings.sounds = !playerSettings.sounds;
   if (!music && !sounds) return;
-  applySettings(musicLowered);
+  applySettings(switches, switches.musicLowered);
   const Settings now = playerSettings;
-  keep([&](Settings &kept) {
-    if (music) kept.music = now.music;
-    if (sounds) kept.sounds = now.sounds;
-  });
+  keep(
+      switches,
+      [&](Settings &kept) {
+        if (music) kept.music = now.music;
+        if (sounds) kept.sounds = now.sounds;
+      },
+      failure);
 }
 
-void handleSwitches(const Controls &controls) {
-  switchSounds(controls.keyPressed(K_VK_M), controls.keyPressed(K_VK_S));
+void handleSwitches(Switchboard &switches, const Controls &controls, KeepFailure &failure) {
+  switchSounds(switches, controls.keyPressed(K_VK_M), controls.keyPressed(K_VK_S), failure);
 }
 
-void handleWindowKeys(KWindow *window, const Controls &controls) {
+void handleWindowKeys(Switchboard &switches, KWindow *window, const Controls &controls, KeepFailure &failure) {
   if (!window) return;
+  Settings &playerSettings = switches.playerSettings;
   const bool fullScreen = window->isDesktopFullScreen();
   if (fullScreen != playerSettings.fullScreen) {
     playerSettings.fullScreen = fullScreen;
-    keep([&](Settings &kept) { kept.fullScreen = fullScreen; });
+    keep(switches, [&](Settings &kept) { kept.fullScreen = fullScreen; }, failure);
   }
   const bool ctrl = controls.keyHeld(K_VK_L_CONTROL) || controls.keyHeld(K_VK_R_CONTROL);
   const int step = !ctrl || fullScreen                                                    ? 0
@@ -93,8 +92,11 @@ void handleWindowKeys(KWindow *window, const Controls &controls) {
   // At whole scaling the file keeps "whole", not a size.
   if (playerSettings.wholeScaling) return;
   playerSettings.scale = next;
-  keep([&](Settings &kept) {
-    kept.scale = next;
-    kept.wholeScaling = false;
-  });
+  keep(
+      switches,
+      [&](Settings &kept) {
+        kept.scale = next;
+        kept.wholeScaling = false;
+      },
+      failure);
 }

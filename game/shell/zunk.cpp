@@ -36,10 +36,10 @@ Shell *running = nullptr;
 // program without notice hides it (a page). A game that goes on after that
 // is kept again as it is left, or forgotten at its GAME OVER. False when
 // it could not be kept.
-bool keepLiveGame(const Shell &shell) {
+bool keepLiveGame(Shell &shell) {
   KeepFailure failure;
   if (shell.screen == kPlayScreen) keepUnfinishedGame(failure);
-  tellFailure(failure);
+  tellFailure(shell.notice, failure);
   return !failure.failed;
 }
 
@@ -48,7 +48,7 @@ bool keepLiveGame(const Shell &shell) {
 bool keepAtTheEnd(Shell &shell) {
   KeepFailure failure;
   keepPendingGames(failure);
-  tellFailure(failure);
+  tellFailure(shell.notice, failure);
   // The games continued here whose ends are kept now are done with.
   if (!gamesPending()) endedGamesKept();
   const bool live = keepLiveGame(shell);
@@ -58,15 +58,15 @@ bool keepAtTheEnd(Shell &shell) {
 void stopWatching(Shell &shell) {
   if (!watching(shell.watching)) return;
   stopWatching(shell.watching);
-  applySettings(false);
+  applySettings(shell.switches, false);
 }
 
 // What a frame of play asks to be heard: its sounds; its pause stops the
 // effects and turns the music down (`paused`: the game now is).
-void hear(const Shell &shell, const PlayEvents &events, bool paused) {
+void hear(Shell &shell, const PlayEvents &events, bool paused) {
   playSounds(shell.assets.sounds, events.sounds);
   if (events.paused) stopEffects(shell.assets.sounds);
-  if (events.paused || events.resumed) applySettings(paused);
+  if (events.paused || events.resumed) applySettings(shell.switches, paused);
 }
 
 // Leaves the play (or the choice to continue) for the menu, as the menu
@@ -118,7 +118,9 @@ void chosen(Shell &shell, MenuChoice choice) {
 // then what a button chose.
 void menuDid(Shell &shell, const MenuEvents &events) {
   if (events.pressed) playSound(shell.assets.sounds.snd_menu);
-  switchSounds(events.switchMusic, events.switchSounds);
+  KeepFailure failure;
+  switchSounds(shell.switches, events.switchMusic, events.switchSounds, failure);
+  tellFailure(shell.notice, failure);
 }
 
 // A frame of the live game: played and heard; what it did decides the rest
@@ -135,7 +137,7 @@ void liveFrame(Shell &shell, const PlayInput &input) {
     shell.endKept = true;
     KeepFailure failure;
     keepEndedGame(liveRecording(), failure);
-    tellFailure(failure);
+    tellFailure(shell.notice, failure);
     liveGameEnded(!gamesPending());
   }
   if (events.leave) leaveForMenu(shell);
@@ -149,7 +151,7 @@ void watchedFrame(Shell &shell, const PlayInput &input) {
     return;
   }
   // Stopped: the music as the player has it.
-  applySettings(false);
+  applySettings(shell.switches, false);
   shell.screen = shell.afterWatching;
 }
 
@@ -162,7 +164,7 @@ void resumeChoice(Shell &shell, const PlayInput &input) {
       shell.screen = kPlayScreen;
       shell.shownContinued = true;
       stopEffects(shell.assets.sounds);
-      applySettings(true);
+      applySettings(shell.switches, true);
       break;
     }
     [[fallthrough]]; // it could not be rebuilt: a new game
@@ -192,7 +194,8 @@ void stepShell(Shell &shell) {
     // Every frame of the menu sets a new game up: a game left is never
     // picked up again (but by CONTINUE).
     newLiveGame(input);
-    const MenuEvents events = doMenu(shell.menu, shell.controls, playerSettings.music, playerSettings.sounds);
+    const MenuEvents events = doMenu(shell.menu, shell.controls, shell.switches.playerSettings.music,
+                                        shell.switches.playerSettings.sounds);
     menuDid(shell, events);
     shell.menu.lockMenu = slideDoors(shell.title);
     if (diplayCopyright(shell.title)) loadSoundsOnce(shell);
@@ -207,6 +210,7 @@ void stepShell(Shell &shell) {
   }
   case kScoresScreen: {
     const ScoresChoice choice = showScores(shell.scores, shell.menu, shell.controls);
+    tellFailure(shell.notice, choice.failure);
     menuDid(shell, choice.back);
     chosen(shell, choice.back.choice);
     std::string error;
@@ -219,6 +223,9 @@ void stepShell(Shell &shell) {
   case kResumeScreen: resumeChoice(shell, input); break;
   case kQuitting: break;
   }
+  // The notice stands over whatever the frame shows, clear of the play on
+  // the screen the next frame runs.
+  countKeepNotice(shell.notice, shell.screen == kPlayScreen || shell.screen == kWatchScreen);
 }
 
 // What the frame just run shows.
@@ -240,6 +247,7 @@ void drawShell(const Shell &shell, KGraphic &sheet) {
     break;
   case kQuitting: break;
   }
+  drawKeepNotice(shell.notice, sheet);
 }
 } // namespace
 
@@ -247,12 +255,14 @@ void resetSession(Shell &shell) {
   stopWatching(shell);
   // The title loads the sounds again: those loaded are released first.
   freeSounds(shell.assets.sounds);
+  // The window, its pictures and the settings stay.
   const Assets assets = shell.assets;
+  Switchboard switches = std::move(shell.switches);
   shell = Shell();
   shell.assets = assets;
+  shell.switches = std::move(switches);
   resetButtons(shell.menu);
-  resetKeepNotice();
-  applySettings(false);
+  applySettings(shell.switches, false);
   resetLiveGame();
   newLiveGame(shell.controls.playInput());
 }
@@ -340,23 +350,24 @@ bool initzunk(Shell &shell) {
   KeepFailure noFolder;
   prepareRecords(message, noFolder);
   tell(message);
-  settingsFile = settingsPath();
-  if (!settingsFile.empty()) playerSettings = readSettings(settingsFile, message);
+  Switchboard &switches = shell.switches;
+  switches.settingsFile = settingsPath();
+  if (!switches.settingsFile.empty()) switches.playerSettings = readSettings(switches.settingsFile, message);
   tell(message);
-  removeSettingsLeftovers(settingsFile);
-  applySettings(false);
+  removeSettingsLeftovers(switches.settingsFile);
+  applySettings(shell.switches, false);
   KWindow *&window = shell.assets.gamewindow;
   window = KVexo::createKWindow(K_OPENGL, false);
   // The window opens no larger than the desktop; the kept scale stays in
   // the file for when the larger desktop is back.
-  prepareWindow(window);
+  prepareWindow(switches, window);
   if (!window->createGameWindow(kScreenWidth, kScreenHeight, -1, true, "Zunk")) {
     // Without a window nothing can be drawn: the loop ends at once.
     delete window;
     window = nullptr;
     return false;
   }
-  applyWindowSettings(window);
+  applyWindowSettings(switches, window);
   window->setClearColor(0, 0, 0, 1);
   window->setWorldView(0, 0, 0, 1, true);
   window->flipBackBuffer(true, true);
@@ -367,7 +378,7 @@ bool initzunk(Shell &shell) {
   tell(message);
   resetSession(shell);
   // Said once, on the screen too: the game plays on, keeping nothing.
-  tellFailure(noFolder);
+  tellFailure(shell.notice, noFolder);
   return shell.assets.surf_zunk && shell.assets.surf_curseur;
 }
 
@@ -375,13 +386,14 @@ bool doZunk(Shell &shell) {
   KWindow *window = shell.assets.gamewindow;
   if (!shell.assets.surf_zunk || !window || window->isQuit()) return false;
   shell.controls.read();
-  handleSwitches(shell.controls);
-  handleWindowKeys(window, shell.controls);
+  KeepFailure failure;
+  handleSwitches(shell.switches, shell.controls, failure);
+  handleWindowKeys(shell.switches, window, shell.controls, failure);
+  tellFailure(shell.notice, failure);
   window->setClearColor(0, 0, 0, 1);
   window->setWorldView(0, 0, 0, 1, true);
   stepShell(shell);
   drawShell(shell, *shell.assets.surf_zunk);
-  drawKeepNotice(shell.screen == kPlayScreen || shell.screen == kWatchScreen, *shell.assets.surf_zunk);
   return true;
 }
 

@@ -11,9 +11,11 @@
 #include "assets.h"
 #include "controls.h"
 #include "credits.h"
+#include "keepnotice.h"
 #include "menu.h"
 #include "resume.h"
 #include "scoresscreen.h"
+#include "switches.h"
 #include "title.h"
 #include "watch.h"
 
@@ -37,6 +39,8 @@ enum Screen : int32_t {
 struct Shell {
   Assets assets;
   Controls controls;
+  Switchboard switches; ///< the player's settings, and the music lowered
+  KeepNotice notice; ///< what could not be kept, said on the screen
   /// The screen the next frame runs.
   Screen screen = kTitleScreen;
   /// What the last frame showed: the screen it ran (a frame that leaves a
