@@ -70,11 +70,11 @@ protected:
     platform::setScriptedInput(&input);
     shell.assets.surf_zunk = &sheet;
     shell.assets.gamewindow = &window;
-    std::memcpy(topScores, topScoresOld, sizeof topScores);
+    std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
     // The records as the program finds them as it starts.
     KeepFailure failure;
     releaseUnfinishedGame();
-    prepareRecords(said, failure);
+    prepareRecords(shell.highScores, said, failure);
     startAgain();
   }
   // The program as it starts, with the same random draws each time.

@@ -251,16 +251,16 @@ TEST_F(Controls, TheMenuTakesArrowsTabAndReturnAndTheSwitchesTakeClicks) {
 
 TEST_F(Controls, ReturnOnTheScoresGoesBackAndSpaceHeldStillRestoresTheTable) {
   toOpenMenu();
-  topScores[0] = 999;
+  shell.highScores.topScores[0] = 999;
   shell.screen = kScoresScreen;
   // A tap of Space (the key that throws) resets nothing; held, it does.
   tap(K_VK_SPACE);
-  EXPECT_EQ(topScores[0], 999);
+  EXPECT_EQ(shell.highScores.topScores[0], 999);
   key(K_VK_SPACE, true);
   frames(80);
   key(K_VK_SPACE, false);
   frame();
-  EXPECT_EQ(topScores[0], topScoresOld[0]);
+  EXPECT_EQ(shell.highScores.topScores[0], topScoresOld[0]);
   EXPECT_EQ(shell.screen, kScoresScreen);
   tap(K_VK_RETURN);
   for (int i = 0; i < 100 && shell.screen != kMenuScreen; i++) frame();

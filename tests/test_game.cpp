@@ -163,7 +163,7 @@ TEST_F(Game, CreditLineFadesInOver201Frames) {
 }
 
 TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
-  topScores[0] = 999;
+  shell.highScores.topScores[0] = 999;
   shell.screen = kScoresScreen;
   frame();
   auto dots = sheet.from(7, 868);
@@ -180,15 +180,15 @@ TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
   // Space held for less than a second changes nothing; a bar fills.
   input.keys[44] = true; // space
   frames(79);
-  EXPECT_EQ(topScores[0], 999);
+  EXPECT_EQ(shell.highScores.topScores[0], 999);
   EXPECT_EQ(sheet.from(layout::kResetBar.x1, layout::kResetBar.y1).size(), 1u); // its filling
   input.keys[44] = false;
   frame();
-  EXPECT_EQ(topScores[0], 999);
+  EXPECT_EQ(shell.highScores.topScores[0], 999);
   // Held for a whole second, it resets the table, kept at once.
   input.keys[44] = true;
   frames(80);
-  EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores));
   int32_t kept[10];
   EXPECT_EQ(readTable(kept, said), TableFound::kRead);
   EXPECT_EQ(0, std::memcmp(kept, topScoresOld, sizeof kept));
@@ -198,17 +198,17 @@ TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
 // ------------------------------------------------------------------ high scores
 
 TEST_F(Game, ScoresEnterTheTableAtTheirPlaceAndAGameOffersItsOnce) {
-  EXPECT_EQ(sendScore(20), 3); // below the 20 already there
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 20), 3); // below the 20 already there
   const int32_t after20[10] = {30, 25, 20, 20, 19, 18, 15, 10, 9, 8};
-  EXPECT_EQ(0, std::memcmp(topScores, after20, sizeof after20));
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
-  EXPECT_EQ(sendScore(5), -1);
-  EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
-  EXPECT_EQ(sendScore(6), 9);
-  EXPECT_EQ(topScores[9], 6);
-  EXPECT_EQ(sendScore(31), 0);
-  EXPECT_EQ(topScores[0], 31);
-  EXPECT_EQ(topScores[9], 8);
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, after20, sizeof after20));
+  std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 5), -1);
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores));
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 6), 9);
+  EXPECT_EQ(shell.highScores.topScores[9], 6);
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 31), 0);
+  EXPECT_EQ(shell.highScores.topScores[0], 31);
+  EXPECT_EQ(shell.highScores.topScores[9], 8);
   // A game offers its score once, at GAME OVER, as its display shows it.
   game().gScore = 42;
   rules().displayScore();
@@ -238,26 +238,26 @@ protected:
 };
 
 TEST_F(ScoreFile, SavedAsFortyLittleEndianBytesAndReadBack) {
-  topScores[0] = 0x01020304;
-  topScores[9] = -2;
+  shell.highScores.topScores[0] = 0x01020304;
+  shell.highScores.topScores[9] = -2;
   std::string error;
   Cause cause;
-  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  ASSERT_TRUE(writeTable(shell.highScores.topScores, error, cause)) << error;
   std::string bytes = read(table);
   ASSERT_EQ(bytes.size(), 40u);
   EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
   EXPECT_EQ(bytes.substr(36, 4), std::string("\xfe\xff\xff\xff", 4));
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
-  loadScores(said);
-  EXPECT_EQ(topScores[0], 0x01020304);
-  EXPECT_EQ(topScores[9], -2);
+  std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
+  loadScores(shell.highScores.topScores, said);
+  EXPECT_EQ(shell.highScores.topScores[0], 0x01020304);
+  EXPECT_EQ(shell.highScores.topScores[9], -2);
 }
 
 TEST_F(ScoreFile, AShortFileFillsOnlyTheEntriesItCoversWhole) {
   std::ofstream(table, std::ios::binary).write("\x63\x00\x00\x00\x07\x00", 6);
-  loadScores(said);
-  EXPECT_EQ(topScores[0], 99);
-  EXPECT_EQ(topScores[1], 25);
+  loadScores(shell.highScores.topScores, said);
+  EXPECT_EQ(shell.highScores.topScores[0], 99);
+  EXPECT_EQ(shell.highScores.topScores[1], 25);
 }
 
 TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
@@ -275,7 +275,7 @@ TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
   platform::setMessageHook(nullptr);
   unsetenv("SDL_VIDEODRIVER");
   EXPECT_EQ(read(table), mine);
-  EXPECT_EQ(topScores[0], 42);
+  EXPECT_EQ(shell.highScores.topScores[0], 42);
 }
 
 // Without a display the game ends at once, and says so by its status,
@@ -581,12 +581,12 @@ TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
     ASSERT_TRUE(game().gameover) << f;
   }
   EXPECT_EQ(game().gScoreAnim, 50);
-  EXPECT_EQ(topScores[0], 50);
+  EXPECT_EQ(shell.highScores.topScores[0], 50);
   frame(); // the 20th frame: in place, and the held press restarts
   EXPECT_FALSE(game().gameover);
   EXPECT_EQ(game().gScore, 0);
-  EXPECT_EQ(topScores[0], 50);
-  EXPECT_EQ(topScores[1], 30);
+  EXPECT_EQ(shell.highScores.topScores[0], 50);
+  EXPECT_EQ(shell.highScores.topScores[1], 30);
 }
 
 TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {

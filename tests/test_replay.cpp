@@ -225,18 +225,18 @@ protected:
     return r;
   }
   // Enters `score` into the table as the game does, and keeps its replay.
-  void enter(int32_t score) { EXPECT_TRUE(keepEndedGame(recordingOf(score), failed)) << failed.message; }
+  void enter(int32_t score) { EXPECT_TRUE(keepEndedGame(shell.highScores, recordingOf(score), failed)) << failed.message; }
   // `table` as the player's kept table, read as the game starts.
   void keepTable(const int32_t table[10]) {
     std::string error;
     Cause cause;
     ASSERT_TRUE(writeTable(table, error, cause)) << error;
-    ASSERT_TRUE(prepareRecords(said, failed));
+    ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   }
   int32_t scoreOfRow(int row) {
     Recording r;
     std::string error;
-    return loadRecording(replayOfRow(row), r, error) ? r.score : -1;
+    return loadRecording(replayOfRow(shell.highScores.topScores, row), r, error) ? r.score : -1;
   }
 };
 
@@ -251,13 +251,13 @@ TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
   int row = 0;
   while (row < 10 && !(game().gScore > table[row])) row++;
   ASSERT_LT(row, 10) << "the scripted game did not enter the table";
-  ASSERT_EQ(topScores[row], game().gScore);
-  const std::string path = replayOfRow(row);
+  ASSERT_EQ(shell.highScores.topScores[row], game().gScore);
+  const std::string path = replayOfRow(shell.highScores.topScores, row);
   ASSERT_FALSE(path.empty());
   Recording kept;
   std::string error;
   ASSERT_TRUE(loadRecording(path, kept, error)) << error;
-  EXPECT_EQ(kept.score, topScores[row]);
+  EXPECT_EQ(kept.score, shell.highScores.topScores[row]);
   EXPECT_TRUE(kept.ended);
   startAgain();
   std::srand(777);
@@ -439,15 +439,15 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
 TEST_F(KeptReplays, WatchingAKeptGameTwiceChangesNothingKept) {
   // The table with a kept game of 27 in row 5, as the program keeps it.
   const int32_t table[10] = {900, 800, 700, 600, 500, 27, 8, 6, 4, 2};
-  std::memcpy(topScores, table, sizeof topScores);
+  std::memcpy(shell.highScores.topScores, table, sizeof shell.highScores.topScores);
   const std::string kept = records + "/replay-1765000000-27.zunkreplay";
   std::ofstream(kept, std::ios::binary) << fileBytes(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay");
   std::ofstream(records + "/thescores.replays") << "900 -\n-\n-\n-\n-\n27 replay-1765000000-27.zunkreplay\n-\n-\n-\n-\n";
   std::string error;
   Cause cause;
-  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  ASSERT_TRUE(writeTable(shell.highScores.topScores, error, cause)) << error;
   const std::string tableFile = fileBytes(records + "/thescores"), list = fileBytes(records + "/thescores.replays");
-  ASSERT_EQ(replayOfRow(5), kept);
+  ASSERT_EQ(replayOfRow(shell.highScores.topScores, 5), kept);
   toOpenMenu();
   const std::string liveBefore = playState();
   const bool hintBefore = game().tutorial;
@@ -469,11 +469,11 @@ TEST_F(KeptReplays, WatchingAKeptGameTwiceChangesNothingKept) {
   }
   // The table, its file and its links, byte for byte; the live game, its
   // hint and rand() as they were.
-  EXPECT_EQ(0, std::memcmp(topScores, table, sizeof table));
-  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, table, sizeof table));
+  ASSERT_TRUE(writeTable(shell.highScores.topScores, error, cause)) << error;
   EXPECT_EQ(fileBytes(records + "/thescores"), tableFile);
   EXPECT_EQ(fileBytes(records + "/thescores.replays"), list);
-  EXPECT_EQ(replayOfRow(5), kept);
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 5), kept);
   EXPECT_EQ(game().tutorial, hintBefore);
   EXPECT_TRUE(randomPosition() == randBefore) << "watching drew random numbers";
   EXPECT_EQ(playState(), liveBefore);
@@ -614,7 +614,7 @@ TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
   keepTable(table);
   for (int32_t s : {95, 85, 75, 65, 55, 45, 35, 25, 15, 12}) enter(s);
   EXPECT_EQ(files(), 10);
-  for (int row = 0; row < 10; row++) EXPECT_EQ(scoreOfRow(row), topScores[row]) << row;
+  for (int row = 0; row < 10; row++) EXPECT_EQ(scoreOfRow(row), shell.highScores.topScores[row]) << row;
   // A better game: every row below it moves down, the last one's replay is gone.
   enter(90);
   EXPECT_EQ(files(), 10);
@@ -626,34 +626,34 @@ TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
   enter(1);
   EXPECT_EQ(files(), 10);
   // The table reset with Space: every replay goes, and no row has one.
-  EXPECT_TRUE(resetTable(failed));
+  EXPECT_TRUE(resetTable(shell.highScores, failed));
   EXPECT_EQ(files(), 0);
-  for (int row = 0; row < 10; row++) EXPECT_EQ(replayOfRow(row), "");
+  for (int row = 0; row < 10; row++) EXPECT_EQ(replayOfRow(shell.highScores.topScores, row), "");
 }
 
 TEST_F(KeptReplays, AMissingStaleOrHostileListIsNoHarm) {
   const int32_t table[10] = {100, 90, 80, 70, 60, 50, 40, 30, 20, 10};
   keepTable(table);
   enter(95);
-  ASSERT_FALSE(replayOfRow(1).empty());
+  ASSERT_FALSE(replayOfRow(shell.highScores.topScores, 1).empty());
   // The table's scores changed behind the list's back: the row has none.
-  topScores[1] = 94;
-  EXPECT_EQ(replayOfRow(1), "");
-  topScores[1] = 95;
+  shell.highScores.topScores[1] = 94;
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 1), "");
+  shell.highScores.topScores[1] = 95;
   // A replay file gone: none, and no harm.
-  std::remove(replayOfRow(1).c_str());
-  EXPECT_EQ(replayOfRow(1), "");
+  std::remove(replayOfRow(shell.highScores.topScores, 1).c_str());
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 1), "");
   // Lines naming other files are not read, nor deleted.
   std::ofstream(records + "/keep.txt") << "x";
   std::ofstream(records + "/thescores.replays") << "100 ../keep.txt\n95 keep.txt\n90 /etc/passwd\n";
-  EXPECT_EQ(replayOfRow(0), "");
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), "");
   // Neither the tidying at the start nor a reset deletes them.
-  EXPECT_TRUE(prepareRecords(said, failed));
-  EXPECT_TRUE(resetTable(failed));
+  EXPECT_TRUE(prepareRecords(shell.highScores, said, failed));
+  EXPECT_TRUE(resetTable(shell.highScores, failed));
   EXPECT_TRUE(std::ifstream(records + "/keep.txt").good());
   // No list at all.
   std::remove((records + "/thescores.replays").c_str());
-  EXPECT_EQ(replayOfRow(0), "");
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), "");
   enter(97);
   EXPECT_EQ(scoreOfRow(0), 97);
 }

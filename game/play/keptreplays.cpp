@@ -37,12 +37,6 @@ const size_t kMaxReplayBytes = 32 << 20;
 
 using Link = ReplayLink;
 
-// The table as this program last read or wrote it: what a change starts
-// from when the kept one is gone.
-int32_t lastKept[kRows] = {30, 25, 20, 19, 18, 15, 10, 9, 8, 5};
-// Games that ended and could not be kept yet.
-std::vector<Recording> pending;
-
 std::string folderPath(const std::string &name) { return replaysFolder() + "/" + name; }
 bool exists(const std::string &path) {
   struct stat st;
@@ -152,7 +146,9 @@ void setAside(const Kept &kept, std::string &note) {
 }
 
 // Enters the pending games into the kept table, in a transaction.
-bool enterPending(KeepFailure &failure) {
+bool enterPending(HighScores &scores, KeepFailure &failure) {
+  int32_t(&lastKept)[kRows] = scores.lastKept;
+  std::vector<Recording> &pending = scores.pending;
   std::string error;
   Cause cause = Cause::kNone;
   const bool ok = changeRecords(
@@ -175,7 +171,7 @@ bool enterPending(KeepFailure &failure) {
           kept.links.pop_back();
           kept.links.insert(kept.links.begin() + row, link);
         }
-        std::memcpy(topScores, kept.table, sizeof topScores);
+        std::memcpy(scores.topScores, kept.table, sizeof scores.topScores);
         // None of the games beats the kept table: nothing to write.
         if (!entered) {
           pending.clear();
@@ -220,7 +216,7 @@ void adoptDataFolderTable(std::string &message) {
   const std::string dataFolder = data.substr(0, data.find_last_of('/'));
   if (fileThere(folderPath(kTableFile)) || !keptFileThere(data) || followLinks(dataFolder) == replaysFolder()) return;
   std::string bytes, error, listText;
-  if (!readFileStart(data, sizeof topScores, bytes, error)) return;
+  if (!readFileStart(data, sizeof topScoresOld, bytes, error)) return;
   int32_t table[kRows];
   std::memcpy(table, topScoresOld, sizeof table);
   const auto *b = reinterpret_cast<const unsigned char *>(bytes.data());
@@ -275,44 +271,44 @@ bool unfinishedName(const std::string &name) {
   return middle.size() > 1 && middle[0] == '-' && middle.find_first_not_of("0123456789", 1) == std::string::npos;
 }
 
-std::string replayOfRow(int row) {
+std::string replayOfRow(const int32_t table[10], int row) {
   std::string message;
-  return row < 0 || row >= kRows ? "" : keptReplayPaths(message)[row];
+  return row < 0 || row >= kRows ? "" : keptReplayPaths(table, message)[row];
 }
 
-std::vector<std::string> keptReplayPaths(std::string &message) {
+std::vector<std::string> keptReplayPaths(const int32_t table[10], std::string &message) {
   message.clear();
   std::vector<Link> listed;
   if (!replaysFolder().empty()) readList(listed, message);
-  std::vector<Link> links = linkRows(topScores, listed);
+  std::vector<Link> links = linkRows(table, listed);
   keepExisting(links, replaysFolder());
   std::vector<std::string> paths;
   for (const Link &link : links) paths.push_back(link.file.empty() ? "" : folderPath(link.file));
   return paths;
 }
 
-bool keepEndedGame(const Recording &game, KeepFailure &failure) {
+bool keepEndedGame(HighScores &scores, const Recording &game, KeepFailure &failure) {
   failure = KeepFailure();
   // The table as this program sees it shows the game at once, kept or not.
-  sendScore(game.score);
-  pending.push_back(game);
-  return enterPending(failure);
+  enterScore(scores.topScores, game.score);
+  scores.pending.push_back(game);
+  return enterPending(scores, failure);
 }
 
-bool gamesPending() { return !pending.empty(); }
+bool gamesPending(const HighScores &scores) { return !scores.pending.empty(); }
 
-bool keepPendingGames(KeepFailure &failure) {
+bool keepPendingGames(HighScores &scores, KeepFailure &failure) {
   failure = KeepFailure();
-  return pending.empty() || enterPending(failure);
+  return scores.pending.empty() || enterPending(scores, failure);
 }
 
-bool resetTable(KeepFailure &failure) {
+bool resetTable(HighScores &scores, KeepFailure &failure) {
   failure = KeepFailure();
   std::string error;
   Cause cause = Cause::kNone;
   const bool ok = changeRecords(
       [&](std::string &, Cause &) {
-        const Kept kept = readKept(lastKept, failure.note);
+        const Kept kept = readKept(scores.lastKept, failure.note);
         setAside(kept, failure.note);
         std::string why;
         Cause tableCause = Cause::kNone;
@@ -331,30 +327,30 @@ bool resetTable(KeepFailure &failure) {
     if (!failure.failed) failure.set(Unkept::kScores, cause, "the high scores could not be reset: " + error);
     return false;
   }
-  pending.clear();
-  std::memcpy(lastKept, topScoresOld, sizeof lastKept);
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
+  scores.pending.clear();
+  std::memcpy(scores.lastKept, topScoresOld, sizeof scores.lastKept);
+  std::memcpy(scores.topScores, topScoresOld, sizeof scores.topScores);
   return true;
 }
 
-void reloadTable(std::string &message) {
+void reloadTable(HighScores &scores, std::string &message) {
   int32_t table[kRows];
-  std::memcpy(table, lastKept, sizeof table);
+  std::memcpy(table, scores.lastKept, sizeof table);
   const TableFound found = readTable(table, message);
   if (found == TableFound::kUnreadable) message += ": the high scores are not read";
   if (found != TableFound::kRead) return;
-  std::memcpy(lastKept, table, sizeof lastKept);
+  std::memcpy(scores.lastKept, table, sizeof scores.lastKept);
   // The games not kept yet are still this program's.
-  for (const Recording &game : pending) enterScore(table, game.score);
-  std::memcpy(topScores, table, sizeof topScores);
+  for (const Recording &game : scores.pending) enterScore(table, game.score);
+  std::memcpy(scores.topScores, table, sizeof scores.topScores);
 }
 
-bool prepareRecords(std::string &message, KeepFailure &failure) {
+bool prepareRecords(HighScores &scores, std::string &message, KeepFailure &failure) {
   message.clear();
   failure = KeepFailure();
   // As the program starts: no game ended yet.
-  pending.clear();
-  std::memcpy(lastKept, topScores, sizeof lastKept);
+  scores.pending.clear();
+  std::memcpy(scores.lastKept, scores.topScores, sizeof scores.lastKept);
   if (replaysFolder().empty()) {
     failure.set(Unkept::kNothing, Cause::kNoUserFolder, recordsFolderProblem() + ": the game keeps nothing");
     return false;
@@ -366,7 +362,7 @@ bool prepareRecords(std::string &message, KeepFailure &failure) {
         removeLeftovers(replaysFolder(), keptName);
         adoptDataFolderTable(message);
         std::string note;
-        const Kept kept = readKept(topScores, note);
+        const Kept kept = readKept(scores.topScores, note);
         // A table or a list that cannot be read may link any replay: none goes.
         if (kept.found != TableFound::kUnreadable && kept.listRead) removeUnlinkedReplays(kept);
         return true;
@@ -374,7 +370,7 @@ bool prepareRecords(std::string &message, KeepFailure &failure) {
       error, cause);
   if (!ok) message = error + ": what a crash left is not tidied";
   std::string said;
-  reloadTable(said);
+  reloadTable(scores, said);
   if (!said.empty()) message += (message.empty() ? "" : "\nzunk: ") + said;
   return true;
 }

@@ -22,36 +22,46 @@
 #include <vector>
 
 #include "keepnotice.h"
+#include "recording.h"
+#include "scores.h"
 
-struct Recording;
+/// This program's view of the kept table, the shell's: the table it shows
+/// (`topScores`: the kept one, with the games that ended and could not be
+/// kept yet entered), the table as it last read or wrote it (what a change
+/// starts from when the kept one is gone), and those games.
+struct HighScores {
+  int32_t topScores[10] = {30, 25, 20, 19, 18, 15, 10, 9, 8, 5};
+  int32_t lastKept[10] = {30, 25, 20, 19, 18, 15, 10, 9, 8, 5};
+  std::vector<Recording> pending;
+};
 
 /// The folder the replays are kept in: the records' folder ("" for none).
 std::string replaysFolder();
-/// The replay of row `row` (0 to 9) of topScores, or "".
-std::string replayOfRow(int row);
+/// The replay of row `row` (0 to 9) of `table`, or "".
+std::string replayOfRow(const int32_t table[10], int row);
 /// The same for every row at once; a list that cannot be read gives none,
 /// and says why in `message`.
-std::vector<std::string> keptReplayPaths(std::string &message);
+std::vector<std::string> keptReplayPaths(const int32_t table[10], std::string &message);
 
 /// The game that has just ended (its recording, `game`) enters the kept
 /// table with its replay, merged into the table and the list as they are
-/// kept now; topScores becomes the kept table. A game that cannot be kept
+/// kept now; `scores.topScores` becomes the kept table. A game that cannot be kept
 /// stays in this program's table and is tried again by every later change
 /// and at the end (keepPendingGames). False, with `failure`, when the
 /// table or the replay could not be kept.
-bool keepEndedGame(const Recording &game, KeepFailure &failure);
+bool keepEndedGame(HighScores &scores, const Recording &game, KeepFailure &failure);
 /// Whether a game that ended is still to be kept.
-bool gamesPending();
+bool gamesPending(const HighScores &scores);
 /// Games that ended and could not be kept are tried again; false while one
 /// still cannot be.
-bool keepPendingGames(KeepFailure &failure);
+bool keepPendingGames(HighScores &scores, KeepFailure &failure);
 /// The table is reset to its defaults and kept at once; only then are the
 /// replays of its rows deleted. False, with `failure`, when the reset could
-/// not be kept: then nothing has changed, topScores included.
-bool resetTable(KeepFailure &failure);
-/// Reads the kept table over topScores again (another copy may have
+/// not be kept: then nothing has changed, `scores` included.
+bool resetTable(HighScores &scores, KeepFailure &failure);
+/// Reads the kept table over `scores` again (another copy may have
 /// changed it); said in `message` when it cannot be read.
-void reloadTable(std::string &message);
+void reloadTable(HighScores &scores, std::string &message);
 
 /// As the program starts, in one transaction on the records' folder: what
 /// crashed saves left is removed (temporary files of our names), and so are
@@ -59,9 +69,10 @@ void reloadTable(std::string &message);
 /// list cannot be read); a table kept where an earlier version kept it (the
 /// program's data folder) is copied to the records' folder with its replays
 /// and unfinished games, while the records' folder holds none; then the
-/// table is read. What was done or could not be is said in `message`.
-/// False, with `failure`, when there is no records' folder.
-bool prepareRecords(std::string &message, KeepFailure &failure);
+/// table is read into `scores` (no game ended yet). What was done or could
+/// not be is said in `message`. False, with `failure`, when there is no
+/// records' folder.
+bool prepareRecords(HighScores &scores, std::string &message, KeepFailure &failure);
 
 /// One line of the list: a row's score (none for a bare "-") and its
 /// replay's file name ("" for none).

@@ -21,7 +21,7 @@ const int kRowsShown = 9;
 const int kResetHoldFrames = 80;
 
 // Space held, counted; the reset once it has been held long enough.
-void resetWhenHeld(ScoresScreen &screen, const Controls &controls, KeepFailure &failure) {
+void resetWhenHeld(ScoresScreen &screen, HighScores &scores, const Controls &controls, KeepFailure &failure) {
   screen.shown.held = 0;
   if (!controls.keyHeld(K_VK_SPACE)) {
     screen.spaceHeld = 0;
@@ -30,7 +30,7 @@ void resetWhenHeld(ScoresScreen &screen, const Controls &controls, KeepFailure &
   if (screen.spaceHeld >= kResetHoldFrames) return; // the reset is done: Space must be let go first
   screen.shown.held = ++screen.spaceHeld;
   if (screen.spaceHeld < kResetHoldFrames) return;
-  resetTable(failure);
+  resetTable(scores, failure);
 }
 
 // The bar that fills while Space is held: its frame, then how far it is.
@@ -45,25 +45,25 @@ void drawResetBar(int held, KGraphic &sheet) {
 
 // Which rows have a kept game, read again when the table or its folder has
 // changed.
-void readKeptRows(ScoresScreen &screen) {
+void readKeptRows(ScoresScreen &screen, const int32_t topScores[10]) {
   const std::string folder = replaysFolder();
   if (!screen.replays.empty() && folder == screen.replaysFrom &&
       std::memcmp(screen.replaysFor, topScores, sizeof screen.replaysFor) == 0)
     return;
   std::string message;
-  screen.replays = keptReplayPaths(message);
+  screen.replays = keptReplayPaths(topScores, message);
   tell(message);
   std::memcpy(screen.replaysFor, topScores, sizeof screen.replaysFor);
   screen.replaysFrom = folder;
 }
 } // namespace
 
-ScoresChoice showScores(ScoresScreen &screen, Menu &menu, const Controls &controls) {
+ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, const Controls &controls) {
   ScoresChoice choice;
   deepenVeil(menu);
-  readKeptRows(screen);
-  std::memcpy(screen.shown.scores, topScores, sizeof screen.shown.scores);
-  resetWhenHeld(screen, controls, choice.failure);
+  readKeptRows(screen, scores.topScores);
+  std::memcpy(screen.shown.scores, scores.topScores, sizeof screen.shown.scores);
+  resetWhenHeld(screen, scores, controls, choice.failure);
   displayButton(menu, kChoseBack, controls, choice.back);
   // A click on a kept row asks for its game; the keys go back.
   const int x = controls.mouseX(), y = controls.mouseY();

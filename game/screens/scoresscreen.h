@@ -13,6 +13,7 @@
 #include "KGraphic.h"
 #include "controls.h"
 #include "keepnotice.h"
+#include "keptreplays.h"
 #include "menu.h"
 
 /// Which rows have a kept game, and the table and the folder that was read
@@ -37,6 +38,7 @@ struct ScoresChoice {
   std::string watch; ///< a kept row clicked: its game's replay, to watch
   KeepFailure failure; ///< the table reset, but not kept
 };
-/// One frame of the high-score screen.
-ScoresChoice showScores(ScoresScreen &screen, Menu &menu, const Controls &controls);
+/// One frame of the high-score screen, showing `scores` (which Space held
+/// resets).
+ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, const Controls &controls);
 void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet);

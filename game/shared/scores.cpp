@@ -5,12 +5,11 @@
 #include "ByteOrder.h"
 #include "KMiscTools.h"
 
-int32_t topScores[10] = {30, 25, 20, 19, 18, 15, 10, 9, 8, 5};
 const int32_t topScoresOld[10] = {30, 25, 20, 19, 18, 15, 10, 9, 8, 5};
 
 namespace {
 const char *const kTableFile = "thescores";
-const size_t kTableBytes = sizeof topScores;
+const size_t kTableBytes = sizeof topScoresOld;
 } // namespace
 
 std::string recordsFolder() {
@@ -42,8 +41,6 @@ int enterScore(int32_t table[10], int32_t score) {
   return i;
 }
 
-int sendScore(int32_t score) { return enterScore(topScores, score); }
-
 std::string scoresPath() {
   const std::string folder = recordsFolder();
   return folder.empty() ? "" : folder + "/" + kTableFile;
@@ -74,8 +71,8 @@ bool writeTable(const int32_t table[10], std::string &error, Cause &cause) {
   return false;
 }
 
-bool loadScores(std::string &message) {
-  const TableFound found = readTable(topScores, message);
+bool loadScores(int32_t table[10], std::string &message) {
+  const TableFound found = readTable(table, message);
   if (found == TableFound::kUnreadable) message += ": the high scores are not read";
   return found != TableFound::kUnreadable;
 }

@@ -2,8 +2,8 @@
 
 // The high-score table: ten scores, best first, kept in "thescores" (forty
 // bytes, ten 32-bit little-endian numbers) in the records' folder.
-// topScores is this program's view of it: read as the program starts,
-// and made the kept table again by every change of it (keptreplays),
+// This program's view of it (HighScores, keptreplays.h) is read as the
+// program starts, and made the kept table again by every change of it,
 // which reads the file anew and merges, so that another copy's scores stay.
 
 #include <cstdint>
@@ -22,16 +22,14 @@ std::string recordsFolderProblem();
 bool changeRecords(const std::function<bool(std::string &error, Cause &cause)> &change, std::string &error,
                    Cause &cause);
 
-extern int32_t topScores[10];
-/// The table a reset (Space held on its screen) puts back.
+/// The table a reset (Space held on its screen) puts back, and the one the
+/// program starts from while none is kept.
 extern const int32_t topScoresOld[10];
 
 /// Offers `score` to `table`: it takes the first row (from the top) whose
 /// score it beats, the rows below move down and the last falls out. The
 /// row it took, or -1 when it beat none.
 int enterScore(int32_t table[10], int32_t score);
-/// The same, on topScores.
-int sendScore(int32_t score);
 
 /// Where the table is kept: "<records folder>/thescores"; "" without one.
 std::string scoresPath();
@@ -48,6 +46,6 @@ TableFound readTable(int32_t table[10], std::string &message);
 /// with the reason, when nothing was written.
 bool writeTable(const int32_t table[10], std::string &error, Cause &cause);
 
-/// Reads the kept table over topScores; a missing one leaves it as it is.
+/// Reads the kept table over `table`; a missing one leaves it as it is.
 /// False, with the reason in `message`, for one that cannot be read.
-bool loadScores(std::string &message);
+bool loadScores(int32_t table[10], std::string &message);

@@ -47,10 +47,10 @@ bool keepLiveGame(Shell &shell) {
 // ended and could not be kept until now. False when something was not kept.
 bool keepAtTheEnd(Shell &shell) {
   KeepFailure failure;
-  keepPendingGames(failure);
+  keepPendingGames(shell.highScores, failure);
   tellFailure(shell.notice, failure);
   // The games continued here whose ends are kept now are done with.
-  if (!gamesPending()) endedGamesKept();
+  if (!gamesPending(shell.highScores)) endedGamesKept();
   const bool live = keepLiveGame(shell);
   return live && !failure.failed;
 }
@@ -99,7 +99,7 @@ void chosen(Shell &shell, MenuChoice choice) {
   case kChoseScores: {
     // Another copy of the game may have changed the table.
     std::string message;
-    reloadTable(message);
+    reloadTable(shell.highScores, message);
     tell(message);
     shell.screen = kScoresScreen;
     break;
@@ -136,9 +136,9 @@ void liveFrame(Shell &shell, const PlayInput &input) {
   else if (!shell.endKept) {
     shell.endKept = true;
     KeepFailure failure;
-    keepEndedGame(liveRecording(), failure);
+    keepEndedGame(shell.highScores, liveRecording(), failure);
     tellFailure(shell.notice, failure);
-    liveGameEnded(!gamesPending());
+    liveGameEnded(!gamesPending(shell.highScores));
   }
   if (events.leave) leaveForMenu(shell);
   else if (events.restart) newLiveGame(input);
@@ -209,7 +209,7 @@ void stepShell(Shell &shell) {
     break;
   }
   case kScoresScreen: {
-    const ScoresChoice choice = showScores(shell.scores, shell.menu, shell.controls);
+    const ScoresChoice choice = showScores(shell.scores, shell.highScores, shell.menu, shell.controls);
     tellFailure(shell.notice, choice.failure);
     menuDid(shell, choice.back);
     chosen(shell, choice.back.choice);
@@ -255,12 +255,14 @@ void resetSession(Shell &shell) {
   stopWatching(shell);
   // The title loads the sounds again: those loaded are released first.
   freeSounds(shell.assets.sounds);
-  // The window, its pictures and the settings stay.
+  // The window, its pictures, the settings and the table stay.
   const Assets assets = shell.assets;
   Switchboard switches = std::move(shell.switches);
+  HighScores highScores = std::move(shell.highScores);
   shell = Shell();
   shell.assets = assets;
   shell.switches = std::move(switches);
+  shell.highScores = std::move(highScores);
   resetButtons(shell.menu);
   applySettings(shell.switches, false);
   resetLiveGame();
@@ -271,7 +273,7 @@ void loadSoundsOnce(Shell &shell) {
   if (shell.assets.sounds.loaded) return;
   KMiscTools::initMiscTools();
   std::string message;
-  reloadTable(message);
+  reloadTable(shell.highScores, message);
   tell(message);
   loadSounds(shell.assets.sounds, message);
   tell(message);
@@ -348,7 +350,7 @@ bool initzunk(Shell &shell) {
   // change it.
   std::string message;
   KeepFailure noFolder;
-  prepareRecords(message, noFolder);
+  prepareRecords(shell.highScores, message, noFolder);
   tell(message);
   Switchboard &switches = shell.switches;
   switches.settingsFile = settingsPath();

@@ -11,6 +11,7 @@
 #include "assets.h"
 #include "controls.h"
 #include "credits.h"
+#include "keptreplays.h"
 #include "keepnotice.h"
 #include "menu.h"
 #include "resume.h"
@@ -41,6 +42,7 @@ struct Shell {
   Controls controls;
   Switchboard switches; ///< the player's settings, and the music lowered
   KeepNotice notice; ///< what could not be kept, said on the screen
+  HighScores highScores; ///< the table as this program has it
   /// The screen the next frame runs.
   Screen screen = kTitleScreen;
   /// What the last frame showed: the screen it ran (a frame that leaves a
