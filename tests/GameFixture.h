@@ -73,7 +73,7 @@ protected:
     std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
     // The records as the program finds them as it starts.
     KeepFailure failure;
-    releaseUnfinishedGame();
+    releaseUnfinishedGame(shell.unfinished);
     prepareRecords(shell.highScores, said, failure);
     startAgain();
   }
@@ -118,8 +118,8 @@ protected:
   }
 
   // The live game, and everything it keeps from frame to frame.
-  static Play &game() { return liveGame(); }
-  static std::string playState() { return describePlay(liveGame()); }
+  Play &game() { return shell.live.game(); }
+  std::string playState() { return describePlay(shell.live.game()); }
   // One rule of the play at a time, over the live game, with no input and
   // rand()'s numbers; what they did goes to `ruled`.
   struct RandDraws : RandomSource {

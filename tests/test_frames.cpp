@@ -226,24 +226,24 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   pointAt(kBallRest.x + 5, kBallRest.y + 10);
   input.leftButton = true;
   frame();
-  ASSERT_TRUE(liveGame().grabbedBall);
+  ASSERT_TRUE(shell.live.game().grabbedBall);
   pointAt(kBallRest.x - 15, kBallRest.y + 40);
   frames(3);
   input.leftButton = false;
   frames(12);
-  ASSERT_TRUE(liveGame().launched);
+  ASSERT_TRUE(shell.live.game().launched);
   expectShown("throw");
   // Paused in flight: the same frame, frozen under the panel.
   tap(K_VK_P);
   frames(5);
   expectShown("paused");
   tap(K_VK_P);
-  ASSERT_FALSE(liveGame().paused);
+  ASSERT_FALSE(shell.live.game().paused);
 
   // A wall full to the top: the next line cannot drop.
-  for (auto &row : liveGame().brickWall)
+  for (auto &row : shell.live.game().brickWall)
     for (int col = 0; col < 9; col++) row[col] = sBrick{col % 5, 0, 0, 0};
-  framesUntil([] { return liveGame().gameover && liveGame().gameOverProgress >= 1; }, "game over");
+  framesUntil([this] { return shell.live.game().gameover && shell.live.game().gameOverProgress >= 1; }, "game over");
   frames(10);
   expectShown("gameover");
 
@@ -407,7 +407,7 @@ protected:
     frames(40);
   }
   void toRest() {
-    framesUntil([] { return !liveGame().launched && !liveGame().grabbedBall; }, "the ball back at rest");
+    framesUntil([this] { return !shell.live.game().launched && !shell.live.game().grabbedBall; }, "the ball back at rest");
     frames(20);
   }
 };
@@ -418,8 +418,8 @@ TEST_P(Pointing, AClickInOneBatchChoosesAButtonAndThrowsFromRest) {
   mouseTo(kBallRest.x + 5, kBallRest.y + 10);
   click();
   frame();
-  EXPECT_TRUE(liveGame().grabbedBall); // down for the frame that looked
-  framesUntil([] { return liveGame().launched; }, "a throw from rest");
+  EXPECT_TRUE(shell.live.game().grabbedBall); // down for the frame that looked
+  framesUntil([this] { return shell.live.game().launched; }, "a throw from rest");
   toRest();
   // The menu zone, clicked once: back to the menu.
   mouseTo(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
@@ -434,13 +434,13 @@ TEST_P(Pointing, KeysTappedInOneBatchCount) {
   framesUntil([this] { return shell.screen == kPlayScreen; }, "PLAY chosen by one tap of Return");
   frames(40);
   tapKey(SDL_SCANCODE_SPACE);
-  framesUntil([] { return liveGame().launched; }, "a throw from rest by one tap of Space");
+  framesUntil([this] { return shell.live.game().launched; }, "a throw from rest by one tap of Space");
   toRest();
   tapKey(SDL_SCANCODE_P);
-  framesUntil([] { return liveGame().paused; }, "paused by one tap of P");
+  framesUntil([this] { return shell.live.game().paused; }, "paused by one tap of P");
   frames(5);
   tapKey(SDL_SCANCODE_P);
-  framesUntil([] { return !liveGame().paused; }, "played on by one tap of P");
+  framesUntil([this] { return !shell.live.game().paused; }, "played on by one tap of P");
   const bool music = shell.switches.playerSettings.music;
   tapKey(SDL_SCANCODE_M);
   framesUntil([this, music] { return shell.switches.playerSettings.music != music; }, "the music switched by one tap of M");
@@ -454,7 +454,7 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   finger(SDL_FINGERDOWN, 11, kBallRest.x + 5, kBallRest.y + 10);
   finger(SDL_FINGERDOWN, 12, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   frame();
-  ASSERT_TRUE(liveGame().grabbedBall);
+  ASSERT_TRUE(shell.live.game().grabbedBall);
   EXPECT_EQ(KInput::getMouseX(), kBallRest.x + 5);
   finger(SDL_FINGERMOTION, 11, kBallRest.x - 15, kBallRest.y + 40);
   finger(SDL_FINGERMOTION, 12, 10, 10);
@@ -462,21 +462,21 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   EXPECT_EQ(KInput::getMouseX(), kBallRest.x - 15);
   EXPECT_EQ(KInput::getMouseY(), kBallRest.y + 40);
   finger(SDL_FINGERUP, 11, kBallRest.x - 15, kBallRest.y + 40);
-  framesUntil([] { return liveGame().launched; }, "a throw by touch");
-  const float forceX = liveGame().forceX, forceY = liveGame().forceY;
+  framesUntil([this] { return shell.live.game().launched; }, "a throw by touch");
+  const float forceX = shell.live.game().forceX, forceY = shell.live.game().forceY;
   finger(SDL_FINGERUP, 12, 10, 10);
   EXPECT_EQ(shell.screen, kPlayScreen); // the second finger left nothing
   toRest();
   // The same pull through the platform's scripted input: the same throw.
   scriptedFinger(platform::Event::FingerDown, 5, kBallRest.x + 5, kBallRest.y + 10);
   frame();
-  ASSERT_TRUE(liveGame().grabbedBall);
+  ASSERT_TRUE(shell.live.game().grabbedBall);
   scriptedFinger(platform::Event::FingerMoved, 5, kBallRest.x - 15, kBallRest.y + 40);
   frames(3);
   scriptedFinger(platform::Event::FingerUp, 5, kBallRest.x - 15, kBallRest.y + 40);
-  framesUntil([] { return liveGame().launched; }, "a throw by scripted touch");
-  EXPECT_EQ(liveGame().forceX, forceX);
-  EXPECT_EQ(liveGame().forceY, forceY);
+  framesUntil([this] { return shell.live.game().launched; }, "a throw by scripted touch");
+  EXPECT_EQ(shell.live.game().forceX, forceX);
+  EXPECT_EQ(shell.live.game().forceY, forceY);
   toRest();
   // A tap (down and up before the game looks) on the menu zone.
   finger(SDL_FINGERDOWN, 13, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);

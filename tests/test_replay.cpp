@@ -123,7 +123,7 @@ TEST_F(Replays, ARecordedGameReplaysFromItsFileFrameForFrame) {
   playScriptedGame();
   afterEachFrame = nullptr;
   ASSERT_TRUE(game().gameover) << "the scripted game did not end";
-  const Recording recorded = liveRecording();
+  const Recording recorded = shell.live.recording();
   EXPECT_TRUE(recorded.ended);
   EXPECT_EQ(recorded.score, game().gScore);
   EXPECT_GT(recorded.score, 10) << "the scripted throws broke little";
@@ -167,7 +167,7 @@ TEST_F(Replays, RecordingChangesNothingInThePlay) {
   // The game as it plays is the same with the recording's draws as with
   // rand() itself: the recording holds exactly rand()'s numbers, in order.
   playScriptedGame();
-  const Recording recorded = liveRecording();
+  const Recording recorded = shell.live.recording();
   // The menu draws numbers of its own between them: the game's are found in
   // rand()'s sequence from srand(1), in order.
   std::vector<uint32_t> sequence;
@@ -183,7 +183,7 @@ TEST_F(Replays, RecordingChangesNothingInThePlay) {
 
 TEST_F(Replays, AGameThatIsNotTheRecordedOneIsFound) {
   playScriptedGame();
-  const Recording recorded = liveRecording();
+  const Recording recorded = shell.live.recording();
   // The same numbers in another order: another wall, another end.
   Recording changed = recorded;
   std::reverse(changed.draws.begin(), changed.draws.end());
@@ -354,7 +354,7 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   // Left there (the window closed), then, in a program started afresh, PLAY
   // offers to continue it; Return continues, paused where it was left.
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   startAgain();
   choosePlay();
   ASSERT_EQ(shell.screen, kResumeScreen);
@@ -374,7 +374,7 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   for (size_t i = 0; i < continued.size(); i++) differ += continued[i] != neverLeft[i];
   EXPECT_EQ(differ, 0u);
   // Left again, it is kept again, the whole game in one recording.
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   Recording kept;
   std::string error;
   ASSERT_TRUE(loadRecording(records + "/unfinished.zunkreplay", kept, error)) << error;
@@ -385,7 +385,7 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
 TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   const std::string unfinished = records + "/unfinished.zunkreplay";
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   // Escape on the choice goes back to the menu and keeps the game...
   startAgain();
   choosePlay();
@@ -406,7 +406,7 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   // A recording that does not replay to the state it was left in is not
   // offered, and is forgotten.
   firstPart();
-  Recording damaged = liveRecording();
+  Recording damaged = shell.live.recording();
   std::reverse(damaged.draws.begin(), damaged.draws.end());
   std::string error;
   ASSERT_TRUE(saveRecording(unfinished, damaged, error));
@@ -416,11 +416,11 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A game that ended is not kept.
   playScriptedGame();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A click on CONTINUE continues.
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   startAgain();
   choosePlay();
   ASSERT_EQ(shell.screen, kResumeScreen);
@@ -514,35 +514,35 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
 TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIsNotOffered) {
   // A game left here...
   firstPart();
-  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
-  releaseUnfinishedGame();
+  ASSERT_TRUE(keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed)) << failed.message;
+  releaseUnfinishedGame(shell.unfinished);
   const std::string first = records + "/unfinished.zunkreplay", second = records + "/unfinished-2.zunkreplay";
   const std::string firstBytes = fileBytes(first);
   // ...and another, left by another copy of the game meanwhile: both are
   // kept, neither written over.
   firstPart();
   frames(50);
-  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
-  releaseUnfinishedGame();
+  ASSERT_TRUE(keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed)) << failed.message;
+  releaseUnfinishedGame(shell.unfinished);
   EXPECT_EQ(fileBytes(first), firstBytes);
   ASSERT_NE(fileBytes(second), "");
   // PLAY offers the one left last, claimed: another copy cannot have it.
   startAgain();
-  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  ASSERT_TRUE(unfinishedGameOnOffer(shell.unfinished, said));
   const int probe = open(second.c_str(), O_RDONLY);
   EXPECT_NE(flock(probe, LOCK_EX | LOCK_NB), 0) << "the game offered is not claimed";
-  releaseUnfinishedGame();
+  releaseUnfinishedGame(shell.unfinished);
   // Claimed by another copy, it is not offered: the other one is.
   ASSERT_EQ(flock(probe, LOCK_EX | LOCK_NB), 0);
-  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  ASSERT_TRUE(unfinishedGameOnOffer(shell.unfinished, said));
   const int probeFirst = open(first.c_str(), O_RDONLY);
   EXPECT_NE(flock(probeFirst, LOCK_EX | LOCK_NB), 0) << "the other game is not the one offered";
-  releaseUnfinishedGame();
+  releaseUnfinishedGame(shell.unfinished);
   close(probeFirst);
   // With both claimed elsewhere, none is offered, and both stay.
   const int holdFirst = open(first.c_str(), O_RDONLY);
   ASSERT_EQ(flock(holdFirst, LOCK_EX | LOCK_NB), 0);
-  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  EXPECT_FALSE(unfinishedGameOnOffer(shell.unfinished, said));
   close(holdFirst);
   close(probe);
   EXPECT_TRUE(fileThere(first) && fileThere(second));
@@ -552,7 +552,7 @@ TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIs
   std::remove(first.c_str());
   std::remove(second.c_str());
   std::ofstream(records + "/unfinished-3.zunkreplay", std::ios::binary) << later;
-  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  EXPECT_FALSE(unfinishedGameOnOffer(shell.unfinished, said));
   EXPECT_NE(said.find("kept by a later version"), std::string::npos) << said;
   EXPECT_EQ(fileBytes(records + "/unfinished-3.zunkreplay"), later);
 }
@@ -560,19 +560,19 @@ TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIs
 TEST_F(Continue, TheCheckDrawsNoNumberAndNewGameStartsUnpausedAtFullMusic) {
   // A continued game left while paused (the window closed).
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   startAgain();
   choosePlay();
   tap(K_VK_RETURN);
   ASSERT_TRUE(game().paused);
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   // The check of the next PLAY draws nothing from rand() and leaves the live
   // game as the menu set it up.
   startAgain();
   toOpenMenu();
   const RandomPosition before = randomPosition();
   const std::string live = playState();
-  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  ASSERT_TRUE(unfinishedGameOnOffer(shell.unfinished, said));
   EXPECT_TRUE(randomPosition() == before) << "the check drew random numbers";
   EXPECT_EQ(playState(), live);
   EXPECT_FALSE(game().paused);
@@ -593,7 +593,7 @@ TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {
   frame();
   press(10, 200);
   frame();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   release();
   // PLAY by Return, the pointer resting on the music switch: the frame that
   // checks the game (and replays its click) reads only the player's own

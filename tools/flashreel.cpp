@@ -338,14 +338,14 @@ Stage::~Stage() {
 void Stage::shellFrame(const FrameSink *sink) {
   int32_t &lastScreen = seen.lastScreen;
   const int32_t screen = shell_.screen;
-  const Play before = liveGame();
+  const Play before = shell_.live.game();
   clock += kFrameMicroseconds;
   doZunk(shell_);
   std::vector<Area> areas;
   if (screen != lastScreen || shell_.screen != screen) {
     areas.push_back(whole(kScreenChange));
   } else if (screen == kPlayScreen) {
-    areas = seen.watcher.areas(before, liveGame(), nullptr, seen.facts);
+    areas = seen.watcher.areas(before, shell_.live.game(), nullptr, seen.facts);
   } else {
     areas.push_back(whole(screenEffect(shell_, screen)));
   }
@@ -451,7 +451,7 @@ Recording Stage::recordGame(unsigned seed, int mostFrames, PlayFacts *shownFacts
     return true;
   };
   for (int gameOverFor = 0; gameOverFor < kGameOverWatched && played < mostFrames + 40000; played++) {
-    const Play &g = liveGame();
+    const Play &g = shell_.live.game();
     if (g.gameover && g.gameOverProgress >= 1) gameOverFor++;
     const bool stopping = g.gameover || allReleased() || played >= mostFrames;
     switch (phase) {
@@ -526,13 +526,13 @@ Recording Stage::recordGame(unsigned seed, int mostFrames, PlayFacts *shownFacts
       }
       break;
     }
-    const Play before = liveGame();
+    const Play before = shell_.live.game();
     frame();
-    watcher.areas(before, liveGame(), nullptr, facts);
+    watcher.areas(before, shell_.live.game(), nullptr, facts);
   }
   input.leftButton = false;
   if (shownFacts) *shownFacts = facts;
-  return liveRecording();
+  return shell_.live.recording();
 }
 
 } // namespace flashes

@@ -3,63 +3,56 @@
 #include <cstdlib>
 
 namespace {
-Play live;
-Recording recording;
-// The game was continued: the next frame recorded says so.
-bool continuedHere = false;
-
 // rand()'s numbers, each kept in the recording.
-class LiveDraws : public RandomSource {
+class RandDraws : public RandomSource {
 public:
+  explicit RandDraws(Recording &recording) : recording_(recording) {}
   int draw() override {
     const int d = std::rand();
-    recording.draws.push_back(static_cast<uint32_t>(d));
+    recording_.draws.push_back(static_cast<uint32_t>(d));
     return d;
   }
-} liveDraws;
+
+private:
+  Recording &recording_;
+};
 } // namespace
 
-Play &liveGame() { return live; }
-
-void newLiveGame(const PlayInput &now) {
-  live.before = now;
-  recording = Recording();
-  recording.start = startOf(live);
-  continuedHere = false;
-  resetInGame(live, liveDraws);
+void LiveGame::newGame(const PlayInput &now) {
+  play_.before = now;
+  recording_ = Recording();
+  recording_.start = startOf(play_);
+  continuedHere_ = false;
+  RandDraws draws(recording_);
+  resetInGame(play_, draws);
 }
 
-PlayEvents playLiveFrame(const PlayInput &input) {
+PlayEvents LiveGame::playFrame(const PlayInput &input) {
   PlayInput frame = input;
-  if (continuedHere) {
+  if (continuedHere_) {
     frame.held |= kContinuedHere;
-    continuedAt(live, frame);
+    continuedAt(play_, frame);
   }
-  continuedHere = false;
+  continuedHere_ = false;
   // Past six hours the game goes on; its recording stops.
-  if (recording.frames.size() < kMaxReplayFrames) recording.frames.push_back(frame);
-  return stepPlay(live, frame, liveDraws);
+  if (recording_.frames.size() < kMaxReplayFrames) recording_.frames.push_back(frame);
+  RandDraws draws(recording_);
+  return stepPlay(play_, frame, draws);
 }
 
-Recording liveRecording() {
-  Recording r = recording;
-  r.score = live.gScore;
-  r.ended = live.gameover;
-  r.digest = playDigest(live);
+Recording LiveGame::recording() const {
+  Recording r = recording_;
+  r.score = play_.gScore;
+  r.ended = play_.gameover;
+  r.digest = playDigest(play_);
   r.randomAfter = randomPosition();
   return r;
 }
 
-void continueLiveGame(const Play &game, const Recording &kept) {
-  live = game;
-  pausePlay(live);
-  recording = kept;
-  recording.ended = false;
-  continuedHere = true;
-}
-
-void resetLiveGame() {
-  live = Play();
-  recording = Recording();
-  continuedHere = false;
+void LiveGame::continueFrom(const Play &game, const Recording &kept) {
+  play_ = game;
+  pausePlay(play_);
+  recording_ = kept;
+  recording_.ended = false;
+  continuedHere_ = true;
 }

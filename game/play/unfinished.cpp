@@ -22,39 +22,27 @@
 
 namespace {
 const char *const kFirstName = "unfinished.zunkreplay";
-// The game the last offer checked, rebuilt: what CONTINUE goes on with.
-std::unique_ptr<Replay> offered;
-// The file of the game this program offered, continues or kept last (""
-// for none), and the lock on it that claims it.
-std::string claimedName;
-int claimFd = -1;
-// The files of games continued here that have ended, their end not kept
-// yet (a full disk): kept, and still claimed, until it is.
-struct Claim {
-  std::string name;
-  int fd;
-};
-std::vector<Claim> endedGames;
+using Claim = UnfinishedGames::Claim;
 
 std::string pathOf(const std::string &name) { return replaysFolder() + "/" + name; }
 
-void dropClaim() {
-  if (claimFd >= 0) close(claimFd);
-  claimFd = -1;
+void dropClaim(Claim &claim) {
+  if (claim.fd >= 0) close(claim.fd);
+  claim.fd = -1;
 }
 
 // Claims the file `name` (its contents as they are now): false when
 // another program holds it.
-bool claim(const std::string &name) {
+bool claim(Claim &claimed, const std::string &name) {
   const int fd = open(pathOf(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
     return false;
   }
-  dropClaim();
-  claimFd = fd;
-  claimedName = name;
+  dropClaim(claimed);
+  claimed.fd = fd;
+  claimed.name = name;
   return true;
 }
 
@@ -85,37 +73,55 @@ std::string newUnfinishedName() {
 }
 
 // Removes the file this program claimed, in a transaction.
-void removeClaimed() {
-  if (claimedName.empty()) return;
+void removeClaimed(Claim &claimed) {
+  if (claimed.name.empty()) return;
   std::string error;
   Cause cause;
-  const std::string name = claimedName;
+  const std::string name = claimed.name;
   changeRecords(
       [&](std::string &, Cause &) {
         removeKeptFile(pathOf(name));
         return true;
       },
       error, cause);
-  dropClaim();
-  claimedName.clear();
+  dropClaim(claimed);
+  claimed.name.clear();
 }
 } // namespace
 
-bool keepUnfinishedGame(KeepFailure &failure) {
+UnfinishedGames::UnfinishedGames(UnfinishedGames &&other) noexcept
+    : offered(std::move(other.offered)), claimed(std::exchange(other.claimed, Claim())),
+      endedGames(std::exchange(other.endedGames, {})) {}
+
+UnfinishedGames &UnfinishedGames::operator=(UnfinishedGames &&other) noexcept {
+  if (this == &other) return *this;
+  dropClaim(claimed);
+  for (Claim &game : endedGames) dropClaim(game);
+  offered = std::move(other.offered);
+  claimed = std::exchange(other.claimed, Claim());
+  endedGames = std::exchange(other.endedGames, {});
+  return *this;
+}
+
+UnfinishedGames::~UnfinishedGames() {
+  dropClaim(claimed);
+  for (Claim &game : endedGames) dropClaim(game);
+}
+
+bool keepUnfinishedGame(UnfinishedGames &games, const Recording &game, KeepFailure &failure) {
   failure = KeepFailure();
-  const Recording game = liveRecording();
   // A game that has ended was dealt with at its end (liveGameEnded).
   if (game.ended || game.frames.empty()) return true;
   std::string error;
   Cause cause = Cause::kNone;
   const bool kept = changeRecords(
       [&](std::string &why, Cause &whyCause) {
-        const std::string name = claimedName.empty() ? newUnfinishedName() : claimedName;
+        const std::string name = games.claimed.name.empty() ? newUnfinishedName() : games.claimed.name;
         if (!saveRecording(pathOf(name), game, why, &whyCause)) return false;
         // The file written anew is claimed anew: the game stays this
         // program's while it may go on (a page hidden plays on).
-        claim(name);
-        claimedName = name;
+        claim(games.claimed, name);
+        games.claimed.name = name;
         return true;
       },
       error, cause);
@@ -123,25 +129,23 @@ bool keepUnfinishedGame(KeepFailure &failure) {
   return kept;
 }
 
-void forgetUnfinishedGame() {
-  offered.reset();
-  removeClaimed();
+void forgetUnfinishedGame(UnfinishedGames &games) {
+  games.offered.reset();
+  removeClaimed(games.claimed);
 }
 
-void liveGameEnded(bool endKept) {
-  offered.reset();
-  if (claimedName.empty()) return;
+void liveGameEnded(UnfinishedGames &games, bool endKept) {
+  games.offered.reset();
+  if (games.claimed.name.empty()) return;
   if (endKept) {
-    removeClaimed();
+    removeClaimed(games.claimed);
     return;
   }
-  endedGames.push_back({claimedName, claimFd});
-  claimFd = -1;
-  claimedName.clear();
+  games.endedGames.push_back(std::exchange(games.claimed, Claim()));
 }
 
-void endedGamesKept() {
-  for (const Claim &game : endedGames) {
+void endedGamesKept(UnfinishedGames &games) {
+  for (const Claim &game : games.endedGames) {
     std::string error;
     Cause cause;
     changeRecords(
@@ -152,18 +156,18 @@ void endedGamesKept() {
         error, cause);
     if (game.fd >= 0) close(game.fd);
   }
-  endedGames.clear();
+  games.endedGames.clear();
 }
 
-void releaseUnfinishedGame() {
-  offered.reset();
-  dropClaim();
-  claimedName.clear();
+void releaseUnfinishedGame(UnfinishedGames &games) {
+  games.offered.reset();
+  dropClaim(games.claimed);
+  games.claimed.name.clear();
 }
 
-bool unfinishedGameOnOffer(std::string &message) {
+bool unfinishedGameOnOffer(UnfinishedGames &games, std::string &message) {
   message.clear();
-  releaseUnfinishedGame();
+  releaseUnfinishedGame(games);
   if (replaysFolder().empty()) return false;
   std::set<std::string> tried;
   for (;;) {
@@ -181,40 +185,40 @@ bool unfinishedGameOnOffer(std::string &message) {
               later += (later.empty() ? "" : ", ") + name;
               continue;
             }
-            if (claim(name)) return true;
+            if (claim(games.claimed, name)) return true;
           }
           return true;
         },
         error, cause);
     if (!later.empty())
       message = replaysFolder() + ": " + later + ": kept by a later version of the game, which can continue it";
-    if (claimedName.empty()) return false;
+    if (games.claimed.name.empty()) return false;
     Recording game;
-    if (!loadRecording(pathOf(claimedName), game, error)) {
+    if (!loadRecording(pathOf(games.claimed.name), game, error)) {
       // A file that is not a game to continue is forgotten.
-      message = pathOf(claimedName) + ": " + error;
-      forgetUnfinishedGame();
+      message = pathOf(games.claimed.name) + ": " + error;
+      forgetUnfinishedGame(games);
       continue;
     }
     if (game.ended || game.frames.empty()) {
-      forgetUnfinishedGame();
+      forgetUnfinishedGame(games);
       continue;
     }
     auto check = std::make_unique<Replay>(std::move(game));
     if (!check->playToEnd()) {
-      message = pathOf(claimedName) + " does not replay as it was recorded: it is not offered";
-      forgetUnfinishedGame();
+      message = pathOf(games.claimed.name) + " does not replay as it was recorded: it is not offered";
+      forgetUnfinishedGame(games);
       continue;
     }
-    offered = std::move(check);
+    games.offered = std::move(check);
     return true;
   }
 }
 
-bool continueUnfinishedGame() {
-  if (!offered) return false;
-  continueLiveGame(offered->game(), offered->recording());
-  setRandomPosition(offered->recording().randomAfter);
-  offered.reset();
+bool continueUnfinishedGame(UnfinishedGames &games, LiveGame &live) {
+  if (!games.offered) return false;
+  live.continueFrom(games.offered->game(), games.offered->recording());
+  setRandomPosition(games.offered->recording().randomAfter);
+  games.offered.reset();
   return true;
 }

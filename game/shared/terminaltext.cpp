@@ -1,6 +1,7 @@
 #include "terminaltext.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace terminal {
 namespace {
@@ -61,14 +62,14 @@ int width(char32_t c) {
 // Punctuation that closes (no line may start with it) and that opens (no line
 // may end with it), in Western and East Asian texts; small kana and the
 // prolonged sound mark stay with the character before them.
-const std::u32string kClosing = U")]},.:;!?%\u00bb\u2019\u201d\u3001\u3002\u3009\u300b\u300d\u300f\u3011\u3015"
+constexpr std::u32string_view kClosing = U")]},.:;!?%\u00bb\u2019\u201d\u3001\u3002\u3009\u300b\u300d\u300f\u3011\u3015"
                                 U"\u30fc\u2026\u3005\u3041\u3043\u3045\u3047\u3049\u3063\u3083\u3085\u3087\u308e"
                                 U"\u30a1\u30a3\u30a5\u30a7\u30a9\u30c3\u30e3\u30e5\u30e7\u30ee\u30f5\u30f6\u30fb"
                                 U"\uff01\uff09\uff0c\uff0e\uff1a\uff1b\uff1f\uff3d\uff5d";
-const std::u32string kOpening = U"([{\u00ab\u2018\u201c\u3008\u300a\u300c\u300e\u3010\u3014\uff08\uff3b\uff5b";
+constexpr std::u32string_view kOpening = U"([{\u00ab\u2018\u201c\u3008\u300a\u300c\u300e\u3010\u3014\uff08\uff3b\uff5b";
 
-bool closing(char32_t c) { return kClosing.find(c) != std::u32string::npos; }
-bool opening(char32_t c) { return kOpening.find(c) != std::u32string::npos; }
+bool closing(char32_t c) { return kClosing.find(c) != std::u32string_view::npos; }
+bool opening(char32_t c) { return kOpening.find(c) != std::u32string_view::npos; }
 
 // A line may break between `before` and `after` (neither a space) only
 // beside a wide character, and not into punctuation that must stay.

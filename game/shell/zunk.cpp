@@ -38,7 +38,7 @@ Shell *running = nullptr;
 // it could not be kept.
 bool keepLiveGame(Shell &shell) {
   KeepFailure failure;
-  if (shell.screen == kPlayScreen) keepUnfinishedGame(failure);
+  if (shell.screen == kPlayScreen) keepUnfinishedGame(shell.unfinished, shell.live.recording(), failure);
   tellFailure(shell.notice, failure);
   return !failure.failed;
 }
@@ -50,7 +50,7 @@ bool keepAtTheEnd(Shell &shell) {
   keepPendingGames(shell.highScores, failure);
   tellFailure(shell.notice, failure);
   // The games continued here whose ends are kept now are done with.
-  if (!gamesPending(shell.highScores)) endedGamesKept();
+  if (!gamesPending(shell.highScores)) endedGamesKept(shell.unfinished);
   const bool live = keepLiveGame(shell);
   return live && !failure.failed;
 }
@@ -74,7 +74,7 @@ void hear(Shell &shell, const PlayEvents &events, bool paused) {
 void leaveForMenu(Shell &shell) {
   keepLiveGame(shell);
   // Another copy of the game may now be offered it.
-  releaseUnfinishedGame();
+  releaseUnfinishedGame(shell.unfinished);
   shell.screen = kMenuScreen;
   putButtonsBack(shell.menu);
   shell.menu.selectedButton = -1;
@@ -86,7 +86,7 @@ void chosen(Shell &shell, MenuChoice choice) {
   case kChosePlay: {
     // PLAY offers to continue a game left unfinished, if it still replays.
     std::string message;
-    const bool offered = unfinishedGameOnOffer(message);
+    const bool offered = unfinishedGameOnOffer(shell.unfinished, message);
     tell(message);
     if (offered) {
       offerResumeChoice(shell.resume);
@@ -126,22 +126,22 @@ void menuDid(Shell &shell, const MenuEvents &events) {
 // A frame of the live game: played and heard; what it did decides the rest
 // (the table, the game kept to continue, the next screen).
 void liveFrame(Shell &shell, const PlayInput &input) {
-  const PlayEvents events = playLiveFrame(input);
-  hear(shell, events, liveGame().paused);
+  const PlayEvents events = shell.live.playFrame(input);
+  hear(shell, events, shell.live.game().paused);
   // A game that has just ended enters the table with its replay, kept
   // before the frame that shows GAME OVER is (its score is final in the
   // frame that ends it, where the play offers it only in the next); only
   // then is the game it was continued from forgotten.
-  if (!liveGame().gameover) shell.endKept = false;
+  if (!shell.live.game().gameover) shell.endKept = false;
   else if (!shell.endKept) {
     shell.endKept = true;
     KeepFailure failure;
-    keepEndedGame(shell.highScores, liveRecording(), failure);
+    keepEndedGame(shell.highScores, shell.live.recording(), failure);
     tellFailure(shell.notice, failure);
-    liveGameEnded(!gamesPending(shell.highScores));
+    liveGameEnded(shell.unfinished, !gamesPending(shell.highScores));
   }
   if (events.leave) leaveForMenu(shell);
-  else if (events.restart) newLiveGame(input);
+  else if (events.restart) shell.live.newGame(input);
 }
 
 void watchedFrame(Shell &shell, const PlayInput &input) {
@@ -159,7 +159,7 @@ void resumeChoice(Shell &shell, const PlayInput &input) {
   switch (doResumeChoice(shell.resume, shell.controls)) {
   case kChoseMenu: leaveForMenu(shell); break;
   case kChoseContinue:
-    if (continueUnfinishedGame()) {
+    if (continueUnfinishedGame(shell.unfinished, shell.live)) {
       // The game as it was left, its last frame shown, paused.
       shell.screen = kPlayScreen;
       shell.shownContinued = true;
@@ -169,8 +169,8 @@ void resumeChoice(Shell &shell, const PlayInput &input) {
     }
     [[fallthrough]]; // it could not be rebuilt: a new game
   case kChoseNewGame:
-    forgetUnfinishedGame();
-    newLiveGame(input);
+    forgetUnfinishedGame(shell.unfinished);
+    shell.live.newGame(input);
     shell.screen = kPlayScreen;
     break;
   case kNotChosen: break;
@@ -193,7 +193,7 @@ void stepShell(Shell &shell) {
   case kMenuScreen: {
     // Every frame of the menu sets a new game up: a game left is never
     // picked up again (but by CONTINUE).
-    newLiveGame(input);
+    shell.live.newGame(input);
     const MenuEvents events = doMenu(shell.menu, shell.controls, shell.switches.playerSettings.music,
                                         shell.switches.playerSettings.sounds);
     menuDid(shell, events);
@@ -239,11 +239,11 @@ void drawShell(const Shell &shell, KGraphic &sheet) {
     break;
   case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet); break;
   case kScoresScreen: drawScores(shell.scores, shell.menu, sheet); break;
-  case kPlayScreen: drawPlay(liveGame(), sheet); break;
+  case kPlayScreen: drawPlay(shell.live.game(), sheet); break;
   case kWatchScreen: drawWatched(shell.watching, sheet); break;
   case kResumeScreen:
     drawResumeChoice(shell.resume, sheet);
-    if (shell.shownContinued) drawPlay(liveGame(), sheet);
+    if (shell.shownContinued) drawPlay(shell.live.game(), sheet);
     break;
   case kQuitting: break;
   }
@@ -255,18 +255,20 @@ void resetSession(Shell &shell) {
   stopWatching(shell);
   // The title loads the sounds again: those loaded are released first.
   freeSounds(shell.assets.sounds);
-  // The window, its pictures, the settings and the table stay.
+  // The window, its pictures, the settings, the table and the games left
+  // unfinished stay.
   const Assets assets = shell.assets;
   Switchboard switches = std::move(shell.switches);
   HighScores highScores = std::move(shell.highScores);
+  UnfinishedGames unfinished = std::move(shell.unfinished);
   shell = Shell();
   shell.assets = assets;
   shell.switches = std::move(switches);
   shell.highScores = std::move(highScores);
+  shell.unfinished = std::move(unfinished);
   resetButtons(shell.menu);
   applySettings(shell.switches, false);
-  resetLiveGame();
-  newLiveGame(shell.controls.playInput());
+  shell.live.newGame(shell.controls.playInput());
 }
 
 void loadSoundsOnce(Shell &shell) {

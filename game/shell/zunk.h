@@ -12,12 +12,14 @@
 #include "controls.h"
 #include "credits.h"
 #include "keptreplays.h"
+#include "livegame.h"
 #include "keepnotice.h"
 #include "menu.h"
 #include "resume.h"
 #include "scoresscreen.h"
 #include "switches.h"
 #include "title.h"
+#include "unfinished.h"
 #include "watch.h"
 
 /// The screen the frame loop runs.
@@ -43,6 +45,10 @@ struct Shell {
   Switchboard switches; ///< the player's settings, and the music lowered
   KeepNotice notice; ///< what could not be kept, said on the screen
   HighScores highScores; ///< the table as this program has it
+  /// The game the player plays: the one mode there is, an ordinary game
+  /// whose numbers come from rand().
+  LiveGame live;
+  UnfinishedGames unfinished; ///< the games left, offered and claimed
   /// The screen the next frame runs.
   Screen screen = kTitleScreen;
   /// What the last frame showed: the screen it ran (a frame that leaves a
