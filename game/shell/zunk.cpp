@@ -27,8 +27,8 @@ using namespace layout;
 namespace {
 // The shell the engine's callbacks reach, which carry nothing of ours: the
 // frame loop a host runs (a browser, once the program's own stack is
-// gone), and the host about to hide the program. Set from initzunk to
-// freeZunk.
+// gone), the host about to hide the program, and the display lost. Set
+// from initzunk to freeZunk.
 Shell *running = nullptr;
 
 // The live game, if it is on the screen, is kept to continue: as the

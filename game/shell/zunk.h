@@ -35,15 +35,16 @@ enum Screen : int32_t {
 };
 
 /// Everything the game keeps from one frame to the next, but the engine's
-/// own: what it draws with and plays, the devices as last read, the screen
-/// shown, and each screen's state. A frame steps it (the screen runs, the
-/// shell acts on what it reports) and then draws it, changing nothing. A
-/// new screen or mode is a field here and a screen of its own.
+/// own: what it draws with and plays, the devices as last read, the
+/// settings, the table, the game played and those left unfinished, the
+/// screen shown, and each screen's state. A frame steps it (the screen
+/// runs, the shell acts on what it reports) and then draws it, changing
+/// nothing. A new screen or mode is a field here and a screen of its own.
 struct Shell {
   Assets assets;
   Controls controls;
   Switchboard switches; ///< the player's settings, and the music lowered
-  KeepNotice notice; ///< what could not be kept, said on the screen
+  KeepNotice notice;      ///< what could not be kept, said on the screen
   HighScores highScores; ///< the table as this program has it
   /// The game the player plays: the one mode there is, an ordinary game
   /// whose numbers come from rand().
@@ -78,8 +79,8 @@ int zunkMain(const char *replayFile = nullptr);
 /// Reads the table and the settings, opens the window and loads the
 /// pictures into `shell`, and sets it up as the program starts; false (and
 /// the loop must not run) when the window cannot be made or a picture
-/// cannot be loaded. Until freeZunk, a host about to hide the program
-/// keeps this shell's live game.
+/// cannot be loaded. Until freeZunk, a host about to hide the program, or
+/// the display lost, keeps this shell's live game.
 bool initzunk(Shell &shell);
 /// One frame of the loop: the cursor drawn, the frame shown and paced, then
 /// the next one drawn. False once the game ends. `waitWhileInactive` holds
