@@ -3,9 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "KMiscTools.h"
 #include "catalogue.h"
 #include "keptreplays.h"
 #include "playerwords.h"
+#include "recordsfile.h"
+#include "settings.h"
+#include "tell.h"
 #include "terminaltext.h"
 #include "zunk.h"
 
@@ -25,11 +29,17 @@ const int kColumns = 80;
 const int kIndent = 2, kGap = 2;
 const int kWidestTerm = 28; ///< a wider option or key stands on a line of its own
 
-const char *const kOptionWords[4] = {
-    // TRANSLATORS: what each option of --help does; "score N" is printed as it stands.
+const int kOptions = 6;
+const char *const kOptionWords[kOptions] = {
+    // TRANSLATORS: what each option of --help does; "score N" is printed as it stands. A records file
+    // carries the high scores, their replays, the games left unfinished and the settings from one copy
+    // of the game to another (another computer, the game in a browser).
     N_("print this text and exit"), N_("print the version and exit"), N_("watch a replay, then go on to the menu"),
     N_("play a replay without a window and print its score (\"score N\"); exit status 1 if the file is damaged or "
-       "does not replay as it was recorded")};
+       "does not replay as it was recorded"),
+    N_("write the high scores, their replays, the games left unfinished and the settings to a records file"),
+    N_("add a records file's scores, replays and unfinished games to those kept here, and its settings where none "
+       "are kept; a damaged file changes nothing (exit status 1)")};
 
 // TRANSLATORS: --help's table of keys: the keys as the keyboards of your
 // language print them (the same names as on the help panel), and what they do.
@@ -59,15 +69,16 @@ std::string usage() {
   const std::string label = words.translate("Usage:"), file = fileWord(words);
   const std::string under(terminal::displayWidth(label) + 1, ' ');
   return label + " zunk [--help | --version]\n" + under + "zunk --replay " + file + "\n" + under +
-         "zunk --replay-check " + file + "\n";
+         "zunk --replay-check " + file + "\n" + under + "zunk --export " + file + " | --import " + file + "\n";
 }
 
 void printHelp() {
   const Catalogue &words = playerCatalogue();
   const std::string file = fileWord(words);
-  const std::string optionNames[4] = {"--help", "--version", "--replay " + file, "--replay-check " + file};
+  const std::string optionNames[kOptions] = {"--help",         "--version",         "--replay " + file,
+                                             "--replay-check " + file, "--export " + file, "--import " + file};
   std::vector<terminal::Row> options, keys;
-  for (int i = 0; i < 4; i++) options.push_back({optionNames[i], words.translate(kOptionWords[i])});
+  for (int i = 0; i < kOptions; i++) options.push_back({optionNames[i], words.translate(kOptionWords[i])});
   for (const auto &key : kKeyWords) keys.push_back({words.translate("keys", key[0]), words.translate(key[1])});
   std::vector<terminal::Row> all = options;
   all.insert(all.end(), keys.begin(), keys.end());
@@ -87,6 +98,29 @@ void printHelp() {
   out += terminal::table(keys, kIndent, column, kColumns);
   std::fputs(out.c_str(), stdout);
 }
+
+// --export and --import: the records as the game finds them as it starts,
+// carried to or from `path`. Said on standard output when done, on
+// standard error when not; the exit status 0 or 1.
+int carryRecords(bool exporting, const char *path) {
+  KMiscTools::initMiscTools();
+  KMiscTools::setFileSource(true);
+  HighScores scores;
+  std::string message;
+  KeepFailure noFolder;
+  prepareRecords(scores, message, noFolder);
+  tell(message);
+  tell(noFolder.message);
+  const CarryOutcome outcome =
+      exporting ? exportRecords(scores, settingsPath(), path) : importRecords(scores, settingsPath(), path);
+  tell(outcome.failure.note);
+  if (!outcome.done) {
+    tell(outcome.message);
+    return 1;
+  }
+  std::printf("%s\n", outcome.message.c_str());
+  return 0;
+}
 } // namespace
 
 int main(int argc, char **argv) {
@@ -101,6 +135,8 @@ int main(int argc, char **argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "--replay-check") == 0) return checkReplay(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return zunkMain(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--export") == 0) return carryRecords(true, argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--import") == 0) return carryRecords(false, argv[2]);
     std::fputs(usage().c_str(), stderr);
     return 2;
   }
