@@ -492,7 +492,8 @@ void KWindowGL::processEvents() {
     std::snprintf(name, sizeof name, "screenshot%d.tga", sscount);
     // A read-only data folder (an installed game) sends the file to the
     // user's own data folder instead of losing it.
-    saveBackBuffer(KMiscTools::makeWritableFilePath(name), 2, 0, 0);
+    if (platform::hostIsPage()) offerScreenshot(sscount);
+    else saveBackBuffer(KMiscTools::makeWritableFilePath(name), 2, 0, 0);
     KInput::waitForKeyRelease(K_VK_F6);
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }
@@ -580,9 +581,8 @@ void KWindowGL::handleEvent(const platform::Event &e) {
 
 // ---------------------------------------------------------------- saving
 
-bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, long height) {
+bool KWindowGL::readBackBuffer(std::vector<uint32_t> &pixels, long &width, long &height) {
   const int W = _windowWidth, H = _windowHeight;
-  std::vector<uint32_t> pixels;
   try {
     pixels.resize(static_cast<size_t>(W) * H);
   } catch (const std::bad_alloc &) {
@@ -614,8 +614,25 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
                   static_cast<size_t>(width) * 4);
     pixels.swap(part);
   }
+  return true;
+}
+
+bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, long height) {
+  std::vector<uint32_t> pixels;
+  if (!readBackBuffer(pixels, width, height)) return false;
   savePicFile(fileName, pixels.data(), width, height, format);
   return true;
+}
+
+void KWindowGL::offerScreenshot(int number) {
+  std::vector<uint32_t> pixels;
+  long width = 0, height = 0;
+  if (!readBackBuffer(pixels, width, height)) return;
+  const std::string name = "zunk-screenshot-" + std::to_string(number) + ".png", path = "/tmp/" + name;
+  if (platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, static_cast<int>(width),
+                              static_cast<int>(height), reinterpret_cast<const unsigned char *>(pixels.data())))
+    platform::offerFile(path, name);
+  std::remove(path.c_str());
 }
 
 bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {
