@@ -50,7 +50,7 @@ std::vector<layout::Rect> drawnPictures() {
   std::vector<Rect> rects = {kTitle,      kMenuBackground, kPlayBackground, kFeederStrip, kNotice,    kHelpPanel,
                              kLeaderDot,  kTopFrame,       kRestingBall,    kFlyingBall,  kLink,      kDragMe,
                              kScoreLabel, kGameOverTop,    kGameOverBottom, kMusicOn,     kMusicOff,  kSoundsOn,
-                             kSoundsOff,  kFocusArrow,     kPausePanel};
+                             kSoundsOff,  kFocusArrow,     kPausePanel,     kHelpPageKeys};
   for (const Rect &b : kButtons) rects.push_back(b);
   for (int k = 0; k <= kLastHardBrick; k++) rects.push_back(brick(k));
   for (int b = 1; b <= kBonusKinds; b++) rects.push_back(bonusIcon(b));
@@ -100,8 +100,27 @@ TEST_P(Sheet, HasEveryPictureWhereTheGameLooks) {
   EXPECT_EQ(s.visible(kTopFrame.x1, kTopFrame.y1, kTopFrame.x2, kTopFrame.y1 + 4), kTopFrame.w() * 4);
   // The strip shared by the help panel and the buttons is clear.
   EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
-  // Below the notices' band the sheet is kept clear for pictures to come.
-  EXPECT_EQ(s.visible(0, kUnkeptBandY + 128, kSheetWidth, kSheetHeight), 0);
+  // Below the notices' band the sheet is kept clear for pictures to come,
+  // and so is the records' band beside what is drawn there.
+  EXPECT_EQ(s.visible(0, kUnkeptBandY + 128, kSheetWidth, kCarriedBandY), 0);
+  EXPECT_EQ(s.visible(kHelpPageKeys.x2, kCarriedBandY, kSheetWidth, kSheetHeight), 0);
+  EXPECT_EQ(s.visible(0, kHelpPageKeys.y2, kHelpPageKeys.x2, kSheetHeight), 0);
+  // A page's rows of the help panel join the panel's own above and below
+  // them, pixel for pixel: only the key lines a page says otherwise differ.
+  auto sameRow = [&](int bandY, int panelY) {
+    for (int x = 0; x < kHelpPageKeys.w(); x++)
+      for (int b = 0; b < 4; b++)
+        if (s.argb[(static_cast<size_t>(bandY) * s.w + kHelpPageKeys.x1 + x) * 4 + b] !=
+            s.argb[(static_cast<size_t>(panelY) * s.w + kHelpPanel.x1 + x) * 4 + b])
+          return false;
+    return true;
+  };
+  const int panelY = kHelpPanel.y1 + kHelpPageKeysTop;
+  for (int row : {0, 1, kHelpPageKeys.h() - 2, kHelpPageKeys.h() - 1})
+    EXPECT_TRUE(sameRow(kHelpPageKeys.y1 + row, panelY + row)) << "row " << row << " of the page's keys";
+  int differing = 0;
+  for (int row = 0; row < kHelpPageKeys.h(); row++) differing += !sameRow(kHelpPageKeys.y1 + row, panelY + row);
+  EXPECT_GT(differing, kHelpPageKeys.h() / 2) << "the page's keys say what the panel says";
 }
 
 TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {

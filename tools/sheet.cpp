@@ -515,7 +515,9 @@ const char *const kBonusWords[5] = {N_("Bomb: breaks all around it"), N_("Hammer
                                     N_("Clock: stops the feeder for a while"), N_("Target: the guide for 3 throws"),
                                     N_("Row clear: empties its row")};
 
-void drawHelp(cairo_t *c) {
+// The help panel at its place on the sheet; `page`: the keys as a page
+// takes them (no quit key, the screenshot downloaded, no window to size).
+void drawHelpPanel(cairo_t *c, bool page) {
   // The panel stops short of the strip x 780..786 that the buttons share.
   Rect r{kHelpPanel.x1, kHelpPanel.y1, 779, kHelpPanel.y2};
   clip(c, r);
@@ -558,8 +560,37 @@ void drawHelp(cairo_t *c) {
                         N_("F11: full screen     Ctrl + / Ctrl -: size"),
                         N_("Shift+F6: screenshot     Ctrl+Q: quit"),
                         N_("Gamepad: stick pulls, A throws, Start pauses")};
+  // TRANSLATORS: the same two lines of the help panel's keys in the game in
+  // a web page: the browser makes the page full screen, and a screenshot
+  // is downloaded as a PNG file; the browser keeps Ctrl+Q and Ctrl + / -
+  // for itself.
+  const char *pageKeys[] = {N_("F11: full screen"), N_("Shift+F6: download a screenshot (PNG)")};
+  if (page) {
+    keys[3] = pageKeys[0];
+    keys[4] = pageKeys[1];
+  }
   for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 231 + i * 13.5, 11.5, ink, {width, 16});
   cairo_restore(c);
+}
+
+// The help panel as a page shows it: its rows that differ (kHelpPageKeys)
+// drawn in the band, cut from the whole panel drawn that way, so that
+// they join the panel's own rows above and below pixel for pixel.
+void drawHelpPageKeys(cairo_t *c) {
+  cairo_surface_t *panel = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSheetWidth, kHelpPanel.y2);
+  cairo_t *p = cairo_create(panel);
+  cairo_set_antialias(p, CAIRO_ANTIALIAS_GOOD);
+  drawHelpPanel(p, true);
+  cairo_destroy(p);
+  cairo_save(c);
+  cairo_rectangle(c, kHelpPageKeys.x1, kHelpPageKeys.y1, kHelpPageKeys.w(), kHelpPageKeys.h());
+  cairo_clip(c);
+  cairo_set_source_surface(c, panel, kHelpPageKeys.x1 - kHelpPanel.x1,
+                           kHelpPageKeys.y1 - kHelpPanel.y1 - kHelpPageKeysTop);
+  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(c);
+  cairo_restore(c);
+  cairo_surface_destroy(panel);
 }
 
 // A round dark badge with a white glyph; switched off, the glyph is dimmed
@@ -898,7 +929,8 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawMenuBackground(c);
   drawPlayBackground(c);
   for (int i = 0; i < 5; i++) drawButton(c, kButtons[i], kButtonLabels[i]);
-  drawHelp(c);
+  drawHelpPanel(c, false);
+  drawHelpPageKeys(c);
   drawMusicSwitch(c, kMusicOn, true);
   drawMusicSwitch(c, kMusicOff, false);
   drawSoundsSwitch(c, kSoundsOn, true);
@@ -971,6 +1003,8 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, {kCreditX1, kCreditRows[1][0], kCreditX2, kCreditRows[1][1]}, kCreditAt.x, kCreditAt.y);
   put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
   ok &= save(screen, outFolder + "/help.png");
+  put(c, sheet, kHelpPageKeys, kHelpPanelAt.x, kHelpPanelAt.y + kHelpPageKeysTop);
+  ok &= save(screen, outFolder + "/help-page.png");
 
   veiled(c, sheet, kMenuBackground);
   put(c, sheet, kScoresTitle, kScoresTitleAt.x, kScoresTitleAt.y);

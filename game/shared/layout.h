@@ -72,6 +72,14 @@ constexpr Rect unkeptWhy(int i) {
 }
 constexpr int kUnkeptWhats = 5, kUnkeptWhys = 4;
 
+// ---- the sheet: records carried, a page's keys (the band y 1920 to 2047) -------
+constexpr int kCarriedBandY = 1920;
+/// The help panel's rows that say the keys a page takes for itself (its
+/// full-screen and size line, its screenshot and quit line), as a page says
+/// them: drawn over the panel's own, kHelpPageKeysTop below its top.
+constexpr int kHelpPageKeysTop = 256;
+constexpr Rect kHelpPageKeys{0, kCarriedBandY, kHelpPanel.w(), kCarriedBandY + 36};
+
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
 constexpr int kBrickSize = 31;

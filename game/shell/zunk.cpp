@@ -80,6 +80,13 @@ void leaveForMenu(Shell &shell) {
   shell.menu.selectedButton = -1;
 }
 
+// QUIT in a page: what the program's end keeps is kept, and the program
+// starts again from its title, as a page opened anew would.
+void quitToTitle(Shell &shell) {
+  resetSession(shell);
+  keepAtTheEnd(shell);
+}
+
 // What a menu button does once its press has played out.
 void chosen(Shell &shell, MenuChoice choice) {
   switch (choice) {
@@ -106,6 +113,10 @@ void chosen(Shell &shell, MenuChoice choice) {
   }
   case kChoseHelp: shell.screen = kHelpScreen; break;
   case kChoseQuit:
+    if (shell.page) {
+      quitToTitle(shell);
+      break;
+    }
     shell.screen = kQuitting;
     shell.assets.gamewindow->terminate();
     break;
@@ -138,6 +149,9 @@ void liveFrame(Shell &shell, const PlayInput &input) {
     KeepFailure failure;
     keepEndedGame(shell.highScores, shell.live.recording(), failure);
     tellFailure(shell.notice, failure);
+    // A score is kept: a host that may clear the player's files is asked
+    // to keep them for good.
+    if (!failure.failed) KMiscTools::askForLastingStorage();
     liveGameEnded(shell.unfinished, !gamesPending(shell.highScores));
   }
   if (events.leave) leaveForMenu(shell);
@@ -237,7 +251,7 @@ void drawShell(const Shell &shell, KGraphic &sheet) {
     drawDoors(shell.title, sheet);
     drawNotice(shell.title, sheet);
     break;
-  case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet); break;
+  case kHelpScreen: drawHelp(shell.menu, shell.credits, shell.page, sheet); break;
   case kScoresScreen: drawScores(shell.scores, shell.menu, sheet); break;
   case kPlayScreen: drawPlay(shell.live.game(), sheet); break;
   case kWatchScreen: drawWatched(shell.watching, sheet); break;
@@ -258,10 +272,12 @@ void resetSession(Shell &shell) {
   // The window, its pictures, the settings, the table and the games left
   // unfinished stay.
   const Assets assets = shell.assets;
+  const bool page = shell.page;
   Switchboard switches = std::move(shell.switches);
   HighScores highScores = std::move(shell.highScores);
   UnfinishedGames unfinished = std::move(shell.unfinished);
   shell = Shell();
+  shell.page = page;
   shell.assets = assets;
   shell.switches = std::move(switches);
   shell.highScores = std::move(highScores);
@@ -326,8 +342,11 @@ bool showFrame(Shell &shell, bool waitWhileInactive) {
   if (!window) return false;
   window->setDefaultWorldView();
   if (window->isQuit()) return false;
-  shell.assets.surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(),
-                                           KInput::getMouseY(), false, false);
+  // The game's own arrow, where a mouse points: not where a finger last
+  // touched, nor in play by keys or gamepad.
+  if (KInput::isMousePointing())
+    shell.assets.surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(),
+                                             KInput::getMouseY(), false, false);
   window->flipBackBuffer(waitWhileInactive, true);
   return true;
 }
@@ -337,6 +356,10 @@ bool zunkFrame(Shell &shell, bool waitWhileInactive) { return showFrame(shell, w
 bool initzunk(Shell &shell) {
   // What the game keeps, the host keeps too (a browser, in its storage).
   setFilesChangedHandler(KMiscTools::userFilesChanged);
+  shell.page = KMiscTools::runsInPage();
+  // No file dropped on the game is taken (nor opened by a page) but on the
+  // screen that imports one.
+  KMiscTools::acceptGivenFiles(0);
   running = &shell;
   KMiscTools::setHidingHandler([] {
     if (running) keepLiveGame(*running);

@@ -41,6 +41,9 @@ enum Screen : int32_t {
 /// runs, the shell acts on what it reports) and then draws it, changing
 /// nothing. A new screen or mode is a field here and a screen of its own.
 struct Shell {
+  /// The program runs in a web page: its keys are the page's, and QUIT
+  /// goes back to the title (the browser closes a page, not its program).
+  bool page = false;
   Assets assets;
   Controls controls;
   Switchboard switches; ///< the player's settings, and the music lowered
