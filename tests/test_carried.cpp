@@ -11,12 +11,18 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
 
 #include "GameFixture.h"
+#include "KMiscTools.h"
+#include "layout.h"
+#include "platform/Platform.h"
+#include "scoresscreen.h"
 #include "keptreplays.h"
 #include "recording.h"
 #include "recordsfile.h"
@@ -296,3 +302,97 @@ TEST_F(Carried, GamesLeftComeOnceAndTheSettingsOnlyWhereNoneAreKept) {
 }
 
 } // namespace
+
+// The high scores' EXPORT and IMPORT: a desktop writes and reads the file
+// in the home folder, a file dropped on the window is imported there (and
+// nowhere else), and each outcome is said under the table for a while.
+class CarriedOnScreen : public Carried {
+protected:
+  std::string home, oldHome;
+  void SetUp() override {
+    Carried::SetUp();
+    if (const char *h = std::getenv("HOME")) oldHome = h;
+    home = scratch.folder + "/home";
+    mkdir(home.c_str(), 0755);
+    setenv("HOME", home.c_str(), 1);
+    shell.switches.settingsFile = settingsFile;
+    shell.screen = kScoresScreen;
+    frame();
+  }
+  void TearDown() override {
+    setenv("HOME", oldHome.c_str(), 1);
+    Carried::TearDown();
+  }
+  void click(layout::Place at) {
+    press(at.x + 10, at.y + 10);
+    frame();
+    release();
+    frame();
+  }
+  // The word the screen says now, or kNone.
+  CarryWord saidNow() {
+    for (int i = 0; i < layout::kCarryWords; i++)
+      if (!sheet.from(layout::carryWord(i).x1, layout::carryWord(i).y1).empty()) return static_cast<CarryWord>(i);
+    return CarryWord::kNone;
+  }
+};
+
+TEST_F(CarriedOnScreen, ExportAndImportSayWhatTheyDidAndADroppedFileIsImportedOnlyHere) {
+  using namespace layout;
+  EXPECT_EQ(sheet.from(kExportButton.x1, kExportButton.y1).size(), 1u);
+  EXPECT_EQ(sheet.from(kImportButton.x1, kImportButton.y1).size(), 1u);
+  EXPECT_EQ(saidNow(), CarryWord::kNone);
+  scoreGame(storedReplay("ended-every-bonus-169.zunkreplay"));
+  const std::string file = home + "/" + kRecordsFileName;
+  click(kExportAt);
+  EXPECT_EQ(saidNow(), CarryWord::kSavedHome);
+  struct stat written;
+  ASSERT_EQ(stat(file.c_str(), &written), 0);
+  EXPECT_GT(written.st_size, 0);
+
+  // Another copy of the game reads it from the same place.
+  becomeAnotherCopy("other");
+  click(kImportAt);
+  EXPECT_EQ(saidNow(), CarryWord::kImported);
+  EXPECT_EQ(shell.highScores.topScores[0], 169);
+  EXPECT_EQ(table()[0], 169);
+  click(kImportAt);
+  EXPECT_EQ(saidNow(), CarryWord::kNothingNew);
+
+  // A damaged file is refused, changing nothing; none there is said too.
+  std::string bytes = contents(file);
+  bytes[bytes.size() / 2] ^= 0x55;
+  write(file, bytes);
+  const auto before = snapshot(records());
+  click(kImportAt);
+  EXPECT_EQ(saidNow(), CarryWord::kDamaged);
+  EXPECT_EQ(snapshot(records()), before);
+  std::remove(file.c_str());
+  click(kImportAt);
+  EXPECT_EQ(saidNow(), CarryWord::kNoFileHome);
+
+  // What is said goes after a few seconds.
+  int shown = 0;
+  while (saidNow() != CarryWord::kNone && shown++ < 1000) frame();
+  EXPECT_GT(shown, 200);
+  EXPECT_LT(shown, 1000);
+
+  // A file dropped on the window: imported on the high scores alone.
+  const std::string dropped = scratch.folder + "/dropped.zunkrecords";
+  becomeAnotherCopy("first");
+  scoreGame(storedReplay("continued-38.zunkreplay"));
+  ASSERT_TRUE(exportTo(dropped).done);
+  becomeAnotherCopy("third");
+  shell.screen = kMenuScreen;
+  frame();
+  platform::fileGiven(dropped);
+  EXPECT_TRUE(KMiscTools::takeGivenFile().empty()) << "a file dropped on the menu is taken";
+  shell.screen = kScoresScreen;
+  frame();
+  platform::fileGiven(dropped);
+  frames(2);
+  EXPECT_EQ(saidNow(), CarryWord::kImported);
+  EXPECT_EQ(table()[0], 38);
+  struct stat kept;
+  EXPECT_EQ(stat(dropped.c_str(), &kept), 0) << "the player's own file is left where it was";
+}

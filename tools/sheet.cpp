@@ -593,6 +593,74 @@ void drawHelpPageKeys(cairo_t *c) {
   cairo_surface_destroy(panel);
 }
 
+// TRANSLATORS: the two small buttons at the top of the high-score screen.
+// EXPORT writes the player's records (the high scores, their replays, the
+// games left unfinished, the settings) to one file to carry to another copy
+// of the game; IMPORT adds such a file's records to those kept here. In
+// capitals, one short word each: about 9 characters.
+const char *const kCarryButtonWords[2] = {N_("EXPORT"), N_("IMPORT")};
+
+// TRANSLATORS: what EXPORT or IMPORT did, said under the high-score table for
+// a few seconds; two short lines at most (about 50 characters each).
+// "zunk-records.zunkrecords" is the file's name: keep it as it is. The
+// first: the game on a computer wrote the file in the player's home folder;
+// the second: the game in a web browser, the file downloaded (the
+// browser's downloads); IMPORT on a
+// computer found no such file in the home folder: the player may put one
+// there or drop one onto the game's window. After "nothing changed:", why a
+// file was refused: it cannot be read, it is too large, it is some other
+// kind of file, a later version of the game wrote it, it is damaged.
+const char *const kCarryWordTexts[kCarryWords] = {
+    N_("Saved as zunk-records.zunkrecords in your home folder"),
+    N_("Downloaded as zunk-records.zunkrecords"),
+    N_("Not exported: the file could not be written"),
+    N_("Imported: the records are added to yours"),
+    N_("Nothing new to import: you have all of it already"),
+    N_("No zunk-records.zunkrecords in your home folder: put it there, or drop a records file on this window"),
+    N_("Not imported, nothing changed: the file cannot be read"),
+    N_("Not imported, nothing changed: the file is too large"),
+    N_("Not imported, nothing changed: not a records file"),
+    N_("Not imported, nothing changed: made by a later version of Zunk"),
+    N_("Not imported, nothing changed: the file is damaged")};
+
+// A small button of the menu's kind, its label fitted to it.
+void drawSmallButton(cairo_t *c, Rect r, const char *label) {
+  roundRect(c, r.x1 + 2, r.y1 + 3, r.w() - 4, r.h() - 4, r.h() / 2.5);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
+  cairo_fill(c);
+  roundRect(c, r.x1 + 1, r.y1 + 1, r.w() - 4, r.h() - 4, r.h() / 2.5);
+  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
+  cairo_set_line_width(c, 1.2);
+  cairo_stroke(c);
+  text(c, tr(label), r.x1 + r.w() / 2.0 - 1, r.y1 + r.h() / 2.0 - 1, 13, {1, 1, 1}, {r.w() - 14.0, r.h() - 8.0});
+}
+
+// What an export or an import did: up to two lines, centred in the box.
+void drawCarryWord(cairo_t *c, Rect r, const char *t) {
+  // Two lines are measured with the leading below the second, which the
+  // Chinese and Japanese fonts make 30.5 px at the smallest size; their ink
+  // stays well inside the row.
+  const Box box{r.w() - 4.0, r.h() + 1.0};
+  PangoLayout *l = fitted(c, t, 11.5, false, box, true);
+  pango_layout_set_alignment(l, PANGO_ALIGN_CENTER);
+  const Extents lines = extentsOf(l, true);
+  // Centred in the layout's own width, which is the box's.
+  const double x = r.x1 + 2;
+  cairo_move_to(c, x + 0.6, r.y1 + r.h() / 2.0 - lines.h / 2 - lines.y + 0.8);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.6);
+  pango_cairo_show_layout(c, l);
+  show(c, l, x, r.y1 + r.h() / 2.0 - lines.h / 2 - lines.y, {1, 0.95, 0.75});
+  g_object_unref(l);
+}
+
+void drawCarried(cairo_t *c) {
+  drawSmallButton(c, kExportButton, kCarryButtonWords[0]);
+  drawSmallButton(c, kImportButton, kCarryButtonWords[1]);
+  for (int i = 0; i < kCarryWords; i++) drawCarryWord(c, carryWord(i), tr(kCarryWordTexts[i]));
+}
+
 // A round dark badge with a white glyph; switched off, the glyph is dimmed
 // and struck through in red.
 void badge(cairo_t *c, Rect r, bool on) {
@@ -947,6 +1015,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawGameOver(c);
   drawTextPieces(c);
   drawUnkept(c);
+  drawCarried(c);
   cairo_destroy(c);
   bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
@@ -1021,7 +1090,13 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
     for (int dx = kLeaderDotsFromX; dx <= kLeaderDotsToX; dx += kLeaderDotStep) put(c, sheet, kLeaderDot, dx, y + kLeaderDotDrop);
   }
   put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
+  put(c, sheet, kExportButton, kExportAt.x, kExportAt.y);
+  put(c, sheet, kImportButton, kImportAt.x, kImportAt.y);
   ok &= save(screen, outFolder + "/scores.png");
+  // Each thing EXPORT and IMPORT say, one under another over the screen.
+  veiled(c, sheet, kMenuBackground);
+  for (int i = 0; i < kCarryWords; i++) put(c, sheet, carryWord(i), kCarryWordAt.x, 8 + (kCarryWordHeight + 14) * i);
+  ok &= save(screen, outFolder + "/carried.png");
 
   // Play with a half-full wall, a bonus, the guide line and a cloud.
   put(c, sheet, kPlayBackground, 0, 0);

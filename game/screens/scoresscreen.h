@@ -4,7 +4,9 @@
 // a small arrow before each row whose game was kept, and BACK. Space held
 // for a second resets the table, as a bar fills (let go earlier, nothing
 // changes): the reset is kept at once, and only then are its rows'
-// replays deleted. A click on a kept row asks to watch its game.
+// replays deleted. A click on a kept row asks to watch its game. EXPORT and
+// IMPORT, above the title, carry the records to another copy of the game
+// and back; what they did is said under the table for a few seconds.
 
 #include <cstdint>
 #include <string>
@@ -15,6 +17,24 @@
 #include "keepnotice.h"
 #include "keptreplays.h"
 #include "menu.h"
+#include "recordsfile.h"
+
+/// What an export or an import did, as the screen says it (the order of the
+/// sheet's carryWord rows).
+enum class CarryWord : int32_t {
+  kNone = -1,
+  kSavedHome,    ///< written in the player's home folder
+  kDownloaded,   ///< a page's download
+  kNotExported,  ///< the file could not be written
+  kImported,     ///< something new came
+  kNothingNew,   ///< all of it was here already
+  kNoFileHome,   ///< IMPORT on a desktop, no records file in the home folder
+  kUnreadable,   ///< refused, nothing changed: the reasons of Refusal
+  kTooLarge,
+  kNotRecords,
+  kLaterVersion,
+  kDamaged,
+};
 
 /// Which rows have a kept game, and the table and the folder that was read
 /// for: read again only when either changes, not every frame; how long
@@ -24,11 +44,15 @@ struct ScoresScreen {
   int32_t replaysFor[10] = {};
   std::string replaysFrom;
   int spaceHeld = 0;
-  /// The rows as the last frame drew them (a reset comes after), and how
-  /// far the reset's bar was filled (0: not drawn).
+  /// What EXPORT or IMPORT did, said for saidFrames more frames.
+  CarryWord said = CarryWord::kNone;
+  int saidFrames = 0;
+  /// The rows as the last frame drew them (a reset comes after), how far
+  /// the reset's bar was filled (0: not drawn), and what was said.
   struct Scene {
     int32_t scores[10] = {};
     int held = 0;
+    CarryWord said = CarryWord::kNone;
   } shown;
 };
 
@@ -37,8 +61,13 @@ struct ScoresChoice {
   MenuEvents back;   ///< BACK: its choice is kChoseBack once it has played out
   std::string watch; ///< a kept row clicked: its game's replay, to watch
   KeepFailure failure; ///< the table reset, but not kept
+  bool exportPressed = false, importPressed = false; ///< EXPORT, IMPORT clicked
 };
 /// One frame of the high-score screen, showing `scores` (which Space held
 /// resets).
 ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, const Controls &controls);
 void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet);
+/// The screen says `word` from the next frame on, for a few seconds.
+void sayCarried(ScoresScreen &screen, CarryWord word);
+/// What the screen says of an import that read `outcome`.
+CarryWord importWord(const CarryOutcome &outcome);

@@ -79,6 +79,19 @@ constexpr int kCarriedBandY = 1920;
 /// them: drawn over the panel's own, kHelpPageKeysTop below its top.
 constexpr int kHelpPageKeysTop = 256;
 constexpr Rect kHelpPageKeys{0, kCarriedBandY, kHelpPanel.w(), kCarriedBandY + 36};
+/// EXPORT and IMPORT, the high scores' two small buttons.
+constexpr Rect kExportButton{928, kCarriedBandY, 1024, kCarriedBandY + 28};
+constexpr Rect kImportButton{928, kCarriedBandY + 32, 1024, kCarriedBandY + 60};
+/// What an export or an import did, said under the table: up to two lines
+/// each, in the order of CarryWord, three below the page's keys, then two
+/// columns of four.
+constexpr int kCarryWords = 11, kCarryWordWidth = 304, kCarryWordHeight = 30;
+constexpr Rect carryWord(int i) {
+  return i < 3 ? Rect{0, kHelpPageKeys.y2 + kCarryWordHeight * i, kCarryWordWidth,
+                      kHelpPageKeys.y2 + kCarryWordHeight * (i + 1)}
+               : Rect{316 + 308 * ((i - 3) / 4), kCarriedBandY + kCarryWordHeight * ((i - 3) % 4),
+                      316 + 308 * ((i - 3) / 4) + kCarryWordWidth, kCarriedBandY + kCarryWordHeight * ((i - 3) % 4 + 1)};
+}
 
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
@@ -137,6 +150,11 @@ constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
 /// ends at kKeepNoticeJoin and why starts kKeepNoticeGap after it.
 constexpr int kKeepNoticePlayY = 11, kKeepNoticeY = 40, kKeepNoticeHeight = 18;
 constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
+/// EXPORT and IMPORT on the high scores, in the strip above the title, and
+/// what they did, under the table (the reset's bar is drawn instead while
+/// Space is held).
+constexpr Place kExportAt{8, 6}, kImportAt{kScreenWidth - 8 - kImportButton.w(), 6};
+constexpr Place kCarryWordAt{(kScreenWidth - kCarryWordWidth) / 2, 362};
 /// The bar that fills while Space is held on the high scores, to reset them.
 constexpr Rect kResetBar{60, 370, 260, 376};
 /// The high-score rows, and the small arrow before a row whose game was kept.

@@ -1,5 +1,9 @@
 #include "zunk.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -16,6 +20,8 @@
 #include "playsounds.h"
 #include "playview.h"
 #include "recording.h"
+#include "recordsfile.h"
+#include "settings.h"
 #include "scores.h"
 #include "storage.h"
 #include "switches.h"
@@ -85,6 +91,78 @@ void leaveForMenu(Shell &shell) {
 void quitToTitle(Shell &shell) {
   resetSession(shell);
   keepAtTheEnd(shell);
+}
+
+// ---- the records carried: EXPORT and IMPORT on the high scores
+
+// Where a desktop's EXPORT writes the records and its IMPORT reads them:
+// the player's home folder, as the screen says; "" without one.
+std::string homeRecordsFile() {
+  const char *home = std::getenv("HOME");
+  return home && *home ? std::string(home) + "/" + kRecordsFileName : std::string();
+}
+
+// An import's outcome acted on: said on the screen (and why, on standard
+// error), what could not be kept noticed, the settings taken applied.
+void imported(Shell &shell, const CarryOutcome &outcome) {
+  tell(outcome.message);
+  tell(outcome.failure.note);
+  tellFailure(shell.notice, outcome.failure);
+  if (outcome.settingsTaken) {
+    std::string message;
+    shell.switches.playerSettings = readSettings(shell.switches.settingsFile, message);
+    tell(message);
+    applySettings(shell.switches, false);
+  }
+  sayCarried(shell.scores, importWord(outcome));
+}
+
+// EXPORT: a desktop writes the file in the home folder; a page writes it
+// where the player cannot reach it and hands it over as a download.
+void exportPressed(Shell &shell) {
+  const std::string path = shell.page ? std::string("/tmp/") + kRecordsFileName : homeRecordsFile();
+  CarryOutcome outcome;
+  if (!path.empty()) outcome = exportRecords(shell.highScores, shell.switches.settingsFile, path);
+  tell(outcome.failure.note);
+  bool given = outcome.done;
+  if (outcome.done && shell.page) {
+    given = KMiscTools::offerFile(path.c_str(), kRecordsFileName);
+    std::remove(path.c_str());
+  }
+  if (!outcome.done) tell(path.empty() ? "nothing exported: no home folder" : outcome.message);
+  sayCarried(shell.scores, !given ? CarryWord::kNotExported
+                                  : shell.page ? CarryWord::kDownloaded : CarryWord::kSavedHome);
+}
+
+// IMPORT: a page opens its picker (the file chosen arrives as a file given);
+// a desktop reads the file EXPORT writes, and says where to put one (or to
+// drop one on the window) when there is none.
+void importPressed(Shell &shell) {
+  if (KMiscTools::askForFile()) return;
+  const std::string path = homeRecordsFile();
+  struct stat there;
+  if (path.empty() || ::lstat(path.c_str(), &there) != 0) {
+    sayCarried(shell.scores, CarryWord::kNoFileHome);
+    return;
+  }
+  imported(shell, importRecords(shell.highScores, shell.switches.settingsFile, path));
+}
+
+// Files given are taken on the high scores alone: anywhere else a file
+// dropped is not opened (nor, in a page, opened by the browser instead).
+void takeFilesOn(Shell &shell, bool taking) {
+  if (taking == shell.takingFiles) return;
+  shell.takingFiles = taking;
+  KMiscTools::acceptGivenFiles(taking ? kMaxRecordsBytes : 0);
+}
+
+// A file given on the high scores is imported; a page's copy of it is
+// removed once read (a desktop's is the player's own).
+void importGiven(Shell &shell) {
+  const std::string given = KMiscTools::takeGivenFile();
+  if (given.empty()) return;
+  imported(shell, importRecords(shell.highScores, shell.switches.settingsFile, given));
+  if (shell.page) std::remove(given.c_str());
 }
 
 // What a menu button does once its press has played out.
@@ -196,6 +274,7 @@ void stepShell(Shell &shell) {
   const PlayInput input = shell.controls.playInput();
   shell.shown = shell.screen;
   shell.shownContinued = false;
+  takeFilesOn(shell, shell.screen == kScoresScreen);
   switch (shell.screen) {
   case kTitleScreen: {
     shell.menu.selectedButton = -1;
@@ -227,6 +306,9 @@ void stepShell(Shell &shell) {
     tellFailure(shell.notice, choice.failure);
     menuDid(shell, choice.back);
     chosen(shell, choice.back.choice);
+    if (choice.exportPressed) exportPressed(shell);
+    if (choice.importPressed) importPressed(shell);
+    importGiven(shell);
     std::string error;
     if (!choice.watch.empty() && !watchReplay(shell, choice.watch.c_str(), kScoresScreen, error))
       tell(choice.watch + ": " + error);

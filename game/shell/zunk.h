@@ -66,6 +66,9 @@ struct Shell {
   ScoresScreen scores;
   ResumeScreen resume;
   Watching watching;
+  /// Files given to the program (dropped on the window, chosen in a page's
+  /// picker) are taken: on the high scores alone, to import.
+  bool takingFiles = false;
   /// Where the game goes once the replay watched stops.
   Screen afterWatching = kMenuScreen;
   /// The live game's end has been kept (the table, its replay): once a game.
