@@ -482,11 +482,17 @@ void KWindowGL::setVexoCallBack(bool (*callback)(KEvent *)) { vexoEventCallback 
 
 void KWindowGL::processEvents() {
   static int32_t sscount = 0;
-  // Quit combination: Ctrl+Q, the convention of this platform.
+  // Quit combination: Ctrl+Q, the convention of this platform; a page's
+  // is the browser's, and a page is not closed by its program.
   if ((platform::keyDown(kScanLCtrl) || platform::keyDown(kScanRCtrl)) && hasFocus() &&
-      KInput::isPressed(K_VK_Q))
+      KInput::isPressed(K_VK_Q) && !platform::hostIsPage())
     _quitGL = true;
-  if (KInput::isPressed(K_VK_SHIFT) && KInput::isPressed(K_VK_F6)) {
+  const bool screenshotKeys = KInput::isPressed(K_VK_SHIFT) && KInput::isPressed(K_VK_F6);
+  const bool screenshotAgain = screenshotKeys && !screenshotKeysHeld_;
+  // A host that runs the frames cannot wait below for the keys' release:
+  // one screenshot a press of them.
+  screenshotKeysHeld_ = screenshotKeys && platform::hostRunsFrames();
+  if (screenshotAgain) {
     sscount++;
     char name[64];
     std::snprintf(name, sizeof name, "screenshot%d.tga", sscount);

@@ -123,6 +123,9 @@ private:
   /// Shift+F6 in a page: the frame downloaded as a PNG (its player reaches
   /// no file the program writes).
   void offerScreenshot(int number);
+  /// Shift+F6 held since its screenshot was taken (a host that runs the
+  /// frames: one a press).
+  bool screenshotKeysHeld_ = false;
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
   /// The host's call of the frame loop: the frames due by now.
