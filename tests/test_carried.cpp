@@ -396,3 +396,14 @@ TEST_F(CarriedOnScreen, ExportAndImportSayWhatTheyDidAndADroppedFileIsImportedOn
   struct stat kept;
   EXPECT_EQ(stat(dropped.c_str(), &kept), 0) << "the player's own file is left where it was";
 }
+
+TEST_F(CarriedOnScreen, TheKeysEAndIExportAndImportAsTheButtonsDo) {
+  tap(K_VK_E);
+  frame();
+  EXPECT_EQ(saidNow(), CarryWord::kSavedHome);
+  becomeAnotherCopy("other");
+  tap(K_VK_I);
+  frame();
+  EXPECT_EQ(saidNow(), CarryWord::kNothingNew) << "the same first table, nothing new";
+  EXPECT_EQ(shell.screen, kScoresScreen);
+}

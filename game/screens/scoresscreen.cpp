@@ -82,11 +82,12 @@ ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, co
   // A click on a kept row asks for its game; the keys go back.
   const int x = controls.mouseX(), y = controls.mouseY();
   const int row = (y - kScoreRowsY) / kScoreRowStep;
-  if (controls.clickPressed() && within(controls, kExportAt, kExportButton)) {
+  // E and I as the buttons, for play by keys.
+  if ((controls.clickPressed() && within(controls, kExportAt, kExportButton)) || controls.keyPressed(K_VK_E)) {
     choice.exportPressed = true;
     return choice;
   }
-  if (controls.clickPressed() && within(controls, kImportAt, kImportButton)) {
+  if ((controls.clickPressed() && within(controls, kImportAt, kImportButton)) || controls.keyPressed(K_VK_I)) {
     choice.importPressed = true;
     return choice;
   }

@@ -5,8 +5,9 @@
 // for a second resets the table, as a bar fills (let go earlier, nothing
 // changes): the reset is kept at once, and only then are its rows'
 // replays deleted. A click on a kept row asks to watch its game. EXPORT and
-// IMPORT, above the title, carry the records to another copy of the game
-// and back; what they did is said under the table for a few seconds.
+// IMPORT, above the title (or the keys E and I), carry the records to
+// another copy of the game and back; what they did is said under the table
+// for a few seconds.
 
 #include <cstdint>
 #include <string>

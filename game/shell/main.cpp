@@ -50,6 +50,7 @@ const char *const kKeyWords[][2] = {{NC_("keys", "P, Esc"), N_("pause, and play 
                                     {NC_("keys", "Esc, Return"), N_("on the help and high-score screens: back")},
                                     {NC_("keys", "Space, Return"), N_("after GAME OVER: play again")},
                                     {NC_("keys", "Space"), N_("on the high-score screen, held for a second: reset the table")},
+                                    {NC_("keys", "E, I"), N_("on the high-score screen: export, import the records")},
                                     {NC_("keys", "M, S"), N_("music, sounds: off and on")},
                                     {NC_("keys", "F11"), N_("full screen and back")},
                                     {NC_("keys", "Ctrl+Plus, Ctrl+Minus"), N_("a larger, a smaller window")},
