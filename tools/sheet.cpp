@@ -485,19 +485,25 @@ void drawPlayBackground(cairo_t *c) {
 // BACK leaves the help and high-score screens for the menu.
 const char *const kButtonLabels[5] = {N_("PLAY"), N_("HIGH SCORES"), N_("HELP"), N_("QUIT"), N_("BACK")};
 
+// A button's rounded orange body `w` by `h`, `at` inside `r`'s top-left
+// corner, with its shadow below and to the right and a rim `line` wide.
+void orangeBody(cairo_t *c, Rect r, double at, double w, double h, double line) {
+  roundRect(c, r.x1 + at + 1, r.y1 + at + 2, w, h, r.h() / 2.5);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
+  cairo_fill(c);
+  roundRect(c, r.x1 + at, r.y1 + at, w, h, r.h() / 2.5);
+  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
+  cairo_set_line_width(c, line);
+  cairo_stroke(c);
+}
+
 void drawButton(cairo_t *c, Rect full, const char *label) {
   // The strip x 780..786 is shared with the help panel: kept clear.
   Rect r{full.x1 + 7, full.y1, full.x2, full.y2};
   clip(c, r);
-  roundRect(c, r.x1 + 3, r.y1 + 4, r.w() - 6, r.h() - 7, r.h() / 2.5);
-  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
-  cairo_fill(c);
-  roundRect(c, r.x1 + 2, r.y1 + 2, r.w() - 6, r.h() - 7, r.h() / 2.5);
-  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
-  cairo_fill_preserve(c);
-  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
-  cairo_set_line_width(c, 1.5);
-  cairo_stroke(c);
+  orangeBody(c, r, 2, r.w() - 6, r.h() - 7, 1.5);
   roundRect(c, r.x1 + 8, r.y1 + 5, r.w() - 18, (r.h() - 7) / 2.0 - 3, 8);
   cairo_set_source_rgba(c, 1, 1, 1, 0.25);
   cairo_fill(c);
@@ -625,15 +631,7 @@ const char *const kCarryWordTexts[kCarryWords] = {
 
 // A small button of the menu's kind, its label fitted to it.
 void drawSmallButton(cairo_t *c, Rect r, const char *label) {
-  roundRect(c, r.x1 + 2, r.y1 + 3, r.w() - 4, r.h() - 4, r.h() / 2.5);
-  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
-  cairo_fill(c);
-  roundRect(c, r.x1 + 1, r.y1 + 1, r.w() - 4, r.h() - 4, r.h() / 2.5);
-  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
-  cairo_fill_preserve(c);
-  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
-  cairo_set_line_width(c, 1.2);
-  cairo_stroke(c);
+  orangeBody(c, r, 1, r.w() - 4, r.h() - 4, 1.2);
   text(c, tr(label), r.x1 + r.w() / 2.0 - 1, r.y1 + r.h() / 2.0 - 1, 13, {1, 1, 1}, {r.w() - 14.0, r.h() - 8.0});
 }
 
