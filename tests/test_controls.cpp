@@ -79,7 +79,7 @@ TEST_F(Controls, ThePauseShowsItsPanelStopsTheEffectsAndLowersTheMusic) {
   const std::vector<Blit> lastPlayed = sheet.log;
   key(K_VK_ESCAPE, false);
   frame();
-  EXPECT_EQ(KSound::_masterMUSICvolume, kPausedMusicVolume);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 100 * kPausedMusicShare / 100);
   ASSERT_EQ(sheet.log.size(), lastPlayed.size() + 2);
   for (size_t i = 0; i < lastPlayed.size(); i++) {
     EXPECT_EQ(sheet.log[i].op, lastPlayed[i].op) << i;
