@@ -284,6 +284,65 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   expectShown("notkept");
 }
 
+// The options and their keys' page, then the game in calmer motion and in
+// stronger contrast: the menu, the play with a line sliding in and a cloud,
+// GAME OVER coming in.
+TEST_P(Frames, TheOptionsAndTheLooksShowAsKept) {
+  pointAt(200, 300);
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
+  pointAt(layout::kOptionsButtonAt.x + 10, layout::kOptionsButtonAt.y + 10);
+  input.leftButton = true;
+  framesUntil([this] { return shell.screen == kOptionsScreen; }, "the options");
+  input.leftButton = false;
+  frames(30);
+  tap(K_VK_DOWN);
+  tap(K_VK_DOWN);
+  expectShown("options");
+  pointAt(layout::kKeysButtonAt.x + 10, layout::kKeysButtonAt.y + 10);
+  input.leftButton = true;
+  frame();
+  input.leftButton = false;
+  frame();
+  ASSERT_TRUE(shell.options.keysPage);
+  tap(K_VK_DOWN);
+  tap(K_VK_RETURN); // the first row waits for its key
+  ASSERT_EQ(shell.options.waiting, 0);
+  tap(K_VK_P); // the pause's: refused, and said
+  expectShown("options-keys");
+  tap(K_VK_ESCAPE);
+  tap(K_VK_ESCAPE);
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, again");
+
+  for (const bool calm : {true, false}) {
+    const std::string look = calm ? "calm" : "contrast";
+    (calm ? shell.switches.playerSettings.calm : shell.switches.playerSettings.contrast) = Choice::kOn;
+    (calm ? shell.switches.playerSettings.contrast : shell.switches.playerSettings.calm) = Choice::kOff;
+    frames(20);
+    expectShown(("menu-" + look).c_str());
+    choose(0, kPlayScreen);
+    Play &game = shell.live.game();
+    // A wall half full, a bonus on it, a cloud puffing, a line sliding in.
+    for (int row = 4; row < 8; row++)
+      for (int col = 0; col < 9; col++) game.brickWall[row][col] = sBrick{(row + col) % 6, 0, 0, 0};
+    game.brickWall[5][4].bonus = kBomb;
+    game.brickWall[5][4].bonusTime = 1000;
+    for (int col = 0; col < 9; col++) game.brickWall[0][col] = sBrick{col % 5, -20, 0, 0};
+    game.cloudTable[0] = sCloud{true, 120, 150, 3, 1};
+    frame();
+    expectShown(("play-" + look).c_str());
+    for (auto &row : game.brickWall)
+      for (int col = 0; col < 9; col++) row[col] = sBrick{col % 5, 0, 0, 0};
+    framesUntil([&] { return game.gameover && game.gameOverProgress >= 0.5f; }, "game over coming in");
+    expectShown(("gameover-" + look).c_str());
+    pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+    framesUntil([&] { return game.gameOverProgress >= 1; }, "game over in place");
+    input.leftButton = true;
+    framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu");
+    input.leftButton = false;
+    framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
+  }
+}
+
 // A frame's blits are drawn in a handful of runs, not one draw call each:
 // the menu's background, its wobbling buttons and the switches come from one
 // sheet, the cursor from another. The clear under the background is never

@@ -1017,7 +1017,8 @@ void drawOptions(cairo_t *c) {
   for (int i = 0; i < kLanguageNames; i++) centredIn(c, kLanguageNameWords[i], languageName(i), 12.5, {1, 1, 1});
   for (int i = 0; i < kActionLabels; i++)
     alignedText(c, tr(kActionLabelWords[i]), actionLabel(i), false, 12, {1, 1, 1});
-  for (int i = 0; i < kKeysWords; i++) alignedText(c, tr(kKeysSaidWords[i]), keysWord(i), false, 12, heading);
+  // "Already used by:" ends where the action's label starts.
+  for (int i = 0; i < kKeysWords; i++) alignedText(c, tr(kKeysSaidWords[i]), keysWord(i), i == kWordTaken, 12, heading);
   drawGlyphStrip(c);
   drawContrastPieces(c);
 }

@@ -12,7 +12,9 @@ using namespace layout;
 namespace {
 // A row's box on the screen: the options' rows and the keys' page's.
 const int kRowHeight = 28, kKeysRowHeight = 22;
-// The focused row lit, and the slider's steps lit and unlit.
+// The options darken the menu further than its veil: their rows cross its
+// title. The focused row lit, and the slider's steps lit and unlit.
+const float kOptionsShade = 0.45f;
 const float kFocusLight = 0.18f;
 const float kStepLit[3] = {1, 0.72f, 0.2f}, kStepUnlit = 0.3f;
 // The first step's height and how much each next one gains.
@@ -300,6 +302,7 @@ OptionsEvents doOptions(OptionsScreen &screen, Menu &menu, const Controls &contr
 void drawOptions(const OptionsScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
   drawVeil(menu, sheet);
+  sheet.drawRect(0, 0, kScreenWidth, kScreenHeight, 0, 0, 0, kOptionsShade);
   if (screen.keysPage) drawKeysPage(screen, sheet);
   else drawOptionsPage(screen, sheet);
   const int backRow = screen.keysPage ? kRowKeysBack : kRowBack;

@@ -132,8 +132,9 @@ constexpr Rect actionLabel(int i) {
   return {kActionLabelX, 1632 + kActionRowHeight * i, kActionLabelX + kActionLabelWidth,
           1632 + kActionRowHeight * (i + 1)};
 }
-/// What the keys' page says: press a key, press a button, and a key taken
-/// (before the label of the action that has it).
+/// What the keys' page says: press a key, press a button (both starting at
+/// the left of their boxes), and a key taken (ending at the right of its
+/// box, before the label of the action that has it).
 enum KeysWord { kWordPressKey = 0, kWordPressButton, kWordTaken, kKeysWords };
 constexpr int kKeysWordX = 608, kKeysWordWidth = 200;
 constexpr Rect keysWord(int i) {
