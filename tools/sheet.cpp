@@ -1014,7 +1014,14 @@ void drawOptions(cairo_t *c) {
   for (int i = 0; i < kOptionLabels; i++)
     alignedText(c, tr(kOptionLabelWords[i]), optionLabel(i), false, 12.5, {1, 1, 1});
   for (int i = 0; i < kOptionWords; i++) centredIn(c, tr(kOptionValueWords[i]), optionWord(i), 12.5, {1, 1, 1});
-  for (int i = 0; i < kLanguageNames; i++) centredIn(c, kLanguageNameWords[i], languageName(i), 12.5, {1, 1, 1});
+  // Each name shaped as its own language writes it (日本語 in Japanese
+  // forms in every sheet, the Chinese one's included).
+  const char *const sheetLanguage = gLanguage;
+  for (int i = 0; i < kLanguageNames; i++) {
+    gLanguage = kLanguageTags[i];
+    centredIn(c, kLanguageNameWords[i], languageName(i), 12.5, {1, 1, 1});
+  }
+  gLanguage = sheetLanguage;
   for (int i = 0; i < kActionLabels; i++)
     alignedText(c, tr(kActionLabelWords[i]), actionLabel(i), false, 12, {1, 1, 1});
   // "Already used by:" ends where the action's label starts.

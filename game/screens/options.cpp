@@ -14,7 +14,7 @@ namespace {
 const int kRowHeight = 28, kKeysRowHeight = 22;
 // The options darken the menu further than its veil: their rows cross its
 // title. The focused row lit, and the slider's steps lit and unlit.
-const float kOptionsShade = 0.45f;
+const float kOptionsShade = 0.7f;
 const float kFocusLight = 0.18f;
 const float kStepLit[3] = {1, 0.72f, 0.2f}, kStepUnlit = 0.3f;
 // The first step's height and how much each next one gains.
