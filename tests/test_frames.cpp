@@ -297,7 +297,47 @@ TEST_P(Frames, TheOptionsAndTheLooksShowAsKept) {
   frames(30);
   tap(K_VK_DOWN);
   tap(K_VK_DOWN);
+  // The window's size row shows the scale under test: at whole sizes it
+  // shows the same words at every scale. A frame shows what the frame
+  // before it stepped, hence one frame for the values to reach the page.
+  shell.switches.playerSettings.wholeScaling = true;
+  pointAt(300, 300);
+  frame();
   expectShown("options");
+  shell.switches.playerSettings.wholeScaling = false;
+  // German chosen (as the system, English, German): the next frame's words
+  // are the German sheet's.
+  const auto words = [&] {
+    std::vector<unsigned char> rows;
+    const int scale = static_cast<int>(GetParam());
+    // The title's words.
+    for (int y = layout::kOptionsTitleAt.y * scale; y < (layout::kOptionsTitleAt.y + 32) * scale; y++)
+      rows.insert(rows.end(), &gShown[static_cast<size_t>(y) * gShownWidth * 4],
+                  &gShown[static_cast<size_t>(y + 1) * gShownWidth * 4]);
+    return rows;
+  };
+  const std::vector<unsigned char> english = words();
+  const int languageY = layout::kOptionRowsY + layout::kOptionRowStep * kRowLanguage + 10;
+  for (int i = 0; i < 2; i++) {
+    pointAt(layout::kOptionValueRight - 4, languageY);
+    input.leftButton = true;
+    frame();
+    input.leftButton = false;
+    frame();
+  }
+  EXPECT_EQ(shell.sheetShown, "zunk-de.png");
+  EXPECT_NE(words(), english);
+  for (int i = 0; i < 2; i++) {
+    pointAt(layout::kOptionValueAt + 4, languageY);
+    input.leftButton = true;
+    frame();
+    input.leftButton = false;
+    frame();
+  }
+  EXPECT_EQ(shell.sheetShown, "zunk.png");
+  pointAt(300, 300);
+  frame();
+  EXPECT_EQ(words(), english);
   pointAt(layout::kKeysButtonAt.x + 10, layout::kKeysButtonAt.y + 10);
   input.leftButton = true;
   frame();
