@@ -26,6 +26,7 @@
 
 #include "KInput.h"
 #include "KMiscTools.h"
+#include "KSound.h"
 #include "QuadBatch.h"
 #include "assets.h"
 #include "keepnotice.h"
@@ -583,6 +584,60 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one tap on MENU");
   // The mouse moved: it points again.
   mouseTo(30, 40);
+}
+
+// A finger on the options: a tap on OPTIONS opens them, a tap on the music's
+// slider sets its level in the mixer and the settings, a tap on calmer motion
+// turns it on, a tap on BACK returns to the menu; a finger sliding along the
+// effects' slider sets the level where it lets go.
+TEST_P(Pointing, AFingerChoosesOnTheOptions) {
+  toOpenMenu();
+  finger(SDL_FINGERDOWN, 21, layout::kOptionsButtonAt.x + 10, layout::kOptionsButtonAt.y + 10);
+  finger(SDL_FINGERUP, 21, layout::kOptionsButtonAt.x + 10, layout::kOptionsButtonAt.y + 10);
+  framesUntil([this] { return shell.screen == kOptionsScreen; }, "the options, by one tap on OPTIONS");
+  frames(30);
+  const Settings &kept = shell.switches.playerSettings;
+  // Where a finger sets a slider to `level`.
+  const auto stepX = [](int level) {
+    return layout::kOptionValueAt + (layout::kSliderStepWidth + layout::kSliderStepGap) * level + 5;
+  };
+  const int musicY = layout::kOptionRowsY + 10, effectsY = musicY + layout::kOptionRowStep;
+  finger(SDL_FINGERDOWN, 22, stepX(3), musicY);
+  finger(SDL_FINGERUP, 22, stepX(3), musicY);
+  framesUntil([&] { return kept.musicLevel == 3; }, "the music at 3, by one tap");
+  frames(3); // the finger up, seen
+  EXPECT_EQ(KSound::_masterMUSICvolume, 30);
+  EXPECT_TRUE(kept.music);
+  finger(SDL_FINGERDOWN, 23, stepX(9), effectsY);
+  frame();
+  EXPECT_EQ(kept.soundsLevel, 9);
+  finger(SDL_FINGERMOTION, 23, stepX(6), effectsY);
+  frame();
+  EXPECT_EQ(kept.soundsLevel, 6);
+  EXPECT_EQ(KSound::_masterSFXvolume, 60);
+  // Off the slider's end and up off its row: still the slider's.
+  finger(SDL_FINGERMOTION, 23, 10, effectsY + 40);
+  frame();
+  EXPECT_FALSE(kept.sounds);
+  EXPECT_EQ(KSound::_masterSFXvolume, 0);
+  EXPECT_EQ(kept.soundsLevel, 6) << "off keeps the level S brings back";
+  finger(SDL_FINGERMOTION, 23, stepX(2), effectsY);
+  frame();
+  finger(SDL_FINGERUP, 23, stepX(2), effectsY);
+  frames(3);
+  EXPECT_TRUE(kept.sounds);
+  EXPECT_EQ(kept.soundsLevel, 2);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 30) << "the music's slider did not move";
+  const Choice calm = kept.calm;
+  const int calmY = layout::kOptionRowsY + layout::kOptionRowStep * kRowCalm + 10;
+  finger(SDL_FINGERDOWN, 24, layout::kOptionValueAt + 20, calmY);
+  finger(SDL_FINGERUP, 24, layout::kOptionValueAt + 20, calmY);
+  framesUntil([&] { return kept.calm != calm; }, "calmer motion chosen by one tap");
+  EXPECT_TRUE(lookOf(shell.switches).calm);
+  const int backX = shell.menu.buttons[kChoseBack].destX + 20, backY = shell.menu.buttons[kChoseBack].destY + 10;
+  finger(SDL_FINGERDOWN, 25, backX, backY);
+  finger(SDL_FINGERUP, 25, backX, backY);
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one tap on BACK");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, Pointing, ::testing::Values(1.0, 5.0 / 3), [](const auto &info) {

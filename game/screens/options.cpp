@@ -87,7 +87,14 @@ void optionsPage(OptionsScreen &screen, Menu &menu, const Controls &controls, co
   if (controls.clickPressed()) {
     const int row = optionRowAt(controls.mouseX(), controls.mouseY());
     if (row >= 0) clickRow(screen, row, controls.mouseX(), values, events);
+    screen.sliding = row == kRowMusic || row == kRowEffects ? row : -1;
+  } else if (screen.sliding >= 0 && controls.mouseHeld()) {
+    // Dragged along: the level under the pointer, quietly.
+    const int level = levelAt(controls.mouseX());
+    const bool music = screen.sliding == kRowMusic;
+    if (level != (music ? values.musicLevel : values.soundsLevel)) (music ? events.musicLevel : events.soundsLevel) = level;
   }
+  if (!controls.mouseHeld()) screen.sliding = -1;
   if (const int step = controls.focusStep())
     screen.focus = screen.focus < 0 ? (step > 0 ? 0 : kRowBack) : (screen.focus + step + kOptionRows) % kOptionRows;
   if (const int step = controls.sideStep(); step && screen.focus >= 0 && screen.focus < kRowKeys)

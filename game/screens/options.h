@@ -52,6 +52,9 @@ struct OptionsScreen {
   int waiting = -1;
   /// The action that has the key just refused (a row of the keys' page), or -1.
   int refusedBy = -1;
+  /// The slider a press came down on, while it is held (it follows the
+  /// pointer or the finger along), or -1.
+  int sliding = -1;
   /// What the last frame showed.
   OptionValues shown;
 };
