@@ -729,13 +729,91 @@ def check_the_browsers_wish_for_calm_and_contrast_holds_until_the_player_chooses
     c.no_errors()
 
 
+# On the options: the music's slider at its fourth step, the language's
+# right arrow, the keys' page's button and its first row (the throw's); the
+# ball at rest, which no word covers in any language.
+MUSIC_STEP_4 = (221, 66)
+LANGUAGE_NEXT = (300, 126)
+KEYS_BUTTON = (160, 278)
+THROW_ROW = (100, 60)
+OPTIONS_TITLE = (110, 10, 220, 45)
+BALL_BOX = (146, 316, 174, 344)
+F_KEY = ("f", "KeyF", 70)
+SPACE_KEY = (" ", "Space", 32)
+
+
+def click_and_keep(c, point, what):
+    """A click on the options, its change written through to storage."""
+    kept = c.files_kept()
+    c.browser.click(*point)
+    frames(c, 10)
+    c.wait_files_written(kept, what)
+    return bytes(c.file(SETTINGS) or []).decode()
+
+
+def check_the_options_chosen_in_the_page_are_kept(c):
+    """OPTIONS opened by the keys; the music's slider, the language and the
+    throw's key chosen by clicks and a key, each written through at once;
+    another action's key refused; after a reload the page speaks German and
+    F throws where Space no longer does."""
+    b = open_held(c)
+    open_menu(c)
+    for key in (("ArrowDown", "ArrowDown", 40), ("ArrowUp", "ArrowUp", 38), ("Enter", "Enter", 13)):
+        b.key(*key)
+    until_shown(c, "options-title", read_kept("options"), OPTIONS_TITLE, "the options opened by Down, Up and Return")
+    frames(c, 30)
+    assert "musicvolume=4" in click_and_keep(c, MUSIC_STEP_4, "the music's level kept"), "the music is not at 4"
+    assert "language=en" in click_and_keep(c, LANGUAGE_NEXT, "English kept"), "the language did not step to English"
+    assert "language=de" in click_and_keep(c, LANGUAGE_NEXT, "German kept"), "the language did not step to German"
+    # The German sheet (fetched by the page) shows within a few frames.
+    ran = until_shown(c, "options", read_kept("options"), OPTIONS_TITLE, "the German title", most=100, changed=True)
+    print("  the German title shown %d frames after the click" % ran)
+    b.click(*KEYS_BUTTON)
+    frames(c, 10)
+    b.click(*THROW_ROW)
+    frames(c, 5)
+    kept = c.files_kept()
+    b.key(*F_KEY)
+    c.wait_files_written(kept, "the throw's new key kept")
+    assert "key.throw=F" in bytes(c.file(SETTINGS) or []).decode(), "the throw was not given F"
+    b.click(*THROW_ROW)
+    frames(c, 5)
+    b.key("p", "KeyP", 80)  # the pause's: refused
+    frames(c, 20)
+    settings = bytes(c.file(SETTINGS) or []).decode()
+    assert "key.throw=F" in settings and "key.throw=P" not in settings, "the pause's key was taken: %r" % settings
+    b.key("Escape", "Escape", 27)  # the row waiting no more
+    b.reload()
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    b.mouse("mouseMoved", 200, 300)
+    until_shown(c, "switches", read_kept("menu"), SWITCHES_BOX, "the menu after the reload")
+    frames(c, 100)
+    keep(c, "menu", read_kept("menu"))
+    play = b.evaluate("zunkClock.step(%d), zunkClock.differing('menu', %s, null, [], 64)"
+                      % (FRAME_MS, list(PLAY_BUTTON_BOX)))
+    assert play > 300, "PLAY is in English after the reload (%d pixels differ)" % play
+    b.click(*PLAY_BUTTON)
+    kept_play = read_kept("play")
+    until_shown(c, "ball", kept_play, BALL_BOX, "the ball at rest in a new game")
+    frames(c, 40)
+    b.key(*SPACE_KEY)
+    frames(c, 100)
+    keep(c, "play", kept_play)
+    moved = b.evaluate("zunkClock.step(%d), zunkClock.differing('play', %s, null, [], 64)" % (FRAME_MS, list(BALL_BOX)))
+    assert moved == 0, "Space still throws (%d pixels of the ball moved)" % moved
+    b.key(*F_KEY)
+    scored(c, "f-scored", "the score to count up after a throw by F")
+    c.no_errors()
+
+
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
         check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
         check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
         check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays,
         check_a_lost_webgl_context_comes_back_drawing_the_same_game,
-        check_the_browsers_wish_for_calm_and_contrast_holds_until_the_player_chooses]
+        check_the_browsers_wish_for_calm_and_contrast_holds_until_the_player_chooses,
+        check_the_options_chosen_in_the_page_are_kept]
 
 
 # ---- checks of the site and the page around the game: offline, a new
