@@ -470,6 +470,10 @@ void KWindowGL::setApplicationId(const char *applicationId, const char *windowCl
 }
 bool KWindowGL::setDesktopFullScreen(bool on) { return platform::setDesktopFullScreen(on); }
 bool KWindowGL::isDesktopFullScreen() { return platform::desktopFullScreen(); }
+void KWindowGL::setShortcutKeys(int fullScreen, int screenshot) {
+  fullScreenKey_ = fullScreen;
+  screenshotKey_ = screenshot;
+}
 
 // ---------------------------------------------------------------- events
 
@@ -487,7 +491,8 @@ void KWindowGL::processEvents() {
   if ((platform::keyDown(kScanLCtrl) || platform::keyDown(kScanRCtrl)) && hasFocus() &&
       KInput::isPressed(K_VK_Q) && !platform::hostIsPage())
     _quitGL = true;
-  const bool screenshotKeys = KInput::isPressed(K_VK_SHIFT) && KInput::isPressed(K_VK_F6);
+  const auto pressed = [](int key) { return key >= 0 && key < K_VK_ERROR && KInput::isPressed(static_cast<EKeyboardLayout>(key)); };
+  const bool screenshotKeys = (KInput::isPressed(K_VK_SHIFT) || KInput::isPressed(K_VK_RSHIFT)) && pressed(screenshotKey_);
   const bool screenshotAgain = screenshotKeys && !screenshotKeysHeld_;
   // A host that runs the frames cannot wait below for the keys' release:
   // one screenshot a press of them.
@@ -500,13 +505,13 @@ void KWindowGL::processEvents() {
     // user's own data folder instead of losing it.
     if (platform::hostIsPage()) offerScreenshot(sscount);
     else saveBackBuffer(KMiscTools::makeWritableFilePath(name), 2, 0, 0);
-    KInput::waitForKeyRelease(K_VK_F6);
+    KInput::waitForKeyRelease(static_cast<EKeyboardLayout>(screenshotKey_));
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }
   // F11: full screen at the desktop's resolution, the game as tall as the screen.
-  if (KInput::isPressed(K_VK_F11) && hasFocus()) {
+  if (pressed(fullScreenKey_) && hasFocus()) {
     platform::setDesktopFullScreen(!platform::desktopFullScreen());
-    KInput::waitForKeyRelease(K_VK_F11);
+    KInput::waitForKeyRelease(static_cast<EKeyboardLayout>(fullScreenKey_));
   }
   platform::Event e;
   if (!platform::pollEvent(e)) return;

@@ -215,6 +215,10 @@ EM_JS(void, pageChooseFile, (), {
   }
   ["pointerup", "keyup"].forEach(function (type) { window.addEventListener(type, open, true); });
 });
+
+EM_JS(void, pageFetchDataFile, (const char *name), {
+  if (Module.zunkFetchDataFile) Module.zunkFetchDataFile(UTF8ToString(name));
+});
 } // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE void platformFileGiven() { fileGiven(kGivenFile); }
@@ -277,6 +281,8 @@ void hostProgramEnded() { pageProgramEnded(); }
 
 void userFilesChanged() { pageSyncUserFiles(); }
 
+void fetchDataFile(const char *name) { pageFetchDataFile(name); }
+
 std::vector<std::string> preferredLanguages() {
   char text[512];
   const int length = pageLanguages(text, sizeof text);
@@ -326,6 +332,9 @@ void hostProgramEnded() {}
 
 // A desktop's files are kept as they are written.
 void userFilesChanged() {}
+
+// A desktop's data folder holds every file the program reads.
+void fetchDataFile(const char *) {}
 
 // A desktop's program is never hidden away: its end runs.
 void setHidingHandler(HidingHandler handler) { host_.hiding = handler; }

@@ -13,7 +13,7 @@ MenuEvents showHelp(Menu &menu, Credits &credits, const Controls &controls) {
   return events;
 }
 
-void drawHelp(const Menu &menu, const Credits &credits, bool pageKeys, KGraphic &sheet) {
+void drawHelp(const Menu &menu, const Credits &credits, bool pageKeys, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
   drawVeil(menu, sheet);
   sheet.blitAlphaRect(kHelpPanel.x1, kHelpPanel.y1, kHelpPanel.x2, kHelpPanel.y2, kHelpPanelAt.x, kHelpPanelAt.y, false,
@@ -22,5 +22,5 @@ void drawHelp(const Menu &menu, const Credits &credits, bool pageKeys, KGraphic 
     sheet.blitAlphaRect(kHelpPageKeys.x1, kHelpPageKeys.y1, kHelpPageKeys.x2, kHelpPageKeys.y2, kHelpPanelAt.x,
                         kHelpPanelAt.y + kHelpPageKeysTop, false, false);
   drawCredits(credits, sheet);
-  drawButton(menu, kChoseBack, sheet);
+  drawButton(menu, kChoseBack, sheet, look);
 }

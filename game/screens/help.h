@@ -13,4 +13,4 @@
 MenuEvents showHelp(Menu &menu, Credits &credits, const Controls &controls);
 /// `pageKeys`: the keys as a page takes them (the browser keeps some for
 /// itself), over the panel's key lines that differ.
-void drawHelp(const Menu &menu, const Credits &credits, bool pageKeys, KGraphic &sheet);
+void drawHelp(const Menu &menu, const Credits &credits, bool pageKeys, KGraphic &sheet, const Look &look = {});

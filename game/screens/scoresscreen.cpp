@@ -100,7 +100,7 @@ ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, co
   return choice;
 }
 
-void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet) {
+void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
   drawVeil(menu, sheet);
   sheet.blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
@@ -123,7 +123,7 @@ void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet) {
     drawResetBar(screen.shown.held, sheet);
   else if (screen.shown.said != CarryWord::kNone)
     blitAt(sheet, carryWord(static_cast<int>(screen.shown.said)), kCarryWordAt);
-  drawButton(menu, kChoseBack, sheet);
+  drawButton(menu, kChoseBack, sheet, look);
 }
 
 void sayCarried(ScoresScreen &screen, CarryWord word) {

@@ -67,7 +67,7 @@ struct ScoresChoice {
 /// One frame of the high-score screen, showing `scores` (which Space held
 /// resets).
 ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, const Controls &controls);
-void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet);
+void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look = {});
 /// The screen says `word` from the next frame on, for a few seconds.
 void sayCarried(ScoresScreen &screen, CarryWord word);
 /// What the screen says of an import that read `outcome`.
