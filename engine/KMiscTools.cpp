@@ -318,6 +318,10 @@ KReport KMiscTools::getLastReport() { return platform::lastReport(); }
 
 std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
 
+bool KMiscTools::setClipboardText(const char *text) { return text && platform::setClipboardText(text); }
+
+std::string KMiscTools::getPageAddress() { return platform::pageAddress(); }
+
 const char *KMiscTools::getLocale() {
   static char languageName[256];
   std::snprintf(languageName, sizeof languageName, "%s", platform::preferredLocale().c_str());

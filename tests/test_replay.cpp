@@ -548,7 +548,7 @@ TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIs
   EXPECT_TRUE(fileThere(first) && fileThere(second));
   // A game a later version left: kept, not offered, said.
   std::string later = firstBytes;
-  later[8] = 2;
+  later[8] = kReplayVersion + 1;
   std::remove(first.c_str());
   std::remove(second.c_str());
   std::ofstream(records + "/unfinished-3.zunkreplay", std::ios::binary) << later;
@@ -693,9 +693,10 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
   EXPECT_FALSE(decodeRecording(bad, back, error));
   EXPECT_EQ(error, "not a Zunk replay");
   bad = good;
-  bad[8] = 2; // a later version
+  bad[8] = kReplayVersion + 1; // a later version
   EXPECT_FALSE(decodeRecording(bad, back, error));
-  EXPECT_NE(error.find("version 2"), std::string::npos);
+  EXPECT_NE(error.find("version " + std::to_string(kReplayVersion + 1)), std::string::npos) << error;
+  EXPECT_TRUE(laterVersionBytes(bad));
   bad = good;
   bad[10] = 88; // the header of another layout
   EXPECT_FALSE(decodeRecording(bad, back, error));
@@ -708,9 +709,19 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
   EXPECT_FALSE(decodeRecording(bad, back, error));
   bad = good + "x"; // more bytes than it says
   EXPECT_FALSE(decodeRecording(bad, back, error));
-  // Input that names fields that do not exist, or runs past its frames.
+  // Input that names fields that do not exist, or runs past its frames:
+  // in entries as they are (a short game's), and deflated.
+  Recording shortGame = r;
+  shortGame.frames.resize(3);
+  const std::string plain = encodeRecording(shortGame);
+  ASSERT_EQ(plain[96], 0) << "a short game's input is kept as it is";
+  bad = plain;
+  bad[100 + 128 + 4 * r.draws.size()] = '\x3f';
+  EXPECT_FALSE(decodeRecording(bad, back, error));
+  EXPECT_EQ(error, "damaged: its input cannot be read");
+  ASSERT_EQ(good[96], 1) << "a long game's input is deflated";
   bad = good;
-  bad[88 + 128 + 4 * r.draws.size() + 4] = '\x3f';
+  bad[100 + 128 + 4 * r.draws.size() + 1] ^= '\x5a';
   EXPECT_FALSE(decodeRecording(bad, back, error));
   EXPECT_FALSE(loadRecording("/nonexistent/zunk.replay", back, error));
   EXPECT_FALSE(loadRecording("/tmp", back, error));
