@@ -23,10 +23,6 @@ const size_t kFirstHeaderSize = kCommonFields + kRandStateSize;
 // input's coding; rand()'s state follows in an ordinary game's file only.
 const size_t kHeaderSize = 100;
 const uint8_t kPlainInput = 0, kDeflatedInput = 1;
-// A file larger than this is not a recording of ours: six hours of play
-// with the pointer moving every frame and a draw every few frames stay
-// well below.
-const size_t kMaxFileSize = 32u << 20;
 // An input entry: a run of up to kMaxRun frames like the one before; the
 // pointer moving in a straight line over up to kMaxGlide frames; or the
 // fields that changed (kChanged* bits) followed by their new values.
@@ -495,7 +491,7 @@ bool playableValues(const Recording &r, std::string &error) {
 bool loadRecording(const std::string &path, Recording &r, std::string &error) {
   r = Recording();
   std::string bytes;
-  return readFile(path, kMaxFileSize, bytes, error) && decodeRecording(bytes, r, error);
+  return readFile(path, kMaxReplayFileSize, bytes, error) && decodeRecording(bytes, r, error);
 }
 
 bool saveRecording(const std::string &path, const Recording &r, std::string &error, Cause *cause) {

@@ -73,6 +73,10 @@ inline size_t drawsOf(const Recording &recording) {
 const uint16_t kReplayVersion = 2;
 /// The longest game a file may hold: six hours of play.
 const uint32_t kMaxReplayFrames = 80 * 60 * 60 * 6;
+/// A file larger than this is not a recording of ours: six hours of play
+/// with the pointer moving every frame and a draw every few frames stay
+/// well below.
+const size_t kMaxReplayFileSize = 32u << 20;
 
 /// The recording as a file's bytes (the layout is in HACKING.md): the
 /// input as it is, frame for frame, packed (runs of frames alike, straight
