@@ -204,18 +204,21 @@ TEST_F(Controls, KeysAndMouseMixAndTheKeyboardRestartsAfterGameOver) {
 TEST_F(Controls, TheMenuTakesArrowsTabAndReturnAndTheSwitchesTakeClicks) {
   toOpenMenu();
   EXPECT_TRUE(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).empty()); // no focus until a key moves it
+  // The focus goes top to bottom: PLAY, HIGH SCORES, HELP, TODAY'S WALL, QUIT.
   tap(K_VK_UP); // from nothing, up is QUIT
-  EXPECT_EQ(shell.menu.menuFocus, 3);
+  EXPECT_EQ(shell.menu.shown.focusArrow, kChoseQuit);
   tap(K_VK_TAB); // and round to PLAY
-  EXPECT_EQ(shell.menu.menuFocus, 0);
+  EXPECT_EQ(shell.menu.shown.focusArrow, kChosePlay);
   key(K_VK_SHIFT, true);
   tap(K_VK_TAB);
+  tap(K_VK_TAB);
   key(K_VK_SHIFT, false);
-  EXPECT_EQ(shell.menu.menuFocus, 3);
+  EXPECT_EQ(shell.menu.shown.focusArrow, kChoseDaily);
   tap(K_VK_DOWN);
   tap(K_VK_DOWN);
   tap(K_VK_DOWN);
-  EXPECT_EQ(shell.menu.menuFocus, 2);
+  tap(K_VK_DOWN);
+  EXPECT_EQ(shell.menu.shown.focusArrow, kChoseHelp);
   const auto arrow = sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1);
   ASSERT_EQ(arrow.size(), 1u);
   EXPECT_EQ(arrow[0].destY, layout::kButtonY[2] + (layout::kButtons[2].h() - layout::kFocusArrow.h()) / 2);

@@ -420,11 +420,13 @@ int checkReplay(const char *path) {
   }
   const size_t frames = game.frames.size();
   const int32_t score = game.score;
+  // A daily wall's game says which day's; the score stays the last line.
+  const std::string mode = dailyGame(game) ? "daily " + dayText(game.day) + "\n" : "";
   Replay replay(std::move(game));
   if (!replay.playToEnd()) {
     tell(std::string(path) + ": the game does not replay as it was recorded");
     return 1;
   }
-  std::printf("frames %zu\nscore %d\n", frames, static_cast<int>(score));
+  std::printf("%sframes %zu\nscore %d\n", mode.c_str(), frames, static_cast<int>(score));
   return 0;
 }

@@ -119,7 +119,7 @@ std::string sentFileName(const Recording &r) {
   return "zunk-" + (dailyGame(r) ? dayText(r.day) + "-" : std::string()) + scoreText(r.score) + kSentSuffix;
 }
 
-bool writeSentFile(const Recording &played, std::string &path, KeepFailure &failure) {
+bool writeSentFile(const Recording &played, const std::string &bytes, std::string &path, KeepFailure &failure) {
   failure = KeepFailure();
   path.clear();
   const std::string folder = recordsFolder();
@@ -127,7 +127,7 @@ bool writeSentFile(const Recording &played, std::string &path, KeepFailure &fail
     failure.set(Unkept::kReplay, Cause::kNoUserFolder, recordsFolderProblem() + ": the game sent is not written");
     return false;
   }
-  const std::string bytes = sentFileBytes(played), name = sentFileName(played);
+  const std::string name = sentFileName(played);
   const std::string stem = name.substr(0, name.size() - std::string(kSentSuffix).size());
   std::string error;
   Cause cause = Cause::kNone;
@@ -213,6 +213,11 @@ bool fileOfLink(const std::string &link, std::string &bytes, std::string &error)
     return false;
   }
   return true;
+}
+
+bool receivedLink(const std::string &text) {
+  return text.find(kLinkMark) != std::string::npos ||
+         text.compare(0, std::string(kFragmentMark).size(), kFragmentMark) == 0;
 }
 
 Received receiveGame(const std::string &bytes) {

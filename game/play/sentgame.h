@@ -28,10 +28,11 @@ std::string sentFileBytes(const Recording &played);
 /// The sent file's name: "zunk-2026-12-09-412.zunkreplay" for a daily
 /// wall's game (its day and score), "zunk-412.zunkreplay" for another.
 std::string sentFileName(const Recording &recording);
-/// Writes the game into the user's folder (the records' folder), as the
-/// sent file's name (with "-2", "-3"... when a file of another game has
-/// it): its path in `path`. False, with `failure`, when it could not be.
-bool writeSentFile(const Recording &played, std::string &path, KeepFailure &failure);
+/// Writes the sent file of `played` (its `bytes`, sentFileBytes) into the
+/// user's folder (the records' folder), as sentFileName says (with "-2",
+/// "-3"... when a file of another game has the name): its path in `path`.
+/// False, with `failure`, when it could not be.
+bool writeSentFile(const Recording &played, const std::string &bytes, std::string &path, KeepFailure &failure);
 
 /// Bytes as base64url (RFC 4648's URL alphabet, '-' and '_'), unpadded.
 std::string base64url(const std::string &bytes);
@@ -45,6 +46,10 @@ std::string sentLink(const std::string &address, const std::string &bytes);
 /// "watch=...") or the base64url alone. False, with the reason, for one
 /// that carries none.
 bool fileOfLink(const std::string &link, std::string &bytes, std::string &error);
+
+/// Whether `text` is a link to a game sent (it holds "#watch=", or starts
+/// with "watch="), not a file's path.
+bool receivedLink(const std::string &text);
 
 /// What came of a game received.
 enum class Verdict {

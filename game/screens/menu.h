@@ -1,8 +1,8 @@
 #pragma once
 
-// The menu: four buttons (PLAY, HIGH SCORES, HELP, QUIT) that wobble and,
-// once chosen, grow and fade out; the focus the keys and the gamepad move;
-// the music and sound switches. The help and high-score screens share its
+// The menu: five buttons (PLAY, HIGH SCORES, HELP, TODAY'S WALL, QUIT) that
+// wobble and, once chosen, grow and fade out; the focus the keys and the
+// gamepad move; the music and sound switches. The help and high-score screens share its
 // BACK button and its veil. Each frame is a step (the buttons move, a press
 // is taken, what the frame shows is set) and a const draw.
 
@@ -23,11 +23,22 @@ struct sButton {
   float blend;
   float phaseSpeed;
 };
-/// The buttons as first laid out: PLAY, HIGH SCORES, HELP, QUIT and BACK.
-extern const sButton kFirstButtons[5];
+/// How many buttons there are: PLAY, HIGH SCORES, HELP, QUIT, BACK (the
+/// help's and the high scores'), and TODAY'S WALL.
+const int kMenuButtons = 6;
+/// The buttons as first laid out.
+extern const sButton kFirstButtons[kMenuButtons];
 
 /// What a button does once its press has played out.
-enum MenuChoice : int32_t { kNoChoice = -1, kChosePlay = 0, kChoseScores = 1, kChoseHelp = 2, kChoseQuit = 3, kChoseBack = 4 };
+enum MenuChoice : int32_t {
+  kNoChoice = -1,
+  kChosePlay = 0,
+  kChoseScores = 1,
+  kChoseHelp = 2,
+  kChoseQuit = 3,
+  kChoseBack = 4,
+  kChoseDaily = 5
+};
 
 /// What the last frame drew of the buttons, the switches and the veil, each
 /// as it stood when the frame came to it: a button whose press plays out
@@ -38,7 +49,7 @@ struct MenuScene {
     float zoom = 1; ///< with its wobble
     float blend = 1;
   };
-  Button buttons[5];
+  Button buttons[kMenuButtons];
   bool musicOn = true, soundsOn = true;
   int32_t focusArrow = -1; ///< the button the arrow points at, or -1
   float veil = 0;
@@ -47,10 +58,11 @@ struct MenuScene {
 /// The buttons, the choice being played out, the focus, the lock and the
 /// veil, for the whole run.
 struct Menu {
-  sButton buttons[5];
+  sButton buttons[kMenuButtons];
   /// The button chosen, growing until it is done; -1 for none.
   int32_t selectedButton = -1;
-  /// The menu button the keyboard or gamepad points at (0 to 3), or -1.
+  /// The menu button the keyboard or gamepad points at (its place in the
+  /// focus order, top to bottom), or -1.
   int32_t menuFocus = -1;
   /// While set the buttons take no press (the doors are still opening).
   bool lockMenu = true;
@@ -72,14 +84,16 @@ struct MenuEvents {
 /// The buttons as first laid out, and each a new random phase (five random
 /// numbers drawn).
 void putButtonsBack(Menu &menu);
-/// A new phase for each button (five random numbers), the veil cleared.
+/// A new phase for each button (five random numbers, one each for PLAY,
+/// HIGH SCORES, HELP, QUIT and BACK; TODAY'S WALL swings against HELP),
+/// the veil cleared.
 void resetButtons(Menu &menu);
 /// One frame of button `index`: its wobble, its press played out, a press
 /// on it taken; once its press has played out, its choice in `events` (and
 /// resetButtons has run).
 void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents &events);
 void drawButton(const Menu &menu, long index, KGraphic &sheet);
-/// One frame of the menu screen: its four buttons, the switches (as they
+/// One frame of the menu screen: its five buttons, the switches (as they
 /// stand: `musicOn`, `soundsOn`) and the focus.
 MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn);
 /// The menu's background, buttons and switches, and the focus arrow.
@@ -88,8 +102,9 @@ void drawMenu(const Menu &menu, KGraphic &sheet);
 /// to continue.
 void drawMenuBackground(KGraphic &sheet);
 /// Escape, Return, Backspace or B on the help and high-score screens:
-/// BACK, as a click on it.
-void backControls(Menu &menu, const Controls &controls, MenuEvents &events);
+/// BACK, as a click on it (Return too unless `returnToo` is false: a screen
+/// whose focus Return takes).
+void backControls(Menu &menu, const Controls &controls, MenuEvents &events, bool returnToo = true);
 /// The veil that darkens the menu behind the help and the high scores,
 /// deeper each frame up to half.
 void deepenVeil(Menu &menu);

@@ -5,6 +5,8 @@
 // play. The shell reads the devices into its Controls; the screens are given
 // them, the play is given the PlayInput they make.
 
+#include <string>
+
 #include "KInput.h"
 #include "playinput.h"
 
@@ -29,11 +31,17 @@ public:
   bool confirmPressed() const;
   /// Down, Tab or the D-pad's down: +1; Up, Shift+Tab or the D-pad's up: -1.
   int focusStep() const;
+  /// Right or the D-pad's right: +1; Left or the D-pad's left: -1.
+  int sideStep() const;
+  /// Any key or pad button pressed this frame, or a click.
+  bool anyPressed() const;
 
   /// The mouse this frame: where it is and whether its left button is down.
   int mouseX() const { return mouseX_; }
   int mouseY() const { return mouseY_; }
   bool mouseHeld() const { return mouseDown_; }
+  /// A file dropped on the window this frame (its path), or "".
+  const std::string &droppedFile() const { return dropped_; }
 
 private:
   bool padPressed(int button) const { return padDown_[button] && !padWasDown_[button]; }
@@ -43,4 +51,5 @@ private:
   bool mouseDown_ = false, mouseWasDown_ = false;
   int mouseX_ = 0, mouseY_ = 0;
   int stickX_ = 0, stickY_ = 0;
+  std::string dropped_;
 };

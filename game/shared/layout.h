@@ -72,6 +72,50 @@ constexpr Rect unkeptWhy(int i) {
 }
 constexpr int kUnkeptWhats = 5, kUnkeptWhys = 4;
 
+// ---- the sheet: the daily wall (the band y 1152 to 1599) -----------------------
+constexpr int kDailyBandY = 1152, kDailyBandHeight = 448;
+/// The notice's what for the daily table, as the notice's own (unkeptWhat).
+constexpr Rect kDailyNotKept{0, 1152, kUnkeptWhatWidth, 1152 + kUnkeptRowHeight};
+/// Under the score in a daily game: which it is.
+constexpr Rect kScoredTryTag{200, 1152, 300, 1170}, kPracticeTag{310, 1152, 410, 1170};
+/// A dash in the score digits' style: the dates are digits and dashes.
+constexpr Rect kDigitDash{420, 1152, 430, 1170};
+/// TODAY'S WALL: the menu's button, also the daily screen's heading.
+constexpr Rect kDailyButton{0, 1172, 243, 1208};
+/// The daily screen's start: the scored try, or practice.
+constexpr Rect kStartScored{250, 1172, 493, 1212}, kStartPractice{500, 1172, 743, 1212};
+/// SEND, beside a row of either table.
+constexpr Rect kSendButton{750, 1172, 806, 1192};
+/// What the day's wall offers (in the order of DailyTry), two short lines.
+constexpr int kDailyTries = 4;
+constexpr Rect dailyTryText(int i) {
+  return i < 3 ? Rect{310 * i, 1216, 310 * i + 300, 1246} : Rect{0, 1250, 300, 1280};
+}
+/// The daily screen's other words: no try kept yet; the streak's label,
+/// its number after it; the row of a practice game just played.
+constexpr Rect kNoDailyRows{310, 1250, 610, 1266};
+constexpr Rect kStreakLabel{620, 1250, 820, 1266};
+constexpr Rect kPracticeRowLabel{830, 1250, 1000, 1266};
+/// SEND's outcome: where the file went (the path follows, in glyphs) or
+/// that it could not be written; the link copied, or none for want of an
+/// address; how to go on.
+constexpr Rect kSentWritten{0, 1284, 280, 1300}, kSentNotWritten{290, 1284, 570, 1300};
+constexpr Rect kSentGoOn{580, 1284, 860, 1300};
+constexpr Rect kLinkCopied{0, 1304, 280, 1334}, kNoLink{290, 1304, 570, 1334};
+/// A game received: verified (its score after the first words, the wall's
+/// day after the second, each ending at the right of its box), or refused
+/// with its reason (in the order of Verdict, from kDamaged).
+constexpr Rect kVerifiedScore{0, 1340, 150, 1356}, kVerifiedWall{160, 1340, 310, 1356};
+constexpr Rect kRefusedHeading{320, 1340, 560, 1376};
+constexpr int kRefusals = 3;
+constexpr Rect refusalText(int i) { return {290 * i, 1380, 290 * i + 280, 1410}; }
+/// Printable ASCII (' ' to '~') in one strip of cells, for a path: a
+/// character outside it is drawn as '?'.
+constexpr int kGlyphFirst = 32, kGlyphCount = 95, kGlyphWidth = 7, kGlyphHeight = 14, kGlyphsY = 1420;
+constexpr Rect glyph(int c) {
+  return {kGlyphWidth * (c - kGlyphFirst), kGlyphsY, kGlyphWidth * (c - kGlyphFirst + 1), kGlyphsY + kGlyphHeight};
+}
+
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
 constexpr int kBrickSize = 31;
@@ -100,6 +144,8 @@ constexpr Rect kCursor{0, 0, 20, 28};
 // ---- places on the screen ------------------------------------------------------
 constexpr int kButtonX = 42;
 constexpr int kButtonY[5] = {130, 190, 255, 350, 400};
+/// TODAY'S WALL, between HELP and QUIT.
+constexpr int kDailyButtonY = 311;
 constexpr int kNoticeX = 90;
 /// The notice line rises from the bottom edge to rest this far above it.
 constexpr int kNoticeRise = 24;
@@ -129,6 +175,30 @@ constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
 /// ends at kKeepNoticeJoin and why starts kKeepNoticeGap after it.
 constexpr int kKeepNoticePlayY = 11, kKeepNoticeY = 40, kKeepNoticeHeight = 18;
 constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
+/// The daily screen: its heading (TODAY'S WALL), today's date (centred),
+/// what the wall offers, the start, the streak (its label ending at
+/// kStreakJoinX, its number after it), the rows of the table (kDailyRowsShown
+/// at a time: the date, the score ending at kDailyScoreX, the small arrow
+/// of a watchable row, SEND) and the arrows that scroll them.
+constexpr Place kDailyHeadingAt{38, 12};
+constexpr int kDailyDateY = 54;
+constexpr Place kDailyTryAt{10, 78};
+constexpr Place kDailyStartAt{38, 112};
+constexpr int kStreakJoinX = 226, kStreakY = 158;
+constexpr int kDailyRowsY = 184, kDailyRowStep = 26, kDailyRowsShown = 8;
+constexpr int kDailyDateX = 22, kDailyScoreX = 176, kDailyArrowX = 198, kDailySendX = 232;
+constexpr int kDailyScrollX = 292;
+/// A daily game's tag (the scored try, or practice), by the score.
+constexpr Place kDailyTagAt{320 - 100 - 6, 459};
+/// SEND's outcome: a panel over the screen, its lines from kSentPanelY.
+constexpr Rect kSentPanel{8, 150, 312, 330};
+constexpr int kSentTextX = 20, kSentLineY = 164;
+/// A game received: the verified mark under REPLAY; the refusal's panel.
+constexpr Rect kVerifiedPanel{40, 96, 280, 136};
+constexpr int kVerifiedJoinX = 168;
+constexpr Place kRefusedHeadingAt{40, 150};
+constexpr Place kRefusedReasonAt{20, 206};
+
 /// The bar that fills while Space is held on the high scores, to reset them.
 constexpr Rect kResetBar{60, 370, 260, 376};
 /// The high-score rows, and the small arrow before a row whose game was kept.
@@ -138,7 +208,8 @@ constexpr int kReplayArrowX = 70;
 /// kScoreValueX; leader dots lie between, kLeaderDotDrop below the row's top.
 constexpr int kScoreRankX = 100, kScoreValueX = 210;
 constexpr int kLeaderDotsFromX = 110, kLeaderDotsToX = 170, kLeaderDotStep = 10, kLeaderDotDrop = 9;
-/// A click on a kept row, from its arrow to this x, watches its game.
-constexpr int kScoreRowRight = 240;
+/// A click on a kept row, from its arrow to this x, watches its game; its
+/// SEND lies at kScoreSendX.
+constexpr int kScoreRowRight = 240, kScoreSendX = 250;
 constexpr float kReplayArrowZoom = 0.6f;
 } // namespace layout
