@@ -180,16 +180,17 @@ constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
 /// kStreakJoinX, its number after it), the rows of the table (kDailyRowsShown
 /// at a time: the date, the score ending at kDailyScoreX, the small arrow
 /// of a watchable row, SEND) and the arrows that scroll them.
-constexpr Place kDailyHeadingAt{38, 12};
-constexpr int kDailyDateY = 54;
-constexpr Place kDailyTryAt{10, 78};
-constexpr Place kDailyStartAt{38, 112};
-constexpr int kStreakJoinX = 226, kStreakY = 158;
-constexpr int kDailyRowsY = 184, kDailyRowStep = 26, kDailyRowsShown = 8;
+/// (Below the menu's name, which shows through the veil.)
+constexpr Place kDailyHeadingAt{38, 8};
+constexpr int kDailyDateY = 100;
+constexpr Place kDailyTryAt{10, 121};
+constexpr Place kDailyStartAt{38, 155};
+constexpr int kStreakJoinX = 226, kStreakY = 201;
+constexpr int kDailyRowsY = 224, kDailyRowStep = 24, kDailyRowsShown = 7;
 constexpr int kDailyDateX = 22, kDailyScoreX = 176, kDailyArrowX = 198, kDailySendX = 232;
 constexpr int kDailyScrollX = 292;
-/// A daily game's tag (the scored try, or practice), by the score.
-constexpr Place kDailyTagAt{320 - 100 - 6, 459};
+/// A daily game's tag (the scored try, or practice), above the score.
+constexpr Place kDailyTagAt{8, 430};
 /// SEND's outcome: a panel over the screen, its lines from kSentPanelY.
 constexpr Rect kSentPanel{8, 150, 312, 330};
 constexpr int kSentTextX = 20, kSentLineY = 164;
