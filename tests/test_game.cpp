@@ -652,7 +652,7 @@ protected:
     applySettings(shell.switches);
     ScoreFile::TearDown();
   }
-  static const int kKeyM = 16, kKeyS = 22; // scancodes
+  static constexpr int kKeyM = 16, kKeyS = 22; // scancodes
 };
 
 TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
