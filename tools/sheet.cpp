@@ -886,15 +886,16 @@ void blockIn(cairo_t *c, const char *t, Rect r, double size, Colour k) {
 // table of the daily wall's scored tries could not be saved.
 const char *const kDailyNotKeptWords = N_("Daily table not kept:");
 // TRANSLATORS: the daily wall ("TODAY'S WALL": the same wall for every
-// player on a date, one scored game a day). What the wall offers, under
-// today's date, in the order: the day's scored try is still open; it has
-// been played; the computer's clock is behind the last day played (so it
-// cannot open a new scored try); the wall of another day than today (from
-// the command line). Two short lines at most.
+// player on a date; the first game of the day is the day's try, which
+// counts and is kept, and more games are practice). What the wall offers,
+// under today's date, in the order: the day's try is still open; it has
+// been played; the computer's date is behind the last day played (so no
+// new try opens); the wall of another day than today (from the command
+// line). Two short lines at most.
 const char *const kDailyTryWords[kDailyTries] = {
-    N_("Your scored try for today is open: the first game counts."),
-    N_("Today's scored try is played: more games are practice."),
-    N_("The clock is behind your last day played: practice only."),
+    N_("Today's try is open: your first game counts."),
+    N_("Today's try is played: more games are practice."),
+    N_("Your computer's date is behind your last day played: practice only."),
     N_("Not today's wall: practice only.")};
 // TRANSLATORS: a game received that is refused, why: the file or link is
 // damaged or not a Zunk game; it was made by a later version of Zunk; its
@@ -906,9 +907,9 @@ const char *const kRefusalWords[kRefusals] = {N_("This game is damaged, or not a
 void drawDailyBand(cairo_t *c) {
   const Colour white{1, 1, 1}, gold{1, 0.9, 0.5};
   alignedText(c, tr(kDailyNotKeptWords), kDailyNotKept, true, 11, white);
-  // TRANSLATORS: a tag by the score of a daily wall's game: the day's one
-  // scored game, or a practice game. One short word or two, in capitals.
-  tag(c, kScoredTryTag, tr("SCORED TRY"), {0.95, 0.55, 0.15}, {0.75, 0.3, 0.05});
+  // TRANSLATORS: a tag by the score of a daily wall's game: the day's try
+  // (its one game that counts), or a practice game. Short, in capitals.
+  tag(c, kScoredTryTag, tr("TODAY'S TRY"), {0.95, 0.55, 0.15}, {0.75, 0.3, 0.05});
   tag(c, kPracticeTag, tr("PRACTICE"), {0.35, 0.55, 0.9}, {0.15, 0.3, 0.65});
   // A dash in the digits' style, for the dates.
   clip(c, kDigitDash);
@@ -919,21 +920,21 @@ void drawDailyBand(cairo_t *c) {
   // TRANSLATORS: the menu's button for the daily wall, also the daily
   // screen's heading: the one wall everybody plays today. Short, in capitals.
   drawButton(c, kDailyButton, N_("TODAY'S WALL"));
-  // TRANSLATORS: the daily screen's start: the day's scored game, or a
-  // practice game on the same wall. Short, in capitals.
+  // TRANSLATORS: the daily screen's start: the day's try (the game that
+  // counts), or a practice game on the same wall. Short, in capitals.
   drawButton(c, kStartScored, N_("PLAY TODAY'S TRY"));
   drawButton(c, kStartPractice, N_("PRACTICE"));
   // TRANSLATORS: a small button beside a row of the tables: send its game
   // to someone (a file, and a link). One short word, in capitals.
   tag(c, kSendButton, tr("SEND"), {0.3, 0.75, 0.4}, {0.1, 0.5, 0.2});
   for (int i = 0; i < kDailyTries; i++) blockIn(c, tr(kDailyTryWords[i]), dailyTryText(i), 11, white);
-  // TRANSLATORS: on the daily screen when no day's scored try is kept yet.
-  alignedText(c, tr("No scored try kept yet."), kNoDailyRows, false, 11, white);
-  // TRANSLATORS: the streak: how many days in a row the player has played
-  // the day's scored try; the number follows it.
-  alignedText(c, tr("Days in a row:"), kStreakLabel, true, 11, gold);
-  // TRANSLATORS: the row of the practice game just played, listed above
-  // the days' scored tries (in place of its date). Short.
+  // TRANSLATORS: on the daily screen when no day's try is kept yet.
+  alignedText(c, tr("No day's try kept yet."), kNoDailyRows, false, 11, white);
+  // TRANSLATORS: the streak: how many days one after another the player has
+  // played the day's try; the number follows it. One short word.
+  alignedText(c, tr("Streak:"), kStreakLabel, true, 11, gold);
+  // TRANSLATORS: the practice game just played, listed above the days'
+  // tries (in place of a date). Short.
   alignedText(c, tr("Practice game"), kPracticeRowLabel, false, 11, {0.7, 0.85, 1});
   // TRANSLATORS: what SEND did: the game's file was written (its folder
   // and name follow on the next lines), or it could not be.

@@ -77,41 +77,41 @@ constexpr int kDailyBandY = 1152, kDailyBandHeight = 448;
 /// The notice's what for the daily table, as the notice's own (unkeptWhat).
 constexpr Rect kDailyNotKept{0, 1152, kUnkeptWhatWidth, 1152 + kUnkeptRowHeight};
 /// Under the score in a daily game: which it is.
-constexpr Rect kScoredTryTag{200, 1152, 300, 1170}, kPracticeTag{310, 1152, 410, 1170};
+constexpr Rect kScoredTryTag{200, 1152, 330, 1170}, kPracticeTag{340, 1152, 470, 1170};
 /// A dash in the score digits' style: the dates are digits and dashes.
-constexpr Rect kDigitDash{420, 1152, 430, 1170};
+constexpr Rect kDigitDash{480, 1152, 490, 1170};
 /// TODAY'S WALL: the menu's button, also the daily screen's heading.
 constexpr Rect kDailyButton{0, 1172, 243, 1208};
 /// The daily screen's start: the scored try, or practice.
 constexpr Rect kStartScored{250, 1172, 493, 1212}, kStartPractice{500, 1172, 743, 1212};
 /// SEND, beside a row of either table.
-constexpr Rect kSendButton{750, 1172, 806, 1192};
+constexpr Rect kSendButton{750, 1172, 826, 1192};
 /// What the day's wall offers (in the order of DailyTry), two short lines.
 constexpr int kDailyTries = 4;
 constexpr Rect dailyTryText(int i) {
-  return i < 3 ? Rect{310 * i, 1216, 310 * i + 300, 1246} : Rect{0, 1250, 300, 1280};
+  return i < 3 ? Rect{310 * i, 1216, 310 * i + 300, 1250} : Rect{0, 1254, 300, 1288};
 }
 /// The daily screen's other words: no try kept yet; the streak's label,
 /// its number after it; the row of a practice game just played.
-constexpr Rect kNoDailyRows{310, 1250, 610, 1266};
-constexpr Rect kStreakLabel{620, 1250, 820, 1266};
-constexpr Rect kPracticeRowLabel{830, 1250, 1000, 1266};
+constexpr Rect kNoDailyRows{310, 1254, 610, 1270};
+constexpr Rect kStreakLabel{620, 1254, 820, 1270};
+constexpr Rect kPracticeRowLabel{830, 1254, 1000, 1270};
 /// SEND's outcome: where the file went (the path follows, in glyphs) or
 /// that it could not be written; the link copied, or none for want of an
 /// address; how to go on.
-constexpr Rect kSentWritten{0, 1284, 280, 1300}, kSentNotWritten{290, 1284, 570, 1300};
-constexpr Rect kSentGoOn{580, 1284, 860, 1300};
-constexpr Rect kLinkCopied{0, 1304, 280, 1334}, kNoLink{290, 1304, 570, 1334};
+constexpr Rect kSentWritten{0, 1292, 280, 1308}, kSentNotWritten{290, 1292, 570, 1308};
+constexpr Rect kSentGoOn{580, 1292, 860, 1308};
+constexpr Rect kLinkCopied{0, 1312, 280, 1346}, kNoLink{290, 1312, 570, 1346};
 /// A game received: verified (its score after the first words, the wall's
 /// day after the second, each ending at the right of its box), or refused
 /// with its reason (in the order of Verdict, from kDamaged).
-constexpr Rect kVerifiedScore{0, 1340, 150, 1356}, kVerifiedWall{160, 1340, 310, 1356};
-constexpr Rect kRefusedHeading{320, 1340, 560, 1376};
+constexpr Rect kVerifiedScore{0, 1350, 150, 1366}, kVerifiedWall{160, 1350, 310, 1366};
+constexpr Rect kRefusedHeading{320, 1350, 560, 1386};
 constexpr int kRefusals = 3;
-constexpr Rect refusalText(int i) { return {290 * i, 1380, 290 * i + 280, 1410}; }
+constexpr Rect refusalText(int i) { return {290 * i, 1390, 290 * i + 280, 1424}; }
 /// Printable ASCII (' ' to '~') in one strip of cells, for a path: a
 /// character outside it is drawn as '?'.
-constexpr int kGlyphFirst = 32, kGlyphCount = 95, kGlyphWidth = 7, kGlyphHeight = 14, kGlyphsY = 1420;
+constexpr int kGlyphFirst = 32, kGlyphCount = 95, kGlyphWidth = 7, kGlyphHeight = 14, kGlyphsY = 1430;
 constexpr Rect glyph(int c) {
   return {kGlyphWidth * (c - kGlyphFirst), kGlyphsY, kGlyphWidth * (c - kGlyphFirst + 1), kGlyphsY + kGlyphHeight};
 }
@@ -183,12 +183,12 @@ constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
 /// (Below the menu's name, which shows through the veil.)
 constexpr Place kDailyHeadingAt{38, 8};
 constexpr int kDailyDateY = 100;
-constexpr Place kDailyTryAt{10, 121};
-constexpr Place kDailyStartAt{38, 155};
-constexpr int kStreakJoinX = 226, kStreakY = 201;
-constexpr int kDailyRowsY = 224, kDailyRowStep = 24, kDailyRowsShown = 7;
-constexpr int kDailyDateX = 22, kDailyScoreX = 176, kDailyArrowX = 198, kDailySendX = 232;
-constexpr int kDailyScrollX = 292;
+constexpr Place kDailyTryAt{10, 120};
+constexpr Place kDailyStartAt{38, 156};
+constexpr int kStreakJoinX = 226, kStreakY = 202;
+constexpr int kDailyRowsY = 226, kDailyRowStep = 24, kDailyRowsShown = 7;
+constexpr int kDailyDateX = 22, kDailyScoreX = 172, kDailyArrowX = 184, kDailySendX = 212;
+constexpr int kDailyScrollX = 294;
 /// A daily game's tag (the scored try, or practice), above the score.
 constexpr Place kDailyTagAt{8, 430};
 /// SEND's outcome: a panel over the screen, its lines from kSentPanelY.
@@ -211,6 +211,6 @@ constexpr int kScoreRankX = 100, kScoreValueX = 210;
 constexpr int kLeaderDotsFromX = 110, kLeaderDotsToX = 170, kLeaderDotStep = 10, kLeaderDotDrop = 9;
 /// A click on a kept row, from its arrow to this x, watches its game; its
 /// SEND lies at kScoreSendX.
-constexpr int kScoreRowRight = 240, kScoreSendX = 250;
+constexpr int kScoreRowRight = 240, kScoreSendX = 242;
 constexpr float kReplayArrowZoom = 0.6f;
 } // namespace layout

@@ -36,7 +36,7 @@ const char *const kOptionWords[kOptions] = {
     N_("play a replay without a window and print its score (\"score N\"); exit status 1 if the file is damaged or "
        "does not replay as it was recorded"),
     // TRANSLATORS: --daily's description; YYYY-MM-DD is the placeholder after it (a date, in these letters).
-    N_("play the daily wall of that day (today's is the day's scored try while it is open; any other is practice)")};
+    N_("play that day's daily wall (today's counts as the day's try while it is open; any other is practice)")};
 
 // TRANSLATORS: --help's table of keys: the keys as the keyboards of your
 // language print them (the same names as on the help panel), and what they do.
