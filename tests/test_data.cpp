@@ -59,6 +59,13 @@ std::vector<layout::Rect> drawnPictures() {
   for (const auto &c : kCreditRows) rects.push_back({kCreditX1, c[0], kCreditX2, c[1]});
   for (int i = 0; i < kUnkeptWhats; i++) rects.push_back(unkeptWhat(i));
   for (int i = 0; i < kUnkeptWhys; i++) rects.push_back(unkeptWhy(i));
+  for (const Rect &r : {kDailyNotKept, kScoredTryTag, kPracticeTag, kDigitDash, kDailyButton, kStartScored,
+                        kStartPractice, kSendButton, kNoDailyRows, kStreakLabel, kPracticeRowLabel, kSentWritten,
+                        kSentNotWritten, kSentGoOn, kLinkCopied, kNoLink, kVerifiedScore, kVerifiedWall, kRefusedHeading})
+    rects.push_back(r);
+  for (int i = 0; i < kDailyTries; i++) rects.push_back(dailyTryText(i));
+  for (int i = 0; i < kRefusals; i++) rects.push_back(refusalText(i));
+  for (int c = 'A'; c <= 'Z'; c++) rects.push_back(glyph(c));
   return rects;
 }
 
@@ -100,8 +107,8 @@ TEST_P(Sheet, HasEveryPictureWhereTheGameLooks) {
   EXPECT_EQ(s.visible(kTopFrame.x1, kTopFrame.y1, kTopFrame.x2, kTopFrame.y1 + 4), kTopFrame.w() * 4);
   // The strip shared by the help panel and the buttons is clear.
   EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
-  // Below the notices' band the sheet is kept clear for pictures to come.
-  EXPECT_EQ(s.visible(0, kUnkeptBandY + 128, kSheetWidth, kSheetHeight), 0);
+  // Below the daily wall's band the sheet is kept clear for pictures to come.
+  EXPECT_EQ(s.visible(0, kDailyBandY + kDailyBandHeight, kSheetWidth, kSheetHeight), 0);
 }
 
 TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {

@@ -94,7 +94,7 @@ constexpr Rect dailyTryText(int i) {
 /// The daily screen's other words: no try kept yet; the streak's label,
 /// its number after it; the row of a practice game just played.
 constexpr Rect kNoDailyRows{310, 1254, 610, 1270};
-constexpr Rect kStreakLabel{620, 1254, 820, 1270};
+constexpr Rect kStreakLabel{620, 1254, 740, 1270};
 constexpr Rect kPracticeRowLabel{830, 1254, 1000, 1270};
 /// SEND's outcome: where the file went (the path follows, in glyphs) or
 /// that it could not be written; the link copied, or none for want of an
