@@ -261,3 +261,35 @@ TEST_F(Daily, TodaysWallFromTheMenuByTheKeysDrawsNoRandNumberAndSaysItsTry) {
   EXPECT_EQ(sheet.from(layout::kPracticeTag.x1, layout::kPracticeTag.y1).size(), 1u);
 }
 } // namespace
+
+namespace {
+TEST_F(Daily, AGameReceivedIsWatchedOnlyOnceVerifiedAndARefusalGoesBackToTheMenu) {
+  const Recording game = dailyGamePlayed(kDay, 1600);
+  const std::string good = scratch.folder + "/good.zunkreplay", bad = scratch.folder + "/bad.zunkreplay";
+  write(good, sentFileBytes(game));
+  Recording claimed = sentForm(game);
+  claimed.score += 1;
+  write(bad, encodeRecording(claimed));
+
+  // Opened as the program starts, before any menu: refused with its reason,
+  // and BACK (Escape) takes the player on to the menu.
+  openReceived(shell, receiveFile(bad), kMenuScreen);
+  ASSERT_EQ(shell.screen, kRefusedScreen);
+  EXPECT_EQ(shell.refused.verdict, Verdict::kScoreNotReached);
+  frame();
+  const int reason = static_cast<int>(Verdict::kScoreNotReached) - static_cast<int>(Verdict::kDamaged);
+  EXPECT_EQ(sheet.from(layout::refusalText(reason).x1, layout::refusalText(reason).y1).size(), 1u);
+  tap(K_VK_ESCAPE);
+  for (int i = 0; i < 200 && shell.screen == kRefusedScreen; i++) frame();
+  EXPECT_EQ(shell.screen, kMenuScreen);
+
+  // A verified one is watched under the verified mark, its score and day.
+  openReceived(shell, receiveFile(good), kMenuScreen);
+  ASSERT_EQ(shell.screen, kWatchScreen);
+  EXPECT_TRUE(shell.watching.verified);
+  frame();
+  EXPECT_EQ(sheet.from(layout::kVerifiedWall.x1, layout::kVerifiedWall.y1).size(), 1u);
+  // Nothing of the player's own changes: no daily row, no high score.
+  EXPECT_TRUE(restarted().table.rows.empty());
+}
+} // namespace

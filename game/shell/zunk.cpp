@@ -82,6 +82,9 @@ void showDaily(Shell &shell, int row = kStartFocus, bool send = false) {
   tell(message);
   enterDailyScreen(shell.dailyScreen, row, send);
   shell.screen = kDailyScreen;
+  // Reached without the menu (a day's wall from the command line), no
+  // door is left to open.
+  shell.menu.lockMenu = false;
 }
 
 // A daily game left (or ended): the scored try kept as it stands, a
@@ -554,6 +557,7 @@ void openReceived(Shell &shell, const Received &received, Screen after) {
   tell("a game received is refused: " + received.reason);
   offerRefusal(shell.refused, received.verdict);
   shell.menu.selectedButton = -1;
+  shell.menu.lockMenu = false;
   shell.screen = kRefusedScreen;
 }
 
