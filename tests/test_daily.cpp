@@ -293,3 +293,42 @@ TEST_F(Daily, AGameReceivedIsWatchedOnlyOnceVerifiedAndARefusalGoesBackToTheMenu
   EXPECT_TRUE(restarted().table.rows.empty());
 }
 } // namespace
+
+namespace {
+// The numbers of a day's wall are the same wherever the game runs: the
+// first 200 of three days (the first three, and a digest of them all) and
+// the wall each sets up, as written here; the browser's checks verify a
+// game sent from here.
+uint32_t fnv(const std::vector<int> &numbers) {
+  uint32_t h = 2166136261u;
+  for (int n : numbers)
+    for (int b = 0; b < 4; b++) h = (h ^ ((static_cast<uint32_t>(n) >> (8 * b)) & 0xff)) * 16777619u;
+  return h;
+}
+TEST(DailyWall, ThreeDaysGiveTheNumbersAndTheWallsWrittenHereAndRandIsLeftAlone) {
+  struct Expected {
+    Day day;
+    int first[3];
+    uint32_t draws200, wallDigest;
+  };
+  const Expected days[] = {{20261209, {1536511955, 36236061, 837893616}, 2809867017u, 3970816860u},
+                           {20270101, {1995604481, 189682290, 81718039}, 3434373601u, 797962695u},
+                           {20280229, {203531526, 462012851, 541746466}, 4245949931u, 3376189255u}};
+  std::srand(99);
+  const int randNext = std::rand();
+  std::srand(99);
+  for (const Expected &e : days) {
+    DailyDraws draws(e.day);
+    std::vector<int> numbers;
+    for (int i = 0; i < 200; i++) numbers.push_back(draws.draw());
+    LiveGame live;
+    live.newDailyGame(PlayInput(), e.day);
+    EXPECT_EQ(numbers[0], e.first[0]) << e.day;
+    EXPECT_EQ(numbers[1], e.first[1]) << e.day;
+    EXPECT_EQ(numbers[2], e.first[2]) << e.day;
+    EXPECT_EQ(fnv(numbers), e.draws200) << e.day;
+    EXPECT_EQ(playDigest(live.game()), e.wallDigest) << e.day;
+  }
+  EXPECT_EQ(std::rand(), randNext);
+}
+} // namespace
