@@ -24,6 +24,7 @@
 #include "keptreplays.h"
 #include "layout.h"
 #include "play.h"
+#include "sentgame.h"
 #include "recording.h"
 #include "replayer.h"
 #include "unfinished.h"
@@ -265,6 +266,36 @@ TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
   EXPECT_TRUE(replay.playToEnd());
   EXPECT_EQ(replay.game().gScore, kept.score);
   EXPECT_EQ(checkReplay(path.c_str()), 0);
+}
+
+TEST_F(KeptReplays, SendFromAKeptRowByTheKeysWritesAGameThatVerifiesAndSaysWhere) {
+  const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
+  keepTable(table);
+  playScriptedGame();
+  const int32_t score = game().gScore;
+  release();
+  shell.screen = kScoresScreen;
+  shell.menu.lockMenu = false;
+  frame();
+  // Down: the focus on the kept row; Right: on its SEND; Return sends.
+  tap(K_VK_DOWN);
+  tap(K_VK_RIGHT);
+  ASSERT_TRUE(shell.scores.onSend);
+  tap(K_VK_RETURN);
+  ASSERT_TRUE(shell.sent.shown);
+  EXPECT_TRUE(shell.sent.written);
+  EXPECT_FALSE(shell.sent.linked); // no page address, no share_url=: the file alone
+  const std::string path = records + "/zunk-" + std::to_string(score) + ".zunkreplay";
+  const Received received = receiveFile(path);
+  ASSERT_EQ(received.verdict, Verdict::kVerified) << received.reason;
+  EXPECT_EQ(received.game.score, score);
+  // The panel says where, in the sheet's glyphs, over the screen; a key
+  // closes it and does nothing else.
+  EXPECT_NE(shell.sent.path.find("zunk-" + std::to_string(score)), std::string::npos);
+  EXPECT_FALSE(sheet.from(layout::glyph('z').x1, layout::glyph('z').y1).empty());
+  tap(K_VK_ESCAPE);
+  EXPECT_FALSE(shell.sent.shown);
+  EXPECT_EQ(shell.screen, kScoresScreen);
 }
 
 TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
