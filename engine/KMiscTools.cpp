@@ -317,6 +317,9 @@ void KMiscTools::setReportHandler(KReportHandler handler) { platform::setReportH
 KReport KMiscTools::getLastReport() { return platform::lastReport(); }
 
 std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
+bool KMiscTools::prefersReducedMotion() { return platform::prefersReducedMotion(); }
+bool KMiscTools::prefersMoreContrast() { return platform::prefersMoreContrast(); }
+void KMiscTools::fetchDataFile(const char *name) { platform::fetchDataFile(name); }
 
 bool KMiscTools::setClipboardText(const char *text) { return text && platform::setClipboardText(text); }
 

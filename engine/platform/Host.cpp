@@ -118,6 +118,10 @@ EM_JS(int, pageLocation, (char *out, int size), {
   stringToUTF8(address, out, size);
   return lengthBytesUTF8(address);
 });
+
+EM_JS(void, pageFetchDataFile, (const char *name), {
+  if (Module.zunkFetchDataFile) Module.zunkFetchDataFile(UTF8ToString(name));
+});
 } // namespace
 
 // What the program saved as it is hidden is written through at once: the
@@ -164,6 +168,8 @@ std::string pageAddress() {
   return length > 0 && static_cast<size_t>(length) < sizeof text ? std::string(text, static_cast<size_t>(length)) : "";
 }
 
+void fetchDataFile(const char *name) { pageFetchDataFile(name); }
+
 std::vector<std::string> preferredLanguages() {
   char text[512];
   const int length = pageLanguages(text, sizeof text);
@@ -200,6 +206,9 @@ void hostProgramEnded() {}
 
 // A desktop's files are kept as they are written.
 void userFilesChanged() {}
+
+// A desktop's data folder holds every file the program reads.
+void fetchDataFile(const char *) {}
 
 // A desktop's program is never hidden away: its end runs.
 void setHidingHandler(HidingHandler handler) { host_.hiding = handler; }

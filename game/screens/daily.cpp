@@ -112,7 +112,7 @@ DailyChoice doDailyScreen(DailyScreen &screen, const DailyRecords &records, int3
   return choice;
 }
 
-void drawDaily(const DailyScreen &screen, const Menu &menu, KGraphic &sheet) {
+void drawDaily(const DailyScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look) {
   const DailyScreen::Scene &s = screen.shown;
   drawMenuBackground(sheet);
   drawVeil(menu, sheet);
@@ -150,5 +150,5 @@ void drawDaily(const DailyScreen &screen, const Menu &menu, KGraphic &sheet) {
     if (s.first + kDailyRowsShown < rows)
       drawArrow(sheet, kDailyScrollX, kDailyRowsY + kDailyRowStep * (kDailyRowsShown - 1), kDown, kScrollZoom);
   }
-  drawButton(menu, kChoseBack, sheet);
+  drawButton(menu, kChoseBack, sheet, look);
 }

@@ -53,4 +53,4 @@ void enterDailyScreen(DailyScreen &screen, int row = kStartFocus, bool send = fa
 /// just played listed first when `practiceScore` is not negative.
 DailyChoice doDailyScreen(DailyScreen &screen, const DailyRecords &records, int32_t practiceScore, bool practiceWatchable,
                           Menu &menu, const Controls &controls);
-void drawDaily(const DailyScreen &screen, const Menu &menu, KGraphic &sheet);
+void drawDaily(const DailyScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look = {});

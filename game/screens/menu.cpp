@@ -18,10 +18,6 @@ constexpr sButton button(int32_t id, const Rect &picture, int y) {
 }
 // Button k of the sheet's five; the id of BACK is QUIT's.
 constexpr sButton button(int32_t id, int k) { return button(id, kButtons[k], kButtonY[k]); }
-
-// The menu's buttons in the focus order, top to bottom.
-const int32_t kFocusOrder[] = {kChosePlay, kChoseScores, kChoseHelp, kChoseDaily, kChoseQuit};
-const int kFocusable = sizeof kFocusOrder / sizeof kFocusOrder[0];
 // The buttons each given a random phase, in the order they always were.
 const int kRandomPhases = 5;
 
@@ -49,8 +45,21 @@ void choose(Menu &menu, int32_t index, MenuEvents &events) {
   menu.selectedButton = index;
 }
 
-// The switches, and the focus the arrows, Tab and the D-pad move between the
-// four buttons; Return or A chooses the focused button, or PLAY.
+// The focus goes round OPTIONS and the five buttons, top to bottom.
+const int32_t kFocusOrder[] = {kFocusOptions, kChosePlay, kChoseScores, kChoseHelp, kChoseDaily, kChoseQuit};
+const int kFocusPlaces = static_cast<int>(std::size(kFocusOrder));
+
+int32_t nextFocus(int32_t focus, int step) {
+  int at = -1;
+  for (int i = 0; i < kFocusPlaces; i++)
+    if (kFocusOrder[i] == focus) at = i;
+  if (at < 0) return step > 0 ? kChosePlay : kChoseQuit;
+  return kFocusOrder[(at + step + kFocusPlaces) % kFocusPlaces];
+}
+
+// The switches, OPTIONS, and the focus the arrows, Tab and the D-pad move
+// between OPTIONS and the five buttons; Return or A chooses the focused
+// one, or PLAY.
 void menuControls(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn, MenuEvents &events) {
   menu.shown.musicOn = musicOn;
   menu.shown.soundsOn = soundsOn;
@@ -59,18 +68,23 @@ void menuControls(Menu &menu, const Controls &controls, bool musicOn, bool sound
   events.switchMusic = clickedAt(controls, musicOn ? kMusicOn : kMusicOff, kMusicIconAt);
   events.switchSounds = clickedAt(controls, soundsOn ? kSoundsOn : kSoundsOff, kSoundsIconAt);
   int32_t &focus = menu.menuFocus;
-  if (const int step = controls.focusStep())
-    focus = focus < 0 ? (step > 0 ? 0 : kFocusable - 1) : (focus + step + kFocusable) % kFocusable;
-  if (controls.confirmPressed()) {
-    choose(menu, focus < 0 ? kChosePlay : kFocusOrder[focus], events);
+  if (const int step = controls.focusStep()) focus = nextFocus(focus, step);
+  const bool options = clickedAt(controls, kOptionsButton, kOptionsButtonAt);
+  if (options || (controls.confirmPressed() && focus == kFocusOptions)) {
+    events.pressed = true;
+    events.choice = kChoseOptions;
     return;
   }
-  menu.shown.focusArrow = focus < 0 ? -1 : kFocusOrder[focus];
+  if (controls.confirmPressed()) {
+    choose(menu, focus < 0 ? 0 : focus, events);
+    return;
+  }
+  menu.shown.focusArrow = focus;
 }
 } // namespace
 
 const sButton kFirstButtons[kMenuButtons] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4),
-                                             button(5, kDailyButton, kDailyButtonY)};
+                                             button(kChoseDaily, kDailyButton, kDailyButtonY)};
 
 Menu::Menu() { std::copy(std::begin(kFirstButtons), std::end(kFirstButtons), buttons); }
 
@@ -117,20 +131,21 @@ void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents 
   if (b.blend < 0) b.blend = 0;
   b.phase += b.phaseSpeed;
   if (b.phase > kFullTurn) b.phase = 0;
-  shown = {true, static_cast<float>(b.zoom + std::cos(static_cast<double>(b.phase)) / kWobble), b.blend};
+  shown = {true, static_cast<float>(b.zoom + std::cos(static_cast<double>(b.phase)) / kWobble), b.zoom, b.blend};
   if (menu.selectedButton == -1 && !menu.lockMenu && controls.mouseHeld()) {
     const int x = controls.mouseX(), y = controls.mouseY();
     if (b.destX <= x && x <= b.destX2 && b.destY <= y && y <= b.destY2) choose(menu, static_cast<int32_t>(index), events);
   }
 }
 
-void drawButton(const Menu &menu, long index, KGraphic &sheet) {
+void drawButton(const Menu &menu, long index, KGraphic &sheet, const Look &look) {
   const sButton &b = menu.buttons[index];
   const MenuScene::Button &shown = menu.shown.buttons[index];
   if (!shown.drawn) return;
   sheet.setTextureQuality(true);
-  sheet.blitAlphaRectFx(b.srcX1, b.srcY1, b.srcX2, b.srcY2, b.destX, b.destY, 0, shown.zoom, shown.blend, false, false,
-                        0, 0);
+  // Calmer motion: the phases turn as ever, only the wobble is not shown.
+  const float zoom = look.calm ? shown.stillZoom : shown.zoom;
+  sheet.blitAlphaRectFx(b.srcX1, b.srcY1, b.srcX2, b.srcY2, b.destX, b.destY, 0, zoom, shown.blend, false, false, 0, 0);
   sheet.setTextureQuality(false);
 }
 
@@ -143,14 +158,17 @@ MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool sound
   return events;
 }
 
-void drawMenu(const Menu &menu, KGraphic &sheet) {
+void drawMenu(const Menu &menu, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
-  for (long i = 0; i < 4; i++) drawButton(menu, i, sheet);
-  drawButton(menu, kChoseDaily, sheet);
+  for (long i = 0; i < 4; i++) drawButton(menu, i, sheet, look);
+  drawButton(menu, kChoseDaily, sheet, look);
   const MenuScene &shown = menu.shown;
+  drawAt(sheet, kOptionsButton, kOptionsButtonAt);
   drawAt(sheet, shown.musicOn ? kMusicOn : kMusicOff, kMusicIconAt);
   drawAt(sheet, shown.soundsOn ? kSoundsOn : kSoundsOff, kSoundsIconAt);
-  if (shown.focusArrow >= 0) {
+  if (shown.focusArrow == kFocusOptions) {
+    drawAt(sheet, kFocusArrow, {kFocusArrowX, kOptionsButtonAt.y + (kOptionsButton.h() - kFocusArrow.h()) / 2});
+  } else if (shown.focusArrow >= 0) {
     const sButton &b = menu.buttons[shown.focusArrow];
     drawAt(sheet, kFocusArrow, {kFocusArrowX, b.destY + (b.srcY2 - b.srcY1 - kFocusArrow.h()) / 2});
   }
@@ -162,8 +180,11 @@ void drawMenuBackground(KGraphic &sheet) {
 }
 
 void backControls(Menu &menu, const Controls &controls, MenuEvents &events, bool returnToo) {
-  if (menu.selectedButton == -1 && !menu.lockMenu && (controls.backPressed() || (returnToo && controls.confirmPressed())))
-    choose(menu, kChoseBack, events);
+  if (controls.backPressed() || (returnToo && controls.confirmPressed())) pressBack(menu, events);
+}
+
+void pressBack(Menu &menu, MenuEvents &events) {
+  if (menu.selectedButton == -1 && !menu.lockMenu) choose(menu, kChoseBack, events);
 }
 
 void deepenVeil(Menu &menu) {

@@ -19,7 +19,7 @@ MenuEvents doRefusal(RefusedScreen &, Menu &menu, const Controls &controls) {
   return events;
 }
 
-void drawRefusal(const RefusedScreen &screen, const Menu &menu, KGraphic &sheet) {
+void drawRefusal(const RefusedScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
   drawVeil(menu, sheet);
   const Rect reason = refusalText(static_cast<int>(screen.verdict) - static_cast<int>(Verdict::kDamaged));
@@ -30,5 +30,5 @@ void drawRefusal(const RefusedScreen &screen, const Menu &menu, KGraphic &sheet)
   sheet.blitAlphaRect(kRefusedHeading.x1, kRefusedHeading.y1, kRefusedHeading.x2, kRefusedHeading.y2,
                       kRefusedHeadingAt.x, kRefusedHeadingAt.y, false, false);
   sheet.blitAlphaRect(reason.x1, reason.y1, reason.x2, reason.y2, kRefusedReasonAt.x, kRefusedReasonAt.y, false, false);
-  drawButton(menu, kChoseBack, sheet);
+  drawButton(menu, kChoseBack, sheet, look);
 }

@@ -17,4 +17,4 @@ struct RefusedScreen {
 void offerRefusal(RefusedScreen &screen, Verdict verdict);
 /// One frame: BACK, by a click, Return, Escape or the pad.
 MenuEvents doRefusal(RefusedScreen &screen, Menu &menu, const Controls &controls);
-void drawRefusal(const RefusedScreen &screen, const Menu &menu, KGraphic &sheet);
+void drawRefusal(const RefusedScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look = {});

@@ -34,8 +34,7 @@ std::vector<std::string> wrapped(const std::string &text, size_t columns) {
 // A line of text in the sheet's glyphs; a byte outside them as '?'.
 void drawGlyphs(KGraphic &sheet, int x, int y, const std::string &line) {
   for (unsigned char c : line) {
-    const int g = c >= kGlyphFirst && c < kGlyphFirst + kGlyphCount ? c : '?';
-    drawAt(sheet, glyph(g), x, y);
+    drawAt(sheet, glyph(c >= kGlyphFirst && c <= kGlyphLast ? static_cast<char>(c) : '?'), x, y);
     x += kGlyphWidth;
   }
 }

@@ -18,6 +18,7 @@
 #include "livegame.h"
 #include "keepnotice.h"
 #include "menu.h"
+#include "options.h"
 #include "received.h"
 #include "resume.h"
 #include "scoresscreen.h"
@@ -37,8 +38,9 @@ enum Screen : int32_t {
   kQuitting = 5,     ///< QUIT was chosen; the window ends the loop
   kResumeScreen = 6,  ///< PLAY offers to continue the game left unfinished
   kWatchScreen = 7,   ///< a replay watched under the REPLAY mark
-  kDailyScreen = 8,   ///< TODAY'S WALL: its start, its table, the streak
-  kRefusedScreen = 9, ///< a game received that did not prove itself
+  kOptionsScreen = 8, ///< the options, and their keys' page
+  kDailyScreen = 9,   ///< TODAY'S WALL: its start, its table, the streak
+  kRefusedScreen = 10, ///< a game received that did not prove itself
 };
 
 /// Everything the game keeps from one frame to the next, but the engine's
@@ -81,6 +83,10 @@ struct Shell {
   ScoresScreen scores;
   ResumeScreen resume;
   Watching watching;
+  OptionsScreen options;
+  /// The sheet file drawn from (the language's), and the one the chosen
+  /// language wants, which a browser may still be fetching.
+  std::string sheetShown, sheetWanted;
   DailyScreen dailyScreen;
   RefusedScreen refused;
   /// What SEND did, over the screen it was chosen on.
