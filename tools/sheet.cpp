@@ -1004,13 +1004,15 @@ const char *const kOptionValueWords[kOptionWords] = {N_("On"), N_("Off"), N_("As
 const char *const kLanguageNameWords[kLanguageNames] = {
     "English", "Deutsch",    "Español", "Français", "Italiano",   "日本語",
     "Nederlands", "Polski", "Português (Brasil)", "Русский", "Українська", "中文（简体）"};
-// TRANSLATORS: the keys' page: each action that a key (or a gamepad
-// button) can be given, at the left of the key's name. Grab and throw:
-// the key held to grab the ball and let go to throw it; the four pulls
-// move the grabbed ball; Back leaves a paused game for the menu; Music and
-// Sound effects switch them; Screenshot saves a picture of the game. The
-// last two are the gamepad's buttons. Room: about 24 characters.
+// The keys' page's actions (the note for translators is inside, where
+// the extractor finds it: just before the first text).
 const char *const kActionLabelWords[kActionLabels] = {
+    // TRANSLATORS: the keys' page: each action that a key (or a gamepad
+    // button) can be given, at the left of the key's name. Grab and throw:
+    // the key held to grab the ball and let go to throw it; the four pulls
+    // move the grabbed ball; Back leaves a paused game for the menu; Music and
+    // Sound effects switch them; Screenshot saves a picture of the game. The
+    // last two are the gamepad's buttons. Room: about 24 characters.
     N_("Grab and throw"), N_("Pull left"),   N_("Pull right"),    N_("Pull up"),
     N_("Pull down"),      N_("Pause"),       N_("Back"),          N_("Music"),
     N_("Sound effects"),  N_("Full screen"), N_("Screenshot"),    N_("Gamepad: grab and throw"),
