@@ -97,8 +97,9 @@ public:
   /// it. False where there is no such way (a desktop: the file is where it
   /// was written) or it failed.
   static bool offerFile(const char *path, const char *name);
-  /// The program takes files given to it (dropped on its window, or chosen
-  /// in a page's picker) of at most `maxBytes` (a page hands over one byte
+  /// A page's program takes files given to it (dropped on the page, or
+  /// chosen in its picker; a desktop's come by KInput::takeDroppedFile) of
+  /// at most `maxBytes` (a page hands over one byte
   /// more of a larger one, for the reader to refuse); 0: none (a page then
   /// does not open a file dropped on it either).
   static void acceptGivenFiles(size_t maxBytes);
@@ -142,6 +143,14 @@ public:
   static long FinderLaunch(long count, const char **files);
   /// A modal box whose main text is `message` and explanation `explanation`.
   static void messageBox(const char *explanation, const char *message);
+  /// Puts `text` (UTF-8) on the clipboard for the user to paste elsewhere:
+  /// the desktop's while the window is open; in a browser the page's, as
+  /// the browser allows (a refusal that comes later, the page says). False
+  /// when it could not be set; a desktop's reason is reported as a warning.
+  static bool setClipboardText(const char *text);
+  /// The web address of the page the program runs in, without its fragment
+  /// ("#..."); "" outside a browser.
+  static std::string getPageAddress();
 
   // ---- reports ----
 

@@ -31,6 +31,7 @@ struct InputContext {
   ShortPresses presses;
   TouchPointer touch;
   bool mousePoints = kMousePointsAtStart;
+  std::string droppedFile; ///< the last file dropped on the window, until taken
 };
 InputContext input_;
 
@@ -161,6 +162,12 @@ bool mousePointing() {
   return input_.mousePoints;
 }
 
+std::string takeDroppedFile() {
+  std::string file;
+  file.swap(input_.droppedFile);
+  return file;
+}
+
 void forgetPress(int scancode) { input_.presses.forget(scancode); }
 
 void setAudioDeviceLostHandler(AudioDeviceLost handler) { input_.audioDeviceLost = handler; }
@@ -205,9 +212,12 @@ bool pollEvent(Event &e) {
       e.kind = Event::Quit;
       return true;
     case SDL_DROPFILE:
-    case SDL_DROPTEXT:
-      // A file dropped on the window is given to the program, if it takes one.
-      if (ev.type == SDL_DROPFILE && ev.drop.file) fileGiven(ev.drop.file);
+      if (ev.drop.file) {
+        input_.droppedFile = ev.drop.file;
+        SDL_free(ev.drop.file);
+      }
+      break;
+    case SDL_DROPTEXT: // text dragged from another program: not a file
       SDL_free(ev.drop.file);
       break;
     case SDL_AUDIODEVICEREMOVED:

@@ -220,6 +220,10 @@ bool mousePointing();
 void showCursor(bool show);
 /// Moves the pointer to (x, y) in game pixels.
 void warpMouse(int x, int y);
+/// The file the user dropped on the window since the last call (the last
+/// one, when several were), as its full path; empty for none. Reading it
+/// forgets it.
+std::string takeDroppedFile();
 
 /// Scripted input for tests: while set, the mouse and keyboard state and
 /// the window's focus come from this record instead of the devices.
@@ -276,6 +280,14 @@ using MessageHook = void (*)(const char *heading, const char *detail);
 void setMessageHook(MessageHook hook);
 /// Asks the desktop to open an address; false on failure.
 bool openURL(const char *url);
+/// Puts `text` on the clipboard, for the user to paste elsewhere: the
+/// desktop's (the window must be open), or in a browser the page's, as the
+/// browser allows it (it may still refuse later: the page then says so).
+/// False when it could not be.
+bool setClipboardText(const std::string &text);
+/// The address of the page the program runs in, without its fragment (what
+/// follows '#'); empty outside a browser.
+std::string pageAddress();
 /// The languages the user asks for, most wanted first, read from the
 /// environment as gettext reads it: LANGUAGE's colon-separated list (unless
 /// the locale is C or POSIX), then the first of LC_ALL, LC_MESSAGES and
@@ -379,17 +391,18 @@ void askForLastingStorage();
 /// it. False where the host has no such way (a desktop: the file is where
 /// it was written).
 bool offerFile(const std::string &path, const std::string &name);
-/// Files given to the program (dropped on its window, chosen in a page's
-/// picker) are taken while `maxBytes` is above 0; a page writes at most one
+/// Files given to a page's program (dropped on the page, chosen in its
+/// picker; a desktop's come dropped on its window, by takeDroppedFile) are
+/// taken while `maxBytes` is above 0; a page writes at most one
 /// byte more of a larger one, for the reader to refuse. 0: none is taken
 /// (and a page does not open one dropped on it).
 void acceptGivenFiles(size_t maxBytes);
 /// A page opens its file picker for the player to choose a file to give;
-/// false where there is none (a desktop takes files dropped on its window).
+/// false where there is none (a desktop's files come dropped on its window).
 bool askForFile();
 /// The path of the file given last and not taken yet, or "" (taken now).
 std::string takeGivenFile();
-/// A file was given (dropped on the window): kept for takeGivenFile while
+/// A file was given (a page's, dropped or chosen): kept for takeGivenFile while
 /// files are accepted.
 void fileGiven(const std::string &path);
 /// The browser's languages (BCP 47 tags as navigator.languages gives them,

@@ -1,13 +1,16 @@
 #pragma once
 
 // The high-score screen: the table's nine first rows over the veiled menu,
-// a small arrow before each row whose game was kept, and BACK. Space held
-// for a second resets the table, as a bar fills (let go earlier, nothing
-// changes): the reset is kept at once, and only then are its rows'
-// replays deleted. A click on a kept row asks to watch its game. EXPORT and
-// IMPORT, above the title (or the keys E and I), carry the records to
-// another copy of the game and back; what they did is said under the table
-// for a few seconds.
+// a small arrow and SEND beside each row whose game was kept, and BACK.
+// Space held for a second resets the table, as a bar fills (let go
+// earlier, nothing changes): the reset is kept at once, and only then are
+// its rows' replays deleted. A click on a kept row asks to watch its game,
+// on its SEND to send it; the keys and the pad move a focus over the kept
+// rows (Up and Down), between a row's game and its SEND (Left and Right),
+// and Return or A takes it (with no focus, Return is BACK).
+// EXPORT and IMPORT, above the title (or the keys E and I), carry the
+// records to another copy of the game and back; what they did is said
+// under the table for a few seconds.
 
 #include <cstdint>
 #include <string>
@@ -48,11 +51,17 @@ struct ScoresScreen {
   /// What EXPORT or IMPORT did, said for saidFrames more frames.
   CarryWord said = CarryWord::kNone;
   int saidFrames = 0;
+  /// The kept row the keys' focus is on (-1: none), and whether on its SEND.
+  int focus = -1;
+  bool onSend = false;
   /// The rows as the last frame drew them (a reset comes after), how far
-  /// the reset's bar was filled (0: not drawn), and what was said.
+  /// the reset's bar was filled (0: not drawn), the focus, and what was
+  /// said.
   struct Scene {
     int32_t scores[10] = {};
     int held = 0;
+    int focus = -1;
+    bool onSend = false;
     CarryWord said = CarryWord::kNone;
   } shown;
 };
@@ -61,6 +70,7 @@ struct ScoresScreen {
 struct ScoresChoice {
   MenuEvents back;   ///< BACK: its choice is kChoseBack once it has played out
   std::string watch; ///< a kept row clicked: its game's replay, to watch
+  std::string send;  ///< a kept row's SEND: its game's replay, to send
   KeepFailure failure; ///< the table reset, but not kept
   bool exportPressed = false, importPressed = false; ///< EXPORT, IMPORT clicked
 };

@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "KMiscTools.h"
+#include "calendar.h"
 #include "catalogue.h"
 #include "keptreplays.h"
 #include "playerwords.h"
 #include "recordsfile.h"
+#include "sentgame.h"
 #include "settings.h"
 #include "tell.h"
 #include "terminaltext.h"
@@ -29,17 +31,21 @@ const int kColumns = 80;
 const int kIndent = 2, kGap = 2;
 const int kWidestTerm = 28; ///< a wider option or key stands on a line of its own
 
-const int kOptions = 6;
+const int kOptions = 7;
 const char *const kOptionWords[kOptions] = {
     // TRANSLATORS: what each option of --help does; "score N" is printed as it stands. A records file
     // carries the high scores, their replays, the games left unfinished and the settings from one copy
     // of the game to another (another computer, the game in a browser).
-    N_("print this text and exit"), N_("print the version and exit"), N_("watch a replay, then go on to the menu"),
+    N_("print this text and exit"), N_("print the version and exit"),
+    N_("watch a replay (a file, or a link to a game sent) once it has replayed to the score it claims, then go on "
+       "to the menu"),
     N_("play a replay without a window and print its score (\"score N\"); exit status 1 if the file is damaged or "
        "does not replay as it was recorded"),
     N_("write the high scores, their replays, the games left unfinished and the settings to a records file"),
     N_("add a records file's scores, replays and unfinished games to those kept here, and its settings where none "
-       "are kept; a damaged file changes nothing (exit status 1)")};
+       "are kept; a damaged file changes nothing (exit status 1)"),
+    // TRANSLATORS: --daily's description; YYYY-MM-DD is the placeholder after it (a date, in these letters).
+    N_("play that day's daily wall (today's counts as the day's try while it is open; any other is practice)")};
 
 // TRANSLATORS: --help's table of keys: the keys as the keyboards of your
 // language print them (the same names as on the help panel), and what they do.
@@ -70,14 +76,16 @@ std::string usage() {
   const std::string label = words.translate("Usage:"), file = fileWord(words);
   const std::string under(terminal::displayWidth(label) + 1, ' ');
   return label + " zunk [--help | --version]\n" + under + "zunk --replay " + file + "\n" + under +
-         "zunk --replay-check " + file + "\n" + under + "zunk --export " + file + " | --import " + file + "\n";
+         "zunk --replay-check " + file + "\n" + under + "zunk --export " + file + " | --import " + file + "\n" +
+         under + "zunk --daily YYYY-MM-DD\n";
 }
 
 void printHelp() {
   const Catalogue &words = playerCatalogue();
   const std::string file = fileWord(words);
   const std::string optionNames[kOptions] = {"--help",         "--version",         "--replay " + file,
-                                             "--replay-check " + file, "--export " + file, "--import " + file};
+                                             "--replay-check " + file, "--export " + file, "--import " + file,
+                                             "--daily YYYY-MM-DD"};
   std::vector<terminal::Row> options, keys;
   for (int i = 0; i < kOptions; i++) options.push_back({optionNames[i], words.translate(kOptionWords[i])});
   for (const auto &key : kKeyWords) keys.push_back({words.translate("keys", key[0]), words.translate(key[1])});
@@ -135,9 +143,18 @@ int main(int argc, char **argv) {
       return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "--replay-check") == 0) return checkReplay(argv[2]);
-    if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return zunkMain(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) {
+      // A link to a game sent (the page's own hands its #watch= on so).
+      StartWith start;
+      (receivedLink(argv[2]) ? start.link : start.replayFile) = argv[2];
+      return zunkMain(start);
+    }
     if (argc == 3 && std::strcmp(argv[1], "--export") == 0) return carryRecords(true, argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--import") == 0) return carryRecords(false, argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--daily") == 0) {
+      StartWith start;
+      if (parseDay(argv[2], start.daily)) return zunkMain(start);
+    }
     std::fputs(usage().c_str(), stderr);
     return 2;
   }
