@@ -407,3 +407,23 @@ TEST_F(CarriedOnScreen, TheKeysEAndIExportAndImportAsTheButtonsDo) {
   EXPECT_EQ(saidNow(), CarryWord::kNothingNew) << "the same first table, nothing new";
   EXPECT_EQ(shell.screen, kScoresScreen);
 }
+
+TEST_F(CarriedOnScreen, ARecordsFileDroppedOnTheWindowIsImportedAndAGameIsNot) {
+  scoreGame(storedReplay("continued-38.zunkreplay"));
+  const std::string file = scratch.folder + "/dropped.zunkrecords";
+  ASSERT_TRUE(exportTo(file).done);
+  becomeAnotherCopy("other");
+  shell.screen = kMenuScreen;
+  frame();
+  shell.droppedFile = file;
+  frames(2);
+  EXPECT_EQ(shell.screen, kScoresScreen);
+  EXPECT_EQ(saidNow(), CarryWord::kImported);
+  EXPECT_EQ(table()[0], 38);
+  // A replay dropped is a game received, not records: the table stays.
+  const auto before = snapshot(records());
+  shell.droppedFile = std::string(ZUNK_REPLAYS_DIR) + "/ended-27.zunkreplay";
+  frame();
+  EXPECT_NE(shell.screen, kScoresScreen);
+  EXPECT_EQ(snapshot(records()), before);
+}
