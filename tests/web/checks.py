@@ -1315,6 +1315,9 @@ def check_help_says_the_pages_keys(c):
 
 MENU_ARROW = (200, 306, 220, 328)  # the game's arrow where open_menu leaves the mouse, below the buttons
 FREE_SPOT = (300, 250)  # a point of the menu no button takes
+# TODAY'S WALL's wobble reaches into MENU_ARROW's box by fewer pixels than
+# the arrow covers there.
+ARROW_MOST = 120
 
 
 def check_the_games_arrow_only_while_a_mouse_points(c):
@@ -1328,15 +1331,17 @@ def check_the_games_arrow_only_while_a_mouse_points(c):
     open_menu(c)  # with the arrow as the kept frame has it
     kept = read_kept("menu")
     b.touch_drag(FREE_SPOT, FREE_SPOT, steps=1)
-    until_shown(c, "touched", kept, MENU_ARROW, "the arrow gone after a touch", changed=True, limit=20)
+    until_shown(c, "touched", kept, MENU_ARROW, "the arrow gone after a touch", changed=True, most=ARROW_MOST,
+                limit=20)
     until_shown(c, "touched-spot", kept, (FREE_SPOT[0], FREE_SPOT[1], 320, FREE_SPOT[1] + 28),
                 "no arrow where the finger touched", limit=20)
     # (A move to where the mouse already is reaches no page.)
     b.mouse("mouseMoved", 205, 305)
     b.mouse("mouseMoved", 200, 300)
-    until_shown(c, "pointed", kept, MENU_ARROW, "the arrow back as the mouse moves", limit=20)
+    until_shown(c, "pointed", kept, MENU_ARROW, "the arrow back as the mouse moves", most=ARROW_MOST, limit=20)
     b.key("Tab", "Tab", 9)
-    until_shown(c, "keyed", kept, MENU_ARROW, "the arrow gone after a key of the menu", changed=True, limit=20)
+    until_shown(c, "keyed", kept, MENU_ARROW, "the arrow gone after a key of the menu", changed=True,
+                most=ARROW_MOST, limit=20)
     c.no_errors()
 
 
