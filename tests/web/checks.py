@@ -459,9 +459,11 @@ def check_a_game_over_enters_the_table_and_survives_a_reload(c):
 
 
 # The credit line's row, where a translation may be longer, and the menu's
-# buttons with the room their wobble takes.
+# buttons with the room their wobble takes (PLAY, HIGH SCORES, HELP, QUIT,
+# TODAY'S WALL), and OPTIONS, which stands still.
 CREDIT_LINE = (0, CREDITS_BOX[1], 320, 480)
-BUTTON_BOXES = [(34, 124, 293, 182), (34, 184, 293, 251), (34, 249, 293, 314), (34, 344, 293, 409)]
+BUTTON_BOXES = [(34, 124, 293, 182), (34, 184, 293, 251), (34, 249, 293, 314), (34, 344, 293, 409),
+                (34, 305, 293, 353), (40, 8, 150, 32)]
 
 
 def check_a_french_browser_gets_the_french_sheet(c):
