@@ -54,6 +54,30 @@ bool keepLiveGame() {
 }
 void keepLiveGameAsHidden() { keepLiveGame(); }
 
+// The live game kept as it goes: a failure is told once, not at every throw.
+void keepLiveGameAsItGoes() {
+  static bool failedBefore = false;
+  KeepFailure failure;
+  keepUnfinishedGame(failure);
+  if (!failedBefore) tellFailure(failure);
+  failedBefore = failure.failed;
+}
+
+// A host that keeps the user's files for several programs at once (a
+// browser's tabs) locks them and brings them up to date itself.
+const KeptFilesLock kHostLock = {
+    [](const std::string &, std::string &error) { return KMiscTools::takeUserFiles(error); },
+    [](const std::string &) { KMiscTools::giveUserFiles(); }};
+
+// The host's storage, late to answer, has come in: the games that ended
+// meanwhile enter the table it holds.
+void keepPendingAsFilesArrive() {
+  KeepFailure failure;
+  keepPendingGames(failure);
+  tellFailure(failure);
+  if (!gamesPending()) endedGamesKept();
+}
+
 // What the program keeps at its end: the live game, and the games that
 // ended and could not be kept until now. False when something was not kept.
 bool keepAtTheEnd() {
@@ -111,6 +135,7 @@ void chosen(MenuChoice choice) {
 // A frame of the live game: played, drawn, heard; what it did decides the
 // rest (the table, the game kept to continue, the next screen).
 void liveFrame(const PlayInput &input) {
+  const bool inFlight = liveGame().launched;
   const PlayEvents events = playLiveFrame(input);
   drawPlay(liveGame(), *surf_zunk);
   playSounds(events.sounds);
@@ -128,6 +153,11 @@ void liveFrame(const PlayInput &input) {
     tellFailure(failure);
     liveGameEnded(!gamesPending());
   }
+  // A host that may end the program without notice (a browser quit or
+  // crashed says nothing to its pages) keeps the game as each throw lands:
+  // no more than a throw is lost.
+  if (inFlight && !liveGame().launched && !liveGame().gameover && KMiscTools::isEndedWithoutNotice())
+    keepLiveGameAsItGoes();
   if (events.leave) leaveForMenu();
   else if (events.restart) newLiveGame(input);
 }
@@ -220,6 +250,8 @@ bool zunkFrame(bool waitWhileInactive) { return showFrame(waitWhileInactive) && 
 bool initzunk() {
   // What the game keeps, the host keeps too (a browser, in its storage).
   setFilesChangedHandler(KMiscTools::userFilesChanged);
+  if (KMiscTools::hostKeepsUserFiles()) setKeptFilesLock(&kHostLock);
+  KMiscTools::setUserFilesArrivedHandler(keepPendingAsFilesArrive);
   KMiscTools::setHidingHandler(keepLiveGameAsHidden);
   KMiscTools::setDisplayLostHandler(displayLost);
   // The records' folder is tidied and the table read before anything can
@@ -320,6 +352,7 @@ bool watchReplay(const char *path, int32_t after, std::string &error) {
 
 void freeZunk() {
   KMiscTools::setHidingHandler(nullptr);
+  KMiscTools::setUserFilesArrivedHandler(nullptr);
   KMiscTools::setDisplayLostHandler(nullptr);
   endNotKept = !keepAtTheEnd();
   stopWatching();
