@@ -277,7 +277,14 @@ def keep(c, name, rows):
 
 
 def frames(c, count):
-    c.browser.evaluate("for (let i = 0; i < %d; i++) zunkClock.step(%d)" % (count, FRAME_MS))
+    """Runs `count` of the game's frames, waiting while the program waits
+    for another tab's save."""
+    ran, end = 0, chromium.time.time() + chromium.DEADLINE
+    while ran < count:
+        ran += c.browser.evaluate("zunkClock.run(%d, %d)" % (count - ran, FRAME_MS))
+        if ran < count:
+            assert chromium.time.time() < end, "the program waited for %d s" % chromium.DEADLINE
+            chromium.time.sleep(0.02)
 
 
 def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_LIMIT, changed=False):
@@ -287,7 +294,7 @@ def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_
     `rows`, the picture kept under `name` is compared."""
     if rows is not None:
         keep(c, name, rows)
-    ran = 0
+    ran, waited = 0, 0
     while ran < limit:  # in runs short enough for one answer each
         run = min(FRAME_RUN, limit - ran)
         more = c.browser.evaluate("zunkClock.until(%d, %d, '%s', %s, %s, %s, 64, %d, %s)" % (
@@ -295,6 +302,11 @@ def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_
             "true" if changed else "false"))
         if more > 0:
             return ran + more
+        if more == 0:  # the program waits for another tab's save: so does the check
+            waited += 1
+            assert waited < chromium.DEADLINE * 50, "the program waited for %d s" % chromium.DEADLINE
+            chromium.time.sleep(0.02)
+            continue
         ran += run
     closest = c.browser.evaluate("zunkClock.closest")
     width, height, data = c.browser.evaluate("zunkClock.frame(%d)" % FRAME_MS)
@@ -358,7 +370,6 @@ def check_a_game_in_a_closed_page_is_kept_to_continue(c):
     scored(c, "scored", "the score to count up after a throw")
     frames(c, 200)  # the score counted up
     left = this_frame(c)
-    assert c.file(UNFINISHED) is None, "a game was kept before it was left"
     b.close_page()
     b.hold_the_clock()
     b.navigate(c.server.url)
@@ -371,6 +382,126 @@ def check_a_game_in_a_closed_page_is_kept_to_continue(c):
     b.evaluate("zunkClock.keep('left', %d, '%s')" % left)
     until_shown(c, "left", None, SCORE_DIGITS, "the game continued with the score it had")
     c.no_errors()
+
+
+def continue_kept_game(c, left):
+    """PLAY offers CONTINUE, which goes on with the game left, its score
+    (`left`'s, the frame this_frame gave) the same once it has counted up
+    (P plays on)."""
+    open_menu(c)
+    c.browser.click(*PLAY_BUTTON)
+    until_shown(c, "resume", read_kept("resume"), RESUME_PANEL, "PLAY to offer CONTINUE")
+    c.browser.click(*CONTINUE_BUTTON)
+    frames(c, 20)
+    c.browser.key("p", "KeyP", 80)
+    c.browser.evaluate("zunkClock.keep('left', %d, '%s')" % left)
+    until_shown(c, "left", None, SCORE_DIGITS, "the game continued with the score it had")
+
+
+def check_a_browser_quit_mid_game_loses_no_more_than_a_throw(c):
+    """The whole browser closed (DevTools' Browser.close: no page hears of
+    it) in the middle of a throw: the game was kept as the throw before
+    landed, and the next visit's CONTINUE goes on with its score."""
+    b = open_held(c)
+    start_play(c)
+    throw_at(c, BALL[0])
+    scored(c, "scored", "the score to count up after a throw")
+    frames(c, 200)  # the score counted up
+    left = this_frame(c)
+    c.wait_files_written(0, "the game kept as its throw landed")
+    assert c.file(UNFINISHED), "the game was not kept as its throw landed"
+    # The next throw is in the air as the browser goes.
+    c.browser.mouse("mouseMoved", *BALL)
+    c.browser.mouse("mousePressed", *BALL, 1)
+    frames(c, 4)
+    b = c.restart()
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    continue_kept_game(c, left)
+    c.no_errors()
+
+
+RECORDS = HOME + "/.local/share/zunk"
+LIST = RECORDS + "/thescores.replays"
+TURN = 40  # frames a tab plays before the other's turn
+
+
+def linked_replays(c):
+    """The table's rows that link a replay, as the page's files hold them:
+    [(score, name, whether the file is there)]."""
+    rows = []
+    for line in bytes(c.file(LIST) or []).decode().splitlines()[:10]:
+        score, name = (line.split() + ["-"])[:2]
+        if name != "-":
+            rows.append((int(score), name, c.file(RECORDS + "/" + name) is not None))
+    return rows
+
+
+def store_table(c, table):
+    """A table of high scores put in the page's storage, as the game keeps it."""
+    kept = c.files_kept()
+    data = b"".join(score.to_bytes(4, "little", signed=True) for score in table)
+    c.browser.evaluate("FS.mkdirTree('%s'), FS.writeFile('%s', new Uint8Array(%s)), Module.zunkSyncUserFiles()"
+                       % (RECORDS, SCORES, list(data)))
+    c.wait_files_written(kept, "the table written through")
+
+
+LOW_TABLE = [2, 2, 2, 2, 2, 1, 1, 1, 1, 1]  # any game's score enters it
+
+
+def check_two_tabs_scoring_keep_both_scores_and_replays(c):
+    """Two tabs of one profile play a game each, in turns of a few frames,
+    so that their games end close together and each save waits for the
+    other tab's; closed in either order, the next visit's table holds both
+    games, each row with its replay."""
+    for closed_first in (0, 1):
+        b = c.start_afresh()
+        c.open_game()
+        store_table(c, LOW_TABLE)
+        b.close_target(b.page())
+        tabs = []
+        for tab in (0, 1):
+            b.open_page()
+            b.hold_the_clock()
+            b.navigate(c.server.url)
+            b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "tab %d's program to start" % tab)
+            tabs.append(b.page())
+        for tab in (0, 1):
+            b.use_page(tabs[tab])
+            start_play(c)
+        for x in COLUMNS:  # a brick of every column in each: scores the table takes
+            for tab in (0, 1):
+                b.use_page(tabs[tab])
+                throw_at(c, x)
+                frames(c, 120)
+        # The feeder fills each wall: at GAME OVER the tab's game enters its
+        # table, the first row with a replay that tab's view of them has.
+        over, ran = [False, False], 0
+        while not all(over):
+            assert ran < GAME_OVER_LIMIT, "%d frames ran without both games in their tabs' tables" % ran
+            for tab in (0, 1):
+                b.use_page(tabs[tab])
+                frames(c, TURN)
+                over[tab] = over[tab] or bool(linked_replays(c))
+            ran += TURN
+        tables = []
+        for tab in (0, 1):
+            b.use_page(tabs[tab])
+            c.wait_files_written(0, "tab %d's game written through" % tab)
+            tables.append(linked_replays(c))
+        print("  the tabs' tables' games: %s" % tables)
+        for tab in (closed_first, 1 - closed_first):
+            b.close_target(tabs[tab])
+        b.open_page()
+        b.navigate(c.server.url)
+        b.wait_for(STARTED, "a new tab's program to start")
+        rows = linked_replays(c)
+        print("  the next visit's: %s" % rows)
+        assert len(rows) == 2 and all(there for _, _, there in rows) and rows[0][1] != rows[1][1], \
+            "the next visit's table does not hold both games with their replays: %s" % rows
+        assert set(rows) == set(tables[0]) | set(tables[1]), "a game of a tab is missing: %s, %s" % (rows, tables)
+        c.no_errors()
 
 
 def check_a_game_hidden_then_ended_is_not_offered(c):
@@ -651,7 +782,9 @@ def check_a_lost_webgl_context_comes_back_drawing_the_same_game(c):
 
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
-        check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
+        check_a_game_in_a_closed_page_is_kept_to_continue, check_a_browser_quit_mid_game_loses_no_more_than_a_throw,
+        check_two_tabs_scoring_keep_both_scores_and_replays,
+        check_a_game_hidden_then_ended_is_not_offered,
         check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
         check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays,
         check_a_lost_webgl_context_comes_back_drawing_the_same_game]

@@ -112,6 +112,17 @@ class Browser:
         self.send("Page.addScriptToEvaluateOnNewDocument", {"source":
                   "addEventListener('keydown', e => { window.__lastKey = e; }, true);"})
 
+    def page(self):
+        """The page the calls go to, to come back to with use_page."""
+        return self.target, self.session, self.clock_held
+
+    def use_page(self, page):
+        self.target, self.session, self.clock_held = page
+
+    def close_target(self, page):
+        """Closes a page as a player closes its tab, without opening another."""
+        self.send("Target.closeTarget", {"targetId": page[0]}, session=False)
+
     def close_page(self):
         """Closes the page as a player closes its tab (hidden, then gone),
         and opens a fresh one on the same profile."""
