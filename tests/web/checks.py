@@ -801,6 +801,9 @@ CACHES = "caches.keys()"
 SWITCHES = (246, 4, 316, 40)  # the menu's music and sound switches (kMusicIconAt, kSoundsIconAt)
 QUIT_BUTTON = (163, 375)  # the menu's fourth button (kButtonY[3])
 NEVER_OPENS = "IDBFactory.prototype.open = function () { return {}; };"
+# What the page printed as warnings (the program's standard error among
+# them), its own (chromium.Browser lists them).
+CONSOLE_WARNINGS = "window.__warnings"
 # IndexedDB that answers, but only once window.__storageAnswers is called
 # (a check calls it when the game has started without it).
 ANSWERS_LATE = """
@@ -965,22 +968,28 @@ def check_a_new_build_replaces_the_old_whole(c):
 
 def check_storage_that_never_answers_lets_the_game_start(c):
     """IndexedDB that never answers: the game starts all the same, the
-    page says storage is late, and the note is gone a few seconds later."""
+    page says storage is late, and the note is gone a few seconds later; a
+    setting switched meanwhile is not kept, and the program says so."""
     b = c.start()
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source": NEVER_OPENS})
     c.open_game()
     said = b.wait_for(SAID + "[0]", "the page to say storage is late")
-    assert "did not answer in time" in said, said
+    assert "slow to answer" in said, said
     b.key(*MUSIC_KEY)
-    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
-               " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
+    b.wait_for("(() => { const said = %s; return said.some((line) => line.includes('could not be saved') &&"
+               " line.includes('has not answered yet')); })()" % CONSOLE_WARNINGS,
+               "the program to say the setting was not kept")
     b.wait_for("document.getElementById('note').hidden", "the note to go")
+    frames = b.evaluate("Module.zunkGameFrames")
+    b.wait_for("Module.zunkGameFrames > %d + 80" % frames, "the game to play on")
     c.no_errors()
 
 
 def check_storage_that_answers_late_is_not_overwritten(c):
     """Storage that answers only after the game has started without it:
-    what the visit changes is not written over what storage holds."""
+    what the visit switched meanwhile is not written over what storage
+    holds, which comes in when it answers; a switch after that is kept
+    with the rest of what storage holds."""
     b = c.start()
     c.open_game()
     kept = c.files_kept()
@@ -991,20 +1000,126 @@ def check_storage_that_answers_late_is_not_overwritten(c):
     c.open_game()
     b.wait_for(SAID + "[0]", "the page to say storage is late")
     assert "music=off" not in bytes(c.file(SETTINGS) or []).decode(), "storage was read after all"
-    b.key(*MUSIC_KEY)  # music off, then on again: music=on in the visit's settings
+    b.key(*MUSIC_KEY)  # music off, then on again, neither kept
     b.key(*MUSIC_KEY)
-    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=on'); }"
-               " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
+    kept = c.files_kept()
     b.evaluate("window.__storageAnswers()")
-    frames = b.evaluate("Module.zunkGameFrames")
-    b.wait_for("Module.zunkGameFrames > %d + 80" % frames, "the game to play on")
-    assert "music=on" in bytes(c.file(SETTINGS) or []).decode(), "the late answer was put in place"
-    b.key(*MUSIC_KEY)
-    b.key(*MUSIC_KEY)
+    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
+               " catch (e) { return false; } })()" % SETTINGS, "the stored settings to come in")
+    b.key("s", "KeyS", 83)  # the sound effects off: kept into the stored settings
+    c.wait_files_written(kept, "the switch written through")
     c.no_errors()
     b = c.restart()
     c.open_game()
-    assert "music=off" in bytes(c.file(SETTINGS) or []).decode(), "the late visit wrote over the stored settings"
+    settings = bytes(c.file(SETTINGS) or []).decode()
+    assert "music=off" in settings and "sounds=off" in settings, "the late visit lost a setting: %s" % settings
+    c.no_errors()
+
+
+def check_storage_late_then_answering_keeps_the_visits_score_and_the_table(c):
+    """A game played to GAME OVER while storage has not answered: when it
+    answers, the game enters the table storage holds, with its replay, and
+    the next visit has both."""
+    b = c.start()
+    c.open_game()
+    store_table(c, LOW_TABLE)
+    b.close()
+    b = c.start()
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source": ANSWERS_LATE})
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start without storage")
+    b.wait_for(SAID + "[0]", "the page to say storage is late")
+    start_play(c)
+    for x in COLUMNS[:4]:
+        throw_at(c, x)
+        frames(c, 120)
+    until_shown(c, "gameover", read_kept("gameover"), MENU_ZONE, "GAME OVER", limit=GAME_OVER_LIMIT, changed=True)
+    ran = 0
+    while ran < GAME_OVER_LIMIT and not b.evaluate(CONSOLE_WARNINGS + ".some((l) => l.includes('has not answered yet'"
+                                                   ") && l.includes('high scores'))"):
+        frames(c, FRAME_RUN)
+        ran += FRAME_RUN
+    assert c.file(SCORES) is None, "a table was written before storage answered"
+    kept = c.files_kept()
+    b.evaluate("window.__storageAnswers()")
+    c.wait_files_written(kept, "the game entered into the stored table and written through")
+    rows = linked_replays(c)
+    b = c.restart()
+    c.open_game()
+    table = scores_of(c.file(SCORES) or [])
+    print("  the table: %s, its games: %s" % (table, rows))
+    assert len(rows) == 1 and rows[0][2] and linked_replays(c) == rows, "the visit's game is not kept: %s" % rows
+    expected = sorted(LOW_TABLE + [rows[0][0]], reverse=True)[:10]
+    assert table == expected, "the stored table and the visit's game are not both kept: %s" % table
+    c.no_errors()
+
+
+# Entries the page never writes, put in its storage as a damaged or hostile
+# one might hold them: in IndexedDB a file without contents, one of a mode
+# that is none, one outside the player's folder (the game's own picture);
+# in the copy a closed page leaves in local storage, a bad date, and a path
+# that climbs out of the player's folder to the game's picture.
+PICTURE = "/zunk/share/zunk/zunk.png"
+DAMAGED_ENTRIES = {RECORDS + "/no-contents": "no contents", RECORDS + "/bad-mode": "a bad mode",
+                   PICTURE: "outside the player's folder"}
+DAMAGED_COPY = {RECORDS + "/bad-date": "a bad date", HOME + "/../.." + PICTURE: "outside the player's folder"}
+DAMAGE = """new Promise((done, fail) => {
+  localStorage.setItem('zunk-user-files:damaged', JSON.stringify({
+    '%(RECORDS)s/bad-date': [33188, 'yesterday', btoa('x')],
+    '%(HOME)s/../..%(PICTURE)s': [33188, Date.now(), btoa('not a picture')]}));
+  const request = indexedDB.open('%(HOME)s', 21);
+  request.onsuccess = () => {
+    const db = request.result, t = db.transaction(['FILE_DATA'], 'readwrite'), store = t.objectStore('FILE_DATA');
+    store.put({timestamp: new Date(), mode: 33188}, '%(RECORDS)s/no-contents');
+    store.put({timestamp: new Date(), mode: 'rw', contents: new Uint8Array(4)}, '%(RECORDS)s/bad-mode');
+    store.put({timestamp: new Date(), mode: 33188, contents: new Uint8Array([1, 2, 3])}, '%(PICTURE)s');
+    t.oncomplete = () => { db.close(); done(true); };
+    t.onabort = () => fail(String(t.error));
+  };
+  request.onerror = () => fail(String(request.error));
+})""" % {"RECORDS": RECORDS, "HOME": HOME, "PICTURE": PICTURE}
+
+
+def check_damaged_storage_is_left_out_and_saving_goes_on(c):
+    """Entries the page never writes, in IndexedDB and in the copy a closed
+    page leaves in local storage: each is left out with a line on the
+    console naming it, the game's own files are as they were, what storage
+    holds besides is read, and saving goes on, kept for the next visit."""
+    b = c.start()
+    c.open_game()
+    picture = c.file(PICTURE)
+    store_table(c, LOW_TABLE)
+    b.evaluate(DAMAGE)
+    b = c.restart()
+    c.open_game()
+    warnings = b.evaluate(CONSOLE_WARNINGS)
+    for path, why in list(DAMAGED_ENTRIES.items()) + list(DAMAGED_COPY.items()):
+        assert any(path in line and why in line for line in warnings), "%s (%s) not said: %s" % (path, why, warnings)
+    assert c.file(PICTURE) == picture, "the game's own picture was changed"
+    assert scores_of(c.file(SCORES) or []) == LOW_TABLE, "the rest of storage was not read"
+    assert not b.evaluate(SAID), "the page said: %s" % b.evaluate(SAID)
+    kept = c.files_kept()
+    b.key(*MUSIC_KEY)
+    c.wait_files_written(kept, "the settings written through")
+    b = c.restart()
+    c.open_game()
+    assert "music=off" in bytes(c.file(SETTINGS) or []).decode(), "saving did not go on"
+    assert c.file(PICTURE) == picture, "the game's own picture was changed"
+    c.no_errors()
+
+
+def check_a_webgl_context_never_given_back_is_said(c):
+    """The WebGL context taken away and not given back: after a few seconds
+    the page says so, rather than staying dark; once the browser gives it
+    back, the note goes."""
+    b = c.start()
+    c.open_game()
+    b.evaluate(LOSE_CONTEXT)
+    said = b.wait_for(NOTE_SHOWN + " && " + NOTE_TEXT, "the page to say the drawing is gone")
+    assert "not given it back" in said, said
+    b.evaluate("zunkLoss.extension.restoreContext()")
+    b.wait_for("document.getElementById('note').hidden", "the note to go once the drawing is back")
     c.no_errors()
 
 
@@ -1223,6 +1338,8 @@ def check_quit_as_the_first_press_throws_nothing(c):
 SITE = [check_the_page_speaks_the_players_language, check_the_page_installs_as_an_app,
         check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
         check_storage_that_never_answers_lets_the_game_start, check_storage_that_answers_late_is_not_overwritten,
+        check_storage_late_then_answering_keeps_the_visits_score_and_the_table,
+        check_damaged_storage_is_left_out_and_saving_goes_on, check_a_webgl_context_never_given_back_is_said,
         check_a_note_covers_no_control_and_goes, check_the_full_screen_control_is_drawn,
         check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_files_says_so,
         check_without_its_sheet_the_game_plays_in_english,
