@@ -540,7 +540,13 @@ Module.preRun.push(function () {
     // or while the program waits already: the files as this page has them.
     if (refused || !db || !locks || !programStarted || Module.zunkHiding || Asyncify.currData) return taken();
     if (holding && !gaining) return taken();
-    gain().then(taken, function (error) {
+    // Counted from now: the lock, once had, stays until this change is made.
+    depth++;
+    gain().then(function () {
+      answer(kTaken);
+    }, function (error) {
+      depth--;
+      mayLetGo();
       if (error && error.name === "AbortError") return answer(kLockKept);
       warnOnce("the browser's storage could not be read: " + error);
       answer(kStorageFailed);
