@@ -56,6 +56,9 @@ protected:
   RecordingGraphic sheet;
   NullWindow window;
   platform::ScriptedInput input;
+  // The program's state: the shell's, with the recording picture and a
+  // window that opens nothing.
+  Shell shell;
   // Where the game keeps what it keeps: never the user's own folders.
   ScratchDataFolder scratch;
 
@@ -65,26 +68,26 @@ protected:
     KMiscTools::setFileSource(true);
     scratch.make();
     platform::setScriptedInput(&input);
-    surf_zunk = &sheet;
-    gamewindow = &window;
-    std::memcpy(topScores, topScoresOld, sizeof topScores);
+    shell.assets.surf_zunk = &sheet;
+    shell.assets.gamewindow = &window;
+    std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
     // The records as the program finds them as it starts.
     KeepFailure failure;
-    releaseUnfinishedGame();
-    prepareRecords(said, failure);
+    releaseUnfinishedGame(shell.unfinished);
+    prepareRecords(shell.highScores, said, failure);
     startAgain();
   }
   // The program as it starts, with the same random draws each time.
   void startAgain() {
     input = platform::ScriptedInput();
     std::srand(1);
-    resetSession();
+    resetSession(shell);
   }
   void TearDown() override {
-    freeSounds();
+    freeSounds(shell.assets.sounds);
     platform::setScriptedInput(nullptr);
-    surf_zunk = nullptr;
-    gamewindow = nullptr;
+    shell.assets.surf_zunk = nullptr;
+    shell.assets.gamewindow = nullptr;
     scratch.remove();
   }
 
@@ -93,7 +96,7 @@ protected:
 
   void frame() {
     sheet.clear();
-    ASSERT_TRUE(doZunk());
+    ASSERT_TRUE(doZunk(shell));
     if (afterEachFrame) afterEachFrame();
   }
   void frames(int n) {
@@ -115,8 +118,8 @@ protected:
   }
 
   // The live game, and everything it keeps from frame to frame.
-  static Play &game() { return liveGame(); }
-  static std::string playState() { return describePlay(liveGame()); }
+  Play &game() { return shell.live.game(); }
+  std::string playState() { return describePlay(shell.live.game()); }
   // One rule of the play at a time, over the live game, with no input and
   // rand()'s numbers; what they did goes to `ruled`.
   struct RandDraws : RandomSource {
@@ -131,8 +134,8 @@ protected:
 
   // Runs the title and the doors until the menu takes clicks.
   void toOpenMenu() {
-    while (gameState == kTitleScreen) frame();
-    while (lockMenu) frame();
+    while (shell.screen == kTitleScreen) frame();
+    while (shell.menu.lockMenu) frame();
   }
   void emptyWall() {
     for (auto &row : game().brickWall)

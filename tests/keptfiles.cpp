@@ -75,14 +75,14 @@ PlayInput aimed(long frame, bool launched) {
 
 // Plays a game from `seed`, aimed throws for its first `throwing` frames
 // (all: -1), none after: to its end when `frames` is 0, else that many
-// frames. The frames it ran.
-long play(unsigned seed, long throwing, long frames) {
+// frames, in `live`. The frames it ran.
+long play(LiveGame &live, unsigned seed, long throwing, long frames) {
   std::srand(seed);
-  resetLiveGame();
-  newLiveGame(PlayInput());
+  live = LiveGame();
+  live.newGame(PlayInput());
   long f = 0;
-  for (; (frames == 0 || f < frames) && !liveGame().gameover; f++)
-    playLiveFrame(throwing < 0 || f < throwing ? aimed(f, liveGame().launched) : PlayInput());
+  for (; (frames == 0 || f < frames) && !live.game().gameover; f++)
+    live.playFrame(throwing < 0 || f < throwing ? aimed(f, live.game().launched) : PlayInput());
   return f;
 }
 
@@ -90,17 +90,18 @@ long play(unsigned seed, long throwing, long frames) {
 // before that: continued with no throw, it ends within seconds. The score
 // printed is the score it was left with.
 int nearlyOver(const std::string &path, unsigned seed, long before) {
-  const long all = play(seed, -1, 0);
+  LiveGame live;
+  const long all = play(live, seed, -1, 0);
   if (all <= 2 * before) return 1;
   const long throwing = all - 2 * before;
-  const long idleEnd = play(seed, throwing, 0);
-  play(seed, throwing, idleEnd - before);
+  const long idleEnd = play(live, seed, throwing, 0);
+  play(live, seed, throwing, idleEnd - before);
   std::string error;
-  if (!saveRecording(path, liveRecording(), error)) {
+  if (!saveRecording(path, live.recording(), error)) {
     std::fprintf(stderr, "keptfiles: %s: %s\n", path.c_str(), error.c_str());
     return 1;
   }
-  std::printf("%d\n", static_cast<int>(liveGame().gScore));
+  std::printf("%d\n", static_cast<int>(live.game().gScore));
   return 0;
 }
 

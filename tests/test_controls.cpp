@@ -20,7 +20,7 @@ using layout::kBallRest;
 class Controls : public Game {
 protected:
   void toPlay() {
-    gameState = kPlayScreen;
+    shell.screen = kPlayScreen;
     frames(60); // a few lines dropped in
   }
 };
@@ -103,7 +103,7 @@ TEST_F(Controls, ThePauseShowsItsPanelStopsTheEffectsAndLowersTheMusic) {
   ASSERT_TRUE(game().paused);
   tap(K_VK_BACK);
   EXPECT_FALSE(game().paused);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
 }
 
 // ------------------------------------------------------------------ keyboard play
@@ -205,27 +205,27 @@ TEST_F(Controls, TheMenuTakesArrowsTabAndReturnAndTheSwitchesTakeClicks) {
   toOpenMenu();
   EXPECT_TRUE(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).empty()); // no focus until a key moves it
   tap(K_VK_UP); // from nothing, up is QUIT
-  EXPECT_EQ(menuFocus, 3);
+  EXPECT_EQ(shell.menu.menuFocus, 3);
   tap(K_VK_TAB); // and round to PLAY
-  EXPECT_EQ(menuFocus, 0);
+  EXPECT_EQ(shell.menu.menuFocus, 0);
   key(K_VK_SHIFT, true);
   tap(K_VK_TAB);
   key(K_VK_SHIFT, false);
-  EXPECT_EQ(menuFocus, 3);
+  EXPECT_EQ(shell.menu.menuFocus, 3);
   tap(K_VK_DOWN);
   tap(K_VK_DOWN);
   tap(K_VK_DOWN);
-  EXPECT_EQ(menuFocus, 2);
+  EXPECT_EQ(shell.menu.menuFocus, 2);
   const auto arrow = sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1);
   ASSERT_EQ(arrow.size(), 1u);
   EXPECT_EQ(arrow[0].destY, layout::kButtonY[2] + (layout::kButtons[2].h() - layout::kFocusArrow.h()) / 2);
   tap(K_VK_RETURN);
-  EXPECT_EQ(selectedButton, 2);
-  for (int i = 0; i < 100 && gameState != kHelpScreen; i++) frame();
-  ASSERT_EQ(gameState, kHelpScreen);
+  EXPECT_EQ(shell.menu.selectedButton, 2);
+  for (int i = 0; i < 100 && shell.screen != kHelpScreen; i++) frame();
+  ASSERT_EQ(shell.screen, kHelpScreen);
   tap(K_VK_ESCAPE); // BACK
-  for (int i = 0; i < 100 && gameState != kMenuScreen; i++) frame();
-  ASSERT_EQ(gameState, kMenuScreen);
+  for (int i = 0; i < 100 && shell.screen != kMenuScreen; i++) frame();
+  ASSERT_EQ(shell.screen, kMenuScreen);
   frame();
   // The switches: a click, however long, switches once.
   EXPECT_FALSE(sheet.from(layout::kMusicOn.x1, layout::kMusicOn.y1).empty());
@@ -233,38 +233,38 @@ TEST_F(Controls, TheMenuTakesArrowsTabAndReturnAndTheSwitchesTakeClicks) {
   frames(5);
   release();
   frame();
-  EXPECT_FALSE(playerSettings.music);
+  EXPECT_FALSE(shell.switches.playerSettings.music);
   EXPECT_FALSE(sheet.from(layout::kMusicOff.x1, layout::kMusicOff.y1).empty());
   press(layout::kSoundsIconAt.x + 5, layout::kSoundsIconAt.y + 5);
   frame();
   release();
   frame();
-  EXPECT_FALSE(playerSettings.sounds);
-  switchSounds(true, true);
+  EXPECT_FALSE(shell.switches.playerSettings.sounds);
+  switchSounds(shell.switches, true, true, failed);
   // Return with no focus (a new session) starts a game.
   startAgain();
   toOpenMenu();
   tap(K_VK_RETURN);
-  for (int i = 0; i < 100 && gameState != kPlayScreen; i++) frame();
-  EXPECT_EQ(gameState, kPlayScreen);
+  for (int i = 0; i < 100 && shell.screen != kPlayScreen; i++) frame();
+  EXPECT_EQ(shell.screen, kPlayScreen);
 }
 
 TEST_F(Controls, ReturnOnTheScoresGoesBackAndSpaceHeldStillRestoresTheTable) {
   toOpenMenu();
-  topScores[0] = 999;
-  gameState = kScoresScreen;
+  shell.highScores.topScores[0] = 999;
+  shell.screen = kScoresScreen;
   // A tap of Space (the key that throws) resets nothing; held, it does.
   tap(K_VK_SPACE);
-  EXPECT_EQ(topScores[0], 999);
+  EXPECT_EQ(shell.highScores.topScores[0], 999);
   key(K_VK_SPACE, true);
   frames(80);
   key(K_VK_SPACE, false);
   frame();
-  EXPECT_EQ(topScores[0], topScoresOld[0]);
-  EXPECT_EQ(gameState, kScoresScreen);
+  EXPECT_EQ(shell.highScores.topScores[0], topScoresOld[0]);
+  EXPECT_EQ(shell.screen, kScoresScreen);
   tap(K_VK_RETURN);
-  for (int i = 0; i < 100 && gameState != kMenuScreen; i++) frame();
-  EXPECT_EQ(gameState, kMenuScreen);
+  for (int i = 0; i < 100 && shell.screen != kMenuScreen; i++) frame();
+  EXPECT_EQ(shell.screen, kMenuScreen);
 }
 
 // ------------------------------------------------------------------ gamepad
@@ -331,10 +331,10 @@ TEST_F(Gamepad, TheEngineReportsThePadAndItsStick) {
 TEST_F(Gamepad, APadPlaysMenusPullsThrowsAndPausesAndThePlayGoesOnWithoutIt) {
   toOpenMenu();
   pushButton(K_JOY_DPAD_DOWN);
-  EXPECT_EQ(menuFocus, 0);
+  EXPECT_EQ(shell.menu.menuFocus, 0);
   pushButton(K_JOY_A);
-  for (int i = 0; i < 100 && gameState != kPlayScreen; i++) frame();
-  ASSERT_EQ(gameState, kPlayScreen);
+  for (int i = 0; i < 100 && shell.screen != kPlayScreen; i++) frame();
+  ASSERT_EQ(shell.screen, kPlayScreen);
   frames(60);
   // A held, the stick's deflection is the pull.
   button(K_JOY_A, true);
@@ -372,6 +372,6 @@ TEST_F(Gamepad, APadPlaysMenusPullsThrowsAndPausesAndThePlayGoesOnWithoutIt) {
   pushButton(K_JOY_START);
   EXPECT_TRUE(game().paused);
   pushButton(K_JOY_B);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
 }
 } // namespace

@@ -106,10 +106,10 @@ TEST_F(HostileFiles, TheTableTheListTheSettingsACatalogueAndAReplay) {
   testing::internal::CaptureStderr();
   // The table: left as it was, and the reason said.
   eachKind(data + "/thescores", [&](Kind kind) {
-    topScores[0] = 77;
+    shell.highScores.topScores[0] = 77;
     // The first forty bytes of a huge (all zero) file are a table of its own.
-    EXPECT_EQ(loadScores(said), kind == kHuge);
-    EXPECT_EQ(topScores[0], kind == kHuge ? 0 : 77);
+    EXPECT_EQ(loadScores(shell.highScores.topScores, said), kind == kHuge);
+    EXPECT_EQ(shell.highScores.topScores[0], kind == kHuge ? 0 : 77);
     if (kind == kPipe) {
       EXPECT_NE(said.find("thescores: not a regular file: the high scores are not read"), std::string::npos) << said;
     }
@@ -117,8 +117,8 @@ TEST_F(HostileFiles, TheTableTheListTheSettingsACatalogueAndAReplay) {
   // The replays' list: no row has a replay.
   const std::string list = data + "/thescores.replays";
   eachKind(list, [&](Kind kind) {
-    EXPECT_EQ(replayOfRow(0), "");
-    EXPECT_EQ(keptReplayPaths(said)[0], "");
+    EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), "");
+    EXPECT_EQ(keptReplayPaths(shell.highScores.topScores, said)[0], "");
     if (kind == kHuge) {
       EXPECT_NE(said.find("thescores.replays: too large"), std::string::npos) << said;
     }
@@ -192,8 +192,8 @@ TEST_F(HostileFiles, SavingNeverWritesThroughWhatLiesAtATemporaryName) {
     ASSERT_EQ(symlink(victim.c_str(), (target + ".tmp").c_str()), 0);
   std::string error;
   Cause cause;
-  topScores[0] = 1234;
-  EXPECT_TRUE(writeTable(topScores, error, cause)) << error;
+  shell.highScores.topScores[0] = 1234;
+  EXPECT_TRUE(writeTable(shell.highScores.topScores, error, cause)) << error;
   EXPECT_EQ(contents(data + "/thescores").size(), 40u);
   EXPECT_TRUE(writeSettings(settings, s, said));
   EXPECT_FALSE(readSettings(settings, said).music);

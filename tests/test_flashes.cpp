@@ -23,7 +23,7 @@ namespace {
 
 // A small screen, every pixel one colour or painted in rectangles.
 struct Picture {
-  static const int kWidth = 40, kHeight = 30;
+  static constexpr int kWidth = 40, kHeight = 30;
   std::vector<unsigned char> rgba = std::vector<unsigned char>(kWidth * kHeight * 4, 0);
   Picture(int r, int g, int b) { paint(0, 0, kWidth, kHeight, r, g, b); }
   Picture &paint(int x1, int y1, int x2, int y2, int r, int g, int b) {

@@ -72,6 +72,7 @@ void keepShown(int width, int height) {
 // The game in a window at the scale under test.
 class Frames : public ::testing::TestWithParam<double> {
 protected:
+  Shell shell;
   std::string folder;
   platform::ScriptedInput input;
   uint64_t clock = 0;
@@ -107,14 +108,14 @@ protected:
     // cannot resize its surface later.
     ASSERT_TRUE(platform::setWindowScale(GetParam()));
     std::srand(1);
-    initzunk();
-    ASSERT_NE(gamewindow, nullptr);
+    initzunk(shell);
+    ASSERT_NE(shell.assets.gamewindow, nullptr);
     // From here on time moves by exactly one frame time a frame.
     clock = platform::microseconds();
     platform::setScriptedClock(&clock);
   }
   void TearDown() override {
-    freeZunk();
+    freeZunk(shell);
     platform::setWindowScale(0);
     platform::setPresentHook(nullptr);
     platform::setScriptedClock(nullptr);
@@ -128,7 +129,7 @@ protected:
   // One frame of the game loop, a frame time later than the last.
   void frame() {
     clock += 12500;
-    ASSERT_TRUE(zunkFrame(false));
+    ASSERT_TRUE(zunkFrame(shell, false));
   }
   void frames(int n) {
     for (int i = 0; i < n; i++) frame();
@@ -152,9 +153,9 @@ protected:
   // lets go for a frame: the buttons settle (a press on the very first
   // frame of the menu could still find the last button chosen grown).
   void choose(int button, int screen) {
-    pointAt(buttons[button].destX + 5, buttons[button].destY + 5);
+    pointAt(shell.menu.buttons[button].destX + 5, shell.menu.buttons[button].destY + 5);
     input.leftButton = true;
-    framesUntil([&] { return gameState == screen; }, "the button's screen");
+    framesUntil([&] { return shell.screen == screen; }, "the button's screen");
     input.leftButton = false;
     frame();
   }
@@ -201,7 +202,7 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   pointAt(200, 300);
   frames(150); // the title, its credit line fading in
   expectShown("title");
-  framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
   frames(20);
   expectShown("menu");
 
@@ -209,13 +210,13 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   frames(30);
   expectShown("help");
   choose(4, kMenuScreen);
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
 
   choose(1, kScoresScreen);
   frames(30);
   expectShown("scores");
   choose(4, kMenuScreen);
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
 
   choose(0, kPlayScreen);
   frames(40);
@@ -225,24 +226,24 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   pointAt(kBallRest.x + 5, kBallRest.y + 10);
   input.leftButton = true;
   frame();
-  ASSERT_TRUE(liveGame().grabbedBall);
+  ASSERT_TRUE(shell.live.game().grabbedBall);
   pointAt(kBallRest.x - 15, kBallRest.y + 40);
   frames(3);
   input.leftButton = false;
   frames(12);
-  ASSERT_TRUE(liveGame().launched);
+  ASSERT_TRUE(shell.live.game().launched);
   expectShown("throw");
   // Paused in flight: the same frame, frozen under the panel.
   tap(K_VK_P);
   frames(5);
   expectShown("paused");
   tap(K_VK_P);
-  ASSERT_FALSE(liveGame().paused);
+  ASSERT_FALSE(shell.live.game().paused);
 
   // A wall full to the top: the next line cannot drop.
-  for (auto &row : liveGame().brickWall)
+  for (auto &row : shell.live.game().brickWall)
     for (int col = 0; col < 9; col++) row[col] = sBrick{col % 5, 0, 0, 0};
-  framesUntil([] { return liveGame().gameover && liveGame().gameOverProgress >= 1; }, "game over");
+  framesUntil([this] { return shell.live.game().gameover && shell.live.game().gameOverProgress >= 1; }, "game over");
   frames(10);
   expectShown("gameover");
 
@@ -250,9 +251,9 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   // draws), the keyboard's focus moved twice by Tab: on HIGH SCORES.
   pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   input.leftButton = true;
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu");
   input.leftButton = false;
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
   tap(K_VK_TAB);
   tap(K_VK_TAB);
   expectShown("focus");
@@ -262,23 +263,23 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   frames(100);
   pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   input.leftButton = true;
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu");
   input.leftButton = false;
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
   choose(0, kResumeScreen);
   expectShown("resume");
   tap(K_VK_ESCAPE);
-  framesUntil([] { return !lockMenu; }, "the menu, open again");
+  framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
 
   // A kept game watched, under the REPLAY mark, its game at frame 600.
   std::string error;
-  ASSERT_TRUE(watchReplay(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
+  ASSERT_TRUE(watchReplay(shell, ZUNK_REPLAYS_DIR "/ended-27.zunkreplay", kMenuScreen, error)) << error;
   frames(599);
   expectShown("replay");
 
   // The notice of what could not be kept, over the play: the high scores,
   // the disk full.
-  showKeepNotice(Unkept::kScores, Cause::kDiskFull);
+  showKeepNotice(shell.notice, Unkept::kScores, Cause::kDiskFull);
   frame();
   expectShown("notkept");
 }
@@ -290,7 +291,7 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
 TEST_P(Frames, TheMenuIsDrawnInAHandfulOfCalls) {
   if (GetParam() != 1) GTEST_SKIP() << "the same at every scale";
   pointAt(200, 300);
-  framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
   frames(5);
   batch::flush();
   const batch::Counts before = batch::counts();
@@ -396,17 +397,17 @@ protected:
     platform::feedInput(e);
   }
   void toOpenMenu() {
-    framesUntil([] { return gameState == kMenuScreen && !lockMenu; }, "the menu, open");
+    framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
   }
   void toPlay() {
     toOpenMenu();
-    mouseTo(buttons[0].destX + 10, buttons[0].destY + 10);
+    mouseTo(shell.menu.buttons[0].destX + 10, shell.menu.buttons[0].destY + 10);
     click();
-    framesUntil([] { return gameState == kPlayScreen; }, "PLAY chosen by one click");
+    framesUntil([this] { return shell.screen == kPlayScreen; }, "PLAY chosen by one click");
     frames(40);
   }
   void toRest() {
-    framesUntil([] { return !liveGame().launched && !liveGame().grabbedBall; }, "the ball back at rest");
+    framesUntil([this] { return !shell.live.game().launched && !shell.live.game().grabbedBall; }, "the ball back at rest");
     frames(20);
   }
 };
@@ -417,32 +418,32 @@ TEST_P(Pointing, AClickInOneBatchChoosesAButtonAndThrowsFromRest) {
   mouseTo(kBallRest.x + 5, kBallRest.y + 10);
   click();
   frame();
-  EXPECT_TRUE(liveGame().grabbedBall); // down for the frame that looked
-  framesUntil([] { return liveGame().launched; }, "a throw from rest");
+  EXPECT_TRUE(shell.live.game().grabbedBall); // down for the frame that looked
+  framesUntil([this] { return shell.live.game().launched; }, "a throw from rest");
   toRest();
   // The menu zone, clicked once: back to the menu.
   mouseTo(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   click();
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu, by one click on MENU");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one click on MENU");
 }
 
 TEST_P(Pointing, KeysTappedInOneBatchCount) {
   toOpenMenu();
   mouseTo(20, 20); // off the buttons
   tapKey(SDL_SCANCODE_RETURN);
-  framesUntil([] { return gameState == kPlayScreen; }, "PLAY chosen by one tap of Return");
+  framesUntil([this] { return shell.screen == kPlayScreen; }, "PLAY chosen by one tap of Return");
   frames(40);
   tapKey(SDL_SCANCODE_SPACE);
-  framesUntil([] { return liveGame().launched; }, "a throw from rest by one tap of Space");
+  framesUntil([this] { return shell.live.game().launched; }, "a throw from rest by one tap of Space");
   toRest();
   tapKey(SDL_SCANCODE_P);
-  framesUntil([] { return liveGame().paused; }, "paused by one tap of P");
+  framesUntil([this] { return shell.live.game().paused; }, "paused by one tap of P");
   frames(5);
   tapKey(SDL_SCANCODE_P);
-  framesUntil([] { return !liveGame().paused; }, "played on by one tap of P");
-  const bool music = playerSettings.music;
+  framesUntil([this] { return !shell.live.game().paused; }, "played on by one tap of P");
+  const bool music = shell.switches.playerSettings.music;
   tapKey(SDL_SCANCODE_M);
-  framesUntil([music] { return playerSettings.music != music; }, "the music switched by one tap of M");
+  framesUntil([this, music] { return shell.switches.playerSettings.music != music; }, "the music switched by one tap of M");
 }
 
 TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
@@ -453,7 +454,7 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   finger(SDL_FINGERDOWN, 11, kBallRest.x + 5, kBallRest.y + 10);
   finger(SDL_FINGERDOWN, 12, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   frame();
-  ASSERT_TRUE(liveGame().grabbedBall);
+  ASSERT_TRUE(shell.live.game().grabbedBall);
   EXPECT_EQ(KInput::getMouseX(), kBallRest.x + 5);
   finger(SDL_FINGERMOTION, 11, kBallRest.x - 15, kBallRest.y + 40);
   finger(SDL_FINGERMOTION, 12, 10, 10);
@@ -461,26 +462,26 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   EXPECT_EQ(KInput::getMouseX(), kBallRest.x - 15);
   EXPECT_EQ(KInput::getMouseY(), kBallRest.y + 40);
   finger(SDL_FINGERUP, 11, kBallRest.x - 15, kBallRest.y + 40);
-  framesUntil([] { return liveGame().launched; }, "a throw by touch");
-  const float forceX = liveGame().forceX, forceY = liveGame().forceY;
+  framesUntil([this] { return shell.live.game().launched; }, "a throw by touch");
+  const float forceX = shell.live.game().forceX, forceY = shell.live.game().forceY;
   finger(SDL_FINGERUP, 12, 10, 10);
-  EXPECT_EQ(gameState, kPlayScreen); // the second finger left nothing
+  EXPECT_EQ(shell.screen, kPlayScreen); // the second finger left nothing
   toRest();
   // The same pull through the platform's scripted input: the same throw.
   scriptedFinger(platform::Event::FingerDown, 5, kBallRest.x + 5, kBallRest.y + 10);
   frame();
-  ASSERT_TRUE(liveGame().grabbedBall);
+  ASSERT_TRUE(shell.live.game().grabbedBall);
   scriptedFinger(platform::Event::FingerMoved, 5, kBallRest.x - 15, kBallRest.y + 40);
   frames(3);
   scriptedFinger(platform::Event::FingerUp, 5, kBallRest.x - 15, kBallRest.y + 40);
-  framesUntil([] { return liveGame().launched; }, "a throw by scripted touch");
-  EXPECT_EQ(liveGame().forceX, forceX);
-  EXPECT_EQ(liveGame().forceY, forceY);
+  framesUntil([this] { return shell.live.game().launched; }, "a throw by scripted touch");
+  EXPECT_EQ(shell.live.game().forceX, forceX);
+  EXPECT_EQ(shell.live.game().forceY, forceY);
   toRest();
   // A tap (down and up before the game looks) on the menu zone.
   finger(SDL_FINGERDOWN, 13, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
   finger(SDL_FINGERUP, 13, layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
-  framesUntil([] { return gameState == kMenuScreen; }, "the menu, by one tap on MENU");
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one tap on MENU");
   // The mouse moved: it points again.
   mouseTo(30, 40);
 }

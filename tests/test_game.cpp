@@ -49,7 +49,7 @@ float sumUntilAbove(float step, float limit, int &frames) {
 
 TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
   int noticeFrame = 0, framesToMenu = 0;
-  for (int f = 1; gameState == kTitleScreen && f < 1000; f++) {
+  for (int f = 1; shell.screen == kTitleScreen && f < 1000; f++) {
     frame();
     if (!noticeFrame && !sheet.from(22, 795).empty()) noticeFrame = f;
     framesToMenu = f;
@@ -60,7 +60,7 @@ TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
   EXPECT_GE(noticeFrame, 100);
   EXPECT_EQ(noticeFrame, expectNotice);
   EXPECT_EQ(framesToMenu, expectMenu);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   // The notice line rises to 456 and stays there on the menu.
   frame();
   auto notice = sheet.from(22, 795);
@@ -70,36 +70,36 @@ TEST_F(Game, TitleFadesInThenShowsTheNoticeThenTheMenu) {
 }
 
 TEST_F(Game, DoorsOpenIn89FramesAndIgnoreClicksMeanwhile) {
-  while (gameState == kTitleScreen) frame();
+  while (shell.screen == kTitleScreen) frame();
   int opened = 0;
   press(100, 150); // on PLAY, held through the doors
-  while (lockMenu) {
+  while (shell.menu.lockMenu) {
     frame();
     opened++;
-    ASSERT_EQ(selectedButton, -1);
+    ASSERT_EQ(shell.menu.selectedButton, -1);
     ASSERT_LT(opened, 200);
   }
   // The frame that finds the doors gone unlocks the menu.
   EXPECT_EQ(opened - 1, 89);
   release();
   frame();
-  EXPECT_EQ(selectedButton, -1);
+  EXPECT_EQ(shell.menu.selectedButton, -1);
 }
 
 TEST_F(Game, HitBoxesIncludeTheirEdges) {
   toOpenMenu();
   press(285, 176);
   frame();
-  EXPECT_EQ(selectedButton, 0);
+  EXPECT_EQ(shell.menu.selectedButton, 0);
   release();
   startAgain();
   toOpenMenu();
   press(286, 176);
   frame();
-  EXPECT_EQ(selectedButton, -1);
+  EXPECT_EQ(shell.menu.selectedButton, -1);
   press(42, 400); // the bottom edge of QUIT
   frame();
-  EXPECT_EQ(selectedButton, 3);
+  EXPECT_EQ(shell.menu.selectedButton, 3);
 }
 
 TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
@@ -107,15 +107,15 @@ TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
   press(100, 260); // HELP
   frame();
   release();
-  ASSERT_EQ(selectedButton, 2);
+  ASSERT_EQ(shell.menu.selectedButton, 2);
   int f = 0;
-  while (gameState == kMenuScreen) {
+  while (shell.screen == kMenuScreen) {
     frame();
     f++;
     ASSERT_LT(f, 20);
   }
   EXPECT_EQ(f, 6);
-  EXPECT_EQ(gameState, kHelpScreen);
+  EXPECT_EQ(shell.screen, kHelpScreen);
   // The help screen: the veil reaches half opacity in 25 frames; BACK is at (42, 400).
   float lastVeil = 0;
   for (int i = 0; i < 30; i++) {
@@ -129,13 +129,13 @@ TEST_F(Game, PressAnimationRunsTheActionInTheSixthFrame) {
   EXPECT_FLOAT_EQ(lastVeil, 0.5f);
   press(42, 400);
   frame();
-  EXPECT_EQ(selectedButton, 4);
+  EXPECT_EQ(shell.menu.selectedButton, 4);
   release();
   frames(6);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   // Back on the menu the doors do not run again.
   frame();
-  EXPECT_FALSE(lockMenu);
+  EXPECT_FALSE(shell.menu.lockMenu);
 }
 
 TEST_F(Game, QuitAsksTheWindowToQuit) {
@@ -144,27 +144,27 @@ TEST_F(Game, QuitAsksTheWindowToQuit) {
   frame();
   release();
   frames(6);
-  EXPECT_EQ(gameState, kQuitting);
+  EXPECT_EQ(shell.screen, kQuitting);
   EXPECT_TRUE(window.isQuit());
-  EXPECT_FALSE(doZunk());
+  EXPECT_FALSE(doZunk(shell));
 }
 
 TEST_F(Game, CreditLineFadesInOver201Frames) {
-  resetCredits();
+  Credits credits;
   int f = 0;
-  while (creditFadeSpeed > 0) {
-    doCredits();
+  while (credits.creditFadeSpeed > 0) {
+    doCredits(credits);
     f++;
   }
   EXPECT_EQ(f, 201);
-  EXPECT_EQ(creditIndex, 1);
-  while (creditFadeSpeed < 0) doCredits();
-  EXPECT_EQ(creditIndex, 2);
+  EXPECT_EQ(credits.creditIndex, 1);
+  while (credits.creditFadeSpeed < 0) doCredits(credits);
+  EXPECT_EQ(credits.creditIndex, 2);
 }
 
 TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
-  topScores[0] = 999;
-  gameState = kScoresScreen;
+  shell.highScores.topScores[0] = 999;
+  shell.screen = kScoresScreen;
   frame();
   auto dots = sheet.from(7, 868);
   EXPECT_EQ(dots.size(), 9u * 7u);
@@ -180,15 +180,15 @@ TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
   // Space held for less than a second changes nothing; a bar fills.
   input.keys[44] = true; // space
   frames(79);
-  EXPECT_EQ(topScores[0], 999);
+  EXPECT_EQ(shell.highScores.topScores[0], 999);
   EXPECT_EQ(sheet.from(layout::kResetBar.x1, layout::kResetBar.y1).size(), 1u); // its filling
   input.keys[44] = false;
   frame();
-  EXPECT_EQ(topScores[0], 999);
+  EXPECT_EQ(shell.highScores.topScores[0], 999);
   // Held for a whole second, it resets the table, kept at once.
   input.keys[44] = true;
   frames(80);
-  EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores));
   int32_t kept[10];
   EXPECT_EQ(readTable(kept, said), TableFound::kRead);
   EXPECT_EQ(0, std::memcmp(kept, topScoresOld, sizeof kept));
@@ -198,17 +198,17 @@ TEST_F(Game, HighScoreScreenDrawsNineRowsAndSpaceResets) {
 // ------------------------------------------------------------------ high scores
 
 TEST_F(Game, ScoresEnterTheTableAtTheirPlaceAndAGameOffersItsOnce) {
-  EXPECT_EQ(sendScore(20), 3); // below the 20 already there
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 20), 3); // below the 20 already there
   const int32_t after20[10] = {30, 25, 20, 20, 19, 18, 15, 10, 9, 8};
-  EXPECT_EQ(0, std::memcmp(topScores, after20, sizeof after20));
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
-  EXPECT_EQ(sendScore(5), -1);
-  EXPECT_EQ(0, std::memcmp(topScores, topScoresOld, sizeof topScores));
-  EXPECT_EQ(sendScore(6), 9);
-  EXPECT_EQ(topScores[9], 6);
-  EXPECT_EQ(sendScore(31), 0);
-  EXPECT_EQ(topScores[0], 31);
-  EXPECT_EQ(topScores[9], 8);
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, after20, sizeof after20));
+  std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 5), -1);
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores));
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 6), 9);
+  EXPECT_EQ(shell.highScores.topScores[9], 6);
+  EXPECT_EQ(enterScore(shell.highScores.topScores, 31), 0);
+  EXPECT_EQ(shell.highScores.topScores[0], 31);
+  EXPECT_EQ(shell.highScores.topScores[9], 8);
   // A game offers its score once, at GAME OVER, as its display shows it.
   game().gScore = 42;
   rules().displayScore();
@@ -238,26 +238,26 @@ protected:
 };
 
 TEST_F(ScoreFile, SavedAsFortyLittleEndianBytesAndReadBack) {
-  topScores[0] = 0x01020304;
-  topScores[9] = -2;
+  shell.highScores.topScores[0] = 0x01020304;
+  shell.highScores.topScores[9] = -2;
   std::string error;
   Cause cause;
-  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  ASSERT_TRUE(writeTable(shell.highScores.topScores, error, cause)) << error;
   std::string bytes = read(table);
   ASSERT_EQ(bytes.size(), 40u);
   EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
   EXPECT_EQ(bytes.substr(36, 4), std::string("\xfe\xff\xff\xff", 4));
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
-  loadScores(said);
-  EXPECT_EQ(topScores[0], 0x01020304);
-  EXPECT_EQ(topScores[9], -2);
+  std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
+  loadScores(shell.highScores.topScores, said);
+  EXPECT_EQ(shell.highScores.topScores[0], 0x01020304);
+  EXPECT_EQ(shell.highScores.topScores[9], -2);
 }
 
 TEST_F(ScoreFile, AShortFileFillsOnlyTheEntriesItCoversWhole) {
   std::ofstream(table, std::ios::binary).write("\x63\x00\x00\x00\x07\x00", 6);
-  loadScores(said);
-  EXPECT_EQ(topScores[0], 99);
-  EXPECT_EQ(topScores[1], 25);
+  loadScores(shell.highScores.topScores, said);
+  EXPECT_EQ(shell.highScores.topScores[0], 99);
+  EXPECT_EQ(shell.highScores.topScores[1], 25);
 }
 
 TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
@@ -268,15 +268,14 @@ TEST_F(ScoreFile, AQuitBeforeTheTitleReadTheTableKeepsThePlayersFile) {
   std::ofstream(table, std::ios::binary) << mine;
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   platform::setMessageHook([](const char *, const char *) {});
-  gamewindow = nullptr;
-  surf_zunk = surf_curseur = nullptr;
-  initzunk();
-  EXPECT_EQ(gamewindow, nullptr);
-  freeZunk();
+  shell.assets = Assets();
+  initzunk(shell);
+  EXPECT_EQ(shell.assets.gamewindow, nullptr);
+  freeZunk(shell);
   platform::setMessageHook(nullptr);
   unsetenv("SDL_VIDEODRIVER");
   EXPECT_EQ(read(table), mine);
-  EXPECT_EQ(topScores[0], 42);
+  EXPECT_EQ(shell.highScores.topScores[0], 42);
 }
 
 // Without a display the game ends at once, and says so by its status,
@@ -293,8 +292,6 @@ TEST_F(ScoreFile, WithoutADisplayTheGameEndsAtOnceWithStatus1) {
   EXPECT_FALSE(platform::initVideo());
   EXPECT_NE(testing::internal::GetCapturedStderr().find("no display"), std::string::npos);
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
-  surf_zunk = surf_curseur = nullptr;
-  gamewindow = nullptr;
   EXPECT_EQ(zunkMain(), 1);
   unsetenv("SDL_VIDEODRIVER");
   if (display) setenv("DISPLAY", savedDisplay.c_str(), 1);
@@ -311,7 +308,7 @@ TEST_F(Game, AFreshGameHasOneBottomRowAndTheFirstFeederBrickAfter81Frames) {
   }
   for (int row = 0; row < 7; row++)
     for (int col = 0; col < 9; col++) EXPECT_EQ(game().brickWall[row][col].color, -1);
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   for (int f = 1; f <= 80; f++) {
     frame();
     ASSERT_EQ(game().brickLine[0].color, -1) << f;
@@ -367,7 +364,7 @@ TEST_F(Game, GameOverOnlyWhenAFullLineFindsRowZeroOccupied) {
   game().brickWall[0][3].fall = 8; // still falling away: the drop waits
   put(3, 1, -1);
   for (sBrick &b : game().brickLine) b.color = 1;
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   frame();
   EXPECT_FALSE(game().gameover);
   emptyWall();
@@ -392,7 +389,7 @@ TEST_F(Game, TheClockHoldsTheFeederFor150SettledFrames) {
 // ------------------------------------------------------------------ the ball
 
 TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   int before = game().brickWall[7][4].color;
   ASSERT_GE(before, 0);
   press(150, 320);
@@ -418,7 +415,7 @@ TEST_F(Game, AThrowFromRestLandsOnTheMiddleOfTheBottomRow) {
 }
 
 TEST_F(Game, TheBallIsHeldNoHigherThan120AndAThrowOutOfTheWallHitsNothing) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   press(150, 320);
   frame();
   press(150, 20);
@@ -575,7 +572,7 @@ TEST_F(Game, TheDisplayCountsUpOnePointEveryFourthFrame) {
 }
 
 TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   game().gScore = 50;
   game().gameover = true;
   press(100, 100);
@@ -584,20 +581,20 @@ TEST_F(Game, GameOverSlidesInOver20FramesThenAClickRestarts) {
     ASSERT_TRUE(game().gameover) << f;
   }
   EXPECT_EQ(game().gScoreAnim, 50);
-  EXPECT_EQ(topScores[0], 50);
+  EXPECT_EQ(shell.highScores.topScores[0], 50);
   frame(); // the 20th frame: in place, and the held press restarts
   EXPECT_FALSE(game().gameover);
   EXPECT_EQ(game().gScore, 0);
-  EXPECT_EQ(topScores[0], 50);
-  EXPECT_EQ(topScores[1], 30);
+  EXPECT_EQ(shell.highScores.topScores[0], 50);
+  EXPECT_EQ(shell.highScores.topScores[1], 30);
 }
 
 TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   game().gScore = 12;
   press(230, 460);
   frame();
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   release();
   frame();
   EXPECT_EQ(game().gScore, 0);
@@ -606,7 +603,7 @@ TEST_F(Game, TheMenuZoneLeavesAndANewVisitStartsAFreshGame) {
 
 // A whole game played by a script until the end, its invariants checked every frame.
 TEST_F(Game, AScriptedGameKeepsItsInvariantsToTheEnd) {
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   game().tutorial = false;
   int lastScore = 0;
   int f = 0;
@@ -645,41 +642,41 @@ class Switches : public ScoreFile {
 protected:
   void SetUp() override {
     ScoreFile::SetUp();
-    settingsFile = folder + "/config/zunk/settings.ini";
-    playerSettings = Settings();
-    applySettings();
+    shell.switches.settingsFile = folder + "/config/zunk/settings.ini";
+    shell.switches.playerSettings = Settings();
+    applySettings(shell.switches);
   }
   void TearDown() override {
-    settingsFile.clear();
-    playerSettings = Settings();
-    applySettings();
+    shell.switches.settingsFile.clear();
+    shell.switches.playerSettings = Settings();
+    applySettings(shell.switches);
     ScoreFile::TearDown();
   }
-  static const int kKeyM = 16, kKeyS = 22; // scancodes
+  static constexpr int kKeyM = 16, kKeyS = 22; // scancodes
 };
 
 TEST_F(Switches, MAndSSwitchOncePerPressOnEveryScreenAndTheFileKeepsIt) {
   toOpenMenu();
   input.keys[kKeyM] = true;
   frames(5); // held: one switch
-  EXPECT_FALSE(playerSettings.music);
+  EXPECT_FALSE(shell.switches.playerSettings.music);
   EXPECT_EQ(KSound::_masterMUSICvolume, 0);
   EXPECT_EQ(KSound::_masterSFXvolume, 100);
   input.keys[kKeyM] = false;
   frame();
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   input.keys[kKeyS] = true;
   frame();
   input.keys[kKeyS] = false;
   frame();
-  EXPECT_FALSE(playerSettings.sounds);
+  EXPECT_FALSE(shell.switches.playerSettings.sounds);
   EXPECT_EQ(KSound::_masterSFXvolume, 0);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=off\nfullscreen=off\nscale=0\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=off\nsounds=off\nfullscreen=off\nscale=0\n");
   input.keys[kKeyM] = true; // and back on
   frame();
-  EXPECT_TRUE(playerSettings.music);
+  EXPECT_TRUE(shell.switches.playerSettings.music);
   EXPECT_EQ(KSound::_masterMUSICvolume, 100);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=off\nfullscreen=off\nscale=0\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=off\nfullscreen=off\nscale=0\n");
 }
 
 // A window that can be shown up to three times the game's size, and full screen.
@@ -702,7 +699,7 @@ public:
 
 TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullScreenIsKept) {
   SizedWindow sized;
-  gamewindow = &sized;
+  shell.assets.gamewindow = &sized;
   auto tap = [&](EKeyboardLayout key, bool ctrl) {
     input.keys[KInput::KeyboardLayout[K_VK_L_CONTROL].code] = ctrl;
     input.keys[KInput::KeyboardLayout[key].code] = true;
@@ -713,10 +710,10 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   };
   tap(K_VK_EQUAL, true);
   EXPECT_EQ(sized.scale, 1.25);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=1.25\n");
   for (int i = 0; i < 8; i++) tap(K_VK_EQUAL, true); // up to 3, and no larger than the desktop
   EXPECT_EQ(sized.scale, 3);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=3\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=3\n");
   tap(K_VK_SUBTRACT, true); // the keypad's minus too
   EXPECT_EQ(sized.scale, 2.75);
   for (int i = 0; i < 8; i++) tap(K_VK_MINUS, true); // never below 1
@@ -732,43 +729,43 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   EXPECT_EQ(sized.scale, 1.25);
   // Whole scaling (the player's "scale=whole") steps by whole sizes and
   // keeps "whole" in the file: a change keeps what the file says of the rest.
-  std::ofstream(settingsFile) << "[zunk]\nscale=whole\n";
-  playerSettings = readSettings(settingsFile, said);
-  applyWindowSettings();
+  std::ofstream(shell.switches.settingsFile) << "[zunk]\nscale=whole\n";
+  shell.switches.playerSettings = readSettings(shell.switches.settingsFile, said);
+  applyWindowSettings(shell.switches, &sized);
   EXPECT_TRUE(sized.whole);
   tap(K_VK_EQUAL, true);
   EXPECT_EQ(sized.scale, 2);
-  EXPECT_EQ(read(settingsFile), "[zunk]\nscale=whole\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nscale=whole\n");
   tap(K_VK_M, false); // any change writes the file: whole stays whole
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=whole\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=whole\n");
   sized.full = true; // as F11 does in the window
   frame();
-  EXPECT_EQ(read(settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=on\nscale=whole\n");
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=off\nsounds=on\nfullscreen=on\nscale=whole\n");
   tap(K_VK_ADD, true); // full screen has no window size to step
   EXPECT_EQ(sized.scale, 2);
   // At the next start: full screen again, at whole scaling. (A kept scale
   // the desktop has no room for any more is the window's business: it
   // opens at the largest that fits.)
   SizedWindow next;
-  gamewindow = &next;
-  playerSettings.scale = 5;
-  applyWindowSettings();
+  shell.assets.gamewindow = &next;
+  shell.switches.playerSettings.scale = 5;
+  applyWindowSettings(shell.switches, &next);
   EXPECT_TRUE(next.full);
   EXPECT_TRUE(next.whole);
-  EXPECT_EQ(playerSettings.scale, 5);
-  gamewindow = &window;
+  EXPECT_EQ(shell.switches.playerSettings.scale, 5);
+  shell.assets.gamewindow = &window;
 }
 
 TEST_F(Switches, TheGameDrawsTheSameWithTheSoundsOff) {
   // Switches change what is heard, never what is played: the same frames
   // draw the same random numbers.
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   frames(200);
   const int withSound = std::rand();
   startAgain();
-  playerSettings.music = playerSettings.sounds = false;
-  applySettings();
-  gameState = kPlayScreen;
+  shell.switches.playerSettings.music = shell.switches.playerSettings.sounds = false;
+  applySettings(shell.switches);
+  shell.screen = kPlayScreen;
   frames(200);
   EXPECT_EQ(std::rand(), withSound);
 }

@@ -91,9 +91,9 @@ protected:
   // The player's table, as the game finds it at its start.
   void startWith(const std::string &table) {
     write(records + "/thescores", table);
-    ASSERT_TRUE(prepareRecords(said, failed));
+    ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   }
-  bool keep(int32_t score) { return keepEndedGame(ended(score), failed); }
+  bool keep(int32_t score) { return keepEndedGame(shell.highScores, ended(score), failed); }
 };
 
 TEST_F(Records, KeptInTheUserFolderAndAnEarlierVersionsTableInTheDataFolderIsCopiedOnce) {
@@ -105,13 +105,13 @@ TEST_F(Records, KeptInTheUserFolderAndAnEarlierVersionsTableInTheDataFolderIsCop
   write(data + "/unfinished.zunkreplay", "a game left");
   write(data + "/replay-8-1.zunkreplay", "linked by no row");
   const std::set<std::string> before = names(data);
-  ASSERT_TRUE(prepareRecords(said, failed));
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   EXPECT_NE(said.find("from now on"), std::string::npos) << said;
   EXPECT_EQ(contents(records + "/thescores"), mine);
   EXPECT_EQ(contents(records + "/replay-7-100.zunkreplay"), "the game of 100");
   EXPECT_EQ(contents(records + "/unfinished.zunkreplay"), "a game left");
-  EXPECT_EQ(replayOfRow(0), records + "/replay-7-100.zunkreplay");
-  EXPECT_EQ(topScores[0], 100);
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), records + "/replay-7-100.zunkreplay");
+  EXPECT_EQ(shell.highScores.topScores[0], 100);
   EXPECT_FALSE(fileThere(records + "/replay-8-1.zunkreplay"));
   // The data folder is left as it was, and a score goes to the user's.
   EXPECT_TRUE(keep(150));
@@ -120,14 +120,14 @@ TEST_F(Records, KeptInTheUserFolderAndAnEarlierVersionsTableInTheDataFolderIsCop
   EXPECT_EQ(kept()[0], 150);
   // Once the user's folder has a table, the data folder's is not read again.
   write(data + "/thescores", tableBytes({7}));
-  ASSERT_TRUE(prepareRecords(said, failed));
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   EXPECT_EQ(said, "");
-  EXPECT_EQ(topScores[0], 150);
+  EXPECT_EQ(shell.highScores.topScores[0], 150);
 }
 
 TEST_F(Records, WithoutAUserFolderNothingIsKeptAndTheCauseIsSaid) {
   auto noFolder = [&](const std::string &cause) {
-    EXPECT_FALSE(prepareRecords(said, failed));
+    EXPECT_FALSE(prepareRecords(shell.highScores, said, failed));
     EXPECT_TRUE(failed.failed);
     EXPECT_EQ(failed.what, Unkept::kNothing);
     EXPECT_EQ(failed.cause, Cause::kNoUserFolder);
@@ -135,7 +135,7 @@ TEST_F(Records, WithoutAUserFolderNothingIsKeptAndTheCauseIsSaid) {
     EXPECT_FALSE(keep(50));
     EXPECT_EQ(failed.cause, Cause::kNoUserFolder);
     // The game plays on: the score is in its table all the same.
-    EXPECT_EQ(topScores[0], 50);
+    EXPECT_EQ(shell.highScores.topScores[0], 50);
     EXPECT_TRUE(names(data).empty()) << "written into the data folder";
   };
   unsetenv("XDG_DATA_HOME");
@@ -153,8 +153,8 @@ TEST_F(Records, WithoutAUserFolderNothingIsKeptAndTheCauseIsSaid) {
   longPath.resize(600);
   setenv("XDG_DATA_HOME", longPath.c_str(), 1);
   EXPECT_EQ(recordsFolder(), longPath + "/zunk");
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
-  ASSERT_TRUE(prepareRecords(said, failed));
+  std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   EXPECT_TRUE(keep(77));
   EXPECT_EQ(contents(longPath + "/zunk/thescores").size(), 40u);
   EXPECT_EQ(kept()[0], 77);
@@ -170,21 +170,21 @@ TEST_F(Records, AnotherCopysScoresAndReplaysStayAndACopyThatNeverScoredWritesNot
   // This one keeps 4: merged, both scores, both replays.
   ASSERT_TRUE(keep(4)) << failed.message;
   EXPECT_EQ(kept(), (std::vector<int32_t>{8, 4, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(topScores[0], 8);
-  EXPECT_EQ(replayOfRow(0), records + "/replay-100-8.zunkreplay");
+  EXPECT_EQ(shell.highScores.topScores[0], 8);
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), records + "/replay-100-8.zunkreplay");
   Recording r;
   std::string error;
-  ASSERT_TRUE(loadRecording(replayOfRow(1), r, error)) << error;
+  ASSERT_TRUE(loadRecording(replayOfRow(shell.highScores.topScores, 1), r, error)) << error;
   EXPECT_EQ(r.score, 4);
   // The other copy keeps 6 meanwhile; this one ends without a game to keep:
   // its end writes nothing (it would write its stale table).
   write(records + "/thescores", tableBytes({8, 6, 4}));
-  ASSERT_TRUE(keepPendingGames(failed));
+  ASSERT_TRUE(keepPendingGames(shell.highScores, failed));
   EXPECT_EQ(contents(records + "/thescores"), tableBytes({8, 6, 4}));
   // A game that does not beat the kept table writes nothing either.
   ASSERT_TRUE(keep(0));
   EXPECT_EQ(contents(records + "/thescores"), tableBytes({8, 6, 4}));
-  EXPECT_EQ(topScores[1], 6);
+  EXPECT_EQ(shell.highScores.topScores[1], 6);
 }
 
 TEST_F(Records, AListAChangeAheadOfItsTableStillLinksEveryRowAndOnlyUnlinkedReplaysGo) {
@@ -192,7 +192,7 @@ TEST_F(Records, AListAChangeAheadOfItsTableStillLinksEveryRowAndOnlyUnlinkedRepl
   startWith(tableBytes({}));
   for (int32_t s : {10, 9, 8, 7, 6, 5, 4, 3, 2, 1}) ASSERT_TRUE(keep(s));
   const std::string tableBefore = contents(records + "/thescores");
-  const std::vector<std::string> rowsBefore = keptReplayPaths(said);
+  const std::vector<std::string> rowsBefore = keptReplayPaths(shell.highScores.topScores, said);
   for (const std::string &p : rowsBefore) ASSERT_FALSE(p.empty());
   // The next game's replay and list are written, and the program dies
   // before its table: the folder as it was in between (the replay pushed
@@ -200,19 +200,19 @@ TEST_F(Records, AListAChangeAheadOfItsTableStillLinksEveryRowAndOnlyUnlinkedRepl
   ASSERT_TRUE(keep(95));
   write(rowsBefore[9], "the 10th row's game");
   write(records + "/thescores", tableBefore);
-  ASSERT_TRUE(prepareRecords(said, failed));
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   // Every row of the table kept still has its own replay; the new game's,
   // whose score is not in it, is gone at the start, and nothing else.
-  EXPECT_EQ(keptReplayPaths(said), rowsBefore);
+  EXPECT_EQ(keptReplayPaths(shell.highScores.topScores, said), rowsBefore);
   EXPECT_EQ(names(records).size(), 10u + 3u) << "ten replays, the table, its list and the lock";
   // The other way round: the table written, the list not (here an earlier
   // program's list, one line a row, "-" for none): the rows it has link.
   ASSERT_TRUE(keep(95));
   write(records + "/thescores.replays", "10 " + rowsBefore[0].substr(records.size() + 1) + "\n-\n");
-  ASSERT_TRUE(prepareRecords(said, failed));
-  EXPECT_EQ(topScores[0], 95);
-  EXPECT_EQ(replayOfRow(0), "");
-  EXPECT_EQ(replayOfRow(1), rowsBefore[0]);
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
+  EXPECT_EQ(shell.highScores.topScores[0], 95);
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), "");
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 1), rowsBefore[0]);
 }
 
 TEST_F(Records, WhatCrashedSavesLeftIsRemovedAndNothingElse) {
@@ -229,7 +229,7 @@ TEST_F(Records, WhatCrashedSavesLeftIsRemovedAndNothingElse) {
     if (n == "thescores.tmpLINK01") ASSERT_EQ(symlink(victim.c_str(), (records + "/" + n).c_str()), 0);
     else if (n == "thescores.tmpDIR001") ASSERT_EQ(mkdir((records + "/" + n).c_str(), 0755), 0);
     else write(records + "/" + n, "x");
-  ASSERT_TRUE(prepareRecords(said, failed));
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   std::set<std::string> left = names(records);
   for (const std::string &n : ours) EXPECT_EQ(left.count(n), 0u) << n;
   for (const std::string &n : others) EXPECT_EQ(left.count(n), 1u) << n;
@@ -242,7 +242,7 @@ TEST_F(Records, LinksAreFollowedAndATableThatCannotBeReadIsReplacedOnlyForAScore
   // A link that works: the table where it leads, the link kept.
   write(synced + "/thescores", tableBytes({}));
   ASSERT_EQ(symlink((synced + "/thescores").c_str(), (records + "/thescores").c_str()), 0);
-  ASSERT_TRUE(prepareRecords(said, failed));
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   ASSERT_TRUE(keep(12));
   struct stat st;
   ASSERT_EQ(lstat((records + "/thescores").c_str(), &st), 0);
@@ -250,10 +250,10 @@ TEST_F(Records, LinksAreFollowedAndATableThatCannotBeReadIsReplacedOnlyForAScore
   EXPECT_EQ(contents(synced + "/thescores"), tableBytes({12}));
   // It leads to nothing: not read, not replaced at the start or the end...
   std::remove((synced + "/thescores").c_str());
-  std::memcpy(topScores, topScoresOld, sizeof topScores);
-  ASSERT_TRUE(prepareRecords(said, failed));
+  std::memcpy(shell.highScores.topScores, topScoresOld, sizeof shell.highScores.topScores);
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   EXPECT_NE(said.find("(a link to " + synced + "/thescores): No such file or directory"), std::string::npos) << said;
-  EXPECT_TRUE(keepPendingGames(failed));
+  EXPECT_TRUE(keepPendingGames(shell.highScores, failed));
   EXPECT_FALSE(fileThere(synced + "/thescores"));
   // ...until the player scores: a new table there, and where it was said.
   ASSERT_TRUE(keep(40));
@@ -266,20 +266,20 @@ TEST_F(Records, LinksAreFollowedAndATableThatCannotBeReadIsReplacedOnlyForAScore
   std::remove((records + "/thescores").c_str());
   const std::string drive = scratch.folder + "/drive";
   ASSERT_EQ(symlink((drive + "/thescores").c_str(), (records + "/thescores").c_str()), 0);
-  ASSERT_TRUE(prepareRecords(said, failed));
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   EXPECT_FALSE(keep(41));
   EXPECT_EQ(failed.what, Unkept::kScores);
   EXPECT_EQ(failed.cause, Cause::kOther);
-  EXPECT_FALSE(keepPendingGames(failed));
+  EXPECT_FALSE(keepPendingGames(shell.highScores, failed));
   mkdir(drive.c_str(), 0755);
   write(drive + "/thescores", tableBytes({900, 800}));
-  EXPECT_TRUE(keepPendingGames(failed));
+  EXPECT_TRUE(keepPendingGames(shell.highScores, failed));
   EXPECT_EQ(contents(drive + "/thescores"), tableBytes({900, 800, 41}));
   // A folder where the table goes: left alone until a score, then set aside.
   std::remove((records + "/thescores").c_str());
   mkdir((records + "/thescores").c_str(), 0755);
-  ASSERT_TRUE(prepareRecords(said, failed));
-  EXPECT_TRUE(keepPendingGames(failed));
+  ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
+  EXPECT_TRUE(keepPendingGames(shell.highScores, failed));
   ASSERT_EQ(stat((records + "/thescores").c_str(), &st), 0);
   EXPECT_TRUE(S_ISDIR(st.st_mode));
   ASSERT_TRUE(keep(42)) << failed.message;
@@ -292,7 +292,7 @@ TEST_F(Records, AReadOnlyTableIsLeftAsItIsAndTheResetIsKeptBeforeItsReplaysGo) {
   ASSERT_TRUE(keep(20));
   ASSERT_TRUE(keep(10));
   const std::string table = contents(records + "/thescores");
-  const std::vector<std::string> replays = keptReplayPaths(said);
+  const std::vector<std::string> replays = keptReplayPaths(shell.highScores.topScores, said);
   chmod((records + "/thescores").c_str(), 0444);
   // A score: not kept, said to be read-only; the file as it was.
   EXPECT_FALSE(keep(30));
@@ -300,14 +300,14 @@ TEST_F(Records, AReadOnlyTableIsLeftAsItIsAndTheResetIsKeptBeforeItsReplaysGo) {
   EXPECT_EQ(failed.cause, Cause::kReadOnly);
   EXPECT_EQ(contents(records + "/thescores"), table);
   // The reset: not kept, so nothing changes, the replays included.
-  const std::vector<int32_t> shown(topScores, topScores + 10);
-  EXPECT_FALSE(resetTable(failed));
+  const std::vector<int32_t> shown(shell.highScores.topScores, shell.highScores.topScores + 10);
+  EXPECT_FALSE(resetTable(shell.highScores, failed));
   EXPECT_EQ(failed.cause, Cause::kReadOnly);
-  EXPECT_EQ(std::vector<int32_t>(topScores, topScores + 10), shown);
+  EXPECT_EQ(std::vector<int32_t>(shell.highScores.topScores, shell.highScores.topScores + 10), shown);
   for (int row : {0, 1}) EXPECT_TRUE(fileThere(replays[row])) << row;
   // Writable again: the defaults kept, then the replays gone.
   chmod((records + "/thescores").c_str(), 0644);
-  ASSERT_TRUE(resetTable(failed));
+  ASSERT_TRUE(resetTable(shell.highScores, failed));
   EXPECT_EQ(kept(), std::vector<int32_t>(topScoresOld, topScoresOld + 10));
   for (int row : {0, 1}) EXPECT_FALSE(fileThere(replays[row])) << row;
   EXPECT_FALSE(fileThere(records + "/thescores.replays"));
@@ -387,26 +387,32 @@ TEST(Saving, ATransactionWaitsForAnotherProgramsLock) {
 TEST_F(Records, ASettingKeepsWhatAnotherCopyKeptAndAFirstStartSaysNothing) {
   const std::string file = scratch.folder + "/config/zunk/settings.ini";
   // No file yet: the defaults, and no word of it.
-  playerSettings = readSettings(file, said);
+  shell.switches.playerSettings = readSettings(file, said);
   EXPECT_EQ(said, "");
-  settingsFile = file;
-  switchSounds(false, true); // S: the sound effects off
+  shell.switches.settingsFile = file;
+  switchSounds(shell.switches, false, true, failed); // S: the sound effects off
   EXPECT_EQ(contents(file), "[zunk]\nmusic=on\nsounds=off\nfullscreen=off\nscale=0\n");
   // Another copy switched the music off meanwhile: it stays off.
   write(file, "[zunk]\nmusic=off\nsounds=off\n");
-  switchSounds(false, true);
+  switchSounds(shell.switches, false, true, failed);
   EXPECT_EQ(contents(file), "[zunk]\nmusic=off\nsounds=on\nfullscreen=off\nscale=0\n");
   Unkept what;
   Cause cause;
-  EXPECT_FALSE(keepNoticeShown(what, cause));
-  // A setting that cannot be kept: the switch works, and the notice says so.
+  EXPECT_FALSE(keepNoticeShown(shell.notice, what, cause));
+  // A setting that cannot be kept: the switch works, and says so; switched
+  // by its key, the notice says so.
   chmod(file.c_str(), 0444);
-  switchSounds(true, false);
-  EXPECT_FALSE(playerSettings.music);
-  ASSERT_TRUE(keepNoticeShown(what, cause));
+  switchSounds(shell.switches, true, false, failed);
+  EXPECT_FALSE(shell.switches.playerSettings.music);
+  EXPECT_TRUE(failed.failed);
+  EXPECT_EQ(failed.what, Unkept::kSetting);
+  EXPECT_FALSE(keepNoticeShown(shell.notice, what, cause));
+  tap(K_VK_M);
+  EXPECT_TRUE(shell.switches.playerSettings.music);
+  ASSERT_TRUE(keepNoticeShown(shell.notice, what, cause));
   EXPECT_EQ(what, Unkept::kSetting);
   EXPECT_EQ(cause, Cause::kReadOnly);
-  settingsFile.clear();
+  shell.switches.settingsFile.clear();
   // What a crashed save left beside the file goes at the start; nothing else.
   const std::string folder = file.substr(0, file.find_last_of('/'));
   write(folder + "/settings.ini.tmpAb12Cd", "torn");
@@ -421,9 +427,9 @@ TEST_F(Records, TheNoticeSaysWhatAndWhyForAFewSecondsClearOfThePlay) {
   KeepFailure f;
   f.set(Unkept::kReplay, Cause::kDiskFull, "the game's replay could not be saved: No space left on device");
   testing::internal::CaptureStderr();
-  tellFailure(f);
+  tellFailure(shell.notice, f);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("zunk: the game's replay could not be saved"), std::string::npos);
-  gameState = kPlayScreen;
+  shell.screen = kPlayScreen;
   frame();
   // Over the play, on the top frame: the strip, what, then why, meeting at
   // the join; above the wall.
@@ -441,8 +447,8 @@ TEST_F(Records, TheNoticeSaysWhatAndWhyForAFewSecondsClearOfThePlay) {
   frame();
   EXPECT_EQ(sheet.from(unkeptWhat(1).x1, unkeptWhat(1).y1).size(), 0u);
   // Over the menu, below the switches.
-  showKeepNotice(Unkept::kNothing, Cause::kNoUserFolder);
-  gameState = kMenuScreen;
+  showKeepNotice(shell.notice, Unkept::kNothing, Cause::kNoUserFolder);
+  shell.screen = kMenuScreen;
   frame();
   const auto nothing = sheet.from(unkeptWhat(4).x1, unkeptWhat(4).y1);
   ASSERT_EQ(nothing.size(), 1u);

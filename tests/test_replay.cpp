@@ -67,7 +67,7 @@ protected:
   void playScriptedGame() {
     startAgain();
     frame();                 // the menu sets the game up
-    gameState = kPlayScreen; // PLAY
+    shell.screen = kPlayScreen; // PLAY
     const int pulls[][2] = {{0, 0}, {8, 0}, {-16, 2}};
     for (const auto &p : pulls) mouseThrow(p[0], p[1]);
     // A tap of Space throws from rest; Down with Space held pulls.
@@ -118,12 +118,12 @@ TEST_F(Replays, ARecordedGameReplaysFromItsFileFrameForFrame) {
   // The play's state after each frame of the game as it is played...
   std::vector<std::string> played;
   afterEachFrame = [&] {
-    if (gameState == kPlayScreen) played.push_back(playState());
+    if (shell.screen == kPlayScreen) played.push_back(playState());
   };
   playScriptedGame();
   afterEachFrame = nullptr;
   ASSERT_TRUE(game().gameover) << "the scripted game did not end";
-  const Recording recorded = liveRecording();
+  const Recording recorded = shell.live.recording();
   EXPECT_TRUE(recorded.ended);
   EXPECT_EQ(recorded.score, game().gScore);
   EXPECT_GT(recorded.score, 10) << "the scripted throws broke little";
@@ -167,7 +167,7 @@ TEST_F(Replays, RecordingChangesNothingInThePlay) {
   // The game as it plays is the same with the recording's draws as with
   // rand() itself: the recording holds exactly rand()'s numbers, in order.
   playScriptedGame();
-  const Recording recorded = liveRecording();
+  const Recording recorded = shell.live.recording();
   // The menu draws numbers of its own between them: the game's are found in
   // rand()'s sequence from srand(1), in order.
   std::vector<uint32_t> sequence;
@@ -183,7 +183,7 @@ TEST_F(Replays, RecordingChangesNothingInThePlay) {
 
 TEST_F(Replays, AGameThatIsNotTheRecordedOneIsFound) {
   playScriptedGame();
-  const Recording recorded = liveRecording();
+  const Recording recorded = shell.live.recording();
   // The same numbers in another order: another wall, another end.
   Recording changed = recorded;
   std::reverse(changed.draws.begin(), changed.draws.end());
@@ -225,18 +225,18 @@ protected:
     return r;
   }
   // Enters `score` into the table as the game does, and keeps its replay.
-  void enter(int32_t score) { EXPECT_TRUE(keepEndedGame(recordingOf(score), failed)) << failed.message; }
+  void enter(int32_t score) { EXPECT_TRUE(keepEndedGame(shell.highScores, recordingOf(score), failed)) << failed.message; }
   // `table` as the player's kept table, read as the game starts.
   void keepTable(const int32_t table[10]) {
     std::string error;
     Cause cause;
     ASSERT_TRUE(writeTable(table, error, cause)) << error;
-    ASSERT_TRUE(prepareRecords(said, failed));
+    ASSERT_TRUE(prepareRecords(shell.highScores, said, failed));
   }
   int32_t scoreOfRow(int row) {
     Recording r;
     std::string error;
-    return loadRecording(replayOfRow(row), r, error) ? r.score : -1;
+    return loadRecording(replayOfRow(shell.highScores.topScores, row), r, error) ? r.score : -1;
   }
 };
 
@@ -251,13 +251,13 @@ TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
   int row = 0;
   while (row < 10 && !(game().gScore > table[row])) row++;
   ASSERT_LT(row, 10) << "the scripted game did not enter the table";
-  ASSERT_EQ(topScores[row], game().gScore);
-  const std::string path = replayOfRow(row);
+  ASSERT_EQ(shell.highScores.topScores[row], game().gScore);
+  const std::string path = replayOfRow(shell.highScores.topScores, row);
   ASSERT_FALSE(path.empty());
   Recording kept;
   std::string error;
   ASSERT_TRUE(loadRecording(path, kept, error)) << error;
-  EXPECT_EQ(kept.score, topScores[row]);
+  EXPECT_EQ(kept.score, shell.highScores.topScores[row]);
   EXPECT_TRUE(kept.ended);
   startAgain();
   std::srand(777);
@@ -277,27 +277,27 @@ TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   ASSERT_LT(row, 9) << "the game must enter a row the screen shows";
   release();
   // The high scores: the kept row has its arrow, the others none.
-  gameState = kScoresScreen;
+  shell.screen = kScoresScreen;
   frame();
   EXPECT_EQ(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).size(), 1u);
   // A click on a row without a game does nothing.
   press(150, layout::kScoreRowsY + layout::kScoreRowStep * (row == 0 ? 1 : 0) + 5);
   frame();
-  EXPECT_FALSE(watching());
+  EXPECT_FALSE(watching(shell.watching));
   release();
   frame();
   // A click on the kept row: the game plays again, under the mark.
   press(150, layout::kScoreRowsY + layout::kScoreRowStep * row + 5);
   frame();
-  ASSERT_TRUE(watching());
-  EXPECT_EQ(gameState, kPlayScreen);
+  ASSERT_TRUE(watching(shell.watching));
+  EXPECT_EQ(shell.screen, kWatchScreen);
   frame();
   EXPECT_EQ(sheet.from(layout::kReplayMark.x1, layout::kReplayMark.y1).size(), 1u);
   // Holding the button that chose it stops nothing; the game plays to its
   // end, stays a moment, and the scores come back.
   int shown = 0;
-  while (watching() && shown++ < 100000) frame();
-  EXPECT_EQ(gameState, kScoresScreen);
+  while (watching(shell.watching) && shown++ < 100000) frame();
+  EXPECT_EQ(shell.screen, kScoresScreen);
   EXPECT_EQ(game().gScore, score);
   EXPECT_TRUE(game().gameover);
   EXPECT_GT(shown, kReplayEndFrames);
@@ -308,10 +308,10 @@ TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
   frame();
   release();
   frames(30);
-  ASSERT_TRUE(watching());
+  ASSERT_TRUE(watching(shell.watching));
   tap(K_VK_ESCAPE);
-  EXPECT_FALSE(watching());
-  EXPECT_EQ(gameState, kScoresScreen);
+  EXPECT_FALSE(watching(shell.watching));
+  EXPECT_EQ(shell.screen, kScoresScreen);
 }
 
 // ------------------------------------------------------------------ continuing
@@ -322,7 +322,7 @@ protected:
   void firstPart() {
     startAgain();
     frame();
-    gameState = kPlayScreen;
+    shell.screen = kPlayScreen;
     mouseThrow(0, 0);
     mouseThrow(8, 0);
     tap(K_VK_P);
@@ -338,7 +338,7 @@ protected:
   void choosePlay() {
     toOpenMenu();
     press(100, 150);
-    for (int i = 0; i < 200 && gameState == kMenuScreen; i++) frame();
+    for (int i = 0; i < 200 && shell.screen == kMenuScreen; i++) frame();
     release();
   }
 };
@@ -354,12 +354,12 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   // Left there (the window closed), then, in a program started afresh, PLAY
   // offers to continue it; Return continues, paused where it was left.
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_RETURN);
-  ASSERT_EQ(gameState, kPlayScreen);
+  ASSERT_EQ(shell.screen, kPlayScreen);
   EXPECT_TRUE(game().paused);
   EXPECT_EQ(playState(), atLeaving);
   // P plays on: from there, the same game frame for frame, random draws
@@ -374,7 +374,7 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
   for (size_t i = 0; i < continued.size(); i++) differ += continued[i] != neverLeft[i];
   EXPECT_EQ(differ, 0u);
   // Left again, it is kept again, the whole game in one recording.
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   Recording kept;
   std::string error;
   ASSERT_TRUE(loadRecording(records + "/unfinished.zunkreplay", kept, error)) << error;
@@ -385,49 +385,49 @@ TEST_F(Continue, AGameLeftAndContinuedIsTheGameNeverLeft) {
 TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
   const std::string unfinished = records + "/unfinished.zunkreplay";
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   // Escape on the choice goes back to the menu and keeps the game...
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_ESCAPE);
-  EXPECT_EQ(gameState, kMenuScreen);
+  EXPECT_EQ(shell.screen, kMenuScreen);
   EXPECT_TRUE(std::ifstream(unfinished).good());
   // ...NEW GAME (Down, then Return) starts afresh and forgets it.
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_DOWN);
   tap(K_VK_RETURN);
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_FALSE(game().paused);
   EXPECT_EQ(game().gScore, 0);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A recording that does not replay to the state it was left in is not
   // offered, and is forgotten.
   firstPart();
-  Recording damaged = liveRecording();
+  Recording damaged = shell.live.recording();
   std::reverse(damaged.draws.begin(), damaged.draws.end());
   std::string error;
   ASSERT_TRUE(saveRecording(unfinished, damaged, error));
   startAgain();
   choosePlay();
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A game that ended is not kept.
   playScriptedGame();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   EXPECT_FALSE(std::ifstream(unfinished).good());
   // A click on CONTINUE continues.
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   frame(); // the button that chose PLAY let go
   press(layout::kResumePanelAt.x + 100, layout::kResumePanelAt.y + 20);
   frame();
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_TRUE(game().paused);
 }
 
@@ -439,41 +439,41 @@ TEST_F(Continue, NewGameEscapeAndGamesNotToOffer) {
 TEST_F(KeptReplays, WatchingAKeptGameTwiceChangesNothingKept) {
   // The table with a kept game of 27 in row 5, as the program keeps it.
   const int32_t table[10] = {900, 800, 700, 600, 500, 27, 8, 6, 4, 2};
-  std::memcpy(topScores, table, sizeof topScores);
+  std::memcpy(shell.highScores.topScores, table, sizeof shell.highScores.topScores);
   const std::string kept = records + "/replay-1765000000-27.zunkreplay";
   std::ofstream(kept, std::ios::binary) << fileBytes(ZUNK_REPLAYS_DIR "/ended-27.zunkreplay");
   std::ofstream(records + "/thescores.replays") << "900 -\n-\n-\n-\n-\n27 replay-1765000000-27.zunkreplay\n-\n-\n-\n-\n";
   std::string error;
   Cause cause;
-  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  ASSERT_TRUE(writeTable(shell.highScores.topScores, error, cause)) << error;
   const std::string tableFile = fileBytes(records + "/thescores"), list = fileBytes(records + "/thescores.replays");
-  ASSERT_EQ(replayOfRow(5), kept);
+  ASSERT_EQ(replayOfRow(shell.highScores.topScores, 5), kept);
   toOpenMenu();
   const std::string liveBefore = playState();
   const bool hintBefore = game().tutorial;
   const RandomPosition randBefore = randomPosition();
   // Watched from the row, then as --replay does, each to its end.
   for (int round = 0; round < 2; round++) {
-    gameState = kScoresScreen;
+    shell.screen = kScoresScreen;
     release();
     frame();
     press(150, layout::kScoreRowsY + layout::kScoreRowStep * 5 + 5);
     frame();
-    ASSERT_TRUE(watching()) << round;
+    ASSERT_TRUE(watching(shell.watching)) << round;
     std::string error;
     int shown = 0;
-    while (watching() && shown++ < 100000) frame();
-    ASSERT_TRUE(watchReplay(kept.c_str(), kMenuScreen, error)) << error;
-    while (watching() && shown++ < 200000) frame();
-    EXPECT_EQ(gameState, kMenuScreen);
+    while (watching(shell.watching) && shown++ < 100000) frame();
+    ASSERT_TRUE(watchReplay(shell, kept.c_str(), kMenuScreen, error)) << error;
+    while (watching(shell.watching) && shown++ < 200000) frame();
+    EXPECT_EQ(shell.screen, kMenuScreen);
   }
   // The table, its file and its links, byte for byte; the live game, its
   // hint and rand() as they were.
-  EXPECT_EQ(0, std::memcmp(topScores, table, sizeof table));
-  ASSERT_TRUE(writeTable(topScores, error, cause)) << error;
+  EXPECT_EQ(0, std::memcmp(shell.highScores.topScores, table, sizeof table));
+  ASSERT_TRUE(writeTable(shell.highScores.topScores, error, cause)) << error;
   EXPECT_EQ(fileBytes(records + "/thescores"), tableFile);
   EXPECT_EQ(fileBytes(records + "/thescores.replays"), list);
-  EXPECT_EQ(replayOfRow(5), kept);
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 5), kept);
   EXPECT_EQ(game().tutorial, hintBefore);
   EXPECT_TRUE(randomPosition() == randBefore) << "watching drew random numbers";
   EXPECT_EQ(playState(), liveBefore);
@@ -485,14 +485,14 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
   auto leaveByTheMenuZone = [this] {
     press(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
     frame();
-    ASSERT_EQ(gameState, kMenuScreen);
+    ASSERT_EQ(shell.screen, kMenuScreen);
     release();
   };
   firstPart();
   leaveByTheMenuZone();
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_RETURN);
   tap(K_VK_P); // plays on
   aimedThrows(400, 10);
@@ -503,9 +503,9 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
   // The next PLAY offers it again, and CONTINUE gives it back as it was left.
   startAgain();
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_RETURN);
-  EXPECT_EQ(gameState, kPlayScreen);
+  EXPECT_EQ(shell.screen, kPlayScreen);
   EXPECT_TRUE(game().paused);
   EXPECT_EQ(game().gScore, score);
   EXPECT_EQ(playState(), atLeaving);
@@ -514,35 +514,35 @@ TEST_F(Continue, AContinuedGameLeftAgainIsOfferedAgainWhole) {
 TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIsNotOffered) {
   // A game left here...
   firstPart();
-  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
-  releaseUnfinishedGame();
+  ASSERT_TRUE(keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed)) << failed.message;
+  releaseUnfinishedGame(shell.unfinished);
   const std::string first = records + "/unfinished.zunkreplay", second = records + "/unfinished-2.zunkreplay";
   const std::string firstBytes = fileBytes(first);
   // ...and another, left by another copy of the game meanwhile: both are
   // kept, neither written over.
   firstPart();
   frames(50);
-  ASSERT_TRUE(keepUnfinishedGame(failed)) << failed.message;
-  releaseUnfinishedGame();
+  ASSERT_TRUE(keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed)) << failed.message;
+  releaseUnfinishedGame(shell.unfinished);
   EXPECT_EQ(fileBytes(first), firstBytes);
   ASSERT_NE(fileBytes(second), "");
   // PLAY offers the one left last, claimed: another copy cannot have it.
   startAgain();
-  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  ASSERT_TRUE(unfinishedGameOnOffer(shell.unfinished, said));
   const int probe = open(second.c_str(), O_RDONLY);
   EXPECT_NE(flock(probe, LOCK_EX | LOCK_NB), 0) << "the game offered is not claimed";
-  releaseUnfinishedGame();
+  releaseUnfinishedGame(shell.unfinished);
   // Claimed by another copy, it is not offered: the other one is.
   ASSERT_EQ(flock(probe, LOCK_EX | LOCK_NB), 0);
-  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  ASSERT_TRUE(unfinishedGameOnOffer(shell.unfinished, said));
   const int probeFirst = open(first.c_str(), O_RDONLY);
   EXPECT_NE(flock(probeFirst, LOCK_EX | LOCK_NB), 0) << "the other game is not the one offered";
-  releaseUnfinishedGame();
+  releaseUnfinishedGame(shell.unfinished);
   close(probeFirst);
   // With both claimed elsewhere, none is offered, and both stay.
   const int holdFirst = open(first.c_str(), O_RDONLY);
   ASSERT_EQ(flock(holdFirst, LOCK_EX | LOCK_NB), 0);
-  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  EXPECT_FALSE(unfinishedGameOnOffer(shell.unfinished, said));
   close(holdFirst);
   close(probe);
   EXPECT_TRUE(fileThere(first) && fileThere(second));
@@ -552,7 +552,7 @@ TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIs
   std::remove(first.c_str());
   std::remove(second.c_str());
   std::ofstream(records + "/unfinished-3.zunkreplay", std::ios::binary) << later;
-  EXPECT_FALSE(unfinishedGameOnOffer(said));
+  EXPECT_FALSE(unfinishedGameOnOffer(shell.unfinished, said));
   EXPECT_NE(said.find("kept by a later version"), std::string::npos) << said;
   EXPECT_EQ(fileBytes(records + "/unfinished-3.zunkreplay"), later);
 }
@@ -560,28 +560,28 @@ TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIs
 TEST_F(Continue, TheCheckDrawsNoNumberAndNewGameStartsUnpausedAtFullMusic) {
   // A continued game left while paused (the window closed).
   firstPart();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   startAgain();
   choosePlay();
   tap(K_VK_RETURN);
   ASSERT_TRUE(game().paused);
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   // The check of the next PLAY draws nothing from rand() and leaves the live
   // game as the menu set it up.
   startAgain();
   toOpenMenu();
   const RandomPosition before = randomPosition();
   const std::string live = playState();
-  ASSERT_TRUE(unfinishedGameOnOffer(said));
+  ASSERT_TRUE(unfinishedGameOnOffer(shell.unfinished, said));
   EXPECT_TRUE(randomPosition() == before) << "the check drew random numbers";
   EXPECT_EQ(playState(), live);
   EXPECT_FALSE(game().paused);
   // NEW GAME: not paused, the music at its full volume.
   choosePlay();
-  ASSERT_EQ(gameState, kResumeScreen);
+  ASSERT_EQ(shell.screen, kResumeScreen);
   tap(K_VK_DOWN);
   tap(K_VK_RETURN);
-  ASSERT_EQ(gameState, kPlayScreen);
+  ASSERT_EQ(shell.screen, kPlayScreen);
   EXPECT_FALSE(game().paused);
   EXPECT_EQ(KSound::_masterMUSICvolume, kMusicVolume);
 }
@@ -593,20 +593,20 @@ TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {
   frame();
   press(10, 200);
   frame();
-  keepUnfinishedGame(failed);
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failed);
   release();
   // PLAY by Return, the pointer resting on the music switch: the frame that
   // checks the game (and replays its click) reads only the player's own
   // input, and the switch stays as it was.
   startAgain();
-  const bool music = playerSettings.music;
+  const bool music = shell.switches.playerSettings.music;
   toOpenMenu();
   input.mouseX = layout::kMusicIconAt.x + 5;
   input.mouseY = layout::kMusicIconAt.y + 5;
   tap(K_VK_RETURN);
-  for (int i = 0; i < 200 && gameState == kMenuScreen; i++) frame();
-  ASSERT_EQ(gameState, kResumeScreen);
-  EXPECT_EQ(playerSettings.music, music);
+  for (int i = 0; i < 200 && shell.screen == kMenuScreen; i++) frame();
+  ASSERT_EQ(shell.screen, kResumeScreen);
+  EXPECT_EQ(shell.switches.playerSettings.music, music);
 }
 
 TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
@@ -614,7 +614,7 @@ TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
   keepTable(table);
   for (int32_t s : {95, 85, 75, 65, 55, 45, 35, 25, 15, 12}) enter(s);
   EXPECT_EQ(files(), 10);
-  for (int row = 0; row < 10; row++) EXPECT_EQ(scoreOfRow(row), topScores[row]) << row;
+  for (int row = 0; row < 10; row++) EXPECT_EQ(scoreOfRow(row), shell.highScores.topScores[row]) << row;
   // A better game: every row below it moves down, the last one's replay is gone.
   enter(90);
   EXPECT_EQ(files(), 10);
@@ -626,34 +626,34 @@ TEST_F(KeptReplays, RowsMoveDownWithTheirReplaysAndOnePushedOutIsDeleted) {
   enter(1);
   EXPECT_EQ(files(), 10);
   // The table reset with Space: every replay goes, and no row has one.
-  EXPECT_TRUE(resetTable(failed));
+  EXPECT_TRUE(resetTable(shell.highScores, failed));
   EXPECT_EQ(files(), 0);
-  for (int row = 0; row < 10; row++) EXPECT_EQ(replayOfRow(row), "");
+  for (int row = 0; row < 10; row++) EXPECT_EQ(replayOfRow(shell.highScores.topScores, row), "");
 }
 
 TEST_F(KeptReplays, AMissingStaleOrHostileListIsNoHarm) {
   const int32_t table[10] = {100, 90, 80, 70, 60, 50, 40, 30, 20, 10};
   keepTable(table);
   enter(95);
-  ASSERT_FALSE(replayOfRow(1).empty());
+  ASSERT_FALSE(replayOfRow(shell.highScores.topScores, 1).empty());
   // The table's scores changed behind the list's back: the row has none.
-  topScores[1] = 94;
-  EXPECT_EQ(replayOfRow(1), "");
-  topScores[1] = 95;
+  shell.highScores.topScores[1] = 94;
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 1), "");
+  shell.highScores.topScores[1] = 95;
   // A replay file gone: none, and no harm.
-  std::remove(replayOfRow(1).c_str());
-  EXPECT_EQ(replayOfRow(1), "");
+  std::remove(replayOfRow(shell.highScores.topScores, 1).c_str());
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 1), "");
   // Lines naming other files are not read, nor deleted.
   std::ofstream(records + "/keep.txt") << "x";
   std::ofstream(records + "/thescores.replays") << "100 ../keep.txt\n95 keep.txt\n90 /etc/passwd\n";
-  EXPECT_EQ(replayOfRow(0), "");
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), "");
   // Neither the tidying at the start nor a reset deletes them.
-  EXPECT_TRUE(prepareRecords(said, failed));
-  EXPECT_TRUE(resetTable(failed));
+  EXPECT_TRUE(prepareRecords(shell.highScores, said, failed));
+  EXPECT_TRUE(resetTable(shell.highScores, failed));
   EXPECT_TRUE(std::ifstream(records + "/keep.txt").good());
   // No list at all.
   std::remove((records + "/thescores.replays").c_str());
-  EXPECT_EQ(replayOfRow(0), "");
+  EXPECT_EQ(replayOfRow(shell.highScores.topScores, 0), "");
   enter(97);
   EXPECT_EQ(scoreOfRow(0), 97);
 }

@@ -94,7 +94,7 @@ public:
   int quarterHeight() const { return height_ / 2; }
 
 private:
-  static const int kEverything = 0, kUnattributed = 1, kFirstEffect = 2;
+  static constexpr int kEverything = 0, kUnattributed = 1, kFirstEffect = 2;
   // A value followed at one pixel: the extreme the last change started
   // from, the extreme reached since (each with whether that state can make
   // a change count: darker than kDarkerBelow, or saturated red), which way

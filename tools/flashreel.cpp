@@ -198,10 +198,10 @@ private:
 };
 
 // The screen a shell frame drew, as an effect.
-int screenEffect(int32_t screen) {
+int screenEffect(const Shell &shell, int32_t screen) {
   switch (screen) {
   case kTitleScreen: return kTitleFade;
-  case kMenuScreen: return lockMenu ? kDoors : kMenu;
+  case kMenuScreen: return shell.menu.lockMenu ? kDoors : kMenu;
   case kHelpScreen: return kHelp;
   case kScoresScreen: return kScores;
   case kResumeScreen: return kResumeOffer;
@@ -272,7 +272,7 @@ struct ShellWatch {
   int32_t lastScreen = -1;
   PlayWatcher watcher;
   PlayFacts facts;
-} shell;
+} seen;
 } // namespace
 
 Stage::Stage(const std::string &dataFolder) {
@@ -285,7 +285,7 @@ Stage::Stage(const std::string &dataFolder) {
     return;
   }
   folder_ = tmpl;
-  shell = ShellWatch();
+  seen = ShellWatch();
   // The game reads its data through links and keeps its files beside them.
   mkdir((folder_ + "/data").c_str(), 0755);
   DIR *dir = opendir(dataFolder.c_str());
@@ -314,7 +314,7 @@ Stage::Stage(const std::string &dataFolder) {
   platform::setPresentHook(keepShown);
   platform::setWindowScale(1);
   std::srand(1);
-  if (!initzunk()) {
+  if (!initzunk(shell_)) {
     error_ = "the game could not start: no window, or no pictures in " + dataFolder;
     return;
   }
@@ -324,7 +324,7 @@ Stage::Stage(const std::string &dataFolder) {
 }
 
 Stage::~Stage() {
-  if (ready_) freeZunk();
+  if (ready_) freeZunk(shell_);
   platform::setWindowScale(0);
   platform::setPresentHook(nullptr);
   platform::setScriptedClock(nullptr);
@@ -336,21 +336,21 @@ Stage::~Stage() {
 }
 
 void Stage::shellFrame(const FrameSink *sink) {
-  int32_t &lastScreen = shell.lastScreen;
-  const int32_t screen = gameState;
-  const Play before = liveGame();
+  int32_t &lastScreen = seen.lastScreen;
+  const int32_t screen = shell_.screen;
+  const Play before = shell_.live.game();
   clock += kFrameMicroseconds;
-  doZunk();
+  doZunk(shell_);
   std::vector<Area> areas;
-  if (screen != lastScreen || gameState != screen) {
+  if (screen != lastScreen || shell_.screen != screen) {
     areas.push_back(whole(kScreenChange));
   } else if (screen == kPlayScreen) {
-    areas = shell.watcher.areas(before, liveGame(), nullptr, shell.facts);
+    areas = seen.watcher.areas(before, shell_.live.game(), nullptr, seen.facts);
   } else {
-    areas.push_back(whole(screenEffect(screen)));
+    areas.push_back(whole(screenEffect(shell_, screen)));
   }
   lastScreen = screen;
-  showFrame(false);
+  showFrame(shell_, false);
   if (sink) (*sink)(shown.data(), shownWidth, shownHeight, areas);
 }
 
@@ -367,28 +367,28 @@ void Stage::playScreens(const FrameSink &sink) {
     setKey(key, false);
     shellFrame(&sink);
   };
-  until([] { return gameState == kMenuScreen; }); // the title
-  until([] { return !lockMenu; });                // the doors
+  until([this] { return shell_.screen == kMenuScreen; }); // the title
+  until([this] { return !shell_.menu.lockMenu; }); // the doors
   frames(240);
   tap(K_VK_TAB); // the focus on PLAY, HIGH SCORES, HELP
   tap(K_VK_TAB);
   tap(K_VK_TAB);
   tap(K_VK_RETURN);
-  until([] { return gameState == kHelpScreen; });
+  until([this] { return shell_.screen == kHelpScreen; });
   frames(400);
   tap(K_VK_ESCAPE);
-  until([] { return gameState == kMenuScreen; });
+  until([this] { return shell_.screen == kMenuScreen; });
   frames(80);
   tap(K_VK_UP);
   tap(K_VK_RETURN);
-  until([] { return gameState == kScoresScreen; });
+  until([this] { return shell_.screen == kScoresScreen; });
   frames(200);
   tap(K_VK_ESCAPE);
-  until([] { return gameState == kMenuScreen; });
+  until([this] { return shell_.screen == kMenuScreen; });
   frames(80);
   tap(K_VK_UP);
   tap(K_VK_RETURN);
-  until([] { return gameState == kPlayScreen; });
+  until([this] { return shell_.screen == kPlayScreen; });
   frames(240);
   tap(K_VK_P);
   frames(120);
@@ -396,10 +396,10 @@ void Stage::playScreens(const FrameSink &sink) {
   frames(120);
   tap(K_VK_P);
   tap(K_VK_BACK); // left, kept to continue
-  until([] { return gameState == kMenuScreen; });
+  until([this] { return shell_.screen == kMenuScreen; });
   frames(80);
   tap(K_VK_RETURN);
-  until([] { return gameState == kResumeScreen; });
+  until([this] { return shell_.screen == kResumeScreen; });
   frames(120);
   tap(K_VK_RETURN); // CONTINUE: the game as it was left, paused
   frames(120);
@@ -417,10 +417,10 @@ bool Stage::playRecording(const Recording &recording, const FrameSink &sink, Pla
     before = replay.game();
     events = PlayEvents();
     clock += kFrameMicroseconds;
-    gamewindow->setClearColor(0, 0, 0, 1);
-    gamewindow->setWorldView(0, 0, 0, 1, true);
-    drawPlay(replay.game(), *surf_zunk);
-    showFrame(false);
+    shell_.assets.gamewindow->setClearColor(0, 0, 0, 1);
+    shell_.assets.gamewindow->setWorldView(0, 0, 0, 1, true);
+    drawPlay(replay.game(), *shell_.assets.surf_zunk);
+    showFrame(shell_, false);
     sink(shown.data(), shownWidth, shownHeight, areas);
   }
   return replay.same();
@@ -429,13 +429,13 @@ bool Stage::playRecording(const Recording &recording, const FrameSink &sink, Pla
 Recording Stage::recordGame(unsigned seed, int mostFrames, PlayFacts *shownFacts) {
   std::srand(seed);
   std::mt19937 player(seed); // the player's own choices: not the game's rand()
-  resetSession();
+  resetSession(shell_);
   auto frame = [&] { shellFrame(nullptr); };
-  for (int i = 0; i < 3000 && !(gameState == kMenuScreen && !lockMenu); i++) frame();
+  for (int i = 0; i < 3000 && !(shell_.screen == kMenuScreen && !shell_.menu.lockMenu); i++) frame();
   setKey(K_VK_RETURN, true);
   frame();
   setKey(K_VK_RETURN, false);
-  for (int i = 0; i < 100 && gameState != kPlayScreen; i++) frame();
+  for (int i = 0; i < 100 && shell_.screen != kPlayScreen; i++) frame();
 
   enum { kResting, kGrabbing, kDragging, kFlying, kPausing } phase = kResting;
   PlayFacts facts;
@@ -451,7 +451,7 @@ Recording Stage::recordGame(unsigned seed, int mostFrames, PlayFacts *shownFacts
     return true;
   };
   for (int gameOverFor = 0; gameOverFor < kGameOverWatched && played < mostFrames + 40000; played++) {
-    const Play &g = liveGame();
+    const Play &g = shell_.live.game();
     if (g.gameover && g.gameOverProgress >= 1) gameOverFor++;
     const bool stopping = g.gameover || allReleased() || played >= mostFrames;
     switch (phase) {
@@ -526,13 +526,13 @@ Recording Stage::recordGame(unsigned seed, int mostFrames, PlayFacts *shownFacts
       }
       break;
     }
-    const Play before = liveGame();
+    const Play before = shell_.live.game();
     frame();
-    watcher.areas(before, liveGame(), nullptr, facts);
+    watcher.areas(before, shell_.live.game(), nullptr, facts);
   }
   input.leftButton = false;
   if (shownFacts) *shownFacts = facts;
-  return liveRecording();
+  return shell_.live.recording();
 }
 
 } // namespace flashes

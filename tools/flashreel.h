@@ -14,6 +14,7 @@
 
 #include "flashmeter.h"
 #include "recording.h"
+#include "zunk.h"
 
 namespace flashes {
 
@@ -60,8 +61,8 @@ struct PlayFacts {
   int score = 0;
 };
 
-/// The game's window and its data: one at a time, since the game's shell
-/// is one. The game reads `dataFolder` and keeps its files in a folder of
+/// The game's shell, its window and its data: one at a time, since the
+/// engine's window is one. The game reads `dataFolder` and keeps its files in a folder of
 /// its own, removed at the end; SDL's video driver is whatever the
 /// environment names (the offscreen one needs no display).
 class Stage {
@@ -94,6 +95,7 @@ public:
 private:
   // One frame of the shell, shown; its pixels and effects to `sink`.
   void shellFrame(const FrameSink *sink);
+  Shell shell_;
   bool ready_ = false;
   std::string error_;
   std::string folder_;

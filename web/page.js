@@ -37,7 +37,7 @@
   }
 
   // The first tag that `have` (each "ll_CC" before its "ll"), English
-  // otherwise: pickLanguageIf in game/language.cpp.
+  // otherwise: pickLanguageIf in game/shared/language.cpp.
   function pick(have) {
     var tags = languageTags();
     for (var i = 0; i < tags.length; i++) {

@@ -41,7 +41,7 @@ SCORES = HOME + "/.local/share/zunk/thescores"
 SETTINGS = HOME + "/.config/zunk/settings.ini"
 UNFINISHED = HOME + "/.local/share/zunk/unfinished.zunkreplay"
 
-# Places on the game's screen (game/layout.h holds them all).
+# Places on the game's screen (game/shared/layout.h holds them all).
 PLAY_BUTTON = (163, 153)        # the menu's first button, kButtons[0] at (kButtonX, kButtonY[0])
 PLAY_BUTTON_BOX = (42, 130, 285, 176)
 CREDITS_BOX = (44, 456, 276, 480)  # the credit line fading in and out (kCreditAt)

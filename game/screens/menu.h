@@ -1,0 +1,96 @@
+#pragma once
+
+// The menu: four buttons (PLAY, HIGH SCORES, HELP, QUIT) that wobble and,
+// once chosen, grow and fade out; the focus the keys and the gamepad move;
+// the music and sound switches. The help and high-score screens share its
+// BACK button and its veil. Each frame is a step (the buttons move, a press
+// is taken, what the frame shows is set) and a const draw.
+
+#include <cstdint>
+
+#include "KGraphic.h"
+#include "controls.h"
+
+/// One menu button: its picture on the sprite sheet, where it is drawn and
+/// its press animation.
+struct sButton {
+  int32_t id;
+  int16_t srcX1, srcY1, srcX2, srcY2;
+  int16_t destX, destY;
+  int16_t destX2, destY2; ///< right and bottom of the clickable box
+  float zoom;
+  float phase;
+  float blend;
+  float phaseSpeed;
+};
+/// The buttons as first laid out: PLAY, HIGH SCORES, HELP, QUIT and BACK.
+extern const sButton kFirstButtons[5];
+
+/// What a button does once its press has played out.
+enum MenuChoice : int32_t { kNoChoice = -1, kChosePlay = 0, kChoseScores = 1, kChoseHelp = 2, kChoseQuit = 3, kChoseBack = 4 };
+
+/// What the last frame drew of the buttons, the switches and the veil, each
+/// as it stood when the frame came to it: a button whose press plays out
+/// gives every button a new phase after those before it were drawn.
+struct MenuScene {
+  struct Button {
+    bool drawn = false;
+    float zoom = 1; ///< with its wobble
+    float blend = 1;
+  };
+  Button buttons[5];
+  bool musicOn = true, soundsOn = true;
+  int32_t focusArrow = -1; ///< the button the arrow points at, or -1
+  float veil = 0;
+};
+
+/// The buttons, the choice being played out, the focus, the lock and the
+/// veil, for the whole run.
+struct Menu {
+  sButton buttons[5];
+  /// The button chosen, growing until it is done; -1 for none.
+  int32_t selectedButton = -1;
+  /// The menu button the keyboard or gamepad points at (0 to 3), or -1.
+  int32_t menuFocus = -1;
+  /// While set the buttons take no press (the doors are still opening).
+  bool lockMenu = true;
+  /// The veil's opacity, over the help and the high scores.
+  float fadeback = 0;
+  MenuScene shown;
+  /// The buttons as first laid out, before resetButtons gives them their
+  /// phases; no choice, no focus, locked.
+  Menu();
+};
+
+/// What a frame of the menu, or of BACK, did that the shell acts on.
+struct MenuEvents {
+  MenuChoice choice = kNoChoice;                  ///< a button whose press has played out
+  bool pressed = false;                           ///< a button was pressed: its sound
+  bool switchMusic = false, switchSounds = false; ///< a switch was clicked
+};
+
+/// The buttons as first laid out, and each a new random phase (five random
+/// numbers drawn).
+void putButtonsBack(Menu &menu);
+/// A new phase for each button (five random numbers), the veil cleared.
+void resetButtons(Menu &menu);
+/// One frame of button `index`: its wobble, its press played out, a press
+/// on it taken; once its press has played out, its choice in `events` (and
+/// resetButtons has run).
+void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents &events);
+void drawButton(const Menu &menu, long index, KGraphic &sheet);
+/// One frame of the menu screen: its four buttons, the switches (as they
+/// stand: `musicOn`, `soundsOn`) and the focus.
+MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn);
+/// The menu's background, buttons and switches, and the focus arrow.
+void drawMenu(const Menu &menu, KGraphic &sheet);
+/// The picture behind the menu, the help, the high scores and the choice
+/// to continue.
+void drawMenuBackground(KGraphic &sheet);
+/// Escape, Return, Backspace or B on the help and high-score screens:
+/// BACK, as a click on it.
+void backControls(Menu &menu, const Controls &controls, MenuEvents &events);
+/// The veil that darkens the menu behind the help and the high scores,
+/// deeper each frame up to half.
+void deepenVeil(Menu &menu);
+void drawVeil(const Menu &menu, KGraphic &sheet);

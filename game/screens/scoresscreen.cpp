@@ -1,0 +1,99 @@
+#include "scoresscreen.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "keepnotice.h"
+#include "keptreplays.h"
+#include "layout.h"
+#include "playview.h"
+#include "scores.h"
+#include "tell.h"
+
+using namespace layout;
+
+namespace {
+// The rows shown: the table's first nine.
+const int kRowsShown = 9;
+// Space held this long (a second of frames) resets the table; let go
+// earlier, nothing changes. Held on after a reset, it does not reset again.
+const int kResetHoldFrames = 80;
+
+// Space held, counted; the reset once it has been held long enough.
+void resetWhenHeld(ScoresScreen &screen, HighScores &scores, const Controls &controls, KeepFailure &failure) {
+  screen.shown.held = 0;
+  if (!controls.keyHeld(K_VK_SPACE)) {
+    screen.spaceHeld = 0;
+    return;
+  }
+  if (screen.spaceHeld >= kResetHoldFrames) return; // the reset is done: Space must be let go first
+  screen.shown.held = ++screen.spaceHeld;
+  if (screen.spaceHeld < kResetHoldFrames) return;
+  resetTable(scores, failure);
+}
+
+// The bar that fills while Space is held: its frame, then how far it is.
+void drawResetBar(int held, KGraphic &sheet) {
+  const Rect &bar = kResetBar;
+  sheet.drawRect(static_cast<float>(bar.x1 - 1), static_cast<float>(bar.y1 - 1), static_cast<float>(bar.x2 + 1),
+                 static_cast<float>(bar.y2 + 1), 0, 0, 0, 0.6f);
+  const float filled = bar.x1 + static_cast<float>(bar.w()) * held / kResetHoldFrames;
+  sheet.drawRect(static_cast<float>(bar.x1), static_cast<float>(bar.y1), filled, static_cast<float>(bar.y2), 1, 0.85f,
+                 0.35f, 1);
+}
+
+// Which rows have a kept game, read again when the table or its folder has
+// changed.
+void readKeptRows(ScoresScreen &screen, const int32_t topScores[10]) {
+  const std::string folder = replaysFolder();
+  if (!screen.replays.empty() && folder == screen.replaysFrom &&
+      std::memcmp(screen.replaysFor, topScores, sizeof screen.replaysFor) == 0)
+    return;
+  std::string message;
+  screen.replays = keptReplayPaths(topScores, message);
+  tell(message);
+  std::memcpy(screen.replaysFor, topScores, sizeof screen.replaysFor);
+  screen.replaysFrom = folder;
+}
+} // namespace
+
+ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, const Controls &controls) {
+  ScoresChoice choice;
+  deepenVeil(menu);
+  readKeptRows(screen, scores.topScores);
+  std::memcpy(screen.shown.scores, scores.topScores, sizeof screen.shown.scores);
+  resetWhenHeld(screen, scores, controls, choice.failure);
+  displayButton(menu, kChoseBack, controls, choice.back);
+  // A click on a kept row asks for its game; the keys go back.
+  const int x = controls.mouseX(), y = controls.mouseY();
+  const int row = (y - kScoreRowsY) / kScoreRowStep;
+  if (controls.clickPressed() && y >= kScoreRowsY && row < kRowsShown && x >= kReplayArrowX && x < kScoreRowRight &&
+      !screen.replays[row].empty()) {
+    choice.watch = screen.replays[row];
+    return choice;
+  }
+  backControls(menu, controls, choice.back);
+  return choice;
+}
+
+void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet) {
+  drawMenuBackground(sheet);
+  drawVeil(menu, sheet);
+  sheet.blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
+                      kScoresTitleAt.y, false, false);
+  for (int r = 1; r <= kRowsShown; r++) {
+    const long y = kScoreRowsY + kScoreRowStep * (r - 1);
+    if (!screen.replays[r - 1].empty())
+      sheet.blitAlphaRectFx(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kReplayArrowX,
+                            static_cast<short>(y + (kScoreRowStep - kFocusArrow.h()) / 2), 0, kReplayArrowZoom, 1, false,
+                            false, 0, 0);
+    displayLeftValueAt(sheet, kScoreRankX, y, r);
+    displayValueAt(sheet, kScoreValueX, y, screen.shown.scores[r - 1]);
+    for (int x = kLeaderDotsFromX; x <= kLeaderDotsToX; x += kLeaderDotStep)
+      sheet.blitAlphaRect(kLeaderDot.x1, kLeaderDot.y1, kLeaderDot.x2, kLeaderDot.y2, static_cast<short>(x),
+                          static_cast<short>(y + kLeaderDotDrop), false, false);
+  }
+  if (screen.shown.held) drawResetBar(screen.shown.held, sheet);
+  drawButton(menu, kChoseBack, sheet);
+}

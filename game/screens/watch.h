@@ -1,0 +1,42 @@
+#pragma once
+
+// Watching a kept game again: it plays in a game of its own under a REPLAY
+// mark, at the game's own pace, heard as it was, from a row of the
+// high-score table or from a file. Escape, Backspace, the gamepad's B or a
+// click stop it; so does its end, after the last frame has been shown a
+// moment. Nothing the player keeps changes: not the table, not the live
+// game, not the settings.
+
+#include <memory>
+
+#include "KGraphic.h"
+#include "play.h"
+#include "recording.h"
+#include "replayer.h"
+
+/// The replay watched, if any: its game, how long its end has been shown,
+/// and the player's own input last frame (presses that stop it are told
+/// apart from what was already held when it began).
+struct Watching {
+  std::unique_ptr<Replay> replay;
+  int endFrames = 0;
+  PlayInput playerBefore;
+};
+
+/// Starts watching `recording` (read with loadRecording), the player's
+/// input now being `player`.
+void startWatching(Watching &watching, Recording recording, const PlayInput &player);
+/// Whether a replay is being watched.
+inline bool watching(const Watching &watching) { return watching.replay != nullptr; }
+/// One frame of the replay watched, with the player's own `player` input;
+/// what the replay's game did goes to `events`. False once it has stopped
+/// (the player stopped it, or its end has been shown): nothing is watched
+/// then, and the frame shows nothing.
+bool watchFrame(Watching &watching, const PlayInput &player, PlayEvents &events);
+/// Stops watching at once.
+void stopWatching(Watching &watching);
+/// The game watched under the REPLAY mark; nothing when none is.
+void drawWatched(const Watching &watching, KGraphic &sheet);
+
+/// How long the end of a replay stays on the screen, in frames.
+const int kReplayEndFrames = 160;

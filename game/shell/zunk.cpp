@@ -1,0 +1,462 @@
+#include "zunk.h"
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "KInput.h"
+#include "KMiscTools.h"
+#include "KVexo.h"
+#include "help.h"
+#include "keepnotice.h"
+#include "keptreplays.h"
+#include "layout.h"
+#include "livegame.h"
+#include "playerwords.h"
+#include "playsounds.h"
+#include "playview.h"
+#include "recording.h"
+#include "scores.h"
+#include "storage.h"
+#include "switches.h"
+#include "tell.h"
+#include "unfinished.h"
+
+using namespace layout;
+
+namespace {
+// The shell the engine's callbacks reach, which carry nothing of ours: the
+// frame loop a host runs (a browser, once the program's own stack is
+// gone), the host about to hide the program, and the display lost. Set
+// from initzunk to freeZunk.
+Shell *running = nullptr;
+
+// The live game, if it is on the screen, is kept to continue: as the
+// program ends, as the player leaves it, and as a host that may end the
+// program without notice hides it (a page). A game that goes on after that
+// is kept again as it is left, or forgotten at its GAME OVER. False when
+// it could not be kept.
+bool keepLiveGame(Shell &shell) {
+  KeepFailure failure;
+  if (shell.screen == kPlayScreen) keepUnfinishedGame(shell.unfinished, shell.live.recording(), failure);
+  tellFailure(shell.notice, failure);
+  return !failure.failed;
+}
+
+// What the program keeps at its end: the live game, and the games that
+// ended and could not be kept until now. False when something was not kept.
+bool keepAtTheEnd(Shell &shell) {
+  KeepFailure failure;
+  keepPendingGames(shell.highScores, failure);
+  tellFailure(shell.notice, failure);
+  // The games continued here whose ends are kept now are done with.
+  if (!gamesPending(shell.highScores)) endedGamesKept(shell.unfinished);
+  const bool live = keepLiveGame(shell);
+  return live && !failure.failed;
+}
+
+// The live game kept as it goes: a failure is told once, not at every throw.
+void keepLiveGameAsItGoes(Shell &shell) {
+  KeepFailure failure;
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failure);
+  if (!shell.throwKeepFailed) tellFailure(shell.notice, failure);
+  shell.throwKeepFailed = failure.failed;
+}
+
+// A host that keeps the user's files for several programs at once (a
+// browser's tabs) locks them and brings them up to date itself.
+const KeptFilesLock kHostLock = {
+    [](const std::string &, std::string &error) { return KMiscTools::takeUserFiles(error); },
+    [](const std::string &) { KMiscTools::giveUserFiles(); }};
+
+// The host's storage, late to answer, has come in: the games that ended
+// meanwhile enter the table it holds.
+void keepPendingAsFilesArrive() {
+  if (!running) return;
+  Shell &shell = *running;
+  KeepFailure failure;
+  keepPendingGames(shell.highScores, failure);
+  tellFailure(shell.notice, failure);
+  if (!gamesPending(shell.highScores)) endedGamesKept(shell.unfinished);
+}
+
+void stopWatching(Shell &shell) {
+  if (!watching(shell.watching)) return;
+  stopWatching(shell.watching);
+  applySettings(shell.switches, false);
+}
+
+// What a frame of play asks to be heard: its sounds; its pause stops the
+// effects and turns the music down (`paused`: the game now is).
+void hear(Shell &shell, const PlayEvents &events, bool paused) {
+  playSounds(shell.assets.sounds, events.sounds);
+  if (events.paused) stopEffects(shell.assets.sounds);
+  if (events.paused || events.resumed) applySettings(shell.switches, paused);
+}
+
+// Leaves the play (or the choice to continue) for the menu, as the menu
+// zone does; the live game, left before its end, is kept to continue.
+void leaveForMenu(Shell &shell) {
+  keepLiveGame(shell);
+  // Another copy of the game may now be offered it.
+  releaseUnfinishedGame(shell.unfinished);
+  shell.screen = kMenuScreen;
+  putButtonsBack(shell.menu);
+  shell.menu.selectedButton = -1;
+}
+
+// What a menu button does once its press has played out.
+void chosen(Shell &shell, MenuChoice choice) {
+  switch (choice) {
+  case kChosePlay: {
+    // PLAY offers to continue a game left unfinished, if it still replays.
+    std::string message;
+    const bool offered = unfinishedGameOnOffer(shell.unfinished, message);
+    tell(message);
+    if (offered) {
+      offerResumeChoice(shell.resume);
+      shell.screen = kResumeScreen;
+    } else {
+      shell.screen = kPlayScreen;
+    }
+    break;
+  }
+  case kChoseScores: {
+    // Another copy of the game may have changed the table.
+    std::string message;
+    reloadTable(shell.highScores, message);
+    tell(message);
+    shell.screen = kScoresScreen;
+    break;
+  }
+  case kChoseHelp: shell.screen = kHelpScreen; break;
+  case kChoseQuit:
+    shell.screen = kQuitting;
+    shell.assets.gamewindow->terminate();
+    break;
+  case kChoseBack: shell.screen = kMenuScreen; break;
+  case kNoChoice: break;
+  }
+}
+
+// The menu's buttons and switches: the press heard, the switch switched,
+// then what a button chose.
+void menuDid(Shell &shell, const MenuEvents &events) {
+  if (events.pressed) playSound(shell.assets.sounds.snd_menu);
+  KeepFailure failure;
+  switchSounds(shell.switches, events.switchMusic, events.switchSounds, failure);
+  tellFailure(shell.notice, failure);
+}
+
+// A frame of the live game: played and heard; what it did decides the rest
+// (the table, the game kept to continue, the next screen).
+void liveFrame(Shell &shell, const PlayInput &input) {
+  const bool inFlight = shell.live.game().launched;
+  const PlayEvents events = shell.live.playFrame(input);
+  hear(shell, events, shell.live.game().paused);
+  // A game that has just ended enters the table with its replay, kept
+  // before the frame that shows GAME OVER is (its score is final in the
+  // frame that ends it, where the play offers it only in the next); only
+  // then is the game it was continued from forgotten.
+  if (!shell.live.game().gameover) shell.endKept = false;
+  else if (!shell.endKept) {
+    shell.endKept = true;
+    KeepFailure failure;
+    keepEndedGame(shell.highScores, shell.live.recording(), failure);
+    tellFailure(shell.notice, failure);
+    liveGameEnded(shell.unfinished, !gamesPending(shell.highScores));
+  }
+  // A host that may end the program without notice (a browser quit or
+  // crashed says nothing to its pages) keeps the game as each throw lands:
+  // no more than a throw is lost.
+  const Play &game = shell.live.game();
+  if (inFlight && !game.launched && !game.gameover && KMiscTools::isEndedWithoutNotice()) keepLiveGameAsItGoes(shell);
+  if (events.leave) leaveForMenu(shell);
+  else if (events.restart) shell.live.newGame(input);
+}
+
+void watchedFrame(Shell &shell, const PlayInput &input) {
+  PlayEvents events;
+  if (watchFrame(shell.watching, input, events)) {
+    hear(shell, events, shell.watching.replay->game().paused);
+    return;
+  }
+  // Stopped: the music as the player has it.
+  applySettings(shell.switches, false);
+  shell.screen = shell.afterWatching;
+}
+
+void resumeChoice(Shell &shell, const PlayInput &input) {
+  switch (doResumeChoice(shell.resume, shell.controls)) {
+  case kChoseMenu: leaveForMenu(shell); break;
+  case kChoseContinue:
+    if (continueUnfinishedGame(shell.unfinished, shell.live)) {
+      // The game as it was left, its last frame shown, paused.
+      shell.screen = kPlayScreen;
+      shell.shownContinued = true;
+      stopEffects(shell.assets.sounds);
+      applySettings(shell.switches, true);
+      break;
+    }
+    [[fallthrough]]; // it could not be rebuilt: a new game
+  case kChoseNewGame:
+    forgetUnfinishedGame(shell.unfinished);
+    shell.live.newGame(input);
+    shell.screen = kPlayScreen;
+    break;
+  case kNotChosen: break;
+  }
+}
+
+// Runs the screen of this frame, and acts on what it reports.
+void stepShell(Shell &shell) {
+  const PlayInput input = shell.controls.playInput();
+  shell.shown = shell.screen;
+  shell.shownContinued = false;
+  switch (shell.screen) {
+  case kTitleScreen: {
+    shell.menu.selectedButton = -1;
+    const TitleStep step = doTitle(shell.title);
+    if (step.noticeShown) loadSoundsOnce(shell);
+    if (step.done) shell.screen = kMenuScreen;
+    break;
+  }
+  case kMenuScreen: {
+    // Every frame of the menu sets a new game up: a game left is never
+    // picked up again (but by CONTINUE).
+    shell.live.newGame(input);
+    const MenuEvents events = doMenu(shell.menu, shell.controls, shell.switches.playerSettings.music,
+                                        shell.switches.playerSettings.sounds);
+    menuDid(shell, events);
+    shell.menu.lockMenu = slideDoors(shell.title);
+    if (diplayCopyright(shell.title)) loadSoundsOnce(shell);
+    chosen(shell, events.choice);
+    break;
+  }
+  case kHelpScreen: {
+    const MenuEvents events = showHelp(shell.menu, shell.credits, shell.controls);
+    menuDid(shell, events);
+    chosen(shell, events.choice);
+    break;
+  }
+  case kScoresScreen: {
+    const ScoresChoice choice = showScores(shell.scores, shell.highScores, shell.menu, shell.controls);
+    tellFailure(shell.notice, choice.failure);
+    menuDid(shell, choice.back);
+    chosen(shell, choice.back.choice);
+    std::string error;
+    if (!choice.watch.empty() && !watchReplay(shell, choice.watch.c_str(), kScoresScreen, error))
+      tell(choice.watch + ": " + error);
+    break;
+  }
+  case kPlayScreen: liveFrame(shell, input); break;
+  case kWatchScreen: watchedFrame(shell, input); break;
+  case kResumeScreen: resumeChoice(shell, input); break;
+  case kQuitting: break;
+  }
+  // The notice stands over whatever the frame shows, clear of the play on
+  // the screen the next frame runs.
+  countKeepNotice(shell.notice, shell.screen == kPlayScreen || shell.screen == kWatchScreen);
+}
+
+// What the frame just run shows.
+void drawShell(const Shell &shell, KGraphic &sheet) {
+  switch (shell.shown) {
+  case kTitleScreen: drawTitle(shell.title, sheet); break;
+  case kMenuScreen:
+    drawMenu(shell.menu, sheet);
+    drawDoors(shell.title, sheet);
+    drawNotice(shell.title, sheet);
+    break;
+  case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet); break;
+  case kScoresScreen: drawScores(shell.scores, shell.menu, sheet); break;
+  case kPlayScreen: drawPlay(shell.live.game(), sheet); break;
+  case kWatchScreen: drawWatched(shell.watching, sheet); break;
+  case kResumeScreen:
+    drawResumeChoice(shell.resume, sheet);
+    if (shell.shownContinued) drawPlay(shell.live.game(), sheet);
+    break;
+  case kQuitting: break;
+  }
+  drawKeepNotice(shell.notice, sheet);
+}
+} // namespace
+
+void resetSession(Shell &shell) {
+  stopWatching(shell);
+  // The title loads the sounds again: those loaded are released first.
+  freeSounds(shell.assets.sounds);
+  // The window, its pictures, the settings, the table and the games left
+  // unfinished stay.
+  const Assets assets = shell.assets;
+  Switchboard switches = std::move(shell.switches);
+  HighScores highScores = std::move(shell.highScores);
+  UnfinishedGames unfinished = std::move(shell.unfinished);
+  shell = Shell();
+  shell.assets = assets;
+  shell.switches = std::move(switches);
+  shell.highScores = std::move(highScores);
+  shell.unfinished = std::move(unfinished);
+  resetButtons(shell.menu);
+  applySettings(shell.switches, false);
+  shell.live.newGame(shell.controls.playInput());
+}
+
+void loadSoundsOnce(Shell &shell) {
+  if (shell.assets.sounds.loaded) return;
+  KMiscTools::initMiscTools();
+  std::string message;
+  reloadTable(shell.highScores, message);
+  tell(message);
+  loadSounds(shell.assets.sounds, message);
+  tell(message);
+}
+
+// ------------------------------------------------------------------ program
+
+int zunkMain(const char *replayFile) {
+  KMiscTools::initMiscTools();
+  KMiscTools::setFileSource(true);
+  std::string error;
+  Recording check;
+  if (replayFile && !loadRecording(replayFile, check, error)) {
+    tell(std::string(replayFile) + ": " + error);
+    return 1;
+  }
+  // Not on this call's stack: a browser runs the loop after the stack is
+  // given up.
+  Shell *shell = new Shell();
+  // Without a window or its pictures the game cannot run: say so to
+  // whoever started it.
+  const bool ready = initzunk(*shell);
+  const int status = ready ? 0 : 1;
+  if (ready && replayFile) {
+    if (!watchReplay(*shell, replayFile, kMenuScreen, error)) {
+      tell(std::string(replayFile) + ": " + error);
+      freeZunk(*shell);
+      delete shell;
+      return 1;
+    }
+    // The title, which loads the sounds, is not shown before the replay.
+    loadSoundsOnce(*shell);
+  }
+  // The loop draws a frame, then shows it: a browser shows what the call
+  // of the loop leaves drawn, which must be a whole frame with its cursor.
+  if (ready && showFrame(*shell, true))
+    shell->assets.gamewindow->runFrameLoop([] { return doZunk(*running) && showFrame(*running, true); },
+                                           [] { freeZunk(*running); });
+  else freeZunk(*shell);
+  // Here once the loop has ended on a desktop; a browser's never returns.
+  const int end = shell->endNotKept ? 1 : status;
+  delete shell;
+  return end;
+}
+
+bool showFrame(Shell &shell, bool waitWhileInactive) {
+  KWindow *window = shell.assets.gamewindow;
+  if (!window) return false;
+  window->setDefaultWorldView();
+  if (window->isQuit()) return false;
+  shell.assets.surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(),
+                                           KInput::getMouseY(), false, false);
+  window->flipBackBuffer(waitWhileInactive, true);
+  return true;
+}
+
+bool zunkFrame(Shell &shell, bool waitWhileInactive) { return showFrame(shell, waitWhileInactive) && doZunk(shell); }
+
+bool initzunk(Shell &shell) {
+  // What the game keeps, the host keeps too (a browser, in its storage).
+  setFilesChangedHandler(KMiscTools::userFilesChanged);
+  if (KMiscTools::hostKeepsUserFiles()) setKeptFilesLock(&kHostLock);
+  running = &shell;
+  KMiscTools::setUserFilesArrivedHandler(keepPendingAsFilesArrive);
+  KMiscTools::setHidingHandler([] {
+    if (running) keepLiveGame(*running);
+  });
+  // The display is gone (its connection broken, the window destroyed): the
+  // program can show nothing more and ends at once, keeping what it keeps
+  // at its end. Its exit status.
+  KMiscTools::setDisplayLostHandler([] {
+    tell("the display was lost: the game ends, and a game in progress is kept to continue");
+    return running && keepAtTheEnd(*running) ? 0 : 1;
+  });
+  // The records' folder is tidied and the table read before anything can
+  // change it.
+  std::string message;
+  KeepFailure noFolder;
+  prepareRecords(shell.highScores, message, noFolder);
+  tell(message);
+  Switchboard &switches = shell.switches;
+  switches.settingsFile = settingsPath();
+  if (!switches.settingsFile.empty()) switches.playerSettings = readSettings(switches.settingsFile, message);
+  tell(message);
+  removeSettingsLeftovers(switches.settingsFile);
+  applySettings(shell.switches, false);
+  KWindow *&window = shell.assets.gamewindow;
+  window = KVexo::createKWindow(K_OPENGL, false);
+  // The window opens no larger than the desktop; the kept scale stays in
+  // the file for when the larger desktop is back.
+  prepareWindow(switches, window);
+  if (!window->createGameWindow(kScreenWidth, kScreenHeight, -1, true, "Zunk")) {
+    // Without a window nothing can be drawn: the loop ends at once.
+    delete window;
+    window = nullptr;
+    return false;
+  }
+  applyWindowSettings(switches, window);
+  window->setClearColor(0, 0, 0, 1);
+  window->setWorldView(0, 0, 0, 1, true);
+  window->flipBackBuffer(true, true);
+  window->setMaxFrameRate(80);
+  shell.assets.surf_zunk = loadGamePicture(playerSheet().c_str(), message);
+  tell(message);
+  shell.assets.surf_curseur = loadGamePicture("curseur.png", message);
+  tell(message);
+  resetSession(shell);
+  // Said once, on the screen too: the game plays on, keeping nothing.
+  tellFailure(shell.notice, noFolder);
+  return shell.assets.surf_zunk && shell.assets.surf_curseur;
+}
+
+bool doZunk(Shell &shell) {
+  KWindow *window = shell.assets.gamewindow;
+  if (!shell.assets.surf_zunk || !window || window->isQuit()) return false;
+  shell.controls.read();
+  KeepFailure failure;
+  handleSwitches(shell.switches, shell.controls, failure);
+  handleWindowKeys(shell.switches, window, shell.controls, failure);
+  tellFailure(shell.notice, failure);
+  window->setClearColor(0, 0, 0, 1);
+  window->setWorldView(0, 0, 0, 1, true);
+  stepShell(shell);
+  drawShell(shell, *shell.assets.surf_zunk);
+  return true;
+}
+
+bool watchReplay(Shell &shell, const char *path, Screen after, std::string &error) {
+  Recording recording;
+  if (!loadRecording(path, recording, error)) return false;
+  stopWatching(shell);
+  startWatching(shell.watching, std::move(recording), shell.controls.playInput());
+  shell.afterWatching = after;
+  shell.screen = kWatchScreen;
+  return true;
+}
+
+void freeZunk(Shell &shell) {
+  KMiscTools::setHidingHandler(nullptr);
+  KMiscTools::setUserFilesArrivedHandler(nullptr);
+  KMiscTools::setDisplayLostHandler(nullptr);
+  shell.endNotKept = !keepAtTheEnd(shell);
+  if (running == &shell) running = nullptr;
+  stopWatching(shell);
+  freeSounds(shell.assets.sounds);
+  Assets &a = shell.assets;
+  delete a.surf_curseur;
+  a.surf_curseur = nullptr;
+  delete a.surf_zunk;
+  a.surf_zunk = nullptr;
+  delete a.gamewindow;
+  a.gamewindow = nullptr;
+}
