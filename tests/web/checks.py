@@ -263,12 +263,16 @@ FRAME_RUN = 500  # frames run in one call into the page
 GAME_OVER_LIMIT = 20000  # frames for a game left alone to end (some 4500)
 
 
-def open_held(c, *args):
-    b = c.start(*args)
+def visit_held(b, url, what="the program to start and run its first frame"):
+    """The page visited in `b` with its clock held, once its program runs."""
     b.hold_the_clock()
-    b.navigate(c.server.url)
-    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    b.navigate(url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), what)
     return b
+
+
+def open_held(c, *args):
+    return visit_held(c.start(*args), c.server.url)
 
 
 def keep(c, name, rows):
@@ -360,20 +364,24 @@ def hide_and_show(c):
                            " document.dispatchEvent(new Event('visibilitychange'))" % state)
 
 
-def check_a_game_in_a_closed_page_is_kept_to_continue(c):
-    """A page closed in the middle of a game (hidden, then gone, as a tab
-    closed is) keeps the game: the next visit's PLAY offers CONTINUE, which
-    goes on with it where it was, its score the same."""
+def a_throw_scored(c):
+    """A fresh visit's game after a throw that scored, its score counted
+    up: the browser, and that frame (this_frame)."""
     b = open_held(c)
     start_play(c)
     throw_at(c, BALL[0])
     scored(c, "scored", "the score to count up after a throw")
     frames(c, 200)  # the score counted up
-    left = this_frame(c)
+    return b, this_frame(c)
+
+
+def check_a_game_in_a_closed_page_is_kept_to_continue(c):
+    """A page closed in the middle of a game (hidden, then gone, as a tab
+    closed is) keeps the game: the next visit's PLAY offers CONTINUE, which
+    goes on with it where it was, its score the same."""
+    b, left = a_throw_scored(c)
     b.close_page()
-    b.hold_the_clock()
-    b.navigate(c.server.url)
-    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    visit_held(b, c.server.url, "the program to start again")
     assert c.file(UNFINISHED), "the game in the closed page was not kept"
     open_menu(c)
     b.click(*PLAY_BUTTON)
@@ -402,22 +410,14 @@ def check_a_browser_quit_mid_game_loses_no_more_than_a_throw(c):
     """The whole browser closed (DevTools' Browser.close: no page hears of
     it) in the middle of a throw: the game was kept as the throw before
     landed, and the next visit's CONTINUE goes on with its score."""
-    b = open_held(c)
-    start_play(c)
-    throw_at(c, BALL[0])
-    scored(c, "scored", "the score to count up after a throw")
-    frames(c, 200)  # the score counted up
-    left = this_frame(c)
+    _, left = a_throw_scored(c)
     c.wait_files_written(0, "the game kept as its throw landed")
     assert c.file(UNFINISHED), "the game was not kept as its throw landed"
     # The next throw is in the air as the browser goes.
     c.browser.mouse("mouseMoved", *BALL)
     c.browser.mouse("mousePressed", *BALL, 1)
     frames(c, 4)
-    b = c.restart()
-    b.hold_the_clock()
-    b.navigate(c.server.url)
-    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    visit_held(c.restart(), c.server.url, "the program to start again")
     continue_kept_game(c, left)
     c.no_errors()
 
