@@ -20,13 +20,13 @@ cd "$(dirname "$0")"
 root=$PWD
 
 packages=(build-essential cmake pkg-config clang libclang-rt-14-dev libsdl2-dev libsdl2-image-dev libvorbis-dev libogg-dev
-  libdumb1-dev libgl-dev libgles-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libpango1.0-dev gettext
+  libdbus-1-dev libdumb1-dev libgl-dev libgles-dev libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libpango1.0-dev gettext
   xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils appstream man-db)
 # The tests also run the data generator, which draws every language's words:
 # its fonts (Japanese and Chinese among them) are needed for that alone; the
 # shaders are checked by the reference GLSL compiler as well as the driver;
 # weston runs the Wayland scenario (its X11 backend inside Xvfb).
-test_packages=(fonts-dejavu-core fonts-noto-cjk lintian glslang-tools weston)
+test_packages=(fonts-dejavu-core fonts-noto-cjk lintian glslang-tools weston dbus-daemon python3-dbus)
 # Building the package: dpkg-shlibdeps (its dependencies) and file (which
 # files are programs).
 package_packages=(dpkg-dev file)

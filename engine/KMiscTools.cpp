@@ -325,6 +325,9 @@ void KMiscTools::setReportHandler(KReportHandler handler) { platform::setReportH
 KReport KMiscTools::getLastReport() { return platform::lastReport(); }
 
 std::vector<std::string> KMiscTools::getPreferredLanguages() { return platform::preferredLanguages(); }
+bool KMiscTools::prefersReducedMotion() { return platform::prefersReducedMotion(); }
+bool KMiscTools::prefersMoreContrast() { return platform::prefersMoreContrast(); }
+void KMiscTools::fetchDataFile(const char *name) { platform::fetchDataFile(name); }
 
 const char *KMiscTools::getLocale() {
   static char languageName[256];

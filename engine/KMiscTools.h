@@ -146,6 +146,15 @@ public:
   /// Every language the user asks for, most wanted first ("ll" or "ll_CC"):
   /// LANGUAGE's list (unless the locale is C), then the locale.
   static std::vector<std::string> getPreferredLanguages();
+  /// Whether the user asked every program for less motion, and for more
+  /// contrast (a browser's media queries; the desktop's settings portal,
+  /// read once); false where nothing says.
+  static bool prefersReducedMotion();
+  static bool prefersMoreContrast();
+  /// Asks the host for a data file the program did not start with (a
+  /// browser fetches it into the data folder; fileExists says when it is
+  /// there). A desktop's data folder has them all.
+  static void fetchDataFile(const char *name);
 
   // ---- byte order: the host is little-endian like the data ----
   static short flipShort(short v) { return v; }

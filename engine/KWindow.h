@@ -147,4 +147,11 @@ public:
   /// false where that is not possible.
   virtual bool setDesktopFullScreen(bool on) { return !on; }
   virtual bool isDesktopFullScreen() { return false; }
+  /// The keys the window answers by itself (EKeyboardLayout values):
+  /// full screen and back (F11 at first), and with Shift held a
+  /// screenshot (F6 at first); K_VK_ERROR (100) for none.
+  virtual void setShortcutKeys(int fullScreen, int screenshot) {
+    (void)fullScreen;
+    (void)screenshot;
+  }
 };

@@ -470,6 +470,10 @@ void KWindowGL::setApplicationId(const char *applicationId, const char *windowCl
 }
 bool KWindowGL::setDesktopFullScreen(bool on) { return platform::setDesktopFullScreen(on); }
 bool KWindowGL::isDesktopFullScreen() { return platform::desktopFullScreen(); }
+void KWindowGL::setShortcutKeys(int fullScreen, int screenshot) {
+  fullScreenKey_ = fullScreen;
+  screenshotKey_ = screenshot;
+}
 
 // ---------------------------------------------------------------- events
 
@@ -486,20 +490,21 @@ void KWindowGL::processEvents() {
   if ((platform::keyDown(kScanLCtrl) || platform::keyDown(kScanRCtrl)) && hasFocus() &&
       KInput::isPressed(K_VK_Q))
     _quitGL = true;
-  if (KInput::isPressed(K_VK_SHIFT) && KInput::isPressed(K_VK_F6)) {
+  const auto pressed = [](int key) { return key >= 0 && key < K_VK_ERROR && KInput::isPressed(static_cast<EKeyboardLayout>(key)); };
+  if ((KInput::isPressed(K_VK_SHIFT) || KInput::isPressed(K_VK_RSHIFT)) && pressed(screenshotKey_)) {
     sscount++;
     char name[64];
     std::snprintf(name, sizeof name, "screenshot%d.tga", sscount);
     // A read-only data folder (an installed game) sends the file to the
     // user's own data folder instead of losing it.
     saveBackBuffer(KMiscTools::makeWritableFilePath(name), 2, 0, 0);
-    KInput::waitForKeyRelease(K_VK_F6);
+    KInput::waitForKeyRelease(static_cast<EKeyboardLayout>(screenshotKey_));
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }
   // F11: full screen at the desktop's resolution, the game as tall as the screen.
-  if (KInput::isPressed(K_VK_F11) && hasFocus()) {
+  if (pressed(fullScreenKey_) && hasFocus()) {
     platform::setDesktopFullScreen(!platform::desktopFullScreen());
-    KInput::waitForKeyRelease(K_VK_F11);
+    KInput::waitForKeyRelease(static_cast<EKeyboardLayout>(fullScreenKey_));
   }
   platform::Event e;
   if (!platform::pollEvent(e)) return;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "FramePacer.h"
+#include "KInput.h"
 #include "KWindow.h"
 
 /// The OpenGL game window on the platform layer: one window with one
@@ -56,6 +57,7 @@ public:
   void setApplicationId(const char *applicationId, const char *windowClass) override;
   bool setDesktopFullScreen(bool on) override;
   bool isDesktopFullScreen() override;
+  void setShortcutKeys(int fullScreen, int screenshot) override;
 
   /// Does nothing on this platform.
   void fadeToIntensity(float intensity);
@@ -128,4 +130,7 @@ private:
   /// In a host's call of the frame loop: the frame running is the last one
   /// due, the one the host shows.
   bool hostShows_ = true;
+  /// The keys the window answers itself: full screen, and with Shift a
+  /// screenshot (EKeyboardLayout values; K_VK_ERROR: none).
+  int fullScreenKey_ = K_VK_F11, screenshotKey_ = K_VK_F6;
 };

@@ -773,6 +773,64 @@ scenario_wayland() {
   quit_from_menu
 }
 
+# 15. The options by the mouse on the real window: a click on OPTIONS opens
+#     them; a click on the music's slider sets its level; the language
+#     stepped from the system's to English, then German, changes the words
+#     at once; the throw given F on the keys' page. All of it is in the
+#     settings at once, and the next start speaks German and throws with F.
+setting() { grep -q "^$1\$" "$work/config/zunk/settings.ini" 2>/dev/null; }
+# One click, then the state it makes (a click is one press, never repeated:
+# the language steps on with each).
+click_once() { # <x> <y> <command...>
+  at "$1" "$2"
+  shift 2
+  xdotool click 1
+  wait_until "$patience" "$@"
+}
+german_at() { # <sheet x> <sheet y> <x> <y>: nearer the German sheet's than the English one's
+  local german english
+  german=$(distance zunk-de.png "$@" 180 24)
+  english=$(distance zunk.png "$@" 180 24)
+  awk -v g="$german" -v e="$english" 'BEGIN { exit !(g != "" && e != "" && 2 * g < e) }'
+}
+german_buttons() { german_at 810 532 72 138 && german_at 810 714 72 358; } # PLAY, QUIT
+title_changed() { [ "$(area 60 10 200 36)" != "$1" ]; }
+area_is_not() { [ "$(area "$1" "$2" "$3" "$4")" != "$5" ]; }
+scenario_options_chosen_by_the_mouse_are_kept() {
+  start options 1024x768 || return
+  wait_until "$patience" on_menu || { fail "no menu"; return; }
+  # OPTIONS, as the switches, takes a click (a press while the doors slide is lost).
+  click_until 90 18 veiled || { fail "OPTIONS did not open the options"; return; }
+  click_once 223 66 setting musicvolume=4 || { fail "a click at the slider's fourth step did not set the music to 4"; return; }
+  local title
+  title=$(area 60 10 200 36)
+  click_once 300 126 setting language=en || { fail "the language did not step to English"; return; }
+  click_once 300 126 setting language=de || { fail "the language did not step to German"; return; }
+  wait_until "$patience" title_changed "$title" || { fail "the German words were not shown"; return; }
+  title=$(area 60 10 200 36)
+  click_once 160 278 title_changed "$title" || { fail "KEYS did not open the keys' page"; return; }
+  # The throw's row waits for a key: its key's name gives way to "...".
+  local key
+  key=$(area 190 50 100 22)
+  click_once 100 60 area_is_not 190 50 100 22 "$key" || { fail "the throw's row did not wait for a key"; return; }
+  hold_keys_until f setting key.throw=F || { fail "the throw was not given F"; return; }
+  hold_keys_until "ctrl q" exited "$gpid"
+  finish || return
+  start options 1024x768 || return
+  at 300 300
+  wait_until "$patience" on_menu || { fail "no menu after the restart"; return; }
+  wait_until "$patience" german_buttons || { fail "the menu after the restart is not in German"; return; }
+  tap_until Return on_play || { fail "Return did not start a game"; return; }
+  wait_until "$patience" ball_at_rest || { fail "the ball did not come to rest"; return; }
+  local before
+  before=$(area 59 457 60 20)
+  tap_until f ball_moved || { fail "a tap of F did not throw"; return; }
+  wait_until "$patience" score_changed "$before" || { fail "the F throw did not score"; return; }
+  setting musicvolume=4 || { fail "the music's level was not kept"; return; }
+  hold_keys_until "ctrl q" exited "$gpid"
+  finish
+}
+
 passed=0
 failed=0
 for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_request_during_a_game scenario_ctrl_q_on_the_title \
@@ -780,7 +838,7 @@ for scenario in ${ZUNK_SCENARIOS:-scenario_menus_and_a_game scenario_close_reque
   scenario_m_silences_the_music_for_good scenario_keyboard_play_and_pause scenario_window_size_is_kept scenario_in_french \
   scenario_a_kept_scale_too_large_for_the_desktop scenario_a_damaged_sprite_sheet scenario_no_opengl_is_said_and_sigterm_ends_the_box \
   scenario_full_screen_fills_the_height \
-  scenario_ctrl_plus_on_a_laptop scenario_wayland}; do
+  scenario_ctrl_plus_on_a_laptop scenario_options_chosen_by_the_mouse_are_kept scenario_wayland}; do
   # A subshell of its own: whichever way the scenario ends, its game, window
   # manager and X server end with it.
   if (trap stop EXIT; $scenario); then

@@ -79,7 +79,7 @@ TEST_F(Controls, ThePauseShowsItsPanelStopsTheEffectsAndLowersTheMusic) {
   const std::vector<Blit> lastPlayed = sheet.log;
   key(K_VK_ESCAPE, false);
   frame();
-  EXPECT_EQ(KSound::_masterMUSICvolume, kPausedMusicVolume);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 100 * kPausedMusicShare / 100);
   ASSERT_EQ(sheet.log.size(), lastPlayed.size() + 2);
   for (size_t i = 0; i < lastPlayed.size(); i++) {
     EXPECT_EQ(sheet.log[i].op, lastPlayed[i].op) << i;
@@ -206,15 +206,16 @@ TEST_F(Controls, TheMenuTakesArrowsTabAndReturnAndTheSwitchesTakeClicks) {
   EXPECT_TRUE(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).empty()); // no focus until a key moves it
   tap(K_VK_UP); // from nothing, up is QUIT
   EXPECT_EQ(shell.menu.menuFocus, 3);
-  tap(K_VK_TAB); // and round to PLAY
+  tap(K_VK_TAB); // and round to OPTIONS at the top, then PLAY
+  EXPECT_EQ(shell.menu.menuFocus, kFocusOptions);
+  tap(K_VK_TAB);
   EXPECT_EQ(shell.menu.menuFocus, 0);
   key(K_VK_SHIFT, true);
   tap(K_VK_TAB);
+  tap(K_VK_TAB);
   key(K_VK_SHIFT, false);
   EXPECT_EQ(shell.menu.menuFocus, 3);
-  tap(K_VK_DOWN);
-  tap(K_VK_DOWN);
-  tap(K_VK_DOWN);
+  for (int i = 0; i < 4; i++) tap(K_VK_DOWN);
   EXPECT_EQ(shell.menu.menuFocus, 2);
   const auto arrow = sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1);
   ASSERT_EQ(arrow.size(), 1u);
@@ -373,5 +374,48 @@ TEST_F(Gamepad, APadPlaysMenusPullsThrowsAndPausesAndThePlayGoesOnWithoutIt) {
   EXPECT_TRUE(game().paused);
   pushButton(K_JOY_B);
   EXPECT_EQ(shell.screen, kMenuScreen);
+}
+
+// The options by the pad alone: the D-pad chooses and changes, A
+// activates, B goes back; its throw button given X throws, and A no more.
+TEST_F(Gamepad, APadOpensTheOptionsChangesThemAndGivesItsThrowAnotherButton) {
+  toOpenMenu();
+  pushButton(K_JOY_DPAD_DOWN);
+  pushButton(K_JOY_DPAD_UP);
+  ASSERT_EQ(shell.menu.menuFocus, kFocusOptions);
+  pushButton(K_JOY_A);
+  ASSERT_EQ(shell.screen, kOptionsScreen);
+  pushButton(K_JOY_DPAD_DOWN); // the music
+  pushButton(K_JOY_DPAD_LEFT);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 90);
+  pushButton(K_JOY_DPAD_RIGHT);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 100);
+  for (int i = 0; i < kRowKeys - kRowMusic; i++) pushButton(K_JOY_DPAD_DOWN);
+  pushButton(K_JOY_A);
+  ASSERT_TRUE(shell.options.keysPage);
+  pushButton(K_JOY_DPAD_UP); // from no row, up is BACK; once more the pad's back
+  pushButton(K_JOY_DPAD_UP);
+  pushButton(K_JOY_DPAD_UP);
+  ASSERT_EQ(shell.options.focus, kRowFirstPad + kPadBack);
+  pushButton(K_JOY_DPAD_UP); // the pad's throw
+  pushButton(K_JOY_A);
+  ASSERT_EQ(shell.options.waiting, kRowFirstPad + kPadThrow);
+  pushButton(K_JOY_B); // the pad's back button: refused
+  EXPECT_EQ(shell.options.refusedBy, kRowFirstPad + kPadBack);
+  pushButton(K_JOY_A);
+  pushButton(K_JOY_X);
+  EXPECT_EQ(shell.controls.keys().pad[kPadThrow], K_JOY_X);
+  pushButton(K_JOY_B); // to the options' first page, and to the menu
+  EXPECT_FALSE(shell.options.keysPage);
+  pushButton(K_JOY_B);
+  for (int i = 0; i < 100 && shell.screen != kMenuScreen; i++) frame();
+  ASSERT_EQ(shell.screen, kMenuScreen);
+  shell.screen = kPlayScreen;
+  frames(60);
+  pushButton(K_JOY_A);
+  EXPECT_FALSE(game().launched);
+  pushButton(K_JOY_X);
+  EXPECT_TRUE(game().launched);
+  shell.controls.setKeys(KeyMap());
 }
 } // namespace

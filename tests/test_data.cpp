@@ -59,6 +59,26 @@ std::vector<layout::Rect> drawnPictures() {
   for (const auto &c : kCreditRows) rects.push_back({kCreditX1, c[0], kCreditX2, c[1]});
   for (int i = 0; i < kUnkeptWhats; i++) rects.push_back(unkeptWhat(i));
   for (int i = 0; i < kUnkeptWhys; i++) rects.push_back(unkeptWhy(i));
+  for (const Rect &r : {kOptionsTitle, kKeysTitle, kOptionsButton, kResetButton, kKeysButton, kContrastRestingBall,
+                        kContrastFlyingBall})
+    rects.push_back(r);
+  for (int k = 0; k <= kLastHardBrick; k++) rects.push_back(contrastBrick(k));
+  for (int b = 1; b <= kBonusKinds; b++) rects.push_back(contrastIcon(b));
+  // Every glyph but the space's.
+  for (char ch = kGlyphFirst + 1; ch <= kGlyphLast; ch++) rects.push_back(glyph(ch));
+  return rects;
+}
+
+// The words the options draw, each in a box wider than most: a short one
+// ("On") inks little of it.
+std::vector<layout::Rect> optionWords() {
+  using namespace layout;
+  std::vector<Rect> rects;
+  for (int i = 0; i < kOptionLabels; i++) rects.push_back(optionLabel(i));
+  for (int i = 0; i < kOptionWords; i++) rects.push_back(optionWord(i));
+  for (int i = 0; i < kLanguageNames; i++) rects.push_back(languageName(i));
+  for (int i = 0; i < kActionLabels; i++) rects.push_back(actionLabel(i));
+  for (int i = 0; i < kKeysWords; i++) rects.push_back(keysWord(i));
   return rects;
 }
 
@@ -94,14 +114,17 @@ TEST_P(Sheet, HasEveryPictureWhereTheGameLooks) {
     EXPECT_GT(s.visible(r.x1, r.y1, r.x2, r.y2), area / 20)
         << "(" << r.x1 << ", " << r.y1 << ")-(" << r.x2 << ", " << r.y2 << ")";
   }
+  for (const Rect &r : optionWords())
+    EXPECT_GT(s.visible(r.x1, r.y1, r.x2, r.y2), r.h() * 2) << "(" << r.x1 << ", " << r.y1 << ")";
   // The feeder windows of the top frame are see-through; its bars are not.
   for (int i = 0; i < 9; i++)
     EXPECT_EQ(s.visible(kWallAt.x + kBrickSize * i + 2, 719, kWallAt.x + kBrickSize * i + 29, 748), 0) << i;
   EXPECT_EQ(s.visible(kTopFrame.x1, kTopFrame.y1, kTopFrame.x2, kTopFrame.y1 + 4), kTopFrame.w() * 4);
   // The strip shared by the help panel and the buttons is clear.
   EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
-  // Below the notices' band the sheet is kept clear for pictures to come.
-  EXPECT_EQ(s.visible(0, kUnkeptBandY + 128, kSheetWidth, kSheetHeight), 0);
+  // The bands that are not drawn yet are kept clear for pictures to come.
+  EXPECT_EQ(s.visible(0, kUnkeptBandY + 128, kSheetWidth, kOptionsBandY), 0);
+  EXPECT_EQ(s.visible(0, kGlyphStripY + kGlyphHeight + 4, kSheetWidth, kSheetHeight), 0);
 }
 
 TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {
@@ -119,10 +142,22 @@ TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {
   };
   // Pictures without words are the same in every language...
   for (int k = 0; k <= kLastHardBrick; k++) EXPECT_TRUE(same(brick(k))) << "brick " << k;
-  for (const Rect &r : {kMenuBackground, kTopFrame, kFlyingBall, kMusicOff, kFocusArrow}) EXPECT_TRUE(same(r));
+  for (const Rect &r : {kMenuBackground, kTopFrame, kFlyingBall, kMusicOff, kFocusArrow, kContrastFlyingBall,
+                        contrastBrick(0), glyph('A'), languageName(5)})
+    EXPECT_TRUE(same(r));
   // ...and those with words are not: a sheet in English under another name fails.
-  for (const Rect &r : {kButtons[0], kButtons[4], kHelpPanel, kPausePanel, kGameOverTop, unkeptWhat(0), unkeptWhy(2)})
+  for (const Rect &r : {kButtons[0], kButtons[4], kHelpPanel, kPausePanel, kGameOverTop, unkeptWhat(0), unkeptWhy(2),
+                        optionLabel(5), actionLabel(0)})
     EXPECT_FALSE(same(r)) << "(" << r.x1 << ", " << r.y1 << ") is the English picture";
+}
+
+// The options name the languages in the build's order, English first.
+TEST(Languages, TheOptionsListTheBuildsLanguages) {
+  std::vector<std::string> build = {kDefaultLanguage};
+  std::stringstream list(ZUNK_LANGUAGES);
+  for (std::string tag; std::getline(list, tag, ',');) build.push_back(tag);
+  ASSERT_EQ(build.size(), static_cast<size_t>(kLanguageCount));
+  for (int i = 0; i < kLanguageCount; i++) EXPECT_EQ(build[i], kLanguageTags[i]) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Data, Sheet, ::testing::ValuesIn(sheets()), testName);

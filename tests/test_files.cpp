@@ -246,4 +246,50 @@ TEST(Settings, AScaleIsAWholeNumberTheFileMaySayWithSpaces) {
   EXPECT_EQ(garbled, "scale=-1");
 }
 
+TEST(Settings, TheOptionsReadBackAndWhatTheyCannotBeIsRefused) {
+  std::string garbled;
+  const Settings s = parseSettings("musicvolume=3\nsoundsvolume=10\nlanguage=pt_BR\ncalm=on\ncontrast=system\n"
+                                   "key.throw=Num0\nkey.pullleft=A\nkey.pause=Space\npad.throw=LB\n",
+                                   garbled);
+  EXPECT_EQ(garbled, "");
+  EXPECT_EQ(s.musicLevel, 3);
+  EXPECT_EQ(s.soundsLevel, 10);
+  EXPECT_EQ(s.language, "pt_BR");
+  EXPECT_EQ(s.calm, Choice::kOn);
+  EXPECT_EQ(s.contrast, Choice::kAsSystem);
+  // Space, the throw's at first, is free once the throw has another.
+  EXPECT_EQ(s.keys.keys[kActThrow], K_VK_NUM0);
+  EXPECT_EQ(s.keys.keys[kActPause], K_VK_SPACE);
+  EXPECT_EQ(s.keys.pad[kPadThrow], K_JOY_LEFT_SHOULDER);
+  // Levels out of range, languages the game does not speak, the menus'
+  // own keys and the pad's Start: each line refused, the rest as before.
+  for (const char *line : {"musicvolume=0", "soundsvolume=11", "language=xx", "language=pt_br", "calm=maybe",
+                           "key.throw=Esc", "key.back=Return", "key.music=Shift", "key.jump=J", "key.pause=Nope",
+                           "pad.back=Start", "pad.throw=Up"}) {
+    const Settings refused = parseSettings(line, garbled);
+    EXPECT_EQ(garbled, line);
+    EXPECT_EQ(refused.musicLevel, kVolumeSteps) << line;
+    EXPECT_EQ(refused.language, "") << line;
+    EXPECT_EQ(refused.keys, KeyMap()) << line;
+  }
+  // One key for two actions would leave one out of reach: every key as it
+  // first was.
+  const Settings twice = parseSettings("key.throw=A\nkey.pause=A\nmusic=off", garbled);
+  EXPECT_EQ(twice.keys, KeyMap());
+  EXPECT_FALSE(twice.music);
+  EXPECT_NE(garbled, "");
+}
+
+TEST(Settings, EveryKeyWithANameReadsBackByIt) {
+  for (int k = 0; k < K_VK_ERROR; k++) {
+    const EKeyboardLayout key = static_cast<EKeyboardLayout>(k);
+    const std::string name = keyName(key);
+    if (name.empty()) continue;
+    EXPECT_EQ(keyNamed(name), key) << name;
+    // The screen draws it from the ASCII glyph strip.
+    for (char ch : name) EXPECT_TRUE(ch >= 32 && ch <= 126) << name;
+  }
+  for (int b = 0; b <= K_JOY_DPAD_RIGHT; b++) EXPECT_EQ(padButtonNamed(padButtonName(b)), b);
+}
+
 } // namespace

@@ -26,6 +26,7 @@
 
 #include "KInput.h"
 #include "KMiscTools.h"
+#include "KSound.h"
 #include "QuadBatch.h"
 #include "assets.h"
 #include "keepnotice.h"
@@ -284,6 +285,105 @@ TEST_P(Frames, EveryScreenShowsAsItAlwaysHas) {
   expectShown("notkept");
 }
 
+// The options and their keys' page, then the game in calmer motion and in
+// stronger contrast: the menu, the play with a line sliding in and a cloud,
+// GAME OVER coming in.
+TEST_P(Frames, TheOptionsAndTheLooksShowAsKept) {
+  pointAt(200, 300);
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, open");
+  pointAt(layout::kOptionsButtonAt.x + 10, layout::kOptionsButtonAt.y + 10);
+  input.leftButton = true;
+  framesUntil([this] { return shell.screen == kOptionsScreen; }, "the options");
+  input.leftButton = false;
+  frames(30);
+  tap(K_VK_DOWN);
+  tap(K_VK_DOWN);
+  // The window's size row shows the scale under test: at whole sizes it
+  // shows the same words at every scale. A frame shows what the frame
+  // before it stepped, hence one frame for the values to reach the page.
+  shell.switches.playerSettings.wholeScaling = true;
+  pointAt(300, 300);
+  frame();
+  expectShown("options");
+  shell.switches.playerSettings.wholeScaling = false;
+  // German chosen (as the system, English, German): the next frame's words
+  // are the German sheet's.
+  const auto words = [&] {
+    std::vector<unsigned char> rows;
+    const int scale = static_cast<int>(GetParam());
+    // The title's words.
+    for (int y = layout::kOptionsTitleAt.y * scale; y < (layout::kOptionsTitleAt.y + 32) * scale; y++)
+      rows.insert(rows.end(), &gShown[static_cast<size_t>(y) * gShownWidth * 4],
+                  &gShown[static_cast<size_t>(y + 1) * gShownWidth * 4]);
+    return rows;
+  };
+  const std::vector<unsigned char> english = words();
+  const int languageY = layout::kOptionRowsY + layout::kOptionRowStep * kRowLanguage + 10;
+  for (int i = 0; i < 2; i++) {
+    pointAt(layout::kOptionValueRight - 4, languageY);
+    input.leftButton = true;
+    frame();
+    input.leftButton = false;
+    frame();
+  }
+  EXPECT_EQ(shell.sheetShown, "zunk-de.png");
+  EXPECT_NE(words(), english);
+  for (int i = 0; i < 2; i++) {
+    pointAt(layout::kOptionValueAt + 4, languageY);
+    input.leftButton = true;
+    frame();
+    input.leftButton = false;
+    frame();
+  }
+  EXPECT_EQ(shell.sheetShown, "zunk.png");
+  pointAt(300, 300);
+  frame();
+  EXPECT_EQ(words(), english);
+  pointAt(layout::kKeysButtonAt.x + 10, layout::kKeysButtonAt.y + 10);
+  input.leftButton = true;
+  frame();
+  input.leftButton = false;
+  frame();
+  ASSERT_TRUE(shell.options.keysPage);
+  tap(K_VK_DOWN);
+  tap(K_VK_RETURN); // the first row waits for its key
+  ASSERT_EQ(shell.options.waiting, 0);
+  tap(K_VK_P); // the pause's: refused, and said
+  expectShown("options-keys");
+  tap(K_VK_ESCAPE);
+  tap(K_VK_ESCAPE);
+  framesUntil([this] { return shell.screen == kMenuScreen && !shell.menu.lockMenu; }, "the menu, again");
+
+  for (const bool calm : {true, false}) {
+    const std::string look = calm ? "calm" : "contrast";
+    (calm ? shell.switches.playerSettings.calm : shell.switches.playerSettings.contrast) = Choice::kOn;
+    (calm ? shell.switches.playerSettings.contrast : shell.switches.playerSettings.calm) = Choice::kOff;
+    frames(20);
+    expectShown(("menu-" + look).c_str());
+    choose(0, kPlayScreen);
+    Play &game = shell.live.game();
+    // A wall half full, a bonus on it, a cloud puffing, a line sliding in.
+    for (int row = 4; row < 8; row++)
+      for (int col = 0; col < 9; col++) game.brickWall[row][col] = sBrick{(row + col) % 6, 0, 0, 0};
+    game.brickWall[5][4].bonus = kBomb;
+    game.brickWall[5][4].bonusTime = 1000;
+    for (int col = 0; col < 9; col++) game.brickWall[0][col] = sBrick{col % 5, -20, 0, 0};
+    game.cloudTable[0] = sCloud{true, 120, 150, 3, 1};
+    frame();
+    expectShown(("play-" + look).c_str());
+    for (auto &row : game.brickWall)
+      for (int col = 0; col < 9; col++) row[col] = sBrick{col % 5, 0, 0, 0};
+    framesUntil([&] { return game.gameover && game.gameOverProgress >= 0.5f; }, "game over coming in");
+    expectShown(("gameover-" + look).c_str());
+    pointAt(layout::kMenuZone.x1 + 10, layout::kMenuZone.y1 + 10);
+    framesUntil([&] { return game.gameOverProgress >= 1; }, "game over in place");
+    input.leftButton = true;
+    framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu");
+    input.leftButton = false;
+    framesUntil([this] { return !shell.menu.lockMenu; }, "the menu, open again");
+  }
+}
+
 // A frame's blits are drawn in a handful of runs, not one draw call each:
 // the menu's background, its wobbling buttons and the switches come from one
 // sheet, the cursor from another. The clear under the background is never
@@ -484,6 +584,60 @@ TEST_P(Pointing, AFingerPlaysAsTheMouseAndASecondFingerIsIgnored) {
   framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one tap on MENU");
   // The mouse moved: it points again.
   mouseTo(30, 40);
+}
+
+// A finger on the options: a tap on OPTIONS opens them, a tap on the music's
+// slider sets its level in the mixer and the settings, a tap on calmer motion
+// turns it on, a tap on BACK returns to the menu; a finger sliding along the
+// effects' slider sets the level where it lets go.
+TEST_P(Pointing, AFingerChoosesOnTheOptions) {
+  toOpenMenu();
+  finger(SDL_FINGERDOWN, 21, layout::kOptionsButtonAt.x + 10, layout::kOptionsButtonAt.y + 10);
+  finger(SDL_FINGERUP, 21, layout::kOptionsButtonAt.x + 10, layout::kOptionsButtonAt.y + 10);
+  framesUntil([this] { return shell.screen == kOptionsScreen; }, "the options, by one tap on OPTIONS");
+  frames(30);
+  const Settings &kept = shell.switches.playerSettings;
+  // Where a finger sets a slider to `level`.
+  const auto stepX = [](int level) {
+    return layout::kOptionValueAt + (layout::kSliderStepWidth + layout::kSliderStepGap) * level + 5;
+  };
+  const int musicY = layout::kOptionRowsY + 10, effectsY = musicY + layout::kOptionRowStep;
+  finger(SDL_FINGERDOWN, 22, stepX(3), musicY);
+  finger(SDL_FINGERUP, 22, stepX(3), musicY);
+  framesUntil([&] { return kept.musicLevel == 3; }, "the music at 3, by one tap");
+  frames(3); // the finger up, seen
+  EXPECT_EQ(KSound::_masterMUSICvolume, 30);
+  EXPECT_TRUE(kept.music);
+  finger(SDL_FINGERDOWN, 23, stepX(9), effectsY);
+  frame();
+  EXPECT_EQ(kept.soundsLevel, 9);
+  finger(SDL_FINGERMOTION, 23, stepX(6), effectsY);
+  frame();
+  EXPECT_EQ(kept.soundsLevel, 6);
+  EXPECT_EQ(KSound::_masterSFXvolume, 60);
+  // Off the slider's end and up off its row: still the slider's.
+  finger(SDL_FINGERMOTION, 23, 10, effectsY + 40);
+  frame();
+  EXPECT_FALSE(kept.sounds);
+  EXPECT_EQ(KSound::_masterSFXvolume, 0);
+  EXPECT_EQ(kept.soundsLevel, 6) << "off keeps the level S brings back";
+  finger(SDL_FINGERMOTION, 23, stepX(2), effectsY);
+  frame();
+  finger(SDL_FINGERUP, 23, stepX(2), effectsY);
+  frames(3);
+  EXPECT_TRUE(kept.sounds);
+  EXPECT_EQ(kept.soundsLevel, 2);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 30) << "the music's slider did not move";
+  const Choice calm = kept.calm;
+  const int calmY = layout::kOptionRowsY + layout::kOptionRowStep * kRowCalm + 10;
+  finger(SDL_FINGERDOWN, 24, layout::kOptionValueAt + 20, calmY);
+  finger(SDL_FINGERUP, 24, layout::kOptionValueAt + 20, calmY);
+  framesUntil([&] { return kept.calm != calm; }, "calmer motion chosen by one tap");
+  EXPECT_TRUE(lookOf(shell.switches).calm);
+  const int backX = shell.menu.buttons[kChoseBack].destX + 20, backY = shell.menu.buttons[kChoseBack].destY + 10;
+  finger(SDL_FINGERDOWN, 25, backX, backY);
+  finger(SDL_FINGERUP, 25, backX, backY);
+  framesUntil([this] { return shell.screen == kMenuScreen; }, "the menu, by one tap on BACK");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, Pointing, ::testing::Values(1.0, 5.0 / 3), [](const auto &info) {

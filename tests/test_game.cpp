@@ -756,6 +756,217 @@ TEST_F(Switches, CtrlPlusAndMinusStepTheWindowByQuartersWithinTheDesktopAndFullS
   shell.assets.gamewindow = &window;
 }
 
+// ------------------------------------------------------------------ options
+
+namespace {
+// Where a click chooses on the options' screens.
+int optionRowMiddle(int row) { return layout::kOptionRowsY + layout::kOptionRowStep * row + 10; }
+int keysRowMiddle(int row) { return layout::kActionRowsY + layout::kActionRowStep * row + 10; }
+// The x at which a click sets a slider to `level`.
+int sliderX(int level) {
+  return layout::kOptionValueAt + (layout::kSliderStepWidth + layout::kSliderStepGap) * level + 3;
+}
+} // namespace
+
+class Options : public Switches {
+protected:
+  void click(int x, int y) {
+    press(x, y);
+    frame();
+    release();
+    frame();
+  }
+  void openByMouse() {
+    click(layout::kOptionsButtonAt.x + 10, layout::kOptionsButtonAt.y + 10);
+    ASSERT_EQ(shell.screen, kOptionsScreen);
+  }
+  void backToMenu() {
+    tap(K_VK_ESCAPE);
+    for (int i = 0; i < 100 && shell.screen != kMenuScreen; i++) frame();
+    ASSERT_EQ(shell.screen, kMenuScreen);
+    frame();
+  }
+  void toKeys() {
+    click(layout::kKeysButtonAt.x + 10, layout::kKeysButtonAt.y + 10);
+    ASSERT_TRUE(shell.options.keysPage);
+  }
+};
+
+TEST_F(Options, OpenedByMouseAndKeysTheSlidersSetTheMixerAndMAndSComeBackToTheirLevel) {
+  toOpenMenu();
+  openByMouse();
+  EXPECT_FALSE(sheet.from(layout::kOptionsTitle.x1, layout::kOptionsTitle.y1).empty());
+  backToMenu();
+  // The keys: from no focus, down is PLAY and up from there OPTIONS.
+  tap(K_VK_DOWN);
+  tap(K_VK_UP);
+  EXPECT_EQ(shell.menu.menuFocus, kFocusOptions);
+  EXPECT_EQ(sheet.from(layout::kFocusArrow.x1, layout::kFocusArrow.y1).at(0).destY,
+            layout::kOptionsButtonAt.y + (layout::kOptionsButton.h() - layout::kFocusArrow.h()) / 2);
+  tap(K_VK_RETURN);
+  ASSERT_EQ(shell.screen, kOptionsScreen);
+  // The music's slider, three steps down by the keys.
+  tap(K_VK_DOWN);
+  for (int i = 0; i < 3; i++) tap(K_VK_LEFT);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 70);
+  EXPECT_EQ(KSound::_masterSFXvolume, 100);
+  // The effects', set by a click at its third step, then off at its left end.
+  click(sliderX(3), optionRowMiddle(kRowEffects));
+  EXPECT_EQ(KSound::_masterSFXvolume, 30);
+  EXPECT_EQ(read(shell.switches.settingsFile),
+            "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=0\nmusicvolume=7\nsoundsvolume=3\n");
+  click(sliderX(0), optionRowMiddle(kRowEffects));
+  EXPECT_EQ(KSound::_masterSFXvolume, 0);
+  // M and S switch off and back to the level chosen.
+  tap(K_VK_M);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 0);
+  tap(K_VK_M);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 70);
+  tap(K_VK_S);
+  EXPECT_EQ(KSound::_masterSFXvolume, 30);
+  // Paused, the music is lowered from its level, not from full.
+  backToMenu();
+  shell.screen = kPlayScreen;
+  frames(5);
+  tap(K_VK_P);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 70 * kPausedMusicShare / 100);
+  // What was chosen is read again as the program starts.
+  const Settings kept = readSettings(shell.switches.settingsFile, said);
+  EXPECT_EQ(said, "");
+  EXPECT_EQ(kept.musicLevel, 7);
+  EXPECT_EQ(kept.soundsLevel, 3);
+  EXPECT_TRUE(kept.music && kept.sounds);
+}
+
+TEST_F(Options, TheLanguageTheWindowAndTheLooksAreChosenAtOnceAndKept) {
+  SizedWindow sized;
+  shell.assets.gamewindow = &sized;
+  toOpenMenu();
+  openByMouse();
+  // The language: as the system, then English, then German (right of the
+  // middle steps on), and back round from as the system to Chinese.
+  click(layout::kOptionValueRight - 5, optionRowMiddle(kRowLanguage));
+  click(layout::kOptionValueRight - 5, optionRowMiddle(kRowLanguage));
+  EXPECT_EQ(shell.switches.playerSettings.language, "de");
+  EXPECT_EQ(shell.sheetWanted, "zunk-de.png");
+  EXPECT_FALSE(sheet.from(layout::languageName(1).x1, layout::languageName(1).y1).empty());
+  EXPECT_EQ(shell.options.focus, kRowLanguage); // the row clicked, for the keys
+  tap(K_VK_LEFT);
+  tap(K_VK_LEFT);
+  tap(K_VK_LEFT);
+  EXPECT_EQ(shell.switches.playerSettings.language, "zh_CN");
+  // The window: a quarter larger, up past the largest to whole sizes, and back.
+  click(layout::kOptionValueRight - 5, optionRowMiddle(kRowWindowSize));
+  EXPECT_EQ(sized.scale, 1.25);
+  for (int i = 0; i < 8; i++) click(layout::kOptionValueRight - 5, optionRowMiddle(kRowWindowSize));
+  EXPECT_EQ(sized.scale, 3);
+  EXPECT_TRUE(sized.whole);
+  EXPECT_TRUE(shell.switches.playerSettings.wholeScaling);
+  click(layout::kOptionValueAt + 5, optionRowMiddle(kRowWindowSize));
+  EXPECT_FALSE(sized.whole);
+  EXPECT_EQ(shell.switches.playerSettings.scale, 3);
+  click(layout::kOptionValueAt + 5, optionRowMiddle(kRowFullScreen));
+  EXPECT_TRUE(sized.full);
+  // The looks, the system asking for calm: a click on calm turns it off,
+  // on contrast turns it on; both kept as chosen.
+  shell.switches.systemCalm = true;
+  click(layout::kOptionValueAt + 5, optionRowMiddle(kRowCalm));
+  click(layout::kOptionValueAt + 5, optionRowMiddle(kRowContrast));
+  const Look look = lookOf(shell.switches);
+  EXPECT_FALSE(look.calm);
+  EXPECT_TRUE(look.contrast);
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=on\nscale=3\n"
+                                               "language=zh_CN\ncalm=off\ncontrast=on\n");
+  // As the program starts again: the same, whatever the system says.
+  const Settings kept = readSettings(shell.switches.settingsFile, said);
+  EXPECT_EQ(said, "");
+  const Look again = lookOf(kept, true, false);
+  EXPECT_FALSE(again.calm);
+  EXPECT_TRUE(again.contrast);
+  EXPECT_EQ(kept.language, "zh_CN");
+  shell.assets.gamewindow = &window;
+}
+
+TEST_F(Options, AThrowKeyGivenAnotherThrowsTheOldOneDoesNotAndAClashIsRefused) {
+  toOpenMenu();
+  openByMouse();
+  toKeys();
+  // Grab and throw: F.
+  click(20, keysRowMiddle(kActThrow));
+  EXPECT_EQ(shell.options.waiting, kActThrow);
+  tap(K_VK_F);
+  EXPECT_EQ(shell.options.waiting, -1);
+  EXPECT_EQ(shell.switches.playerSettings.keys.keys[kActThrow], K_VK_F);
+  // Then P, the pause's: refused, and the pause's label said beside "taken".
+  click(20, keysRowMiddle(kActThrow));
+  tap(K_VK_P);
+  EXPECT_EQ(shell.switches.playerSettings.keys.keys[kActThrow], K_VK_F);
+  EXPECT_EQ(shell.options.refusedBy, kActPause);
+  EXPECT_FALSE(sheet.from(layout::keysWord(layout::kWordTaken).x1, layout::keysWord(layout::kWordTaken).y1).empty());
+  EXPECT_FALSE(sheet.from(layout::actionLabel(kActPause).x1, layout::actionLabel(kActPause).y1).empty());
+  // A key being taken switches nothing else: M given to the full screen's
+  // is refused (the music's), and the music stays on.
+  click(20, keysRowMiddle(kActFullScreen));
+  tap(K_VK_M);
+  EXPECT_TRUE(shell.switches.playerSettings.music);
+  EXPECT_EQ(shell.options.refusedBy, kActMusic);
+  // Esc leaves a key as it was; the gamepad's throw given X.
+  click(20, keysRowMiddle(kActScreenshot));
+  tap(K_VK_ESCAPE);
+  EXPECT_EQ(shell.switches.playerSettings.keys.keys[kActScreenshot], K_VK_F6);
+  EXPECT_EQ(shell.screen, kOptionsScreen);
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=0\nkey.throw=F\n");
+  // In play Space no longer throws; F does.
+  tap(K_VK_ESCAPE);
+  backToMenu();
+  shell.screen = kPlayScreen;
+  frames(60);
+  tap(K_VK_SPACE);
+  EXPECT_FALSE(game().launched);
+  tap(K_VK_F);
+  EXPECT_TRUE(game().launched);
+  // The next start has F too.
+  shell.switches.playerSettings = readSettings(shell.switches.settingsFile, said);
+  startAgain();
+  EXPECT_EQ(shell.controls.keys().keys[kActThrow], K_VK_F);
+  // RESET: Space again.
+  toOpenMenu();
+  openByMouse();
+  toKeys();
+  click(layout::kResetButtonAt.x + 10, layout::kResetButtonAt.y + 10);
+  EXPECT_EQ(shell.controls.keys(), KeyMap());
+  EXPECT_EQ(read(shell.switches.settingsFile), "[zunk]\nmusic=on\nsounds=on\nfullscreen=off\nscale=0\n");
+}
+
+TEST_F(Options, CalmerMotionAndStrongerContrastChangeTheDrawsNeverThePlay) {
+  // The same session played twice, the looks on in the second: the same
+  // game, draw for draw, with other pictures drawn.
+  std::string ends[2];
+  size_t contrastBlits[2] = {0, 0};
+  for (int run = 0; run < 2; run++) {
+    startAgain();
+    const Choice look = run ? Choice::kOn : Choice::kOff;
+    shell.switches.playerSettings.calm = shell.switches.playerSettings.contrast = look;
+    toOpenMenu();
+    frames(40); // the buttons' phases turn, shown still or not
+    shell.screen = kPlayScreen;
+    frames(200);
+    press(layout::kBallRest.x + 5, layout::kBallRest.y + 10);
+    frame();
+    input.mouseX -= 20;
+    input.mouseY += 40;
+    frames(3);
+    release();
+    frames(120);
+    contrastBlits[run] = sheet.from(layout::contrastBrick(0).x1, layout::contrastBrick(0).y1).size() +
+                         sheet.from(layout::kContrastRestingBall.x1, layout::kContrastRestingBall.y1).size();
+    ends[run] = playState() + " next draw " + std::to_string(std::rand());
+  }
+  EXPECT_EQ(ends[1], ends[0]);
+  EXPECT_EQ(contrastBlits[0], 0u);
+  EXPECT_GT(contrastBlits[1], 0u);
+}
+
 TEST_F(Switches, TheGameDrawsTheSameWithTheSoundsOff) {
   // Switches change what is heard, never what is played: the same frames
   // draw the same random numbers.

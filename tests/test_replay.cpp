@@ -583,7 +583,7 @@ TEST_F(Continue, TheCheckDrawsNoNumberAndNewGameStartsUnpausedAtFullMusic) {
   tap(K_VK_RETURN);
   ASSERT_EQ(shell.screen, kPlayScreen);
   EXPECT_FALSE(game().paused);
-  EXPECT_EQ(KSound::_masterMUSICvolume, kMusicVolume);
+  EXPECT_EQ(KSound::_masterMUSICvolume, 100);
 }
 
 TEST_F(Continue, TheCheckLeavesThePlayersOwnInputToThePlayFrame) {

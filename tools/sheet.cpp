@@ -528,11 +528,13 @@ void drawHelp(cairo_t *c) {
   text(c, tr("HOW TO PLAY"), r.x1 + r.w() / 2.0, r.y1 + 17, 16, heading, {width, 24}, true, 0);
   // TRANSLATORS: the help panel's rules, wrapped to its width: five lines at
   // most. The sling is the catapult below the wall; steel bricks are the grey
-  // riveted ones, which crack on the first two hits; the feeder is the row of
-  // bricks above the wall, filled one brick at a time.
-  leftBlock(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and every brick of its "
-                  "colour touching it. Steel bricks break on the third hit. The feeder at the top drops in new rows: "
-                  "don't let the wall reach the top!"),
+  // riveted ones, which crack on the first two hits and break on the third;
+  // the group joined to a brick is every brick of its colour that touches it
+  // or touches one that does, and so on; the feeder is the row of bricks
+  // above the wall, filled one brick at a time.
+  leftBlock(c, tr("Pull the ball back on the sling and let go: it breaks the brick it lands on and the whole group of "
+                  "its colour joined to it. Steel bricks break on the third hit. The feeder at the top drops in new "
+                  "rows: don't let the wall reach the top!"),
             r.x1 + 12, r.y1 + 29, 11.5, ink, {width, 72}, false);
   // The bonuses in two columns, each beside its icon in two lines at most.
   const double column = 146, icon = 34;
@@ -815,7 +817,7 @@ void drawTextPieces(cairo_t *c) {
   // "our" is the Zunk team's, "its own" the game's. The last line says how to
   // leave the help screen: the BACK button, or the Esc key.
   const char *credits[7] = {N_("Zunk: a game of bricks"), N_("Design and code: the Zunk team"),
-                            N_("Pictures drawn by our own program"), N_("Sounds made by our own synthesiser"),
+                            N_("Pictures drawn by our own program"), N_("Music and sounds: our own synthesiser"),
                             N_("Built on its own 2D engine"), N_("Thanks for playing!"),
                             N_("BACK or Esc: back to the menu")};
   for (int i = 0; i < 7; i++) {
@@ -858,6 +860,174 @@ void drawUnkept(cairo_t *c) {
   for (int i = 0; i < kUnkeptWhats; i++) alignedText(c, tr(kUnkeptWhatWords[i]), unkeptWhat(i), true, 11, {1, 1, 1});
   for (int i = 0; i < kUnkeptWhys; i++)
     alignedText(c, tr(kUnkeptWhyWords[i]), unkeptWhy(i), false, 11, {1, 0.85, 0.45});
+}
+
+// ---- the options (the band y 1600 to 1919) -----------------------------------
+
+// A rounded button of the options' own, its label centred.
+void smallButton(cairo_t *c, Rect r, const char *label, double size) {
+  clip(c, r);
+  roundRect(c, r.x1 + 1.5, r.y1 + 1.5, r.w() - 3, r.h() - 3, r.h() / 2.5);
+  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.9);
+  cairo_set_line_width(c, 1.5);
+  cairo_stroke(c);
+  text(c, label, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, size, {1, 1, 1}, {r.w() - 14.0, r.h() - 4.0});
+  cairo_restore(c);
+}
+
+// Text centred in `r`, with a shadow: the options' values.
+void centredIn(cairo_t *c, const char *t, Rect r, double size, Colour k) {
+  clip(c, r);
+  text(c, t, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, size, k, {r.w() - 4.0, double(r.h())}, false, 0.6);
+  cairo_restore(c);
+}
+
+// TRANSLATORS: the options' page: each row's label, at the left of its
+// value. Music and Effects are volume sliders (the sound effects, beside
+// the music); Language chooses the game's language; Window size the
+// window's size (1.25x, 1.5x...); Full screen on or off; Calmer motion
+// stops the decorative movement (the wobbling buttons, the sliding
+// pictures); Stronger contrast a look with darker backgrounds and outlined
+// bricks. Room: about 18 characters at a small size.
+const char *const kOptionLabelWords[kOptionLabels] = {N_("Music"),       N_("Effects"),       N_("Language"),
+                                                      N_("Window size"), N_("Full screen"),   N_("Calmer motion"),
+                                                      N_("Stronger contrast")};
+// TRANSLATORS: the options' values in words: a switch on or off; the
+// language as the system (the computer or the browser) asks for; the
+// window's size in whole steps only (2x, 3x...), never in between.
+const char *const kOptionValueWords[kOptionWords] = {N_("On"), N_("Off"), N_("As the system"), N_("Whole sizes")};
+// Each language's name in itself, in the order of the build's languages
+// (po/LINGUAS, English first): the same in every sheet.
+const char *const kLanguageNameWords[kLanguageNames] = {
+    "English", "Deutsch",    "Español", "Français", "Italiano",   "日本語",
+    "Nederlands", "Polski", "Português (Brasil)", "Русский", "Українська", "中文（简体）"};
+// TRANSLATORS: the keys' page: each action that a key (or a gamepad
+// button) can be given, at the left of the key's name. Grab and throw:
+// the key held to grab the ball and let go to throw it; the four pulls
+// move the grabbed ball; Back leaves a paused game for the menu; Music and
+// Sound effects switch them; Screenshot saves a picture of the game. The
+// last two are the gamepad's buttons. Room: about 24 characters.
+const char *const kActionLabelWords[kActionLabels] = {
+    N_("Grab and throw"), N_("Pull left"),   N_("Pull right"),    N_("Pull up"),
+    N_("Pull down"),      N_("Pause"),       N_("Back"),          N_("Music"),
+    N_("Sound effects"),  N_("Full screen"), N_("Screenshot"),    N_("Gamepad: grab and throw"),
+    N_("Gamepad: back")};
+// TRANSLATORS: the keys' page, below the keys: waiting for the new key
+// (Esc leaves it as it was), for the gamepad's new button, and a key
+// refused because another action has it (followed by that action's label).
+// Room: about 30 characters.
+const char *const kKeysSaidWords[kKeysWords] = {N_("Press a key (Esc: keep)"), N_("Press a gamepad button"),
+                                                N_("Already used by:")};
+
+// The ASCII characters in cells of their own, monospaced, light with a dark
+// edge: readable over any of the game's backgrounds.
+void drawGlyphStrip(cairo_t *c) {
+  for (int ch = kGlyphFirst; ch <= kGlyphLast; ch++) {
+    const Rect r = glyph(static_cast<char>(ch));
+    clip(c, r);
+    const char t[2] = {static_cast<char>(ch), 0};
+    PangoLayout *l = pango_cairo_create_layout(c);
+    PangoFontDescription *font = pango_font_description_from_string("DejaVu Sans Mono Bold");
+    pango_font_description_set_absolute_size(font, 12 * PANGO_SCALE);
+    pango_layout_set_font_description(l, font);
+    pango_font_description_free(font);
+    pango_layout_set_text(l, t, -1);
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(l, nullptr, &logical);
+    const double x = r.x1 + (r.w() - logical.width) / 2.0, y = r.y1 + (r.h() - logical.height) / 2.0;
+    cairo_move_to(c, x, y);
+    pango_cairo_layout_path(c, l);
+    cairo_set_source_rgba(c, 0, 0, 0, 0.8);
+    cairo_set_line_width(c, 2);
+    cairo_stroke(c);
+    show(c, l, x, y, {1, 1, 1});
+    g_object_unref(l);
+    cairo_restore(c);
+  }
+}
+
+// The stronger contrast's bricks, icons and balls: the ordinary pictures
+// with a light outline, the bricks' symbols larger and edged in black.
+void drawContrastPieces(cairo_t *c) {
+  for (int k = 0; k < 8; k++) {
+    const Rect r = contrastBrick(k), plain = brick(k);
+    cairo_save(c);
+    cairo_translate(c, r.x1 - plain.x1, r.y1 - plain.y1);
+    drawBrick(c, plain, k);
+    cairo_restore(c);
+    clip(c, r);
+    if (k < 5) {
+      symbol(c, k, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 8.5);
+      cairo_set_source_rgb(c, 1, 1, 1);
+      cairo_fill_preserve(c);
+      cairo_set_source_rgb(c, 0, 0, 0);
+      cairo_set_line_width(c, 2);
+      cairo_stroke(c);
+    }
+    roundRect(c, r.x1 + 1, r.y1 + 1, r.w() - 2, r.h() - 2, 5);
+    cairo_set_source_rgb(c, 1, 1, 1);
+    cairo_set_line_width(c, 2);
+    cairo_stroke(c);
+    cairo_restore(c);
+  }
+  for (int b = 1; b <= 5; b++) {
+    const Rect r = contrastIcon(b), plain = bonusIcon(b);
+    cairo_save(c);
+    cairo_translate(c, r.x1 - plain.x1, r.y1 - plain.y1);
+    drawIcon(c, plain, b);
+    cairo_restore(c);
+    clip(c, r);
+    cairo_arc(c, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 13.5, 0, 2 * kPi);
+    cairo_set_source_rgb(c, 0, 0, 0);
+    cairo_set_line_width(c, 2);
+    cairo_stroke(c);
+    cairo_restore(c);
+  }
+  const struct {
+    Rect r;
+    double cx, cy, radius;
+  } balls[2] = {{kContrastRestingBall, 16, 17, 13.5}, {kContrastFlyingBall, 41, 40.5, 36}};
+  for (const auto &b : balls) {
+    clip(c, b.r);
+    ball(c, b.r.x1 + b.cx, b.r.y1 + b.cy, b.radius);
+    cairo_arc(c, b.r.x1 + b.cx, b.r.y1 + b.cy, b.radius, 0, 2 * kPi);
+    cairo_set_source_rgb(c, 1, 1, 1);
+    cairo_set_line_width(c, b.radius > 20 ? 3 : 1.5);
+    cairo_stroke(c);
+    cairo_restore(c);
+  }
+}
+
+void drawOptions(cairo_t *c) {
+  const Colour heading{1, 0.85, 0.4};
+  // TRANSLATORS: the options' page: its title, and its button at the top
+  // left of the menu. Room: a short word in capitals.
+  centredIn(c, tr("OPTIONS"), kOptionsTitle, 22, heading);
+  centredIn(c, tr("KEYS"), kKeysTitle, 22, heading);
+  smallButton(c, kOptionsButton, tr("OPTIONS"), 13);
+  // TRANSLATORS: the keys' page's button that gives every action its first
+  // key again.
+  smallButton(c, kResetButton, tr("RESET"), 14);
+  smallButton(c, kKeysButton, tr("KEYS"), 14);
+  for (int i = 0; i < kOptionLabels; i++)
+    alignedText(c, tr(kOptionLabelWords[i]), optionLabel(i), false, 12.5, {1, 1, 1});
+  for (int i = 0; i < kOptionWords; i++) centredIn(c, tr(kOptionValueWords[i]), optionWord(i), 12.5, {1, 1, 1});
+  // Each name shaped as its own language writes it (日本語 in Japanese
+  // forms in every sheet, the Chinese one's included).
+  const char *const sheetLanguage = gLanguage;
+  for (int i = 0; i < kLanguageNames; i++) {
+    gLanguage = kLanguageTags[i];
+    centredIn(c, kLanguageNameWords[i], languageName(i), 12.5, {1, 1, 1});
+  }
+  gLanguage = sheetLanguage;
+  for (int i = 0; i < kActionLabels; i++)
+    alignedText(c, tr(kActionLabelWords[i]), actionLabel(i), false, 12, {1, 1, 1});
+  // "Already used by:" ends where the action's label starts.
+  for (int i = 0; i < kKeysWords; i++) alignedText(c, tr(kKeysSaidWords[i]), keysWord(i), i == kWordTaken, 12, heading);
+  drawGlyphStrip(c);
+  drawContrastPieces(c);
 }
 
 bool writeCursor(const std::string &path) {
@@ -915,6 +1085,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawGameOver(c);
   drawTextPieces(c);
   drawUnkept(c);
+  drawOptions(c);
   cairo_destroy(c);
   bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);

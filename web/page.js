@@ -254,6 +254,9 @@
   // Nothing of these goes unheard: a failure is said once, below.
   [wasm, data, sheetBytes].forEach(function (promise) { promise.catch(function () {}); });
 
+  // The sheets asked for as the game runs, once each.
+  var fetching = {};
+
   var stopped = false;
   function stop(what) {
     if (stopped) return;
@@ -294,6 +297,22 @@
         removeRunDependency("zunk-sheet");
       });
     }],
+    // Another language's sheet, as the player chose it on the options (or
+    // kept it from a visit before): fetched once and put in beside the
+    // others, where the program takes it at its next frame.
+    zunkFetchDataFile: function (name) {
+      var match = /^zunk-([a-z_]+)\.png$/.exec(name);
+      var file = match && Object.prototype.hasOwnProperty.call(site.sheets, match[1]) ? site.sheets[match[1]] : null;
+      if (!file || fetching[name]) return;
+      fetching[name] = true;
+      fetchBytes(file).then(function (bytes) {
+        FS.mkdirTree(kDataFolder);
+        FS.writeFile(kDataFolder + "/" + name, new Uint8Array(bytes));
+      }).catch(function (error) {
+        console.warn(String(error));
+        say(tr("Zunk could not load its words in your language (%s): it shows them in English.", file));
+      });
+    },
     // Once the game runs (its first frame drawn): what may wait till then.
     onRuntimeInitialized: function () {
       (function whenRunning() {

@@ -127,6 +127,10 @@ EM_JS(void, pageListenForHiding, (), {
 EM_JS(void, pageKeepUserFilesNow, (), {
   if (Module.zunkKeepUserFilesNow) Module.zunkKeepUserFilesNow();
 });
+
+EM_JS(void, pageFetchDataFile, (const char *name), {
+  if (Module.zunkFetchDataFile) Module.zunkFetchDataFile(UTF8ToString(name));
+});
 } // namespace
 
 // What the program saved as it is hidden is written through at once: the
@@ -185,6 +189,8 @@ void hostProgramEnded() { pageProgramEnded(); }
 
 void userFilesChanged() { pageSyncUserFiles(); }
 
+void fetchDataFile(const char *name) { pageFetchDataFile(name); }
+
 std::vector<std::string> preferredLanguages() {
   char text[512];
   const int length = pageLanguages(text, sizeof text);
@@ -230,6 +236,9 @@ bool takeUserFiles(std::string &) { return true; }
 void giveUserFiles() {}
 
 void setUserFilesArrivedHandler(void (*handler)()) { host_.filesArrived = handler; }
+
+// A desktop's data folder holds every file the program reads.
+void fetchDataFile(const char *) {}
 
 // A desktop's program is never hidden away: its end runs.
 void setHidingHandler(HidingHandler handler) { host_.hiding = handler; }

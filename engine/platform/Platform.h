@@ -280,6 +280,21 @@ std::vector<std::string> preferredLanguages();
 /// The first of preferredLanguages(), or empty.
 std::string preferredLocale();
 
+// ---- what the user asked of every program ------------------------------------
+
+/// Whether the user asked for less motion, and for more contrast: in a
+/// browser its media queries (prefers-reduced-motion: reduce,
+/// prefers-contrast: more), asked anew each call; on the desktop the
+/// settings portal on the session bus (GNOME's animations switched off;
+/// the appearance's contrast set to more), read once. False where nothing
+/// says.
+bool prefersReducedMotion();
+bool prefersMoreContrast();
+/// Asks the host for a data file the program did not start with (a
+/// browser fetches a language's sheet into the data folder); it is there
+/// once fileExists says so. Nothing to do where every data file is there.
+void fetchDataFile(const char *name);
+
 // ---- ending from outside ------------------------------------------------------
 
 /// The signals that ask a program to end (SIGTERM, SIGINT, SIGHUP as its

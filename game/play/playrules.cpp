@@ -31,12 +31,8 @@ const int32_t kBonusFrames = 300, kClockFrames = 150, kClockTick = 25, kTargetTh
 const int32_t kFirstDelay = 80, kDelayStep = 4, kShortestDelay = 2;
 // A sixth colour comes in once the score passes this.
 const int32_t kSixColoursAfter = 129;
-// A dropped line slides in from this far above its row.
-const int32_t kSlideIn = -43;
 // A falling brick moves 4 pixels a frame and lands in the cell below past 30.
 const int32_t kFallStep = 4, kFallIntoNext = 30;
-// Clouds: a frame every 6 frames, 4 frames each.
-const int32_t kCloudFrameTime = 6, kLastCloudFrame = 3;
 
 bool inWall(long col, long row) { return col >= 0 && row >= 0 && col < kWallColumns && row < kWallRows; }
 
@@ -296,13 +292,13 @@ void PlayRules::drawGameOver() {
   s.gameOverZoom[1] = 1 + static_cast<float>(std::cos(static_cast<double>(p.gozoom2)) * 0.02);
   s.gameOverAngle[0] = static_cast<float>(std::cos(static_cast<double>(p.gorot1)) * 4);
   s.gameOverAngle[1] = static_cast<float>(std::cos(static_cast<double>(p.gorot2)) * 4);
-  // It slides in over 20 frames: the top half down from above the screen,
-  // the bottom half up from below it.
-  const float kSlideStep = 0.05f, kTopFrom = -120, kTopSlide = 200, kBottomSlide = 320;
-  p.gameOverProgress += kSlideStep;
+  // It slides in: the top half down from above the screen, the bottom half
+  // up from below it.
+  p.gameOverProgress += kGameOverSlideStep;
   if (p.gameOverProgress >= 1) p.gameOverProgress = 1;
-  s.gameOverTopY = dest(p.gameOverProgress * kTopSlide + kTopFrom);
-  s.gameOverBottomY = dest(kScreenHeight - kBottomSlide * p.gameOverProgress);
+  s.gameOverTopY = dest(p.gameOverProgress * kGameOverTopSlide + kGameOverTopFrom);
+  s.gameOverBottomY = dest(kScreenHeight - kGameOverBottomSlide * p.gameOverProgress);
+  s.gameOverProgress = p.gameOverProgress;
   s.gameOver = true;
 }
 

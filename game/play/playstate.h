@@ -47,6 +47,18 @@ const float kForceDivisor = 2.3f;
 /// frame.
 const float kBandRetract = 0.0625f;
 
+/// A dropped line slides into the top row from this far above it.
+const int32_t kSlideIn = -43;
+/// A cloud shows each of its pictures for kCloudFrameTime frames, up to
+/// picture kLastCloudFrame.
+const int32_t kCloudFrameTime = 6, kLastCloudFrame = 3;
+/// GAME OVER's halves slide in over 20 frames (kGameOverSlideStep of the
+/// way a frame): the top one down from kGameOverTopFrom by
+/// kGameOverTopSlide, the bottom one up from the screen's foot by
+/// kGameOverBottomSlide.
+const float kGameOverSlideStep = 0.05f, kGameOverTopFrom = -120, kGameOverTopSlide = 200,
+            kGameOverBottomSlide = 320;
+
 /// One cell of the wall or of the feeder line.
 struct sBrick {
   int32_t color;     ///< -1 empty, 0..4 colours, 5 hard, 6 and 7 hard after one and two hits
@@ -118,6 +130,8 @@ struct PlayScene {
   bool gameOver = false;
   int16_t gameOverTopY = 0, gameOverBottomY = 0;
   float gameOverAngle[2] = {}, gameOverZoom[2] = {};
+  /// How far they have come, 0 to 1 (where they rest).
+  float gameOverProgress = 0;
 };
 
 /// A game. The first part is what a new game keeps from the one before; the

@@ -5,13 +5,18 @@
 // draws the same picture as often as it is drawn.
 
 #include "KGraphic.h"
+#include "look.h"
 #include "play.h"
 
 /// Draws `play` with `sheet`: the background, the feeder line, the wall,
 /// the frame, the clouds, the score, the aiming guide, the band and the
 /// ball, the hint, GAME OVER; and in a frame of the pause, the veil and the
-/// PAUSED panel over it all.
-void drawPlay(const Play &play, KGraphic &sheet);
+/// PAUSED panel over it all. In calmer motion a brick sliding in fades in
+/// at its place and a falling one is drawn in its cell, a cloud fades
+/// without puffing, GAME OVER fades in still; in stronger contrast the
+/// field behind the wall is darker and the bricks, icons, ball and guide
+/// outlined.
+void drawPlay(const Play &play, KGraphic &sheet, const Look &look = {});
 
 /// One digit picture of the sheet (`numberTable`).
 struct sNumber {

@@ -13,11 +13,11 @@ MenuEvents showHelp(Menu &menu, Credits &credits, const Controls &controls) {
   return events;
 }
 
-void drawHelp(const Menu &menu, const Credits &credits, KGraphic &sheet) {
+void drawHelp(const Menu &menu, const Credits &credits, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
   drawVeil(menu, sheet);
   sheet.blitAlphaRect(kHelpPanel.x1, kHelpPanel.y1, kHelpPanel.x2, kHelpPanel.y2, kHelpPanelAt.x, kHelpPanelAt.y, false,
                       false);
   drawCredits(credits, sheet);
-  drawButton(menu, kChoseBack, sheet);
+  drawButton(menu, kChoseBack, sheet, look);
 }

@@ -11,4 +11,4 @@
 /// One frame of the help screen; its choice is kChoseBack once BACK has
 /// played out.
 MenuEvents showHelp(Menu &menu, Credits &credits, const Controls &controls);
-void drawHelp(const Menu &menu, const Credits &credits, KGraphic &sheet);
+void drawHelp(const Menu &menu, const Credits &credits, KGraphic &sheet, const Look &look = {});

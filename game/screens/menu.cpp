@@ -41,8 +41,21 @@ void choose(Menu &menu, int32_t index, MenuEvents &events) {
   menu.selectedButton = index;
 }
 
-// The switches, and the focus the arrows, Tab and the D-pad move between the
-// four buttons; Return or A chooses the focused button, or PLAY.
+// The focus goes round OPTIONS and the four buttons, top to bottom.
+const int32_t kFocusOrder[] = {kFocusOptions, kChosePlay, kChoseScores, kChoseHelp, kChoseQuit};
+const int kFocusPlaces = static_cast<int>(std::size(kFocusOrder));
+
+int32_t nextFocus(int32_t focus, int step) {
+  int at = -1;
+  for (int i = 0; i < kFocusPlaces; i++)
+    if (kFocusOrder[i] == focus) at = i;
+  if (at < 0) return step > 0 ? kChosePlay : kChoseQuit;
+  return kFocusOrder[(at + step + kFocusPlaces) % kFocusPlaces];
+}
+
+// The switches, OPTIONS, and the focus the arrows, Tab and the D-pad move
+// between OPTIONS and the four buttons; Return or A chooses the focused
+// one, or PLAY.
 void menuControls(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn, MenuEvents &events) {
   menu.shown.musicOn = musicOn;
   menu.shown.soundsOn = soundsOn;
@@ -51,7 +64,13 @@ void menuControls(Menu &menu, const Controls &controls, bool musicOn, bool sound
   events.switchMusic = clickedAt(controls, musicOn ? kMusicOn : kMusicOff, kMusicIconAt);
   events.switchSounds = clickedAt(controls, soundsOn ? kSoundsOn : kSoundsOff, kSoundsIconAt);
   int32_t &focus = menu.menuFocus;
-  if (const int step = controls.focusStep()) focus = focus < 0 ? (step > 0 ? 0 : 3) : (focus + step + 4) % 4;
+  if (const int step = controls.focusStep()) focus = nextFocus(focus, step);
+  const bool options = clickedAt(controls, kOptionsButton, kOptionsButtonAt);
+  if (options || (controls.confirmPressed() && focus == kFocusOptions)) {
+    events.pressed = true;
+    events.choice = kChoseOptions;
+    return;
+  }
   if (controls.confirmPressed()) {
     choose(menu, focus < 0 ? 0 : focus, events);
     return;
@@ -102,20 +121,21 @@ void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents 
   if (b.blend < 0) b.blend = 0;
   b.phase += b.phaseSpeed;
   if (b.phase > kFullTurn) b.phase = 0;
-  shown = {true, static_cast<float>(b.zoom + std::cos(static_cast<double>(b.phase)) / kWobble), b.blend};
+  shown = {true, static_cast<float>(b.zoom + std::cos(static_cast<double>(b.phase)) / kWobble), b.zoom, b.blend};
   if (menu.selectedButton == -1 && !menu.lockMenu && controls.mouseHeld()) {
     const int x = controls.mouseX(), y = controls.mouseY();
     if (b.destX <= x && x <= b.destX2 && b.destY <= y && y <= b.destY2) choose(menu, static_cast<int32_t>(index), events);
   }
 }
 
-void drawButton(const Menu &menu, long index, KGraphic &sheet) {
+void drawButton(const Menu &menu, long index, KGraphic &sheet, const Look &look) {
   const sButton &b = menu.buttons[index];
   const MenuScene::Button &shown = menu.shown.buttons[index];
   if (!shown.drawn) return;
   sheet.setTextureQuality(true);
-  sheet.blitAlphaRectFx(b.srcX1, b.srcY1, b.srcX2, b.srcY2, b.destX, b.destY, 0, shown.zoom, shown.blend, false, false,
-                        0, 0);
+  // Calmer motion: the phases turn as ever, only the wobble is not shown.
+  const float zoom = look.calm ? shown.stillZoom : shown.zoom;
+  sheet.blitAlphaRectFx(b.srcX1, b.srcY1, b.srcX2, b.srcY2, b.destX, b.destY, 0, zoom, shown.blend, false, false, 0, 0);
   sheet.setTextureQuality(false);
 }
 
@@ -127,13 +147,16 @@ MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool sound
   return events;
 }
 
-void drawMenu(const Menu &menu, KGraphic &sheet) {
+void drawMenu(const Menu &menu, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
-  for (long i = 0; i < 4; i++) drawButton(menu, i, sheet);
+  for (long i = 0; i < 4; i++) drawButton(menu, i, sheet, look);
   const MenuScene &shown = menu.shown;
+  drawAt(sheet, kOptionsButton, kOptionsButtonAt);
   drawAt(sheet, shown.musicOn ? kMusicOn : kMusicOff, kMusicIconAt);
   drawAt(sheet, shown.soundsOn ? kSoundsOn : kSoundsOff, kSoundsIconAt);
-  if (shown.focusArrow >= 0) {
+  if (shown.focusArrow == kFocusOptions) {
+    drawAt(sheet, kFocusArrow, {kFocusArrowX, kOptionsButtonAt.y + (kOptionsButton.h() - kFocusArrow.h()) / 2});
+  } else if (shown.focusArrow >= 0) {
     const Rect &b = kButtons[shown.focusArrow];
     drawAt(sheet, kFocusArrow, {kFocusArrowX, kButtonY[shown.focusArrow] + (b.h() - kFocusArrow.h()) / 2});
   }
@@ -145,8 +168,11 @@ void drawMenuBackground(KGraphic &sheet) {
 }
 
 void backControls(Menu &menu, const Controls &controls, MenuEvents &events) {
-  if (menu.selectedButton == -1 && !menu.lockMenu && (controls.backPressed() || controls.confirmPressed()))
-    choose(menu, kChoseBack, events);
+  if (controls.backPressed() || controls.confirmPressed()) pressBack(menu, events);
+}
+
+void pressBack(Menu &menu, MenuEvents &events) {
+  if (menu.selectedButton == -1 && !menu.lockMenu) choose(menu, kChoseBack, events);
 }
 
 void deepenVeil(Menu &menu) {

@@ -1,8 +1,8 @@
 #pragma once
 
 // The menu: four buttons (PLAY, HIGH SCORES, HELP, QUIT) that wobble and,
-// once chosen, grow and fade out; the focus the keys and the gamepad move;
-// the music and sound switches. The help and high-score screens share its
+// once chosen, grow and fade out; OPTIONS and the music and sound switches
+// on the top strip; the focus the keys and the gamepad move. The help and high-score screens share its
 // BACK button and its veil. Each frame is a step (the buttons move, a press
 // is taken, what the frame shows is set) and a const draw.
 
@@ -10,6 +10,7 @@
 
 #include "KGraphic.h"
 #include "controls.h"
+#include "look.h"
 
 /// One menu button: its picture on the sprite sheet, where it is drawn and
 /// its press animation.
@@ -27,7 +28,17 @@ struct sButton {
 extern const sButton kFirstButtons[5];
 
 /// What a button does once its press has played out.
-enum MenuChoice : int32_t { kNoChoice = -1, kChosePlay = 0, kChoseScores = 1, kChoseHelp = 2, kChoseQuit = 3, kChoseBack = 4 };
+enum MenuChoice : int32_t {
+  kNoChoice = -1,
+  kChosePlay = 0,
+  kChoseScores = 1,
+  kChoseHelp = 2,
+  kChoseQuit = 3,
+  kChoseBack = 4,
+  kChoseOptions = 5, ///< OPTIONS, at once (it does not grow)
+};
+/// The focus on OPTIONS (the others are the buttons' indexes).
+const int32_t kFocusOptions = 5;
 
 /// What the last frame drew of the buttons, the switches and the veil, each
 /// as it stood when the frame came to it: a button whose press plays out
@@ -35,7 +46,8 @@ enum MenuChoice : int32_t { kNoChoice = -1, kChosePlay = 0, kChoseScores = 1, kC
 struct MenuScene {
   struct Button {
     bool drawn = false;
-    float zoom = 1; ///< with its wobble
+    float zoom = 1;      ///< with its wobble
+    float stillZoom = 1; ///< without: calmer motion's
     float blend = 1;
   };
   Button buttons[5];
@@ -50,7 +62,8 @@ struct Menu {
   sButton buttons[5];
   /// The button chosen, growing until it is done; -1 for none.
   int32_t selectedButton = -1;
-  /// The menu button the keyboard or gamepad points at (0 to 3), or -1.
+  /// The menu button the keyboard or gamepad points at (0 to 3, or
+  /// kFocusOptions), or -1.
   int32_t menuFocus = -1;
   /// While set the buttons take no press (the doors are still opening).
   bool lockMenu = true;
@@ -78,18 +91,20 @@ void resetButtons(Menu &menu);
 /// on it taken; once its press has played out, its choice in `events` (and
 /// resetButtons has run).
 void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents &events);
-void drawButton(const Menu &menu, long index, KGraphic &sheet);
+void drawButton(const Menu &menu, long index, KGraphic &sheet, const Look &look = {});
 /// One frame of the menu screen: its four buttons, the switches (as they
 /// stand: `musicOn`, `soundsOn`) and the focus.
 MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn);
 /// The menu's background, buttons and switches, and the focus arrow.
-void drawMenu(const Menu &menu, KGraphic &sheet);
+void drawMenu(const Menu &menu, KGraphic &sheet, const Look &look = {});
 /// The picture behind the menu, the help, the high scores and the choice
 /// to continue.
 void drawMenuBackground(KGraphic &sheet);
 /// Escape, Return, Backspace or B on the help and high-score screens:
 /// BACK, as a click on it.
 void backControls(Menu &menu, const Controls &controls, MenuEvents &events);
+/// BACK chosen, as a click on it does (while no choice plays out).
+void pressBack(Menu &menu, MenuEvents &events);
 /// The veil that darkens the menu behind the help and the high scores,
 /// deeper each frame up to half.
 void deepenVeil(Menu &menu);

@@ -77,7 +77,7 @@ ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, co
   return choice;
 }
 
-void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet) {
+void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
   drawVeil(menu, sheet);
   sheet.blitAlphaRect(kScoresTitle.x1, kScoresTitle.y1, kScoresTitle.x2, kScoresTitle.y2, kScoresTitleAt.x,
@@ -95,5 +95,5 @@ void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet) {
                           static_cast<short>(y + kLeaderDotDrop), false, false);
   }
   if (screen.shown.held) drawResetBar(screen.shown.held, sheet);
-  drawButton(menu, kChoseBack, sheet);
+  drawButton(menu, kChoseBack, sheet, look);
 }

@@ -41,4 +41,4 @@ struct ScoresChoice {
 /// One frame of the high-score screen, showing `scores` (which Space held
 /// resets).
 ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, const Controls &controls);
-void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet);
+void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet, const Look &look = {});

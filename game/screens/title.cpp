@@ -38,10 +38,17 @@ bool slideDoors(Title &title) {
   return true;
 }
 
-void drawDoors(const Title &title, KGraphic &sheet) {
+void drawDoors(const Title &title, KGraphic &sheet, const Look &look) {
   if (!title.doorsShown) return;
   sheet.setBlitColor(1, 1, 1, 1);
   const Rect &top = kTitleTopDoor, &bottom = kTitleBottomDoor;
+  if (look.calm) {
+    const float left = 1 - title.doorsShownAt / kScreenHeight;
+    sheet.blitAlphaRectFx(top.x1, top.y1, top.x2, top.y2, 0, 0, 0, 1, left, false, false, 0, 0);
+    sheet.blitAlphaRectFx(bottom.x1, bottom.y1, bottom.x2, bottom.y2, 0, static_cast<short>(bottom.y1), 0, 1, left, false,
+                          false, 0, 0);
+    return;
+  }
   sheet.blitAlphaRectFx(top.x1, top.y1, top.x2, top.y2, 0, static_cast<short>(static_cast<int>(-title.doorsShownAt)), 0,
                         1, 1, false, false, 0, 0);
   sheet.blitAlphaRectFx(bottom.x1, bottom.y1, bottom.x2, bottom.y2, 0,

@@ -7,6 +7,7 @@
 // scores.
 
 #include "KGraphic.h"
+#include "look.h"
 
 /// The title, the doors and the notice, for the whole run: the title is
 /// shown once, the doors open once.
@@ -35,7 +36,8 @@ void drawTitle(const Title &title, KGraphic &sheet);
 /// One frame of the doors over the menu; true while they still move (the
 /// menu takes no press meanwhile).
 bool slideDoors(Title &title);
-void drawDoors(const Title &title, KGraphic &sheet);
+/// In calmer motion the doors stay in place and fade as they would open.
+void drawDoors(const Title &title, KGraphic &sheet, const Look &look = {});
 
 /// One frame of the notice, rising and fading in; true once it is fully
 /// shown.

@@ -40,9 +40,9 @@ bool watchFrame(Watching &watching, const PlayInput &player, PlayEvents &events)
   return true;
 }
 
-void drawWatched(const Watching &watching, KGraphic &sheet) {
+void drawWatched(const Watching &watching, KGraphic &sheet, const Look &look) {
   if (!watching.replay) return;
-  drawPlay(watching.replay->game(), sheet);
+  drawPlay(watching.replay->game(), sheet, look);
   sheet.blitAlphaRect(kReplayMark.x1, kReplayMark.y1, kReplayMark.x2, kReplayMark.y2, kReplayMarkAt.x, kReplayMarkAt.y,
                       false, false);
 }

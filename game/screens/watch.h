@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "KGraphic.h"
+#include "look.h"
 #include "play.h"
 #include "recording.h"
 #include "replayer.h"
@@ -36,7 +37,7 @@ bool watchFrame(Watching &watching, const PlayInput &player, PlayEvents &events)
 /// Stops watching at once.
 void stopWatching(Watching &watching);
 /// The game watched under the REPLAY mark; nothing when none is.
-void drawWatched(const Watching &watching, KGraphic &sheet);
+void drawWatched(const Watching &watching, KGraphic &sheet, const Look &look = {});
 
 /// How long the end of a replay stays on the screen, in frames.
 const int kReplayEndFrames = 160;

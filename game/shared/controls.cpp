@@ -8,19 +8,28 @@ namespace {
 // The gamepad the game follows: the first one plugged in.
 const char kPad = 0;
 
-// The keys and gamepad buttons the play reads, by their bit in PlayInput.
+// The play's bits of each keyboard action that the play reads, and the
+// keys it reads whatever the map says.
+const struct {
+  uint32_t bit;
+  KeyAction action;
+} kPlayActions[] = {{kHeldSpace, kActThrow},    {kHeldLeft, kActPullLeft}, {kHeldRight, kActPullRight},
+                    {kHeldUp, kActPullUp},      {kHeldDown, kActPullDown}, {kHeldP, kActPause},
+                    {kHeldBackspace, kActBack}};
 const struct {
   uint32_t bit;
   EKeyboardLayout key;
-} kPlayKeys[] = {{kHeldSpace, K_VK_SPACE}, {kHeldLeft, K_VK_LEFT},     {kHeldRight, K_VK_RIGHT},
-                 {kHeldUp, K_VK_UP},       {kHeldDown, K_VK_DOWN},     {kHeldP, K_VK_P},
-                 {kHeldEscape, K_VK_ESCAPE}, {kHeldBackspace, K_VK_BACK}, {kHeldReturn, K_VK_RETURN}};
+} kPlayKeys[] = {{kHeldEscape, K_VK_ESCAPE}, {kHeldReturn, K_VK_RETURN}};
+// The gamepad's: its two that the map gives, the rest as they are.
+const struct {
+  uint32_t bit;
+  PadAction action;
+} kPlayPadActions[] = {{kHeldPadA, kPadThrow}, {kHeldPadB, kPadBack}};
 const struct {
   uint32_t bit;
   int button;
-} kPlayButtons[] = {{kHeldPadA, K_JOY_A},           {kHeldPadB, K_JOY_B},         {kHeldPadStart, K_JOY_START},
-                    {kHeldPadLeft, K_JOY_DPAD_LEFT}, {kHeldPadRight, K_JOY_DPAD_RIGHT}, {kHeldPadUp, K_JOY_DPAD_UP},
-                    {kHeldPadDown, K_JOY_DPAD_DOWN}};
+} kPlayButtons[] = {{kHeldPadStart, K_JOY_START},     {kHeldPadLeft, K_JOY_DPAD_LEFT}, {kHeldPadRight, K_JOY_DPAD_RIGHT},
+                    {kHeldPadUp, K_JOY_DPAD_UP},      {kHeldPadDown, K_JOY_DPAD_DOWN}};
 } // namespace
 
 void Controls::read() {
@@ -44,8 +53,12 @@ PlayInput Controls::playInput() const {
   input.mouseX = static_cast<int16_t>(mouseX_);
   input.mouseY = static_cast<int16_t>(mouseY_);
   input.held = mouseDown_ ? static_cast<uint32_t>(kHeldMouse) : 0u;
+  for (const auto &a : kPlayActions)
+    if (keyHeld(keys_.keys[a.action])) input.held |= a.bit;
   for (const auto &k : kPlayKeys)
     if (keyDown_[k.key]) input.held |= k.bit;
+  for (const auto &a : kPlayPadActions)
+    if (padHeld(keys_.pad[a.action])) input.held |= a.bit;
   for (const auto &b : kPlayButtons)
     if (padDown_[b.button]) input.held |= b.bit;
   input.stickX = static_cast<int16_t>(std::clamp(stickX_, -32768, 32767));
@@ -57,9 +70,27 @@ bool Controls::keyHeld(EKeyboardLayout key) const { return key >= 0 && key < K_V
 bool Controls::keyPressed(EKeyboardLayout key) const { return keyHeld(key) && !keyWasDown_[key]; }
 
 bool Controls::backPressed() const {
-  return keyPressed(K_VK_ESCAPE) || keyPressed(K_VK_BACK) || padPressed(K_JOY_B);
+  return keyPressed(K_VK_ESCAPE) || actionPressed(kActBack) || padPressed(keys_.pad[kPadBack]);
 }
-bool Controls::confirmPressed() const { return keyPressed(K_VK_RETURN) || padPressed(K_JOY_A); }
+bool Controls::confirmPressed() const { return keyPressed(K_VK_RETURN) || padPressed(keys_.pad[kPadThrow]); }
+
+int Controls::sideStep() const {
+  if (keyPressed(K_VK_RIGHT) || padPressed(K_JOY_DPAD_RIGHT)) return 1;
+  if (keyPressed(K_VK_LEFT) || padPressed(K_JOY_DPAD_LEFT)) return -1;
+  return 0;
+}
+
+EKeyboardLayout Controls::firstKeyPressed() const {
+  for (int k = 0; k < K_VK_ERROR; k++)
+    if (keyPressed(static_cast<EKeyboardLayout>(k))) return static_cast<EKeyboardLayout>(k);
+  return K_VK_ERROR;
+}
+
+int Controls::firstPadButtonPressed() const {
+  for (int b = 0; b <= K_JOY_DPAD_RIGHT; b++)
+    if (padPressed(b)) return b;
+  return -1;
+}
 
 int Controls::focusStep() const {
   const bool shift = keyDown_[K_VK_SHIFT] || keyDown_[K_VK_RSHIFT];

@@ -4,6 +4,14 @@
 #include <cctype>
 
 const char *const kDefaultLanguage = "en";
+const char *const kLanguageTags[kLanguageCount] = {"en", "de", "es", "fr", "it", "ja",
+                                                   "nl", "pl", "pt_BR", "ru", "uk", "zh_CN"};
+
+int languageIndex(const std::string &tag) {
+  for (int i = 0; i < kLanguageCount; i++)
+    if (tag == kLanguageTags[i]) return i;
+  return -1;
+}
 
 std::string pickLanguageIf(const std::vector<std::string> &preferred, const std::function<bool(const std::string &)> &have) {
   for (const std::string &tag : preferred) {

@@ -12,6 +12,14 @@
 /// The language of the game's own words when no other is chosen.
 extern const char *const kDefaultLanguage;
 
+/// The languages the game speaks, as po/LINGUAS names them, English
+/// first: the order the options list them in, and the sheet's names of
+/// them (layout::languageName).
+const int kLanguageCount = 12;
+extern const char *const kLanguageTags[kLanguageCount];
+/// The index of `tag` among them, or -1.
+int languageIndex(const std::string &tag);
+
 /// The first of `preferred` (tags "ll" or "ll_CC", most wanted first) that
 /// the game has words for (`have`), trying each "ll_CC" before its "ll", as
 /// gettext does; kDefaultLanguage when none is there.

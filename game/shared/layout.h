@@ -17,7 +17,8 @@ struct Place {
 };
 
 /// The sheet: its first 1024 rows hold the game's pictures; below them, bands
-/// for what came later (the rows y 1152 to 2047 are kept for pictures to come).
+/// for what came later (the rows y 1152 to 1599 and 1920 to 2047 are kept for
+/// pictures to come).
 constexpr int kSheetWidth = 1024, kSheetHeight = 2048;
 /// The game area, in its own pixels.
 constexpr int kScreenWidth = 320, kScreenHeight = 480;
@@ -94,6 +95,64 @@ constexpr Rect kGameOverTop{233, 822, 474, 916};
 constexpr Rect kGameOverBottom{233, 916, 474, 1011};
 constexpr int kGameOverX = 44; ///< where both halves of GAME OVER are drawn
 
+// ---- the sheet: the options (the band y 1600 to 1919) ----------------------------
+constexpr int kOptionsBandY = 1600;
+/// The titles of the options' two pages, OPTIONS and KEYS.
+constexpr Rect kOptionsTitle{0, 1600, 240, 1632}, kKeysTitle{240, 1600, 480, 1632};
+/// OPTIONS on the menu's top strip, RESET on the keys' page, and KEYS (the
+/// options' button to the keys' page).
+constexpr Rect kOptionsButton{480, 1600, 590, 1624}, kResetButton{600, 1600, 720, 1628},
+    kKeysButton{730, 1600, 870, 1626};
+/// The options' rows, top to bottom: music, effects, language, window size,
+/// full screen, calmer motion, stronger contrast; each row's label, its
+/// words starting at the left of the box.
+constexpr int kOptionLabels = 7, kOptionLabelWidth = 136, kOptionRowHeight = 22;
+constexpr Rect optionLabel(int i) {
+  return {0, 1632 + kOptionRowHeight * i, kOptionLabelWidth, 1632 + kOptionRowHeight * (i + 1)};
+}
+/// A row's value in words: On, Off, As the system (the language), Whole
+/// sizes (the window's), each centred in its box.
+enum OptionWord { kWordOn = 0, kWordOff, kWordSystem, kWordWhole, kOptionWords };
+constexpr int kOptionValueX = 140, kOptionValueWidth = 140;
+constexpr Rect optionWord(int i) {
+  return {kOptionValueX, 1632 + kOptionRowHeight * i, kOptionValueX + kOptionValueWidth,
+          1632 + kOptionRowHeight * (i + 1)};
+}
+/// Each language's own name, in the order of the build's languages
+/// (English first), centred in its box.
+constexpr int kLanguageNames = 12, kLanguageNameX = 284;
+constexpr Rect languageName(int i) {
+  return {kLanguageNameX, 1632 + kOptionRowHeight * i, kLanguageNameX + kOptionValueWidth,
+          1632 + kOptionRowHeight * (i + 1)};
+}
+/// The keys' page: each action's label (the keyboard's eleven, then the
+/// gamepad's two), its words starting at the left of the box.
+constexpr int kActionLabels = 13, kActionLabelX = 428, kActionLabelWidth = 176, kActionRowHeight = 20;
+constexpr Rect actionLabel(int i) {
+  return {kActionLabelX, 1632 + kActionRowHeight * i, kActionLabelX + kActionLabelWidth,
+          1632 + kActionRowHeight * (i + 1)};
+}
+/// What the keys' page says: press a key, press a button (both starting at
+/// the left of their boxes), and a key taken (ending at the right of its
+/// box, before the label of the action that has it).
+enum KeysWord { kWordPressKey = 0, kWordPressButton, kWordTaken, kKeysWords };
+constexpr int kKeysWordX = 608, kKeysWordWidth = 200;
+constexpr Rect keysWord(int i) {
+  return {kKeysWordX, 1632 + kActionRowHeight * i, kKeysWordX + kKeysWordWidth, 1632 + kActionRowHeight * (i + 1)};
+}
+/// The stronger contrast's pictures: the bricks, the bonus icons and the
+/// two balls, each the size of its ordinary one.
+constexpr Rect contrastBrick(int k) { return {608 + kBrickSize * k, 1700, 608 + kBrickSize * k + kBrickSize, 1731}; }
+constexpr Rect contrastIcon(int b) { return {608 + kBrickSize * b - 30, 1736, 608 + kBrickSize * b, 1768}; }
+constexpr Rect kContrastRestingBall{860, 1736, 892, 1770}, kContrastFlyingBall{608, 1776, 690, 1857};
+/// The ASCII glyph strip: characters 32 to 126, each in a cell of its own,
+/// for names drawn from letters (the keys', the window's size).
+constexpr int kGlyphFirst = 32, kGlyphLast = 126, kGlyphWidth = 8, kGlyphHeight = 16, kGlyphStripY = 1900;
+constexpr Rect glyph(char ch) {
+  return {kGlyphWidth * (ch - kGlyphFirst), kGlyphStripY, kGlyphWidth * (ch - kGlyphFirst + 1),
+          kGlyphStripY + kGlyphHeight};
+}
+
 // ---- the cursor picture -------------------------------------------------------
 constexpr Rect kCursor{0, 0, 20, 28};
 
@@ -129,6 +188,20 @@ constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
 /// ends at kKeepNoticeJoin and why starts kKeepNoticeGap after it.
 constexpr int kKeepNoticePlayY = 11, kKeepNoticeY = 40, kKeepNoticeHeight = 18;
 constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
+/// The options: OPTIONS on the menu's top strip; each page's title, its
+/// rows (a label at the left, its value at the right), the focused row
+/// lit; the sliders' steps; KEYS below the rows and, on the keys' page,
+/// what it says and RESET. The row kOptionsSpareY holds nothing yet: kept
+/// for a row of two buttons above BACK.
+constexpr Place kOptionsButtonAt{40, 8};
+constexpr Place kOptionsTitleAt{(320 - kOptionsTitle.w()) / 2, 12};
+constexpr int kOptionRowsY = 56, kOptionRowStep = 30, kOptionLabelAt = 8, kOptionValueAt = 160, kOptionValueRight = 306;
+constexpr int kSliderSteps = 10, kSliderStepWidth = 13, kSliderStepGap = 1;
+constexpr Place kKeysButtonAt{(320 - kKeysButton.w()) / 2, kOptionRowsY + kOptionRowStep * 7 + 4};
+constexpr int kOptionsSpareY = 326, kOptionsSpareHeight = 44;
+constexpr int kActionRowsY = 50, kActionRowStep = 22, kActionLabelAt = 4, kActionKeyAt = 190;
+constexpr int kKeysSaidY = kActionRowsY + kActionRowStep * 13 + 2;
+constexpr Place kResetButtonAt{(320 - kResetButton.w()) / 2, 368};
 /// The bar that fills while Space is held on the high scores, to reset them.
 constexpr Rect kResetBar{60, 370, 260, 376};
 /// The high-score rows, and the small arrow before a row whose game was kept.

@@ -6,7 +6,8 @@
 #include "language.h"
 #include "tell.h"
 
-std::string playerSheet() {
+std::string playerSheet(const std::string &chosen) {
+  if (languageIndex(chosen) >= 0) return sheetFile(chosen);
   // A language is there when the data folder has its sheet.
   return sheetFile(pickLanguageIf(KMiscTools::getPreferredLanguages(), [](const std::string &tag) {
     return KMiscTools::fileExists(KMiscTools::makeFilePath(sheetFile(tag).c_str()));

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "KMiscTools.h"
+#include "language.h"
 #include "storage.h"
 
 namespace {
@@ -58,6 +59,54 @@ std::string scaleText(const Settings &settings) {
   return std::to_string(whole) + fractions[quarter];
 }
 
+bool readChoice(const std::string &text, Choice &value) {
+  if (text == "on") value = Choice::kOn;
+  else if (text == "off") value = Choice::kOff;
+  else if (text == "system") value = Choice::kAsSystem;
+  else return false;
+  return true;
+}
+
+const char *choiceText(Choice choice) {
+  return choice == Choice::kOn ? "on" : choice == Choice::kOff ? "off" : "system";
+}
+
+// A volume step, 1 to kVolumeSteps.
+bool readLevel(const std::string &text, int &level) {
+  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const int value = std::stoi(text);
+  if (value < 1 || value > kVolumeSteps) return false;
+  level = value;
+  return true;
+}
+
+bool readLanguage(const std::string &text, std::string &language) {
+  if (text == "system") language.clear();
+  else if (languageIndex(text) >= 0) language = text;
+  else return false;
+  return true;
+}
+
+// "key.ACTION=NAME" or "pad.ACTION=NAME": a key that may be given (whether
+// another action has it too is seen once the whole file is read).
+bool readKey(const std::string &key, const std::string &value, KeyMap &keys) {
+  for (int a = 0; a < kKeyActions; a++)
+    if (key == std::string("key.") + keyActionName(a)) {
+      const EKeyboardLayout k = keyNamed(value);
+      if (!assignableKey(k)) return false;
+      keys.keys[a] = k;
+      return true;
+    }
+  for (int a = 0; a < kPadActions; a++)
+    if (key == std::string("pad.") + padActionName(a)) {
+      const int b = padButtonNamed(value);
+      if (!assignablePadButton(b)) return false;
+      keys.pad[a] = b;
+      return true;
+    }
+  return false;
+}
+
 std::string trimmed(const std::string &s) {
   const size_t first = s.find_first_not_of(" \t\r");
   if (first == std::string::npos) return "";
@@ -88,8 +137,19 @@ Settings parseSettings(const std::string &text, std::string &garbled) {
     else if (key == "sounds") known = readSwitch(value, settings.sounds);
     else if (key == "fullscreen") known = readSwitch(value, settings.fullScreen);
     else if (key == "scale") known = readScale(value, settings);
-    else known = false;
+    else if (key == "musicvolume") known = readLevel(value, settings.musicLevel);
+    else if (key == "soundsvolume") known = readLevel(value, settings.soundsLevel);
+    else if (key == "language") known = readLanguage(value, settings.language);
+    else if (key == "calm") known = readChoice(value, settings.calm);
+    else if (key == "contrast") known = readChoice(value, settings.contrast);
+    else known = readKey(key, value, settings.keys);
     if (!known && garbled.empty()) garbled = line;
+  }
+  // Two actions on one key would leave one of them out of reach: the keys
+  // as they first were.
+  if (!distinctKeys(settings.keys)) {
+    settings.keys = KeyMap();
+    if (garbled.empty()) garbled = "one key given to two actions";
   }
   return settings;
 }
@@ -115,6 +175,20 @@ std::string settingsText(const Settings &settings) {
   std::ostringstream text;
   text << kHeading << "\nmusic=" << onOff(settings.music) << "\nsounds=" << onOff(settings.sounds)
        << "\nfullscreen=" << onOff(settings.fullScreen) << "\nscale=" << scaleText(settings) << "\n";
+  // What the options chose, but for what is as it always was: a file
+  // that an earlier program keeps reads as it did.
+  const Settings defaults;
+  if (settings.musicLevel != defaults.musicLevel) text << "musicvolume=" << settings.musicLevel << "\n";
+  if (settings.soundsLevel != defaults.soundsLevel) text << "soundsvolume=" << settings.soundsLevel << "\n";
+  if (!settings.language.empty()) text << "language=" << settings.language << "\n";
+  if (settings.calm != Choice::kAsSystem) text << "calm=" << choiceText(settings.calm) << "\n";
+  if (settings.contrast != Choice::kAsSystem) text << "contrast=" << choiceText(settings.contrast) << "\n";
+  for (int a = 0; a < kKeyActions; a++)
+    if (settings.keys.keys[a] != defaults.keys.keys[a])
+      text << "key." << keyActionName(a) << "=" << keyName(settings.keys.keys[a]) << "\n";
+  for (int a = 0; a < kPadActions; a++)
+    if (settings.keys.pad[a] != defaults.keys.pad[a])
+      text << "pad." << padActionName(a) << "=" << padButtonName(settings.keys.pad[a]) << "\n";
   return text.str();
 }
 

@@ -9,7 +9,13 @@
 #include <functional>
 #include <string>
 
+#include "keymap.h"
 #include "storage.h"
+
+/// A choice the system makes for the player until the player makes it.
+enum class Choice { kAsSystem, kOn, kOff };
+/// The volume sliders' steps above off; the last is full.
+const int kVolumeSteps = 10;
 
 struct Settings {
   bool music = true;       ///< M switches it
@@ -21,6 +27,15 @@ struct Settings {
   /// Whole factors only ("scale=whole"): the window opens at the largest
   /// whole scale that fits and steps by whole sizes; its size is not kept.
   bool wholeScaling = false;
+  /// The music's and the sound effects' levels, 1 to kVolumeSteps: what M
+  /// and S switch them back on to.
+  int musicLevel = kVolumeSteps, soundsLevel = kVolumeSteps;
+  /// The language chosen ("fr", "pt_BR"); "" for the system's.
+  std::string language;
+  /// Calmer motion and stronger contrast, as the player chose them.
+  Choice calm = Choice::kAsSystem, contrast = Choice::kAsSystem;
+  /// The keys and the gamepad's buttons.
+  KeyMap keys;
 };
 /// The largest window scale a settings file may ask for.
 const int kMaxScale = 16;

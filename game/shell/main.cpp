@@ -76,7 +76,7 @@ void printHelp() {
   std::string out = usage();
   // TRANSLATORS: what the game is, under --help's usage lines and in the
   // desktop entry: a ball slung at the bricks before the wall reaches the top.
-  out += terminal::paragraph(words.translate("Sling a ball at a wall of coloured bricks before it reaches the top"),
+  out += terminal::paragraph(words.translate("Sling a ball at a wall of coloured bricks before the wall reaches the top"),
                              kColumns);
   out += "\n" + terminal::table(options, kIndent, column, kColumns) + "\n";
   // TRANSLATORS: above --help's table of keys.

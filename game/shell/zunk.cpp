@@ -10,6 +10,7 @@
 #include "help.h"
 #include "keepnotice.h"
 #include "keptreplays.h"
+#include "language.h"
 #include "layout.h"
 #include "livegame.h"
 #include "playerwords.h"
@@ -135,6 +136,10 @@ void chosen(Shell &shell, MenuChoice choice) {
     shell.assets.gamewindow->terminate();
     break;
   case kChoseBack: shell.screen = kMenuScreen; break;
+  case kChoseOptions:
+    openOptions(shell.options);
+    shell.screen = kOptionsScreen;
+    break;
   case kNoChoice: break;
   }
 }
@@ -146,6 +151,66 @@ void menuDid(Shell &shell, const MenuEvents &events) {
   KeepFailure failure;
   switchSounds(shell.switches, events.switchMusic, events.switchSounds, failure);
   tellFailure(shell.notice, failure);
+}
+
+// The sheet of the language the player chose (the system's when none),
+// once it is there: a browser fetches it first.
+void followLanguage(Shell &shell) {
+  shell.sheetWanted = playerSheet(shell.switches.playerSettings.language);
+  if (shell.sheetWanted == shell.sheetShown || !shell.assets.surf_zunk) return;
+  if (!KMiscTools::fileExists(KMiscTools::makeFilePath(shell.sheetWanted.c_str()))) {
+    KMiscTools::fetchDataFile(shell.sheetWanted.c_str());
+    return;
+  }
+  std::string message;
+  KGraphic *sheet = loadGamePicture(shell.sheetWanted.c_str(), message);
+  tell(message);
+  // One that cannot be loaded is not asked for again.
+  const std::string wanted = shell.sheetWanted;
+  if (!sheet) {
+    shell.sheetShown = wanted;
+    return;
+  }
+  delete shell.assets.surf_zunk;
+  shell.assets.surf_zunk = sheet;
+  shell.sheetShown = wanted;
+}
+
+OptionValues optionValues(const Shell &shell) {
+  const Settings &settings = shell.switches.playerSettings;
+  OptionValues values;
+  values.musicLevel = settings.music ? settings.musicLevel : 0;
+  values.soundsLevel = settings.sounds ? settings.soundsLevel : 0;
+  values.language = settings.language.empty() ? -1 : languageIndex(settings.language);
+  values.wholeScaling = settings.wholeScaling;
+  values.fullScreen = settings.fullScreen;
+  if (KWindow *window = shell.assets.gamewindow) values.scale = window->getWindowScale();
+  values.look = lookOf(shell.switches);
+  values.keys = settings.keys;
+  return values;
+}
+
+// What the options chose: each change made and kept.
+void optionsDid(Shell &shell, const OptionsEvents &events) {
+  menuDid(shell, events.menu);
+  Switchboard &switches = shell.switches;
+  KWindow *window = shell.assets.gamewindow;
+  const Look look = lookOf(switches);
+  KeepFailure failure;
+  if (events.musicLevel >= 0) setVolume(switches, true, events.musicLevel, failure);
+  if (events.soundsLevel >= 0) setVolume(switches, false, events.soundsLevel, failure);
+  if (events.language)
+    chooseLanguage(switches, events.languageIndex < 0 ? "" : kLanguageTags[events.languageIndex], failure);
+  if (events.windowStep) stepWindowSize(switches, window, events.windowStep, failure);
+  if (events.fullScreen) chooseFullScreen(switches, window, !switches.playerSettings.fullScreen, failure);
+  if (events.calm) chooseCalm(switches, look.calm ? Choice::kOff : Choice::kOn, failure);
+  if (events.contrast) chooseContrast(switches, look.contrast ? Choice::kOff : Choice::kOn, failure);
+  if (events.keys) {
+    chooseKeys(switches, events.newKeys, failure);
+    shell.controls.setKeys(events.newKeys);
+  }
+  tellFailure(shell.notice, failure);
+  followLanguage(shell);
 }
 
 // A frame of the live game: played and heard; what it did decides the rest
@@ -252,6 +317,12 @@ void stepShell(Shell &shell) {
   case kPlayScreen: liveFrame(shell, input); break;
   case kWatchScreen: watchedFrame(shell, input); break;
   case kResumeScreen: resumeChoice(shell, input); break;
+  case kOptionsScreen: {
+    const OptionsEvents events = doOptions(shell.options, shell.menu, shell.controls, optionValues(shell));
+    optionsDid(shell, events);
+    chosen(shell, events.menu.choice);
+    break;
+  }
   case kQuitting: break;
   }
   // The notice stands over whatever the frame shows, clear of the play on
@@ -261,21 +332,23 @@ void stepShell(Shell &shell) {
 
 // What the frame just run shows.
 void drawShell(const Shell &shell, KGraphic &sheet) {
+  const Look look = lookOf(shell.switches);
   switch (shell.shown) {
   case kTitleScreen: drawTitle(shell.title, sheet); break;
   case kMenuScreen:
-    drawMenu(shell.menu, sheet);
-    drawDoors(shell.title, sheet);
+    drawMenu(shell.menu, sheet, look);
+    drawDoors(shell.title, sheet, look);
     drawNotice(shell.title, sheet);
     break;
-  case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet); break;
-  case kScoresScreen: drawScores(shell.scores, shell.menu, sheet); break;
-  case kPlayScreen: drawPlay(shell.live.game(), sheet); break;
-  case kWatchScreen: drawWatched(shell.watching, sheet); break;
+  case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet, look); break;
+  case kScoresScreen: drawScores(shell.scores, shell.menu, sheet, look); break;
+  case kPlayScreen: drawPlay(shell.live.game(), sheet, look); break;
+  case kWatchScreen: drawWatched(shell.watching, sheet, look); break;
   case kResumeScreen:
     drawResumeChoice(shell.resume, sheet);
-    if (shell.shownContinued) drawPlay(shell.live.game(), sheet);
+    if (shell.shownContinued) drawPlay(shell.live.game(), sheet, look);
     break;
+  case kOptionsScreen: drawOptions(shell.options, shell.menu, sheet, look); break;
   case kQuitting: break;
   }
   drawKeepNotice(shell.notice, sheet);
@@ -289,16 +362,19 @@ void resetSession(Shell &shell) {
   // The window, its pictures, the settings, the table and the games left
   // unfinished stay.
   const Assets assets = shell.assets;
+  const std::string sheetShown = shell.sheetShown;
   Switchboard switches = std::move(shell.switches);
   HighScores highScores = std::move(shell.highScores);
   UnfinishedGames unfinished = std::move(shell.unfinished);
   shell = Shell();
   shell.assets = assets;
+  shell.sheetShown = sheetShown;
   shell.switches = std::move(switches);
   shell.highScores = std::move(highScores);
   shell.unfinished = std::move(unfinished);
   resetButtons(shell.menu);
   applySettings(shell.switches, false);
+  shell.controls.setKeys(shell.switches.playerSettings.keys);
   shell.live.newGame(shell.controls.playInput());
 }
 
@@ -392,6 +468,8 @@ bool initzunk(Shell &shell) {
   if (!switches.settingsFile.empty()) switches.playerSettings = readSettings(switches.settingsFile, message);
   tell(message);
   removeSettingsLeftovers(switches.settingsFile);
+  switches.systemCalm = KMiscTools::prefersReducedMotion();
+  switches.systemContrast = KMiscTools::prefersMoreContrast();
   applySettings(shell.switches, false);
   KWindow *&window = shell.assets.gamewindow;
   window = KVexo::createKWindow(K_OPENGL, false);
@@ -409,7 +487,10 @@ bool initzunk(Shell &shell) {
   window->setWorldView(0, 0, 0, 1, true);
   window->flipBackBuffer(true, true);
   window->setMaxFrameRate(80);
-  shell.assets.surf_zunk = loadGamePicture(playerSheet().c_str(), message);
+  // The chosen language's sheet, or (while a browser fetches it) the system's.
+  shell.sheetShown = playerSheet(switches.playerSettings.language);
+  if (!KMiscTools::fileExists(KMiscTools::makeFilePath(shell.sheetShown.c_str()))) shell.sheetShown = playerSheet("");
+  shell.assets.surf_zunk = loadGamePicture(shell.sheetShown.c_str(), message);
   tell(message);
   shell.assets.surf_curseur = loadGamePicture("curseur.png", message);
   tell(message);
@@ -424,12 +505,16 @@ bool doZunk(Shell &shell) {
   if (!shell.assets.surf_zunk || !window || window->isQuit()) return false;
   shell.controls.read();
   KeepFailure failure;
-  handleSwitches(shell.switches, shell.controls, failure);
+  // A key being given to an action does nothing else.
+  const bool takingKey = shell.screen == kOptionsScreen && waitingForKey(shell.options);
+  if (!takingKey) handleSwitches(shell.switches, shell.controls, failure);
   handleWindowKeys(shell.switches, window, shell.controls, failure);
   tellFailure(shell.notice, failure);
   window->setClearColor(0, 0, 0, 1);
   window->setWorldView(0, 0, 0, 1, true);
   stepShell(shell);
+  applyShortcutKeys(shell.switches, window, shell.screen == kOptionsScreen && waitingForKey(shell.options));
+  if (shell.sheetWanted != shell.sheetShown) followLanguage(shell);
   drawShell(shell, *shell.assets.surf_zunk);
   return true;
 }

@@ -15,6 +15,7 @@
 #include "livegame.h"
 #include "keepnotice.h"
 #include "menu.h"
+#include "options.h"
 #include "resume.h"
 #include "scoresscreen.h"
 #include "switches.h"
@@ -32,6 +33,7 @@ enum Screen : int32_t {
   kQuitting = 5,     ///< QUIT was chosen; the window ends the loop
   kResumeScreen = 6, ///< PLAY offers to continue the game left unfinished
   kWatchScreen = 7,  ///< a replay watched under the REPLAY mark
+  kOptionsScreen = 8, ///< the options, and their keys' page
 };
 
 /// Everything the game keeps from one frame to the next, but the engine's
@@ -63,6 +65,10 @@ struct Shell {
   ScoresScreen scores;
   ResumeScreen resume;
   Watching watching;
+  OptionsScreen options;
+  /// The sheet file drawn from (the language's), and the one the chosen
+  /// language wants, which a browser may still be fetching.
+  std::string sheetShown, sheetWanted;
   /// Where the game goes once the replay watched stops.
   Screen afterWatching = kMenuScreen;
   /// The live game's end has been kept (the table, its replay): once a game.

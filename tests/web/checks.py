@@ -780,6 +780,163 @@ def check_a_lost_webgl_context_comes_back_drawing_the_same_game(c):
     c.no_errors()
 
 
+# The menu's OPTIONS button and, on the options, the calmer motion's row
+# (kOptionsButtonAt; kOptionRowsY + kOptionRowStep * kRowCalm); a box of the
+# field that is empty as a game starts, above the pointer left on PLAY.
+OPTIONS_BUTTON = (90, 18)
+CALM_ROW = (200, 216)
+SWITCHES_BOX = (246, 4, 316, 40)
+FIELD_BOX = (30, 70, 300, 125)
+STILL_FRAMES = 200
+
+
+def menu_shown(c, what):
+    """The menu's switches there (as the desktop's kept menu), then the
+    doors' time gone by: the buttons are what the look makes them."""
+    until_shown(c, "switches", read_kept("menu"), SWITCHES_BOX, what)
+    frames(c, 100)
+
+
+def play_button_moves(c):
+    """Over STILL_FRAMES frames, the most pixels of the PLAY button that
+    differ from the calm menu's resting button (tests/frames/menu-calm.png)."""
+    keep(c, "menu-calm", read_kept("menu-calm"))
+    return c.browser.evaluate("Math.max(...Array.from({length: %d}, () => (zunkClock.step(%d),"
+                              " zunkClock.differing('menu-calm', %s, null, [], 64))))"
+                              % (STILL_FRAMES, FRAME_MS, list(PLAY_BUTTON_BOX)))
+
+
+def contrasted_field(c):
+    """Pixels of the empty field in the next frame unlike the stronger
+    contrast's darker one (tests/frames/play-contrast.png), and unlike the
+    plain one (play.png)."""
+    for kept in ("play-contrast", "play"):
+        keep(c, kept, read_kept(kept))
+    return c.browser.evaluate("zunkClock.step(%d), ['play-contrast', 'play'].map((kept) =>"
+                              " zunkClock.differing(kept, %s, null, [], 64))" % (FRAME_MS, list(FIELD_BOX)))
+
+
+def check_the_browsers_wish_for_calm_and_contrast_holds_until_the_player_chooses(c):
+    """A page whose player asked the browser for less motion and more
+    contrast starts calm (the menu's buttons still) and contrasted (the
+    darker field); calmer motion turned off on the options wins over the
+    wish, is kept, and after a reload the buttons move while the contrast,
+    never chosen, still follows the browser."""
+    b = c.start()
+    b.send("Emulation.setEmulatedMedia", {"features": [{"name": "prefers-reduced-motion", "value": "reduce"},
+                                                       {"name": "prefers-contrast", "value": "more"}]})
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    assert b.evaluate("matchMedia('(prefers-reduced-motion: reduce)').matches"
+                      " && matchMedia('(prefers-contrast: more)').matches"), "the wishes are not emulated"
+    b.mouse("mouseMoved", 200, 300)
+    menu_shown(c, "the menu")
+    moved = play_button_moves(c)
+    assert moved == 0, "the browser asked for less motion, yet PLAY moved (%d pixels)" % moved
+    b.click(*OPTIONS_BUTTON)
+    until_shown(c, "options-title", read_kept("options"), (110, 10, 220, 45), "the options after a click on OPTIONS")
+    kept = c.files_kept()
+    b.click(*CALM_ROW)
+    frames(c, 10)  # the click read, the settings kept
+    c.wait_files_written(kept, "the settings written through after calmer motion was turned off")
+    settings = bytes(c.file(SETTINGS) or []).decode()
+    assert "calm=off" in settings and "contrast=" not in settings, "the settings kept: %r" % settings
+    b.reload()
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    b.mouse("mouseMoved", 200, 300)
+    menu_shown(c, "the menu after the reload")
+    moved = play_button_moves(c)
+    assert moved > 100, "calmer motion turned off, yet PLAY stayed still (%d pixels moved)" % moved
+    b.click(*PLAY_BUTTON)
+    until_shown(c, "play-zone", read_kept("play"), MENU_ZONE, "the play's MENU zone after a click on PLAY")
+    frames(c, 40)
+    unlike_contrast, unlike_plain = contrasted_field(c)
+    print("  PLAY moved %d pixels once calm was turned off; the field %d pixels unlike the contrast's, %d unlike the plain"
+          % (moved, unlike_contrast, unlike_plain))
+    assert unlike_contrast < 50 and unlike_plain > 5000, (
+        "the field is not the stronger contrast's the browser asked for (%d pixels unlike it, %d unlike the plain)"
+        % (unlike_contrast, unlike_plain))
+    c.no_errors()
+
+
+# On the options: the music's slider at its fourth step, the language's
+# right arrow, the keys' page's button and its first row (the throw's); the
+# ball at rest, which no word covers in any language.
+MUSIC_STEP_4 = (221, 66)
+LANGUAGE_NEXT = (300, 126)
+KEYS_BUTTON = (160, 278)
+THROW_ROW = (100, 60)
+OPTIONS_TITLE = (110, 10, 220, 45)
+BALL_BOX = (146, 316, 174, 344)
+F_KEY = ("f", "KeyF", 70)
+SPACE_KEY = (" ", "Space", 32)
+
+
+def click_and_keep(c, point, what):
+    """A click on the options, its change written through to storage."""
+    kept = c.files_kept()
+    c.browser.click(*point)
+    frames(c, 10)
+    c.wait_files_written(kept, what)
+    return bytes(c.file(SETTINGS) or []).decode()
+
+
+def check_the_options_chosen_in_the_page_are_kept(c):
+    """OPTIONS opened by the keys; the music's slider, the language and the
+    throw's key chosen by clicks and a key, each written through at once;
+    another action's key refused; after a reload the page speaks German and
+    F throws where Space no longer does."""
+    b = open_held(c)
+    open_menu(c)
+    for key in (("ArrowDown", "ArrowDown", 40), ("ArrowUp", "ArrowUp", 38), ("Enter", "Enter", 13)):
+        b.key(*key)
+    until_shown(c, "options-title", read_kept("options"), OPTIONS_TITLE, "the options opened by Down, Up and Return")
+    frames(c, 30)
+    assert "musicvolume=4" in click_and_keep(c, MUSIC_STEP_4, "the music's level kept"), "the music is not at 4"
+    assert "language=en" in click_and_keep(c, LANGUAGE_NEXT, "English kept"), "the language did not step to English"
+    assert "language=de" in click_and_keep(c, LANGUAGE_NEXT, "German kept"), "the language did not step to German"
+    # The German sheet (fetched by the page) shows within a few frames.
+    ran = until_shown(c, "options", read_kept("options"), OPTIONS_TITLE, "the German title", most=100, changed=True)
+    print("  the German title shown %d frames after the click" % ran)
+    b.click(*KEYS_BUTTON)
+    frames(c, 10)
+    b.click(*THROW_ROW)
+    frames(c, 5)
+    kept = c.files_kept()
+    b.key(*F_KEY)
+    c.wait_files_written(kept, "the throw's new key kept")
+    assert "key.throw=F" in bytes(c.file(SETTINGS) or []).decode(), "the throw was not given F"
+    b.click(*THROW_ROW)
+    frames(c, 5)
+    b.key("p", "KeyP", 80)  # the pause's: refused
+    frames(c, 20)
+    settings = bytes(c.file(SETTINGS) or []).decode()
+    assert "key.throw=F" in settings and "key.throw=P" not in settings, "the pause's key was taken: %r" % settings
+    b.key("Escape", "Escape", 27)  # the row waiting no more
+    b.reload()
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    b.mouse("mouseMoved", 200, 300)
+    until_shown(c, "switches", read_kept("menu"), SWITCHES_BOX, "the menu after the reload")
+    frames(c, 100)
+    keep(c, "menu", read_kept("menu"))
+    play = b.evaluate("zunkClock.step(%d), zunkClock.differing('menu', %s, null, [], 64)"
+                      % (FRAME_MS, list(PLAY_BUTTON_BOX)))
+    assert play > 300, "PLAY is in English after the reload (%d pixels differ)" % play
+    b.click(*PLAY_BUTTON)
+    kept_play = read_kept("play")
+    until_shown(c, "ball", kept_play, BALL_BOX, "the ball at rest in a new game")
+    frames(c, 40)
+    b.key(*SPACE_KEY)
+    frames(c, 100)
+    keep(c, "play", kept_play)
+    moved = b.evaluate("zunkClock.step(%d), zunkClock.differing('play', %s, null, [], 64)" % (FRAME_MS, list(BALL_BOX)))
+    assert moved == 0, "Space still throws (%d pixels of the ball moved)" % moved
+    b.key(*F_KEY)
+    scored(c, "f-scored", "the score to count up after a throw by F")
+    c.no_errors()
+
+
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
         check_a_game_in_a_closed_page_is_kept_to_continue, check_a_browser_quit_mid_game_loses_no_more_than_a_throw,
@@ -787,7 +944,9 @@ GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, 
         check_a_game_hidden_then_ended_is_not_offered,
         check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
         check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays,
-        check_a_lost_webgl_context_comes_back_drawing_the_same_game]
+        check_a_lost_webgl_context_comes_back_drawing_the_same_game,
+        check_the_browsers_wish_for_calm_and_contrast_holds_until_the_player_chooses,
+        check_the_options_chosen_in_the_page_are_kept]
 
 
 # ---- checks of the site and the page around the game: offline, a new
