@@ -14,5 +14,8 @@ echo
 echo "== Stream refill, mixing, sprite sheet decoding"
 "$build/bench/bench_engine" --benchmark_min_time=0.2
 echo
+echo "== A daily game sent: its file, its link, its check by the receiver"
+"$build/bench/bench_sent" 9
+echo
 echo "== The whole game against two SDL_Renderer programs drawing the same frames, under Xvfb"
 bash "$here/frame.sh" "$build/zunk" "$build/bench/reference_frame" "$build/bench/reference_geometry" "$here/../data"

@@ -126,6 +126,8 @@ void KInput::hidePointer() {
 
 void KInput::mousePointerTo(long x, long y) { platform::warpMouse(static_cast<int>(x), static_cast<int>(y)); }
 
+std::string KInput::takeDroppedFile() { return platform::takeDroppedFile(); }
+
 void KInput::clipPointer(bool) {}
 void KInput::displayMouse() {}
 void KInput::freeMouse() {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 /// The engine's key values. Their order is fixed; KInput::KeyboardLayout
 /// maps each to the platform's key code.
@@ -73,6 +74,10 @@ public:
   static void displayMouse();
   static void freeMouse();
   static void generateMouse();
+  /// The file the user dropped on the window since the last call (its full
+  /// path; the last one when several were), or "" for none. Taking it
+  /// forgets it: call it once a frame and act on what it gives.
+  static std::string takeDroppedFile();
 
   // Gamepads, index 0 or 1: the controllers in the order they were plugged
   // in. Each is read only while enabled; pulled out, it reads as released.

@@ -329,6 +329,10 @@ bool KMiscTools::prefersReducedMotion() { return platform::prefersReducedMotion(
 bool KMiscTools::prefersMoreContrast() { return platform::prefersMoreContrast(); }
 void KMiscTools::fetchDataFile(const char *name) { platform::fetchDataFile(name); }
 
+bool KMiscTools::setClipboardText(const char *text) { return text && platform::setClipboardText(text); }
+
+std::string KMiscTools::getPageAddress() { return platform::pageAddress(); }
+
 const char *KMiscTools::getLocale() {
   static char languageName[256];
   std::snprintf(languageName, sizeof languageName, "%s", platform::preferredLocale().c_str());

@@ -128,6 +128,14 @@ public:
   static long FinderLaunch(long count, const char **files);
   /// A modal box whose main text is `message` and explanation `explanation`.
   static void messageBox(const char *explanation, const char *message);
+  /// Puts `text` (UTF-8) on the clipboard for the user to paste elsewhere:
+  /// the desktop's while the window is open; in a browser the page's, as
+  /// the browser allows (a refusal that comes later, the page says). False
+  /// when it could not be set; a desktop's reason is reported as a warning.
+  static bool setClipboardText(const char *text);
+  /// The web address of the page the program runs in, without its fragment
+  /// ("#..."); "" outside a browser.
+  static std::string getPageAddress();
 
   // ---- reports ----
 

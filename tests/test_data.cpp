@@ -59,6 +59,12 @@ std::vector<layout::Rect> drawnPictures() {
   for (const auto &c : kCreditRows) rects.push_back({kCreditX1, c[0], kCreditX2, c[1]});
   for (int i = 0; i < kUnkeptWhats; i++) rects.push_back(unkeptWhat(i));
   for (int i = 0; i < kUnkeptWhys; i++) rects.push_back(unkeptWhy(i));
+  for (const Rect &r : {kDailyNotKept, kScoredTryTag, kPracticeTag, kDigitDash, kDailyButton, kStartScored,
+                        kStartPractice, kSendButton, kNoDailyRows, kStreakLabel, kPracticeRowLabel, kSentWritten,
+                        kSentNotWritten, kSentGoOn, kLinkCopied, kNoLink, kVerifiedScore, kVerifiedWall, kRefusedHeading})
+    rects.push_back(r);
+  for (int i = 0; i < kDailyTries; i++) rects.push_back(dailyTryText(i));
+  for (int i = 0; i < kRefusals; i++) rects.push_back(refusalText(i));
   for (const Rect &r : {kOptionsTitle, kKeysTitle, kOptionsButton, kResetButton, kKeysButton, kContrastRestingBall,
                         kContrastFlyingBall})
     rects.push_back(r);
@@ -123,7 +129,7 @@ TEST_P(Sheet, HasEveryPictureWhereTheGameLooks) {
   // The strip shared by the help panel and the buttons is clear.
   EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
   // The bands that are not drawn yet are kept clear for pictures to come.
-  EXPECT_EQ(s.visible(0, kUnkeptBandY + 128, kSheetWidth, kOptionsBandY), 0);
+  EXPECT_EQ(s.visible(0, kDailyBandY + kDailyBandHeight, kSheetWidth, kOptionsBandY), 0);
   EXPECT_EQ(s.visible(0, kGlyphStripY + kGlyphHeight + 4, kSheetWidth, kSheetHeight), 0);
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "KRandom.h"
 #include "platform/GnuRandom.h"
 
 namespace {
@@ -123,6 +124,36 @@ TEST(GnuRandom, StatesThatNameNoGeneratorAreRefusedAndChangeNothing) {
     EXPECT_EQ(ours.setState(reinterpret_cast<char *>(bad.data())), nullptr) << first;
   }
   for (int i = 0; i < 1000; i++) ASSERT_EQ(ours.next(), same.next());
+}
+
+// A generator of its own: the numbers rand() gives after srand(seed), drawn
+// without moving rand(), and none of another KRandom's.
+TEST(KRandom, ASeedGivesRandsNumbersForThatSeedAndLeavesRandAlone) {
+  for (unsigned seed : {0u, 1u, 20261209u, 0xffffffffu}) {
+    std::srand(seed);
+    std::vector<int> expected;
+    for (int i = 0; i < 3000; i++) expected.push_back(std::rand());
+    std::srand(5);
+    const int randBefore = std::rand();
+    std::srand(5);
+    KRandom ours(seed), other(seed + 1);
+    for (int i = 0; i < 3000; i++) {
+      other.next();
+      ASSERT_EQ(ours.next(), expected[static_cast<size_t>(i)]) << "seed " << seed << ", number " << i;
+    }
+    EXPECT_EQ(std::rand(), randBefore) << "drawing from a KRandom moved rand()";
+  }
+  std::srand(1);
+}
+
+TEST(KRandom, MovedItGoesOnAndSeededAgainItStartsAgain) {
+  KRandom a(77), reference(77);
+  for (int i = 0; i < 10; i++) ASSERT_EQ(a.next(), reference.next());
+  KRandom b(std::move(a));
+  for (int i = 0; i < 10; i++) ASSERT_EQ(b.next(), reference.next()) << "after the move, number " << i;
+  b.seed(77);
+  KRandom fresh(77);
+  for (int i = 0; i < 10; i++) ASSERT_EQ(b.next(), fresh.next()) << "after seeding again, number " << i;
 }
 
 } // namespace

@@ -24,6 +24,7 @@
 #include "keptreplays.h"
 #include "layout.h"
 #include "play.h"
+#include "sentgame.h"
 #include "recording.h"
 #include "replayer.h"
 #include "unfinished.h"
@@ -265,6 +266,36 @@ TEST_F(KeptReplays, ATopTenGameKeepsItsReplayAndItReplaysToTheTablesScore) {
   EXPECT_TRUE(replay.playToEnd());
   EXPECT_EQ(replay.game().gScore, kept.score);
   EXPECT_EQ(checkReplay(path.c_str()), 0);
+}
+
+TEST_F(KeptReplays, SendFromAKeptRowByTheKeysWritesAGameThatVerifiesAndSaysWhere) {
+  const int32_t table[10] = {900, 800, 700, 600, 500, 8, 6, 4, 2, 0};
+  keepTable(table);
+  playScriptedGame();
+  const int32_t score = game().gScore;
+  release();
+  shell.screen = kScoresScreen;
+  shell.menu.lockMenu = false;
+  frame();
+  // Down: the focus on the kept row; Right: on its SEND; Return sends.
+  tap(K_VK_DOWN);
+  tap(K_VK_RIGHT);
+  ASSERT_TRUE(shell.scores.onSend);
+  tap(K_VK_RETURN);
+  ASSERT_TRUE(shell.sent.shown);
+  EXPECT_TRUE(shell.sent.written);
+  EXPECT_FALSE(shell.sent.linked); // no page address, no share_url=: the file alone
+  const std::string path = records + "/zunk-" + std::to_string(score) + ".zunkreplay";
+  const Received received = receiveFile(path);
+  ASSERT_EQ(received.verdict, Verdict::kVerified) << received.reason;
+  EXPECT_EQ(received.game.score, score);
+  // The panel says where, in the sheet's glyphs, over the screen; a key
+  // closes it and does nothing else.
+  EXPECT_NE(shell.sent.path.find("zunk-" + std::to_string(score)), std::string::npos);
+  EXPECT_FALSE(sheet.from(layout::glyph('z').x1, layout::glyph('z').y1).empty());
+  tap(K_VK_ESCAPE);
+  EXPECT_FALSE(shell.sent.shown);
+  EXPECT_EQ(shell.screen, kScoresScreen);
 }
 
 TEST_F(KeptReplays, AClickOnAKeptRowWatchesTheGameUnderTheReplayMark) {
@@ -548,7 +579,7 @@ TEST_F(Continue, GamesLeftByTwoCopiesAreBothKeptAndOneClaimedOrOfALaterVersionIs
   EXPECT_TRUE(fileThere(first) && fileThere(second));
   // A game a later version left: kept, not offered, said.
   std::string later = firstBytes;
-  later[8] = 2;
+  later[8] = kReplayVersion + 1;
   std::remove(first.c_str());
   std::remove(second.c_str());
   std::ofstream(records + "/unfinished-3.zunkreplay", std::ios::binary) << later;
@@ -693,9 +724,10 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
   EXPECT_FALSE(decodeRecording(bad, back, error));
   EXPECT_EQ(error, "not a Zunk replay");
   bad = good;
-  bad[8] = 2; // a later version
+  bad[8] = kReplayVersion + 1; // a later version
   EXPECT_FALSE(decodeRecording(bad, back, error));
-  EXPECT_NE(error.find("version 2"), std::string::npos);
+  EXPECT_NE(error.find("version " + std::to_string(kReplayVersion + 1)), std::string::npos) << error;
+  EXPECT_TRUE(laterVersionBytes(bad));
   bad = good;
   bad[10] = 88; // the header of another layout
   EXPECT_FALSE(decodeRecording(bad, back, error));
@@ -708,9 +740,19 @@ TEST(ReplayFile, DamagedForeignAndLaterFilesAreRefusedCleanly) {
   EXPECT_FALSE(decodeRecording(bad, back, error));
   bad = good + "x"; // more bytes than it says
   EXPECT_FALSE(decodeRecording(bad, back, error));
-  // Input that names fields that do not exist, or runs past its frames.
+  // Input that names fields that do not exist, or runs past its frames:
+  // in entries as they are (a short game's), and deflated.
+  Recording shortGame = r;
+  shortGame.frames.resize(3);
+  const std::string plain = encodeRecording(shortGame);
+  ASSERT_EQ(plain[96], 0) << "a short game's input is kept as it is";
+  bad = plain;
+  bad[100 + 128 + 4 * r.draws.size()] = '\x3f';
+  EXPECT_FALSE(decodeRecording(bad, back, error));
+  EXPECT_EQ(error, "damaged: its input cannot be read");
+  ASSERT_EQ(good[96], 1) << "a long game's input is deflated";
   bad = good;
-  bad[88 + 128 + 4 * r.draws.size() + 4] = '\x3f';
+  bad[100 + 128 + 4 * r.draws.size() + 1] ^= '\x5a';
   EXPECT_FALSE(decodeRecording(bad, back, error));
   EXPECT_FALSE(loadRecording("/nonexistent/zunk.replay", back, error));
   EXPECT_FALSE(loadRecording("/tmp", back, error));

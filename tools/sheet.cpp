@@ -862,6 +862,107 @@ void drawUnkept(cairo_t *c) {
     alignedText(c, tr(kUnkeptWhyWords[i]), unkeptWhy(i), false, 11, {1, 0.85, 0.45});
 }
 
+// ---- the daily wall -----------------------------------------------------------
+
+// A small rounded tag with a word in it.
+void tag(cairo_t *c, Rect r, const char *t, Colour top, Colour bottom) {
+  clip(c, r);
+  roundRect(c, r.x1 + 1, r.y1 + 1, r.w() - 2, r.h() - 2, r.h() / 2.5);
+  vertical(c, r.y1, r.y2, top, bottom, 0.95);
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 1, 1, 1, 0.8);
+  cairo_set_line_width(c, 1);
+  cairo_stroke(c);
+  text(c, t, r.x1 + r.w() / 2.0, r.y1 + r.h() / 2.0, 11, {1, 1, 1}, {r.w() - 10.0, r.h() - 4.0}, true, 0.4);
+  cairo_restore(c);
+}
+
+// Text wrapped in `r`, its lines centred up and down.
+void blockIn(cairo_t *c, const char *t, Rect r, double size, Colour k) {
+  clip(c, r);
+  leftBlock(c, t, r.x1 + 1, r.y1 + r.h() / 2.0, size, k, {r.w() - 2.0, double(r.h())}, true);
+  cairo_restore(c);
+}
+
+// TRANSLATORS: the notice's what (as "High scores not kept:") when the
+// table of the daily wall's scored tries could not be saved.
+const char *const kDailyNotKeptWords = N_("Daily table not kept:");
+// TRANSLATORS: the daily wall ("TODAY'S WALL": the same wall for every
+// player on a date; the first game of the day is the day's try, which
+// counts and is kept, and more games are practice). What the wall offers,
+// under today's date, in the order: the day's try is still open; it has
+// been played; the computer's date is behind the last day played (so no
+// new try opens); the wall of another day than today (from the command
+// line). Two short lines at most.
+const char *const kDailyTryWords[kDailyTries] = {
+    N_("Today's try is open: your first game counts."),
+    N_("Today's try is played: more games are practice."),
+    N_("Your computer's date is behind your last day played: practice only."),
+    N_("Not today's wall: practice only.")};
+// TRANSLATORS: a game received that is refused, why: the file or link is
+// damaged or not a Zunk game; it was made by a later version of Zunk; its
+// game, replayed, does not reach the score it claims. Two short lines.
+const char *const kRefusalWords[kRefusals] = {N_("This game is damaged, or not a game of Zunk."),
+                                              N_("It was made by a later version of Zunk."),
+                                              N_("Replayed, it does not reach the score it claims.")};
+
+void drawDailyBand(cairo_t *c) {
+  const Colour white{1, 1, 1}, gold{1, 0.9, 0.5};
+  alignedText(c, tr(kDailyNotKeptWords), kDailyNotKept, true, 11, white);
+  // TRANSLATORS: a tag by the score of a daily wall's game: the day's try
+  // (its one game that counts), or a practice game. Short, in capitals.
+  tag(c, kScoredTryTag, tr("TODAY'S TRY"), {0.95, 0.55, 0.15}, {0.75, 0.3, 0.05});
+  tag(c, kPracticeTag, tr("PRACTICE"), {0.35, 0.55, 0.9}, {0.15, 0.3, 0.65});
+  // A dash in the digits' style, for the dates.
+  clip(c, kDigitDash);
+  roundRect(c, kDigitDash.x1 + 1.5, kDigitDash.y1 + 8, kDigitDash.w() - 3, 3, 1.2);
+  cairo_set_source_rgb(c, 1, 0.95, 0.55);
+  cairo_fill(c);
+  cairo_restore(c);
+  // TRANSLATORS: the menu's button for the daily wall, also the daily
+  // screen's heading: the one wall everybody plays today. Short, in capitals.
+  drawButton(c, kDailyButton, N_("TODAY'S WALL"));
+  // TRANSLATORS: the daily screen's start: the day's try (the game that
+  // counts), or a practice game on the same wall. Short, in capitals.
+  drawButton(c, kStartScored, N_("PLAY TODAY'S TRY"));
+  drawButton(c, kStartPractice, N_("PRACTICE"));
+  // TRANSLATORS: a small button beside a row of the tables: send its game
+  // to someone (a file, and a link). One short word, in capitals.
+  tag(c, kSendButton, tr("SEND"), {0.3, 0.75, 0.4}, {0.1, 0.5, 0.2});
+  for (int i = 0; i < kDailyTries; i++) blockIn(c, tr(kDailyTryWords[i]), dailyTryText(i), 11, white);
+  // TRANSLATORS: on the daily screen when no day's try is kept yet.
+  alignedText(c, tr("No day's try kept yet."), kNoDailyRows, false, 11, white);
+  // TRANSLATORS: the streak: how many days one after another the player has
+  // played the day's try; the number follows it. One short word.
+  alignedText(c, tr("Streak:"), kStreakLabel, true, 11, gold);
+  // TRANSLATORS: the practice game just played, listed above the days'
+  // tries (in place of a date). Short.
+  alignedText(c, tr("Practice game"), kPracticeRowLabel, false, 11, {0.7, 0.85, 1});
+  // TRANSLATORS: what SEND did: the game's file was written (its folder
+  // and name follow on the next lines), or it could not be.
+  alignedText(c, tr("Its file is written to:"), kSentWritten, false, 11, white);
+  alignedText(c, tr("Its file could not be written."), kSentNotWritten, false, 11, {1, 0.6, 0.5});
+  // TRANSLATORS: at the foot of the panel that says what SEND did.
+  alignedText(c, tr("A click or a key: go on"), kSentGoOn, false, 11, gold);
+  // TRANSLATORS: the game's link (which carries the game itself) is on the
+  // clipboard, to paste in a message; or there is no web address of the
+  // game's page to link to, so only the file can be sent. Two short lines.
+  blockIn(c, tr("Its link is on the clipboard: paste it to a friend."), kLinkCopied, 11, white);
+  blockIn(c, tr("No address for the game's page: send the file."), kNoLink, 11, white);
+  // TRANSLATORS: over a game received that replayed to the score it claims:
+  // "verified: 412" and, for a daily wall's game, "on the wall of
+  // 2026-12-09" (the number and the date follow each text). Short.
+  alignedText(c, tr("verified:"), kVerifiedScore, true, 11, white);
+  alignedText(c, tr("on the wall of"), kVerifiedWall, true, 11, white);
+  // TRANSLATORS: the heading over a game received that is refused (the
+  // reason under it). One word, in capitals.
+  clip(c, kRefusedHeading);
+  text(c, tr("REFUSED"), kRefusedHeading.x1 + kRefusedHeading.w() / 2.0, kRefusedHeading.y1 + kRefusedHeading.h() / 2.0,
+       24, {1, 0.85, 0.4}, {kRefusedHeading.w() - 8.0, kRefusedHeading.h() - 4.0});
+  cairo_restore(c);
+  for (int i = 0; i < kRefusals; i++) blockIn(c, tr(kRefusalWords[i]), refusalText(i), 11, white);
+}
+
 // ---- the options (the band y 1600 to 1919) -----------------------------------
 
 // A rounded button of the options' own, its label centred.
@@ -903,13 +1004,15 @@ const char *const kOptionValueWords[kOptionWords] = {N_("On"), N_("Off"), N_("As
 const char *const kLanguageNameWords[kLanguageNames] = {
     "English", "Deutsch",    "Español", "Français", "Italiano",   "日本語",
     "Nederlands", "Polski", "Português (Brasil)", "Русский", "Українська", "中文（简体）"};
-// TRANSLATORS: the keys' page: each action that a key (or a gamepad
-// button) can be given, at the left of the key's name. Grab and throw:
-// the key held to grab the ball and let go to throw it; the four pulls
-// move the grabbed ball; Back leaves a paused game for the menu; Music and
-// Sound effects switch them; Screenshot saves a picture of the game. The
-// last two are the gamepad's buttons. Room: about 24 characters.
+// The keys' page's actions (the note for translators is inside, where
+// the extractor finds it: just before the first text).
 const char *const kActionLabelWords[kActionLabels] = {
+    // TRANSLATORS: the keys' page: each action that a key (or a gamepad
+    // button) can be given, at the left of the key's name. Grab and throw:
+    // the key held to grab the ball and let go to throw it; the four pulls
+    // move the grabbed ball; Back leaves a paused game for the menu; Music and
+    // Sound effects switch them; Screenshot saves a picture of the game. The
+    // last two are the gamepad's buttons. Room: about 24 characters.
     N_("Grab and throw"), N_("Pull left"),   N_("Pull right"),    N_("Pull up"),
     N_("Pull down"),      N_("Pause"),       N_("Back"),          N_("Music"),
     N_("Sound effects"),  N_("Full screen"), N_("Screenshot"),    N_("Gamepad: grab and throw"),
@@ -1085,6 +1188,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawGameOver(c);
   drawTextPieces(c);
   drawUnkept(c);
+  drawDailyBand(c);
   drawOptions(c);
   cairo_destroy(c);
   bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;

@@ -264,8 +264,19 @@
     couldNotLoad(what);
   }
 
+  // The page opened with a game sent ("#watch=", which the game proves
+  // before it shows it) or a day's wall ("#daily=YYYY-MM-DD"): the game
+  // starts with it, as its command line would.
+  function startArguments() {
+    var hash = window.location.hash;
+    if (hash.indexOf("#watch=") === 0) return ["--replay", hash];
+    if (hash.indexOf("#daily=") === 0) return ["--daily", hash.substring("#daily=".length)];
+    return [];
+  }
+
   window.Module = {
     canvas: canvas,
+    arguments: startArguments(),
     print: function (text) { console.log(text); },
     // What the game writes to its standard error is news, not failure.
     printErr: function (text) { console.warn(text); },

@@ -128,6 +128,20 @@ EM_JS(void, pageKeepUserFilesNow, (), {
   if (Module.zunkKeepUserFilesNow) Module.zunkKeepUserFilesNow();
 });
 
+// The page puts the text on the browser's clipboard (Module.zunkCopy), which
+// may refuse it later: the page says so then. False without a page that can.
+EM_JS(int, pageCopy, (const char *text), {
+  if (!Module.zunkCopy) return 0;
+  return Module.zunkCopy(UTF8ToString(text)) ? 1 : 0;
+});
+
+// The page's address without its fragment into `out`; gives its length.
+EM_JS(int, pageLocation, (char *out, int size), {
+  var address = String(location.href).split("#")[0];
+  stringToUTF8(address, out, size);
+  return lengthBytesUTF8(address);
+});
+
 EM_JS(void, pageFetchDataFile, (const char *name), {
   if (Module.zunkFetchDataFile) Module.zunkFetchDataFile(UTF8ToString(name));
 });
@@ -188,6 +202,15 @@ void hostFramesRan(int frames) { pageFramesRan(frames); }
 void hostProgramEnded() { pageProgramEnded(); }
 
 void userFilesChanged() { pageSyncUserFiles(); }
+
+bool setClipboardText(const std::string &text) { return pageCopy(text.c_str()) != 0; }
+
+std::string pageAddress() {
+  // An address longer than this is none a player sends.
+  char text[2048];
+  const int length = pageLocation(text, sizeof text);
+  return length > 0 && static_cast<size_t>(length) < sizeof text ? std::string(text, static_cast<size_t>(length)) : "";
+}
 
 void fetchDataFile(const char *name) { pageFetchDataFile(name); }
 

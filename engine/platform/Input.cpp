@@ -20,6 +20,7 @@ struct InputContext {
   AudioDeviceLost audioDeviceLost = nullptr;
   ShortPresses presses;
   TouchPointer touch;
+  std::string droppedFile; ///< the last file dropped on the window, until taken
 };
 InputContext input_;
 
@@ -100,6 +101,12 @@ void feedInput(const Event &event) { remember(event); }
 
 void endOfFrame() { input_.presses.frameEnded(); }
 
+std::string takeDroppedFile() {
+  std::string file;
+  file.swap(input_.droppedFile);
+  return file;
+}
+
 void forgetPress(int scancode) { input_.presses.forget(scancode); }
 
 void setAudioDeviceLostHandler(AudioDeviceLost handler) { input_.audioDeviceLost = handler; }
@@ -143,6 +150,15 @@ bool pollEvent(Event &e) {
     case SDL_QUIT:
       e.kind = Event::Quit;
       return true;
+    case SDL_DROPFILE:
+      if (ev.drop.file) {
+        input_.droppedFile = ev.drop.file;
+        SDL_free(ev.drop.file);
+      }
+      break;
+    case SDL_DROPTEXT: // text dragged from another program: not a file
+      SDL_free(ev.drop.file);
+      break;
     case SDL_AUDIODEVICEREMOVED:
       // The sound side reopens whichever device is now the default.
       if (!ev.adevice.iscapture && input_.audioDeviceLost) input_.audioDeviceLost(ev.adevice.which);

@@ -214,6 +214,10 @@ void endOfFrame();
 void showCursor(bool show);
 /// Moves the pointer to (x, y) in game pixels.
 void warpMouse(int x, int y);
+/// The file the user dropped on the window since the last call (the last
+/// one, when several were), as its full path; empty for none. Reading it
+/// forgets it.
+std::string takeDroppedFile();
 
 /// Scripted input for tests: while set, the mouse and keyboard state and
 /// the window's focus come from this record instead of the devices.
@@ -270,6 +274,14 @@ using MessageHook = void (*)(const char *heading, const char *detail);
 void setMessageHook(MessageHook hook);
 /// Asks the desktop to open an address; false on failure.
 bool openURL(const char *url);
+/// Puts `text` on the clipboard, for the user to paste elsewhere: the
+/// desktop's (the window must be open), or in a browser the page's, as the
+/// browser allows it (it may still refuse later: the page then says so).
+/// False when it could not be.
+bool setClipboardText(const std::string &text);
+/// The address of the page the program runs in, without its fragment (what
+/// follows '#'); empty outside a browser.
+std::string pageAddress();
 /// The languages the user asks for, most wanted first, read from the
 /// environment as gettext reads it: LANGUAGE's colon-separated list (unless
 /// the locale is C or POSIX), then the first of LC_ALL, LC_MESSAGES and

@@ -125,6 +125,18 @@ void messageBox(const char *heading, const char *detail) {
 
 bool openURL(const char *url) { return url && SDL_OpenURL(url) == 0; }
 
+// A browser's clipboard and address are the page's (Host.cpp).
+#ifndef __EMSCRIPTEN__
+bool setClipboardText(const std::string &text) {
+  if (!videoUp()) return false;
+  if (SDL_SetClipboardText(text.c_str()) == 0) return true;
+  report(K_REPORT_WARNING, "the clipboard could not be set", "", SDL_GetError());
+  return false;
+}
+
+std::string pageAddress() { return ""; }
+#endif
+
 // A browser tells its languages itself (Host.cpp).
 #ifndef __EMSCRIPTEN__
 namespace {

@@ -31,9 +31,6 @@ const int kRows = 10;
 // than this is not ours.
 const size_t kMaxListLines = 2 * kRows;
 const size_t kMaxListBytes = 4096;
-// A replay copied from an earlier version's folder: no larger than a
-// recording can be.
-const size_t kMaxReplayBytes = 32 << 20;
 
 using Link = ReplayLink;
 
@@ -226,12 +223,12 @@ void adoptDataFolderTable(std::string &message) {
   std::vector<Link> links = linkRows(table, listed);
   keepExisting(links, dataFolder);
   for (const Link &link : links)
-    if (!link.file.empty()) copyOver(dataFolder, link.file, kMaxReplayBytes);
+    if (!link.file.empty()) copyOver(dataFolder, link.file, kMaxReplayFileSize);
   keepExisting(links, replaysFolder());
   if (DIR *dir = opendir(dataFolder.c_str())) {
     while (const dirent *entry = readdir(dir))
       if (unfinishedName(entry->d_name) && exists(dataFolder + "/" + entry->d_name))
-        copyOver(dataFolder, entry->d_name, kMaxReplayBytes);
+        copyOver(dataFolder, entry->d_name, kMaxReplayFileSize);
     closedir(dir);
   }
   Cause cause;
@@ -423,11 +420,13 @@ int checkReplay(const char *path) {
   }
   const size_t frames = game.frames.size();
   const int32_t score = game.score;
+  // A daily wall's game says which day's; the score stays the last line.
+  const std::string mode = dailyGame(game) ? "daily " + dayText(game.day) + "\n" : "";
   Replay replay(std::move(game));
   if (!replay.playToEnd()) {
     tell(std::string(path) + ": the game does not replay as it was recorded");
     return 1;
   }
-  std::printf("frames %zu\nscore %d\n", frames, static_cast<int>(score));
+  std::printf("%sframes %zu\nscore %d\n", mode.c_str(), frames, static_cast<int>(score));
   return 0;
 }

@@ -97,6 +97,7 @@ bool replayName(const std::string &name);
 bool unfinishedName(const std::string &name);
 
 /// Plays the replay at `path` without a window, as fast as it goes, and
-/// prints its score on the last line ("score N"); a damaged or foreign file
+/// prints its score on the last line ("score N"), a daily wall's game its
+/// day first ("daily 2026-12-09"); a damaged or foreign file
 /// is named with the reason. The program's exit status: 0 or 1.
 int checkReplay(const char *path);

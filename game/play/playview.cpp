@@ -1,6 +1,7 @@
 #include "playview.h"
 
 #include <cstdio>
+#include <string>
 
 #include "layout.h"
 
@@ -69,6 +70,35 @@ void displayLeftValueAt(KGraphic &sheet, long x, long y, long value) {
         break;
       }
 }
+
+namespace {
+// The digits of `text`, and its dashes, from x to the right; how wide they
+// are (drawn only with a sheet).
+long digitsAt(KGraphic *sheet, long x, long y, const char *text) {
+  const long from = x;
+  for (const char *c = text; *c; c++) {
+    if (*c == '-') {
+      if (sheet) sheet->blitAlphaRect(kDigitDash.x1, kDigitDash.y1, kDigitDash.x2, kDigitDash.y2, static_cast<short>(x),
+                                      static_cast<short>(y), false, false);
+      x += kDigitDash.w();
+      continue;
+    }
+    for (const sNumber &n : numberTable)
+      if (n.character == *c) {
+        if (sheet) sheet->blitAlphaRect(n.x1, n.y1, n.x2, n.y2, static_cast<short>(x), static_cast<short>(y), false, false);
+        x += n.x2 - n.x1;
+        break;
+      }
+  }
+  return x - from;
+}
+} // namespace
+
+long valueWidth(long value) { return digitsAt(nullptr, 0, 0, std::to_string(value).c_str()); }
+
+void displayDayAt(KGraphic &sheet, long x, long y, Day day) { digitsAt(&sheet, x, y, dayText(day).c_str()); }
+
+long dayWidth(Day day) { return digitsAt(nullptr, 0, 0, dayText(day).c_str()); }
 
 void displayValueAt(KGraphic &sheet, long x, long y, long value) {
   char text[32];

@@ -5,6 +5,7 @@
 // draws the same picture as often as it is drawn.
 
 #include "KGraphic.h"
+#include "calendar.h"
 #include "look.h"
 #include "play.h"
 
@@ -28,3 +29,9 @@ extern const sNumber numberTable[10];
 /// last digit at x and the rest to the left.
 void displayLeftValueAt(KGraphic &sheet, long x, long y, long value);
 void displayValueAt(KGraphic &sheet, long x, long y, long value);
+/// How wide `value` is in the sheet's digits.
+long valueWidth(long value);
+/// Draws `day` as "2026-12-09" in the sheet's digits, from x to the right;
+/// and how wide it is.
+void displayDayAt(KGraphic &sheet, long x, long y, Day day);
+long dayWidth(Day day);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar.h"
 #include "play.h"
 #include "playinput.h"
 #include "storage.h"
@@ -43,22 +44,43 @@ bool possibleRandomPosition(const RandomPosition &position);
 /// Puts rand() at `position`; one it cannot be in is ignored.
 void setRandomPosition(const RandomPosition &position);
 
+/// What a recording holds: an ordinary game, whose random numbers came
+/// from rand() and are kept with it, or a daily wall's, whose numbers the
+/// day makes again (none are kept).
+enum class GameMode : uint8_t { kOrdinary = 0, kDaily = 1 };
+
 struct Recording {
+  GameMode mode = GameMode::kOrdinary;
+  Day day = kNoDay;       ///< a daily wall's day
+  uint32_t drawsMade = 0; ///< a daily game's: the numbers it drew from its day's generator
   PlayStart start;
   std::vector<PlayInput> frames; ///< one per frame of play, paused frames included
-  std::vector<uint32_t> draws;   ///< the play's random numbers, in order
+  std::vector<uint32_t> draws;   ///< an ordinary game's random numbers, in order
   int32_t score = 0;             ///< the score after the last frame
   bool ended = false;            ///< the game reached GAME OVER
   uint32_t digest = 0;           ///< playDigest() after the last frame
-  RandomPosition randomAfter{};  ///< rand()'s position after the last frame
+  RandomPosition randomAfter{};  ///< an ordinary game's: rand()'s position after the last frame
 };
+/// Whether `recording` is a daily wall's.
+inline bool dailyGame(const Recording &recording) { return recording.mode == GameMode::kDaily; }
+/// How many random numbers the game of `recording` drew.
+inline size_t drawsOf(const Recording &recording) {
+  return dailyGame(recording) ? recording.drawsMade : recording.draws.size();
+}
 
-/// The file format's version this program writes and reads.
-const uint16_t kReplayVersion = 1;
+/// The file format's version this program writes, and the latest it reads
+/// (it reads every one before it too).
+const uint16_t kReplayVersion = 2;
 /// The longest game a file may hold: six hours of play.
 const uint32_t kMaxReplayFrames = 80 * 60 * 60 * 6;
+/// A file larger than this is not a recording of ours: six hours of play
+/// with the pointer moving every frame and a draw every few frames stay
+/// well below.
+const size_t kMaxReplayFileSize = 32u << 20;
 
-/// The recording as a file's bytes (the layout is in HACKING.md).
+/// The recording as a file's bytes (the layout is in HACKING.md): the
+/// input as it is, frame for frame, packed (runs of frames alike, straight
+/// moves of the pointer), deflated when that makes it smaller.
 std::string encodeRecording(const Recording &recording);
 /// Reads a file's bytes; false, with the reason in `error`, when they are
 /// not a recording this program can play (damaged, cut short, foreign, or
@@ -76,3 +98,5 @@ bool saveRecording(const std::string &path, const Recording &recording, std::str
 /// Whether the file at `path` is a replay of a version later than this
 /// program's: one it cannot play, and must not take for damaged.
 bool fromLaterVersion(const std::string &path);
+/// The same, of a file's bytes.
+bool laterVersionBytes(const std::string &bytes);

@@ -9,15 +9,22 @@ int Replay::Draws::draw() {
 }
 
 Replay::Replay(Recording recording)
-    : recording_(std::move(recording)), draws_(recording_.draws), play_(playFrom(recording_.start)) {
-  resetInGame(play_, draws_);
+    : recording_(std::move(recording)), draws_(recording_.draws),
+      daily_(dailyGame(recording_) ? std::make_unique<DailyDraws>(recording_.day) : nullptr),
+      play_(playFrom(recording_.start)) {
+  resetInGame(play_, numbers());
+}
+
+RandomSource &Replay::numbers() {
+  if (daily_) return *daily_;
+  return draws_;
 }
 
 bool Replay::step(PlayEvents *events) {
   if (endedEarly_ || next_ >= recording_.frames.size()) return false;
   const PlayInput &input = recording_.frames[next_++];
   if (input.held & kContinuedHere) continuedAt(play_, input);
-  PlayEvents happened = stepPlay(play_, input, draws_);
+  PlayEvents happened = stepPlay(play_, input, numbers());
   // A recording ends where its game did, unless the game was continued
   // from there: then its next frame says so.
   const bool left = happened.leave || happened.restart;
@@ -26,7 +33,7 @@ bool Replay::step(PlayEvents *events) {
   return !endedEarly_;
 }
 
-PlayEvents Replay::stepPastEnd() { return stepPlay(play_, PlayInput(), draws_); }
+PlayEvents Replay::stepPastEnd() { return stepPlay(play_, PlayInput(), numbers()); }
 
 bool Replay::playToEnd() {
   while (step()) {
@@ -36,6 +43,7 @@ bool Replay::playToEnd() {
 
 bool Replay::same() const {
   const Recording &r = recording_;
-  return !endedEarly_ && !draws_.ranOut() && next_ == r.frames.size() && play_.gScore == r.score &&
+  const bool allNumbers = daily_ ? daily_->drawn() == r.drawsMade : !draws_.ranOut() && draws_.drawn() == r.draws.size();
+  return !endedEarly_ && allNumbers && next_ == r.frames.size() && play_.gScore == r.score &&
          play_.gameover == r.ended && playDigest(play_) == r.digest;
 }

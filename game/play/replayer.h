@@ -2,11 +2,14 @@
 
 // A recording played again, a frame at a time, into a game of its own: the
 // same input and the same random numbers give the same game, frame for
-// frame. Nothing outside the replay's own game changes: it is watched,
-// checked or rebuilt out of sight alike.
+// frame. An ordinary game's numbers come from its recording; a daily wall's
+// are made again from its day. Nothing outside the replay's own game
+// changes: it is watched, checked or rebuilt out of sight alike.
 
 #include <cstddef>
+#include <memory>
 
+#include "dailywall.h"
 #include "play.h"
 #include "recording.h"
 
@@ -29,7 +32,7 @@ public:
   /// Plays what is left; whether the game came back to the recorded state.
   bool playToEnd();
   /// Whether every frame was played and the game is as recorded: its score,
-  /// its end and its digest, with no random number missing on the way.
+  /// its end and its digest, with every random number it drew, and no more.
   bool same() const;
 
   const Play &game() const { return play_; }
@@ -44,15 +47,18 @@ private:
     explicit Draws(const std::vector<uint32_t> &draws) : draws_(draws) {}
     int draw() override;
     bool ranOut() const { return ranOut_; }
+    size_t drawn() const { return next_; }
 
   private:
     const std::vector<uint32_t> &draws_;
     size_t next_ = 0;
     bool ranOut_ = false;
   };
+  RandomSource &numbers();
 
   Recording recording_;
   Draws draws_;
+  std::unique_ptr<DailyDraws> daily_; ///< a daily wall's numbers
   Play play_;
   size_t next_ = 0;
   bool endedEarly_ = false;

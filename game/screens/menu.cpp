@@ -10,12 +10,16 @@
 using namespace layout;
 
 namespace {
-// Button k of the sheet at its place on the menu; the id of BACK is QUIT's.
+// A picture of the sheet as a button at its place on the menu.
 constexpr int16_t i16(int v) { return static_cast<int16_t>(v); }
-constexpr sButton button(int32_t id, int k) {
-  return {id, i16(kButtons[k].x1), i16(kButtons[k].y1), i16(kButtons[k].x2), i16(kButtons[k].y2),
-          i16(kButtonX),   i16(kButtonY[k]),    0,   0,  1,  0,  1, 0};
+constexpr sButton button(int32_t id, const Rect &picture, int y) {
+  return {id, i16(picture.x1), i16(picture.y1), i16(picture.x2), i16(picture.y2), i16(kButtonX), i16(y), 0, 0, 1, 0, 1,
+          0};
 }
+// Button k of the sheet's five; the id of BACK is QUIT's.
+constexpr sButton button(int32_t id, int k) { return button(id, kButtons[k], kButtonY[k]); }
+// The buttons each given a random phase, in the order they always were.
+const int kRandomPhases = 5;
 
 // The veil deepens by this much a frame, up to kDeepestVeil.
 const float kVeilStep = 0.02f, kDeepestVeil = 0.5f;
@@ -41,8 +45,8 @@ void choose(Menu &menu, int32_t index, MenuEvents &events) {
   menu.selectedButton = index;
 }
 
-// The focus goes round OPTIONS and the four buttons, top to bottom.
-const int32_t kFocusOrder[] = {kFocusOptions, kChosePlay, kChoseScores, kChoseHelp, kChoseQuit};
+// The focus goes round OPTIONS and the five buttons, top to bottom.
+const int32_t kFocusOrder[] = {kFocusOptions, kChosePlay, kChoseScores, kChoseHelp, kChoseDaily, kChoseQuit};
 const int kFocusPlaces = static_cast<int>(std::size(kFocusOrder));
 
 int32_t nextFocus(int32_t focus, int step) {
@@ -54,7 +58,7 @@ int32_t nextFocus(int32_t focus, int step) {
 }
 
 // The switches, OPTIONS, and the focus the arrows, Tab and the D-pad move
-// between OPTIONS and the four buttons; Return or A chooses the focused
+// between OPTIONS and the five buttons; Return or A chooses the focused
 // one, or PLAY.
 void menuControls(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn, MenuEvents &events) {
   menu.shown.musicOn = musicOn;
@@ -79,7 +83,8 @@ void menuControls(Menu &menu, const Controls &controls, bool musicOn, bool sound
 }
 } // namespace
 
-const sButton kFirstButtons[5] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4)};
+const sButton kFirstButtons[kMenuButtons] = {button(0, 0), button(1, 1), button(2, 2), button(3, 3), button(3, 4),
+                                             button(kChoseDaily, kDailyButton, kDailyButtonY)};
 
 Menu::Menu() { std::copy(std::begin(kFirstButtons), std::end(kFirstButtons), buttons); }
 
@@ -90,12 +95,17 @@ void putButtonsBack(Menu &menu) {
 
 void resetButtons(Menu &menu) {
   menu.fadeback = 0;
-  for (sButton &b : menu.buttons) {
+  for (int i = 0; i < kMenuButtons; i++) {
+    sButton &b = menu.buttons[i];
     b.phaseSpeed = kPhaseSpeed;
     b.destX2 = static_cast<int16_t>(b.destX + (b.srcX2 - b.srcX1));
     b.destY2 = static_cast<int16_t>(b.destY + (b.srcY2 - b.srcY1));
-    b.phase = static_cast<float>(std::rand() % kPhaseSteps) / 100;
+    if (i < kRandomPhases) b.phase = static_cast<float>(std::rand() % kPhaseSteps) / 100;
   }
+  // A button added later draws no number of rand()'s: the menu and the
+  // games after it draw what they always drew.
+  const float against = menu.buttons[kChoseHelp].phase + kFullTurn / 2;
+  menu.buttons[kChoseDaily].phase = against > kFullTurn ? against - kFullTurn : against;
 }
 
 void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents &events) {
@@ -143,6 +153,7 @@ MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool sound
   // A button done leaves the others to run their frame as well.
   MenuEvents events;
   for (long i = 0; i < 4; i++) displayButton(menu, i, controls, events);
+  displayButton(menu, kChoseDaily, controls, events);
   menuControls(menu, controls, musicOn, soundsOn, events);
   return events;
 }
@@ -150,6 +161,7 @@ MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool sound
 void drawMenu(const Menu &menu, KGraphic &sheet, const Look &look) {
   drawMenuBackground(sheet);
   for (long i = 0; i < 4; i++) drawButton(menu, i, sheet, look);
+  drawButton(menu, kChoseDaily, sheet, look);
   const MenuScene &shown = menu.shown;
   drawAt(sheet, kOptionsButton, kOptionsButtonAt);
   drawAt(sheet, shown.musicOn ? kMusicOn : kMusicOff, kMusicIconAt);
@@ -157,8 +169,8 @@ void drawMenu(const Menu &menu, KGraphic &sheet, const Look &look) {
   if (shown.focusArrow == kFocusOptions) {
     drawAt(sheet, kFocusArrow, {kFocusArrowX, kOptionsButtonAt.y + (kOptionsButton.h() - kFocusArrow.h()) / 2});
   } else if (shown.focusArrow >= 0) {
-    const Rect &b = kButtons[shown.focusArrow];
-    drawAt(sheet, kFocusArrow, {kFocusArrowX, kButtonY[shown.focusArrow] + (b.h() - kFocusArrow.h()) / 2});
+    const sButton &b = menu.buttons[shown.focusArrow];
+    drawAt(sheet, kFocusArrow, {kFocusArrowX, b.destY + (b.srcY2 - b.srcY1 - kFocusArrow.h()) / 2});
   }
 }
 
@@ -167,8 +179,8 @@ void drawMenuBackground(KGraphic &sheet) {
                         false, false, 0, 0);
 }
 
-void backControls(Menu &menu, const Controls &controls, MenuEvents &events) {
-  if (controls.backPressed() || controls.confirmPressed()) pressBack(menu, events);
+void backControls(Menu &menu, const Controls &controls, MenuEvents &events, bool returnToo) {
+  if (controls.backPressed() || (returnToo && controls.confirmPressed())) pressBack(menu, events);
 }
 
 void pressBack(Menu &menu, MenuEvents &events) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// The menu: four buttons (PLAY, HIGH SCORES, HELP, QUIT) that wobble and,
-// once chosen, grow and fade out; OPTIONS and the music and sound switches
+// The menu: five buttons (PLAY, HIGH SCORES, HELP, TODAY'S WALL, QUIT) that
+// wobble and, once chosen, grow and fade out; OPTIONS and the music and sound switches
 // on the top strip; the focus the keys and the gamepad move. The help and high-score screens share its
 // BACK button and its veil. Each frame is a step (the buttons move, a press
 // is taken, what the frame shows is set) and a const draw.
@@ -24,8 +24,11 @@ struct sButton {
   float blend;
   float phaseSpeed;
 };
-/// The buttons as first laid out: PLAY, HIGH SCORES, HELP, QUIT and BACK.
-extern const sButton kFirstButtons[5];
+/// How many buttons there are: PLAY, HIGH SCORES, HELP, QUIT, BACK (the
+/// help's and the high scores'), and TODAY'S WALL.
+const int kMenuButtons = 6;
+/// The buttons as first laid out.
+extern const sButton kFirstButtons[kMenuButtons];
 
 /// What a button does once its press has played out.
 enum MenuChoice : int32_t {
@@ -35,10 +38,11 @@ enum MenuChoice : int32_t {
   kChoseHelp = 2,
   kChoseQuit = 3,
   kChoseBack = 4,
-  kChoseOptions = 5, ///< OPTIONS, at once (it does not grow)
+  kChoseDaily = 5,   ///< TODAY'S WALL
+  kChoseOptions = 6, ///< OPTIONS, at once (it does not grow)
 };
 /// The focus on OPTIONS (the others are the buttons' indexes).
-const int32_t kFocusOptions = 5;
+const int32_t kFocusOptions = kChoseOptions;
 
 /// What the last frame drew of the buttons, the switches and the veil, each
 /// as it stood when the frame came to it: a button whose press plays out
@@ -50,7 +54,7 @@ struct MenuScene {
     float stillZoom = 1; ///< without: calmer motion's
     float blend = 1;
   };
-  Button buttons[5];
+  Button buttons[kMenuButtons];
   bool musicOn = true, soundsOn = true;
   int32_t focusArrow = -1; ///< the button the arrow points at, or -1
   float veil = 0;
@@ -59,10 +63,10 @@ struct MenuScene {
 /// The buttons, the choice being played out, the focus, the lock and the
 /// veil, for the whole run.
 struct Menu {
-  sButton buttons[5];
+  sButton buttons[kMenuButtons];
   /// The button chosen, growing until it is done; -1 for none.
   int32_t selectedButton = -1;
-  /// The menu button the keyboard or gamepad points at (0 to 3, or
+  /// The menu button the keyboard or gamepad points at (its choice, or
   /// kFocusOptions), or -1.
   int32_t menuFocus = -1;
   /// While set the buttons take no press (the doors are still opening).
@@ -85,14 +89,16 @@ struct MenuEvents {
 /// The buttons as first laid out, and each a new random phase (five random
 /// numbers drawn).
 void putButtonsBack(Menu &menu);
-/// A new phase for each button (five random numbers), the veil cleared.
+/// A new phase for each button (five random numbers, one each for PLAY,
+/// HIGH SCORES, HELP, QUIT and BACK; TODAY'S WALL swings against HELP),
+/// the veil cleared.
 void resetButtons(Menu &menu);
 /// One frame of button `index`: its wobble, its press played out, a press
 /// on it taken; once its press has played out, its choice in `events` (and
 /// resetButtons has run).
 void displayButton(Menu &menu, long index, const Controls &controls, MenuEvents &events);
 void drawButton(const Menu &menu, long index, KGraphic &sheet, const Look &look = {});
-/// One frame of the menu screen: its four buttons, the switches (as they
+/// One frame of the menu screen: its five buttons, the switches (as they
 /// stand: `musicOn`, `soundsOn`) and the focus.
 MenuEvents doMenu(Menu &menu, const Controls &controls, bool musicOn, bool soundsOn);
 /// The menu's background, buttons and switches, and the focus arrow.
@@ -101,8 +107,9 @@ void drawMenu(const Menu &menu, KGraphic &sheet, const Look &look = {});
 /// to continue.
 void drawMenuBackground(KGraphic &sheet);
 /// Escape, Return, Backspace or B on the help and high-score screens:
-/// BACK, as a click on it.
-void backControls(Menu &menu, const Controls &controls, MenuEvents &events);
+/// BACK, as a click on it (Return too unless `returnToo` is false: a screen
+/// whose focus Return takes).
+void backControls(Menu &menu, const Controls &controls, MenuEvents &events, bool returnToo = true);
 /// BACK chosen, as a click on it does (while no choice plays out).
 void pressBack(Menu &menu, MenuEvents &events);
 /// The veil that darkens the menu behind the help and the high scores,

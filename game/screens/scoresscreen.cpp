@@ -43,6 +43,22 @@ void drawResetBar(int held, KGraphic &sheet) {
                  0.35f, 1);
 }
 
+// Up and Down move the focus among the kept rows (from none, to the first
+// or the last), Left and Right between a row's game and its SEND.
+void moveFocus(ScoresScreen &screen, const Controls &controls) {
+  if (const int step = controls.focusStep()) {
+    int at = screen.focus;
+    for (int i = 0; i <= kRowsShown; i++) {
+      at = at < 0 ? (step > 0 ? 0 : kRowsShown - 1) : at + step;
+      if (at < 0 || at >= kRowsShown) at = -1;
+      if (at >= 0 && !screen.replays[at].empty()) break;
+    }
+    screen.focus = at >= 0 && !screen.replays[at].empty() ? at : -1;
+  }
+  if (controls.sideStep() && screen.focus >= 0) screen.onSend = !screen.onSend;
+  if (screen.focus < 0) screen.onSend = false;
+}
+
 // Which rows have a kept game, read again when the table or its folder has
 // changed.
 void readKeptRows(ScoresScreen &screen, const int32_t topScores[10]) {
@@ -65,15 +81,24 @@ ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, co
   std::memcpy(screen.shown.scores, scores.topScores, sizeof screen.shown.scores);
   resetWhenHeld(screen, scores, controls, choice.failure);
   displayButton(menu, kChoseBack, controls, choice.back);
-  // A click on a kept row asks for its game; the keys go back.
+  if (screen.focus >= 0 && screen.replays[screen.focus].empty()) screen.focus = -1;
+  moveFocus(screen, controls);
+  screen.shown.focus = screen.focus;
+  screen.shown.onSend = screen.onSend;
+  // A click on a kept row asks for its game, on its SEND to send it.
   const int x = controls.mouseX(), y = controls.mouseY();
   const int row = (y - kScoreRowsY) / kScoreRowStep;
-  if (controls.clickPressed() && y >= kScoreRowsY && row < kRowsShown && x >= kReplayArrowX && x < kScoreRowRight &&
-      !screen.replays[row].empty()) {
-    choice.watch = screen.replays[row];
+  if (controls.clickPressed() && y >= kScoreRowsY && row < kRowsShown && !screen.replays[row].empty()) {
+    if (x >= kReplayArrowX && x < kScoreRowRight) choice.watch = screen.replays[row];
+    else if (x >= kScoreSendX && x < kScoreSendX + kSendButton.w()) choice.send = screen.replays[row];
+    if (!choice.watch.empty() || !choice.send.empty()) return choice;
+  }
+  // Return takes the focused row; without one it is BACK, as Escape is.
+  if (screen.focus >= 0 && controls.confirmPressed()) {
+    (screen.onSend ? choice.send : choice.watch) = screen.replays[screen.focus];
     return choice;
   }
-  backControls(menu, controls, choice.back);
+  backControls(menu, controls, choice.back, screen.focus < 0);
   return choice;
 }
 
@@ -84,10 +109,18 @@ void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet, c
                       kScoresTitleAt.y, false, false);
   for (int r = 1; r <= kRowsShown; r++) {
     const long y = kScoreRowsY + kScoreRowStep * (r - 1);
-    if (!screen.replays[r - 1].empty())
-      sheet.blitAlphaRectFx(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kReplayArrowX,
-                            static_cast<short>(y + (kScoreRowStep - kFocusArrow.h()) / 2), 0, kReplayArrowZoom, 1, false,
-                            false, 0, 0);
+    const short arrowY = static_cast<short>(y + (kScoreRowStep - kFocusArrow.h()) / 2);
+    if (!screen.replays[r - 1].empty()) {
+      sheet.blitAlphaRectFx(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2, kReplayArrowX, arrowY, 0,
+                            kReplayArrowZoom, 1, false, false, 0, 0);
+      sheet.blitAlphaRect(kSendButton.x1, kSendButton.y1, kSendButton.x2, kSendButton.y2, kScoreSendX,
+                          static_cast<short>(y + (kScoreRowStep - kSendButton.h()) / 2), false, false);
+    }
+    // The keys' focus: an arrow before the row's game, or before its SEND.
+    if (screen.shown.focus == r - 1)
+      sheet.blitAlphaRect(kFocusArrow.x1, kFocusArrow.y1, kFocusArrow.x2, kFocusArrow.y2,
+                          static_cast<short>((screen.shown.onSend ? kScoreSendX : kReplayArrowX) - kFocusArrow.w()), arrowY,
+                          false, false);
     displayLeftValueAt(sheet, kScoreRankX, y, r);
     displayValueAt(sheet, kScoreValueX, y, screen.shown.scores[r - 1]);
     for (int x = kLeaderDotsFromX; x <= kLeaderDotsToX; x += kLeaderDotStep)

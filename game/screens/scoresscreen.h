@@ -1,10 +1,13 @@
 #pragma once
 
 // The high-score screen: the table's nine first rows over the veiled menu,
-// a small arrow before each row whose game was kept, and BACK. Space held
-// for a second resets the table, as a bar fills (let go earlier, nothing
-// changes): the reset is kept at once, and only then are its rows'
-// replays deleted. A click on a kept row asks to watch its game.
+// a small arrow and SEND beside each row whose game was kept, and BACK.
+// Space held for a second resets the table, as a bar fills (let go
+// earlier, nothing changes): the reset is kept at once, and only then are
+// its rows' replays deleted. A click on a kept row asks to watch its game,
+// on its SEND to send it; the keys and the pad move a focus over the kept
+// rows (Up and Down), between a row's game and its SEND (Left and Right),
+// and Return or A takes it (with no focus, Return is BACK).
 
 #include <cstdint>
 #include <string>
@@ -24,11 +27,16 @@ struct ScoresScreen {
   int32_t replaysFor[10] = {};
   std::string replaysFrom;
   int spaceHeld = 0;
-  /// The rows as the last frame drew them (a reset comes after), and how
-  /// far the reset's bar was filled (0: not drawn).
+  /// The kept row the keys' focus is on (-1: none), and whether on its SEND.
+  int focus = -1;
+  bool onSend = false;
+  /// The rows as the last frame drew them (a reset comes after), how far
+  /// the reset's bar was filled (0: not drawn), and the focus.
   struct Scene {
     int32_t scores[10] = {};
     int held = 0;
+    int focus = -1;
+    bool onSend = false;
   } shown;
 };
 
@@ -36,6 +44,7 @@ struct ScoresScreen {
 struct ScoresChoice {
   MenuEvents back;   ///< BACK: its choice is kChoseBack once it has played out
   std::string watch; ///< a kept row clicked: its game's replay, to watch
+  std::string send;  ///< a kept row's SEND: its game's replay, to send
   KeepFailure failure; ///< the table reset, but not kept
 };
 /// One frame of the high-score screen, showing `scores` (which Space held

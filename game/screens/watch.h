@@ -1,8 +1,9 @@
 #pragma once
 
 // Watching a kept game again: it plays in a game of its own under a REPLAY
-// mark, at the game's own pace, heard as it was, from a row of the
-// high-score table or from a file. Escape, Backspace, the gamepad's B or a
+// mark, at the game's own pace, heard as it was, from a row of either table
+// or from a file; a game received, once it has proved itself, marked
+// verified with its score (and its wall's day). Escape, Backspace, the gamepad's B or a
 // click stop it; so does its end, after the last frame has been shown a
 // moment. Nothing the player keeps changes: not the table, not the live
 // game, not the settings.
@@ -22,11 +23,13 @@ struct Watching {
   std::unique_ptr<Replay> replay;
   int endFrames = 0;
   PlayInput playerBefore;
+  bool verified = false; ///< a game received that proved itself
 };
 
 /// Starts watching `recording` (read with loadRecording), the player's
-/// input now being `player`.
-void startWatching(Watching &watching, Recording recording, const PlayInput &player);
+/// input now being `player`; `verified` marks a game received that has
+/// proved itself.
+void startWatching(Watching &watching, Recording recording, const PlayInput &player, bool verified = false);
 /// Whether a replay is being watched.
 inline bool watching(const Watching &watching) { return watching.replay != nullptr; }
 /// One frame of the replay watched, with the player's own `player` input;
@@ -36,7 +39,8 @@ inline bool watching(const Watching &watching) { return watching.replay != nullp
 bool watchFrame(Watching &watching, const PlayInput &player, PlayEvents &events);
 /// Stops watching at once.
 void stopWatching(Watching &watching);
-/// The game watched under the REPLAY mark; nothing when none is.
+/// The game watched under the REPLAY mark (and the verified mark); nothing
+/// when none is.
 void drawWatched(const Watching &watching, KGraphic &sheet, const Look &look = {});
 
 /// How long the end of a replay stays on the screen, in frames.

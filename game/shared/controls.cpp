@@ -46,6 +46,7 @@ void Controls::read() {
   mouseDown_ = KInput::getLeftButtonState();
   mouseX_ = KInput::getMouseX();
   mouseY_ = KInput::getMouseY();
+  dropped_ = KInput::takeDroppedFile();
 }
 
 PlayInput Controls::playInput() const {
@@ -97,4 +98,13 @@ int Controls::focusStep() const {
   if (keyPressed(K_VK_DOWN) || (keyPressed(K_VK_TAB) && !shift) || padPressed(K_JOY_DPAD_DOWN)) return 1;
   if (keyPressed(K_VK_UP) || (keyPressed(K_VK_TAB) && shift) || padPressed(K_JOY_DPAD_UP)) return -1;
   return 0;
+}
+
+bool Controls::anyPressed() const {
+  if (clickPressed()) return true;
+  for (int k = 0; k < K_VK_ERROR; k++)
+    if (keyDown_[k] && !keyWasDown_[k]) return true;
+  for (int b = 0; b <= K_JOY_DPAD_RIGHT; b++)
+    if (padPressed(b)) return true;
+  return false;
 }

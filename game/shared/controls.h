@@ -5,6 +5,8 @@
 // play. The shell reads the devices into its Controls; the screens are given
 // them, the play is given the PlayInput they make.
 
+#include <string>
+
 #include "KInput.h"
 #include "keymap.h"
 #include "playinput.h"
@@ -43,11 +45,15 @@ public:
   int focusStep() const;
   /// Right or the D-pad's right: +1; Left or the D-pad's left: -1.
   int sideStep() const;
+  /// Any key or pad button pressed this frame, or a click.
+  bool anyPressed() const;
 
   /// The mouse this frame: where it is and whether its left button is down.
   int mouseX() const { return mouseX_; }
   int mouseY() const { return mouseY_; }
   bool mouseHeld() const { return mouseDown_; }
+  /// A file dropped on the window this frame (its path), or "".
+  const std::string &droppedFile() const { return dropped_; }
 
 private:
   bool padHeld(int button) const { return button >= 0 && button <= K_JOY_DPAD_RIGHT && padDown_[button]; }
@@ -58,5 +64,6 @@ private:
   bool mouseDown_ = false, mouseWasDown_ = false;
   int mouseX_ = 0, mouseY_ = 0;
   int stickX_ = 0, stickY_ = 0;
+  std::string dropped_;
   KeyMap keys_;
 };

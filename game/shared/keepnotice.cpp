@@ -35,7 +35,7 @@ void drawKeepNotice(const KeepNotice &notice, KGraphic &sheet) {
   const int y = notice.overPlay ? kKeepNoticePlayY : kKeepNoticeY;
   sheet.drawRect(0, static_cast<float>(y), kScreenWidth, static_cast<float>(y + kKeepNoticeHeight), kStrip[0], kStrip[1],
                  kStrip[2], 1);
-  const Rect what = unkeptWhat(static_cast<int>(notice.what));
+  const Rect what = notice.what == Unkept::kDaily ? kDailyNotKept : unkeptWhat(static_cast<int>(notice.what));
   const Rect why = unkeptWhy(static_cast<int>(notice.cause) - 1);
   const short top = static_cast<short>(y + (kKeepNoticeHeight - kUnkeptRowHeight) / 2);
   sheet.blitAlphaRect(what.x1, what.y1, what.x2, what.y2, static_cast<short>(kKeepNoticeJoin - what.w()), top, false,

@@ -14,7 +14,7 @@
 #include "storage.h"
 
 /// What was not kept, as the notice says it.
-enum class Unkept { kScores, kReplay, kSetting, kUnfinished, kNothing };
+enum class Unkept { kScores, kReplay, kSetting, kUnfinished, kNothing, kDaily };
 
 /// A saver's report: the first failure it met.
 struct KeepFailure {

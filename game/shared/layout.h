@@ -73,6 +73,45 @@ constexpr Rect unkeptWhy(int i) {
 }
 constexpr int kUnkeptWhats = 5, kUnkeptWhys = 4;
 
+// ---- the sheet: the daily wall (the band y 1152 to 1599) -----------------------
+constexpr int kDailyBandY = 1152, kDailyBandHeight = 448;
+/// The notice's what for the daily table, as the notice's own (unkeptWhat).
+constexpr Rect kDailyNotKept{0, 1152, kUnkeptWhatWidth, 1152 + kUnkeptRowHeight};
+/// Under the score in a daily game: which it is.
+constexpr Rect kScoredTryTag{200, 1152, 330, 1170}, kPracticeTag{340, 1152, 470, 1170};
+/// A dash in the score digits' style: the dates are digits and dashes.
+constexpr Rect kDigitDash{480, 1152, 490, 1170};
+/// TODAY'S WALL: the menu's button, also the daily screen's heading.
+constexpr Rect kDailyButton{0, 1172, 243, 1208};
+/// The daily screen's start: the scored try, or practice.
+constexpr Rect kStartScored{250, 1172, 493, 1212}, kStartPractice{500, 1172, 743, 1212};
+/// SEND, beside a row of either table.
+constexpr Rect kSendButton{750, 1172, 826, 1192};
+/// What the day's wall offers (in the order of DailyTry), two short lines.
+constexpr int kDailyTries = 4;
+constexpr Rect dailyTryText(int i) {
+  return i < 3 ? Rect{310 * i, 1216, 310 * i + 300, 1250} : Rect{0, 1254, 300, 1288};
+}
+/// The daily screen's other words: no try kept yet; the streak's label,
+/// its number after it; the row of a practice game just played.
+constexpr Rect kNoDailyRows{310, 1254, 610, 1270};
+constexpr Rect kStreakLabel{620, 1254, 740, 1270};
+constexpr Rect kPracticeRowLabel{830, 1254, 1000, 1270};
+/// SEND's outcome: where the file went (the path follows, in the ASCII
+/// glyph strip's characters) or
+/// that it could not be written; the link copied, or none for want of an
+/// address; how to go on.
+constexpr Rect kSentWritten{0, 1292, 280, 1308}, kSentNotWritten{290, 1292, 570, 1308};
+constexpr Rect kSentGoOn{580, 1292, 860, 1308};
+constexpr Rect kLinkCopied{0, 1312, 280, 1346}, kNoLink{290, 1312, 570, 1346};
+/// A game received: verified (its score after the first words, the wall's
+/// day after the second, each ending at the right of its box), or refused
+/// with its reason (in the order of Verdict, from kDamaged).
+constexpr Rect kVerifiedScore{0, 1350, 150, 1366}, kVerifiedWall{160, 1350, 310, 1366};
+constexpr Rect kRefusedHeading{320, 1350, 560, 1386};
+constexpr int kRefusals = 3;
+constexpr Rect refusalText(int i) { return {290 * i, 1390, 290 * i + 280, 1424}; }
+
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
 constexpr int kBrickSize = 31;
@@ -159,6 +198,8 @@ constexpr Rect kCursor{0, 0, 20, 28};
 // ---- places on the screen ------------------------------------------------------
 constexpr int kButtonX = 42;
 constexpr int kButtonY[5] = {130, 190, 255, 350, 400};
+/// TODAY'S WALL, between HELP and QUIT.
+constexpr int kDailyButtonY = 311;
 constexpr int kNoticeX = 90;
 /// The notice line rises from the bottom edge to rest this far above it.
 constexpr int kNoticeRise = 24;
@@ -188,6 +229,31 @@ constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
 /// ends at kKeepNoticeJoin and why starts kKeepNoticeGap after it.
 constexpr int kKeepNoticePlayY = 11, kKeepNoticeY = 40, kKeepNoticeHeight = 18;
 constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
+/// The daily screen: its heading (TODAY'S WALL), today's date (centred),
+/// what the wall offers, the start, the streak (its label ending at
+/// kStreakJoinX, its number after it), the rows of the table (kDailyRowsShown
+/// at a time: the date, the score ending at kDailyScoreX, the small arrow
+/// of a watchable row, SEND) and the arrows that scroll them.
+/// (Below the menu's name, which shows through the veil.)
+constexpr Place kDailyHeadingAt{38, 8};
+constexpr int kDailyDateY = 100;
+constexpr Place kDailyTryAt{10, 120};
+constexpr Place kDailyStartAt{38, 156};
+constexpr int kStreakJoinX = 226, kStreakY = 202;
+constexpr int kDailyRowsY = 226, kDailyRowStep = 24, kDailyRowsShown = 7;
+constexpr int kDailyDateX = 22, kDailyScoreX = 172, kDailyArrowX = 184, kDailySendX = 212;
+constexpr int kDailyScrollX = 294;
+/// A daily game's tag (the scored try, or practice), above the score.
+constexpr Place kDailyTagAt{8, 430};
+/// SEND's outcome: a panel over the screen, its lines from kSentPanelY.
+constexpr Rect kSentPanel{8, 150, 312, 330};
+constexpr int kSentTextX = 20, kSentLineY = 164;
+/// A game received: the verified mark under REPLAY; the refusal's panel.
+constexpr Rect kVerifiedPanel{40, 96, 280, 136};
+constexpr int kVerifiedJoinX = 168;
+constexpr Place kRefusedHeadingAt{40, 150};
+constexpr Place kRefusedReasonAt{20, 206};
+
 /// The options: OPTIONS on the menu's top strip; each page's title, its
 /// rows (a label at the left, its value at the right), the focused row
 /// lit; the sliders' steps; KEYS below the rows and, on the keys' page,
@@ -211,7 +277,8 @@ constexpr int kReplayArrowX = 70;
 /// kScoreValueX; leader dots lie between, kLeaderDotDrop below the row's top.
 constexpr int kScoreRankX = 100, kScoreValueX = 210;
 constexpr int kLeaderDotsFromX = 110, kLeaderDotsToX = 170, kLeaderDotStep = 10, kLeaderDotDrop = 9;
-/// A click on a kept row, from its arrow to this x, watches its game.
-constexpr int kScoreRowRight = 240;
+/// A click on a kept row, from its arrow to this x, watches its game; its
+/// SEND lies at kScoreSendX.
+constexpr int kScoreRowRight = 240, kScoreSendX = 242;
 constexpr float kReplayArrowZoom = 0.6f;
 } // namespace layout

@@ -59,6 +59,18 @@ std::string scaleText(const Settings &settings) {
   return std::to_string(whole) + fractions[quarter];
 }
 
+// A web address: http or https, printable, no spaces, not too long for a
+// link a player sends.
+bool readAddress(const std::string &text, std::string &address) {
+  const size_t kLongest = 1024;
+  const bool web = text.compare(0, 7, "http://") == 0 || text.compare(0, 8, "https://") == 0;
+  if (!web || text.size() > kLongest) return false;
+  for (unsigned char c : text)
+    if (c <= ' ' || c >= 0x7f) return false;
+  address = text;
+  return true;
+}
+
 bool readChoice(const std::string &text, Choice &value) {
   if (text == "on") value = Choice::kOn;
   else if (text == "off") value = Choice::kOff;
@@ -137,6 +149,7 @@ Settings parseSettings(const std::string &text, std::string &garbled) {
     else if (key == "sounds") known = readSwitch(value, settings.sounds);
     else if (key == "fullscreen") known = readSwitch(value, settings.fullScreen);
     else if (key == "scale") known = readScale(value, settings);
+    else if (key == "share_url") known = readAddress(value, settings.shareUrl);
     else if (key == "musicvolume") known = readLevel(value, settings.musicLevel);
     else if (key == "soundsvolume") known = readLevel(value, settings.soundsLevel);
     else if (key == "language") known = readLanguage(value, settings.language);
@@ -175,6 +188,7 @@ std::string settingsText(const Settings &settings) {
   std::ostringstream text;
   text << kHeading << "\nmusic=" << onOff(settings.music) << "\nsounds=" << onOff(settings.sounds)
        << "\nfullscreen=" << onOff(settings.fullScreen) << "\nscale=" << scaleText(settings) << "\n";
+  if (!settings.shareUrl.empty()) text << "share_url=" << settings.shareUrl << "\n";
   // What the options chose, but for what is as it always was: a file
   // that an earlier program keeps reads as it did.
   const Settings defaults;

@@ -27,6 +27,9 @@ struct Settings {
   /// Whole factors only ("scale=whole"): the window opens at the largest
   /// whole scale that fits and steps by whole sizes; its size is not kept.
   bool wholeScaling = false;
+  /// The web address of the game's page ("share_url=https://..."): a game
+  /// sent goes as a link to it too. "" for none.
+  std::string shareUrl;
   /// The music's and the sound effects' levels, 1 to kVolumeSteps: what M
   /// and S switch them back on to.
   int musicLevel = kVolumeSteps, soundsLevel = kVolumeSteps;

@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "calendar.h"
 #include "catalogue.h"
 #include "keptreplays.h"
 #include "playerwords.h"
+#include "sentgame.h"
 #include "terminaltext.h"
 #include "zunk.h"
 
@@ -25,11 +27,16 @@ const int kColumns = 80;
 const int kIndent = 2, kGap = 2;
 const int kWidestTerm = 28; ///< a wider option or key stands on a line of its own
 
-const char *const kOptionWords[4] = {
+const int kOptions = 5;
+const char *const kOptionWords[kOptions] = {
     // TRANSLATORS: what each option of --help does; "score N" is printed as it stands.
-    N_("print this text and exit"), N_("print the version and exit"), N_("watch a replay, then go on to the menu"),
+    N_("print this text and exit"), N_("print the version and exit"),
+    N_("watch a replay (a file, or a link to a game sent) once it has replayed to the score it claims, then go on "
+       "to the menu"),
     N_("play a replay without a window and print its score (\"score N\"); exit status 1 if the file is damaged or "
-       "does not replay as it was recorded")};
+       "does not replay as it was recorded"),
+    // TRANSLATORS: --daily's description; YYYY-MM-DD is the placeholder after it (a date, in these letters).
+    N_("play that day's daily wall (today's counts as the day's try while it is open; any other is practice)")};
 
 // TRANSLATORS: --help's table of keys: the keys as the keyboards of your
 // language print them (the same names as on the help panel), and what they do.
@@ -59,15 +66,16 @@ std::string usage() {
   const std::string label = words.translate("Usage:"), file = fileWord(words);
   const std::string under(terminal::displayWidth(label) + 1, ' ');
   return label + " zunk [--help | --version]\n" + under + "zunk --replay " + file + "\n" + under +
-         "zunk --replay-check " + file + "\n";
+         "zunk --replay-check " + file + "\n" + under + "zunk --daily YYYY-MM-DD\n";
 }
 
 void printHelp() {
   const Catalogue &words = playerCatalogue();
   const std::string file = fileWord(words);
-  const std::string optionNames[4] = {"--help", "--version", "--replay " + file, "--replay-check " + file};
+  const std::string optionNames[kOptions] = {"--help", "--version", "--replay " + file, "--replay-check " + file,
+                                             "--daily YYYY-MM-DD"};
   std::vector<terminal::Row> options, keys;
-  for (int i = 0; i < 4; i++) options.push_back({optionNames[i], words.translate(kOptionWords[i])});
+  for (int i = 0; i < kOptions; i++) options.push_back({optionNames[i], words.translate(kOptionWords[i])});
   for (const auto &key : kKeyWords) keys.push_back({words.translate("keys", key[0]), words.translate(key[1])});
   std::vector<terminal::Row> all = options;
   all.insert(all.end(), keys.begin(), keys.end());
@@ -100,7 +108,16 @@ int main(int argc, char **argv) {
       return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "--replay-check") == 0) return checkReplay(argv[2]);
-    if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) return zunkMain(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) {
+      // A link to a game sent (the page's own hands its #watch= on so).
+      StartWith start;
+      (receivedLink(argv[2]) ? start.link : start.replayFile) = argv[2];
+      return zunkMain(start);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--daily") == 0) {
+      StartWith start;
+      if (parseDay(argv[2], start.daily)) return zunkMain(start);
+    }
     std::fputs(usage().c_str(), stderr);
     return 2;
   }

@@ -1,5 +1,7 @@
 #include "zunk.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -16,6 +18,7 @@
 #include "playerwords.h"
 #include "playsounds.h"
 #include "playview.h"
+#include "sentgame.h"
 #include "recording.h"
 #include "scores.h"
 #include "storage.h"
@@ -24,6 +27,10 @@
 #include "unfinished.h"
 
 using namespace layout;
+
+#ifndef ZUNK_SHARE_URL
+#define ZUNK_SHARE_URL ""
+#endif
 
 namespace {
 // The shell the engine's callbacks reach, which carry nothing of ours: the
@@ -39,7 +46,13 @@ Shell *running = nullptr;
 // it could not be kept.
 bool keepLiveGame(Shell &shell) {
   KeepFailure failure;
-  if (shell.screen == kPlayScreen) keepUnfinishedGame(shell.unfinished, shell.live.recording(), failure);
+  // A daily wall's game is not continued: its scored try is kept as it
+  // stands (a practice game is not kept at all).
+  if (shell.screen == kPlayScreen && shell.live.daily()) {
+    if (shell.liveScored) keepScoredTry(shell.daily, shell.live.recording(), failure);
+  } else if (shell.screen == kPlayScreen) {
+    keepUnfinishedGame(shell.unfinished, shell.live.recording(), failure);
+  }
   tellFailure(shell.notice, failure);
   return !failure.failed;
 }
@@ -87,6 +100,33 @@ void stopWatching(Shell &shell) {
   applySettings(shell.switches, false);
 }
 
+// The daily screen, with the table as it is kept now (another copy of the
+// game may have changed it) and the focus on `row`.
+void showDaily(Shell &shell, int row = kStartFocus, bool send = false) {
+  std::string message;
+  reloadDailyTable(shell.daily, message);
+  tell(message);
+  enterDailyScreen(shell.dailyScreen, row, send);
+  shell.screen = kDailyScreen;
+  // Reached without the menu (a day's wall from the command line), no
+  // door is left to open.
+  shell.menu.lockMenu = false;
+}
+
+// A daily game left (or ended): the scored try kept as it stands, a
+// practice game listed to watch and send until the program ends.
+void dailyGameDone(Shell &shell) {
+  const Recording game = shell.live.recording();
+  if (shell.liveScored) {
+    KeepFailure failure;
+    keepScoredTry(shell.daily, game, failure);
+    tellFailure(shell.notice, failure);
+  } else {
+    shell.practiceGame = game;
+    shell.practiceScore = game.score;
+  }
+}
+
 // What a frame of play asks to be heard: its sounds; its pause stops the
 // effects and turns the music down (`paused`: the game now is).
 void hear(Shell &shell, const PlayEvents &events, bool paused) {
@@ -98,6 +138,15 @@ void hear(Shell &shell, const PlayEvents &events, bool paused) {
 // Leaves the play (or the choice to continue) for the menu, as the menu
 // zone does; the live game, left before its end, is kept to continue.
 void leaveForMenu(Shell &shell) {
+  if (shell.screen == kPlayScreen && shell.live.daily()) {
+    // A daily game goes back to the daily screen, its row in view.
+    dailyGameDone(shell);
+    shell.liveScored = false;
+    putButtonsBack(shell.menu);
+    shell.menu.selectedButton = -1;
+    showDaily(shell);
+    return;
+  }
   keepLiveGame(shell);
   // Another copy of the game may now be offered it.
   releaseUnfinishedGame(shell.unfinished);
@@ -136,6 +185,7 @@ void chosen(Shell &shell, MenuChoice choice) {
     shell.assets.gamewindow->terminate();
     break;
   case kChoseBack: shell.screen = kMenuScreen; break;
+  case kChoseDaily: showDaily(shell); break;
   case kChoseOptions:
     openOptions(shell.options);
     shell.screen = kOptionsScreen;
@@ -224,7 +274,11 @@ void liveFrame(Shell &shell, const PlayInput &input) {
   // frame that ends it, where the play offers it only in the next); only
   // then is the game it was continued from forgotten.
   if (!shell.live.game().gameover) shell.endKept = false;
-  else if (!shell.endKept) {
+  else if (!shell.endKept && shell.live.daily()) {
+    // A daily wall's game goes to its own table, not the high scores.
+    shell.endKept = true;
+    dailyGameDone(shell);
+  } else if (!shell.endKept) {
     shell.endKept = true;
     KeepFailure failure;
     keepEndedGame(shell.highScores, shell.live.recording(), failure);
@@ -237,6 +291,7 @@ void liveFrame(Shell &shell, const PlayInput &input) {
   const Play &game = shell.live.game();
   if (inFlight && !game.launched && !game.gameover && KMiscTools::isEndedWithoutNotice()) keepLiveGameAsItGoes(shell);
   if (events.leave) leaveForMenu(shell);
+  else if (events.restart && shell.live.daily()) startDailyGame(shell, shell.live.day());
   else if (events.restart) shell.live.newGame(input);
 }
 
@@ -276,8 +331,18 @@ void resumeChoice(Shell &shell, const PlayInput &input) {
 // Runs the screen of this frame, and acts on what it reports.
 void stepShell(Shell &shell) {
   const PlayInput input = shell.controls.playInput();
+  // What SEND did stands over the screen, which waits, until it is closed.
+  if (doSentPanel(shell.sent, shell.controls)) return;
   shell.shown = shell.screen;
   shell.shownContinued = false;
+  // A file dropped in the middle of a game waits until the game is left.
+  if (!shell.controls.droppedFile().empty()) shell.droppedFile = shell.controls.droppedFile();
+  if (!shell.droppedFile.empty() && shell.screen != kPlayScreen && shell.screen != kTitleScreen) {
+    const std::string path = std::move(shell.droppedFile);
+    shell.droppedFile.clear();
+    const Screen back = shell.screen == kWatchScreen ? shell.afterWatching : shell.screen;
+    openReceived(shell, receiveFile(path), back == kRefusedScreen || back == kResumeScreen ? kMenuScreen : back);
+  }
   switch (shell.screen) {
   case kTitleScreen: {
     shell.menu.selectedButton = -1;
@@ -312,6 +377,43 @@ void stepShell(Shell &shell) {
     std::string error;
     if (!choice.watch.empty() && !watchReplay(shell, choice.watch.c_str(), kScoresScreen, error))
       tell(choice.watch + ": " + error);
+    Recording game;
+    if (!choice.send.empty() && !loadRecording(choice.send, game, error)) tell(choice.send + ": " + error);
+    else if (!choice.send.empty()) sendGame(shell, game);
+    break;
+  }
+  case kDailyScreen: {
+    const bool practice = shell.practiceScore >= 0;
+    const DailyChoice choice = doDailyScreen(shell.dailyScreen, shell.daily, shell.practiceScore,
+                                             practice && !shell.practiceGame.frames.empty(), shell.menu, shell.controls);
+    menuDid(shell, choice.back);
+    chosen(shell, choice.back.choice);
+    if (choice.start) startDailyGame(shell, today(shell.daily));
+    // The rows as listed: the practice game first, when there is one.
+    const int row = std::max(choice.watch, choice.send) - (practice ? 1 : 0);
+    Recording game;
+    std::string error;
+    bool have = choice.watch >= 0 || choice.send >= 0;
+    if (have && row < 0) game = shell.practiceGame;
+    else if (have) {
+      const std::string path = dailyReplayPath(shell.daily.table.rows[static_cast<size_t>(row)]);
+      have = loadRecording(path, game, error);
+      if (!have) tell(path + ": " + error);
+    }
+    if (have && choice.watch >= 0) {
+      stopWatching(shell);
+      startWatching(shell.watching, std::move(game), input);
+      shell.afterWatching = kDailyScreen;
+      shell.screen = kWatchScreen;
+    } else if (have) {
+      sendGame(shell, game);
+    }
+    break;
+  }
+  case kRefusedScreen: {
+    const MenuEvents events = doRefusal(shell.refused, shell.menu, shell.controls);
+    menuDid(shell, events);
+    chosen(shell, events.choice);
     break;
   }
   case kPlayScreen: liveFrame(shell, input); break;
@@ -342,8 +444,17 @@ void drawShell(const Shell &shell, KGraphic &sheet) {
     break;
   case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet, look); break;
   case kScoresScreen: drawScores(shell.scores, shell.menu, sheet, look); break;
-  case kPlayScreen: drawPlay(shell.live.game(), sheet, look); break;
+  case kPlayScreen:
+    drawPlay(shell.live.game(), sheet, look);
+    // A daily game says whether it is the day's try or practice.
+    if (shell.live.daily()) {
+      const Rect &tag = shell.liveScored ? kScoredTryTag : kPracticeTag;
+      sheet.blitAlphaRect(tag.x1, tag.y1, tag.x2, tag.y2, kDailyTagAt.x, kDailyTagAt.y, false, false);
+    }
+    break;
   case kWatchScreen: drawWatched(shell.watching, sheet, look); break;
+  case kDailyScreen: drawDaily(shell.dailyScreen, shell.menu, sheet, look); break;
+  case kRefusedScreen: drawRefusal(shell.refused, shell.menu, sheet, look); break;
   case kResumeScreen:
     drawResumeChoice(shell.resume, sheet);
     if (shell.shownContinued) drawPlay(shell.live.game(), sheet, look);
@@ -351,6 +462,7 @@ void drawShell(const Shell &shell, KGraphic &sheet) {
   case kOptionsScreen: drawOptions(shell.options, shell.menu, sheet, look); break;
   case kQuitting: break;
   }
+  drawSentPanel(shell.sent, sheet);
   drawKeepNotice(shell.notice, sheet);
 }
 } // namespace
@@ -366,7 +478,13 @@ void resetSession(Shell &shell) {
   Switchboard switches = std::move(shell.switches);
   HighScores highScores = std::move(shell.highScores);
   UnfinishedGames unfinished = std::move(shell.unfinished);
+  DailyRecords daily = std::move(shell.daily);
+  Recording practiceGame = std::move(shell.practiceGame);
+  const int32_t practiceScore = shell.practiceScore;
   shell = Shell();
+  shell.daily = std::move(daily);
+  shell.practiceGame = std::move(practiceGame);
+  shell.practiceScore = practiceScore;
   shell.assets = assets;
   shell.sheetShown = sheetShown;
   shell.switches = std::move(switches);
@@ -390,7 +508,8 @@ void loadSoundsOnce(Shell &shell) {
 
 // ------------------------------------------------------------------ program
 
-int zunkMain(const char *replayFile) {
+int zunkMain(const StartWith &start) {
+  const char *replayFile = start.replayFile;
   KMiscTools::initMiscTools();
   KMiscTools::setFileSource(true);
   std::string error;
@@ -406,16 +525,12 @@ int zunkMain(const char *replayFile) {
   // whoever started it.
   const bool ready = initzunk(*shell);
   const int status = ready ? 0 : 1;
-  if (ready && replayFile) {
-    if (!watchReplay(*shell, replayFile, kMenuScreen, error)) {
-      tell(std::string(replayFile) + ": " + error);
-      freeZunk(*shell);
-      delete shell;
-      return 1;
-    }
-    // The title, which loads the sounds, is not shown before the replay.
-    loadSoundsOnce(*shell);
-  }
+  // A game received proves itself before it is shown; the title, which
+  // loads the sounds, is not shown before it, nor before a day's wall.
+  if (ready && replayFile) openReceived(*shell, receiveFile(replayFile), kMenuScreen);
+  if (ready && start.link) openReceived(*shell, receiveLink(start.link), kMenuScreen);
+  if (ready && start.daily != kNoDay) startDailyGame(*shell, start.daily);
+  if (ready && (replayFile || start.link || start.daily != kNoDay)) loadSoundsOnce(*shell);
   // The loop draws a frame, then shows it: a browser shows what the call
   // of the loop leaves drawn, which must be a whole frame with its cursor.
   if (ready && showFrame(*shell, true))
@@ -462,6 +577,8 @@ bool initzunk(Shell &shell) {
   std::string message;
   KeepFailure noFolder;
   prepareRecords(shell.highScores, message, noFolder);
+  tell(message);
+  prepareDailyRecords(shell.daily, message);
   tell(message);
   Switchboard &switches = shell.switches;
   switches.settingsFile = settingsPath();
@@ -544,4 +661,51 @@ void freeZunk(Shell &shell) {
   a.surf_zunk = nullptr;
   delete a.gamewindow;
   a.gamewindow = nullptr;
+}
+
+void openReceived(Shell &shell, const Received &received, Screen after) {
+  stopWatching(shell);
+  if (received.verdict == Verdict::kVerified) {
+    tell("a game received is verified: " + std::to_string(received.game.score) +
+         (dailyGame(received.game) ? " on the wall of " + dayText(received.game.day) : std::string()));
+    startWatching(shell.watching, received.game, shell.controls.playInput(), true);
+    shell.afterWatching = after;
+    shell.screen = kWatchScreen;
+    return;
+  }
+  tell("a game received is refused: " + received.reason);
+  offerRefusal(shell.refused, received.verdict);
+  shell.menu.selectedButton = -1;
+  shell.menu.lockMenu = false;
+  shell.screen = kRefusedScreen;
+}
+
+void startDailyGame(Shell &shell, Day day) {
+  KeepFailure failure;
+  shell.liveScored = day == today(shell.daily) && takeScoredTry(shell.daily, failure);
+  tellFailure(shell.notice, failure);
+  if (!failure.note.empty()) tell(failure.note);
+  stopWatching(shell);
+  shell.live.newDailyGame(shell.controls.playInput(), day);
+  shell.endKept = false;
+  shell.screen = kPlayScreen;
+}
+
+void sendGame(Shell &shell, const Recording &game) {
+  const std::string bytes = sentFileBytes(game);
+  std::string path;
+  KeepFailure failure;
+  const bool written = writeSentFile(game, bytes, path, failure);
+  tellFailure(shell.notice, failure);
+  // The page knows its own address; a desktop is given one, or has none.
+  const std::string page = KMiscTools::getPageAddress();
+  std::string address = page;
+  if (address.empty()) address = shell.switches.playerSettings.shareUrl;
+  if (address.empty()) address = ZUNK_SHARE_URL;
+  const std::string link = sentLink(address, bytes);
+  const bool linked = !link.empty() && KMiscTools::setClipboardText(link.c_str());
+  if (written) tell("the game sent is written to " + path);
+  if (!link.empty()) tell("its link (" + std::to_string(link.size()) + " bytes): " + link);
+  const char *home = std::getenv("HOME");
+  showSentPanel(shell.sent, written, pathForPlayer(path, home ? home : ""), page.empty(), linked);
 }

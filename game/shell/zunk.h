@@ -9,15 +9,20 @@
 #include <string>
 
 #include "assets.h"
+#include "calendar.h"
 #include "controls.h"
 #include "credits.h"
+#include "daily.h"
+#include "dailytable.h"
 #include "keptreplays.h"
 #include "livegame.h"
 #include "keepnotice.h"
 #include "menu.h"
 #include "options.h"
+#include "received.h"
 #include "resume.h"
 #include "scoresscreen.h"
+#include "sentpanel.h"
 #include "switches.h"
 #include "title.h"
 #include "unfinished.h"
@@ -31,9 +36,11 @@ enum Screen : int32_t {
   kScoresScreen = 3,
   kPlayScreen = 4,
   kQuitting = 5,     ///< QUIT was chosen; the window ends the loop
-  kResumeScreen = 6, ///< PLAY offers to continue the game left unfinished
-  kWatchScreen = 7,  ///< a replay watched under the REPLAY mark
+  kResumeScreen = 6,  ///< PLAY offers to continue the game left unfinished
+  kWatchScreen = 7,   ///< a replay watched under the REPLAY mark
   kOptionsScreen = 8, ///< the options, and their keys' page
+  kDailyScreen = 9,   ///< TODAY'S WALL: its start, its table, the streak
+  kRefusedScreen = 10, ///< a game received that did not prove itself
 };
 
 /// Everything the game keeps from one frame to the next, but the engine's
@@ -48,9 +55,20 @@ struct Shell {
   Switchboard switches; ///< the player's settings, and the music lowered
   KeepNotice notice;      ///< what could not be kept, said on the screen
   HighScores highScores; ///< the table as this program has it
-  /// The game the player plays: the one mode there is, an ordinary game
-  /// whose numbers come from rand().
+  /// The game the player plays: an ordinary game, whose numbers come from
+  /// rand(), or a daily wall's, whose numbers come from its day.
   LiveGame live;
+  /// The live game is today's scored try (kept in the daily table as it
+  /// goes); a daily game that is not is practice.
+  bool liveScored = false;
+  /// The daily wall as this program has it: its table, the clock, the try
+  /// taken here.
+  DailyRecords daily;
+  /// The last practice game on a daily wall, listed on the daily screen
+  /// (to watch and to send) until the program ends; none while its score
+  /// is negative.
+  Recording practiceGame;
+  int32_t practiceScore = -1;
   UnfinishedGames unfinished; ///< the games left, offered and claimed
   /// The screen the next frame runs.
   Screen screen = kTitleScreen;
@@ -69,6 +87,13 @@ struct Shell {
   /// The sheet file drawn from (the language's), and the one the chosen
   /// language wants, which a browser may still be fetching.
   std::string sheetShown, sheetWanted;
+  DailyScreen dailyScreen;
+  RefusedScreen refused;
+  /// What SEND did, over the screen it was chosen on.
+  SentPanel sent;
+  /// A file dropped on the window while a game was played: opened once it
+  /// is left.
+  std::string droppedFile;
   /// Where the game goes once the replay watched stops.
   Screen afterWatching = kMenuScreen;
   /// The live game's end has been kept (the table, its replay): once a game.
@@ -80,11 +105,18 @@ struct Shell {
   bool throwKeepFailed = false;
 };
 
-/// The whole program: start-up, the frame loop, shut-down. With a replay
-/// file, the game starts by playing it (then the menu). Returns 0 once the
-/// game has ended, 1 when no window could be made, a picture not loaded or
-/// the replay not read.
-int zunkMain(const char *replayFile = nullptr);
+/// How the program starts: at the title, or with a game received (a replay
+/// file or a link: shown once it has proved itself, else refused with the
+/// reason), or on a day's wall.
+struct StartWith {
+  const char *replayFile = nullptr;
+  const char *link = nullptr;
+  Day daily = kNoDay;
+};
+/// The whole program: start-up, the frame loop, shut-down. Returns 0 once
+/// the game has ended, 1 when no window could be made, a picture not
+/// loaded or the replay file not read.
+int zunkMain(const StartWith &start = StartWith());
 /// Reads the table and the settings, opens the window and loads the
 /// pictures into `shell`, and sets it up as the program starts; false (and
 /// the loop must not run) when the window cannot be made or a picture
@@ -108,6 +140,15 @@ void freeZunk(Shell &shell);
 /// Starts watching the replay at `path`; the screen `after` comes once it
 /// stops. False, with the reason in `error`, when it cannot be played.
 bool watchReplay(Shell &shell, const char *path, Screen after, std::string &error);
+/// A game received: watched, marked verified, if it proved itself (then
+/// the screen `after`), else refused with its reason (then the menu).
+void openReceived(Shell &shell, const Received &received, Screen after);
+/// Starts the wall of `day` at once: today's scored try if it is still
+/// open, else practice.
+void startDailyGame(Shell &shell, Day day);
+/// SEND: `game`'s file written into the user's folder, its link copied
+/// where the page's address is known, and the panel that says so.
+void sendGame(Shell &shell, const Recording &game);
 /// Loads the high scores and the sounds, unless the title's notice has
 /// already: a replay watched from the command line starts without the title.
 void loadSoundsOnce(Shell &shell);

@@ -785,6 +785,54 @@ def check_a_lost_webgl_context_comes_back_drawing_the_same_game(c):
     c.no_errors()
 
 
+DESKTOP = os.environ.get("ZUNK_DESKTOP") or os.path.join(ROOT, "build", "zunk")
+KEPT_FOLDER = HOME + "/.local/share/zunk"
+
+
+def said_by_the_game(b):
+    return b.console("warning") + b.console("log")
+
+
+def check_a_daily_game_sent_verifies_on_the_desktop_and_in_the_browser(c):
+    """A daily game sent from the desktop (tests/web/daily-2026-12-09-6.zunkreplay)
+    opened as a link is verified here: the browser makes the same wall and
+    the same numbers from the date. And a daily game played here and sent
+    (SEND on the daily screen) checks on the desktop, with its day."""
+    import subprocess as run
+    with open(os.path.join(HERE, "daily-2026-12-09-6.zunkreplay"), "rb") as f:
+        sent = base64.urlsafe_b64encode(f.read()).decode().rstrip("=")
+    b = c.start()
+    b.hold_the_clock()
+    b.navigate(c.server.url + "#watch=" + sent)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start with the game sent")
+    said = " ".join(said_by_the_game(b))
+    assert "verified: 6 on the wall of 2026-12-09" in said, "the desktop's game was not verified: " + said
+
+    b = c.restart()
+    b.hold_the_clock()
+    b.navigate(c.server.url + "#daily=2026-12-09")
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start on the wall")
+    frames(c, 300)
+    c.browser.drag(BALL, (BALL[0] + 6, BALL[1] + 40))
+    frames(c, 300)
+    # Paused, left for the daily screen, the practice game's SEND.
+    for key in (("Escape", "Escape", 27), ("Backspace", "Backspace", 8), ("ArrowDown", "ArrowDown", 40),
+                ("ArrowRight", "ArrowRight", 39), ("Enter", "Enter", 13)):
+        b.key(*key)
+        frames(c, 20)
+    names = b.evaluate("FS.readdir('%s')" % KEPT_FOLDER)
+    files = [n for n in names if n.startswith("zunk-2026-12-09-")]
+    assert files, "SEND wrote no file: %s (the game said %s)" % (names, said_by_the_game(b))
+    work = tempfile.mkdtemp(prefix="zunk-web-sent-")
+    path = os.path.join(work, files[0])
+    with open(path, "wb") as f:
+        f.write(bytes(c.file(KEPT_FOLDER + "/" + files[0])))
+    assert os.path.exists(DESKTOP), "no desktop program at %s (ZUNK_DESKTOP) to check the browser's game" % DESKTOP
+    checked = run.run([DESKTOP, "--replay-check", path], capture_output=True, text=True, timeout=120)
+    assert checked.returncode == 0, "the desktop refused the browser's game: " + checked.stdout + checked.stderr
+    lines = checked.stdout.split()
+    assert "2026-12-09" in lines and lines[-2:] == ["score", files[0].split("-")[-1].split(".")[0]], checked.stdout
+    shutil.rmtree(work, ignore_errors=True)
 # The menu's OPTIONS button and, on the options, the calmer motion's row
 # (kOptionsButtonAt; kOptionRowsY + kOptionRowStep * kRowCalm); a box of the
 # field that is empty as a game starts, above the pointer left on PLAY.
@@ -951,7 +999,8 @@ GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, 
         check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays,
         check_a_lost_webgl_context_comes_back_drawing_the_same_game,
         check_the_browsers_wish_for_calm_and_contrast_holds_until_the_player_chooses,
-        check_the_options_chosen_in_the_page_are_kept]
+        check_the_options_chosen_in_the_page_are_kept,
+        check_a_daily_game_sent_verifies_on_the_desktop_and_in_the_browser]
 
 
 # ---- checks of the site and the page around the game: offline, a new
