@@ -238,6 +238,27 @@ def check_the_browsers_keys_are_its_own(c):
     c.no_errors()
 
 
+def check_a_file_saved_twice_then_removed_is_gone(c):
+    """Every save renames a new file over the old one: after two saves and
+    a removal, nothing is left under the name (not the first save's file)."""
+    b = c.start()
+    c.open_game()
+    left = b.evaluate("""(() => {
+      const folder = "/tmp/zunk-check", path = folder + "/kept";
+      FS.mkdirTree(folder);
+      FS.writeFile(path, "first");
+      for (const text of ["second", "third"]) {
+        FS.writeFile(path + ".tmp", text);
+        FS.rename(path + ".tmp", path);
+      }
+      const read = FS.readFile(path, { encoding: "utf8" });
+      FS.unlink(path);
+      return [read, FS.analyzePath(path).exists, FS.readdir(folder).filter((n) => n[0] !== ".")];
+    })()""")
+    assert left == ["third", False, []], "read, then left after the removal: %s" % left
+    c.no_errors()
+
+
 def check_without_webgl_the_page_says_so(c):
     b = c.start("--disable-webgl", "--disable-3d-apis")
     b.navigate(c.server.url)
@@ -251,7 +272,7 @@ def check_without_webgl_the_page_says_so(c):
 PLATFORM = [check_page_loads_and_runs, check_the_game_fills_the_viewport_sharply,
             check_storage_survives_reload_and_restart, check_storage_refused_is_said_once_and_the_game_plays_on,
             check_sound_starts_after_a_click, check_the_browsers_keys_are_its_own,
-            check_without_webgl_the_page_says_so]
+            check_without_webgl_the_page_says_so, check_a_file_saved_twice_then_removed_is_gone]
 
 
 # ---- checks of the game itself: the page's clock held (clock.js), so that
