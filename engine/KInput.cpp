@@ -68,6 +68,8 @@ short KInput::getMouseY() {
   return static_cast<short>(y);
 }
 
+bool KInput::isMousePointing() { return platform::mousePointing(); }
+
 bool KInput::getLeftButtonState() { return platform::leftButtonDown(); }
 bool KInput::getRightButtonState() { return _rbuttonstate; }
 

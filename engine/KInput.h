@@ -48,6 +48,11 @@ public:
   /// Mouse position in game pixels; may lie outside the window.
   static short getMouseX();
   static short getMouseY();
+  /// Whether the mouse is the pointer: the mouse moved or pressed last, not
+  /// a finger on the window, a key of the play (modifiers and function keys
+  /// aside) or a gamepad. A program that draws a pointer of its own draws
+  /// it only then. (A page's mouse points once it has moved over the page.)
+  static bool isMousePointing();
   /// Whether the left button (or a finger on the window) is down now; a
   /// click whose release came before the look reads as down until the
   /// frame that saw it is shown.

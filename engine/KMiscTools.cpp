@@ -119,6 +119,13 @@ void KMiscTools::setHidingHandler(void (*handler)()) { platform::setHidingHandle
 
 void KMiscTools::setDisplayLostHandler(int (*handler)()) { platform::setDisplayLostHandler(handler); }
 
+bool KMiscTools::runsInPage() { return platform::hostIsPage(); }
+void KMiscTools::askForLastingStorage() { platform::askForLastingStorage(); }
+bool KMiscTools::offerFile(const char *path, const char *name) { return path && name && platform::offerFile(path, name); }
+void KMiscTools::acceptGivenFiles(size_t maxBytes) { platform::acceptGivenFiles(maxBytes); }
+bool KMiscTools::askForFile() { return platform::askForFile(); }
+std::string KMiscTools::takeGivenFile() { return platform::takeGivenFile(); }
+
 const char *KMiscTools::makeFilePath(const char *name) {
   static char builtPath[260];
   if (!name) name = "";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -94,6 +95,31 @@ public:
   /// a desktop): what the program would keep at its end, it keeps there,
   /// at once. Null for none.
   static void setHidingHandler(void (*handler)());
+  /// Whether the program runs in a web page: the browser owns the window's
+  /// end (a page is not closed by its program) and some keys (Ctrl+Q,
+  /// Ctrl+Plus and Minus, the function keys), and the player reaches files
+  /// as downloads and through a picker.
+  static bool runsInPage();
+  /// The player's files are worth keeping for good (a score kept): a host
+  /// that may clear them to make room (a browser) is asked not to, once a
+  /// run. Nothing on a desktop.
+  static void askForLastingStorage();
+  /// Hands the file at `path` to the player under `name`: a page downloads
+  /// it. False where there is no such way (a desktop: the file is where it
+  /// was written) or it failed.
+  static bool offerFile(const char *path, const char *name);
+  /// A page's program takes files given to it (dropped on the page, or
+  /// chosen in its picker; a desktop's come by KInput::takeDroppedFile) of
+  /// at most `maxBytes` (a page hands over one byte
+  /// more of a larger one, for the reader to refuse); 0: none (a page then
+  /// does not open a file dropped on it either).
+  static void acceptGivenFiles(size_t maxBytes);
+  /// A page opens its file picker (to answer a press of the player's); false
+  /// where there is none, or no file is taken now.
+  static bool askForFile();
+  /// The path of the file given last and not taken yet (read it there), or
+  /// "": each file is taken once.
+  static std::string takeGivenFile();
   /// `handler` is called when the window's display is lost (its connection
   /// broken, the window destroyed by another program): nothing can be shown
   /// any more, and the program is ended right after it, with the exit

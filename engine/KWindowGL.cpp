@@ -486,18 +486,25 @@ void KWindowGL::setVexoCallBack(bool (*callback)(KEvent *)) { vexoEventCallback 
 
 void KWindowGL::processEvents() {
   static int32_t sscount = 0;
-  // Quit combination: Ctrl+Q, the convention of this platform.
+  // Quit combination: Ctrl+Q, the convention of this platform; a page's
+  // is the browser's, and a page is not closed by its program.
   if ((platform::keyDown(kScanLCtrl) || platform::keyDown(kScanRCtrl)) && hasFocus() &&
-      KInput::isPressed(K_VK_Q))
+      KInput::isPressed(K_VK_Q) && !platform::hostIsPage())
     _quitGL = true;
   const auto pressed = [](int key) { return key >= 0 && key < K_VK_ERROR && KInput::isPressed(static_cast<EKeyboardLayout>(key)); };
-  if ((KInput::isPressed(K_VK_SHIFT) || KInput::isPressed(K_VK_RSHIFT)) && pressed(screenshotKey_)) {
+  const bool screenshotKeys = (KInput::isPressed(K_VK_SHIFT) || KInput::isPressed(K_VK_RSHIFT)) && pressed(screenshotKey_);
+  const bool screenshotAgain = screenshotKeys && !screenshotKeysHeld_;
+  // A host that runs the frames cannot wait below for the keys' release:
+  // one screenshot a press of them.
+  screenshotKeysHeld_ = screenshotKeys && platform::hostRunsFrames();
+  if (screenshotAgain) {
     sscount++;
     char name[64];
     std::snprintf(name, sizeof name, "screenshot%d.tga", sscount);
     // A read-only data folder (an installed game) sends the file to the
     // user's own data folder instead of losing it.
-    saveBackBuffer(KMiscTools::makeWritableFilePath(name), 2, 0, 0);
+    if (platform::hostIsPage()) offerScreenshot(sscount);
+    else saveBackBuffer(KMiscTools::makeWritableFilePath(name), 2, 0, 0);
     KInput::waitForKeyRelease(static_cast<EKeyboardLayout>(screenshotKey_));
     KInput::waitForKeyRelease(K_VK_SHIFT);
   }
@@ -585,9 +592,8 @@ void KWindowGL::handleEvent(const platform::Event &e) {
 
 // ---------------------------------------------------------------- saving
 
-bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, long height) {
+bool KWindowGL::readBackBuffer(std::vector<uint32_t> &pixels, long &width, long &height) {
   const int W = _windowWidth, H = _windowHeight;
-  std::vector<uint32_t> pixels;
   try {
     pixels.resize(static_cast<size_t>(W) * H);
   } catch (const std::bad_alloc &) {
@@ -619,8 +625,25 @@ bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, lo
                   static_cast<size_t>(width) * 4);
     pixels.swap(part);
   }
+  return true;
+}
+
+bool KWindowGL::saveBackBuffer(const char *fileName, long format, long width, long height) {
+  std::vector<uint32_t> pixels;
+  if (!readBackBuffer(pixels, width, height)) return false;
   savePicFile(fileName, pixels.data(), width, height, format);
   return true;
+}
+
+void KWindowGL::offerScreenshot(int number) {
+  std::vector<uint32_t> pixels;
+  long width = 0, height = 0;
+  if (!readBackBuffer(pixels, width, height)) return;
+  const std::string name = "zunk-screenshot-" + std::to_string(number) + ".png", path = "/tmp/" + name;
+  if (platform::encodePicture(path.c_str(), platform::PictureFormat::PNG, static_cast<int>(width),
+                              static_cast<int>(height), reinterpret_cast<const unsigned char *>(pixels.data())))
+    platform::offerFile(path, name);
+  std::remove(path.c_str());
 }
 
 bool KWindowGL::savePicFile(const char *fileName, const uint32_t *pixels, long width, long height, long format) {

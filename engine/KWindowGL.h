@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "FramePacer.h"
 #include "KInput.h"
@@ -118,6 +119,15 @@ private:
   /// in a message box, when the driver cannot build them.
   bool renewDrawing();
   static void contextRenewed();
+  /// The frame as saveBackBuffer saves it, B, G, R, A bottom row first: its
+  /// top-left `width` by `height` (0: the whole), cut to the window's size.
+  bool readBackBuffer(std::vector<uint32_t> &pixels, long &width, long &height);
+  /// Shift+F6 in a page: the frame downloaded as a PNG (its player reaches
+  /// no file the program writes).
+  void offerScreenshot(int number);
+  /// Shift+F6 held since its screenshot was taken (a host that runs the
+  /// frames: one a press).
+  bool screenshotKeysHeld_ = false;
   void deliver(KEvent &event, int type);
   static void dispatchOneEvent();
   /// The host's call of the frame loop: the frames due by now.

@@ -43,7 +43,7 @@ usage_aligned() { # file
     n=$((n + 1))
     [ "$(columns "${line%%zunk *}")" -eq "$under" ] || { echo "not under the first line's \"zunk\": $line"; return 1; }
   done < <(tail -n +2 "$1")
-  [ $n -eq 3 ] || { echo "$n usage lines after the first, not 3"; return 1; }
+  [ $n -eq 4 ] || { echo "$n usage lines after the first, not 4"; return 1; }
 }
 
 # After the first blank line, a line that starts with spaces is a table's:

@@ -42,6 +42,14 @@ check "--replay-check of a device" replay_refused /dev/zero "not a regular file"
 check "--replay-check of a folder" replay_refused "$work/folder.zunkreplay" "not a regular file"
 check "--replay-check of a huge file" replay_refused "$work/huge.zunkreplay" "too large"
 
+# What can lie where a records file is expected to be imported: refused
+# in one line, and nothing kept is touched.
+import_refused() { HOME="$work/home" XDG_DATA_HOME= XDG_CONFIG_HOME= run 1 "$zunk" --import "$1" && said "not imported, nothing changed: $2" && lines 1; }
+check "--import of a pipe" import_refused "$work/pipe.zunkreplay" "not a regular file"
+check "--import of a device" import_refused /dev/zero "not a regular file"
+check "--import of a folder" import_refused "$work/folder.zunkreplay" "not a regular file"
+check "--import of a huge file" import_refused "$work/huge.zunkreplay" "too large"
+
 # --help reads the player's catalogue: a pipe in its place is passed over,
 # said once, and the text comes in English.
 mkdir -p "$work/program/locale/fr/LC_MESSAGES"

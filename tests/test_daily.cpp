@@ -42,7 +42,7 @@ Recording dailyGamePlayed(Day day, int frames) {
   live.newDailyGame(input, day);
   for (int f = 0; f < frames && !live.game().gameover; f++) {
     const int t = f % 60, pull = (f / 60 * 5) % 33 - 16;
-    input.held = t < 5 ? kHeldMouse : 0;
+    input.held = t < 5 ? uint32_t(kHeldMouse) : 0u;
     input.mouseX = static_cast<int16_t>(layout::kBallRest.x + 15 + (t >= 1 && t < 5 ? pull : 0));
     input.mouseY = static_cast<int16_t>(layout::kBallRest.y + 17);
     live.playFrame(input);

@@ -50,7 +50,7 @@ std::vector<layout::Rect> drawnPictures() {
   std::vector<Rect> rects = {kTitle,      kMenuBackground, kPlayBackground, kFeederStrip, kNotice,    kHelpPanel,
                              kLeaderDot,  kTopFrame,       kRestingBall,    kFlyingBall,  kLink,      kDragMe,
                              kScoreLabel, kGameOverTop,    kGameOverBottom, kMusicOn,     kMusicOff,  kSoundsOn,
-                             kSoundsOff,  kFocusArrow,     kPausePanel};
+                             kSoundsOff,  kFocusArrow,     kPausePanel,     kHelpPageKeys};
   for (const Rect &b : kButtons) rects.push_back(b);
   for (int k = 0; k <= kLastHardBrick; k++) rects.push_back(brick(k));
   for (int b = 1; b <= kBonusKinds; b++) rects.push_back(bonusIcon(b));
@@ -59,6 +59,9 @@ std::vector<layout::Rect> drawnPictures() {
   for (const auto &c : kCreditRows) rects.push_back({kCreditX1, c[0], kCreditX2, c[1]});
   for (int i = 0; i < kUnkeptWhats; i++) rects.push_back(unkeptWhat(i));
   for (int i = 0; i < kUnkeptWhys; i++) rects.push_back(unkeptWhy(i));
+  rects.push_back(kExportButton);
+  rects.push_back(kImportButton);
+  for (int i = 0; i < kCarryWords; i++) rects.push_back(carryWord(i));
   for (const Rect &r : {kDailyNotKept, kScoredTryTag, kPracticeTag, kDigitDash, kDailyButton, kStartScored,
                         kStartPractice, kSendButton, kNoDailyRows, kStreakLabel, kPracticeRowLabel, kSentWritten,
                         kSentNotWritten, kSentGoOn, kLinkCopied, kNoLink, kVerifiedScore, kVerifiedWall, kRefusedHeading})
@@ -128,9 +131,41 @@ TEST_P(Sheet, HasEveryPictureWhereTheGameLooks) {
   EXPECT_EQ(s.visible(kTopFrame.x1, kTopFrame.y1, kTopFrame.x2, kTopFrame.y1 + 4), kTopFrame.w() * 4);
   // The strip shared by the help panel and the buttons is clear.
   EXPECT_EQ(s.visible(kButtons[0].x1, kHelpPanel.y1, kHelpPanel.x2, kButtons[4].y2), 0);
-  // The bands that are not drawn yet are kept clear for pictures to come.
+  // The bands that are not drawn yet are kept clear for pictures to come,
+  // and so is the records' band beside what is drawn there.
   EXPECT_EQ(s.visible(0, kDailyBandY + kDailyBandHeight, kSheetWidth, kOptionsBandY), 0);
-  EXPECT_EQ(s.visible(0, kGlyphStripY + kGlyphHeight + 4, kSheetWidth, kSheetHeight), 0);
+  EXPECT_EQ(s.visible(0, kGlyphStripY + kGlyphHeight + 4, kSheetWidth, kCarriedBandY), 0);
+  std::vector<Rect> carried = {kHelpPageKeys, kExportButton, kImportButton};
+  for (int i = 0; i < kCarryWords; i++) carried.push_back(carryWord(i));
+  int strays = 0;
+  for (int y = kCarriedBandY; y < kSheetHeight; y++)
+    for (int x = 0; x < kSheetWidth; x++) {
+      bool inside = false;
+      for (const Rect &r : carried) inside |= x >= r.x1 && x < r.x2 && y >= r.y1 && y < r.y2;
+      strays += !inside && s.alpha(x, y) > 16;
+    }
+  EXPECT_EQ(strays, 0) << "pixels of the records' band outside its pictures";
+  // Each thing EXPORT and IMPORT say is drawn.
+  for (int i = 0; i < kCarryWords; i++) {
+    const Rect r = carryWord(i);
+    EXPECT_GT(s.visible(r.x1, r.y1, r.x2, r.y2), 100) << "carried word " << i;
+  }
+  // A page's rows of the help panel join the panel's own above and below
+  // them, pixel for pixel: only the key lines a page says otherwise differ.
+  auto sameRow = [&](int bandY, int panelY) {
+    for (int x = 0; x < kHelpPageKeys.w(); x++)
+      for (int b = 0; b < 4; b++)
+        if (s.argb[(static_cast<size_t>(bandY) * s.w + kHelpPageKeys.x1 + x) * 4 + b] !=
+            s.argb[(static_cast<size_t>(panelY) * s.w + kHelpPanel.x1 + x) * 4 + b])
+          return false;
+    return true;
+  };
+  const int panelY = kHelpPanel.y1 + kHelpPageKeysTop;
+  for (int row : {0, 1, kHelpPageKeys.h() - 2, kHelpPageKeys.h() - 1})
+    EXPECT_TRUE(sameRow(kHelpPageKeys.y1 + row, panelY + row)) << "row " << row << " of the page's keys";
+  int differing = 0;
+  for (int row = 0; row < kHelpPageKeys.h(); row++) differing += !sameRow(kHelpPageKeys.y1 + row, panelY + row);
+  EXPECT_GT(differing, kHelpPageKeys.h() / 2) << "the page's keys say what the panel says";
 }
 
 TEST_P(TranslatedSheet, SharesTheArtAndHasItsOwnWords) {

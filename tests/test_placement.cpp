@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "KInput.h"
 #include "platform/InputState.h"
+#include "platform/Platform.h"
 #include "platform/Placement.h"
 
 namespace {
@@ -213,3 +215,40 @@ TEST(TouchPointer, TheFirstFingerPointsPressesAndLetsGoAndASecondIsIgnored) {
 }
 
 } // namespace
+
+// The mouse is the pointer while it was the last to point: a finger, a key
+// of the play or a gamepad stick makes it none (the game then draws no
+// arrow); a modifier or a function key (Ctrl+Plus, F11, Shift+F6) goes
+// with the mouse and changes nothing. A script's mouse points.
+TEST(MousePointer, TheLastDeviceToPointDecides) {
+  auto code = [](EKeyboardLayout key) { return KInput::KeyboardLayout[key].code; };
+  auto feed = [](platform::Event::Kind kind, int scancode = 0) {
+    platform::Event e;
+    e.kind = kind;
+    e.scancode = scancode;
+    e.button = 1;
+    platform::feedInput(e);
+  };
+  feed(platform::Event::MouseMoved);
+  EXPECT_TRUE(platform::mousePointing());
+  feed(platform::Event::KeyDown, code(K_VK_L_CONTROL));
+  feed(platform::Event::KeyDown, code(K_VK_F11));
+  EXPECT_TRUE(platform::mousePointing()) << "a modifier or a function key";
+  feed(platform::Event::KeyDown, code(K_VK_SPACE));
+  EXPECT_FALSE(platform::mousePointing()) << "a key of the play";
+  feed(platform::Event::MouseDown);
+  EXPECT_TRUE(platform::mousePointing());
+  feed(platform::Event::FingerDown);
+  EXPECT_FALSE(platform::mousePointing()) << "a finger";
+  feed(platform::Event::FingerUp);
+  EXPECT_FALSE(platform::mousePointing());
+
+  platform::ScriptedInput script;
+  platform::setScriptedInput(&script);
+  EXPECT_TRUE(platform::mousePointing()) << "a script's mouse";
+  script.keys[code(K_VK_RETURN)] = true;
+  EXPECT_FALSE(platform::mousePointing()) << "a script's key of the play";
+  script.mouseX = 40;
+  EXPECT_TRUE(platform::mousePointing()) << "a script's mouse moved";
+  platform::setScriptedInput(nullptr);
+}

@@ -485,19 +485,25 @@ void drawPlayBackground(cairo_t *c) {
 // BACK leaves the help and high-score screens for the menu.
 const char *const kButtonLabels[5] = {N_("PLAY"), N_("HIGH SCORES"), N_("HELP"), N_("QUIT"), N_("BACK")};
 
+// A button's rounded orange body `w` by `h`, `at` inside `r`'s top-left
+// corner, with its shadow below and to the right and a rim `line` wide.
+void orangeBody(cairo_t *c, Rect r, double at, double w, double h, double line) {
+  roundRect(c, r.x1 + at + 1, r.y1 + at + 2, w, h, r.h() / 2.5);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
+  cairo_fill(c);
+  roundRect(c, r.x1 + at, r.y1 + at, w, h, r.h() / 2.5);
+  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
+  cairo_fill_preserve(c);
+  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
+  cairo_set_line_width(c, line);
+  cairo_stroke(c);
+}
+
 void drawButton(cairo_t *c, Rect full, const char *label) {
   // The strip x 780..786 is shared with the help panel: kept clear.
   Rect r{full.x1 + 7, full.y1, full.x2, full.y2};
   clip(c, r);
-  roundRect(c, r.x1 + 3, r.y1 + 4, r.w() - 6, r.h() - 7, r.h() / 2.5);
-  cairo_set_source_rgba(c, 0, 0, 0, 0.35);
-  cairo_fill(c);
-  roundRect(c, r.x1 + 2, r.y1 + 2, r.w() - 6, r.h() - 7, r.h() / 2.5);
-  vertical(c, r.y1, r.y2, {1.0, 0.78, 0.3}, {0.92, 0.42, 0.12});
-  cairo_fill_preserve(c);
-  cairo_set_source_rgba(c, 0.5, 0.2, 0.05, 0.8);
-  cairo_set_line_width(c, 1.5);
-  cairo_stroke(c);
+  orangeBody(c, r, 2, r.w() - 6, r.h() - 7, 1.5);
   roundRect(c, r.x1 + 8, r.y1 + 5, r.w() - 18, (r.h() - 7) / 2.0 - 3, 8);
   cairo_set_source_rgba(c, 1, 1, 1, 0.25);
   cairo_fill(c);
@@ -515,7 +521,9 @@ const char *const kBonusWords[5] = {N_("Bomb: breaks all around it"), N_("Hammer
                                     N_("Clock: stops the feeder for a while"), N_("Target: the guide for 3 throws"),
                                     N_("Row clear: empties its row")};
 
-void drawHelp(cairo_t *c) {
+// The help panel at its place on the sheet; `page`: the keys as a page
+// takes them (no quit key, the screenshot downloaded, no window to size).
+void drawHelpPanel(cairo_t *c, bool page) {
   // The panel stops short of the strip x 780..786 that the buttons share.
   Rect r{kHelpPanel.x1, kHelpPanel.y1, 779, kHelpPanel.y2};
   clip(c, r);
@@ -560,8 +568,97 @@ void drawHelp(cairo_t *c) {
                         N_("F11: full screen     Ctrl + / Ctrl -: size"),
                         N_("Shift+F6: screenshot     Ctrl+Q: quit"),
                         N_("Gamepad: stick pulls, A throws, Start pauses")};
+  // TRANSLATORS: the same two lines of the help panel's keys in the game in
+  // a web page: the browser makes the page full screen, and a screenshot
+  // is downloaded as a PNG file; the browser keeps Ctrl+Q and Ctrl + / -
+  // for itself.
+  const char *pageKeys[] = {N_("F11: full screen"), N_("Shift+F6: download a screenshot (PNG)")};
+  if (page) {
+    keys[3] = pageKeys[0];
+    keys[4] = pageKeys[1];
+  }
   for (int i = 0; i < 6; i++) leftText(c, tr(keys[i]), r.x1 + 12, r.y1 + 231 + i * 13.5, 11.5, ink, {width, 16});
   cairo_restore(c);
+}
+
+// The help panel as a page shows it: its rows that differ (kHelpPageKeys)
+// drawn in the band, cut from the whole panel drawn that way, so that
+// they join the panel's own rows above and below pixel for pixel.
+void drawHelpPageKeys(cairo_t *c) {
+  cairo_surface_t *panel = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSheetWidth, kHelpPanel.y2);
+  cairo_t *p = cairo_create(panel);
+  cairo_set_antialias(p, CAIRO_ANTIALIAS_GOOD);
+  drawHelpPanel(p, true);
+  cairo_destroy(p);
+  cairo_save(c);
+  cairo_rectangle(c, kHelpPageKeys.x1, kHelpPageKeys.y1, kHelpPageKeys.w(), kHelpPageKeys.h());
+  cairo_clip(c);
+  cairo_set_source_surface(c, panel, kHelpPageKeys.x1 - kHelpPanel.x1,
+                           kHelpPageKeys.y1 - kHelpPanel.y1 - kHelpPageKeysTop);
+  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(c);
+  cairo_restore(c);
+  cairo_surface_destroy(panel);
+}
+
+// TRANSLATORS: the two small buttons at the top of the high-score screen.
+// EXPORT writes the player's records (the high scores, their replays, the
+// games left unfinished, the settings) to one file to carry to another copy
+// of the game; IMPORT adds such a file's records to those kept here. In
+// capitals, one short word each: about 9 characters.
+const char *const kCarryButtonWords[2] = {N_("EXPORT"), N_("IMPORT")};
+
+// TRANSLATORS: what EXPORT or IMPORT did, said under the high-score table for
+// a few seconds; two short lines at most (about 50 characters each).
+// "zunk-records.zunkrecords" is the file's name: keep it as it is. The
+// first: the game on a computer wrote the file in the player's home folder;
+// the second: the game in a web browser, the file downloaded (the
+// browser's downloads); IMPORT on a
+// computer found no such file in the home folder: the player may put one
+// there or drop one onto the game's window. After "nothing changed:", why a
+// file was refused: it cannot be read, it is too large, it is some other
+// kind of file, a later version of the game wrote it, it is damaged.
+const char *const kCarryWordTexts[kCarryWords] = {
+    N_("Saved as zunk-records.zunkrecords in your home folder"),
+    N_("Downloaded as zunk-records.zunkrecords"),
+    N_("Not exported: the file could not be written"),
+    N_("Imported: the records are added to yours"),
+    N_("Nothing new to import: you have all of it already"),
+    N_("No zunk-records.zunkrecords in your home folder: put it there, or drop a records file on this window"),
+    N_("Not imported, nothing changed: the file cannot be read"),
+    N_("Not imported, nothing changed: the file is too large"),
+    N_("Not imported, nothing changed: not a records file"),
+    N_("Not imported, nothing changed: made by a later version of Zunk"),
+    N_("Not imported, nothing changed: the file is damaged")};
+
+// A small button of the menu's kind, its label fitted to it.
+void drawSmallButton(cairo_t *c, Rect r, const char *label) {
+  orangeBody(c, r, 1, r.w() - 4, r.h() - 4, 1.2);
+  text(c, tr(label), r.x1 + r.w() / 2.0 - 1, r.y1 + r.h() / 2.0 - 1, 13, {1, 1, 1}, {r.w() - 14.0, r.h() - 8.0});
+}
+
+// What an export or an import did: up to two lines, centred in the box.
+void drawCarryWord(cairo_t *c, Rect r, const char *t) {
+  // Two lines are measured with the leading below the second, which the
+  // Chinese and Japanese fonts make 30.5 px at the smallest size; their ink
+  // stays well inside the row.
+  const Box box{r.w() - 4.0, r.h() + 1.0};
+  PangoLayout *l = fitted(c, t, 11.5, false, box, true);
+  pango_layout_set_alignment(l, PANGO_ALIGN_CENTER);
+  const Extents lines = extentsOf(l, true);
+  // Centred in the layout's own width, which is the box's.
+  const double x = r.x1 + 2;
+  cairo_move_to(c, x + 0.6, r.y1 + r.h() / 2.0 - lines.h / 2 - lines.y + 0.8);
+  cairo_set_source_rgba(c, 0, 0, 0, 0.6);
+  pango_cairo_show_layout(c, l);
+  show(c, l, x, r.y1 + r.h() / 2.0 - lines.h / 2 - lines.y, {1, 0.95, 0.75});
+  g_object_unref(l);
+}
+
+void drawCarried(cairo_t *c) {
+  drawSmallButton(c, kExportButton, kCarryButtonWords[0]);
+  drawSmallButton(c, kImportButton, kCarryButtonWords[1]);
+  for (int i = 0; i < kCarryWords; i++) drawCarryWord(c, carryWord(i), tr(kCarryWordTexts[i]));
 }
 
 // A round dark badge with a white glyph; switched off, the glyph is dimmed
@@ -1171,7 +1268,8 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawMenuBackground(c);
   drawPlayBackground(c);
   for (int i = 0; i < 5; i++) drawButton(c, kButtons[i], kButtonLabels[i]);
-  drawHelp(c);
+  drawHelpPanel(c, false);
+  drawHelpPageKeys(c);
   drawMusicSwitch(c, kMusicOn, true);
   drawMusicSwitch(c, kMusicOff, false);
   drawSoundsSwitch(c, kSoundsOn, true);
@@ -1190,6 +1288,7 @@ bool makeSheet(const std::string &path, const char *language, const Catalogue *w
   drawUnkept(c);
   drawDailyBand(c);
   drawOptions(c);
+  drawCarried(c);
   cairo_destroy(c);
   bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
@@ -1246,6 +1345,8 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
   put(c, sheet, {kCreditX1, kCreditRows[1][0], kCreditX2, kCreditRows[1][1]}, kCreditAt.x, kCreditAt.y);
   put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
   ok &= save(screen, outFolder + "/help.png");
+  put(c, sheet, kHelpPageKeys, kHelpPanelAt.x, kHelpPanelAt.y + kHelpPageKeysTop);
+  ok &= save(screen, outFolder + "/help-page.png");
 
   veiled(c, sheet, kMenuBackground);
   put(c, sheet, kScoresTitle, kScoresTitleAt.x, kScoresTitleAt.y);
@@ -1262,7 +1363,13 @@ bool makePreviews(const std::string &sheetPath, const std::string &outFolder) {
     for (int dx = kLeaderDotsFromX; dx <= kLeaderDotsToX; dx += kLeaderDotStep) put(c, sheet, kLeaderDot, dx, y + kLeaderDotDrop);
   }
   put(c, sheet, kButtons[4], kButtonX, kButtonY[4]);
+  put(c, sheet, kExportButton, kExportAt.x, kExportAt.y);
+  put(c, sheet, kImportButton, kImportAt.x, kImportAt.y);
   ok &= save(screen, outFolder + "/scores.png");
+  // Each thing EXPORT and IMPORT say, one under another over the screen.
+  veiled(c, sheet, kMenuBackground);
+  for (int i = 0; i < kCarryWords; i++) put(c, sheet, carryWord(i), kCarryWordAt.x, 8 + (kCarryWordHeight + 14) * i);
+  ok &= save(screen, outFolder + "/carried.png");
 
   // Play with a half-full wall, a bonus, the guide line and a cloud.
   put(c, sheet, kPlayBackground, 0, 0);

@@ -147,9 +147,12 @@
 
   // The keys the browser needs are its own: function keys (F5, F11, F12)
   // and anything with Ctrl, Alt or Meta (Ctrl+R, Ctrl+W, Ctrl+Plus) never
-  // reach the game, which would otherwise keep them from the browser.
+  // reach the game, which would otherwise keep them from the browser. But
+  // Shift+F6, the game's screenshot (a download here), and the Shift that
+  // goes with it.
   function browsersKey(event) {
-    return /^F\d+$/.test(event.key) || event.ctrlKey || event.altKey || event.metaKey;
+    if (event.ctrlKey || event.altKey || event.metaKey) return true;
+    return /^F\d+$/.test(event.key) && !(event.key === "F6" && event.shiftKey);
   }
   ["keydown", "keypress", "keyup"].forEach(function (type) {
     window.addEventListener(type, function (event) {

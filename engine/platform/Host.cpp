@@ -18,12 +18,17 @@
 namespace platform {
 
 namespace {
-// The host's state: the frame loop it runs, and who hears of a hiding.
+// The host's state: the frame loop it runs, who hears of a hiding, and the
+// files given to the program: how large a one it takes (0: none), and the
+// one given last, not taken yet.
 struct HostContext {
   void (*hostCallback)() = nullptr;
   bool hostRunning = false;
   HidingHandler hiding = nullptr;
   void (*filesArrived)() = nullptr;
+  size_t acceptedBytes = 0;
+  std::string givenFile;
+  bool storageAsked = false, listeningForFiles = false;
 };
 HostContext host_;
 
@@ -55,9 +60,22 @@ std::vector<std::string> browserLanguageTags(const std::vector<std::string> &bcp
   return tags;
 }
 
+void fileGiven(const std::string &path) {
+  if (host_.acceptedBytes > 0) host_.givenFile = path;
+}
+
+std::string takeGivenFile() {
+  std::string path;
+  path.swap(host_.givenFile);
+  return path;
+}
+
 #ifdef __EMSCRIPTEN__
 
 namespace {
+// Where a page puts the bytes of the file given to the program.
+const char *const kGivenFile = "/tmp/zunk-given-file";
+
 void animationFrame() {
   if (host_.hostRunning && host_.hostCallback) host_.hostCallback();
 }
@@ -128,6 +146,99 @@ EM_JS(void, pageKeepUserFilesNow, (), {
   if (Module.zunkKeepUserFilesNow) Module.zunkKeepUserFilesNow();
 });
 
+// Asked once a visit; what the browser answered is left for whoever looks
+// (Module.zunkStorageLasting), nothing waits for it.
+EM_JS(void, pageAskForLastingStorage, (), {
+  var storage = navigator.storage;
+  Module.zunkStorageLastingAsked = true;
+  if (!storage || !storage.persist) return;
+  (storage.persisted ? storage.persisted() : Promise.resolve(false)).then(function (lasting) {
+    return lasting || storage.persist();
+  }).then(function (lasting) {
+    Module.zunkStorageLasting = lasting;
+  }, function (error) {
+    console.warn("storage not kept for good: " + error);
+  });
+});
+
+// The file's bytes downloaded under `name`, by a link clicked in the page.
+EM_JS(int, pageOfferFile, (const char *path, const char *name), {
+  try {
+    var url = URL.createObjectURL(new Blob([FS.readFile(UTF8ToString(path))], { type: "application/octet-stream" }));
+    var link = document.createElement("a");
+    link.href = url;
+    link.download = UTF8ToString(name);
+    link.hidden = true;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    // The download has long started by then.
+    setTimeout(function () { URL.revokeObjectURL(url); }, 60000);
+    return 1;
+  } catch (error) {
+    console.warn("no download: " + error);
+    return 0;
+  }
+});
+
+// A file dropped on the page, or chosen in its picker, is written where
+// the program reads it (at most one byte more than it takes), and the
+// program told. A file dropped while none is taken is not opened by the
+// browser either: the page stays.
+EM_JS(void, pageListenForGivenFiles, (const char *path), {
+  var given = UTF8ToString(path);
+  Module.zunkGiveFile = function (file) {
+    var most = Module.zunkFilesAccepted;
+    if (!most || !file) return;
+    file.slice(0, most + 1).arrayBuffer().then(function (bytes) {
+      FS.mkdirTree(given.slice(0, given.lastIndexOf("/")));
+      FS.writeFile(given, new Uint8Array(bytes));
+    }).catch(function (error) {
+      // Said by the program as a file it cannot read.
+      console.warn("the file given could not be read: " + error);
+      try { FS.unlink(given); } catch (gone) { /* none there */ }
+    }).then(function () {
+      _platformFileGiven();
+    });
+  };
+  window.addEventListener("dragover", function (event) {
+    event.preventDefault();
+    if (event.dataTransfer) event.dataTransfer.dropEffect = Module.zunkFilesAccepted ? "copy" : "none";
+  });
+  window.addEventListener("drop", function (event) {
+    event.preventDefault();
+    var files = event.dataTransfer && event.dataTransfer.files;
+    if (files && files.length) Module.zunkGiveFile(files[0]);
+  });
+});
+
+EM_JS(void, pageAcceptFiles, (double maxBytes), {
+  Module.zunkFilesAccepted = maxBytes;
+});
+
+// A browser opens a picker only in answer to the player's press: at once
+// while the press that asked is fresh, else at the next one.
+EM_JS(void, pageChooseFile, (), {
+  var picker = Module.zunkPicker;
+  if (!picker) {
+    picker = Module.zunkPicker = document.createElement("input");
+    picker.type = "file";
+    picker.hidden = true;
+    document.body.appendChild(picker);
+    picker.addEventListener("change", function () {
+      var file = picker.files && picker.files[0];
+      picker.value = "";
+      if (file) Module.zunkGiveFile(file);
+    });
+  }
+  if (!navigator.userActivation || navigator.userActivation.isActive) return picker.click();
+  function open() {
+    ["pointerup", "keyup"].forEach(function (type) { window.removeEventListener(type, open, true); });
+    picker.click();
+  }
+  ["pointerup", "keyup"].forEach(function (type) { window.addEventListener(type, open, true); });
+});
+
 // The page puts the text on the browser's clipboard (Module.zunkCopy), which
 // may refuse it later: the page says so then. False without a page that can.
 EM_JS(int, pageCopy, (const char *text), {
@@ -146,6 +257,31 @@ EM_JS(void, pageFetchDataFile, (const char *name), {
   if (Module.zunkFetchDataFile) Module.zunkFetchDataFile(UTF8ToString(name));
 });
 } // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE void platformFileGiven() { fileGiven(kGivenFile); }
+
+bool hostIsPage() { return true; }
+
+void askForLastingStorage() {
+  if (!host_.storageAsked) pageAskForLastingStorage();
+  host_.storageAsked = true;
+}
+
+bool offerFile(const std::string &path, const std::string &name) { return pageOfferFile(path.c_str(), name.c_str()) != 0; }
+
+void acceptGivenFiles(size_t maxBytes) {
+  if (!host_.listeningForFiles) pageListenForGivenFiles(kGivenFile);
+  host_.listeningForFiles = true;
+  host_.acceptedBytes = maxBytes;
+  if (maxBytes == 0) host_.givenFile.clear();
+  pageAcceptFiles(static_cast<double>(maxBytes));
+}
+
+bool askForFile() {
+  if (host_.acceptedBytes == 0) return false;
+  pageChooseFile();
+  return true;
+}
 
 // What the program saved as it is hidden is written through at once: the
 // page may be gone before a write that waits for storage could start.
@@ -233,6 +369,19 @@ std::vector<std::string> preferredLanguages() {
 }
 
 #else
+
+bool hostIsPage() { return false; }
+
+// A desktop keeps its files for good; the player reaches them where they
+// were written, and gives the program a file by dropping it on its window.
+void askForLastingStorage() {}
+bool offerFile(const std::string &, const std::string &) { return false; }
+bool askForFile() { return false; }
+
+void acceptGivenFiles(size_t maxBytes) {
+  host_.acceptedBytes = maxBytes;
+  if (maxBytes == 0) host_.givenFile.clear();
+}
 
 bool hostRunsFrames() { return false; }
 

@@ -13,16 +13,51 @@
 namespace platform {
 
 namespace {
-// The input's state: the script standing in for the devices, and what the
-// input remembers between events and reads.
+// A page knows where the mouse is only once it has moved over it; a
+// desktop's is where it is from the start.
+#ifdef __EMSCRIPTEN__
+const bool kMousePointsAtStart = false;
+#else
+const bool kMousePointsAtStart = true;
+#endif
+
+// The input's state: the script standing in for the devices (and the
+// script as last looked at), what the input remembers between events and
+// reads, and whether the mouse is the pointer.
 struct InputContext {
   const ScriptedInput *scripted = nullptr;
+  ScriptedInput lastScript;
   AudioDeviceLost audioDeviceLost = nullptr;
   ShortPresses presses;
   TouchPointer touch;
+  bool mousePoints = kMousePointsAtStart;
   std::string droppedFile; ///< the last file dropped on the window, until taken
 };
 InputContext input_;
+
+// Whether a key's press is the player playing or choosing by keys (the
+// mouse is then no pointer), not a modifier or a function key that goes
+// with the mouse as well (Ctrl+Plus, F11, Shift+F6).
+bool keyOfPlay(int scancode) {
+  const bool modifier = scancode >= SDL_SCANCODE_LCTRL && scancode <= SDL_SCANCODE_RGUI;
+  const bool function = (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) ||
+                        (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24);
+  return scancode > SDL_SCANCODE_UNKNOWN && !modifier && !function;
+}
+
+// A script changes the devices without events: what changed since it was
+// last looked at counts as the events would.
+void followScript() {
+  if (!input_.scripted) return;
+  const ScriptedInput &now = *input_.scripted, &was = input_.lastScript;
+  if (now.mouseX != was.mouseX || now.mouseY != was.mouseY || (now.leftButton && !was.leftButton)) {
+    input_.touch.mouseUsed();
+    input_.mousePoints = true;
+  }
+  for (int k = 0; k < 512; k++)
+    if (now.keys[k] && !was.keys[k] && keyOfPlay(k)) input_.mousePoints = false;
+  input_.lastScript = now;
+}
 
 // A point of the window (its middle for a whole point) as a game pixel.
 void toGame(double x, double y, int &gameX, int &gameY) { gamePixelAt(lastPlacement(), x, y, gameX, gameY); }
@@ -39,11 +74,19 @@ void remember(const Event &e) {
   switch (e.kind) {
   case Event::MouseDown:
     input_.touch.mouseUsed();
+    input_.mousePoints = true;
     if (e.button == 1) input_.presses.pressed(ShortPresses::kLeftButton);
     break;
-  case Event::MouseMoved: input_.touch.mouseUsed(); break;
-  case Event::KeyDown: input_.presses.pressed(e.scancode); break;
+  case Event::MouseMoved:
+    input_.touch.mouseUsed();
+    input_.mousePoints = true;
+    break;
+  case Event::KeyDown:
+    input_.presses.pressed(e.scancode);
+    if (keyOfPlay(e.scancode)) input_.mousePoints = false;
+    break;
   case Event::FingerDown:
+    input_.mousePoints = false;
     if (input_.touch.fingerDown(e.finger, acrossPoints(e.touchX, false), acrossPoints(e.touchY, true)))
       input_.presses.pressed(ShortPresses::kLeftButton);
     break;
@@ -56,6 +99,9 @@ void remember(const Event &e) {
   default: break;
   }
 }
+
+// A stick pushed this far (of 32767) is played, not resting or drifting.
+const int kStickPlayed = 16384;
 
 // Runs inside SDL as each event is queued.
 int watchEvent(void *, SDL_Event *ev) {
@@ -81,6 +127,13 @@ int watchEvent(void *, SDL_Event *ev) {
     e.touchX = ev->tfinger.x;
     e.touchY = ev->tfinger.y;
     break;
+  case SDL_CONTROLLERBUTTONDOWN:
+    // A gamepad played: the mouse is no pointer.
+    input_.mousePoints = false;
+    return 1;
+  case SDL_CONTROLLERAXISMOTION:
+    if (ev->caxis.value > kStickPlayed || ev->caxis.value < -kStickPlayed) input_.mousePoints = false;
+    return 1;
   default: return 1;
   }
   // Mouse events SDL makes of touch (when asked to) are the touch's own.
@@ -99,7 +152,15 @@ void watchInput() {
 
 void feedInput(const Event &event) { remember(event); }
 
-void endOfFrame() { input_.presses.frameEnded(); }
+void endOfFrame() {
+  followScript();
+  input_.presses.frameEnded();
+}
+
+bool mousePointing() {
+  followScript();
+  return input_.mousePoints;
+}
 
 std::string takeDroppedFile() {
   std::string file;
@@ -259,6 +320,9 @@ void setScriptedInput(const ScriptedInput *input) {
   input_.scripted = input;
   input_.presses.forgetAll();
   input_.touch.reset();
+  // A script's mouse is where it says from the start.
+  if (input) input_.lastScript = *input;
+  input_.mousePoints = input ? true : kMousePointsAtStart;
 }
 
 bool windowHasFocus() {

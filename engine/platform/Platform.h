@@ -9,6 +9,7 @@
 // Gamepad.cpp the game controllers, System.cpp the folders, clock, message
 // box, launching and locale.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -211,6 +212,11 @@ void forgetPress(int scancode);
 /// The frame's reads are done: presses they saw, and released since, read
 /// as up from now on. Called as each frame is shown.
 void endOfFrame();
+/// Whether the mouse is the pointer: it was the last to point (moved or
+/// pressed, scripted input's mouse moved or pressed too), not a finger, a
+/// key of the play (not a modifier or function key) or a gamepad. A page's
+/// mouse points once it has moved over the page.
+bool mousePointing();
 void showCursor(bool show);
 /// Moves the pointer to (x, y) in game pixels.
 void warpMouse(int x, int y);
@@ -390,6 +396,32 @@ void setUserFilesArrivedHandler(void (*handler)());
 /// on a desktop, whose program ends with notice. Null for none.
 using HidingHandler = void (*)();
 void setHidingHandler(HidingHandler handler);
+/// Whether the host is a web page: the browser owns the window's end, some
+/// keys (Ctrl+Q, Ctrl+Plus and Minus, the function keys), and the files a
+/// player reaches (a download, a file chosen in a picker).
+bool hostIsPage();
+/// The player's files are worth keeping for good: a host that may drop them
+/// to make room (a browser clears a site's storage) is asked not to, once a
+/// visit. Nothing on a desktop.
+void askForLastingStorage();
+/// Hands the file at `path` to the player under `name`: a page downloads
+/// it. False where the host has no such way (a desktop: the file is where
+/// it was written).
+bool offerFile(const std::string &path, const std::string &name);
+/// Files given to a page's program (dropped on the page, chosen in its
+/// picker; a desktop's come dropped on its window, by takeDroppedFile) are
+/// taken while `maxBytes` is above 0; a page writes at most one
+/// byte more of a larger one, for the reader to refuse. 0: none is taken
+/// (and a page does not open one dropped on it).
+void acceptGivenFiles(size_t maxBytes);
+/// A page opens its file picker for the player to choose a file to give;
+/// false where there is none (a desktop's files come dropped on its window).
+bool askForFile();
+/// The path of the file given last and not taken yet, or "" (taken now).
+std::string takeGivenFile();
+/// A file was given (a page's, dropped or chosen): kept for takeGivenFile while
+/// files are accepted.
+void fileGiven(const std::string &path);
 /// The browser's languages (BCP 47 tags as navigator.languages gives them,
 /// most wanted first) as "ll" or "ll_CC" tags; tags of other shapes
 /// ("zh-Hant-TW", "x-klingon") are left out.

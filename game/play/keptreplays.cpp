@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <ctime>
 #include <set>
 #include <sstream>
@@ -142,60 +143,88 @@ void setAside(const Kept &kept, std::string &note) {
   }
 }
 
+// A score enters `kept` as a game that ends does, with its replay (`game`,
+// if it has one) written first and linked to the row it takes; the row
+// pushed out of the table goes to `pushedOut`, its replay to be removed once
+// the table without it is kept. The row taken, or -1 when it beats none.
+int enterRow(Kept &kept, int32_t score, const Recording *game, std::vector<Link> &pushedOut, KeepFailure &failure) {
+  const int row = enterScore(kept.table, score);
+  if (row < 0) return -1;
+  Link link{score, true, game ? newReplayName(score) : ""};
+  std::string why;
+  Cause replayCause = Cause::kNone;
+  if (game && !saveRecording(folderPath(link.file), *game, why, &replayCause)) {
+    failure.set(Unkept::kReplay, replayCause, "the game's replay could not be saved: " + why);
+    link.file.clear();
+  }
+  if (!kept.links.back().file.empty()) pushedOut.push_back(kept.links.back());
+  kept.links.pop_back();
+  kept.links.insert(kept.links.begin() + row, link);
+  return row;
+}
+
+// Keeps `kept` as changed: the list, then the table (one that could not be
+// read set aside first); then the replays pushed out go. `lastKept` becomes
+// the table kept. False, with `failure`, when the table could not be kept.
+bool keepChanged(const Kept &kept, const std::vector<Link> &pushedOut, int32_t lastKept[kRows], KeepFailure &failure) {
+  std::string why;
+  Cause whyCause = Cause::kNone;
+  if (!writeList(kept.links, kept.table, pushedOut, why, whyCause)) failure.set(Unkept::kReplay, whyCause, why);
+  setAside(kept, failure.note);
+  if (!writeTable(kept.table, why, whyCause)) {
+    // The list written ahead of its table is matched to the table kept all
+    // the same; the replays it names alone go at the next start. The
+    // table's failure is the one the player is told.
+    failure.failed = false;
+    failure.set(Unkept::kScores, whyCause, why);
+    return false;
+  }
+  std::memcpy(lastKept, kept.table, sizeof kept.table);
+  // A replay pushed out goes only once the table without it is kept.
+  for (const Link &link : pushedOut) removeOurs(folderPath(link.file));
+  return true;
+}
+
+// This program's table: the kept one, with the games not kept yet entered.
+void showKept(HighScores &scores, const int32_t kept[kRows]) {
+  int32_t table[kRows];
+  std::memcpy(table, kept, sizeof table);
+  for (const Recording &game : scores.pending) enterScore(table, game.score);
+  std::memcpy(scores.topScores, table, sizeof table);
+}
+
 // Enters the pending games into the kept table, in a transaction.
 bool enterPending(HighScores &scores, KeepFailure &failure) {
-  int32_t(&lastKept)[kRows] = scores.lastKept;
-  std::vector<Recording> &pending = scores.pending;
   std::string error;
   Cause cause = Cause::kNone;
   const bool ok = changeRecords(
       [&](std::string &, Cause &) {
-        Kept kept = readKept(lastKept, failure.note);
+        Kept kept = readKept(scores.lastKept, failure.note);
         std::vector<Link> pushedOut;
         bool entered = false;
-        for (const Recording &game : pending) {
-          const int row = enterScore(kept.table, game.score);
-          if (row < 0) continue;
-          entered = true;
-          Link link{game.score, true, newReplayName(game.score)};
-          std::string why;
-          Cause replayCause = Cause::kNone;
-          if (!saveRecording(folderPath(link.file), game, why, &replayCause)) {
-            failure.set(Unkept::kReplay, replayCause, "the game's replay could not be saved: " + why);
-            link.file.clear();
-          }
-          if (!kept.links.back().file.empty()) pushedOut.push_back(kept.links.back());
-          kept.links.pop_back();
-          kept.links.insert(kept.links.begin() + row, link);
-        }
+        for (const Recording &game : scores.pending)
+          entered = enterRow(kept, game.score, &game, pushedOut, failure) >= 0 || entered;
         std::memcpy(scores.topScores, kept.table, sizeof scores.topScores);
         // None of the games beats the kept table: nothing to write.
         if (!entered) {
-          pending.clear();
-          if (kept.found == TableFound::kRead) std::memcpy(lastKept, kept.table, sizeof lastKept);
+          scores.pending.clear();
+          if (kept.found == TableFound::kRead) std::memcpy(scores.lastKept, kept.table, sizeof scores.lastKept);
           return true;
         }
-        std::string why;
-        Cause whyCause = Cause::kNone;
-        if (!writeList(kept.links, kept.table, pushedOut, why, whyCause)) failure.set(Unkept::kReplay, whyCause, why);
-        setAside(kept, failure.note);
-        if (!writeTable(kept.table, why, whyCause)) {
-          // The list written ahead of its table is matched to the table
-          // kept all the same; the replays it names alone go at the next
-          // start. The table's failure is the one the player is told.
-          failure.failed = false;
-          failure.set(Unkept::kScores, whyCause, why);
-          return false;
-        }
-        std::memcpy(lastKept, kept.table, sizeof lastKept);
-        pending.clear();
-        // A replay pushed out goes only once the table without it is kept.
-        for (const Link &link : pushedOut) removeOurs(folderPath(link.file));
+        if (!keepChanged(kept, pushedOut, scores.lastKept, failure)) return false;
+        scores.pending.clear();
         return true;
       },
       error, cause);
   if (!ok && !failure.failed) failure.set(Unkept::kScores, cause, "the high scores could not be saved: " + error);
   return ok;
+}
+
+// Whether the kept replay at `path` is the game `game`.
+bool sameGame(const std::string &path, const Recording &game) {
+  Recording kept;
+  std::string error;
+  return loadRecording(path, kept, error) && encodeRecording(kept) == encodeRecording(game);
 }
 
 // Copies `name` from `from` into the records' folder, unless it is there.
@@ -338,8 +367,112 @@ void reloadTable(HighScores &scores, std::string &message) {
   if (found != TableFound::kRead) return;
   std::memcpy(scores.lastKept, table, sizeof scores.lastKept);
   // The games not kept yet are still this program's.
-  for (const Recording &game : scores.pending) enterScore(table, game.score);
-  std::memcpy(scores.topScores, table, sizeof scores.topScores);
+  showKept(scores, table);
+}
+
+bool keptRows(const HighScores &scores, TableRow rows[10], std::string &note, std::string &error) {
+  note.clear();
+  error.clear();
+  Cause cause = Cause::kNone;
+  bool read = false;
+  changeRecords(
+      [&](std::string &, Cause &) {
+        const Kept kept = readKept(scores.lastKept, note);
+        if (kept.found == TableFound::kUnreadable) {
+          error = kept.unread;
+          return true;
+        }
+        read = true;
+        for (int row = 0; row < kRows; row++) {
+          rows[row] = TableRow();
+          rows[row].score = kept.table[row];
+          if (kept.links[row].file.empty()) continue;
+          std::string why;
+          const std::string path = folderPath(kept.links[row].file);
+          rows[row].hasGame = loadRecording(path, rows[row].game, why);
+          if (!rows[row].hasGame) note += (note.empty() ? "" : "; ") + path + ": " + why + ": left out";
+        }
+        return true;
+      },
+      error, cause);
+  // Without a records' folder the table is this program's alone.
+  if (cause == Cause::kNoUserFolder) {
+    read = true;
+    error.clear();
+    for (int row = 0; row < kRows; row++) rows[row] = TableRow{scores.lastKept[row], false, Recording()};
+  }
+  if (!read) return false;
+  // The games that ended here and are not kept yet are this program's too.
+  for (const Recording &game : scores.pending) {
+    int32_t table[kRows];
+    for (int r = 0; r < kRows; r++) table[r] = rows[r].score;
+    const int at = enterScore(table, game.score);
+    if (at < 0) continue;
+    for (int r = kRows - 1; r > at; r--) rows[r] = std::move(rows[r - 1]);
+    rows[at] = TableRow{game.score, true, game};
+  }
+  return true;
+}
+
+bool mergeRows(HighScores &scores, const TableRow rows[10], int &entered, int &given, KeepFailure &failure) {
+  failure = KeepFailure();
+  entered = given = 0;
+  std::string error;
+  Cause cause = Cause::kNone;
+  const bool ok = changeRecords(
+      [&](std::string &, Cause &) {
+        Kept kept = readKept(scores.lastKept, failure.note);
+        // The rows kept here that an imported row has been found to be:
+        // each stands for one row only, so that a score twice is twice.
+        std::vector<bool> matched(kRows, false);
+        std::vector<Link> pushedOut;
+        auto hasFile = [&](int k) { return !kept.links[k].file.empty(); };
+        auto find = [&](int32_t score, const std::function<bool(int)> &also) {
+          for (int k = 0; k < kRows; k++)
+            if (!matched[k] && kept.table[k] == score && also(k)) return k;
+          return -1;
+        };
+        for (int i = 0; i < kRows; i++) {
+          const TableRow &row = rows[i];
+          // The same game, kept here; else a row of that score kept
+          // without its game (the game imported becomes its own); else,
+          // with no game to tell it by, any row of that score.
+          int k = -1;
+          if (row.hasGame)
+            k = find(row.score, [&](int k) { return hasFile(k) && sameGame(folderPath(kept.links[k].file), row.game); });
+          if (k < 0) k = find(row.score, [&](int k) { return !hasFile(k); });
+          if (k < 0 && !row.hasGame) k = find(row.score, [](int) { return true; });
+          if (k >= 0) {
+            matched[k] = true;
+            if (!row.hasGame || hasFile(k)) continue;
+            Link link{row.score, true, newReplayName(row.score)};
+            std::string why;
+            Cause replayCause = Cause::kNone;
+            if (!saveRecording(folderPath(link.file), row.game, why, &replayCause)) {
+              failure.set(Unkept::kReplay, replayCause, "an imported replay could not be saved: " + why);
+              continue;
+            }
+            kept.links[k] = link;
+            given++;
+            continue;
+          }
+          // A score new here enters as a game that ends does.
+          const int at = enterRow(kept, row.score, row.hasGame ? &row.game : nullptr, pushedOut, failure);
+          if (at < 0) continue;
+          matched.pop_back();
+          matched.insert(matched.begin() + at, true);
+          entered++;
+        }
+        if (!entered && !given) {
+          if (kept.found == TableFound::kRead) std::memcpy(scores.lastKept, kept.table, sizeof scores.lastKept);
+          return true;
+        }
+        return keepChanged(kept, pushedOut, scores.lastKept, failure);
+      },
+      error, cause);
+  if (!ok && !failure.failed) failure.set(Unkept::kScores, cause, "the high scores could not be saved: " + error);
+  if (ok) showKept(scores, scores.lastKept);
+  return ok;
 }
 
 bool prepareRecords(HighScores &scores, std::string &message, KeepFailure &failure) {

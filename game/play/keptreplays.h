@@ -63,6 +63,27 @@ bool resetTable(HighScores &scores, KeepFailure &failure);
 /// changed it); said in `message` when it cannot be read.
 void reloadTable(HighScores &scores, std::string &message);
 
+/// A row of a table as a copy of the game has it: its score, and the game
+/// that scored it when its replay is kept.
+struct TableRow {
+  int32_t score = 0;
+  bool hasGame = false;
+  Recording game;
+};
+/// The table this program keeps, read in a records transaction, each row
+/// with its replay (one that cannot be read left out, and said in `note`),
+/// and the games that ended here and are not kept yet entered with theirs.
+/// False, with the reason in `error`, when the kept table cannot be read.
+bool keptRows(const HighScores &scores, TableRow rows[10], std::string &note, std::string &error);
+/// Another copy's rows (an export's) merged into the kept table in one
+/// records transaction, as another copy's scores are: a row already here
+/// (the same game, or a row of its score without a game to tell them
+/// apart) is not entered again, and gives its replay to a row here that
+/// has none (`given`); any other enters as a game that ends does, with its
+/// replay (`entered`), pushing out the last. `scores` shows the table kept
+/// then. False, with `failure`, when the table could not be kept.
+bool mergeRows(HighScores &scores, const TableRow rows[10], int &entered, int &given, KeepFailure &failure);
+
 /// As the program starts, in one transaction on the records' folder: what
 /// crashed saves left is removed (temporary files of our names), and so are
 /// the replays no row links to (of our names; none while the table or the

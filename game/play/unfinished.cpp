@@ -222,3 +222,56 @@ bool continueUnfinishedGame(UnfinishedGames &games, LiveGame &live) {
   games.offered.reset();
   return true;
 }
+
+std::vector<Recording> unfinishedGamesKept(size_t most, std::string &note) {
+  note.clear();
+  std::vector<Recording> games;
+  if (replaysFolder().empty()) return games;
+  std::string error;
+  Cause cause;
+  changeRecords(
+      [&](std::string &, Cause &) {
+        for (const std::string &name : unfinishedGames()) {
+          if (games.size() >= most) break;
+          Recording game;
+          std::string why;
+          if (fromLaterVersion(pathOf(name))) continue;
+          if (loadRecording(pathOf(name), game, why) && !game.ended && !game.frames.empty())
+            games.push_back(std::move(game));
+          else if (!why.empty())
+            note += (note.empty() ? "" : "; ") + pathOf(name) + ": " + why + ": left out";
+        }
+        return true;
+      },
+      error, cause);
+  return games;
+}
+
+bool adoptUnfinishedGames(const std::vector<Recording> &games, int &added, KeepFailure &failure) {
+  failure = KeepFailure();
+  added = 0;
+  if (games.empty()) return true;
+  std::string error;
+  Cause cause = Cause::kNone;
+  const bool kept = changeRecords(
+      [&](std::string &why, Cause &whyCause) {
+        // What is kept here already, as the files it is in would be written.
+        std::set<std::string> here;
+        for (const std::string &name : unfinishedGames()) {
+          Recording game;
+          std::string unread;
+          if (loadRecording(pathOf(name), game, unread)) here.insert(encodeRecording(game));
+        }
+        // The one left last is written last: it is offered first.
+        for (auto game = games.rbegin(); game != games.rend(); ++game) {
+          const std::string bytes = encodeRecording(*game);
+          if (!here.insert(bytes).second) continue;
+          if (!saveRecording(pathOf(newUnfinishedName()), *game, why, &whyCause)) return false;
+          added++;
+        }
+        return true;
+      },
+      error, cause);
+  if (!kept) failure.set(Unkept::kUnfinished, cause, "an imported unfinished game could not be kept: " + error);
+  return kept;
+}

@@ -70,3 +70,13 @@ bool unfinishedGameOnOffer(UnfinishedGames &games, std::string &message);
 /// The game offered becomes `live`, paused where it was left, and rand()
 /// stands where it stood; false when there is none (it is forgotten).
 bool continueUnfinishedGame(UnfinishedGames &games, LiveGame &live);
+
+/// The games left unfinished that this version can continue, the one left
+/// last first, at most `most`: read in a records transaction; a file that
+/// is not one is passed over, and said in `note`.
+std::vector<Recording> unfinishedGamesKept(size_t most, std::string &note);
+/// Games left unfinished elsewhere (an export's) are kept here to
+/// continue, each in a file of its own, but those kept here already (the
+/// same game): one records transaction. `added` says how many; false, with
+/// `failure`, when one could not be kept.
+bool adoptUnfinishedGames(const std::vector<Recording> &games, int &added, KeepFailure &failure);

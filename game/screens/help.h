@@ -11,4 +11,6 @@
 /// One frame of the help screen; its choice is kChoseBack once BACK has
 /// played out.
 MenuEvents showHelp(Menu &menu, Credits &credits, const Controls &controls);
-void drawHelp(const Menu &menu, const Credits &credits, KGraphic &sheet, const Look &look = {});
+/// `pageKeys`: the keys as a page takes them (the browser keeps some for
+/// itself), over the panel's key lines that differ.
+void drawHelp(const Menu &menu, const Credits &credits, bool pageKeys, KGraphic &sheet, const Look &look = {});

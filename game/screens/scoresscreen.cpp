@@ -19,6 +19,18 @@ const int kRowsShown = 9;
 // Space held this long (a second of frames) resets the table; let go
 // earlier, nothing changes. Held on after a reset, it does not reset again.
 const int kResetHoldFrames = 80;
+static_assert(static_cast<int>(CarryWord::kDamaged) + 1 == kCarryWords, "a word for each row of the sheet");
+// What EXPORT or IMPORT did is said this long (five seconds of frames).
+const int kSaidFrames = 400;
+
+bool within(const Controls &controls, Place at, const Rect &picture) {
+  const int x = controls.mouseX(), y = controls.mouseY();
+  return x >= at.x && x < at.x + picture.w() && y >= at.y && y < at.y + picture.h();
+}
+
+void blitAt(KGraphic &sheet, const Rect &r, Place at) {
+  sheet.blitAlphaRect(r.x1, r.y1, r.x2, r.y2, static_cast<short>(at.x), static_cast<short>(at.y), false, false);
+}
 
 // Space held, counted; the reset once it has been held long enough.
 void resetWhenHeld(ScoresScreen &screen, HighScores &scores, const Controls &controls, KeepFailure &failure) {
@@ -77,6 +89,8 @@ void readKeptRows(ScoresScreen &screen, const int32_t topScores[10]) {
 ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, const Controls &controls) {
   ScoresChoice choice;
   deepenVeil(menu);
+  if (screen.saidFrames > 0 && --screen.saidFrames == 0) screen.said = CarryWord::kNone;
+  screen.shown.said = screen.said;
   readKeptRows(screen, scores.topScores);
   std::memcpy(screen.shown.scores, scores.topScores, sizeof screen.shown.scores);
   resetWhenHeld(screen, scores, controls, choice.failure);
@@ -88,6 +102,15 @@ ScoresChoice showScores(ScoresScreen &screen, HighScores &scores, Menu &menu, co
   // A click on a kept row asks for its game, on its SEND to send it.
   const int x = controls.mouseX(), y = controls.mouseY();
   const int row = (y - kScoreRowsY) / kScoreRowStep;
+  // E and I as the buttons, for play by keys.
+  if ((controls.clickPressed() && within(controls, kExportAt, kExportButton)) || controls.keyPressed(K_VK_E)) {
+    choice.exportPressed = true;
+    return choice;
+  }
+  if ((controls.clickPressed() && within(controls, kImportAt, kImportButton)) || controls.keyPressed(K_VK_I)) {
+    choice.importPressed = true;
+    return choice;
+  }
   if (controls.clickPressed() && y >= kScoreRowsY && row < kRowsShown && !screen.replays[row].empty()) {
     if (x >= kReplayArrowX && x < kScoreRowRight) choice.watch = screen.replays[row];
     else if (x >= kScoreSendX && x < kScoreSendX + kSendButton.w()) choice.send = screen.replays[row];
@@ -127,6 +150,31 @@ void drawScores(const ScoresScreen &screen, const Menu &menu, KGraphic &sheet, c
       sheet.blitAlphaRect(kLeaderDot.x1, kLeaderDot.y1, kLeaderDot.x2, kLeaderDot.y2, static_cast<short>(x),
                           static_cast<short>(y + kLeaderDotDrop), false, false);
   }
-  if (screen.shown.held) drawResetBar(screen.shown.held, sheet);
+  blitAt(sheet, kExportButton, kExportAt);
+  blitAt(sheet, kImportButton, kImportAt);
+  if (screen.shown.held)
+    drawResetBar(screen.shown.held, sheet);
+  else if (screen.shown.said != CarryWord::kNone)
+    blitAt(sheet, carryWord(static_cast<int>(screen.shown.said)), kCarryWordAt);
   drawButton(menu, kChoseBack, sheet, look);
+}
+
+void sayCarried(ScoresScreen &screen, CarryWord word) {
+  screen.said = word;
+  screen.saidFrames = word == CarryWord::kNone ? 0 : kSaidFrames;
+}
+
+CarryWord importWord(const CarryOutcome &outcome) {
+  switch (outcome.refused) {
+  case Refusal::kNone: break;
+  case Refusal::kUnreadable: return CarryWord::kUnreadable;
+  case Refusal::kTooLarge: return CarryWord::kTooLarge;
+  case Refusal::kNotRecords: return CarryWord::kNotRecords;
+  case Refusal::kLaterVersion: return CarryWord::kLaterVersion;
+  case Refusal::kDamaged: return CarryWord::kDamaged;
+  }
+  // A part that could not be written is said by the notice of what was not
+  // kept; what was merged before it is said here.
+  if (!outcome.done && outcome.nothingNew()) return CarryWord::kNone;
+  return outcome.nothingNew() ? CarryWord::kNothingNew : CarryWord::kImported;
 }

@@ -112,6 +112,27 @@ constexpr Rect kRefusedHeading{320, 1350, 560, 1386};
 constexpr int kRefusals = 3;
 constexpr Rect refusalText(int i) { return {290 * i, 1390, 290 * i + 280, 1424}; }
 
+// ---- the sheet: records carried, a page's keys (the band y 1920 to 2047) -------
+constexpr int kCarriedBandY = 1920;
+/// The help panel's rows that say the keys a page takes for itself (its
+/// full-screen and size line, its screenshot and quit line), as a page says
+/// them: drawn over the panel's own, kHelpPageKeysTop below its top.
+constexpr int kHelpPageKeysTop = 256;
+constexpr Rect kHelpPageKeys{0, kCarriedBandY, kHelpPanel.w(), kCarriedBandY + 36};
+/// EXPORT and IMPORT, the high scores' two small buttons.
+constexpr Rect kExportButton{928, kCarriedBandY, 1024, kCarriedBandY + 28};
+constexpr Rect kImportButton{928, kCarriedBandY + 32, 1024, kCarriedBandY + 60};
+/// What an export or an import did, said under the table: up to two lines
+/// each, in the order of CarryWord, three below the page's keys, then two
+/// columns of four.
+constexpr int kCarryWords = 11, kCarryWordWidth = 304, kCarryWordHeight = 30;
+constexpr Rect carryWord(int i) {
+  return i < 3 ? Rect{0, kHelpPageKeys.y2 + kCarryWordHeight * i, kCarryWordWidth,
+                      kHelpPageKeys.y2 + kCarryWordHeight * (i + 1)}
+               : Rect{316 + 308 * ((i - 3) / 4), kCarriedBandY + kCarryWordHeight * ((i - 3) % 4),
+                      316 + 308 * ((i - 3) / 4) + kCarryWordWidth, kCarriedBandY + kCarryWordHeight * ((i - 3) % 4 + 1)};
+}
+
 // ---- the sheet: play --------------------------------------------------------
 constexpr Rect kTopFrame{0, 715, 320, 767};
 constexpr int kBrickSize = 31;
@@ -229,6 +250,11 @@ constexpr Place kResumePanelAt{(320 - kResumePanel.w()) / 2, 180};
 /// ends at kKeepNoticeJoin and why starts kKeepNoticeGap after it.
 constexpr int kKeepNoticePlayY = 11, kKeepNoticeY = 40, kKeepNoticeHeight = 18;
 constexpr int kKeepNoticeJoin = 2 + kUnkeptWhatWidth, kKeepNoticeGap = 4;
+/// EXPORT and IMPORT on the high scores, in the strip above the title, and
+/// what they did, under the table (the reset's bar is drawn instead while
+/// Space is held).
+constexpr Place kExportAt{8, 6}, kImportAt{kScreenWidth - 8 - kImportButton.w(), 6};
+constexpr Place kCarryWordAt{(kScreenWidth - kCarryWordWidth) / 2, 362};
 /// The daily screen: its heading (TODAY'S WALL), today's date (centred),
 /// what the wall offers, the start, the streak (its label ending at
 /// kStreakJoinX, its number after it), the rows of the table (kDailyRowsShown

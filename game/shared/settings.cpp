@@ -10,8 +10,6 @@
 
 namespace {
 const char *const kHeading = "[zunk]";
-// A settings file is a few short lines; one larger than this is not ours.
-const size_t kMaxSettingsBytes = 16 << 10;
 // How much of a line the file does not understand is shown.
 const size_t kShownLineBytes = 80;
 
@@ -258,6 +256,31 @@ bool keepSetting(const std::string &path, const std::function<void(Settings &)> 
         Settings settings = readSettings(path, said);
         change(settings);
         return replaceFile(path, settingsText(settings), why, &whyCause);
+      },
+      error, cause);
+  if (!kept) message = "the settings could not be saved to " + path + ": " + error;
+  return kept;
+}
+
+bool adoptSettings(const std::string &path, const std::string &text, bool &taken, std::string &message, Cause &cause) {
+  taken = false;
+  message.clear();
+  cause = Cause::kNone;
+  if (path.empty() || text.empty()) return true;
+  std::string garbled;
+  const Settings carried = parseSettings(text, garbled);
+  makeFolders(path);
+  std::string error;
+  const bool kept = changeKeptFiles(
+      folderOf(path),
+      [&](std::string &why, Cause &whyCause) {
+        if (fileThere(path)) return true;
+        Settings settings;
+        settings.music = carried.music;
+        settings.sounds = carried.sounds;
+        if (!replaceFile(path, settingsText(settings), why, &whyCause)) return false;
+        taken = true;
+        return true;
       },
       error, cause);
   if (!kept) message = "the settings could not be saved to " + path + ": " + error;

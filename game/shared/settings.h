@@ -40,6 +40,8 @@ struct Settings {
   /// The keys and the gamepad's buttons.
   KeyMap keys;
 };
+/// A settings file is a few short lines; one larger than this is not ours.
+const size_t kMaxSettingsBytes = 16 << 10;
 /// The largest window scale a settings file may ask for.
 const int kMaxScale = 16;
 /// The steps a window's scale is kept in: quarters.
@@ -67,3 +69,10 @@ void removeSettingsLeftovers(const std::string &path);
 /// reason in `message` and `cause`, when it could not be kept.
 bool keepSetting(const std::string &path, const std::function<void(Settings &)> &change, std::string &message,
                  Cause &cause);
+/// Settings another copy of the game kept (`text`, its settings file, as
+/// an export carries it) are kept in `path` where none are kept yet: its
+/// music and sounds switches (the window's size and full screen belong to
+/// its machine). Settings kept here stay as they are. In a transaction on
+/// the file's folder; `taken` says whether they were kept. False, with the
+/// reason, when they could not be.
+bool adoptSettings(const std::string &path, const std::string &text, bool &taken, std::string &message, Cause &cause);

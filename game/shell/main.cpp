@@ -3,11 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "KMiscTools.h"
 #include "calendar.h"
 #include "catalogue.h"
 #include "keptreplays.h"
 #include "playerwords.h"
+#include "recordsfile.h"
 #include "sentgame.h"
+#include "settings.h"
+#include "tell.h"
 #include "terminaltext.h"
 #include "zunk.h"
 
@@ -27,14 +31,19 @@ const int kColumns = 80;
 const int kIndent = 2, kGap = 2;
 const int kWidestTerm = 28; ///< a wider option or key stands on a line of its own
 
-const int kOptions = 5;
+const int kOptions = 7;
 const char *const kOptionWords[kOptions] = {
-    // TRANSLATORS: what each option of --help does; "score N" is printed as it stands.
+    // TRANSLATORS: what each option of --help does; "score N" is printed as it stands. A records file
+    // carries the high scores, their replays, the games left unfinished and the settings from one copy
+    // of the game to another (another computer, the game in a browser).
     N_("print this text and exit"), N_("print the version and exit"),
     N_("watch a replay (a file, or a link to a game sent) once it has replayed to the score it claims, then go on "
        "to the menu"),
     N_("play a replay without a window and print its score (\"score N\"); exit status 1 if the file is damaged or "
        "does not replay as it was recorded"),
+    N_("write the high scores, their replays, the games left unfinished and the settings to a records file"),
+    N_("add a records file's scores, replays and unfinished games to those kept here, and its settings where none "
+       "are kept; a damaged file changes nothing (exit status 1)"),
     // TRANSLATORS: --daily's description; YYYY-MM-DD is the placeholder after it (a date, in these letters).
     N_("play that day's daily wall (today's counts as the day's try while it is open; any other is practice)")};
 
@@ -47,6 +56,7 @@ const char *const kKeyWords[][2] = {{NC_("keys", "P, Esc"), N_("pause, and play 
                                     {NC_("keys", "Esc, Return"), N_("on the help and high-score screens: back")},
                                     {NC_("keys", "Space, Return"), N_("after GAME OVER: play again")},
                                     {NC_("keys", "Space"), N_("on the high-score screen, held for a second: reset the table")},
+                                    {NC_("keys", "E, I"), N_("on the high-score screen: export, import the records")},
                                     {NC_("keys", "M, S"), N_("music, sounds: off and on")},
                                     {NC_("keys", "F11"), N_("full screen and back")},
                                     {NC_("keys", "Ctrl+Plus, Ctrl+Minus"), N_("a larger, a smaller window")},
@@ -66,13 +76,15 @@ std::string usage() {
   const std::string label = words.translate("Usage:"), file = fileWord(words);
   const std::string under(terminal::displayWidth(label) + 1, ' ');
   return label + " zunk [--help | --version]\n" + under + "zunk --replay " + file + "\n" + under +
-         "zunk --replay-check " + file + "\n" + under + "zunk --daily YYYY-MM-DD\n";
+         "zunk --replay-check " + file + "\n" + under + "zunk --export " + file + " | --import " + file + "\n" +
+         under + "zunk --daily YYYY-MM-DD\n";
 }
 
 void printHelp() {
   const Catalogue &words = playerCatalogue();
   const std::string file = fileWord(words);
-  const std::string optionNames[kOptions] = {"--help", "--version", "--replay " + file, "--replay-check " + file,
+  const std::string optionNames[kOptions] = {"--help",         "--version",         "--replay " + file,
+                                             "--replay-check " + file, "--export " + file, "--import " + file,
                                              "--daily YYYY-MM-DD"};
   std::vector<terminal::Row> options, keys;
   for (int i = 0; i < kOptions; i++) options.push_back({optionNames[i], words.translate(kOptionWords[i])});
@@ -95,6 +107,29 @@ void printHelp() {
   out += terminal::table(keys, kIndent, column, kColumns);
   std::fputs(out.c_str(), stdout);
 }
+
+// --export and --import: the records as the game finds them as it starts,
+// carried to or from `path`. Said on standard output when done, on
+// standard error when not; the exit status 0 or 1.
+int carryRecords(bool exporting, const char *path) {
+  KMiscTools::initMiscTools();
+  KMiscTools::setFileSource(true);
+  HighScores scores;
+  std::string message;
+  KeepFailure noFolder;
+  prepareRecords(scores, message, noFolder);
+  tell(message);
+  tell(noFolder.message);
+  const CarryOutcome outcome =
+      exporting ? exportRecords(scores, settingsPath(), path) : importRecords(scores, settingsPath(), path);
+  tell(outcome.failure.note);
+  if (!outcome.done) {
+    tell(outcome.message);
+    return 1;
+  }
+  std::printf("%s\n", outcome.message.c_str());
+  return 0;
+}
 } // namespace
 
 int main(int argc, char **argv) {
@@ -114,6 +149,8 @@ int main(int argc, char **argv) {
       (receivedLink(argv[2]) ? start.link : start.replayFile) = argv[2];
       return zunkMain(start);
     }
+    if (argc == 3 && std::strcmp(argv[1], "--export") == 0) return carryRecords(true, argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--import") == 0) return carryRecords(false, argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--daily") == 0) {
       StartWith start;
       if (parseDay(argv[2], start.daily)) return zunkMain(start);

@@ -1,6 +1,9 @@
 #include "zunk.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -20,6 +23,8 @@
 #include "playview.h"
 #include "sentgame.h"
 #include "recording.h"
+#include "recordsfile.h"
+#include "settings.h"
 #include "scores.h"
 #include "storage.h"
 #include "switches.h"
@@ -155,6 +160,97 @@ void leaveForMenu(Shell &shell) {
   shell.menu.selectedButton = -1;
 }
 
+// QUIT in a page: what the program's end keeps is kept, and the program
+// starts again from its title, as a page opened anew would.
+void quitToTitle(Shell &shell) {
+  resetSession(shell);
+  keepAtTheEnd(shell);
+}
+
+// ---- the records carried: EXPORT and IMPORT on the high scores
+
+// Where a desktop's EXPORT writes the records and its IMPORT reads them:
+// the player's home folder, as the screen says; "" without one.
+std::string homeRecordsFile() {
+  const char *home = std::getenv("HOME");
+  return home && *home ? std::string(home) + "/" + kRecordsFileName : std::string();
+}
+
+// An import's outcome acted on: said on the screen (and why, on standard
+// error), what could not be kept noticed, the settings taken applied.
+void imported(Shell &shell, const CarryOutcome &outcome) {
+  tell(outcome.message);
+  tell(outcome.failure.note);
+  tellFailure(shell.notice, outcome.failure);
+  if (outcome.settingsTaken) {
+    std::string message;
+    shell.switches.playerSettings = readSettings(shell.switches.settingsFile, message);
+    tell(message);
+    applySettings(shell.switches, false);
+  }
+  sayCarried(shell.scores, importWord(outcome));
+}
+
+// EXPORT: a desktop writes the file in the home folder; a page writes it
+// where the player cannot reach it and hands it over as a download.
+void exportPressed(Shell &shell) {
+  const std::string path = shell.page ? std::string("/tmp/") + kRecordsFileName : homeRecordsFile();
+  CarryOutcome outcome;
+  if (!path.empty()) outcome = exportRecords(shell.highScores, shell.switches.settingsFile, path);
+  tell(outcome.failure.note);
+  bool given = outcome.done;
+  if (outcome.done && shell.page) {
+    given = KMiscTools::offerFile(path.c_str(), kRecordsFileName);
+    std::remove(path.c_str());
+  }
+  if (!outcome.done) tell(path.empty() ? "nothing exported: no home folder" : outcome.message);
+  sayCarried(shell.scores, !given ? CarryWord::kNotExported
+                                  : shell.page ? CarryWord::kDownloaded : CarryWord::kSavedHome);
+}
+
+// IMPORT: a page opens its picker (the file chosen arrives as a file given);
+// a desktop reads the file EXPORT writes, and says where to put one (or to
+// drop one on the window) when there is none.
+void importPressed(Shell &shell) {
+  if (KMiscTools::askForFile()) return;
+  const std::string path = homeRecordsFile();
+  struct stat there;
+  if (path.empty() || ::lstat(path.c_str(), &there) != 0) {
+    sayCarried(shell.scores, CarryWord::kNoFileHome);
+    return;
+  }
+  imported(shell, importRecords(shell.highScores, shell.switches.settingsFile, path));
+}
+
+// A file dropped on the window that is a records file is imported, and
+// the high scores say what came; any other is a game received. False when
+// it is not a records file.
+bool importedDropped(Shell &shell, const std::string &path) {
+  const CarryOutcome outcome = importRecords(shell.highScores, shell.switches.settingsFile, path);
+  if (outcome.refused == Refusal::kNotRecords) return false;
+  stopWatching(shell);
+  shell.screen = kScoresScreen;
+  imported(shell, outcome);
+  return true;
+}
+
+// Files given are taken on the high scores alone: anywhere else a file
+// dropped is not opened (nor, in a page, opened by the browser instead).
+void takeFilesOn(Shell &shell, bool taking) {
+  if (taking == shell.takingFiles) return;
+  shell.takingFiles = taking;
+  KMiscTools::acceptGivenFiles(taking ? kMaxRecordsBytes : 0);
+}
+
+// A file given on the high scores is imported; a page's copy of it is
+// removed once read (a desktop's is the player's own).
+void importGiven(Shell &shell) {
+  const std::string given = KMiscTools::takeGivenFile();
+  if (given.empty()) return;
+  imported(shell, importRecords(shell.highScores, shell.switches.settingsFile, given));
+  if (shell.page) std::remove(given.c_str());
+}
+
 // What a menu button does once its press has played out.
 void chosen(Shell &shell, MenuChoice choice) {
   switch (choice) {
@@ -181,6 +277,10 @@ void chosen(Shell &shell, MenuChoice choice) {
   }
   case kChoseHelp: shell.screen = kHelpScreen; break;
   case kChoseQuit:
+    if (shell.page) {
+      quitToTitle(shell);
+      break;
+    }
     shell.screen = kQuitting;
     shell.assets.gamewindow->terminate();
     break;
@@ -283,6 +383,9 @@ void liveFrame(Shell &shell, const PlayInput &input) {
     KeepFailure failure;
     keepEndedGame(shell.highScores, shell.live.recording(), failure);
     tellFailure(shell.notice, failure);
+    // A score is kept: a host that may clear the player's files is asked
+    // to keep them for good.
+    if (!failure.failed) KMiscTools::askForLastingStorage();
     liveGameEnded(shell.unfinished, !gamesPending(shell.highScores));
   }
   // A host that may end the program without notice (a browser quit or
@@ -335,13 +438,15 @@ void stepShell(Shell &shell) {
   if (doSentPanel(shell.sent, shell.controls)) return;
   shell.shown = shell.screen;
   shell.shownContinued = false;
+  takeFilesOn(shell, shell.screen == kScoresScreen);
   // A file dropped in the middle of a game waits until the game is left.
   if (!shell.controls.droppedFile().empty()) shell.droppedFile = shell.controls.droppedFile();
   if (!shell.droppedFile.empty() && shell.screen != kPlayScreen && shell.screen != kTitleScreen) {
     const std::string path = std::move(shell.droppedFile);
     shell.droppedFile.clear();
     const Screen back = shell.screen == kWatchScreen ? shell.afterWatching : shell.screen;
-    openReceived(shell, receiveFile(path), back == kRefusedScreen || back == kResumeScreen ? kMenuScreen : back);
+    if (!importedDropped(shell, path))
+      openReceived(shell, receiveFile(path), back == kRefusedScreen || back == kResumeScreen ? kMenuScreen : back);
   }
   switch (shell.screen) {
   case kTitleScreen: {
@@ -374,6 +479,9 @@ void stepShell(Shell &shell) {
     tellFailure(shell.notice, choice.failure);
     menuDid(shell, choice.back);
     chosen(shell, choice.back.choice);
+    if (choice.exportPressed) exportPressed(shell);
+    if (choice.importPressed) importPressed(shell);
+    importGiven(shell);
     std::string error;
     if (!choice.watch.empty() && !watchReplay(shell, choice.watch.c_str(), kScoresScreen, error))
       tell(choice.watch + ": " + error);
@@ -442,7 +550,7 @@ void drawShell(const Shell &shell, KGraphic &sheet) {
     drawDoors(shell.title, sheet, look);
     drawNotice(shell.title, sheet);
     break;
-  case kHelpScreen: drawHelp(shell.menu, shell.credits, sheet, look); break;
+  case kHelpScreen: drawHelp(shell.menu, shell.credits, shell.page, sheet, look); break;
   case kScoresScreen: drawScores(shell.scores, shell.menu, sheet, look); break;
   case kPlayScreen:
     drawPlay(shell.live.game(), sheet, look);
@@ -474,6 +582,7 @@ void resetSession(Shell &shell) {
   // The window, its pictures, the settings, the table and the games left
   // unfinished stay.
   const Assets assets = shell.assets;
+  const bool page = shell.page;
   const std::string sheetShown = shell.sheetShown;
   Switchboard switches = std::move(shell.switches);
   HighScores highScores = std::move(shell.highScores);
@@ -482,6 +591,7 @@ void resetSession(Shell &shell) {
   Recording practiceGame = std::move(shell.practiceGame);
   const int32_t practiceScore = shell.practiceScore;
   shell = Shell();
+  shell.page = page;
   shell.daily = std::move(daily);
   shell.practiceGame = std::move(practiceGame);
   shell.practiceScore = practiceScore;
@@ -548,8 +658,11 @@ bool showFrame(Shell &shell, bool waitWhileInactive) {
   if (!window) return false;
   window->setDefaultWorldView();
   if (window->isQuit()) return false;
-  shell.assets.surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(),
-                                           KInput::getMouseY(), false, false);
+  // The game's own arrow, where a mouse points: not where a finger last
+  // touched, nor in play by keys or gamepad.
+  if (KInput::isMousePointing())
+    shell.assets.surf_curseur->blitAlphaRect(kCursor.x1, kCursor.y1, kCursor.x2, kCursor.y2, KInput::getMouseX(),
+                                             KInput::getMouseY(), false, false);
   window->flipBackBuffer(waitWhileInactive, true);
   return true;
 }
@@ -560,6 +673,10 @@ bool initzunk(Shell &shell) {
   // What the game keeps, the host keeps too (a browser, in its storage).
   setFilesChangedHandler(KMiscTools::userFilesChanged);
   if (KMiscTools::hostKeepsUserFiles()) setKeptFilesLock(&kHostLock);
+  shell.page = KMiscTools::runsInPage();
+  // No file dropped on the game is taken (nor opened by a page) but on the
+  // screen that imports one.
+  KMiscTools::acceptGivenFiles(0);
   running = &shell;
   KMiscTools::setUserFilesArrivedHandler(keepPendingAsFilesArrive);
   KMiscTools::setHidingHandler([] {

@@ -50,6 +50,9 @@ enum Screen : int32_t {
 /// runs, the shell acts on what it reports) and then draws it, changing
 /// nothing. A new screen or mode is a field here and a screen of its own.
 struct Shell {
+  /// The program runs in a web page: its keys are the page's, and QUIT
+  /// goes back to the title (the browser closes a page, not its program).
+  bool page = false;
   Assets assets;
   Controls controls;
   Switchboard switches; ///< the player's settings, and the music lowered
@@ -83,6 +86,9 @@ struct Shell {
   ScoresScreen scores;
   ResumeScreen resume;
   Watching watching;
+  /// Files given to the program (dropped on the window, chosen in a page's
+  /// picker) are taken: on the high scores alone, to import.
+  bool takingFiles = false;
   OptionsScreen options;
   /// The sheet file drawn from (the language's), and the one the chosen
   /// language wants, which a browser may still be fetching.
