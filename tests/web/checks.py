@@ -616,9 +616,11 @@ def check_a_game_over_enters_the_table_and_survives_a_reload(c):
 
 
 # The credit line's row, where a translation may be longer, and the menu's
-# buttons with the room their wobble takes.
+# buttons with the room their wobble takes (PLAY, HIGH SCORES, HELP,
+# TODAY'S WALL at kDailyButtonY, QUIT; OPTIONS reads the same in French).
 CREDIT_LINE = (0, CREDITS_BOX[1], 320, 480)
-BUTTON_BOXES = [(34, 124, 293, 182), (34, 184, 293, 251), (34, 249, 293, 314), (34, 344, 293, 409)]
+BUTTON_BOXES = [(34, 124, 293, 182), (34, 184, 293, 251), (34, 249, 293, 314), (34, 300, 293, 352),
+                (34, 344, 293, 409)]
 
 
 def check_a_french_browser_gets_the_french_sheet(c):
