@@ -105,6 +105,14 @@ void KMiscTools::setFileSource(bool inPackage) { _inPackage = inPackage; }
 
 void KMiscTools::userFilesChanged() { platform::userFilesChanged(); }
 
+bool KMiscTools::hostKeepsUserFiles() { return platform::hostKeepsUserFiles(); }
+
+bool KMiscTools::takeUserFiles(std::string &why) { return platform::takeUserFiles(why); }
+
+void KMiscTools::giveUserFiles() { platform::giveUserFiles(); }
+
+void KMiscTools::setUserFilesArrivedHandler(void (*handler)()) { platform::setUserFilesArrivedHandler(handler); }
+
 bool KMiscTools::isEndedWithoutNotice() { return platform::hostRunsFrames(); }
 
 void KMiscTools::setHidingHandler(void (*handler)()) { platform::setHidingHandler(handler); }

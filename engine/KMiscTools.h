@@ -75,6 +75,17 @@ public:
   /// Files in the user's folders were written or removed: a host that keeps
   /// them in storage of its own (a browser) writes them through.
   static void userFilesChanged();
+  /// Whether the host keeps the user's folders in storage of its own that
+  /// others change too (a browser's tabs): then every change of them is
+  /// made between takeUserFiles, which waits for the others and brings the
+  /// files up to date, and giveUserFiles, which writes them through.
+  static bool hostKeepsUserFiles();
+  /// False, with the reason in `why`, when storage cannot be had now.
+  static bool takeUserFiles(std::string &why);
+  static void giveUserFiles();
+  /// `handler` is called when the host's storage, late to answer, has come
+  /// in: what could not be kept until then can be now. Null for none.
+  static void setUserFilesArrivedHandler(void (*handler)());
   /// Whether the host may end the program without letting it run its end
   /// (a page closed): what the program keeps only as it ends, it must save
   /// as it changes there.

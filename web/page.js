@@ -90,19 +90,25 @@
   // Everything said, for whoever looks back (the checks).
   var said = window.zunkSaid = [];
 
-  // A line the player should read, for a few seconds; it takes no click
-  // (the game's own controls stay reachable beneath it).
-  function say(text) {
+  // A line the player should read until the function it gives is called;
+  // it takes no click (the game's own controls stay reachable beneath it).
+  function sayWhile(text) {
     said.push(text);
     var line = document.createElement("span");
     line.textContent = text;
     note.appendChild(line);
     placeNote();
     note.hidden = false;
-    setTimeout(function () {
+    return function () {
+      if (line.parentNode !== note) return;
       note.removeChild(line);
       note.hidden = !note.firstChild;
-    }, kNoteSeconds * 1000);
+    };
+  }
+
+  // The same, for a few seconds.
+  function say(text) {
+    setTimeout(sayWhile(text), kNoteSeconds * 1000);
   }
 
   // What ends the game, or keeps it from starting: in the middle, for good.
@@ -152,6 +158,24 @@
     window.addEventListener(type, function (event) {
       if (browsersKey(event)) event.stopImmediatePropagation();
     }, true);
+  });
+  // A browser that takes the game's drawing away (a graphics reset) gives
+  // it back as a rule, and the game goes on; one that has not within a few
+  // seconds is said, rather than a dark page left without a word.
+  var kContextWaitSeconds = 5;
+  var contextWait = null, unsayContext = null;
+  canvas.addEventListener("webglcontextlost", function () {
+    clearTimeout(contextWait);
+    contextWait = setTimeout(function () {
+      // TRANSLATORS: the page's note when the browser took the game's drawing away (a graphics reset) and
+      // has not given it back for a few seconds.
+      unsayContext = sayWhile(tr("The browser has taken Zunk's drawing away and not given it back. Reload the page to play on: your scores are kept."));
+    }, kContextWaitSeconds * 1000);
+  });
+  canvas.addEventListener("webglcontextrestored", function () {
+    clearTimeout(contextWait);
+    if (unsayContext) unsayContext();
+    unsayContext = null;
   });
   // The right button's menu would cover the game.
   canvas.addEventListener("contextmenu", function (event) { event.preventDefault(); });
@@ -316,8 +340,8 @@
     },
     zunkStorageLate: function () {
       // TRANSLATORS: the page's note when the browser's storage is so slow that the game started without
-      // what it keeps there (the scores, the settings), and keeps nothing of this visit.
-      say(tr("The browser's storage did not answer in time: Zunk started without your scores and keeps nothing from this visit. Reload the page to try again."));
+      // what it keeps there (the scores, the settings): the scores of this visit are kept once it answers.
+      say(tr("The browser's storage is slow to answer: Zunk started without your scores, and keeps this visit's scores once the storage answers."));
     },
     zunkEnded: function () {
       // TRANSLATORS: the page's note after the game has quit.

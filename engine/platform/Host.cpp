@@ -25,6 +25,7 @@ struct HostContext {
   void (*hostCallback)() = nullptr;
   bool hostRunning = false;
   HidingHandler hiding = nullptr;
+  void (*filesArrived)() = nullptr;
   size_t acceptedBytes = 0;
   std::string givenFile;
   bool storageAsked = false, listeningForFiles = false;
@@ -99,6 +100,22 @@ EM_JS(void, pageSyncUserFiles, (), {
   if (Module.zunkSyncUserFiles) Module.zunkSyncUserFiles();
 });
 
+// The page's answers when the program takes the user's files
+// (browser-pre.js, zunkTakeUserFiles).
+enum TakeAnswer { kTaken = 1, kStorageLate = 2, kLockKept = 3, kStorageFailed = 4 };
+
+// The one import that may suspend the program (ASYNCIFY_IMPORTS in
+// CMakeLists.txt): the page answers at once when it holds the lock on the
+// user's files, else once the other tabs have let it go and it has read what
+// they wrote; the frame in progress then goes on where it stopped.
+EM_JS(int, pageTakeUserFiles, (), {
+  return Asyncify.handleSleep(function(wakeUp) { Module.zunkTakeUserFiles(wakeUp); });
+});
+
+EM_JS(void, pageGiveUserFiles, (), {
+  Module.zunkGiveUserFiles();
+});
+
 // A page being hidden may never run again: a tab closed or reloaded is
 // taken away (pagehide) and hidden (visibilitychange), in either order; a
 // tab left for another, or a phone's browser sent to the background, is
@@ -109,7 +126,13 @@ EM_JS(void, pageListenForHiding, (), {
   function hiding() {
     if (hidden) return;
     hidden = true;
-    _platformHostHiding();
+    // Nothing may wait now: the page may be gone at the end of this event.
+    Module.zunkHiding = true;
+    try {
+      _platformHostHiding();
+    } finally {
+      Module.zunkHiding = false;
+    }
   }
   document.addEventListener("visibilitychange", function() {
     if (document.visibilityState === "hidden") hiding();
@@ -267,6 +290,27 @@ extern "C" EMSCRIPTEN_KEEPALIVE void platformHostHiding() {
   pageKeepUserFilesNow();
 }
 
+// Storage that answered late has come in (browser-pre.js).
+extern "C" EMSCRIPTEN_KEEPALIVE void platformHostUserFilesArrived() {
+  if (host_.filesArrived) host_.filesArrived();
+}
+
+bool hostKeepsUserFiles() { return true; }
+
+bool takeUserFiles(std::string &why) {
+  switch (pageTakeUserFiles()) {
+  case kTaken: return true;
+  case kStorageLate: why = "the browser's storage has not answered yet"; break;
+  case kLockKept: why = "another tab of the game kept its files too long"; break;
+  default: why = "the browser's storage could not be read"; break;
+  }
+  return false;
+}
+
+void giveUserFiles() { pageGiveUserFiles(); }
+
+void setUserFilesArrivedHandler(void (*handler)()) { host_.filesArrived = handler; }
+
 void setHidingHandler(HidingHandler handler) {
   static bool listening = false;
   if (!listening) pageListenForHiding();
@@ -353,8 +397,17 @@ void hostFramesRan(int) {}
 
 void hostProgramEnded() {}
 
-// A desktop's files are kept as they are written.
+// A desktop's files are kept as they are written, under the program's own
+// locks.
 void userFilesChanged() {}
+
+bool hostKeepsUserFiles() { return false; }
+
+bool takeUserFiles(std::string &) { return true; }
+
+void giveUserFiles() {}
+
+void setUserFilesArrivedHandler(void (*handler)()) { host_.filesArrived = handler; }
 
 // A desktop's data folder holds every file the program reads.
 void fetchDataFile(const char *) {}

@@ -372,6 +372,23 @@ void hostProgramEnded();
 /// them (a browser writes them through to its storage; a desktop's files
 /// are kept already).
 void userFilesChanged();
+/// Whether the host keeps the user's folders in storage of its own that
+/// other programs of its (a browser's other tabs) change too: every change
+/// of them is then made between takeUserFiles and giveUserFiles.
+bool hostKeepsUserFiles();
+/// Takes the host's lock on the user's folders, waiting for the other tabs
+/// (the program is suspended meanwhile, and goes on where it was), and
+/// brings their files up to date with what storage holds now. False, with
+/// the reason in `why`, when storage cannot be had now (it has not
+/// answered yet, or another tab kept the lock too long).
+bool takeUserFiles(std::string &why);
+/// Writes what changed in the user's folders since takeUserFiles through
+/// to storage, file by file, and lets the lock go once it is written.
+void giveUserFiles();
+/// `handler` is called when storage that answered late has come in: the
+/// user's files are there now, and what could not be kept before can be.
+/// Null for none.
+void setUserFilesArrivedHandler(void (*handler)());
 /// `handler` is called when the host is about to hide the program, after
 /// which it may end it without notice (a page hidden, closed or reloaded):
 /// once a hiding, from within the host's event. What the program saves

@@ -190,6 +190,10 @@ bool initVideo() {
   // Touch is read as touch (the first finger points, Input.cpp), not as
   // the mouse events SDL would make of it.
   SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+  // A browser's program may be suspended only where it waits for the user's
+  // files (Host.cpp): SDL's swap and delay would otherwise yield to the
+  // browser at every frame.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
   // SDL reads who we are from the environment as its video starts; one set
   // by whoever started us stays.
   if (!window_.applicationId.empty()) setenv("SDL_VIDEO_WAYLAND_WMCLASS", window_.applicationId.c_str(), 0);

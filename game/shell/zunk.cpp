@@ -74,6 +74,31 @@ bool keepAtTheEnd(Shell &shell) {
   return live && !failure.failed;
 }
 
+// The live game kept as it goes: a failure is told once, not at every throw.
+void keepLiveGameAsItGoes(Shell &shell) {
+  KeepFailure failure;
+  keepUnfinishedGame(shell.unfinished, shell.live.recording(), failure);
+  if (!shell.throwKeepFailed) tellFailure(shell.notice, failure);
+  shell.throwKeepFailed = failure.failed;
+}
+
+// A host that keeps the user's files for several programs at once (a
+// browser's tabs) locks them and brings them up to date itself.
+const KeptFilesLock kHostLock = {
+    [](const std::string &, std::string &error) { return KMiscTools::takeUserFiles(error); },
+    [](const std::string &) { KMiscTools::giveUserFiles(); }};
+
+// The host's storage, late to answer, has come in: the games that ended
+// meanwhile enter the table it holds.
+void keepPendingAsFilesArrive() {
+  if (!running) return;
+  Shell &shell = *running;
+  KeepFailure failure;
+  keepPendingGames(shell.highScores, failure);
+  tellFailure(shell.notice, failure);
+  if (!gamesPending(shell.highScores)) endedGamesKept(shell.unfinished);
+}
+
 void stopWatching(Shell &shell) {
   if (!watching(shell.watching)) return;
   stopWatching(shell.watching);
@@ -341,6 +366,7 @@ void optionsDid(Shell &shell, const OptionsEvents &events) {
 // A frame of the live game: played and heard; what it did decides the rest
 // (the table, the game kept to continue, the next screen).
 void liveFrame(Shell &shell, const PlayInput &input) {
+  const bool inFlight = shell.live.game().launched;
   const PlayEvents events = shell.live.playFrame(input);
   hear(shell, events, shell.live.game().paused);
   // A game that has just ended enters the table with its replay, kept
@@ -362,6 +388,11 @@ void liveFrame(Shell &shell, const PlayInput &input) {
     if (!failure.failed) KMiscTools::askForLastingStorage();
     liveGameEnded(shell.unfinished, !gamesPending(shell.highScores));
   }
+  // A host that may end the program without notice (a browser quit or
+  // crashed says nothing to its pages) keeps the game as each throw lands:
+  // no more than a throw is lost.
+  const Play &game = shell.live.game();
+  if (inFlight && !game.launched && !game.gameover && KMiscTools::isEndedWithoutNotice()) keepLiveGameAsItGoes(shell);
   if (events.leave) leaveForMenu(shell);
   else if (events.restart && shell.live.daily()) startDailyGame(shell, shell.live.day());
   else if (events.restart) shell.live.newGame(input);
@@ -641,11 +672,13 @@ bool zunkFrame(Shell &shell, bool waitWhileInactive) { return showFrame(shell, w
 bool initzunk(Shell &shell) {
   // What the game keeps, the host keeps too (a browser, in its storage).
   setFilesChangedHandler(KMiscTools::userFilesChanged);
+  if (KMiscTools::hostKeepsUserFiles()) setKeptFilesLock(&kHostLock);
   shell.page = KMiscTools::runsInPage();
   // No file dropped on the game is taken (nor opened by a page) but on the
   // screen that imports one.
   KMiscTools::acceptGivenFiles(0);
   running = &shell;
+  KMiscTools::setUserFilesArrivedHandler(keepPendingAsFilesArrive);
   KMiscTools::setHidingHandler([] {
     if (running) keepLiveGame(*running);
   });
@@ -732,6 +765,7 @@ bool watchReplay(Shell &shell, const char *path, Screen after, std::string &erro
 
 void freeZunk(Shell &shell) {
   KMiscTools::setHidingHandler(nullptr);
+  KMiscTools::setUserFilesArrivedHandler(nullptr);
   KMiscTools::setDisplayLostHandler(nullptr);
   shell.endNotKept = !keepAtTheEnd(shell);
   if (running == &shell) running = nullptr;

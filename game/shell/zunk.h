@@ -106,6 +106,9 @@ struct Shell {
   bool endKept = false;
   /// What the program's end could not keep: its exit status is then 1.
   bool endNotKept = false;
+  /// The live game could not be kept as the last throw landed (a host that
+  /// may end the program without notice): said once, not at every throw.
+  bool throwKeepFailed = false;
 };
 
 /// How the program starts: at the title, or with a game received (a replay

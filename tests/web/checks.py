@@ -238,6 +238,27 @@ def check_the_browsers_keys_are_its_own(c):
     c.no_errors()
 
 
+def check_a_file_saved_twice_then_removed_is_gone(c):
+    """Every save renames a new file over the old one: after two saves and
+    a removal, nothing is left under the name (not the first save's file)."""
+    b = c.start()
+    c.open_game()
+    left = b.evaluate("""(() => {
+      const folder = "/tmp/zunk-check", path = folder + "/kept";
+      FS.mkdirTree(folder);
+      FS.writeFile(path, "first");
+      for (const text of ["second", "third"]) {
+        FS.writeFile(path + ".tmp", text);
+        FS.rename(path + ".tmp", path);
+      }
+      const read = FS.readFile(path, { encoding: "utf8" });
+      FS.unlink(path);
+      return [read, FS.analyzePath(path).exists, FS.readdir(folder).filter((n) => n[0] !== ".")];
+    })()""")
+    assert left == ["third", False, []], "read, then left after the removal: %s" % left
+    c.no_errors()
+
+
 def check_without_webgl_the_page_says_so(c):
     b = c.start("--disable-webgl", "--disable-3d-apis")
     b.navigate(c.server.url)
@@ -251,7 +272,7 @@ def check_without_webgl_the_page_says_so(c):
 PLATFORM = [check_page_loads_and_runs, check_the_game_fills_the_viewport_sharply,
             check_storage_survives_reload_and_restart, check_storage_refused_is_said_once_and_the_game_plays_on,
             check_sound_starts_after_a_click, check_the_browsers_keys_are_its_own,
-            check_without_webgl_the_page_says_so]
+            check_without_webgl_the_page_says_so, check_a_file_saved_twice_then_removed_is_gone]
 
 
 # ---- checks of the game itself: the page's clock held (clock.js), so that
@@ -263,12 +284,16 @@ FRAME_RUN = 500  # frames run in one call into the page
 GAME_OVER_LIMIT = 20000  # frames for a game left alone to end (some 4500)
 
 
-def open_held(c, *args):
-    b = c.start(*args)
+def visit_held(b, url, what="the program to start and run its first frame"):
+    """The page visited in `b` with its clock held, once its program runs."""
     b.hold_the_clock()
-    b.navigate(c.server.url)
-    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start and run its first frame")
+    b.navigate(url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), what)
     return b
+
+
+def open_held(c, *args):
+    return visit_held(c.start(*args), c.server.url)
 
 
 def keep(c, name, rows):
@@ -277,7 +302,19 @@ def keep(c, name, rows):
 
 
 def frames(c, count):
-    c.browser.evaluate("for (let i = 0; i < %d; i++) zunkClock.step(%d)" % (count, FRAME_MS))
+    """Runs `count` of the game's frames, waiting while the program waits
+    for another tab's save; fewer once the program runs none (it has
+    ended)."""
+    ran, end = 0, chromium.time.time() + chromium.DEADLINE
+    while ran < count:
+        more = c.browser.evaluate("zunkClock.run(%d, %d)" % (count - ran, FRAME_MS))
+        ran += more
+        if ran >= count or not c.browser.evaluate("zunkClock.asleep()"):
+            if more == 0:
+                return
+            continue
+        assert chromium.time.time() < end, "the program waited for %d s" % chromium.DEADLINE
+        chromium.time.sleep(0.02)
 
 
 def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_LIMIT, changed=False):
@@ -287,7 +324,7 @@ def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_
     `rows`, the picture kept under `name` is compared."""
     if rows is not None:
         keep(c, name, rows)
-    ran = 0
+    ran, waited = 0, 0
     while ran < limit:  # in runs short enough for one answer each
         run = min(FRAME_RUN, limit - ran)
         more = c.browser.evaluate("zunkClock.until(%d, %d, '%s', %s, %s, %s, 64, %d, %s)" % (
@@ -295,6 +332,11 @@ def until_shown(c, name, rows, box, what, at=None, skip=(), most=0, limit=FRAME_
             "true" if changed else "false"))
         if more > 0:
             return ran + more
+        if more == 0:  # the program waits for another tab's save: so does the check
+            waited += 1
+            assert waited < chromium.DEADLINE * 50, "the program waited for %d s" % chromium.DEADLINE
+            chromium.time.sleep(0.02)
+            continue
         ran += run
     closest = c.browser.evaluate("zunkClock.closest")
     width, height, data = c.browser.evaluate("zunkClock.frame(%d)" % FRAME_MS)
@@ -348,21 +390,24 @@ def hide_and_show(c):
                            " document.dispatchEvent(new Event('visibilitychange'))" % state)
 
 
-def check_a_game_in_a_closed_page_is_kept_to_continue(c):
-    """A page closed in the middle of a game (hidden, then gone, as a tab
-    closed is) keeps the game: the next visit's PLAY offers CONTINUE, which
-    goes on with it where it was, its score the same."""
+def a_throw_scored(c):
+    """A fresh visit's game after a throw that scored, its score counted
+    up: the browser, and that frame (this_frame)."""
     b = open_held(c)
     start_play(c)
     throw_at(c, BALL[0])
     scored(c, "scored", "the score to count up after a throw")
     frames(c, 200)  # the score counted up
-    left = this_frame(c)
-    assert c.file(UNFINISHED) is None, "a game was kept before it was left"
+    return b, this_frame(c)
+
+
+def check_a_game_in_a_closed_page_is_kept_to_continue(c):
+    """A page closed in the middle of a game (hidden, then gone, as a tab
+    closed is) keeps the game: the next visit's PLAY offers CONTINUE, which
+    goes on with it where it was, its score the same."""
+    b, left = a_throw_scored(c)
     b.close_page()
-    b.hold_the_clock()
-    b.navigate(c.server.url)
-    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start again")
+    visit_held(b, c.server.url, "the program to start again")
     assert c.file(UNFINISHED), "the game in the closed page was not kept"
     open_menu(c)
     b.click(*PLAY_BUTTON)
@@ -371,6 +416,118 @@ def check_a_game_in_a_closed_page_is_kept_to_continue(c):
     b.evaluate("zunkClock.keep('left', %d, '%s')" % left)
     until_shown(c, "left", None, SCORE_DIGITS, "the game continued with the score it had")
     c.no_errors()
+
+
+def continue_kept_game(c, left):
+    """PLAY offers CONTINUE, which goes on with the game left, its score
+    (`left`'s, the frame this_frame gave) the same once it has counted up
+    (P plays on)."""
+    open_menu(c)
+    c.browser.click(*PLAY_BUTTON)
+    until_shown(c, "resume", read_kept("resume"), RESUME_PANEL, "PLAY to offer CONTINUE")
+    c.browser.click(*CONTINUE_BUTTON)
+    frames(c, 20)
+    c.browser.key("p", "KeyP", 80)
+    c.browser.evaluate("zunkClock.keep('left', %d, '%s')" % left)
+    until_shown(c, "left", None, SCORE_DIGITS, "the game continued with the score it had")
+
+
+def check_a_browser_quit_mid_game_loses_no_more_than_a_throw(c):
+    """The whole browser closed (DevTools' Browser.close: no page hears of
+    it) in the middle of a throw: the game was kept as the throw before
+    landed, and the next visit's CONTINUE goes on with its score."""
+    _, left = a_throw_scored(c)
+    c.wait_files_written(0, "the game kept as its throw landed")
+    assert c.file(UNFINISHED), "the game was not kept as its throw landed"
+    # The next throw is in the air as the browser goes.
+    c.browser.mouse("mouseMoved", *BALL)
+    c.browser.mouse("mousePressed", *BALL, 1)
+    frames(c, 4)
+    visit_held(c.restart(), c.server.url, "the program to start again")
+    continue_kept_game(c, left)
+    c.no_errors()
+
+
+RECORDS = HOME + "/.local/share/zunk"
+LIST = RECORDS + "/thescores.replays"
+TURN = 40  # frames a tab plays before the other's turn
+
+
+def linked_replays(c):
+    """The table's rows that link a replay, as the page's files hold them:
+    [(score, name, whether the file is there)]."""
+    rows = []
+    for line in bytes(c.file(LIST) or []).decode().splitlines()[:10]:
+        score, name = (line.split() + ["-"])[:2]
+        if name != "-":
+            rows.append((int(score), name, c.file(RECORDS + "/" + name) is not None))
+    return rows
+
+
+def store_table(c, table):
+    """A table of high scores put in the page's storage, as the game keeps it."""
+    kept = c.files_kept()
+    data = b"".join(score.to_bytes(4, "little", signed=True) for score in table)
+    c.browser.evaluate("FS.mkdirTree('%s'), FS.writeFile('%s', new Uint8Array(%s)), Module.zunkSyncUserFiles()"
+                       % (RECORDS, SCORES, list(data)))
+    c.wait_files_written(kept, "the table written through")
+
+
+LOW_TABLE = [2, 2, 2, 2, 2, 1, 1, 1, 1, 1]  # any game's score enters it
+
+
+def check_two_tabs_scoring_keep_both_scores_and_replays(c):
+    """Two tabs of one profile play a game each, in turns of a few frames,
+    so that their games end close together and each save waits for the
+    other tab's; closed in either order, the next visit's table holds both
+    games, each row with its replay."""
+    for closed_first in (0, 1):
+        b = c.start_afresh()
+        c.open_game()
+        store_table(c, LOW_TABLE)
+        b.close_target(b.page())
+        tabs = []
+        for tab in (0, 1):
+            b.open_page()
+            b.hold_the_clock()
+            b.navigate(c.server.url)
+            b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "tab %d's program to start" % tab)
+            tabs.append(b.page())
+        for tab in (0, 1):
+            b.use_page(tabs[tab])
+            start_play(c)
+        for x in COLUMNS:  # a brick of every column in each: scores the table takes
+            for tab in (0, 1):
+                b.use_page(tabs[tab])
+                throw_at(c, x)
+                frames(c, 120)
+        # The feeder fills each wall: at GAME OVER the tab's game enters its
+        # table, the first row with a replay that tab's view of them has.
+        over, ran = [False, False], 0
+        while not all(over):
+            assert ran < GAME_OVER_LIMIT, "%d frames ran without both games in their tabs' tables" % ran
+            for tab in (0, 1):
+                b.use_page(tabs[tab])
+                frames(c, TURN)
+                over[tab] = over[tab] or bool(linked_replays(c))
+            ran += TURN
+        tables = []
+        for tab in (0, 1):
+            b.use_page(tabs[tab])
+            c.wait_files_written(0, "tab %d's game written through" % tab)
+            tables.append(linked_replays(c))
+        print("  the tabs' tables' games: %s" % tables)
+        for tab in (closed_first, 1 - closed_first):
+            b.close_target(tabs[tab])
+        b.open_page()
+        b.navigate(c.server.url)
+        b.wait_for(STARTED, "a new tab's program to start")
+        rows = linked_replays(c)
+        print("  the next visit's: %s" % rows)
+        assert len(rows) == 2 and all(there for _, _, there in rows) and rows[0][1] != rows[1][1], \
+            "the next visit's table does not hold both games with their replays: %s" % rows
+        assert set(rows) == set(tables[0]) | set(tables[1]), "a game of a tab is missing: %s, %s" % (rows, tables)
+        c.no_errors()
 
 
 def check_a_game_hidden_then_ended_is_not_offered(c):
@@ -859,7 +1016,9 @@ def check_the_options_chosen_in_the_page_are_kept(c):
 
 GAME = [check_menu_matches_the_desktops, check_a_click_on_play_starts_the_play, check_a_throw_breaks_bricks_and_scores,
         check_a_touch_throw_scores, check_a_game_over_enters_the_table_and_survives_a_reload,
-        check_a_game_in_a_closed_page_is_kept_to_continue, check_a_game_hidden_then_ended_is_not_offered,
+        check_a_game_in_a_closed_page_is_kept_to_continue, check_a_browser_quit_mid_game_loses_no_more_than_a_throw,
+        check_two_tabs_scoring_keep_both_scores_and_replays,
+        check_a_game_hidden_then_ended_is_not_offered,
         check_a_french_browser_gets_the_french_sheet, check_the_pace_on_a_60_hz_display,
         check_the_title_loses_no_frame_while_the_sound_waits_and_a_key_starts_it, check_a_gamepad_plays,
         check_a_lost_webgl_context_comes_back_drawing_the_same_game,
@@ -879,6 +1038,9 @@ CACHES = "caches.keys()"
 SWITCHES = (246, 4, 316, 40)  # the menu's music and sound switches (kMusicIconAt, kSoundsIconAt)
 QUIT_BUTTON = (163, 375)  # the menu's fourth button (kButtonY[3])
 NEVER_OPENS = "IDBFactory.prototype.open = function () { return {}; };"
+# What the page printed as warnings (the program's standard error among
+# them), its own (chromium.Browser lists them).
+CONSOLE_WARNINGS = "window.__warnings"
 # IndexedDB that answers, but only once window.__storageAnswers is called
 # (a check calls it when the game has started without it).
 ANSWERS_LATE = """
@@ -1043,22 +1205,28 @@ def check_a_new_build_replaces_the_old_whole(c):
 
 def check_storage_that_never_answers_lets_the_game_start(c):
     """IndexedDB that never answers: the game starts all the same, the
-    page says storage is late, and the note is gone a few seconds later."""
+    page says storage is late, and the note is gone a few seconds later; a
+    setting switched meanwhile is not kept, and the program says so."""
     b = c.start()
     b.send("Page.addScriptToEvaluateOnNewDocument", {"source": NEVER_OPENS})
     c.open_game()
     said = b.wait_for(SAID + "[0]", "the page to say storage is late")
-    assert "did not answer in time" in said, said
+    assert "slow to answer" in said, said
     b.key(*MUSIC_KEY)
-    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
-               " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
+    b.wait_for("(() => { const said = %s; return said.some((line) => line.includes('could not be saved') &&"
+               " line.includes('has not answered yet')); })()" % CONSOLE_WARNINGS,
+               "the program to say the setting was not kept")
     b.wait_for("document.getElementById('note').hidden", "the note to go")
+    frames = b.evaluate("Module.zunkGameFrames")
+    b.wait_for("Module.zunkGameFrames > %d + 80" % frames, "the game to play on")
     c.no_errors()
 
 
 def check_storage_that_answers_late_is_not_overwritten(c):
     """Storage that answers only after the game has started without it:
-    what the visit changes is not written over what storage holds."""
+    what the visit switched meanwhile is not written over what storage
+    holds, which comes in when it answers; a switch after that is kept
+    with the rest of what storage holds."""
     b = c.start()
     c.open_game()
     kept = c.files_kept()
@@ -1069,20 +1237,126 @@ def check_storage_that_answers_late_is_not_overwritten(c):
     c.open_game()
     b.wait_for(SAID + "[0]", "the page to say storage is late")
     assert "music=off" not in bytes(c.file(SETTINGS) or []).decode(), "storage was read after all"
-    b.key(*MUSIC_KEY)  # music off, then on again: music=on in the visit's settings
+    b.key(*MUSIC_KEY)  # music off, then on again, neither kept
     b.key(*MUSIC_KEY)
-    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=on'); }"
-               " catch (e) { return false; } })()" % SETTINGS, "the settings saved for the visit")
+    kept = c.files_kept()
     b.evaluate("window.__storageAnswers()")
-    frames = b.evaluate("Module.zunkGameFrames")
-    b.wait_for("Module.zunkGameFrames > %d + 80" % frames, "the game to play on")
-    assert "music=on" in bytes(c.file(SETTINGS) or []).decode(), "the late answer was put in place"
-    b.key(*MUSIC_KEY)
-    b.key(*MUSIC_KEY)
+    b.wait_for("(() => { try { return new TextDecoder().decode(FS.readFile('%s')).includes('music=off'); }"
+               " catch (e) { return false; } })()" % SETTINGS, "the stored settings to come in")
+    b.key("s", "KeyS", 83)  # the sound effects off: kept into the stored settings
+    c.wait_files_written(kept, "the switch written through")
     c.no_errors()
     b = c.restart()
     c.open_game()
-    assert "music=off" in bytes(c.file(SETTINGS) or []).decode(), "the late visit wrote over the stored settings"
+    settings = bytes(c.file(SETTINGS) or []).decode()
+    assert "music=off" in settings and "sounds=off" in settings, "the late visit lost a setting: %s" % settings
+    c.no_errors()
+
+
+def check_storage_late_then_answering_keeps_the_visits_score_and_the_table(c):
+    """A game played to GAME OVER while storage has not answered: when it
+    answers, the game enters the table storage holds, with its replay, and
+    the next visit has both."""
+    b = c.start()
+    c.open_game()
+    store_table(c, LOW_TABLE)
+    b.close()
+    b = c.start()
+    b.send("Page.addScriptToEvaluateOnNewDocument", {"source": ANSWERS_LATE})
+    b.hold_the_clock()
+    b.navigate(c.server.url)
+    b.wait_for("(zunkClock.step(%d), %s)" % (FRAME_MS, STARTED), "the program to start without storage")
+    b.wait_for(SAID + "[0]", "the page to say storage is late")
+    start_play(c)
+    for x in COLUMNS[:4]:
+        throw_at(c, x)
+        frames(c, 120)
+    until_shown(c, "gameover", read_kept("gameover"), MENU_ZONE, "GAME OVER", limit=GAME_OVER_LIMIT, changed=True)
+    ran = 0
+    while ran < GAME_OVER_LIMIT and not b.evaluate(CONSOLE_WARNINGS + ".some((l) => l.includes('has not answered yet'"
+                                                   ") && l.includes('high scores'))"):
+        frames(c, FRAME_RUN)
+        ran += FRAME_RUN
+    assert c.file(SCORES) is None, "a table was written before storage answered"
+    kept = c.files_kept()
+    b.evaluate("window.__storageAnswers()")
+    c.wait_files_written(kept, "the game entered into the stored table and written through")
+    rows = linked_replays(c)
+    b = c.restart()
+    c.open_game()
+    table = scores_of(c.file(SCORES) or [])
+    print("  the table: %s, its games: %s" % (table, rows))
+    assert len(rows) == 1 and rows[0][2] and linked_replays(c) == rows, "the visit's game is not kept: %s" % rows
+    expected = sorted(LOW_TABLE + [rows[0][0]], reverse=True)[:10]
+    assert table == expected, "the stored table and the visit's game are not both kept: %s" % table
+    c.no_errors()
+
+
+# Entries the page never writes, put in its storage as a damaged or hostile
+# one might hold them: in IndexedDB a file without contents, one of a mode
+# that is none, one outside the player's folder (the game's own picture);
+# in the copy a closed page leaves in local storage, a bad date, and a path
+# that climbs out of the player's folder to the game's picture.
+PICTURE = "/zunk/share/zunk/zunk.png"
+DAMAGED_ENTRIES = {RECORDS + "/no-contents": "no contents", RECORDS + "/bad-mode": "a bad mode",
+                   PICTURE: "outside the player's folder"}
+DAMAGED_COPY = {RECORDS + "/bad-date": "a bad date", HOME + "/../.." + PICTURE: "outside the player's folder"}
+DAMAGE = """new Promise((done, fail) => {
+  localStorage.setItem('zunk-user-files:damaged', JSON.stringify({
+    '%(RECORDS)s/bad-date': [33188, 'yesterday', btoa('x')],
+    '%(HOME)s/../..%(PICTURE)s': [33188, Date.now(), btoa('not a picture')]}));
+  const request = indexedDB.open('%(HOME)s', 21);
+  request.onsuccess = () => {
+    const db = request.result, t = db.transaction(['FILE_DATA'], 'readwrite'), store = t.objectStore('FILE_DATA');
+    store.put({timestamp: new Date(), mode: 33188}, '%(RECORDS)s/no-contents');
+    store.put({timestamp: new Date(), mode: 'rw', contents: new Uint8Array(4)}, '%(RECORDS)s/bad-mode');
+    store.put({timestamp: new Date(), mode: 33188, contents: new Uint8Array([1, 2, 3])}, '%(PICTURE)s');
+    t.oncomplete = () => { db.close(); done(true); };
+    t.onabort = () => fail(String(t.error));
+  };
+  request.onerror = () => fail(String(request.error));
+})""" % {"RECORDS": RECORDS, "HOME": HOME, "PICTURE": PICTURE}
+
+
+def check_damaged_storage_is_left_out_and_saving_goes_on(c):
+    """Entries the page never writes, in IndexedDB and in the copy a closed
+    page leaves in local storage: each is left out with a line on the
+    console naming it, the game's own files are as they were, what storage
+    holds besides is read, and saving goes on, kept for the next visit."""
+    b = c.start()
+    c.open_game()
+    picture = c.file(PICTURE)
+    store_table(c, LOW_TABLE)
+    b.evaluate(DAMAGE)
+    b = c.restart()
+    c.open_game()
+    warnings = b.evaluate(CONSOLE_WARNINGS)
+    for path, why in list(DAMAGED_ENTRIES.items()) + list(DAMAGED_COPY.items()):
+        assert any(path in line and why in line for line in warnings), "%s (%s) not said: %s" % (path, why, warnings)
+    assert c.file(PICTURE) == picture, "the game's own picture was changed"
+    assert scores_of(c.file(SCORES) or []) == LOW_TABLE, "the rest of storage was not read"
+    assert not b.evaluate(SAID), "the page said: %s" % b.evaluate(SAID)
+    kept = c.files_kept()
+    b.key(*MUSIC_KEY)
+    c.wait_files_written(kept, "the settings written through")
+    b = c.restart()
+    c.open_game()
+    assert "music=off" in bytes(c.file(SETTINGS) or []).decode(), "saving did not go on"
+    assert c.file(PICTURE) == picture, "the game's own picture was changed"
+    c.no_errors()
+
+
+def check_a_webgl_context_never_given_back_is_said(c):
+    """The WebGL context taken away and not given back: after a few seconds
+    the page says so, rather than staying dark; once the browser gives it
+    back, the note goes."""
+    b = c.start()
+    c.open_game()
+    b.evaluate(LOSE_CONTEXT)
+    said = b.wait_for(NOTE_SHOWN + " && " + NOTE_TEXT, "the page to say the drawing is gone")
+    assert "not given it back" in said, said
+    b.evaluate("zunkLoss.extension.restoreContext()")
+    b.wait_for("document.getElementById('note').hidden", "the note to go once the drawing is back")
     c.no_errors()
 
 
@@ -1465,6 +1739,8 @@ def check_records_carried_from_the_desktop_to_the_page_and_back(c):
 SITE = [check_the_page_speaks_the_players_language, check_the_page_installs_as_an_app,
         check_after_one_visit_the_game_plays_offline, check_a_new_build_replaces_the_old_whole,
         check_storage_that_never_answers_lets_the_game_start, check_storage_that_answers_late_is_not_overwritten,
+        check_storage_late_then_answering_keeps_the_visits_score_and_the_table,
+        check_damaged_storage_is_left_out_and_saving_goes_on, check_a_webgl_context_never_given_back_is_said,
         check_a_note_covers_no_control_and_goes, check_the_full_screen_control_is_drawn,
         check_a_click_gives_the_keyboard_to_the_game_in_a_frame, check_a_page_that_cannot_load_its_files_says_so,
         check_without_its_sheet_the_game_plays_in_english,

@@ -108,9 +108,23 @@ class Browser:
         for domain in ("Page", "Runtime", "Log"):
             self.send(domain + ".enable")
         # Every key press is seen first, before any script of the page, so
-        # that whether its default was prevented can be read after it.
+        # that whether its default was prevented can be read after it; every
+        # warning the page prints is listed (window.__warnings), its own.
         self.send("Page.addScriptToEvaluateOnNewDocument", {"source":
-                  "addEventListener('keydown', e => { window.__lastKey = e; }, true);"})
+                  "addEventListener('keydown', e => { window.__lastKey = e; }, true);"
+                  "window.__warnings = []; { const warn = console.warn.bind(console);"
+                  " console.warn = (...args) => { window.__warnings.push(args.join(' ')); warn(...args); }; }"})
+
+    def page(self):
+        """The page the calls go to, to come back to with use_page."""
+        return self.target, self.session, self.clock_held
+
+    def use_page(self, page):
+        self.target, self.session, self.clock_held = page
+
+    def close_target(self, page):
+        """Closes a page as a player closes its tab, without opening another."""
+        self.send("Target.closeTarget", {"targetId": page[0]}, session=False)
 
     def close_page(self):
         """Closes the page as a player closes its tab (hidden, then gone),

@@ -35,10 +35,16 @@
     return { width, height, rgb };
   }
 
+  // The program waits for another tab to let the player's files go
+  // (browser-pre.js): its time stands still until it goes on.
+  const asleep = () => typeof Asyncify !== "undefined" && !!Asyncify.currData;
+
   window.zunkClock = {
+    asleep,
     // Moves the clock on by `ms` and runs the animation frame due then;
-    // gives the game frames it ran.
+    // gives the game frames it ran (none while the program waits).
     step(ms) {
+      if (asleep()) return 0;
       now += ms;
       const before = Module.zunkGameFrames || 0;
       const due = waiting;
@@ -75,15 +81,24 @@
     // frame drawn matches (`differing` at most `most`), or, `changed`, no
     // longer does; gives how many ran, or -1 when `limit` frames never did
     // (`closest` is then the count nearest to it).
+    // Gives 0 at once when the program waits (the check waits with it).
     until(frameTime, limit, name, box, at, skip, tolerance, most, changed) {
       this.closest = changed ? -1 : Infinity;
       for (let i = 1; i <= limit; i++) {
+        if (asleep()) return 0;
         this.step(frameTime);
         const count = this.differing(name, box, at, skip, tolerance);
         if (changed ? count > most : count <= most) return i;
         this.closest = changed ? Math.max(this.closest, count) : Math.min(this.closest, count);
       }
       return -1;
+    },
+    // Runs `count` game frames, a frame's time apart, or fewer when the
+    // program comes to wait (or runs none); gives how many ran.
+    run(count, frameTime) {
+      let ran = 0;
+      for (let steps = 0; ran < count && steps < 2 * count && !asleep(); steps++) ran += this.step(frameTime);
+      return ran;
     },
     // The next frame, RGB base64, for a check's record of a failure.
     frame(frameTime) {
