@@ -65,6 +65,14 @@ veiled() { [ "$(pixel 20 20)" != "$menu" ]; }
 paused() { ! on_play && ! on_menu && ! on_resume; }
 red() { [ "$(import -window root -crop 200x1+$(sx "$1")+$(sy "$2") -depth 8 txt:- | grep -c '#[A-F].[0-5].[0-5].')" -gt 120 ]; }
 game_over() { red 60 97 && red 60 180; }
+# The game's whole area, to see that play has gone on since it was taken.
+screen() { import -window root -crop 320x480+$ox+$oy -depth 8 txt:- 2>/dev/null | md5sum; }
+moved_since() { [ "$(screen)" != "$1" ]; }
+played_on() { # some play to keep: the screen moved on (the feeder line fills)
+  local shown
+  shown=$(screen)
+  wait_until "$patience" moved_since "$shown" || { echo "the game did not move"; return 1; }
+}
 # The notice of what could not be kept, over the play: its strip, and all of
 # it as the kept frame shows "High scores not kept: disk full".
 strip=$(convert "$here/frames/notkept.png" -crop 1x1+2+12 -depth 8 txt:- | colour)
@@ -259,10 +267,10 @@ scenario_two_copies_leave_games() {
     hold_until 100 150 on_play || { echo "PLAY did not start a game"; return 1; }
     at 300 300
   done
-  sleep 1 # a second of play to keep
   for d in $da $db; do
     display=$d
     export DISPLAY=$d
+    played_on || return 1
     hold_until 270 465 on_menu || { echo "the menu zone did not leave the game"; return 1; }
   done
   local games
@@ -307,7 +315,7 @@ ended_mid_game() { # <how>: hup, kill (the connection), destroy (the window)
   wait_until "$patience" on_menu || { echo "no menu"; return 1; }
   hold_until 100 150 on_play || { echo "PLAY did not start a game"; return 1; }
   at 300 300
-  sleep 1 # a second of play to keep
+  played_on || return 1
   local pid=$gpid status=0
   case $1 in
   hup) kill -HUP "$pid" ;;
